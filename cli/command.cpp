@@ -1,0 +1,125 @@
+#include "cli/command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "core/support/string_table.h"
+
+namespace lumora::cli {
+
+Args::Args(const std::vector<std::string>& argv, const std::vector<std::string>& flags) {
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
+      std::string name = a;
+      while (!name.empty() && name[0] == '-') name.erase(0, 1);
+      if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+        m_options[name] = "";
+      } else if (i + 1 < argv.size()) {
+        m_options[name] = argv[++i];
+      } else {
+        m_error = "option " + a + " needs a value";
+        return;
+      }
+    } else {
+      m_positional.push_back(a);
+    }
+  }
+}
+
+std::optional<std::string> Args::Get(const std::string& name) const {
+  auto it = m_options.find(name);
+  if (it == m_options.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::string> Args::Unknown(const std::vector<std::string>& known) const {
+  std::vector<std::string> out;
+  for (const auto& [k, v] : m_options)
+    if (std::find(known.begin(), known.end(), k) == known.end()) out.push_back(k);
+  return out;
+}
+
+std::optional<int> ParseInt(const std::string& s) {
+  int v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
+std::optional<double> ParseDouble(const std::string& s) {
+  double v = 0;
+  const char* b = s.data();
+  if (!s.empty() && s[0] == '+') ++b;
+  auto r = std::from_chars(b, s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
+std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count) {
+  std::vector<int> out;
+  size_t start = 0;
+  while (true) {
+    size_t comma = s.find(',', start);
+    auto v =
+        ParseInt(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (!v) return std::nullopt;
+    out.push_back(*v);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (out.size() != count) return std::nullopt;
+  return out;
+}
+
+void StderrMessenger::ShowMessage(int id) { std::fprintf(stderr, "%s\n", MessageText(id)); }
+
+void StderrMessenger::ShowText(const std::string& title, const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+}
+
+bool StderrMessenger::AskOkCancel(int id) {
+  std::fprintf(stderr, "%s\n", MessageText(id));
+  return true;
+}
+
+bool StderrMessenger::AskYesNo(const std::string&, const std::string&) { return true; }
+
+void TerminalProgress::Open(const std::string&) {
+  m_tty = isatty(2) != 0;
+  m_last = -1;
+}
+
+void TerminalProgress::Paint(float fraction, const std::string&) {
+  if (!m_tty) return;
+  int pct = static_cast<int>(fraction * 100);
+  if (pct == m_last) return;
+  m_last = pct;
+  int filled = pct * 40 / 100;
+  std::fprintf(stderr, "\r[%-40s] %3d%%",
+               std::string(static_cast<size_t>(std::clamp(filled, 0, 40)), '#').c_str(), pct);
+  std::fflush(stderr);
+}
+
+void TerminalProgress::Close() {
+  if (m_tty && m_last >= 0) std::fprintf(stderr, "\r%60s\r", "");
+  m_last = -1;
+}
+
+std::map<std::string, Command>& Registry() {
+  static std::map<std::string, Command> reg;
+  return reg;
+}
+
+int UsageError(const std::string& command, const std::string& why) {
+  std::fprintf(stderr, "lumora-cli %s: %s\n", command.c_str(), why.c_str());
+  auto it = Registry().find(command);
+  if (it != Registry().end())
+    std::fprintf(stderr, "usage: lumora-cli %s\n", it->second.usage.c_str());
+  return kExitUsage;
+}
+
+}  // namespace lumora::cli

@@ -1,0 +1,79 @@
+// lumora-cli: each command lives in its own file and registers itself here.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/support/messenger.h"
+#include "core/support/progress.h"
+
+namespace lumora::cli {
+
+enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+// Arguments after the command name: positionals and "--name value" options.
+class Args {
+ public:
+  // flags: option names that take no value.
+  Args(const std::vector<std::string>& argv, const std::vector<std::string>& flags);
+  bool ok() const { return m_error.empty(); }
+  const std::string& error() const { return m_error; }
+  const std::vector<std::string>& positional() const { return m_positional; }
+  bool Has(const std::string& name) const { return m_options.count(name) != 0; }
+  std::optional<std::string> Get(const std::string& name) const;
+  // Names given that are not in the list; for usage errors.
+  std::vector<std::string> Unknown(const std::vector<std::string>& known) const;
+
+ private:
+  std::vector<std::string> m_positional;
+  std::map<std::string, std::string> m_options;
+  std::string m_error;
+};
+
+// Parses a whole int / a list "a,b,c" of ints; nullopt on anything else.
+std::optional<int> ParseInt(const std::string& s);
+std::optional<double> ParseDouble(const std::string& s);
+std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count);
+
+// Messages go to stderr in the program's own words; questions take the default.
+class StderrMessenger : public Messenger {
+ public:
+  void ShowMessage(int id) override;
+  void ShowText(const std::string& title, const std::string& text) override;
+  bool AskOkCancel(int id) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
+};
+
+// A bar on stderr when it is a terminal.
+class TerminalProgress : public ProgressSink {
+ public:
+  void Open(const std::string& text) override;
+  void Paint(float fraction, const std::string& text) override;
+  void Close() override;
+
+ private:
+  bool m_tty = false;
+  int m_last = -1;
+};
+
+using CommandFn = std::function<int(const std::vector<std::string>& args)>;
+
+struct Command {
+  std::string usage;
+  CommandFn run;
+};
+
+std::map<std::string, Command>& Registry();
+
+struct Registrar {
+  Registrar(const std::string& name, const std::string& usage, CommandFn fn) {
+    Registry()[name] = Command{usage, std::move(fn)};
+  }
+};
+
+int UsageError(const std::string& command, const std::string& why);
+
+}  // namespace lumora::cli

@@ -1,0 +1,276 @@
+#include "core/imagefile/settings_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/line_reader.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+
+namespace lumora {
+
+namespace {
+
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr int kSettingsBuffer = 128;
+constexpr int kDisplayStateBuffer = 256;
+
+// The value text of an entry "KEY =...", or nullopt when the line is not one.
+bool MatchKey(const std::string& line, std::string_view key, std::string_view& value) {
+  if (line.size() < key.size() + 2) return false;
+  if (line.compare(0, key.size(), key) != 0) return false;
+  if (line[key.size()] != ' ' || line[key.size() + 1] != '=') return false;
+  value = std::string_view(line).substr(key.size() + 2);
+  return true;
+}
+
+bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }  // NaN fails
+
+template <typename Reader>
+bool ParseWith(Reader& reader, ImageSettings& out) {
+  ImageSettings s = out;
+  double lon = s.leftTopLon, lat = s.leftTopLat;
+  std::string line;
+  std::string_view v;
+  while (reader.Next(line)) {
+    if (MatchKey(line, "LINE", v))
+      s.lines = AtoI(v);
+    else if (MatchKey(line, "PIXEL", v))
+      s.pixels = AtoI(v);
+    else if (MatchKey(line, "START_LINE", v))
+      s.startLine = AtoI(v);
+    else if (MatchKey(line, "START_PIXEL", v))
+      s.startPixel = AtoI(v);
+    else if (MatchKey(line, "SAMPLING_RATE", v))
+      s.samplingRate = AtoI(v);
+    else if (MatchKey(line, "OrgE", v))
+      s.orgE = AtoF(v);
+    else if (MatchKey(line, "OrgN", v))
+      s.orgN = AtoF(v);
+    else if (MatchKey(line, "UsrOffN", v))
+      s.usrOffN = AtoI(v);
+    else if (MatchKey(line, "UsrOffE", v))
+      s.usrOffE = AtoI(v);
+    else if (MatchKey(line, "GPS_CHAR", v))
+      s.gpsChar = std::string(v);
+    else if (MatchKey(line, "GPS_m0", v))
+      s.gpsM0 = AtoF(v);
+    else if (MatchKey(line, "GPS_Yoff", v))
+      s.gpsYoff = AtoF(v);
+    else if (MatchKey(line, "GPS_A", v))
+      s.gpsA = AtoF(v);
+    else if (MatchKey(line, "GPS_rf", v))
+      s.gpsRf = AtoF(v);
+    else if (MatchKey(line, "SENSOR", v)) {
+      int n = AtoI(v);
+      s.sensor = (n == 0 || n == 1) ? n : 2;
+    } else if (MatchKey(line, "LengthPerPixel", v))
+      s.lengthPerPixel = AtoF(v);
+    else if (MatchKey(line, "LeftTop_Lon", v)) {
+      lon = AtoF(v);
+      if (!InRange(lon, -180.0, 180.0)) return false;
+    } else if (MatchKey(line, "LeftTop_Lat", v)) {
+      lat = AtoF(v);
+      if (!InRange(lat, -90.0, 90.0)) return false;
+    } else if (MatchKey(line, "Inclination", v)) {
+      s.inclination = AtoF(v);
+      if (!InRange(s.inclination, -45.0, 45.0)) return false;
+    } else if (MatchKey(line, "Rainbow", v))
+      s.rainbow = AtoI(v) != 0 ? 1 : 0;
+    else if (MatchKey(line, "File_State", v)) {
+      int n = AtoI(v);
+      s.fileState = (n >= 1 && n <= 9) ? n : 0;
+    } else if (MatchKey(line, "Single_Band", v))
+      s.singleBand = AtoI(v) != 0 ? 1 : 0;
+  }
+  s.leftTopLon = lon;
+  s.leftTopLat = lat;
+  out = s;
+  return true;
+}
+
+// Copies a settings file piece by piece, letting `edit` replace or drop each
+// piece (returning false drops it), then appends `tail`.
+template <typename Edit>
+bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const std::string& tail,
+                  Messenger& messenger) {
+  std::string out;
+  LineReader reader(src, kSettingsBuffer);
+  std::string line;
+  while (reader.Next(line)) {
+    std::string replaced;
+    if (!edit(line, replaced)) continue;
+    if (replaced.empty() || replaced.back() != '\n') replaced.push_back('\n');
+    out += replaced;
+  }
+  out += tail;
+  if (!WriteFileAtomically(target, out)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+char SampleLetter(int t) { return t == 1 ? 'b' : t == 2 ? 'i' : t == 3 ? 'r' : 0; }
+int SampleBytes(int t) { return t == 1 ? 1 : t == 2 ? 2 : t == 3 ? 4 : 0; }
+
+bool ParseSettings(const std::string& text, ImageSettings& out) {
+  StringLineReader reader(text, kSettingsBuffer);
+  return ParseWith(reader, out);
+}
+
+bool ReadSettings(const std::string& path, ImageSettings& out, Messenger& messenger) {
+  FilePtr f(std::fopen(ResolveNoCase(path).c_str(), "rb"));
+  if (!f) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  LineReader reader(f.get(), kSettingsBuffer);
+  ImageSettings s;
+  if (!ParseWith(reader, s)) {
+    messenger.ShowMessage(kMsgBadInf);
+    return false;
+  }
+  out = s;
+  return true;
+}
+
+bool CheckImageSize(const ImageSettings& s, Messenger& messenger) {
+  if (s.lines < 1 || s.pixels < 1) {
+    messenger.ShowMessage(kMsgBadImageSize);
+    return false;
+  }
+  if (!AllocatableBytes(CheckedMul(s.lines, s.pixels, 4))) {
+    messenger.ShowMessage(kMsgImageTooLarge);
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content) {
+  const std::string tmp = path + ".part";
+  {
+    FilePtr f(std::fopen(tmp.c_str(), "wb"));
+    if (!f) return false;
+    if (std::fwrite(content.data(), 1, content.size(), f.get()) != content.size() ||
+        std::fflush(f.get()) != 0) {
+      f.reset();
+      std::remove(tmp.c_str());
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, path, ec);
+  if (ec) {
+    std::remove(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool RewriteSettingsAfterProcessing(const std::string& source, const std::string& target,
+                                    const std::string& openedPath, int lines, int pixels,
+                                    int rainbow, int singleBand, int fileState,
+                                    Messenger& messenger) {
+  FilePtr src(std::fopen(ResolveNoCase(source).c_str(), "rb"));
+  if (!src) src.reset(std::fopen(ResolveNoCase(StripExtension(openedPath) + ".inf").c_str(), "rb"));
+  if (!src) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  auto edit = [&](const std::string& line, std::string& out) {
+    if (StartsWith(line, "File_State =") || StartsWith(line, "Rainbow =") ||
+        StartsWith(line, "Single_Band ="))
+      return false;
+    if (StartsWith(line, "LINE ="))
+      out = Format("LINE = %d\n", lines);
+    else if (StartsWith(line, "PIXEL ="))
+      out = Format("PIXEL = %d\n", pixels);
+    else
+      out = line;
+    return true;
+  };
+  const std::string tail =
+      Format("File_State = %d\nRainbow = %d\nSingle_Band = %d\n", fileState, rainbow, singleBand);
+  return CopySettings(src.get(), target, edit, tail, messenger);
+}
+
+bool RewriteSettingsForPartialWrite(const std::string& source, const std::string& target, int lines,
+                                    int pixels, double leftTopLon, double leftTopLat,
+                                    Messenger& messenger) {
+  FilePtr src(std::fopen(ResolveNoCase(source).c_str(), "rb"));
+  if (!src) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  auto edit = [&](const std::string& line, std::string& out) {
+    if (StartsWith(line, "LINE"))
+      out = Format("LINE = %d\n", lines);
+    else if (StartsWith(line, "PIXEL"))
+      out = Format("PIXEL = %d\n", pixels);
+    else if (StartsWith(line, "LeftTop_Lon"))
+      out = Format("LeftTop_Lon = %lf\n", leftTopLon);
+    else if (StartsWith(line, "LeftTop_Lat"))
+      out = Format("LeftTop_Lat = %lf\n", leftTopLat);
+    else
+      out = line;
+    return true;
+  };
+  return CopySettings(src.get(), target, edit, "", messenger);
+}
+
+bool WriteDisplayStateFile(const std::string& path, int state, float maxVal, float minVal,
+                           Messenger& messenger) {
+  // Truncation toward zero, kept inside int for out-of-range values.
+  auto trunc = [](float v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0f) return 2147483647;
+    if (v <= -2147483648.0f) return static_cast<int>(-2147483647 - 1);
+    return static_cast<int>(v);
+  };
+  const std::string text =
+      Format("State = %d\nMax_Val = %d\nMin_Val = %d\n", state, trunc(maxVal), trunc(minVal));
+  if (!WriteFileAtomically(path, text)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  return true;
+}
+
+template <typename Reader>
+static void ParseDisplayStateWith(Reader& reader, DisplayStateFile& out) {
+  std::string line;
+  while (reader.Next(line)) {
+    // The last character (the line break) is removed.
+    if (!line.empty()) line.pop_back();
+    if (StartsWith(line, "State ="))
+      out.state = AtoI(std::string_view(line).substr(7));
+    else if (StartsWith(line, "Max_Val ="))
+      out.maxVal = AtoI(std::string_view(line).substr(9));
+    else if (StartsWith(line, "Min_Val ="))
+      out.minVal = AtoI(std::string_view(line).substr(9));
+  }
+}
+
+bool ParseDisplayState(const std::string& text, DisplayStateFile& out) {
+  StringLineReader reader(text, kDisplayStateBuffer);
+  ParseDisplayStateWith(reader, out);
+  return true;
+}
+
+bool ReadDisplayStateFile(const std::string& path, DisplayStateFile& out) {
+  FilePtr f(std::fopen(ResolveNoCase(path).c_str(), "rb"));
+  if (!f) return false;
+  LineReader reader(f.get(), kDisplayStateBuffer);
+  ParseDisplayStateWith(reader, out);
+  return true;
+}
+
+}  // namespace lumora

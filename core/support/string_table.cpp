@@ -1,0 +1,34 @@
+#include "core/support/string_table.h"
+
+namespace lumora {
+
+const char* MessageText(int id) {
+  switch (id) {
+    case kMsgProfileCreateFailed: return "Lumora cannot read this statistic file";
+    case kMsgNoMemory: return "メモリが足りません．";
+    case kMsgOpenFailed: return "ファイルを開けませんでした．";
+    case kMsgSizeMismatch:
+      return "設定された画像サイズと読み込みファイルのサイズが異なります．\n読み込みを続けますか？";
+    case kMsgA4Only: return "用紙への印刷はA4サイズでお願いします．";
+    case kMsgWorkingFileInUse: return "作業中ファイルへの上書きは出来ません．";
+    case kMsgBadInf: return "不正なinfファイルです．";
+    case kMsgBitmapFailed: return "BMPデータ取得に失敗しました．";
+    case kMsgCopyFailed: return "ファイルコピーに失敗しました．";
+    case kMsgTempDirFailed: return "作業用tempディレクトリの作成に失敗しました．";
+    case kMsgNorthMarkFailed: return "北マーク画像の読み込みに失敗しました．";
+    case kMsgAlreadyRunning: return "Lumora Zud'sは，既に起動しています。";
+    case kMsgConfirmResult: return "処理結果が表示されました．\nYES->処理OK　NO->前処理に戻る．";
+    case kMsgNoDem: return "DEMデータが存在しません．";
+    case kMsgBadDem: return "不正なDEMファイルです．";
+    case kMsgCreateFailed: return "ファイルの作成に失敗しました．";
+    case kMsgDeleteFailed: return "ファイルの削除に失敗しました．";
+    case kMsgResourceFailed: return "リソースの読み込みに失敗しました．";
+    case kMsgBadImageSize: return "画像の大きさ（LINE，PIXEL）が正しくありません．";
+    case kMsgImageTooLarge: return "画像が大きすぎて読み込めません．";
+    case kMsgUnsafeWorkDir: return "作業用tempディレクトリが安全ではないため，使用できません．";
+    case kMsgError:
+    default: return "エラーが発生しました．";
+  }
+}
+
+}  // namespace lumora

@@ -1,0 +1,39 @@
+// Message texts of the program, looked up by their resource ids.
+#pragma once
+
+namespace lumora {
+
+// Ids of the messages the program shows.
+enum MessageId : int {
+  kMsgProfileCreateFailed = 61226,
+  kMsgNoMemory = 61233,
+  kMsgOpenFailed = 61234,
+  kMsgSizeMismatch = 61264,
+  kMsgA4Only = 61270,
+  kMsgWorkingFileInUse = 61273,
+  kMsgBadInf = 61274,
+  kMsgBitmapFailed = 61278,
+  kMsgCopyFailed = 61280,
+  kMsgTempDirFailed = 61281,
+  kMsgNorthMarkFailed = 61282,
+  kMsgAlreadyRunning = 61283,
+  kMsgConfirmResult = 61285,
+  kMsgNoDem = 61287,
+  kMsgBadDem = 61288,
+  kMsgCreateFailed = 61289,
+  kMsgDeleteFailed = 61290,
+  kMsgError = 61291,
+  kMsgResourceFailed = 61292,
+  // Messages of our own, for situations the original program did not guard against.
+  kMsgBadImageSize = 61400,
+  kMsgImageTooLarge = 61401,
+  kMsgUnsafeWorkDir = 61402,
+};
+
+// The text of a message id (UTF-8); an unknown id gives the generic error text.
+const char* MessageText(int id);
+
+// Title of the confirmation asked after every processing step.
+inline constexpr const char* kConfirmTitle = "確認";
+
+}  // namespace lumora

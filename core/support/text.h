@@ -1,0 +1,29 @@
+// Small text helpers with C-runtime semantics that do not depend on the
+// process locale (the GUI toolkit may set one).
+#pragma once
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+namespace lumora {
+
+// printf into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// atoi: skips leading blanks, optional sign, digits; no digits gives 0.
+// Values beyond the 32-bit range saturate.
+int AtoI(std::string_view s);
+
+// atof: skips leading blanks, reads the longest decimal number (with
+// exponent, "inf" and "nan" as strtod does); no number gives 0.0.
+double AtoF(std::string_view s);
+
+bool StartsWith(std::string_view s, std::string_view prefix);
+
+// ASCII upper / lower case.
+std::string ToUpperAscii(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace lumora

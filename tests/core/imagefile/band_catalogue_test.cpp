@@ -1,0 +1,85 @@
+#include "core/imagefile/band_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+TEST(BandCatalogue, SuffixRulesDecideWhichBandsAreListed) {
+  TempDir dir;
+  const std::string base = dir / "scene";
+  for (const char* ext :
+       {".b01", ".B07", ".i03", ".R04", ".b00", ".bx1", ".b256", ".c05", ".b1", ".inf", ".d01"})
+    WriteFile(base + ext, "");
+  WriteFile(dir / "other.b02", "");
+  auto types = ScanBandTypes(base);
+  EXPECT_EQ(types[1], 1);
+  EXPECT_EQ(types[7], 1);
+  EXPECT_EQ(types[3], 2);
+  EXPECT_EQ(types[4], 3);
+  EXPECT_EQ(types[2], 0);
+  EXPECT_EQ(types[5], 0);
+  int listed = 0;
+  for (int i = 1; i < 256; ++i) listed += types[static_cast<size_t>(i)] != 0;
+  EXPECT_EQ(listed, 4);
+
+  auto all8 = ListBands(base + ".inf", true, 1);
+  ASSERT_EQ(all8.size(), 2u);
+  EXPECT_EQ(all8[0].number, 1);
+  EXPECT_EQ(all8[1].number, 7);
+  EXPECT_EQ(ListBands(base + ".inf", true, 7).size(), 4u);
+  auto every = ListBands(base + ".inf", false, 0);
+  ASSERT_EQ(every.size(), 255u);
+  EXPECT_EQ(every[254].text, "255 : ");
+  EXPECT_EQ(every[1].sampleType, 0);
+}
+
+TEST(BandCatalogue, DescriptionsAreFirstLinesOfAtMost79Bytes) {
+  TempDir dir;
+  const std::string base = dir / "s";
+  WriteFile(base + ".b01", "");
+  WriteFile(base + ".b02", "");
+  WriteFile(base + ".b03", "");
+  WriteFile(base + ".b04", "");
+  WriteFile(base + ".d01", "Blue  0.45-0.52\r\nsecond line\n");
+  WriteFile(base + ".d02", std::string(100, 'a') + "\n");
+  WriteFile(base + ".d03", "\x97\xce\x90\x46\n");  // 緑色 in CP932
+  // 27 three-byte characters = 81 bytes: cut to 26 characters, never mid-character.
+  std::string kana;
+  for (int i = 0; i < 27; ++i) kana += "あ";
+  WriteFile(base + ".D04", kana);
+  auto items = ListBands(base + ".inf", true, 7);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[0].text, "01 : Blue  0.45-0.52");
+  EXPECT_EQ(items[1].text, "02 : " + std::string(79, 'a'));
+  EXPECT_EQ(items[2].text, "03 : 緑色");
+  EXPECT_EQ(items[3].text.size(), 5u + 78u);
+}
+
+TEST(BandCatalogue, DescriptionRoundTripIsStoredAsCp932) {
+  TempDir dir;
+  const std::string base = dir / "s";
+  ASSERT_TRUE(WriteBandDescription(base, 12, "フィルタ処理"));
+  EXPECT_EQ(test::ReadFile(base + ".d12").size(), 13u);  // 6 double-byte characters + "\n"
+  EXPECT_EQ(ReadBandDescription(base, 12), "フィルタ処理");
+}
+
+TEST(BandCatalogue, NumbersFromItemTexts) {
+  EXPECT_EQ(BandNumberFromText("07 : near infrared"), 7);
+  EXPECT_EQ(BandNumberFromText("255 : "), 255);
+  EXPECT_EQ(BandNumberFromText(""), -1);
+  EXPECT_EQ(BandNumberFromText(kUnknownBand), 0);
+  std::vector<BandItem> items = {{3, 2, "03 : "}};
+  EXPECT_EQ(SampleTypeOf(items, 3), 2);
+  EXPECT_EQ(SampleTypeOf(items, 4), 0);
+  EXPECT_EQ(SampleTypeOf(items, 0), 0);
+  EXPECT_EQ(BandFilePath("/a/x", 3, 4), "/a/x.r04");
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,158 @@
+#include "core/imagefile/working_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/support/string_table.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FileExists;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(WorkingNames, EachOpenGetsTwoFreshNames) {
+  TempDir dir;
+  RecordingMessenger m;
+  WorkingNamer namer;
+  WorkingFiles a, b;
+  const std::string work = dir.path().string() + "/";
+  ASSERT_TRUE(a.Prepare(namer, work, "/data/tokyo.inf", m));
+  ASSERT_TRUE(b.Prepare(namer, work, "/data/tokyo.inf", m));
+  EXPECT_EQ(a.names[0], "0tokyo");
+  EXPECT_EQ(a.names[1], "1tokyo");
+  EXPECT_EQ(b.names[0], "2tokyo");
+  EXPECT_EQ(b.names[1], "3tokyo");
+  EXPECT_EQ(namer.Counter(), 4);
+  EXPECT_EQ(a.slot, -1);
+}
+
+TEST(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
+  TempDir dir;
+  RecordingMessenger m;
+  WorkingNamer namer;
+  const std::string work = dir.path().string() + "/";
+  WriteFile(work + "0x.inf", "");
+  WriteFile(work + "1x.b01", "");
+  WriteFile(work + "10x.inf", "");
+  WorkingFiles w;
+  ASSERT_TRUE(w.Prepare(namer, work, "x.inf", m));
+  EXPECT_FALSE(FileExists(work + "0x.inf"));
+  EXPECT_FALSE(FileExists(work + "1x.b01"));
+  EXPECT_TRUE(FileExists(work + "10x.inf"));
+}
+
+TEST(WorkingSlots, StepsAlternateAndUndoFallsBack) {
+  TempDir dir;
+  RecordingMessenger m;
+  WorkingNamer namer;
+  const std::string work = dir.path().string() + "/";
+  WorkingFiles w;
+  ASSERT_TRUE(w.Prepare(namer, work, "/img/t.inf", m));
+
+  // Undo at slot -1 changes nothing.
+  ASSERT_TRUE(w.Undo(m));
+  EXPECT_EQ(w.slot, -1);
+  EXPECT_EQ(w.currentSettingsPath, "/img/t.inf");
+
+  EXPECT_EQ(w.BeginStep(), work + "0t");
+  EXPECT_EQ(w.slot, 0);
+  WriteFile(work + "0t.inf", "");
+  WriteFile(work + "0t.b01", "");
+  w.currentSettingsPath = work + "0t.inf";
+  EXPECT_EQ(w.BeginStep(), work + "1t");
+  WriteFile(work + "1t.inf", "");
+  w.currentSettingsPath = work + "1t.inf";
+
+  // Back one step: slot 1's files go, slot 0's set is shown again.
+  ASSERT_TRUE(w.Undo(m));
+  EXPECT_EQ(w.slot, 0);
+  EXPECT_EQ(w.currentSettingsPath, work + "0t.inf");
+  EXPECT_FALSE(FileExists(work + "1t.inf"));
+  // Once more: the other slot holds no settings file, so the opened image returns.
+  ASSERT_TRUE(w.Undo(m));
+  EXPECT_EQ(w.slot, -1);
+  EXPECT_EQ(w.currentSettingsPath, "/img/t.inf");
+  EXPECT_FALSE(FileExists(work + "0t.b01"));
+}
+
+TEST(WorkingSlots, FailedDeletionKeepsTheSlot) {
+  if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  TempDir dir;
+  RecordingMessenger m;
+  WorkingNamer namer;
+  const std::string work = dir.path().string() + "/";
+  WorkingFiles w;
+  ASSERT_TRUE(w.Prepare(namer, work, "t.inf", m));
+  w.BeginStep();
+  WriteFile(work + "0t.inf", "");
+  chmod(dir.path().c_str(), 0500);
+  EXPECT_FALSE(w.Undo(m));
+  chmod(dir.path().c_str(), 0700);
+  EXPECT_EQ(m.LastId(), kMsgDeleteFailed);
+  EXPECT_EQ(w.slot, 0);
+}
+
+TEST(WorkingDirectory, CreatedMarkedAndEmptiedOnTheNextStart) {
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string work = dir / "cache/lumora/temp";
+  ASSERT_TRUE(PrepareWorkingDirectory(work, dir / "home", m));
+  EXPECT_TRUE(FileExists(work + "/" + kWorkDirMarker));
+  WriteFile(work + "/0x.inf", "");
+  fs::create_directory(work + "/sub");
+  WriteFile(work + "/sub/keep", "");
+  ASSERT_TRUE(PrepareWorkingDirectory(work, dir / "home", m));
+  EXPECT_FALSE(FileExists(work + "/0x.inf"));
+  EXPECT_TRUE(FileExists(work + "/sub/keep"));
+  EXPECT_TRUE(FileExists(work + "/" + kWorkDirMarker));
+}
+
+TEST(WorkingDirectory, NeverEmptiesAFolderThatMayHoldUserFiles) {
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string home = dir / "home";
+  fs::create_directories(home + "/photos");
+  WriteFile(home + "/photos/cat.jpg", "meow");
+  WriteFile(home + "/notes.txt", "x");
+
+  // A symbolic link planted where the working folder should be.
+  fs::create_directories(dir / "cache/lumora");
+  fs::create_directory_symlink(home + "/photos", dir / "cache/lumora/temp");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "cache/lumora/temp", home, m));
+  EXPECT_EQ(m.LastId(), kMsgUnsafeWorkDir);
+  EXPECT_TRUE(FileExists(home + "/photos/cat.jpg"));
+
+  // A link on the way to it.
+  fs::create_directory_symlink(home, dir / "linkhome");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "linkhome/photos", dir / "other", m));
+  EXPECT_TRUE(FileExists(home + "/photos/cat.jpg"));
+
+  // The home folder itself, one of its ancestors, or the root.
+  EXPECT_FALSE(PrepareWorkingDirectory(home, home, m));
+  EXPECT_FALSE(PrepareWorkingDirectory(home + "/", home, m));
+  EXPECT_FALSE(PrepareWorkingDirectory(dir.path().string(), home, m));
+  EXPECT_FALSE(PrepareWorkingDirectory("/", home, m));
+  EXPECT_TRUE(FileExists(home + "/notes.txt"));
+
+  // A folder with files but without our marker.
+  EXPECT_FALSE(PrepareWorkingDirectory(home + "/photos", home + "/x", m));
+  EXPECT_TRUE(FileExists(home + "/photos/cat.jpg"));
+}
+
+TEST(WorkingDirectory, UncreatableFolderIsReported) {
+  TempDir dir;
+  RecordingMessenger m;
+  WriteFile(dir / "file", "");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "file/temp", dir / "home", m));
+  EXPECT_EQ(m.LastId(), kMsgTempDirFailed);
+}
+
+}  // namespace
+}  // namespace lumora

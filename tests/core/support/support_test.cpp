@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/support/checked_math.h"
+#include "core/support/line_reader.h"
+#include "core/support/progress.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "core/support/text_encoding.h"
+
+namespace lumora {
+namespace {
+
+TEST(ProgressCounter, IntervalDecidesHowOftenTheShownValueChanges) {
+  struct Case {
+    int interval;
+    int changesEvery;
+  } cases[] = {{10, 12}, {0, 2}, {3, 5}};
+  for (const auto& c : cases) {
+    ProgressCounter p;
+    p.Create(c.interval, "読み込み中");
+    for (int call = 1; call <= 3 * c.changesEvery; ++call) {
+      const bool changed = p.SetProgress(static_cast<float>(call) / 100.0f);
+      EXPECT_EQ(changed, call % c.changesEvery == 0)
+          << "interval " << c.interval << " call " << call;
+    }
+  }
+}
+
+TEST(ProgressCounter, PercentIsTruncated) {
+  ProgressCounter p;
+  p.Create(-1, "");
+  p.SetProgress(0.999f);
+  EXPECT_EQ(p.Percent(), 99);
+}
+
+TEST(Text, AtoiAndAtofFollowTheCRuntime) {
+  EXPECT_EQ(AtoI("  42xyz"), 42);
+  EXPECT_EQ(AtoI("\t-3"), -3);
+  EXPECT_EQ(AtoI("+8"), 8);
+  EXPECT_EQ(AtoI("x1"), 0);
+  EXPECT_EQ(AtoI("-99999999999999999999"), -2147483647 - 1);
+  EXPECT_EQ(AtoF(" 0.0285km"), 0.0285);
+  EXPECT_EQ(AtoF("-1.5e2"), -150.0);
+  EXPECT_EQ(AtoF("+2."), 2.0);
+  EXPECT_EQ(AtoF(".5"), 0.5);
+  EXPECT_EQ(AtoF("e5"), 0.0);
+  EXPECT_EQ(AtoF("+-1"), 0.0);
+  EXPECT_TRUE(std::isinf(AtoF("1e999")));
+  EXPECT_EQ(AtoF("1e-999"), 0.0);
+  EXPECT_TRUE(std::isnan(AtoF("nan")));
+}
+
+TEST(LineReader, PiecesLikeFgetsWithCrlfAsOneBreak) {
+  StringLineReader r("ab\r\ncdefg\rh\nlast", 4);
+  std::string p;
+  std::vector<std::string> got;
+  while (r.Next(p)) got.push_back(p);
+  EXPECT_EQ(got, (std::vector<std::string>{"ab\n", "cde", "fg\r", "h\n", "las", "t"}));
+}
+
+TEST(TextEncoding, Cp932AndUtf8) {
+  EXPECT_EQ(ToUtf8FromFile("\x93\x8c\x8b\x9e"), "東京");
+  EXPECT_EQ(ToUtf8FromFile("東京"), "東京");
+  EXPECT_EQ(ToCp932("東京"), "\x93\x8c\x8b\x9e");
+  EXPECT_EQ(ToUtf8FromFile("\x93"), "\xEF\xBF\xBD");
+  EXPECT_EQ(TruncateUtf8("あい", 4), "あ");
+  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
+}
+
+TEST(CheckedMath, OverflowIsCaught) {
+  EXPECT_EQ(*CheckedMul(7000, 6000, 4), 168000000);
+  EXPECT_FALSE(CheckedMul(INT64_MAX, 2));
+  EXPECT_FALSE(AllocatableBytes(CheckedMul(2147483647, 2147483647, 4)));
+  EXPECT_FALSE(AllocatableBytes(int64_t{-1}));
+  EXPECT_TRUE(AllocatableBytes(int64_t{0}));
+}
+
+TEST(StringTable, TextsOfTheProgram) {
+  EXPECT_STREQ(MessageText(kMsgBadInf), "不正なinfファイルです．");
+  EXPECT_STREQ(MessageText(kMsgConfirmResult),
+               "処理結果が表示されました．\nYES->処理OK　NO->前処理に戻る．");
+  EXPECT_STREQ(MessageText(12345), "エラーが発生しました．");
+}
+
+}  // namespace
+}  // namespace lumora
