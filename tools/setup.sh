@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont-gothic clang-format
+  fonts-ipafont-gothic clang-format ccache
   xvfb xauth libjpeg-turbo-progs libtiff-tools
 )
 missing=()
