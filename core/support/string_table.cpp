@@ -26,6 +26,8 @@ const char* MessageText(int id) {
     case kMsgBadImageSize: return "画像の大きさ（LINE，PIXEL）が正しくありません．";
     case kMsgImageTooLarge: return "画像が大きすぎて読み込めません．";
     case kMsgUnsafeWorkDir: return "作業用tempディレクトリが安全ではないため，使用できません．";
+    case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
+    case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
     case kMsgError:
     default: return "エラーが発生しました．";
   }

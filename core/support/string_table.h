@@ -28,6 +28,8 @@ enum MessageId : int {
   kMsgBadImageSize = 61400,
   kMsgImageTooLarge = 61401,
   kMsgUnsafeWorkDir = 61402,
+  kMsgAreaOutsideImage = 61440,
+  kMsgBandFileShort = 61441,
 };
 
 // The text of a message id (UTF-8); an unknown id gives the generic error text.
