@@ -1,0 +1,53 @@
+#include "core/shell/command_rules.h"
+
+#include "core/support/file_set.h"
+
+namespace lumora {
+
+bool IsCommandEnabled(int id, const CommandState& s) {
+  const bool v = s.hasActiveView && !s.printPreview;
+  const bool i = s.imageViewActive;
+  const bool d = !s.toolDialogOpen;
+  const bool l = !s.annotationsShown;
+  const bool vid = v && i && d;
+  const int fs = s.fileState;
+  const bool unprocessedOrFiltered = fs == 0 || fs >= 9;
+  switch (id) {
+    case kCmdOpen:
+    case kCmdPrintSetup:
+    case kCmdExit:
+    case kCmdAbout:
+    case kCmdHelpIndex:
+    case kCmdHelpUsing: return true;
+    case kCmdSaveAs:
+    case kCmdPrint:
+    case kCmdClose: return s.hasActiveView;
+    case kCmdOpenPart: return vid && l && fs != 5;
+    case kCmdExport:
+    case kCmdPrintPreview:
+    case kCmdAnnotation:
+    case kCmdImageInfo: return vid;
+    case kCmdUndo: return vid && (s.hasPreviousImage || s.annotationsShown);
+    case kCmdEnlarge:
+    case kCmdReduce: return v && i && l;
+    case kCmdBrightness:
+    case kCmdSmooth:
+    case kCmdAutoBrightness: return vid && l && !s.hasLegend && fs != 6;
+    case kCmdProfile:
+    case kCmdScatter: return vid && l && fs != 5;
+    case kCmdDnValue: return v && l && (fs <= 2 || fs >= 9);
+    case kCmdRuler: return s.hasActiveView && i && s.lengthPerPixel > 0.0;
+    case kCmdReverseRainbow: return vid && l && s.rainbow;
+    case kCmdFilter: return vid && l && !s.hasLegend && unprocessedOrFiltered;
+    case kCmdVegetation:
+    case kCmdClassify: return vid && l && unprocessedOrFiltered;
+    case kCmdDem: return vid && l && fs != 5 && s.rangeFileExists;
+    default: return false;
+  }
+}
+
+std::string RangeFilePathFor(const std::string& settingsPath) {
+  return StripExtension(settingsPath) + ".lev";
+}
+
+}  // namespace lumora

@@ -1,0 +1,71 @@
+// Which commands of the main frame are enabled, decided from a snapshot of
+// the application's state, so the rules can be checked without windows.
+#pragma once
+
+#include <string>
+
+namespace lumora {
+
+// Command ids of the menus and tool bars.
+enum CommandId : int {
+  kCmdEnlarge = 101,
+  kCmdReduce = 102,
+  kCmdOpenPart = 32769,
+  kCmdDnValue = 32775,
+  kCmdImageInfo = 32777,
+  kCmdOpen = 32778,
+  kCmdProfile = 32783,
+  kCmdScatter = 32790,
+  kCmdBrightness = 32791,
+  kCmdFilter = 32798,
+  kCmdVegetation = 32800,
+  kCmdClassify = 32807,
+  kCmdRedraw = 32809,
+  kCmdSmooth = 32812,
+  kCmdAutoBrightness = 32813,
+  kCmdZoomFromBox = 32815,
+  kCmdExport = 32830,
+  kCmdRuler = 32837,
+  kCmdDem = 32841,
+  kCmdAnnotation = 32845,
+  kCmdReverseRainbow = 32859,
+  kCmdClose = 57602,
+  kCmdSaveAs = 57604,
+  kCmdPrintSetup = 57606,
+  kCmdPrint = 57607,
+  kCmdPrintPreview = 57609,
+  kCmdUndo = 57643,
+  kCmdAbout = 57664,
+  kCmdExit = 57665,
+  kCmdHelpIndex = 57666,
+  kCmdHelpUsing = 57668,
+};
+
+// The application's state as the enabling rules see it.
+struct CommandState {
+  bool hasActiveView = false;     // an image view was the last to gain focus
+  bool printPreview = false;      // that view shows a print preview
+  bool imageViewActive = false;   // an image view, not the palette, is the active window
+  bool toolDialogOpen = false;    // the tool-dialog marker is set
+  bool annotationsShown = false;  // the view shows the annotation page
+  int fileState = 0;
+  bool hasPreviousImage = false;  // a previous display image is kept for undo
+  bool hasLegend = false;         // the view has a legend window
+  bool rainbow = false;
+  bool rangeFileExists = false;  // the ".lev" beside the current settings file opens
+  double lengthPerPixel = 0.0;
+};
+
+// Whether a command is enabled. Unknown ids are disabled.
+bool IsCommandEnabled(int id, const CommandState& s);
+
+// The zoom box lists "3200%" .. "3.125%"; item i stands for zoom level 6 - i.
+inline constexpr int kZoomBoxItems = 11;
+inline int ZoomLevelOfItem(int item) { return 6 - item; }
+inline int ItemOfZoomLevel(int level) { return 6 - level; }
+
+// Path of the elevation range file that enables the DEM command: the
+// settings path with its extension replaced by ".lev".
+std::string RangeFilePathFor(const std::string& settingsPath);
+
+}  // namespace lumora

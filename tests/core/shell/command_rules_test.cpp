@@ -1,0 +1,146 @@
+#include "core/shell/command_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lumora {
+namespace {
+
+// Everything that could enable a command is present.
+CommandState Everything() {
+  CommandState s;
+  s.hasActiveView = true;
+  s.imageViewActive = true;
+  s.fileState = 0;
+  s.hasPreviousImage = true;
+  s.rainbow = true;
+  s.rangeFileExists = true;
+  s.lengthPerPixel = 0.03;
+  return s;
+}
+
+// One condition taken away at a time. Letters: V active view, P print
+// preview, I image view is the active window, D tool dialog, L annotations,
+// U no previous image, G legend, R no rainbow, E no range file, M no length.
+CommandState Without(char c) {
+  CommandState s = Everything();
+  switch (c) {
+    case 'V': s.hasActiveView = false; break;
+    case 'P': s.printPreview = true; break;
+    case 'I': s.imageViewActive = false; break;
+    case 'D': s.toolDialogOpen = true; break;
+    case 'L': s.annotationsShown = true; break;
+    case 'U': s.hasPreviousImage = false; break;
+    case 'G': s.hasLegend = true; break;
+    case 'R': s.rainbow = false; break;
+    case 'E': s.rangeFileExists = false; break;
+    case 'M': s.lengthPerPixel = 0.0; break;
+  }
+  return s;
+}
+
+struct Row {
+  int id;
+  const char* needs;       // the knocked-out conditions that disable it
+  const char* fileStates;  // for file states 0..9: '1' enabled, '0' disabled
+};
+
+// The enabling table of the main frame, row by row.
+const Row kRows[] = {
+    {kCmdOpen, "", "1111111111"},
+    {kCmdOpenPart, "VPIDL", "1111101111"},
+    {kCmdSaveAs, "V", "1111111111"},
+    {kCmdExport, "VPID", "1111111111"},
+    {kCmdPrint, "V", "1111111111"},
+    {kCmdPrintPreview, "VPID", "1111111111"},
+    {kCmdPrintSetup, "", "1111111111"},
+    {kCmdExit, "", "1111111111"},
+    {kCmdEnlarge, "VPIL", "1111111111"},
+    {kCmdReduce, "VPIL", "1111111111"},
+    {kCmdBrightness, "VPIDLG", "1111110111"},
+    {kCmdSmooth, "VPIDLG", "1111110111"},
+    {kCmdAutoBrightness, "VPIDLG", "1111110111"},
+    {kCmdProfile, "VPIDL", "1111101111"},
+    {kCmdScatter, "VPIDL", "1111101111"},
+    {kCmdDnValue, "VPL", "1110000001"},
+    {kCmdRuler, "VPIDM", "1111111111"},
+    {kCmdReverseRainbow, "VPIDLR", "1111111111"},
+    {kCmdAnnotation, "VPID", "1111111111"},
+    {kCmdFilter, "VPIDLG", "1000000001"},
+    {kCmdVegetation, "VPIDL", "1000000001"},
+    {kCmdClassify, "VPIDL", "1000000001"},
+    {kCmdDem, "VPIDLE", "1111101111"},
+    {kCmdAbout, "", "1111111111"},
+    {kCmdImageInfo, "VPID", "1111111111"},
+};
+
+TEST(CommandRules, EachRowNeedsExactlyItsConditions) {
+  for (const Row& row : kRows) {
+    EXPECT_TRUE(IsCommandEnabled(row.id, Everything())) << row.id;
+    for (char c : std::string("VPIDLGRME")) {
+      const bool needed = std::string(row.needs).find(c) != std::string::npos;
+      EXPECT_EQ(IsCommandEnabled(row.id, Without(c)), !needed) << row.id << " without " << c;
+    }
+  }
+}
+
+TEST(CommandRules, FileStatesPerRow) {
+  for (const Row& row : kRows) {
+    for (int fs = 0; fs <= 9; ++fs) {
+      CommandState s = Everything();
+      s.fileState = fs;
+      EXPECT_EQ(IsCommandEnabled(row.id, s), row.fileStates[fs] == '1')
+          << row.id << " file state " << fs;
+    }
+  }
+}
+
+TEST(CommandRules, UndoNeedsAPreviousImageOrTheAnnotationPage) {
+  CommandState s = Without('U');
+  EXPECT_FALSE(IsCommandEnabled(kCmdUndo, s));  // right after opening
+  s.annotationsShown = true;
+  EXPECT_TRUE(IsCommandEnabled(kCmdUndo, s));
+  EXPECT_TRUE(IsCommandEnabled(kCmdUndo, Everything()));
+  for (char c : std::string("VPID")) EXPECT_FALSE(IsCommandEnabled(kCmdUndo, Without(c))) << c;
+}
+
+TEST(CommandRules, ToolDialogLeavesOnlyPrintZoomAndDnValue) {
+  CommandState s = Everything();
+  s.toolDialogOpen = true;
+  std::vector<int> enabled;
+  for (const Row& row : kRows)
+    if (row.needs[0] != 0 && IsCommandEnabled(row.id, s)) enabled.push_back(row.id);
+  // Save as and the ruler have rules that do not look at the marker either.
+  EXPECT_EQ(enabled, (std::vector<int>{kCmdSaveAs, kCmdPrint, kCmdEnlarge, kCmdReduce, kCmdDnValue,
+                                       kCmdRuler}));
+}
+
+TEST(CommandRules, PrintPreviewLeavesOnlyPrintAndSaveAs) {
+  CommandState s = Everything();
+  s.printPreview = true;
+  std::vector<int> enabled;
+  for (const Row& row : kRows)
+    if (row.needs[0] != 0 && IsCommandEnabled(row.id, s)) enabled.push_back(row.id);
+  EXPECT_EQ(enabled, (std::vector<int>{kCmdSaveAs, kCmdPrint}));
+}
+
+TEST(CommandRules, NoImageOpenDisablesEveryImageCommand) {
+  CommandState none;
+  for (const Row& row : kRows)
+    EXPECT_EQ(IsCommandEnabled(row.id, none), row.needs[0] == 0) << row.id;
+  EXPECT_FALSE(IsCommandEnabled(12345, Everything()));
+}
+
+TEST(CommandRules, ZoomBoxItemsAndRangeFile) {
+  EXPECT_EQ(ZoomLevelOfItem(0), 6);
+  EXPECT_EQ(ZoomLevelOfItem(5), 1);  // "100%"
+  EXPECT_EQ(ZoomLevelOfItem(10), -4);
+  EXPECT_EQ(ItemOfZoomLevel(-3), 9);  // "6.25%"
+  EXPECT_EQ(RangeFilePathFor("/d/tokyo.inf"), "/d/tokyo.lev");
+  EXPECT_EQ(RangeFilePathFor("/d.x/tokyo"), "/d.x/tokyo.lev");
+}
+
+}  // namespace
+}  // namespace lumora
