@@ -36,7 +36,10 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdProfile:
     case kCmdScatter: return vid && l && fs != 5;
     case kCmdDnValue: return v && l && (fs <= 2 || fs >= 9);
-    case kCmdRuler: return s.hasActiveView && i && s.lengthPerPixel > 0.0;
+    case kCmdRuler:
+      // Also off during a preview and while a tool dialog is open, like every
+      // other tool of the view.
+      return vid && s.lengthPerPixel > 0.0;
     case kCmdReverseRainbow: return vid && l && s.rainbow;
     case kCmdFilter: return vid && l && !s.hasLegend && unprocessedOrFiltered;
     case kCmdVegetation:
