@@ -112,9 +112,9 @@ TEST(CommandRules, ToolDialogLeavesOnlyPrintZoomAndDnValue) {
   std::vector<int> enabled;
   for (const Row& row : kRows)
     if (row.needs[0] != 0 && IsCommandEnabled(row.id, s)) enabled.push_back(row.id);
-  // Save as and the ruler have rules that do not look at the marker either.
-  EXPECT_EQ(enabled, (std::vector<int>{kCmdSaveAs, kCmdPrint, kCmdEnlarge, kCmdReduce, kCmdDnValue,
-                                       kCmdRuler}));
+  // Save as is decided by the frame, which does not look at the marker.
+  EXPECT_EQ(enabled,
+            (std::vector<int>{kCmdSaveAs, kCmdPrint, kCmdEnlarge, kCmdReduce, kCmdDnValue}));
 }
 
 TEST(CommandRules, PrintPreviewLeavesOnlyPrintAndSaveAs) {
