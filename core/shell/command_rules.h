@@ -59,11 +59,6 @@ struct CommandState {
 // Whether a command is enabled. Unknown ids are disabled.
 bool IsCommandEnabled(int id, const CommandState& s);
 
-// The zoom box lists "3200%" .. "3.125%"; item i stands for zoom level 6 - i.
-inline constexpr int kZoomBoxItems = 11;
-inline int ZoomLevelOfItem(int item) { return 6 - item; }
-inline int ItemOfZoomLevel(int level) { return 6 - level; }
-
 // Path of the elevation range file that enables the DEM command: the
 // settings path with its extension replaced by ".lev".
 std::string RangeFilePathFor(const std::string& settingsPath);

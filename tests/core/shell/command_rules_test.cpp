@@ -133,11 +133,7 @@ TEST(CommandRules, NoImageOpenDisablesEveryImageCommand) {
   EXPECT_FALSE(IsCommandEnabled(12345, Everything()));
 }
 
-TEST(CommandRules, ZoomBoxItemsAndRangeFile) {
-  EXPECT_EQ(ZoomLevelOfItem(0), 6);
-  EXPECT_EQ(ZoomLevelOfItem(5), 1);  // "100%"
-  EXPECT_EQ(ZoomLevelOfItem(10), -4);
-  EXPECT_EQ(ItemOfZoomLevel(-3), 9);  // "6.25%"
+TEST(CommandRules, RangeFileBesideTheSettingsFile) {
   EXPECT_EQ(RangeFilePathFor("/d/tokyo.inf"), "/d/tokyo.lev");
   EXPECT_EQ(RangeFilePathFor("/d.x/tokyo"), "/d.x/tokyo.lev");
 }

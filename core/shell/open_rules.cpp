@@ -1,0 +1,57 @@
+#include "core/shell/open_rules.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+
+namespace lumora {
+
+Composition CompositionForProcessed(const ImageSettings& s) {
+  Composition c;
+  c.rainbow = s.rainbow != 0;
+  c.singleBand = s.singleBand != 0;
+  const int fs = s.fileState;
+  if (fs == kStateVegetation || fs == kStateShadeMono || (fs == kStateBirdsEye && s.singleBand)) {
+    c.red = c.green = c.blue = 1;
+    c.bandCount = 1;
+  }
+  return c;
+}
+
+namespace {
+constexpr CompositionPreset kPresets[] = {
+    {303, kSensorAster, "IDB_NATURAL", 4, 3, 2}, {302, kSensorAster, "IDB_FALSE", 3, 2, 1},
+    {304, kSensorMss, "IDB_FALSE", 3, 2, 1},     {305, kSensorTm, "IDB_NATURAL", 5, 4, 2},
+    {306, kSensorTm, "IDB_FALSE", 4, 3, 2},      {307, kSensorTm, "IDB_TRUE", 3, 2, 1},
+};
+}  // namespace
+
+std::span<const CompositionPreset> CompositionPresets() { return kPresets; }
+
+const CompositionPreset* FindPreset(int controlId) {
+  for (const auto& p : kPresets)
+    if (p.controlId == controlId) return &p;
+  return nullptr;
+}
+
+BandFileCheck CheckBandFile(const std::string& settingsPath, int sampleType, int band,
+                            const ImageSettings& settings) {
+  const std::string path =
+      ResolveNoCase(BandFilePath(StripExtension(settingsPath), sampleType, band)).string();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return BandFileCheck::kCannotOpen;
+  std::fclose(f);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return BandFileCheck::kCannotOpen;
+  const auto expected = CheckedMul(int64_t{SampleBytes(sampleType)}, int64_t{settings.pixels},
+                                   int64_t{settings.lines});
+  if (!expected || static_cast<uint64_t>(*expected) != size) return BandFileCheck::kWrongSize;
+  return BandFileCheck::kOk;
+}
+
+}  // namespace lumora

@@ -1,0 +1,42 @@
+// Decisions of the open command that need no window: the composition of a
+// processed image, the sensor presets of the composition dialog and the
+// check of a chosen band file.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "core/imagefile/settings_file.h"
+
+namespace lumora {
+
+// Band numbers are 1-based; types are sample-type codes.
+struct Composition {
+  int red = 3, green = 2, blue = 1;
+  int redType = 1, greenType = 1, blueType = 1;
+  int bandCount = 3;
+  bool rainbow = false;
+  bool singleBand = false;
+};
+
+// A processed image (file state not 0) opens without the dialog: as one band
+// for file states 1, 6, and 5 with the single-band flag; otherwise bands
+// 3, 2, 1. All sample types are 8-bit.
+Composition CompositionForProcessed(const ImageSettings& settings);
+
+struct CompositionPreset {
+  int controlId;
+  int sensor;
+  const char* resourceBase;
+  int red, green, blue;
+};
+std::span<const CompositionPreset> CompositionPresets();
+const CompositionPreset* FindPreset(int controlId);
+
+enum class BandFileCheck { kOk, kCannotOpen, kWrongSize };
+// The band file settingsPath without extension + ".%c%02d" must open and
+// hold exactly bytes-per-sample x PIXEL x LINE bytes.
+BandFileCheck CheckBandFile(const std::string& settingsPath, int sampleType, int band,
+                            const ImageSettings& settings);
+
+}  // namespace lumora
