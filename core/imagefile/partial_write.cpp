@@ -1,0 +1,223 @@
+#include "core/imagefile/partial_write.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "core/imagefile/save_as.h"
+#include "core/output/ground_scale.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/line_reader.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+
+namespace lumora {
+
+namespace fs = std::filesystem;
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+namespace {
+
+// The line buffer the level file is read with.
+constexpr int kLevelLineBuffer = 256;
+
+struct LevelRange {
+  int minAltitude = 0;  // both 0 when the file does not give them
+  int maxAltitude = 0;
+};
+
+LevelRange ReadLevelRange(std::FILE* f) {
+  LevelRange r;
+  LineReader reader(f, kLevelLineBuffer);
+  std::string line;
+  while (reader.Next(line)) {
+    if (StartsWith(line, "MIN_ALTITUDE ="))
+      r.minAltitude = AtoI(std::string_view(line).substr(14));
+    else if (StartsWith(line, "MAX_ALTITUDE ="))
+      r.maxAltitude = AtoI(std::string_view(line).substr(14));
+  }
+  return r;
+}
+
+// Sample width of a raster band file by its (lower-case) extension: a type
+// letter followed by the band number; 0 for any other file.
+int RasterSampleBytes(const std::string& ext) {
+  if (ext.size() < 2) return 0;
+  if (!std::all_of(ext.begin() + 1, ext.end(), [](unsigned char c) { return std::isdigit(c); }))
+    return 0;
+  switch (ext[0]) {
+    case 'b': return 1;
+    case 'i': return 2;
+    case 'r': return 4;
+    default: return 0;
+  }
+}
+
+bool AreaInside(const AreaRect& a, int pixels, int lines) {
+  return a.m_nAreaLeft >= 0 && a.m_nAreaTop >= 0 && a.m_nAreaPixels >= 1 && a.m_nAreaLines >= 1 &&
+         int64_t{a.m_nAreaLeft} + a.m_nAreaPixels <= pixels &&
+         int64_t{a.m_nAreaTop} + a.m_nAreaLines <= lines;
+}
+
+}  // namespace
+
+bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bool dem,
+                      int bytesPerSample, int imagePixels, const AreaRect& area,
+                      WindowCopyProgress& run, Messenger& messenger) {
+  FilePtr src(std::fopen(ResolveNoCase(srcPath).c_str(), "rb"));
+  FilePtr dst(src ? std::fopen(dstPath.c_str(), "wb") : nullptr);
+  if (!src || !dst) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  LevelRange level;
+  const std::string dstLevel = StripExtension(dstPath) + ".lev";
+  if (dem) {
+    FilePtr srcLev(std::fopen(ResolveNoCase(StripExtension(srcPath) + ".lev").c_str(), "rb"));
+    if (!srcLev) {
+      messenger.ShowMessage(kMsgOpenFailed);
+      return false;
+    }
+    level = ReadLevelRange(srcLev.get());
+    if (level.minAltitude > level.maxAltitude) {
+      messenger.ShowMessage(kMsgBadDem);
+      return false;
+    }
+  }
+  const auto rowBytes = CheckedMul(area.m_nAreaPixels, bytesPerSample);
+  if (!AllocatableBytes(rowBytes)) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  std::vector<uint8_t> row;
+  try {
+    row.resize(static_cast<size_t>(*rowBytes));
+  } catch (const std::bad_alloc&) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  int minCode = 255, maxCode = 0;  // non-zero codes of the window; sea is 0
+  for (int i = 0; i < area.m_nAreaLines; ++i) {
+    const auto offset = CheckedMul(int64_t{area.m_nAreaTop} + i, imagePixels);
+    const auto start = offset ? CheckedAdd(*offset, area.m_nAreaLeft) : std::nullopt;
+    const auto bytes = start ? CheckedMul(*start, bytesPerSample) : std::nullopt;
+    if (!bytes || fseeko(src.get(), *bytes, SEEK_SET) != 0 ||
+        std::fread(row.data(), 1, row.size(), src.get()) != row.size()) {
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+    if (dem) {
+      for (uint8_t v : row) {
+        if (v == 0) continue;
+        minCode = std::min<int>(minCode, v);
+        maxCode = std::max<int>(maxCode, v);
+      }
+    }
+    if (std::fwrite(row.data(), 1, row.size(), dst.get()) != row.size()) {
+      messenger.ShowMessage(kMsgCreateFailed);
+      return false;
+    }
+    ++run.counter;
+    if (run.progress)
+      run.progress->SetProgress(static_cast<float>(run.counter) / static_cast<float>(run.total));
+  }
+  if (std::fclose(dst.release()) != 0) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  if (dem) {
+    const std::string text =
+        Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = %d\nMAX_ALTITUDE = %d\n", minCode,
+               level.minAltitude, maxCode, level.maxAltitude);
+    if (!WriteFileAtomically(dstLevel, text)) {
+      messenger.ShowMessage(kMsgCreateFailed);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
+                  const AreaRect& area, Progress& progress, Messenger& messenger) {
+  if (!AreaInside(area, source.imagePixels, source.imageLines)) {
+    messenger.ShowMessage(kMsgAreaOutsideImage);
+    return false;
+  }
+  const std::string docBase = StripExtension(source.settingsPath);
+  // The target's old files go before the new ones arrive; a target naming
+  // the source set would lose the image being cut.
+  if (SameFileSetBase(newBase, docBase)) {
+    messenger.ShowMessage(kMsgWorkingFileInUse);
+    return false;
+  }
+
+  struct Item {
+    fs::path path;
+    std::string ext;  // lower case
+  };
+  std::vector<Item> items;
+  int64_t rasterFiles = 0;
+  bool hasDem = false;
+  for (const auto& f : FindFiles(docBase + ".*")) {
+    const std::string name = f.filename().string();
+    const size_t dot = name.rfind('.');
+    Item item{f, ToLowerAscii(dot == std::string::npos ? name : name.substr(dot + 1))};
+    if (RasterSampleBytes(item.ext)) ++rasterFiles;
+    if (item.ext == "dem") hasDem = true;
+    items.push_back(std::move(item));
+  }
+
+  const std::string newName = fs::path(newBase).filename().string();
+  StagedFileSet staged;
+  if (!staged.Begin(fs::path(newBase).parent_path().string())) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+
+  WindowCopyProgress run;
+  run.progress = &progress;
+  run.total =
+      std::max<int64_t>(1, rasterFiles * area.m_nAreaLines + (hasDem ? area.m_nAreaLines : 0));
+  progress.Create(static_cast<int>(std::min<int64_t>(run.total / 100, INT32_MAX)),
+                  "部分書き出し中");
+
+  double lon = source.settings.leftTopLon, lat = source.settings.leftTopLat;
+  // An image without a geographic reference keeps the "not set" values.
+  if (source.settings.HasGeoReference())
+    WindowCorner(source.settings.leftTopLon, source.settings.leftTopLat,
+                 source.settings.inclination, source.settings.lengthPerPixel, area.m_nAreaLeft,
+                 area.m_nAreaTop, lon, lat);
+
+  for (const Item& item : items) {
+    const std::string target = staged.PathFor(newName + "." + item.ext);
+    const int sampleBytes = RasterSampleBytes(item.ext);
+    bool ok = true;
+    if (sampleBytes || item.ext == "dem") {
+      ok =
+          CopyRasterWindow(target, item.path.string(), item.ext == "dem",
+                           sampleBytes ? sampleBytes : 1, source.imagePixels, area, run, messenger);
+    } else if (item.ext == "inf") {
+      ok = RewriteSettingsForPartialWrite(item.path.string(), target, area.m_nAreaLines,
+                                          area.m_nAreaPixels, lon, lat, messenger);
+    } else if (!item.ext.empty() && item.ext[0] == 'd') {
+      std::error_code ec;
+      fs::copy_file(item.path, target, fs::copy_options::overwrite_existing, ec);
+      if (ec) {
+        messenger.ShowMessage(kMsgCopyFailed);
+        ok = false;
+      }
+    }
+    if (!ok) {
+      progress.Close();
+      return false;
+    }
+  }
+  progress.Close();
+  return staged.Commit(newBase, messenger);
+}
+
+}  // namespace lumora

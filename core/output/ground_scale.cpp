@@ -1,0 +1,41 @@
+#include "core/output/ground_scale.h"
+
+#include <cmath>
+
+namespace lumora {
+
+namespace {
+constexpr double kSemiMajorKm = 6378.136;
+constexpr double kMeridianKm = 6335.43775989208;  // a (1 - e^2)
+constexpr double kEccentricitySq = 0.00669447;
+}  // namespace
+
+GroundScale ComputeGroundScale(double latitudeDeg, double lengthPerPixelKm) {
+  const double phi = latitudeDeg * kDegToRad;
+  const double sinPhi = std::sin(phi);
+  const double w = 1.0 - kEccentricitySq * sinPhi * sinPhi;
+  GroundScale g;
+  g.kmPerDegLon = kSemiMajorKm * std::cos(phi) / (w * w) * kDegToRad;
+  g.kmPerDegLat = kMeridianKm / std::pow(w, 1.5) * kDegToRad;
+  g.pixelsPerDegLon = g.kmPerDegLon / lengthPerPixelKm;
+  g.pixelsPerDegLat = g.kmPerDegLat / lengthPerPixelKm;
+  return g;
+}
+
+void WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
+                  double lengthPerPixelKm, int left, int top, double& newLon, double& newLat) {
+  newLon = leftTopLon;
+  newLat = leftTopLat;
+  if (left == 0 && top == 0) return;
+  // Without a ground length the pixels per degree are infinite and the
+  // corner cannot move; avoid 0 / 0 further down.
+  if (!(lengthPerPixelKm > 0.0)) return;
+  const GroundScale g = ComputeGroundScale(leftTopLat, lengthPerPixelKm);
+  const double x = left, y = top;
+  const double r = std::sqrt(x * x + y * y);
+  const double alpha = std::atan2(y, x) - inclinationDeg * kDegToRad;
+  newLon = leftTopLon + r * std::cos(alpha) / g.pixelsPerDegLon;
+  newLat = leftTopLat - r * std::sin(alpha) / g.pixelsPerDegLat;
+}
+
+}  // namespace lumora

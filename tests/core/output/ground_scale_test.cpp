@@ -1,0 +1,56 @@
+#include "core/output/ground_scale.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace lumora {
+namespace {
+
+TEST(GroundScale, EquatorAndMidLatitudeByHand) {
+  // At the equator W = 1: a and a(1 - e^2) times the degree factor.
+  GroundScale g = ComputeGroundScale(0.0, 0.03);
+  EXPECT_DOUBLE_EQ(g.kmPerDegLon, 6378.136 * 0.0174532925);
+  EXPECT_DOUBLE_EQ(g.kmPerDegLat, 6335.43775989208 * 0.0174532925);
+  EXPECT_DOUBLE_EQ(g.pixelsPerDegLon, g.kmPerDegLon / 0.03);
+
+  // At 36 degrees the longitude term divides by W squared, not its root.
+  const double s = std::sin(36.0 * 0.0174532925);
+  const double w = 1.0 - 0.00669447 * s * s;
+  g = ComputeGroundScale(36.0, 0.0285);
+  EXPECT_NEAR(g.kmPerDegLon, 90.477, 0.001);
+  EXPECT_DOUBLE_EQ(g.kmPerDegLon,
+                   6378.136 * std::cos(36.0 * 0.0174532925) / (w * w) * 0.0174532925);
+  EXPECT_NEAR(g.kmPerDegLat, 110.96, 0.01);
+}
+
+TEST(GroundScale, WindowCornerMovesAlongTheInclinedAxes) {
+  const GroundScale g = ComputeGroundScale(36.0, 0.03);
+  struct Case {
+    double incl;
+    int left, top;
+    double dLon, dLat;
+  } cases[] = {
+      {0.0, 0, 0, 0.0, 0.0},
+      {12.0, 0, 0, 0.0, 0.0},  // the corner itself never moves
+      {0.0, 100, 0, 100 / g.pixelsPerDegLon, 0.0},
+      {0.0, 0, 100, 0.0, -100 / g.pixelsPerDegLat},  // lower rows lie south
+      {90.0, 100, 0, 0.0, 100 / g.pixelsPerDegLat},  // turned a quarter: right is north
+  };
+  for (const Case& c : cases) {
+    double lon = 0, lat = 0;
+    WindowCorner(139.0, 36.0, c.incl, 0.03, c.left, c.top, lon, lat);
+    EXPECT_NEAR(lon - 139.0, c.dLon, 1e-9) << c.incl << " " << c.left << " " << c.top;
+    EXPECT_NEAR(lat - 36.0, c.dLat, 1e-9) << c.incl << " " << c.left << " " << c.top;
+  }
+}
+
+TEST(GroundScale, ZeroPixelLengthKeepsTheCorner) {
+  double lon = 0, lat = 0;
+  WindowCorner(139.0, 36.0, 0.0, 0.0, 10, 10, lon, lat);
+  EXPECT_EQ(lon, 139.0);
+  EXPECT_EQ(lat, 36.0);
+}
+
+}  // namespace
+}  // namespace lumora
