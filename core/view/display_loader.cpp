@@ -1,0 +1,258 @@
+// Display image loading from band files.
+#include "core/view/display_loader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+
+namespace lumora {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenBand(const std::string& basePath, int sampleType, int band) {
+  const std::string path = ResolveNoCase(BandFilePath(basePath, sampleType, band)).string();
+  return File(std::fopen(path.c_str(), "rb"));
+}
+
+// Reads count bytes at offset; what lies beyond the end of the file (or an
+// impossible offset) reads as 0.
+void ReadAt(std::FILE* f, int64_t offset, uint8_t* buf, size_t count) {
+  size_t got = 0;
+  if (offset >= 0 && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0)
+    got = std::fread(buf, 1, count, f);
+  if (got < count) std::memset(buf + got, 0, count - got);
+}
+
+inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline float LeFloat(const uint8_t* p) {
+  const uint32_t u =
+      uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+  return std::bit_cast<float>(u);
+}
+
+}  // namespace
+
+BitmapHeader HeaderOf(const Dib& dib) {
+  BitmapHeader h;
+  h.biWidth = dib.width;
+  h.biHeight = dib.height;
+  h.biSizeImage = static_cast<uint32_t>(dib.SizeBytes());
+  return h;
+}
+
+namespace {
+bool StepFits(const AreaRect& area, int32_t step) {
+  const int32_t w = DibExtent(area.m_nAreaPixels, step);
+  const int32_t h = DibExtent(area.m_nAreaLines, step);
+  return w >= 1 && h >= 1 && Dib::StrideFor(w) * h <= kMaxDibBytes && w <= kMaxDibWidth;
+}
+}  // namespace
+
+int32_t AutomaticStep(const AreaRect& area) {
+  for (int32_t step = 1; step <= kMaxReductionStep; ++step)
+    if (StepFits(area, step)) return step;
+  return 0;
+}
+
+bool AllocateDisplayImage(DisplayState& state, const AreaRect& area, Dib& out,
+                          Messenger& messenger) {
+  auto tryStep = [&](int32_t step) {
+    const int32_t w = DibExtent(area.m_nAreaPixels, step);
+    const int32_t h = DibExtent(area.m_nAreaLines, step);
+    Dib dib;
+    if (!dib.Create(w, h)) return false;
+    out = std::move(dib);
+    state.m_nStep = step;
+    state.m_nDibWidth = w;
+    state.m_nDibHeight = h;
+    return true;
+  };
+  if (state.m_nStep < 1) {
+    // A step whose bitmap fits but cannot be had gives way to the next one.
+    for (int32_t step = 1; step <= kMaxReductionStep; ++step)
+      if (StepFits(area, step) && tryStep(step)) return true;
+  } else if (tryStep(state.m_nStep)) {
+    return true;
+  }
+  messenger.ShowMessage(kMsgNoMemory);
+  return false;
+}
+
+ChannelScale MakeChannelScale(float lo, float hi) {
+  ChannelScale c;
+  c.lo = lo;
+  c.hi = hi;
+  if (c.hi - c.lo < 1.1920929e-07) c.hi = static_cast<float>(c.lo + 2.3841858e-07);
+  c.s = 255 / (c.hi - c.lo);
+  return c;
+}
+
+void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const AreaRect& area,
+                    int32_t dibWidth, int32_t dibHeight, float& lo, float& hi) {
+  bool any = false;
+  lo = 0.0f;
+  hi = 0.0f;
+  File f(std::fopen(bandPath.c_str(), "rb"));
+  const int32_t rows = std::min(100, dibHeight);
+  const int32_t cols = std::min(100, dibWidth);
+  if (f && rows > 0 && cols > 0) {
+    const int64_t rowGap = std::max(1, (dibHeight - 100) / 100);
+    const int64_t colGap = std::max(1, (dibWidth - 100) / 100);
+    const int64_t span = (cols - 1) * colGap + 1;
+    std::vector<uint8_t> buf(static_cast<size_t>(span) * 4);
+    for (int32_t r = 0; r < rows; ++r) {
+      const int64_t line = area.m_nAreaTop + r * rowGap;
+      const int64_t offset = (int64_t{imagePixels} * line + area.m_nAreaLeft) * 4;
+      size_t got = 0;
+      if (offset >= 0 && std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) == 0)
+        got = std::fread(buf.data(), 1, buf.size(), f.get());
+      for (int64_t k = 0; k < cols && (k * colGap + 1) * 4 <= static_cast<int64_t>(got); ++k) {
+        const uint8_t* p = buf.data() + k * colGap * 4;
+        if (p[0] == 255) continue;
+        const float v = LeFloat(p);
+        if (!std::isfinite(v)) continue;
+        if (!any) {
+          lo = hi = v;
+          any = true;
+        } else {
+          lo = std::min(lo, v);
+          hi = std::max(hi, v);
+        }
+      }
+    }
+  }
+}
+
+bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRange, Dib& dib,
+                         Messenger& messenger, Progress& progress) {
+  const std::string base = StripExtension(state.m_strSettingsPath);
+  const int32_t bands[3] = {state.m_nBlueBand, state.m_nGreenBand, state.m_nRedBand};
+  const int32_t types[3] = {state.m_nBlueType, state.m_nGreenType, state.m_nRedType};
+  const int32_t w = dib.width;
+  const int32_t h = dib.height;
+  const int64_t step = state.m_nStep;
+  const int64_t imagePixels = state.m_nImagePixels;
+  progress.Create(10, "読み込み中");
+  for (int c = 0; c < 3; ++c) {
+    const int bps = SampleBytes(types[c]);
+    File f = bps ? OpenBand(base, types[c], bands[c] + 1) : File();
+    if (!f) {
+      progress.Close();
+      messenger.ShowMessage(kMsgOpenFailed);
+      return false;
+    }
+    // Only the samples the step keeps are needed from each row.
+    const int64_t rowBytes = ((w - 1) * step + 1) * bps;
+    std::vector<uint8_t> row;
+    try {
+      row.resize(static_cast<size_t>(rowBytes));
+    } catch (const std::bad_alloc&) {
+      progress.Close();
+      messenger.ShowMessage(kMsgNoMemory);
+      return false;
+    }
+    ChannelScale scale;
+    if (bps == 2) scale = MakeChannelScale(0.0f, 65535.0f);
+    if (bps == 4) {
+      float lo, hi;
+      FloatGridRange(ResolveNoCase(BandFilePath(base, types[c], bands[c] + 1)).string(),
+                     state.m_nImagePixels, area, w, h, lo, hi);
+      scale = MakeChannelScale(lo, hi);
+    }
+    int minByte = 256, maxByte = -1;
+    for (int32_t i = 0; i < h; ++i) {
+      const int64_t line = area.m_nAreaTop + i * step;
+      ReadAt(f.get(), (imagePixels * line + area.m_nAreaLeft) * bps, row.data(), row.size());
+      uint8_t* dst = dib.StoredRow(h - 1 - i) + c;
+      int rowMin = 256, rowMax = -1;
+      if (bps == 1) {
+        const uint8_t* src = row.data();
+        for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
+      } else if (bps == 2) {
+        const uint8_t* src = row.data();
+        for (int32_t j = 0; j < w; ++j, src += 2 * step, dst += 3)
+          *dst = MapSample(static_cast<float>(Le16(src)), scale);
+      } else {
+        const uint8_t* src = row.data();
+        for (int32_t j = 0; j < w; ++j, src += 4 * step, dst += 3)
+          *dst = MapSample(LeFloat(src), scale);
+      }
+      if (resetRange) {
+        const uint8_t* p = dib.StoredRow(h - 1 - i) + c;
+        for (int32_t j = 0; j < w; ++j, p += 3) {
+          rowMin = std::min<int>(rowMin, *p);
+          rowMax = std::max<int>(rowMax, *p);
+        }
+        minByte = std::min(minByte, rowMin);
+        maxByte = std::max(maxByte, rowMax);
+      }
+      progress.SetProgress(static_cast<float>(c * int64_t{h} + i) / (3 * int64_t{h}));
+    }
+    if (resetRange && maxByte >= 0) {
+      if (minByte < state.m_fDispMin) state.m_fDispMin = static_cast<float>(minByte);
+      if (maxByte > state.m_fDispMax) state.m_fDispMax = static_cast<float>(maxByte);
+    }
+  }
+  progress.Close();
+  return true;
+}
+
+std::string DisplayTitle(const std::string& openedPath, const DisplayState& state,
+                         const AreaRect& area) {
+  return Format("*%s 1/%d (%d,%d)-(%d,%d) (R,G,B)=(%d,%d,%d)", openedPath.c_str(), state.m_nStep,
+                area.m_nAreaLeft + 1, area.m_nAreaTop + 1, area.m_nAreaLeft + area.m_nAreaPixels,
+                area.m_nAreaTop + area.m_nAreaLines, state.m_nRedBand + 1, state.m_nGreenBand + 1,
+                state.m_nBlueBand + 1);
+}
+
+LegendKind LegendForState(int fileState, bool rainbow) {
+  switch (fileState) {
+    case kStateVegetation: return LegendKind::kVegetation;
+    case kStateClassified: return LegendKind::kClass;
+    case kStateElevationAbsolute:
+    case kStateElevationRelative:
+    case kStateShadeAbsolute:
+    case kStateShadeRelative: return LegendKind::kElevation;
+    default: return rainbow ? LegendKind::kColourRamp : LegendKind::kNone;
+  }
+}
+
+LegendKind DecideOpenLegend(DisplayState& state) {
+  if (state.m_nFileState != kStateBirdsEye)
+    return LegendForState(state.m_nFileState, state.m_bRainbow);
+  DisplayStateFile brd;
+  const std::string path = ResolveNoCase(StripExtension(state.m_strSettingsPath) + ".brd").string();
+  if (!ReadDisplayStateFile(path, brd)) return LegendKind::kNone;
+  state.m_fDispMin = static_cast<float>(brd.minVal);
+  state.m_fDispMax = static_cast<float>(brd.maxVal);
+  return LegendForState(brd.state, state.m_bRainbow);
+}
+
+FrameSize FitFrame(int32_t dibWidth, int32_t dibHeight, int32_t borderWidth, int32_t borderHeight,
+                   int32_t desktopWidth, int32_t desktopHeight) {
+  return {std::min(dibWidth + borderWidth, desktopWidth - 40),
+          std::min(dibHeight + borderHeight, desktopHeight - 40)};
+}
+
+FrameSize A4PageSize(int32_t dpiX, int32_t dpiY) {
+  return {static_cast<int32_t>(dpiX * 8.267716535433072 + 0.5),
+          static_cast<int32_t>(dpiY * 11.692913385826772 + 0.5)};
+}
+
+}  // namespace lumora

@@ -1,0 +1,321 @@
+// The per-image session: open, display changes, undo and processing steps.
+#include "core/view/image_session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/view/rainbow.h"
+#include "core/view/tool_geometry.h"
+#include "core/view/zoom.h"
+
+namespace lumora {
+namespace {
+
+AreaRect WholeImage(const DisplayState& s) { return {0, s.m_nImageLines, 0, s.m_nImagePixels}; }
+
+// The legend of a restored state: a bird's-eye result takes the state named
+// in its .brd file; the display range stays as restored.
+LegendKind RestoredLegend(const DisplayState& s) {
+  if (s.m_nFileState != kStateBirdsEye) return LegendForState(s.m_nFileState, s.m_bRainbow);
+  DisplayStateFile brd;
+  const std::string path = ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".brd").string();
+  if (!ReadDisplayStateFile(path, brd)) return LegendKind::kNone;
+  return LegendForState(brd.state, s.m_bRainbow);
+}
+
+void PaintRainbow(const DisplayState& s, Dib& dib) {
+  if (s.m_bRainbow && s.m_bSingleBand)
+    ApplyRainbow(dib, s.m_fDispMin, s.m_fDispMax, s.m_bRainbowReversed);
+}
+
+}  // namespace
+
+OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings) {
+  OpenRequest r;
+  r.settingsPath = settingsPath;
+  r.settings = settings;
+  r.rainbow = settings.rainbow != 0;
+  r.singleBand = settings.singleBand != 0;
+  r.fileState = settings.fileState;
+  if (settings.fileState != kStateUnprocessed) {
+    const bool one = settings.fileState == kStateVegetation ||
+                     settings.fileState == kStateShadeMono ||
+                     (settings.fileState == kStateBirdsEye && settings.singleBand);
+    if (one) r.redBand = r.greenBand = r.blueBand = 1;
+    r.bandCount = one ? 1 : 3;
+    return r;
+  }
+  const auto types = ScanBandTypes(StripExtension(settingsPath));
+  const int count = static_cast<int>(
+      std::count_if(types.begin() + 1, types.end(), [](uint8_t t) { return t != 0; }));
+  r.bandCount = count;
+  if (count >= 3) {
+    r.singleBand = false;
+    r.rainbow = false;
+  } else {
+    // The first band there is, shown in grey.
+    int first = 1;
+    while (count > 0 && types[first] == 0) ++first;
+    r.redBand = r.greenBand = r.blueBand = first;
+    r.singleBand = true;
+    r.rainbow = false;
+  }
+  auto typeOf = [&](int band) { return types[band] ? static_cast<int32_t>(types[band]) : 1; };
+  r.redType = typeOf(r.redBand);
+  r.greenType = typeOf(r.greenBand);
+  r.blueType = typeOf(r.blueBand);
+  return r;
+}
+
+bool ImageSession::LoadWhole(DisplayState& state, AreaRect& area, bool resetRange, Dib& dib,
+                             Messenger& messenger, Progress& progress) const {
+  if (resetRange) {
+    state.m_fDispMin = 255.0f;
+    state.m_fDispMax = 0.0f;
+  }
+  if (!AllocateDisplayImage(state, area, dib, messenger)) return false;
+  return ReadDisplayChannels(state, area, resetRange, dib, messenger, progress);
+}
+
+bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messenger& messenger,
+                        Progress& progress) {
+  if (!CheckImageSize(r.settings, messenger)) return false;
+  m_files = files;
+  m_files.slot = -1;
+  m_files.openedSettingsPath = m_files.currentSettingsPath = r.settingsPath;
+  m_undoFiles = m_files;
+  m_settings = r.settings;
+  DisplayState s;
+  s.m_strSettingsPath = r.settingsPath;
+  s.m_nImagePixels = r.settings.pixels;
+  s.m_nImageLines = r.settings.lines;
+  s.m_nBlueBand = r.blueBand - 1;
+  s.m_nGreenBand = r.greenBand - 1;
+  s.m_nRedBand = r.redBand - 1;
+  s.m_nBlueType = r.blueType;
+  s.m_nGreenType = r.greenType;
+  s.m_nRedType = r.redType;
+  s.m_bRainbow = r.rainbow;
+  s.m_bSingleBand = r.singleBand;
+  s.m_nFileState = r.fileState;
+  s.m_bRainbowReversed = r.rainbowReversed;
+  s.m_nStep = r.step;
+  AreaRect area = r.area.value_or(WholeImage(s));
+  // An area that leaves the image is cut to it.
+  area.m_nAreaLeft = std::clamp(area.m_nAreaLeft, 0, s.m_nImagePixels - 1);
+  area.m_nAreaTop = std::clamp(area.m_nAreaTop, 0, s.m_nImageLines - 1);
+  area.m_nAreaPixels = std::clamp(area.m_nAreaPixels, 1, s.m_nImagePixels - area.m_nAreaLeft);
+  area.m_nAreaLines = std::clamp(area.m_nAreaLines, 1, s.m_nImageLines - area.m_nAreaTop);
+  m_nDisplayKind = r.bandCount;
+  m_nZoomLevel = 1;
+  m_fZoom = 1.0f;
+  m_annotationsShown = false;
+  m_pending.reset();
+  m_hDibOrg = Dib{};
+  ResetTables();
+  m_stretchStart = m_stretchApplied = StretchSet{};
+  m_rcArea = area;
+  m_state = s;
+  m_prevState = s;
+  Dib dib;
+  const bool ok = LoadWhole(m_state, m_rcArea, true, dib, messenger, progress);
+  m_hDib = std::move(dib);
+  if (!ok) return false;
+  // A bird's-eye result takes its display range from its .brd file before
+  // the rainbow is painted with it.
+  m_legend = DecideOpenLegend(m_state);
+  PaintRainbow(m_state, m_hDib);
+  return true;
+}
+
+bool ImageSession::DnHidden() const {
+  return !DnShownForState(m_state.m_nFileState) || m_annotationsShown || m_printPreview;
+}
+
+void ImageSession::SetZoomLevel(int32_t level) {
+  m_nZoomLevel = std::clamp(level, kMinZoomLevel, kMaxZoomLevel);
+  m_fZoom = ZoomFactor(m_nZoomLevel);
+}
+
+bool ImageSession::Enlarge() {
+  if (!CanEnlarge(m_nZoomLevel, m_state.m_nDibWidth, m_state.m_nDibHeight)) return false;
+  SetZoomLevel(m_nZoomLevel + 1);
+  return true;
+}
+
+bool ImageSession::Reduce() {
+  if (!CanReduce(m_nZoomLevel)) return false;
+  SetZoomLevel(m_nZoomLevel - 1);
+  return true;
+}
+
+void ImageSession::ResetTables() {
+  for (auto& lut : m_lut)
+    for (int i = 0; i < 256; ++i) lut[i] = static_cast<uint8_t>(i);
+}
+
+void ImageSession::ApplyDisplayChange(Dib&& next) {
+  m_hDibOrg = std::move(m_hDib);
+  m_hDib = std::move(next);
+  m_prevState = m_state;
+  m_state.m_bProcessed = false;
+}
+
+bool ImageSession::ReverseRainbow(Messenger& messenger) {
+  Dib reversed;
+  if (!ReverseRainbowColours(m_hDib, reversed)) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  ApplyDisplayChange(std::move(reversed));
+  m_state.m_bRainbowReversed = !m_state.m_bRainbowReversed;
+  return true;
+}
+
+void ImageSession::CommitPending() {
+  if (m_hDibOrg.Empty()) return;
+  m_rcArea = WholeImage(m_state);
+  const int32_t step = std::max(1, m_state.m_nStep);
+  m_state.m_nDibWidth = DibExtent(m_rcArea.m_nAreaPixels, step);
+  m_state.m_nDibHeight = DibExtent(m_rcArea.m_nAreaLines, step);
+  ResetTables();
+  m_stretchStart = m_stretchApplied;
+  m_hDib = std::move(m_hDibOrg);
+  m_hDibOrg = Dib{};
+}
+
+bool ImageSession::Undo(Messenger& messenger) {
+  if (m_pending) return false;
+  if (m_annotationsShown) {
+    m_annotationsShown = false;
+    m_hDibOrg = Dib{};
+    return true;
+  }
+  if (m_hDibOrg.Empty()) return false;
+  bool ok = true;
+  if (m_state.m_bProcessed) {
+    // Files first: the step's working set goes and the set before it is
+    // current again, even when a file refuses to go (the next step clears
+    // its slot before writing).
+    if (m_files.slot >= 0 && !DeleteFiles(m_files.SlotBase(m_files.slot) + ".*")) {
+      messenger.ShowMessage(kMsgDeleteFailed);
+      ok = false;
+    }
+    m_files = m_undoFiles;
+    m_state = m_prevState;
+    m_state.m_strSettingsPath = m_files.currentSettingsPath;
+    m_legend = RestoredLegend(m_state);
+  } else {
+    m_state = m_prevState;
+  }
+  CommitPending();
+  return ok;
+}
+
+void ImageSession::RollBack(Pending& p, const std::string& targetBase) {
+  DeleteFiles(targetBase + ".*");
+  m_files = p.files;
+}
+
+bool ImageSession::BeginStep(const StepBody& body, Messenger& messenger, Progress& progress,
+                             const StateAdjust& adjust) {
+  if (m_pending || m_hDib.Empty()) return false;
+  Pending p{m_state, m_rcArea, m_files, Dib{}};
+  const std::string targetBase = m_files.BeginStep();
+  // The slot may still hold the set of two steps ago; none of it may mix
+  // with the new result.
+  if (!DeleteFiles(targetBase + ".*")) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    m_files = p.files;
+    return false;
+  }
+  StepSource source;
+  source.settingsPath = p.files.currentSettingsPath;
+  source.basePath = StripExtension(source.settingsPath);
+  source.settings = m_settings;
+  source.settings.lines = m_state.m_nImageLines;
+  source.settings.pixels = m_state.m_nImagePixels;
+  StepResult result;
+  result.lines = m_state.m_nImageLines;
+  result.pixels = m_state.m_nImagePixels;
+  result.fileState = m_state.m_nFileState;
+  result.rainbow = m_state.m_bRainbow;
+  result.singleBand = m_state.m_bSingleBand;
+  const std::string targetSettings = targetBase + ".inf";
+  if (!body(source, targetBase, result, messenger, progress) ||
+      !RewriteSettingsAfterProcessing(
+          source.settingsPath, targetSettings, m_files.openedSettingsPath, result.lines,
+          result.pixels, result.rainbow, result.singleBand, result.fileState, messenger)) {
+    RollBack(p, targetBase);
+    return false;
+  }
+  DisplayState next = m_state;
+  next.m_strSettingsPath = targetSettings;
+  next.m_nImageLines = result.lines;
+  next.m_nImagePixels = result.pixels;
+  next.m_nFileState = result.fileState;
+  next.m_bRainbow = result.rainbow != 0;
+  next.m_bSingleBand = result.singleBand != 0;
+  if (adjust) adjust(next);
+  AreaRect area = WholeImage(next);
+  Dib dib;
+  if (!LoadWhole(next, area, true, dib, messenger, progress)) {
+    RollBack(p, targetBase);
+    return false;
+  }
+  PaintRainbow(next, dib);
+  m_files.currentSettingsPath = targetSettings;
+  p.olderPrevious = std::move(m_hDibOrg);
+  m_hDibOrg = std::move(m_hDib);
+  m_hDib = std::move(dib);
+  m_state = next;
+  m_rcArea = area;
+  m_pending = std::move(p);
+  return true;
+}
+
+void ImageSession::Keep() {
+  if (!m_pending) return;
+  m_prevState = m_pending->kept;
+  m_undoFiles = m_pending->files;
+  m_state.m_bProcessed = true;
+  m_legend = RestoredLegend(m_state);
+  m_pending.reset();
+}
+
+bool ImageSession::Revert(Messenger& messenger) {
+  if (!m_pending) return false;
+  Pending p = std::move(*m_pending);
+  m_pending.reset();
+  const std::string stepBase = m_files.SlotBase(m_files.slot);
+  bool ok = true;
+  if (!DeleteFiles(stepBase + ".*")) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    ok = false;
+  }
+  m_files = p.files;
+  m_state = p.kept;
+  m_rcArea = p.keptArea;
+  m_hDib = std::move(m_hDibOrg);
+  // The image before the step may still be undone.
+  m_hDibOrg = std::move(p.olderPrevious);
+  ResetTables();
+  m_stretchStart = m_stretchApplied;
+  return ok;
+}
+
+ImageSession::StepOutcome ImageSession::RunStep(const StepBody& body, Messenger& messenger,
+                                                Progress& progress, const StateAdjust& adjust) {
+  if (!BeginStep(body, messenger, progress, adjust)) return StepOutcome::kFailed;
+  if (messenger.AskYesNo(kConfirmTitle, MessageText(kMsgConfirmResult))) {
+    Keep();
+    return StepOutcome::kKept;
+  }
+  Revert(messenger);
+  return StepOutcome::kReverted;
+}
+
+}  // namespace lumora

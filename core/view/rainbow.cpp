@@ -1,0 +1,93 @@
+// Rainbow table and its application to display images.
+#include "core/view/rainbow.h"
+
+#include <unordered_map>
+
+namespace lumora {
+namespace {
+
+RainbowTable BuildRainbow() {
+  RainbowTable t{};
+  for (int k = 0; k < 256; ++k) {
+    RainbowEntry& e = t[k];
+    if (k == 0) {
+      e = {1, 1, 1};
+    } else if (k <= 50) {
+      e = {0, 0, static_cast<uint8_t>(5 * k)};
+    } else if (k <= 101) {
+      e = {0, static_cast<uint8_t>(5 * (k - 51)), 255};
+    } else if (k <= 152) {
+      e = {0, 255, static_cast<uint8_t>(255 - 5 * (k - 102))};
+    } else if (k <= 203) {
+      e = {static_cast<uint8_t>(5 * (k - 153)), 255, 0};
+    } else {
+      e = {255, static_cast<uint8_t>(255 - 5 * (k - 204)), 0};
+    }
+  }
+  return t;
+}
+
+uint32_t Key(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (g << 8) | b; }
+
+}  // namespace
+
+const RainbowTable& Rainbow() {
+  static const RainbowTable table = BuildRainbow();
+  return table;
+}
+
+int RainbowIndex(int v, float dispMin, float dispMax, bool reverse) {
+  if (v < dispMin) return -1;
+  const int lo = static_cast<int>(dispMin);
+  const float s = 255 / (dispMax - dispMin);
+  // (v - lo) * s is a float product; adding the double 0.5 makes it double.
+  double t = static_cast<float>(v - lo) * s + 0.5;
+  // An empty range (all samples equal) gives 0 * inf: show the first entry
+  // instead of converting NaN.
+  if (!(t > 0.0)) t = 0.0;
+  if (t > 255.0) t = 255.0;
+  if (reverse) t = 255.0 - t;
+  return static_cast<int>(t);
+}
+
+void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse) {
+  // The first byte has only 256 values: map each once.
+  int index[256];
+  for (int v = 0; v < 256; ++v) index[v] = RainbowIndex(v, dispMin, dispMax, reverse);
+  const RainbowTable& table = Rainbow();
+  for (int32_t y = 0; y < dib.height; ++y) {
+    uint8_t* p = dib.StoredRow(y);
+    for (int32_t x = 0; x < dib.width; ++x, p += 3) {
+      const int k = index[p[0]];
+      if (k < 0) continue;
+      p[0] = table[k].blue;
+      p[1] = table[k].green;
+      p[2] = table[k].red;
+    }
+  }
+}
+
+bool ReverseRainbowColours(const Dib& source, Dib& out) {
+  Dib fresh;
+  if (!fresh.Create(source.width, source.height)) return false;
+  const RainbowTable& table = Rainbow();
+  // The first entry with a colour wins, as a search from k = 0 would find.
+  std::unordered_map<uint32_t, int> first;
+  for (int k = 255; k >= 0; --k) first[Key(table[k].red, table[k].green, table[k].blue)] = k;
+  for (int32_t y = 0; y < source.height; ++y) {
+    const uint8_t* p = source.StoredRow(y);
+    uint8_t* q = fresh.StoredRow(y);
+    for (int32_t x = 0; x < source.width; ++x, p += 3, q += 3) {
+      auto it = first.find(Key(p[2], p[1], p[0]));
+      if (it == first.end()) continue;
+      const RainbowEntry& e = table[255 - it->second];
+      q[0] = e.blue;
+      q[1] = e.green;
+      q[2] = e.red;
+    }
+  }
+  out = std::move(fresh);
+  return true;
+}
+
+}  // namespace lumora

@@ -1,0 +1,36 @@
+// The rainbow colour table (near-black through blue, cyan, green and yellow
+// to red) and the two operations that paint a one-band display with it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/view/dib.h"
+
+namespace lumora {
+
+struct RainbowEntry {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+};
+
+using RainbowTable = std::array<RainbowEntry, 256>;
+
+// The shared table; built once.
+const RainbowTable& Rainbow();
+
+// The rainbow index of a grey byte v for the display range dispMin ..
+// dispMax; -1 when v lies below the range (the pixel keeps its grey).
+int RainbowIndex(int v, float dispMin, float dispMax, bool reverse);
+
+// Repaints every pixel of a one-band display (its first byte is the sample)
+// with the rainbow colour of that sample, in place.
+void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse);
+
+// A new image in which every pixel whose colour is rainbow entry k shows
+// entry 255 - k; pixels of other colours become black. False when the new
+// image cannot be allocated (out is then untouched).
+bool ReverseRainbowColours(const Dib& source, Dib& out);
+
+}  // namespace lumora
