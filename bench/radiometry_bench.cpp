@@ -1,9 +1,11 @@
 // Speed of the band filters and the brightness tables.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
+#include "core/radiometry/brightness.h"
 #include "core/radiometry/filter_kernels.h"
 
 namespace {
@@ -31,6 +33,36 @@ void BM_FilterBand(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
 }
 BENCHMARK(BM_FilterBand)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// A 1024 x 1024 display image (the widest the view shows at step 1).
+Dib NoiseDib() {
+  Dib d;
+  d.Create(1024, 1024);
+  const auto n = Noise(d.bits.size());
+  d.bits = n;
+  return d;
+}
+
+void BM_ApplyLookupTables(benchmark::State& state) {
+  Dib d = NoiseDib(), previous;
+  LookupTables t = IdentityTables();
+  for (auto& table : t) std::reverse(table.begin(), table.end());
+  RecordingMessenger m;
+  Progress p;
+  for (auto _ : state) ApplyLookupTables(d, previous, t, m, p);
+  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
+}
+BENCHMARK(BM_ApplyLookupTables)->Unit(benchmark::kMillisecond);
+
+void BM_Equalise(benchmark::State& state) {
+  Dib d = NoiseDib(), previous;
+  LookupTables t = IdentityTables();
+  RecordingMessenger m;
+  Progress p;
+  for (auto _ : state) EqualiseBrightness(d, previous, t, m, p);
+  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
+}
+BENCHMARK(BM_Equalise)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,242 @@
+#include "core/radiometry/brightness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "core/support/string_table.h"
+
+namespace lumora {
+namespace {
+
+// Counts the three bytes of every pixel into separate tables; even and odd
+// pixels go to different tables so that runs of equal values do not wait on
+// their own increments.
+std::array<std::array<uint32_t, 256>, 3> CountBytes(const Dib& dib) {
+  std::array<std::array<uint32_t, 256>, 6> part{};
+  for (int32_t r = 0; r < dib.height; ++r) {
+    const uint8_t* p = dib.StoredRow(r);
+    int32_t x = 0;
+    for (; x + 1 < dib.width; x += 2, p += 6) {
+      ++part[0][p[0]];
+      ++part[1][p[1]];
+      ++part[2][p[2]];
+      ++part[3][p[3]];
+      ++part[4][p[4]];
+      ++part[5][p[5]];
+    }
+    if (x < dib.width) {
+      ++part[0][p[0]];
+      ++part[1][p[1]];
+      ++part[2][p[2]];
+    }
+  }
+  std::array<std::array<uint32_t, 256>, 3> counts{};
+  for (int c = 0; c < 3; ++c)
+    for (int i = 0; i < 256; ++i) counts[c][i] = part[c][i] + part[c + 3][i];
+  return counts;
+}
+
+bool BuildTablesAndApply(Dib& dib, Dib& previous, LookupTables& tables, const LookupTables& fresh,
+                         Messenger& messenger, Progress& progress) {
+  if (!ApplyLookupTables(dib, previous, fresh, messenger, progress)) return false;
+  tables = fresh;
+  return true;
+}
+
+}  // namespace
+
+LookupTables IdentityTables() {
+  LookupTables t{};
+  for (auto& table : t)
+    for (int i = 0; i < 256; ++i) table[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+  return t;
+}
+
+Histogram ComputeHistogram(const Dib& dib, int channel, bool excludeBlack) {
+  Histogram h;
+  if (dib.Empty()) return h;
+  const auto counts = CountBytes(dib);
+  const int64_t pixels = int64_t{dib.width} * dib.height;
+  if (channel >= 0 && channel < kAllChannels) {
+    h.counts = counts[static_cast<size_t>(channel)];
+    h.total = pixels;
+  } else {
+    for (int i = 0; i < 256; ++i) h.counts[i] = counts[0][i] + counts[1][i] + counts[2][i];
+    h.total = 3 * pixels;
+  }
+  h.peak = *std::max_element(h.counts.begin() + (excludeBlack ? 1 : 0), h.counts.end());
+  return h;
+}
+
+StretchValues AutoStretch(const Histogram& histogram, bool excludeBlack) {
+  const int first = excludeBlack ? 1 : 0;
+  const double n =
+      static_cast<double>(excludeBlack ? histogram.total - histogram.counts[0] : histogram.total);
+  StretchValues v;
+  if (n <= 0.0) return v;  // nothing counted: keep the full range
+  double sum = 0.0;
+  // Each product is a 32-bit value as in the original arithmetic; the counts
+  // of a display image (at most 4 MiB) keep it from wrapping.
+  for (int i = first; i < 256; ++i) sum += static_cast<uint32_t>(i) * histogram.counts[i];
+  const double mean = sum / n;
+  double squares = 0.0;
+  for (int i = first; i < 256; ++i) squares += histogram.counts[i] * ((i - mean) * (i - mean));
+  const double d = 3.0 * std::sqrt(squares / n);
+  const double high = std::trunc(mean + d);
+  const double low = std::trunc(mean - d);
+  v.inHigh = high >= 255.0 ? 255 : static_cast<int32_t>(high);
+  v.inLow = low <= 0.0 ? 0 : static_cast<int32_t>(low);
+  v.outHigh = 255;
+  v.outLow = 0;
+  return v;
+}
+
+void BuildStretchTable(StretchValues& v, LookupTable& table) {
+  if (v.inHigh == v.inLow) {
+    if (v.inHigh >= 255)
+      v.inLow = v.inHigh - 1;
+    else
+      v.inHigh = v.inLow + 1;
+  }
+  const double slope = static_cast<double>(v.outHigh - v.outLow) / (v.inHigh - v.inLow);
+  const double intercept = v.outLow - v.inLow * slope;
+  for (int i = 0; i < 256; ++i) {
+    const int32_t value = static_cast<int32_t>(std::trunc(i * slope + intercept + 0.5));
+    const int32_t m = std::min(value, v.outHigh);
+    const int32_t entry = m > v.outLow ? m : v.outLow;
+    table[static_cast<size_t>(i)] = static_cast<uint8_t>(std::clamp(entry, 0, 255));
+  }
+}
+
+void BuildEqualisationTable(const Histogram& histogram, LookupTable& table) {
+  // The running count is kept in double: exact for any display image, and the
+  // quotient is then a double division.
+  double running = histogram.counts[0];
+  const double total = static_cast<double>(histogram.total);
+  for (int k = 1; k <= 254; ++k) {
+    running += histogram.counts[static_cast<size_t>(k)];
+    const double value = total > 0.0 ? std::trunc(running / total * 255.0 + 0.5) : k;
+    table[static_cast<size_t>(k)] = static_cast<uint8_t>(value);
+  }
+  table[255] = 255;
+}
+
+bool ApplyLookupTables(Dib& dib, Dib& previous, const LookupTables& tables, Messenger& messenger,
+                       Progress& progress) {
+  Dib fresh;
+  if (!fresh.Create(dib.width, dib.height)) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  progress.Create(std::max(1, dib.height / 100), "処理中");
+  const uint8_t* b = tables[0].data();
+  const uint8_t* g = tables[1].data();
+  const uint8_t* r = tables[2].data();
+  const size_t rowBytes = static_cast<size_t>(dib.width) * 3;
+  for (int32_t row = 0; row < dib.height; ++row) {
+    const uint8_t* in = dib.StoredRow(row);
+    uint8_t* out = fresh.StoredRow(row);
+    for (size_t i = 0; i < rowBytes; i += 3) {
+      out[i] = b[in[i]];
+      out[i + 1] = g[in[i + 1]];
+      out[i + 2] = r[in[i + 2]];
+    }
+    progress.SetProgress(static_cast<float>(row + 1) / static_cast<float>(dib.height));
+  }
+  progress.Close();
+  previous = std::move(dib);
+  dib = std::move(fresh);
+  return true;
+}
+
+bool AutomaticBrightness(Dib& dib, Dib& previous, LookupTables& tables,
+                         BrightnessSettings& settings, Messenger& messenger, Progress& progress) {
+  StretchSet values;
+  LookupTables fresh = tables;
+  for (int c = 0; c < 3; ++c) {
+    values[c] = AutoStretch(ComputeHistogram(dib, c, true), true);
+    BuildStretchTable(values[c], fresh[c]);
+  }
+  if (!BuildTablesAndApply(dib, previous, tables, fresh, messenger, progress)) return false;
+  settings.AfterApplied(values);
+  return true;
+}
+
+bool EqualiseBrightness(Dib& dib, Dib& previous, LookupTables& tables, Messenger& messenger,
+                        Progress& progress) {
+  LookupTables fresh = tables;
+  for (int c = 0; c < 3; ++c) BuildEqualisationTable(ComputeHistogram(dib, c, false), fresh[c]);
+  return BuildTablesAndApply(dib, previous, tables, fresh, messenger, progress);
+}
+
+BrightnessDialogState::BrightnessDialogState(const Dib& dib, bool singleBand,
+                                             const StretchSet& starting)
+    : m_dib(dib), m_singleBand(singleBand), m_values(starting) {
+  m_channel = singleBand ? kAllChannels : 0;
+  m_edits = m_values[0];
+  Recompute();
+}
+
+bool BrightnessDialogState::SetEdits(const StretchValues& edits) {
+  if (!ValidEdit(edits.inHigh) || !ValidEdit(edits.inLow) || !ValidEdit(edits.outHigh) ||
+      !ValidEdit(edits.outLow))
+    return false;
+  if (EditsEnabled()) m_edits = edits;
+  return true;
+}
+
+void BrightnessDialogState::StoreEdits() {
+  if (m_channel < kAllChannels)
+    m_values[static_cast<size_t>(m_channel)] = m_edits;
+  else if (m_singleBand)
+    m_values.fill(m_edits);
+}
+
+void BrightnessDialogState::Recompute() {
+  m_histogram = ComputeHistogram(m_dib, m_channel, m_excludeBlack);
+}
+
+void BrightnessDialogState::SelectChannel(int channel) {
+  if (channel < 0 || channel >= kAllChannels) return;
+  if (m_channel < kAllChannels) m_values[static_cast<size_t>(m_channel)] = m_edits;
+  m_channel = channel;
+  m_edits = m_values[static_cast<size_t>(channel)];
+  Recompute();
+}
+
+void BrightnessDialogState::SelectAllChannels() {
+  if (m_channel < kAllChannels) m_values[static_cast<size_t>(m_channel)] = m_edits;
+  m_channel = kAllChannels;
+  m_edits = StretchValues{};
+  Recompute();
+}
+
+void BrightnessDialogState::SetExcludeBlack(bool exclude) {
+  m_excludeBlack = exclude;
+  Recompute();
+}
+
+void BrightnessDialogState::Ok(LookupTables& tables) {
+  StoreEdits();
+  for (size_t c = 0; c < 3; ++c) BuildStretchTable(m_values[c], tables[c]);
+}
+
+void BrightnessDialogState::Automatic(LookupTables& tables) {
+  StoreEdits();
+  const int channel = m_channel;
+  for (int c = 0; c < 3; ++c) {
+    m_channel = c;
+    Recompute();
+    m_values[static_cast<size_t>(c)] = AutoStretch(m_histogram, m_excludeBlack);
+  }
+  m_channel = channel;
+  if (channel < kAllChannels)
+    m_edits = m_values[static_cast<size_t>(channel)];
+  else
+    m_edits = m_singleBand ? m_values[2] : StretchValues{};
+  Recompute();
+  Ok(tables);
+}
+
+}  // namespace lumora

@@ -1,0 +1,148 @@
+// Brightness adjustment of the display image through three look-up tables
+// (blue, green, red): the histogram, the automatic stretch rule, the linear
+// stretch table, histogram equalisation, applying the tables with the old
+// image kept for undo, the two stretch setting sets and the state of the
+// brightness dialog.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/support/messenger.h"
+#include "core/support/progress.h"
+#include "core/view/dib.h"
+
+namespace lumora {
+
+using LookupTable = std::array<uint8_t, 256>;
+// Index 0 blue, 1 green, 2 red: the byte order of a display pixel.
+using LookupTables = std::array<LookupTable, 3>;
+LookupTables IdentityTables();
+
+// Channel 3 stands for all three bytes of every pixel together.
+inline constexpr int kAllChannels = 3;
+
+struct Histogram {
+  std::array<uint32_t, 256> counts{};
+  int64_t total = 0;  // samples counted: width x height, three times that for all channels
+  uint32_t peak = 0;  // largest count over 1..255 when black is excluded, else over 0..255
+};
+
+// Counts byte `channel` (0..2) of every pixel, or all three bytes for
+// kAllChannels; padding bytes at row ends are not samples.
+Histogram ComputeHistogram(const Dib& dib, int channel, bool excludeBlack);
+
+// The four values of one channel's stretch, in the dialog's order.
+struct StretchValues {
+  int32_t inHigh = 255;
+  int32_t inLow = 0;
+  int32_t outHigh = 255;
+  int32_t outLow = 0;
+  bool operator==(const StretchValues&) const = default;
+};
+using StretchSet = std::array<StretchValues, 3>;
+inline constexpr StretchSet kIdentityStretch{};
+
+// The automatic rule: mean +/- 3 standard deviations of the counted levels
+// (level 0 left out when black is excluded), limited to 0..255; output
+// 0..255. With nothing counted (an all-black image with black excluded) the
+// mean is undefined and the full range 0..255 is taken, leaving the channel
+// as it is.
+StretchValues AutoStretch(const Histogram& histogram, bool excludeBlack);
+
+// The linear stretch table. Equal input values are first pulled one apart
+// (255 lowers the low one, anything else raises the high one) and stored
+// back into v. Entries are clamped to [output low, output high]; every entry
+// is output low when output low is not below output high; input low above
+// input high inverts the channel. Values are 0..255 as the dialog checks.
+void BuildStretchTable(StretchValues& v, LookupTable& table);
+
+// Histogram equalisation for one channel: entry k (1..254) is the share of
+// samples at or below k scaled to 255; entry 255 is 255; entry 0 is not
+// touched, so it keeps what the table already maps 0 to.
+void BuildEqualisationTable(const Histogram& histogram, LookupTable& table);
+
+// Rewrites the display image through the tables. The new image is allocated
+// first: when that fails (61233) nothing changes. Otherwise the current image
+// becomes `previous` (an older previous image is dropped).
+bool ApplyLookupTables(Dib& dib, Dib& previous, const LookupTables& tables, Messenger& messenger,
+                       Progress& progress);
+
+// The two stretch setting sets of a view: the set the dialog opens with and
+// the set last applied.
+struct BrightnessSettings {
+  StretchSet starting = kIdentityStretch;
+  StretchSet applied = kIdentityStretch;
+
+  // After the dialog's OK or the automatic command: the dialog opens at the
+  // full range again, and the values applied are recorded.
+  void AfterApplied(const StretchSet& values) {
+    starting = kIdentityStretch;
+    applied = values;
+  }
+  // Undo offers the values last applied when the dialog opens next.
+  void AfterUndo() { starting = applied; }
+};
+
+// The automatic brightness command: histogram with black excluded, the
+// automatic rule and a stretch table per channel, applied. Tables and
+// settings change only when the image could be rewritten.
+bool AutomaticBrightness(Dib& dib, Dib& previous, LookupTables& tables,
+                         BrightnessSettings& settings, Messenger& messenger, Progress& progress);
+
+// The equalisation command: an equalisation table per channel, applied. The
+// stretch settings stay as they are; the tables change only on success.
+bool EqualiseBrightness(Dib& dib, Dib& previous, LookupTables& tables, Messenger& messenger,
+                        Progress& progress);
+
+// What the brightness dialog holds between the user's actions; the window
+// only shows it and forwards clicks and edits.
+class BrightnessDialogState {
+ public:
+  // Opening: per-channel values from the view's starting set, channel blue
+  // with its values in the edits, or channel 3 for a single band (the edits
+  // keep blue's values); black excluded; histogram computed.
+  BrightnessDialogState(const Dib& dib, bool singleBand, const StretchSet& starting);
+
+  int Channel() const { return m_channel; }
+  bool SingleBand() const { return m_singleBand; }
+  bool ExcludeBlack() const { return m_excludeBlack; }
+  const Histogram& CurrentHistogram() const { return m_histogram; }
+  const StretchValues& Edits() const { return m_edits; }
+  const StretchSet& Values() const { return m_values; }
+  // The edits are disabled while all channels of a colour image are shown.
+  bool EditsEnabled() const { return m_channel < kAllChannels || m_singleBand; }
+  // Markers are drawn and can be dragged unless all colour channels are shown.
+  bool MarkersShown() const { return EditsEnabled(); }
+
+  // Each edit must be a whole number 0..255; false (edits unchanged) otherwise.
+  static bool ValidEdit(int value) { return value >= 0 && value <= 255; }
+  bool SetEdits(const StretchValues& edits);
+
+  // Channel buttons: the edits go into the channel left (when it is one
+  // colour), the new channel's values come into the edits.
+  void SelectChannel(int channel);
+  // "All three": edits show the full range and are never stored.
+  void SelectAllChannels();
+  void SetExcludeBlack(bool exclude);
+
+  // OK: the edits are stored and a stretch table is built per channel (with
+  // the equal-input correction stored back into the values).
+  void Ok(LookupTables& tables);
+  // Automatic button: the automatic rule for each channel, then OK.
+  void Automatic(LookupTables& tables);
+
+ private:
+  void StoreEdits();
+  void Recompute();
+
+  const Dib& m_dib;
+  bool m_singleBand;
+  bool m_excludeBlack = true;
+  int m_channel = kAllChannels;
+  StretchSet m_values;
+  StretchValues m_edits;
+  Histogram m_histogram;
+};
+
+}  // namespace lumora

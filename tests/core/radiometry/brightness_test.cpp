@@ -1,0 +1,218 @@
+#include "core/radiometry/brightness.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/radiometry_reference.h"
+
+namespace lumora {
+namespace {
+
+// A display image whose pixels are given top row first as (blue, green, red).
+Dib MakeDib(int w, int h, const std::vector<std::array<uint8_t, 3>>& pixels) {
+  Dib d;
+  EXPECT_TRUE(d.Create(w, h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c) d.TopRow(y)[x * 3 + c] = pixels[y * w + x][c];
+  return d;
+}
+
+// A histogram with the given counts per level.
+Histogram Counts(std::initializer_list<std::pair<int, uint32_t>> levels) {
+  Histogram h;
+  for (auto [level, n] : levels) {
+    h.counts[level] += n;
+    h.total += n;
+  }
+  return h;
+}
+
+TEST(StretchTable, CornerCasesAndCorrections) {
+  struct Case {
+    StretchValues in;
+    StretchValues stored;  // after the equal-input correction
+    int level;
+    int entry;
+  } cases[] = {
+      {{0, 0, 255, 0}, {1, 0, 255, 0}, 0, 0},  // slope 255 over 1
+      {{0, 0, 255, 0}, {1, 0, 255, 0}, 1, 255},
+      {{255, 255, 255, 0}, {255, 254, 255, 0}, 254, 0},
+      {{255, 255, 255, 0}, {255, 254, 255, 0}, 255, 255},
+      {{255, 0, 100, 200}, {255, 0, 100, 200}, 0, 200},  // output low above high: flat
+      {{255, 0, 100, 200}, {255, 0, 100, 200}, 255, 200},
+      {{50, 200, 255, 0}, {50, 200, 255, 0}, 49, 255},  // inverted
+      {{50, 200, 255, 0}, {50, 200, 255, 0}, 201, 0},
+      {{50, 200, 255, 0}, {50, 200, 255, 0}, 125, 128},  // 255 - 75 * 1.7 + 0.5
+      {{160, 40, 255, 0}, {160, 40, 255, 0}, 100, 128},  // (60 * 2.125) + 0.5
+      {{255, 0, 255, 0}, {255, 0, 255, 0}, 77, 77},
+  };
+  for (const auto& c : cases) {
+    StretchValues v = c.in;
+    LookupTable t{};
+    BuildStretchTable(v, t);
+    EXPECT_EQ(v, c.stored);
+    EXPECT_EQ(t[c.level], c.entry) << c.in.inHigh << "," << c.in.inLow << "," << c.in.outHigh << ","
+                                   << c.in.outLow << " level " << c.level;
+  }
+}
+
+TEST(StretchTable, MatchesThePlainRuleForManySettings) {
+  for (int il = 0; il < 256; il += 15)
+    for (int ih = 0; ih < 256; ih += 17)
+      for (int ol : {0, 30, 128, 255})
+        for (int oh : {0, 100, 200, 255}) {
+          StretchValues v{ih, il, oh, ol};
+          LookupTable t{};
+          BuildStretchTable(v, t);
+          ASSERT_EQ(t, test::ReferenceStretch(v.inHigh, v.inLow, oh, ol))
+              << ih << " " << il << " " << oh << " " << ol;
+        }
+}
+
+TEST(AutoStretch, MeanPlusMinusThreeDeviations) {
+  // Half the samples at mean - sd, half at mean + sd.
+  EXPECT_EQ(AutoStretch(Counts({{80, 500}, {120, 500}}), true), (StretchValues{160, 40, 255, 0}));
+  EXPECT_EQ(AutoStretch(Counts({{40, 500}, {160, 500}}), true), (StretchValues{255, 0, 255, 0}));
+  // Black counts only when it is not excluded.
+  const Histogram withBlack = Counts({{0, 1000}, {80, 500}, {120, 500}});
+  EXPECT_EQ(AutoStretch(withBlack, true), (StretchValues{160, 40, 255, 0}));
+  EXPECT_EQ(AutoStretch(withBlack, false).inLow, 0);
+  EXPECT_EQ(AutoStretch(withBlack, false).inHigh, 205);  // 50 + 3 * sqrt(2700)
+  // Truncation toward zero: mean 10.5, sd 0.5 -> 12.0 and 9.0.
+  EXPECT_EQ(AutoStretch(Counts({{10, 1}, {11, 1}}), false), (StretchValues{12, 9, 255, 0}));
+  // Nothing counted: the full range, which changes nothing.
+  EXPECT_EQ(AutoStretch(Counts({{0, 1000}}), true), (StretchValues{}));
+  EXPECT_EQ(AutoStretch(Histogram{}, false), (StretchValues{}));
+}
+
+TEST(Histogram, ChannelsAllChannelsPaddingAndPeak) {
+  // Width 3: rows carry 3 padding bytes that must not count as black.
+  const Dib d = MakeDib(3, 2, {{0, 5, 9}, {0, 5, 9}, {0, 7, 9}, {1, 5, 9}, {0, 5, 9}, {0, 5, 0}});
+  const Histogram blue = ComputeHistogram(d, 0, true);
+  EXPECT_EQ(blue.total, 6);
+  EXPECT_EQ(blue.counts[0], 5u);
+  EXPECT_EQ(blue.peak, 1u);  // level 0 is left out of the peak
+  EXPECT_EQ(ComputeHistogram(d, 0, false).peak, 5u);
+  EXPECT_EQ(ComputeHistogram(d, 1, true).counts[5], 5u);
+  const Histogram all = ComputeHistogram(d, kAllChannels, false);
+  EXPECT_EQ(all.total, 18);
+  EXPECT_EQ(all.counts[0], 6u);
+  EXPECT_EQ(all.counts[9], 5u);
+  EXPECT_EQ(all.peak, 6u);
+}
+
+TEST(Equalisation, CumulativeShareKeepsEntryZero) {
+  const Histogram h = Counts({{0, 2}, {10, 3}, {200, 4}, {255, 1}});
+  LookupTable t{};
+  t[0] = 17;  // what an earlier stretch left there
+  BuildEqualisationTable(h, t);
+  EXPECT_EQ(t[0], 17);
+  EXPECT_EQ(t[9], 51);    // 2 / 10 * 255
+  EXPECT_EQ(t[10], 128);  // 5 / 10 * 255 = 127.5 -> 128
+  EXPECT_EQ(t[199], 128);
+  EXPECT_EQ(t[200], 230);  // 229.5 -> 230
+  EXPECT_EQ(t[254], 230);
+  EXPECT_EQ(t[255], 255);
+}
+
+TEST(ApplyLookupTables, RewritesEveryChannelAndKeepsThePrevious) {
+  Dib d = MakeDib(3, 2, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {0, 0, 0}});
+  const Dib before = d;
+  LookupTables t = IdentityTables();
+  for (int i = 0; i < 256; ++i) {
+    t[0][i] = static_cast<uint8_t>(255 - i);
+    t[2][i] = static_cast<uint8_t>(i / 2);
+  }
+  Dib previous;
+  RecordingMessenger m;
+  Progress p;
+  ASSERT_TRUE(ApplyLookupTables(d, previous, t, m, p));
+  EXPECT_EQ(previous.bits, before.bits);
+  for (int r = 0; r < 2; ++r) {
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(d.StoredRow(r)[x * 3], 255 - before.StoredRow(r)[x * 3]);
+      EXPECT_EQ(d.StoredRow(r)[x * 3 + 1], before.StoredRow(r)[x * 3 + 1]);
+      EXPECT_EQ(d.StoredRow(r)[x * 3 + 2], before.StoredRow(r)[x * 3 + 2] / 2);
+    }
+    for (int pad = 9; pad < 12; ++pad) EXPECT_EQ(d.StoredRow(r)[pad], 0);
+  }
+  // No memory for the new image: reported, and nothing changes.
+  Dib empty, keep = previous;
+  EXPECT_FALSE(ApplyLookupTables(empty, previous, t, m, p));
+  EXPECT_EQ(m.LastId(), 61233);
+  EXPECT_EQ(previous.bits, keep.bits);
+}
+
+TEST(BrightnessCommands, AutomaticRecordsItsValuesEqualisationKeepsThem) {
+  std::vector<std::array<uint8_t, 3>> px;
+  for (int i = 0; i < 8; ++i)
+    px.push_back({static_cast<uint8_t>(i % 2 ? 120 : 80), 0, static_cast<uint8_t>(i * 30)});
+  Dib d = MakeDib(4, 2, px), previous;
+  LookupTables t = IdentityTables();
+  BrightnessSettings s;
+  s.starting[0] = {10, 5, 250, 3};
+  RecordingMessenger m;
+  Progress p;
+  ASSERT_TRUE(AutomaticBrightness(d, previous, t, s, m, p));
+  EXPECT_EQ(s.starting, kIdentityStretch);
+  EXPECT_EQ(s.applied[0], (StretchValues{160, 40, 255, 0}));
+  EXPECT_EQ(s.applied[1], (StretchValues{}));  // all black, black excluded
+  EXPECT_EQ(t[0][100], 128);
+  EXPECT_EQ(d.TopRow(0)[0], t[0][80]);
+
+  const auto applied = s.applied;
+  ASSERT_TRUE(EqualiseBrightness(d, previous, t, m, p));
+  EXPECT_EQ(s.applied, applied);
+  EXPECT_EQ(t[1][0], 0);  // entry 0 kept from the stretch
+  EXPECT_EQ(t[2][255], 255);
+  s.AfterUndo();
+  EXPECT_EQ(s.starting, applied);
+}
+
+TEST(BrightnessDialog, ChannelsStoreEditsOnlyForOneColour) {
+  const Dib d = MakeDib(2, 1, {{80, 90, 100}, {120, 110, 100}});
+  StretchSet start{};
+  start[0] = {200, 10, 255, 0};
+  BrightnessDialogState dlg(d, false, start);
+  EXPECT_EQ(dlg.Channel(), 0);
+  EXPECT_EQ(dlg.Edits(), start[0]);
+  EXPECT_FALSE(dlg.SetEdits({256, 0, 255, 0}));
+  EXPECT_TRUE(dlg.SetEdits({150, 20, 255, 0}));
+  dlg.SelectChannel(2);
+  EXPECT_EQ(dlg.Values()[0], (StretchValues{150, 20, 255, 0}));
+  EXPECT_EQ(dlg.CurrentHistogram().counts[100], 2u);
+  dlg.SetEdits({100, 100, 255, 0});
+  dlg.SelectAllChannels();
+  EXPECT_EQ(dlg.Edits(), (StretchValues{}));
+  EXPECT_FALSE(dlg.EditsEnabled());
+  EXPECT_EQ(dlg.CurrentHistogram().total, 6);
+  LookupTables t{};
+  dlg.Ok(t);  // the full range shown is not stored
+  EXPECT_EQ(dlg.Values()[2], (StretchValues{101, 100, 255, 0}));  // corrected and stored
+  EXPECT_EQ(t[2][100], 0);
+  EXPECT_EQ(t[2][101], 255);
+
+  // Automatic from the three-colour view: values per channel, edits full range.
+  dlg.Automatic(t);
+  EXPECT_EQ(dlg.Channel(), kAllChannels);
+  EXPECT_EQ(dlg.Edits(), (StretchValues{}));
+  EXPECT_EQ(dlg.Values()[0], (StretchValues{160, 40, 255, 0}));
+}
+
+TEST(BrightnessDialog, SingleBandGivesAllChannelsTheSameTable) {
+  const Dib d = MakeDib(2, 1, {{80, 80, 80}, {120, 120, 120}});
+  BrightnessDialogState dlg(d, true, kIdentityStretch);
+  EXPECT_EQ(dlg.Channel(), kAllChannels);
+  EXPECT_TRUE(dlg.EditsEnabled());
+  dlg.SetEdits({200, 50, 255, 0});
+  LookupTables t{};
+  dlg.Ok(t);
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(dlg.Values()[c], (StretchValues{200, 50, 255, 0}));
+  EXPECT_EQ(t[0], t[2]);
+  dlg.Automatic(t);
+  EXPECT_EQ(dlg.Edits(), (StretchValues{160, 40, 255, 0}));
+  EXPECT_EQ(t[1], t[2]);
+}
+
+}  // namespace
+}  // namespace lumora
