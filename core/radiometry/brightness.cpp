@@ -37,10 +37,17 @@ std::array<std::array<uint32_t, 256>, 3> CountBytes(const Dib& dib) {
   return counts;
 }
 
-bool BuildTablesAndApply(Dib& dib, Dib& previous, LookupTables& tables, const LookupTables& fresh,
-                         Messenger& messenger, Progress& progress) {
-  if (!ApplyLookupTables(dib, previous, fresh, messenger, progress)) return false;
-  tables = fresh;
+LookupTables TablesOf(const ImageSession& session) {
+  return {session.Lut(0), session.Lut(1), session.Lut(2)};
+}
+
+// Shows the image mapped through fresh tables and keeps the tables.
+bool ApplyTables(ImageSession& session, const LookupTables& fresh, Messenger& messenger,
+                 Progress& progress) {
+  Dib result;
+  if (!MapThroughTables(session.Display(), fresh, result, messenger, progress)) return false;
+  for (int c = 0; c < 3; ++c) session.Lut(c) = fresh[static_cast<size_t>(c)];
+  session.ApplyDisplayChange(std::move(result));
   return true;
 }
 
@@ -122,52 +129,57 @@ void BuildEqualisationTable(const Histogram& histogram, LookupTable& table) {
   table[255] = 255;
 }
 
-bool ApplyLookupTables(Dib& dib, Dib& previous, const LookupTables& tables, Messenger& messenger,
-                       Progress& progress) {
+bool MapThroughTables(const Dib& shown, const LookupTables& tables, Dib& result,
+                      Messenger& messenger, Progress& progress) {
   Dib fresh;
-  if (!fresh.Create(dib.width, dib.height)) {
+  if (!fresh.Create(shown.width, shown.height)) {
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  progress.Create(std::max(1, dib.height / 100), "処理中");
+  progress.Create(std::max(1, shown.height / 100), "処理中");
   const uint8_t* b = tables[0].data();
   const uint8_t* g = tables[1].data();
   const uint8_t* r = tables[2].data();
-  const size_t rowBytes = static_cast<size_t>(dib.width) * 3;
-  for (int32_t row = 0; row < dib.height; ++row) {
-    const uint8_t* in = dib.StoredRow(row);
+  const size_t rowBytes = static_cast<size_t>(shown.width) * 3;
+  for (int32_t row = 0; row < shown.height; ++row) {
+    const uint8_t* in = shown.StoredRow(row);
     uint8_t* out = fresh.StoredRow(row);
     for (size_t i = 0; i < rowBytes; i += 3) {
       out[i] = b[in[i]];
       out[i + 1] = g[in[i + 1]];
       out[i + 2] = r[in[i + 2]];
     }
-    progress.SetProgress(static_cast<float>(row + 1) / static_cast<float>(dib.height));
+    progress.SetProgress(static_cast<float>(row + 1) / static_cast<float>(shown.height));
   }
   progress.Close();
-  previous = std::move(dib);
-  dib = std::move(fresh);
+  result = std::move(fresh);
   return true;
 }
 
-bool AutomaticBrightness(Dib& dib, Dib& previous, LookupTables& tables,
-                         BrightnessSettings& settings, Messenger& messenger, Progress& progress) {
+bool ApplyBrightnessDialog(ImageSession& session, const LookupTables& tables,
+                           const StretchSet& values, Messenger& messenger, Progress& progress) {
+  if (!ApplyTables(session, tables, messenger, progress)) return false;
+  session.StretchStart() = kIdentityStretch;
+  session.StretchApplied() = values;
+  return true;
+}
+
+bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& progress) {
   StretchSet values;
-  LookupTables fresh = tables;
-  for (int c = 0; c < 3; ++c) {
-    values[c] = AutoStretch(ComputeHistogram(dib, c, true), true);
+  LookupTables fresh = TablesOf(session);
+  for (size_t c = 0; c < 3; ++c) {
+    values[c] = AutoStretch(ComputeHistogram(session.Display(), static_cast<int>(c), true), true);
     BuildStretchTable(values[c], fresh[c]);
   }
-  if (!BuildTablesAndApply(dib, previous, tables, fresh, messenger, progress)) return false;
-  settings.AfterApplied(values);
-  return true;
+  return ApplyBrightnessDialog(session, fresh, values, messenger, progress);
 }
 
-bool EqualiseBrightness(Dib& dib, Dib& previous, LookupTables& tables, Messenger& messenger,
-                        Progress& progress) {
-  LookupTables fresh = tables;
-  for (int c = 0; c < 3; ++c) BuildEqualisationTable(ComputeHistogram(dib, c, false), fresh[c]);
-  return BuildTablesAndApply(dib, previous, tables, fresh, messenger, progress);
+bool EqualiseBrightness(ImageSession& session, Messenger& messenger, Progress& progress) {
+  LookupTables fresh = TablesOf(session);
+  for (size_t c = 0; c < 3; ++c)
+    BuildEqualisationTable(ComputeHistogram(session.Display(), static_cast<int>(c), false),
+                           fresh[c]);
+  return ApplyTables(session, fresh, messenger, progress);
 }
 
 BrightnessDialogState::BrightnessDialogState(const Dib& dib, bool singleBand,

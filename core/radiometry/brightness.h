@@ -11,10 +11,11 @@
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
 #include "core/view/dib.h"
+#include "core/view/image_session.h"
 
 namespace lumora {
 
-using LookupTable = std::array<uint8_t, 256>;
+using LookupTable = DisplayLut;
 // Index 0 blue, 1 green, 2 red: the byte order of a display pixel.
 using LookupTables = std::array<LookupTable, 3>;
 LookupTables IdentityTables();
@@ -32,15 +33,9 @@ struct Histogram {
 // kAllChannels; padding bytes at row ends are not samples.
 Histogram ComputeHistogram(const Dib& dib, int channel, bool excludeBlack);
 
-// The four values of one channel's stretch, in the dialog's order.
-struct StretchValues {
-  int32_t inHigh = 255;
-  int32_t inLow = 0;
-  int32_t outHigh = 255;
-  int32_t outLow = 0;
-  bool operator==(const StretchValues&) const = default;
-};
-using StretchSet = std::array<StretchValues, 3>;
+// The four values of a channel's stretch (StretchValues) are input high,
+// input low, output high, output low, the dialog's order; the full range
+// 255, 0, 255, 0 changes nothing.
 inline constexpr StretchSet kIdentityStretch{};
 
 // The automatic rule: mean +/- 3 standard deviations of the counted levels
@@ -62,38 +57,25 @@ void BuildStretchTable(StretchValues& v, LookupTable& table);
 // touched, so it keeps what the table already maps 0 to.
 void BuildEqualisationTable(const Histogram& histogram, LookupTable& table);
 
-// Rewrites the display image through the tables. The new image is allocated
-// first: when that fails (61233) nothing changes. Otherwise the current image
-// becomes `previous` (an older previous image is dropped).
-bool ApplyLookupTables(Dib& dib, Dib& previous, const LookupTables& tables, Messenger& messenger,
-                       Progress& progress);
+// The display image rewritten through the tables into result (zero-filled,
+// same size and layout); 61233 when its memory cannot be had.
+bool MapThroughTables(const Dib& shown, const LookupTables& tables, Dib& result,
+                      Messenger& messenger, Progress& progress);
 
-// The two stretch setting sets of a view: the set the dialog opens with and
-// the set last applied.
-struct BrightnessSettings {
-  StretchSet starting = kIdentityStretch;
-  StretchSet applied = kIdentityStretch;
-
-  // After the dialog's OK or the automatic command: the dialog opens at the
-  // full range again, and the values applied are recorded.
-  void AfterApplied(const StretchSet& values) {
-    starting = kIdentityStretch;
-    applied = values;
-  }
-  // Undo offers the values last applied when the dialog opens next.
-  void AfterUndo() { starting = applied; }
-};
-
-// The automatic brightness command: histogram with black excluded, the
-// automatic rule and a stretch table per channel, applied. Tables and
-// settings change only when the image could be rewritten.
-bool AutomaticBrightness(Dib& dib, Dib& previous, LookupTables& tables,
-                         BrightnessSettings& settings, Messenger& messenger, Progress& progress);
-
-// The equalisation command: an equalisation table per channel, applied. The
-// stretch settings stay as they are; the tables change only on success.
-bool EqualiseBrightness(Dib& dib, Dib& previous, LookupTables& tables, Messenger& messenger,
-                        Progress& progress);
+// The three commands on an image. Each rewrites the shown image through new
+// tables; the old image is kept for undo and the display state becomes the
+// snapshot with the processed-image flag cleared. When the new image cannot
+// be had (61233) tables, settings and display stay as they were.
+//
+// After the dialog's OK: the tables the dialog built are applied, the dialog
+// opens at the full range next time and its values are recorded as applied.
+bool ApplyBrightnessDialog(ImageSession& session, const LookupTables& tables,
+                           const StretchSet& values, Messenger& messenger, Progress& progress);
+// Automatic brightness: black excluded, the automatic rule per channel, then
+// as after OK.
+bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& progress);
+// Equalisation: an equalisation table per channel; stretch values unchanged.
+bool EqualiseBrightness(ImageSession& session, Messenger& messenger, Progress& progress);
 
 // What the brightness dialog holds between the user's actions; the window
 // only shows it and forwards clicks and edits.

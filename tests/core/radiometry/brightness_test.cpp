@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/radiometry_reference.h"
+#include "tests/support/temp_dir.h"
 
 namespace lumora {
 namespace {
@@ -115,58 +116,85 @@ TEST(Equalisation, CumulativeShareKeepsEntryZero) {
   EXPECT_EQ(t[255], 255);
 }
 
-TEST(ApplyLookupTables, RewritesEveryChannelAndKeepsThePrevious) {
-  Dib d = MakeDib(3, 2, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {0, 0, 0}});
-  const Dib before = d;
+TEST(MapThroughTables, RewritesEveryChannelAndLeavesPaddingZero) {
+  const Dib d =
+      MakeDib(3, 2, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {0, 0, 0}});
   LookupTables t = IdentityTables();
   for (int i = 0; i < 256; ++i) {
     t[0][i] = static_cast<uint8_t>(255 - i);
     t[2][i] = static_cast<uint8_t>(i / 2);
   }
-  Dib previous;
+  Dib out;
   RecordingMessenger m;
   Progress p;
-  ASSERT_TRUE(ApplyLookupTables(d, previous, t, m, p));
-  EXPECT_EQ(previous.bits, before.bits);
+  ASSERT_TRUE(MapThroughTables(d, t, out, m, p));
   for (int r = 0; r < 2; ++r) {
     for (int x = 0; x < 3; ++x) {
-      EXPECT_EQ(d.StoredRow(r)[x * 3], 255 - before.StoredRow(r)[x * 3]);
-      EXPECT_EQ(d.StoredRow(r)[x * 3 + 1], before.StoredRow(r)[x * 3 + 1]);
-      EXPECT_EQ(d.StoredRow(r)[x * 3 + 2], before.StoredRow(r)[x * 3 + 2] / 2);
+      EXPECT_EQ(out.StoredRow(r)[x * 3], 255 - d.StoredRow(r)[x * 3]);
+      EXPECT_EQ(out.StoredRow(r)[x * 3 + 1], d.StoredRow(r)[x * 3 + 1]);
+      EXPECT_EQ(out.StoredRow(r)[x * 3 + 2], d.StoredRow(r)[x * 3 + 2] / 2);
     }
-    for (int pad = 9; pad < 12; ++pad) EXPECT_EQ(d.StoredRow(r)[pad], 0);
+    for (int pad = 9; pad < 12; ++pad) EXPECT_EQ(out.StoredRow(r)[pad], 0);
   }
-  // No memory for the new image: reported, and nothing changes.
-  Dib empty, keep = previous;
-  EXPECT_FALSE(ApplyLookupTables(empty, previous, t, m, p));
-  EXPECT_EQ(m.LastId(), 61233);
-  EXPECT_EQ(previous.bits, keep.bits);
 }
 
-TEST(BrightnessCommands, AutomaticRecordsItsValuesEqualisationKeepsThem) {
-  std::vector<std::array<uint8_t, 3>> px;
-  for (int i = 0; i < 8; ++i)
-    px.push_back({static_cast<uint8_t>(i % 2 ? 120 : 80), 0, static_cast<uint8_t>(i * 30)});
-  Dib d = MakeDib(4, 2, px), previous;
-  LookupTables t = IdentityTables();
-  BrightnessSettings s;
-  s.starting[0] = {10, 5, 250, 3};
+// An opened 4 x 2 image of three bands (blue = band 1, green 2, red 3).
+class BrightnessCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string inf = dir / "x.inf";
+    test::WriteFile(inf, "LINE = 2\nPIXEL = 4\n");
+    test::WriteFile(dir / "x.b01", std::string("\x50\x78\x50\x78\x50\x78\x50\x78", 8));
+    test::WriteFile(dir / "x.b02", std::string(8, '\0'));
+    test::WriteFile(dir / "x.b03", std::string("\x00\x1e\x3c\x5a\x78\x96\xb4\xd2", 8));
+    ImageSettings settings;
+    ASSERT_TRUE(ReadSettings(inf, settings, m));
+    WorkingFiles files;
+    files.workDir = dir.path().string() + "/";
+    files.names[0] = "0x";
+    files.names[1] = "1x";
+    files.currentSettingsPath = files.openedSettingsPath = inf;
+    ASSERT_TRUE(session.Open(ComposeOnOpen(inf, settings), files, m, p));
+  }
+  test::TempDir dir;
   RecordingMessenger m;
   Progress p;
-  ASSERT_TRUE(AutomaticBrightness(d, previous, t, s, m, p));
-  EXPECT_EQ(s.starting, kIdentityStretch);
-  EXPECT_EQ(s.applied[0], (StretchValues{160, 40, 255, 0}));
-  EXPECT_EQ(s.applied[1], (StretchValues{}));  // all black, black excluded
-  EXPECT_EQ(t[0][100], 128);
-  EXPECT_EQ(d.TopRow(0)[0], t[0][80]);
+  ImageSession session;
+};
 
-  const auto applied = s.applied;
-  ASSERT_TRUE(EqualiseBrightness(d, previous, t, m, p));
-  EXPECT_EQ(s.applied, applied);
-  EXPECT_EQ(t[1][0], 0);  // entry 0 kept from the stretch
-  EXPECT_EQ(t[2][255], 255);
-  s.AfterUndo();
-  EXPECT_EQ(s.starting, applied);
+TEST_F(BrightnessCommands, AutomaticRecordsItsValuesAndKeepsTheOldImage) {
+  const Dib before = session.Display();
+  session.StretchStart()[0] = {10, 5, 250, 3};
+  ASSERT_TRUE(AutomaticBrightness(session, m, p));
+  EXPECT_EQ(session.StretchStart(), kIdentityStretch);
+  EXPECT_EQ(session.StretchApplied()[0], (StretchValues{160, 40, 255, 0}));
+  EXPECT_EQ(session.StretchApplied()[1], (StretchValues{}));  // all black, black excluded
+  EXPECT_EQ(session.Lut(0)[100], 128);
+  ASSERT_NE(session.Previous(), nullptr);
+  EXPECT_EQ(session.Previous()->bits, before.bits);
+  EXPECT_EQ(session.Display().TopRow(0)[0], session.Lut(0)[80]);
+  EXPECT_FALSE(session.State().m_bProcessed);
+}
+
+TEST_F(BrightnessCommands, EqualisationKeepsStretchValuesAndEntryZero) {
+  ASSERT_TRUE(AutomaticBrightness(session, m, p));
+  const StretchSet applied = session.StretchApplied();
+  const uint8_t entry0 = session.Lut(2)[0];
+  ASSERT_TRUE(EqualiseBrightness(session, m, p));
+  EXPECT_EQ(session.StretchApplied(), applied);
+  EXPECT_EQ(session.Lut(2)[0], entry0);
+  EXPECT_EQ(session.Lut(2)[255], 255);
+}
+
+TEST(BrightnessCommandsWithoutImage, NoMemoryChangesNothing) {
+  ImageSession empty;
+  RecordingMessenger m;
+  Progress p;
+  empty.Lut(0)[5] = 9;
+  EXPECT_FALSE(AutomaticBrightness(empty, m, p));
+  EXPECT_EQ(m.LastId(), 61233);
+  EXPECT_EQ(empty.Lut(0)[5], 9);
+  EXPECT_EQ(empty.StretchApplied(), kIdentityStretch);
 }
 
 TEST(BrightnessDialog, ChannelsStoreEditsOnlyForOneColour) {
