@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/shell/open_rules.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
@@ -41,11 +42,16 @@ OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& 
   r.singleBand = settings.singleBand != 0;
   r.fileState = settings.fileState;
   if (settings.fileState != kStateUnprocessed) {
-    const bool one = settings.fileState == kStateVegetation ||
-                     settings.fileState == kStateShadeMono ||
-                     (settings.fileState == kStateBirdsEye && settings.singleBand);
-    if (one) r.redBand = r.greenBand = r.blueBand = 1;
-    r.bandCount = one ? 1 : 3;
+    const Composition c = CompositionForProcessed(settings);
+    r.redBand = c.red;
+    r.greenBand = c.green;
+    r.blueBand = c.blue;
+    r.redType = c.redType;
+    r.greenType = c.greenType;
+    r.blueType = c.blueType;
+    r.bandCount = c.bandCount;
+    r.rainbow = c.rainbow;
+    r.singleBand = c.singleBand;
     return r;
   }
   const auto types = ScanBandTypes(StripExtension(settingsPath));

@@ -43,10 +43,9 @@ struct OpenRequest {
 };
 
 // The composition an image gets when no composition dialog is shown: a
-// processed image shows band 1 alone (vegetation index, black-and-white
-// shading, a one-band bird's-eye view) or bands 3, 2, 1, all as 8-bit; an
-// unprocessed one bands 3, 2, 1 when it has at least three bands (all
-// 8-bit), else its first band in grey.
+// processed image is composed as the open command decides for it; an
+// unprocessed one shows bands 3, 2, 1 when it has at least three bands,
+// else its first band in grey, each with the sample type of its file.
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings);
 
 // The brightness stretch values of one channel.
