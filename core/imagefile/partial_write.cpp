@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/analysis/elevation.h"
 #include "core/imagefile/save_as.h"
 #include "core/output/ground_scale.h"
 #include "core/support/checked_math.h"
@@ -21,27 +22,6 @@ namespace fs = std::filesystem;
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 namespace {
-
-// The line buffer the level file is read with.
-constexpr int kLevelLineBuffer = 256;
-
-struct LevelRange {
-  int minAltitude = 0;  // both 0 when the file does not give them
-  int maxAltitude = 0;
-};
-
-LevelRange ReadLevelRange(std::FILE* f) {
-  LevelRange r;
-  LineReader reader(f, kLevelLineBuffer);
-  std::string line;
-  while (reader.Next(line)) {
-    if (StartsWith(line, "MIN_ALTITUDE ="))
-      r.minAltitude = AtoI(std::string_view(line).substr(14));
-    else if (StartsWith(line, "MAX_ALTITUDE ="))
-      r.maxAltitude = AtoI(std::string_view(line).substr(14));
-  }
-  return r;
-}
 
 // Sample width of a raster band file by its (lower-case) extension: a type
 // letter followed by the band number; 0 for any other file.
@@ -74,15 +54,15 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
-  LevelRange level;
-  const std::string dstLevel = StripExtension(dstPath) + ".lev";
+  // Altitudes the level file does not give are 0.
+  ElevationRange level;
+  level.minAltitude = 0;
+  level.maxAltitude = 0;
   if (dem) {
-    FilePtr srcLev(std::fopen(ResolveNoCase(StripExtension(srcPath) + ".lev").c_str(), "rb"));
-    if (!srcLev) {
+    if (!ReadElevationRangeFile(ResolveNoCase(StripExtension(srcPath) + ".lev").string(), level)) {
       messenger.ShowMessage(kMsgOpenFailed);
       return false;
     }
-    level = ReadLevelRange(srcLev.get());
     if (level.minAltitude > level.maxAltitude) {
       messenger.ShowMessage(kMsgBadDem);
       return false;
@@ -130,10 +110,9 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
     return false;
   }
   if (dem) {
-    const std::string text =
-        Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = %d\nMAX_ALTITUDE = %d\n", minCode,
-               level.minAltitude, maxCode, level.maxAltitude);
-    if (!WriteFileAtomically(dstLevel, text)) {
+    level.minCode = minCode;
+    level.maxCode = maxCode;
+    if (!WriteElevationRangeFile(StripExtension(dstPath) + ".lev", level)) {
       messenger.ShowMessage(kMsgCreateFailed);
       return false;
     }
