@@ -1,0 +1,83 @@
+#include "core/view/rainbow.h"
+
+#include <gtest/gtest.h>
+
+namespace lumora {
+namespace {
+
+TEST(Rainbow, TableRunsFromNearBlackThroughBlueCyanGreenYellowToRed) {
+  struct Case {
+    int k, red, green, blue;
+  } cases[] = {
+      {0, 1, 1, 1},       {1, 0, 0, 5},       {50, 0, 0, 250},  {51, 0, 0, 255},
+      {101, 0, 250, 255}, {102, 0, 255, 255}, {152, 0, 255, 5}, {153, 0, 255, 0},
+      {203, 250, 255, 0}, {204, 255, 255, 0}, {255, 255, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const RainbowEntry& e = Rainbow()[c.k];
+    EXPECT_EQ(e.red, c.red) << c.k;
+    EXPECT_EQ(e.green, c.green) << c.k;
+    EXPECT_EQ(e.blue, c.blue) << c.k;
+  }
+}
+
+TEST(Rainbow, IndexOfSamplesInRange) {
+  struct Case {
+    int v;
+    float lo, hi;
+    bool reverse;
+    int k;
+  } cases[] = {
+      {10, 10, 200, false, 0},  {200, 10, 200, false, 255}, {105, 10, 200, false, 128},
+      {9, 10, 200, false, -1},  {10, 10, 200, true, 254},   {200, 10, 200, true, 0},
+      {7, 7, 7, false, 0},  // an empty range gives the first entry, not NaN
+      {8, 7, 7, false, 255},    {0, 0.5f, 100, false, -1},  // below a fractional minimum
+      {1, 0.5f, 100, false, 3},  // lo is the truncated minimum: (1 - 0) * 2.5628 + 0.5
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RainbowIndex(c.v, c.lo, c.hi, c.reverse), c.k) << c.v << " " << c.lo << ".." << c.hi;
+}
+
+Dib GreyRamp() {
+  Dib d;
+  d.Create(5, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x)
+      for (int c = 0; c < 3; ++c) d.TopRow(y)[3 * x + c] = static_cast<uint8_t>(y * 90 + x * 10);
+  return d;
+}
+
+TEST(Rainbow, ApplyPaintsInRangeAndKeepsGreyBelow) {
+  Dib d = GreyRamp();
+  ApplyRainbow(d, 20, 200, false);
+  const uint8_t* top = d.TopRow(0);
+  EXPECT_EQ(top[0], 0);  // grey 0 below the range stays
+  EXPECT_EQ(top[3], 10);
+  const RainbowEntry& first = Rainbow()[0];
+  EXPECT_EQ(top[6], first.blue);  // 20 is the first entry
+  EXPECT_EQ(top[8], first.red);
+  // Padding bytes of each row stay zero.
+  EXPECT_EQ(d.StoredRow(0)[15], 0);
+}
+
+TEST(Rainbow, ReversingTwiceRestoresAndOtherColoursTurnBlack) {
+  Dib d = GreyRamp();
+  ApplyRainbow(d, 0, 255, false);
+  Dib once, twice;
+  ASSERT_TRUE(ReverseRainbowColours(d, once));
+  ASSERT_TRUE(ReverseRainbowColours(once, twice));
+  EXPECT_EQ(twice.bits, d.bits);
+  EXPECT_NE(once.bits, d.bits);
+  // The reversed image equals painting with the reversed order (within the
+  // rounding of the reversed index, which the table then absorbs).
+  const RainbowEntry& e = Rainbow()[255 - RainbowIndex(180, 0, 255, false)];
+  EXPECT_EQ(once.TopRow(2)[3 * 0 + 2], e.red);
+
+  Dib grey = GreyRamp();
+  Dib reversed;
+  ASSERT_TRUE(ReverseRainbowColours(grey, reversed));
+  EXPECT_EQ(reversed.TopRow(0)[3], 0);  // (10,10,10) is no rainbow colour
+}
+
+}  // namespace
+}  // namespace lumora
