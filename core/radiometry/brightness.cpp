@@ -76,6 +76,18 @@ Histogram ComputeHistogram(const Dib& dib, int channel, bool excludeBlack) {
   return h;
 }
 
+std::array<Histogram, 3> ChannelHistograms(const Dib& dib, bool excludeBlack) {
+  std::array<Histogram, 3> h{};
+  if (dib.Empty()) return h;
+  const auto counts = CountBytes(dib);
+  for (size_t c = 0; c < 3; ++c) {
+    h[c].counts = counts[c];
+    h[c].total = int64_t{dib.width} * dib.height;
+    h[c].peak = *std::max_element(h[c].counts.begin() + (excludeBlack ? 1 : 0), h[c].counts.end());
+  }
+  return h;
+}
+
 StretchValues AutoStretch(const Histogram& histogram, bool excludeBlack) {
   const int first = excludeBlack ? 1 : 0;
   const double n =
@@ -167,8 +179,9 @@ bool ApplyBrightnessDialog(ImageSession& session, const LookupTables& tables,
 bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& progress) {
   StretchSet values;
   LookupTables fresh = TablesOf(session);
+  const auto histograms = ChannelHistograms(session.Display(), true);
   for (size_t c = 0; c < 3; ++c) {
-    values[c] = AutoStretch(ComputeHistogram(session.Display(), static_cast<int>(c), true), true);
+    values[c] = AutoStretch(histograms[c], true);
     BuildStretchTable(values[c], fresh[c]);
   }
   return ApplyBrightnessDialog(session, fresh, values, messenger, progress);
@@ -176,9 +189,8 @@ bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& 
 
 bool EqualiseBrightness(ImageSession& session, Messenger& messenger, Progress& progress) {
   LookupTables fresh = TablesOf(session);
-  for (size_t c = 0; c < 3; ++c)
-    BuildEqualisationTable(ComputeHistogram(session.Display(), static_cast<int>(c), false),
-                           fresh[c]);
+  const auto histograms = ChannelHistograms(session.Display(), false);
+  for (size_t c = 0; c < 3; ++c) BuildEqualisationTable(histograms[c], fresh[c]);
   return ApplyTables(session, fresh, messenger, progress);
 }
 

@@ -32,6 +32,8 @@ struct Histogram {
 // Counts byte `channel` (0..2) of every pixel, or all three bytes for
 // kAllChannels; padding bytes at row ends are not samples.
 Histogram ComputeHistogram(const Dib& dib, int channel, bool excludeBlack);
+// The histograms of channels 0, 1 and 2 from one pass over the image.
+std::array<Histogram, 3> ChannelHistograms(const Dib& dib, bool excludeBlack);
 
 // The four values of a channel's stretch (StretchValues) are input high,
 // input low, output high, output low, the dialog's order; the full range
