@@ -103,6 +103,13 @@ double AltitudeOfCode(int code, double metresPerCode, int32_t minAltitude) {
   return (code - 1) * metresPerCode + minAltitude;
 }
 
+bool ReliefScaleUsable(double metresPerCode, double lengthPerPixel, double maxExaggeration) {
+  if (!(lengthPerPixel > 0.0) || !std::isfinite(lengthPerPixel)) return false;
+  const double top = HeightOfCode(255, metresPerCode, lengthPerPixel) * maxExaggeration;
+  // Differences and sums of heights must stay finite too.
+  return std::isfinite(top) && std::fabs(top) < 1e100;
+}
+
 int32_t TruncToInt(double v) {
   if (std::isnan(v)) return 0;
   if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();

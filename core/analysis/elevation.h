@@ -38,6 +38,16 @@ double MetresPerCode(int32_t minAltitude, int32_t maxAltitude);
 // Altitude in metres of code c (1..255).
 double AltitudeOfCode(int code, double metresPerCode, int32_t minAltitude);
 
+// Height of a code in units of one ground pixel, for the relief renderers:
+// code x metres per code in kilometres / kilometres per pixel. Heights are
+// measured from code 0, not from MIN_ALTITUDE.
+inline double HeightOfCode(int code, double metresPerCode, double lengthPerPixel) {
+  return code * metresPerCode * 0.001 / lengthPerPixel;
+}
+// The relief renderers need a positive ground length per pixel that keeps
+// every height (exaggerated up to maxExaggeration) finite.
+bool ReliefScaleUsable(double metresPerCode, double lengthPerPixel, double maxExaggeration);
+
 // Truncation toward zero into 32 bits, saturating instead of overflowing
 // (a hostile range file must not make a conversion undefined).
 int32_t TruncToInt(double v);

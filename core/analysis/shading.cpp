@@ -1,0 +1,216 @@
+#include "core/analysis/shading.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "core/imagefile/settings_file.h"
+#include "core/support/checked_math.h"
+#include "core/support/string_table.h"
+
+namespace lumora {
+namespace {
+
+int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// The parts of the luminance scaling that depend only on the colour.
+struct LumaColour {
+  double luma = 0.0;
+  double rAdd = 0.0, gSub1 = 0.0, gSub2 = 0.0, bAdd = 0.0;
+
+  explicit LumaColour(const Bgr& c) {
+    const int r = c[2], g = c[1], b = c[0];
+    luma = 0.299 * r + 0.587 * g + 0.114 * b;
+    const int cb = Clamp255(128 - static_cast<int>(0.16874 * r + 0.33126 * g - 0.5 * b));
+    const int cr = Clamp255(128 - static_cast<int>(0.08131 * b - 0.5 * r + 0.41869 * g));
+    rAdd = 1.402 * (cr - 128);
+    gSub1 = 0.34414 * (cb - 128);
+    gSub2 = 0.71414 * (cr - 128);
+    bAdd = 1.772 * (cb - 128);
+  }
+
+  // s is in 0..1 (a dot product of unit vectors), so the products stay small.
+  Bgr Scaled(double s) const {
+    const int y = Clamp255(static_cast<int>(luma * s));
+    return {static_cast<uint8_t>(Clamp255(static_cast<int>(y + bAdd))),
+            static_cast<uint8_t>(Clamp255(static_cast<int>(y - gSub1 - gSub2))),
+            static_cast<uint8_t>(Clamp255(static_cast<int>(y + rAdd)))};
+  }
+};
+
+// The light as a camera far away in the light direction.
+struct Light {
+  Camera camera;
+  Vec3 u;
+  bool allInView = false;  // every point of the model is certainly in view
+};
+
+Light SetUpLight(const ElevationModel& m, const ShadingRequest& r, double topHeight) {
+  Light light;
+  const double d = std::sqrt(double(m.pixels) * m.pixels + double(m.lines) * m.lines) * 0.5;
+  light.u = DirectionFromAngles(r.lightAzimuth, r.lightElevation);
+  const Vec3 centre(m.pixels * 0.5, m.lines * 0.5, 0.0);
+  light.camera = Camera(centre + light.u * (100.0 * d), centre + light.u * d, 600, 600, 180.0);
+  // Depth and distance from the axis are affine and convex in the point, so
+  // their extremes over the model's box lie at its corners. With a wide
+  // margin for rounding, the per-point test can then be skipped.
+  double minDepth = INFINITY, maxRadius = 0.0, maxReach = 0.0;
+  for (int i = 0; i < 8; ++i) {
+    const Vec3 p((i & 1) ? m.pixels - 1 : 0, (i & 2) ? m.lines - 1 : 0, (i & 4) ? topHeight : 0);
+    const Vec3 c = light.camera.ToCamera(p);
+    minDepth = std::min(minDepth, light.camera.Depth(c));
+    maxRadius = std::max(maxRadius, c.LengthXY());
+    maxReach = std::max(maxReach, (p - light.camera.Target()).Length());
+  }
+  const double slack = 1e-9 * (light.camera.Distance() + maxReach);
+  light.allInView = minDepth - slack >= 1e-10 &&
+                    maxRadius + slack <= (minDepth - slack) * light.camera.TanHalfAngle() * 0.5;
+  return light;
+}
+
+class Shader {
+ public:
+  Shader(const ElevationModel& m, const ShadingRequest& r) : m_model(m) {
+    for (int c = 0; c < 256; ++c) m_height[c] = HeightOfCode(c, m.metresPerCode, r.lengthPerPixel);
+    m_light = SetUpLight(m, r, m_height[255]);
+  }
+
+  // Brightness of land pixel (x, y) from its neighbours; false when it is black.
+  bool Brightness(int32_t x, int32_t y, double& s) const {
+    const Vec3 p(x, y, m_height[m_model.Code(x, y)]);
+    if (!Visible(p)) return false;
+    static constexpr int kDx[4] = {0, -1, 0, 1};  // up, left, down, right
+    static constexpr int kDy[4] = {-1, 0, 1, 0};
+    Vec3 kept[4];
+    int k = 0;
+    bool lit = false;
+    for (int i = 0; i < 4; ++i) {
+      const int32_t nx = x + kDx[i], ny = y + kDy[i];
+      if (nx < 0 || ny < 0 || nx >= m_model.pixels || ny >= m_model.lines) continue;
+      const uint8_t code = m_model.Code(nx, ny);
+      if (code == 0) continue;
+      const Vec3 n(nx, ny, m_height[code]);
+      kept[k++] = n - p;
+      if (Visible(n)) lit = true;
+    }
+    if (!lit || k < 2) return false;
+    Vec3 sum;
+    for (int i = 0; i < k; ++i) sum += kept[(i + 1) % k].Cross(kept[i]);
+    s = sum.Normalized().Dot(m_light.u);
+    return s >= 0.0;
+  }
+
+  // Brightness of the pixels 1..width-2 of an inner row as if all four
+  // neighbours were land: the same operations as Brightness in the same
+  // order, without branches, so the compiler can run them side by side.
+  void InnerRow(int32_t y, double* out) const {
+    const uint8_t* up = &m_model.codes[size_t(y - 1) * m_model.pixels];
+    const uint8_t* row = up + m_model.pixels;
+    const uint8_t* down = row + m_model.pixels;
+    const Vec3 u = m_light.u;
+    for (int32_t x = 1; x + 1 < m_model.pixels; ++x) {
+      const double z = m_height[row[x]];
+      const Vec3 a(0.0, -1.0, m_height[up[x]] - z);
+      const Vec3 b(-1.0, 0.0, m_height[row[x - 1]] - z);
+      const Vec3 c(0.0, 1.0, m_height[down[x]] - z);
+      const Vec3 d(1.0, 0.0, m_height[row[x + 1]] - z);
+      Vec3 sum;
+      sum += b.Cross(a);
+      sum += c.Cross(b);
+      sum += d.Cross(c);
+      sum += a.Cross(d);
+      const double len = sum.Length();
+      const double nx = sum.x / len, ny = sum.y / len, nz = sum.z / len;
+      const double s = nx * u.x + ny * u.y + nz * u.z;
+      out[x] = len == 0.0 ? 0.0 : s;
+    }
+  }
+
+  bool AllInView() const { return m_light.allInView; }
+
+ private:
+  bool Visible(const Vec3& p) const {
+    return m_light.allInView || m_light.camera.InView(m_light.camera.ToCamera(p));
+  }
+
+  const ElevationModel& m_model;
+  double m_height[256];
+  Light m_light;
+};
+
+}  // namespace
+
+bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int count, uint8_t fill) {
+  const auto bytes = CheckedMul(width, height);
+  if (!AllocatableBytes(bytes) || !AllocatableBytes(CheckedMul(*bytes, count))) return false;
+  try {
+    for (int i = 0; i < 3; ++i) {
+      planes.plane[i].clear();
+      planes.plane[i].shrink_to_fit();
+    }
+    for (int i = 0; i < count; ++i) planes.plane[i].assign(static_cast<size_t>(*bytes), fill);
+  } catch (const std::bad_alloc&) {
+    for (auto& p : planes.plane) std::vector<uint8_t>().swap(p);
+    return false;
+  }
+  planes.width = width;
+  planes.height = height;
+  planes.count = count;
+  return true;
+}
+
+Bgr ScaleLuminance(const Bgr& colour, double s) { return LumaColour(colour).Scaled(s); }
+
+bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
+                    Messenger& messenger, Progress& progress) {
+  const bool grey = request.kind == kStateShadeMono;
+  if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0)) {
+    progress.Close();
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  // The grey kind scales white; the others scale each code's colour.
+  const ElevationColourTable colours = BuildElevationColours();
+  const DisplayRange range = DisplayRangeFor(request.kind, model.rangeBottom, model.rangeTop);
+  const CodeIndexTable index = BuildCodeIndexTable(model, range);
+  std::vector<LumaColour> luma;
+  luma.reserve(256);
+  for (int c = 0; c < 256; ++c) luma.emplace_back(grey ? Bgr{255, 255, 255} : colours[index[c]]);
+
+  const Shader shader(model, request);
+  std::vector<double> inner(static_cast<size_t>(model.pixels), 0.0);
+  const int32_t w = model.pixels, h = model.lines;
+  for (int32_t y = 0; y < h; ++y) {
+    progress.SetProgress(static_cast<float>(h + y) / (2.0f * h));
+    const bool innerRow = shader.AllInView() && y > 0 && y + 1 < h;
+    if (innerRow) shader.InnerRow(y, inner.data());
+    const uint8_t* codes = &model.codes[size_t(y) * w];
+    for (int32_t x = 0; x < w; ++x) {
+      const size_t at = size_t(y) * w + x;
+      const uint8_t code = codes[x];
+      Bgr colour{0, 0, 0};
+      if (code == 0) {
+        if (!grey) colour = colours[0];
+      } else {
+        double s = 0.0;
+        bool lit;
+        if (innerRow && x > 0 && x + 1 < w && codes[x - 1] && codes[x + 1] && codes[x - w] &&
+            codes[x + w]) {
+          s = inner[x];
+          lit = s >= 0.0;
+        } else {
+          lit = shader.Brightness(x, y, s);
+        }
+        if (lit) colour = luma[code].Scaled(s);
+      }
+      out.plane[0][at] = colour[0];
+      if (!grey) {
+        out.plane[1][at] = colour[1];
+        out.plane[2][at] = colour[2];
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace lumora

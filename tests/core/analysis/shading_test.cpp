@@ -1,0 +1,121 @@
+#include "core/analysis/shading.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/support/shading_reference.h"
+
+namespace lumora {
+namespace {
+
+// A hilly model with a sea bay and single land pixels in the sea.
+ElevationModel Hills(int w, int h, unsigned seed) {
+  ElevationModel m;
+  m.pixels = w;
+  m.lines = h;
+  m.range = {120, 2660, 1, 255};
+  m.metresPerCode = MetresPerCode(120, 2660);
+  std::mt19937 rng(seed);
+  m.codes.resize(size_t(w) * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      int c = 60 + int(50 * std::sin(x * 0.4) + 40 * std::cos(y * 0.3)) + int(rng() % 25);
+      if (x + y < 5 || (x > w / 2 && y > h / 2 && rng() % 3 == 0)) c = 0;
+      m.codes[size_t(y) * w + x] = uint8_t(std::clamp(c, 0, 255));
+    }
+  }
+  m.rangeBottom = TruncToInt(m.range.minAltitude);
+  m.rangeTop = TruncToInt(254 * m.metresPerCode + m.range.minAltitude);
+  return m;
+}
+
+ElevationModel Flat(int w, int h, uint8_t code) {
+  ElevationModel m;
+  m.pixels = w;
+  m.lines = h;
+  m.range = {0, 2540, 1, 255};
+  m.metresPerCode = 10.0;
+  m.rangeTop = 2540;
+  m.codes.assign(size_t(w) * h, code);
+  return m;
+}
+
+ColourPlanes Shade(const ElevationModel& m, int kind, double lpp, float az, float el) {
+  ColourPlanes out;
+  RecordingMessenger msg;
+  Progress progress;
+  EXPECT_TRUE(ShadeElevation(m, {kind, lpp, az, el}, out, msg, progress));
+  return out;
+}
+
+TEST(Shading, MatchesThePlainRulesByteForByte) {
+  const ElevationModel hills = Hills(37, 23, 5);
+  struct Angles {
+    float az, el;
+  } angles[] = {{45, 45}, {0, 0}, {360, 90}, {200, 10}, {90, 30}, {271.5f, 3}};
+  // 0.03 km is an ordinary scene; 1e-7 km piles the relief so high that
+  // parts of it stand behind the light.
+  for (double lpp : {0.03, 1e-7}) {
+    for (int kind : {6, 7, 8}) {
+      for (const auto& a : angles) {
+        const ColourPlanes got = Shade(hills, kind, lpp, a.az, a.el);
+        const auto want = test::ReferenceShading(hills, kind, lpp, a.az, a.el);
+        ASSERT_EQ(got.count, int(want.size()));
+        for (int p = 0; p < got.count; ++p) {
+          EXPECT_EQ(got.plane[p], want[p]) << "kind " << kind << " plane " << p << " az " << a.az
+                                           << " el " << a.el << " lpp " << lpp;
+        }
+      }
+    }
+  }
+}
+
+TEST(Shading, FlatModelIsEvenExceptCornersAndIslands) {
+  ElevationModel m = Flat(6, 5, 100);
+  m.codes[3 * 6 + 3] = 0;  // a sea pixel inside
+  const ColourPlanes grey = Shade(m, 6, 0.03, 45, 45);
+  ASSERT_EQ(grey.count, 1);
+  // sin 45 degrees of white: every pixel with three or four land neighbours.
+  EXPECT_EQ(grey.plane[0][1 * 6 + 1], 180);
+  EXPECT_EQ(grey.plane[0][0 * 6 + 2], 180);
+  EXPECT_EQ(grey.plane[0][2 * 6 + 3], 180);
+  // Corners have two land neighbours whose cross products cancel.
+  EXPECT_EQ(grey.plane[0][0], 0);
+  EXPECT_EQ(grey.plane[0][4 * 6 + 5], 0);
+  EXPECT_EQ(grey.plane[0][3 * 6 + 3], 0);  // sea is black in grey
+
+  // Colours: the sea stays blue, a corner keeps only its chroma.
+  const ColourPlanes colour = Shade(m, 7, 0.03, 45, 45);
+  ASSERT_EQ(colour.count, 3);
+  EXPECT_EQ(colour.plane[0][3 * 6 + 3], 255);
+  EXPECT_EQ(colour.plane[1][3 * 6 + 3], 0);
+  EXPECT_EQ(colour.plane[2][3 * 6 + 3], 0);
+  const Bgr land = ElevationColour(int((990.0 / 3000) * 254.0 + 1.0));
+  const Bgr corner = ScaleLuminance(land, 0.0);
+  EXPECT_EQ(colour.plane[0][0], corner[0]);
+  EXPECT_EQ(colour.plane[2][0], corner[2]);
+  EXPECT_LT(int(corner[0]) + corner[1] + corner[2], int(land[0]) + land[1] + land[2]);
+
+  // A land pixel alone in the sea is black.
+  ElevationModel island = Flat(3, 3, 0);
+  island.codes[4] = 50;
+  EXPECT_EQ(Shade(island, 6, 0.03, 45, 45).plane[0][4], 0);
+}
+
+TEST(Shading, LuminanceScalingOfWhiteAndGrey) {
+  struct Case {
+    Bgr colour;
+    double s;
+    Bgr want;
+  } cases[] = {
+      {{255, 255, 255}, 1.0, {255, 255, 255}},
+      {{255, 255, 255}, 0.5, {127, 127, 127}},
+      {{255, 255, 255}, 0.0, {0, 0, 0}},
+      {{165, 165, 165}, 1.0, {165, 165, 165}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ScaleLuminance(c.colour, c.s), c.want) << c.s;
+}
+
+}  // namespace
+}  // namespace lumora
