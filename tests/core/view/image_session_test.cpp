@@ -1,0 +1,308 @@
+#include "core/view/image_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "core/view/rainbow.h"
+#include "core/view/zoom.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/view_reference.h"
+
+namespace lumora {
+namespace {
+
+using test::TestBand;
+
+class SessionTest : public testing::Test {
+ protected:
+  static constexpr int kW = 40, kH = 30;
+
+  void SetUp() override {
+    std::filesystem::create_directories(m_dir.path() / "work");
+    std::map<int, TestBand> bands;
+    for (int b = 1; b <= 3; ++b) bands[b] = {1, test::NoiseBytes(kW * kH, b)};
+    m_inf = test::WriteTestImage(m_dir / "img", kW, kH, bands, "SENSOR = 1\nFile_State = 0\n");
+  }
+
+  void Open(ImageSession& session, OpenRequest request) {
+    WorkingFiles files;
+    ASSERT_TRUE(files.Prepare(m_namer, m_dir / "work/", m_inf, m_messenger));
+    Progress progress;
+    ASSERT_TRUE(session.Open(request, files, m_messenger, progress));
+  }
+  OpenRequest Request() {
+    ImageSettings s;
+    EXPECT_TRUE(ReadSettings(m_inf, s, m_messenger));
+    return ComposeOnOpen(m_inf, s);
+  }
+
+  // A step that writes the three bands inverted (and optionally a fourth).
+  static StepBody Invert(int fileState, bool extraBand = false) {
+    return [=](const StepSource& src, const std::string& target, StepResult& result, Messenger&,
+               Progress&) {
+      for (int b = 1; b <= 3 + extraBand; ++b) {
+        std::string data = test::ReadFile(src.basePath + Format(".b%02d", std::min(b, 3)));
+        for (char& c : data) c = static_cast<char>(255 - static_cast<uint8_t>(c));
+        test::WriteFile(target + Format(".b%02d", b), data);
+      }
+      result.fileState = fileState;
+      return true;
+    };
+  }
+
+  std::vector<std::string> WorkFiles() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(m_dir.path() / "work"))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir m_dir;
+  std::string m_inf;
+  WorkingNamer m_namer;
+  RecordingMessenger m_messenger;
+  Progress m_progress;
+};
+
+TEST_F(SessionTest, OpenShowsTheCompositionAndCannotUndo) {
+  ImageSession session;
+  Open(session, Request());
+  EXPECT_EQ(session.Title(), "*" + m_inf + " 1/1 (1,1)-(40,30) (R,G,B)=(3,2,1)");
+  EXPECT_EQ(session.State().m_nDibWidth, kW);
+  EXPECT_EQ(session.Header().biSizeImage, 120u * 30u);
+  EXPECT_FALSE(session.CanUndo());
+  EXPECT_FALSE(session.Undo(m_messenger));
+  EXPECT_EQ(session.Files().slot, -1);
+  EXPECT_EQ(session.Lut(2)[77], 77);
+  // Blue byte of the top-left pixel is band 1's first sample.
+  EXPECT_EQ(session.Display().TopRow(0)[0], test::NoiseBytes(kW * kH, 1)[0]);
+  EXPECT_EQ(session.Display().TopRow(0)[2], test::NoiseBytes(kW * kH, 3)[0]);
+}
+
+TEST_F(SessionTest, RainbowOpenMapsTheRangeEnds) {
+  std::vector<uint8_t> ramp(kW * kH);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(10 + i % 191);
+  m_inf = test::WriteTestImage(m_dir / "one", kW, kH, {{1, {1, ramp}}});
+  OpenRequest r = Request();
+  ASSERT_TRUE(r.singleBand);
+  r.rainbow = true;
+  ImageSession session;
+  Open(session, r);
+  EXPECT_EQ(session.State().m_fDispMin, 10.0f);
+  EXPECT_EQ(session.State().m_fDispMax, 200.0f);
+  EXPECT_EQ(session.Legend(), LegendKind::kColourRamp);
+  const uint8_t* first = session.Display().TopRow(0);          // sample 10
+  const uint8_t* last = session.Display().TopRow(4) + 3 * 30;  // sample 10 + 190
+  EXPECT_EQ(first[2], Rainbow()[0].red);
+  EXPECT_EQ(last[2], Rainbow()[255].red);
+  EXPECT_EQ(last[1], Rainbow()[255].green);
+
+  const Dib before = session.Display();
+  ASSERT_TRUE(session.ReverseRainbow(m_messenger));
+  EXPECT_TRUE(session.State().m_bRainbowReversed);
+  ASSERT_TRUE(session.ReverseRainbow(m_messenger));
+  EXPECT_FALSE(session.State().m_bRainbowReversed);
+  EXPECT_EQ(session.Display().bits, before.bits);
+}
+
+TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
+  ImageSession session;
+  Open(session, Request());
+  const Dib before = session.Display();
+  const DisplayState state = session.State();
+  Dib brighter = before;
+  for (auto& b : brighter.bits) b = static_cast<uint8_t>(b / 2);
+  session.Lut(0)[5] = 9;
+  session.ApplyDisplayChange(std::move(brighter));
+  EXPECT_TRUE(session.CanUndo());
+  EXPECT_FALSE(session.State().m_bProcessed);
+  EXPECT_TRUE(session.Undo(m_messenger));
+  EXPECT_EQ(session.Display().bits, before.bits);
+  EXPECT_EQ(session.State(), state);
+  EXPECT_EQ(session.Lut(0)[5], 5);
+  EXPECT_FALSE(session.CanUndo());
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+TEST_F(SessionTest, KeptStepWritesTheSlotAndUndoGoesBack) {
+  ImageSession session;
+  Open(session, Request());
+  const Dib original = session.Display();
+  m_messenger.answers = {true};
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
+            ImageSession::StepOutcome::kKept);
+  ASSERT_EQ(m_messenger.entries.size(), 1u);
+  EXPECT_EQ(m_messenger.entries[0].title, "確認");
+  EXPECT_EQ(m_messenger.entries[0].text, MessageText(kMsgConfirmResult));
+  const std::string slot0 = m_dir / "work/0img";
+  EXPECT_EQ(session.CurrentPath(), slot0 + ".inf");
+  EXPECT_EQ(session.Files().slot, 0);
+  EXPECT_EQ(session.State().m_nFileState, kStateFiltered);
+  EXPECT_TRUE(session.State().m_bProcessed);
+  EXPECT_EQ(session.Display().bits[0], 255 - original.bits[0]);
+  const std::string inf = test::ReadFile(slot0 + ".inf");
+  EXPECT_NE(inf.find("File_State = 9\nRainbow = 0\nSingle_Band = 0\n"), std::string::npos);
+  // The title still names the opened file.
+  EXPECT_EQ(session.Title().substr(0, m_inf.size() + 1), "*" + m_inf);
+
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_TRUE(WorkFiles().empty());
+  EXPECT_EQ(session.Files().slot, -1);
+  EXPECT_EQ(session.CurrentPath(), m_inf);
+  EXPECT_EQ(session.State().m_nFileState, 0);
+  EXPECT_EQ(session.Display().bits, original.bits);
+  EXPECT_EQ(session.Title(), "*" + m_inf + " 1/1 (1,1)-(40,30) (R,G,B)=(3,2,1)");
+  EXPECT_FALSE(session.CanUndo());
+}
+
+TEST_F(SessionTest, TwoStepsAndOneUndoLeaveTheFirstResult) {
+  ImageSession session;
+  Open(session, Request());
+  const Dib original = session.Display();
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
+            ImageSession::StepOutcome::kKept);
+  const Dib first = session.Display();
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
+            ImageSession::StepOutcome::kKept);
+  EXPECT_EQ(session.Display().bits, original.bits);  // inverted twice
+  EXPECT_EQ(session.Files().slot, 1);
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_EQ(session.Display().bits, first.bits);
+  EXPECT_EQ(session.Files().slot, 0);
+  EXPECT_EQ(session.CurrentPath(), m_dir / "work/0img.inf");
+  EXPECT_TRUE(test::FileExists(m_dir / "work/0img.b01"));
+  EXPECT_FALSE(test::FileExists(m_dir / "work/1img.b01"));
+}
+
+TEST_F(SessionTest, RevertRestoresEverythingAndKeepsTheEarlierUndo) {
+  ImageSession session;
+  Open(session, Request());
+  Dib half = session.Display();
+  for (auto& b : half.bits) b = static_cast<uint8_t>(b / 2);
+  session.ApplyDisplayChange(std::move(half));
+  const Dib shown = session.Display();
+  const DisplayState state = session.State();
+  const DisplayState snapshot = session.Snapshot();
+  m_messenger.answers = {false};
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered, true), m_messenger, m_progress),
+            ImageSession::StepOutcome::kReverted);
+  EXPECT_TRUE(WorkFiles().empty());
+  EXPECT_EQ(session.State(), state);
+  EXPECT_EQ(session.Snapshot(), snapshot);
+  EXPECT_EQ(session.Display().bits, shown.bits);
+  EXPECT_EQ(session.Files().slot, -1);
+  // The brightness change before the step can still be undone.
+  ASSERT_TRUE(session.CanUndo());
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_NE(session.Display().bits, shown.bits);
+}
+
+TEST_F(SessionTest, FailuresRollBackFilesAndDisplay) {
+  ImageSession session;
+  Open(session, Request());
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
+            ImageSession::StepOutcome::kKept);
+  const std::vector<std::string> files = WorkFiles();
+  const Dib shown = session.Display();
+  const DisplayState state = session.State();
+  const StepBody failing = [](const StepSource&, const std::string& target, StepResult&,
+                              Messenger& m, Progress&) {
+    test::WriteFile(target + ".b01", "partial");
+    m.ShowMessage(kMsgCreateFailed);
+    return false;
+  };
+  const StepBody noBands = [](const StepSource&, const std::string&, StepResult& r, Messenger&,
+                              Progress&) {
+    r.fileState = kStateFiltered;
+    return true;  // writes nothing: the reload cannot open a band
+  };
+  const StepBody hugeResult = [](const StepSource&, const std::string& target, StepResult& r,
+                                 Messenger&, Progress&) {
+    test::WriteFile(target + ".b01", "x");
+    r.pixels = 2000000000;
+    r.lines = 2000000000;
+    return true;
+  };
+  for (const StepBody* body : {&failing, &noBands, &hugeResult}) {
+    EXPECT_EQ(session.RunStep(*body, m_messenger, m_progress), ImageSession::StepOutcome::kFailed);
+    EXPECT_EQ(WorkFiles(), files);
+    EXPECT_EQ(session.State(), state);
+    EXPECT_EQ(session.Display().bits, shown.bits);
+    EXPECT_EQ(session.Files().slot, 0);
+    EXPECT_FALSE(session.StepPending());
+    // Undo still reaches the image as opened.
+    EXPECT_TRUE(session.CanUndo());
+  }
+  EXPECT_TRUE(m_messenger.Has(kMsgOpenFailed));
+  EXPECT_TRUE(m_messenger.Has(kMsgNoMemory));
+}
+
+TEST_F(SessionTest, AStepNeverMixesWithTheSetOfTwoStepsAgo) {
+  ImageSession session;
+  Open(session, Request());
+  session.RunStep(Invert(kStateFiltered, true), m_messenger, m_progress);  // slot 0, 4 bands
+  session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);        // slot 1
+  session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);        // slot 0 again
+  EXPECT_EQ(session.Files().slot, 0);
+  EXPECT_FALSE(test::FileExists(m_dir / "work/0img.b04"));
+}
+
+TEST_F(SessionTest, StepAdjustsTheShownBandsAndRefusesWhilePending) {
+  ImageSession session;
+  Open(session, Request());
+  const auto oneBand = [](DisplayState& s) { s.m_nBlueBand = s.m_nGreenBand = s.m_nRedBand = 0; };
+  StepBody body = Invert(kStateVegetation);
+  StepBody single = [body](const StepSource& src, const std::string& t, StepResult& r, Messenger& m,
+                           Progress& p) {
+    const bool ok = body(src, t, r, m, p);
+    r.singleBand = 1;
+    r.rainbow = 1;
+    return ok;
+  };
+  ASSERT_TRUE(session.BeginStep(single, m_messenger, m_progress, oneBand));
+  EXPECT_TRUE(session.StepPending());
+  EXPECT_FALSE(session.BeginStep(single, m_messenger, m_progress, oneBand));
+  EXPECT_FALSE(session.Undo(m_messenger));
+  EXPECT_EQ(session.State().m_nRedBand, 0);
+  EXPECT_TRUE(session.State().m_bSingleBand);
+  session.Keep();
+  EXPECT_EQ(session.Legend(), LegendKind::kVegetation);
+  EXPECT_EQ(session.Snapshot().m_nRedBand, 2);
+}
+
+TEST_F(SessionTest, UndoOnTheAnnotationPageOnlyLeavesIt) {
+  ImageSession session;
+  Open(session, Request());
+  session.SetAnnotationsShown(true);
+  EXPECT_TRUE(session.CanUndo());
+  EXPECT_TRUE(session.DnHidden());
+  const Dib shown = session.Display();
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_FALSE(session.AnnotationsShown());
+  EXPECT_EQ(session.Display().bits, shown.bits);
+  EXPECT_FALSE(session.CanUndo());
+}
+
+TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {
+  ImageSession session;
+  Open(session, Request());
+  int enlarged = 0;
+  while (session.Enlarge()) ++enlarged;
+  EXPECT_EQ(session.ZoomLevel(), 6);
+  EXPECT_EQ(enlarged, 5);
+  while (session.Reduce()) {
+  }
+  EXPECT_EQ(session.ZoomLevel(), -4);
+  EXPECT_EQ(session.Zoom(), 0.03125f);
+  session.SetZoomLevel(ZoomLevelOfItem(9));
+  EXPECT_EQ(session.Zoom(), 0.0625f);
+}
+
+}  // namespace
+}  // namespace lumora
