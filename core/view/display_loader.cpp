@@ -48,14 +48,6 @@ inline float LeFloat(const uint8_t* p) {
 
 }  // namespace
 
-BitmapHeader HeaderOf(const Dib& dib) {
-  BitmapHeader h;
-  h.biWidth = dib.width;
-  h.biHeight = dib.height;
-  h.biSizeImage = static_cast<uint32_t>(dib.SizeBytes());
-  return h;
-}
-
 namespace {
 bool StepFits(const AreaRect& area, int32_t step) {
   const int32_t w = DibExtent(area.m_nAreaPixels, step);

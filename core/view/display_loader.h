@@ -18,22 +18,6 @@ inline constexpr int64_t kMaxDibBytes = 4194304;
 inline constexpr int32_t kMaxDibWidth = 1024;
 inline constexpr int32_t kMaxReductionStep = 10;
 
-// The 40-byte header that describes a display image to drawing and export.
-struct BitmapHeader {
-  uint32_t biSize = 40;
-  int32_t biWidth = 0;
-  int32_t biHeight = 0;
-  uint16_t biPlanes = 1;
-  uint16_t biBitCount = 24;
-  uint32_t biCompression = 0;
-  uint32_t biSizeImage = 0;
-  int32_t biXPelsPerMeter = 0;
-  int32_t biYPelsPerMeter = 0;
-  uint32_t biClrUsed = 0;
-  uint32_t biClrImportant = 0;
-};
-BitmapHeader HeaderOf(const Dib& dib);
-
 // Bitmap size of an area at a step (integer division).
 inline int32_t DibExtent(int32_t areaExtent, int32_t step) { return areaExtent / step; }
 

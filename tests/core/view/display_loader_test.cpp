@@ -44,7 +44,7 @@ TEST(DisplayLoader, AutomaticStepKeepsTheBitmapSmall) {
     if (c.width) {
       EXPECT_EQ(s.m_nDibWidth, c.width);
       EXPECT_EQ(s.m_nDibHeight, c.height);
-      EXPECT_EQ(HeaderOf(dib).biSizeImage, Dib::StrideFor(c.width) * c.height);
+      EXPECT_EQ(dib.SizeBytes(), Dib::StrideFor(c.width) * c.height);
     }
   }
 }

@@ -75,7 +75,8 @@ TEST_F(SessionTest, OpenShowsTheCompositionAndCannotUndo) {
   Open(session, Request());
   EXPECT_EQ(session.Title(), "*" + m_inf + " 1/1 (1,1)-(40,30) (R,G,B)=(3,2,1)");
   EXPECT_EQ(session.State().m_nDibWidth, kW);
-  EXPECT_EQ(session.Header().biSizeImage, 120u * 30u);
+  EXPECT_EQ(session.Header().width, kW);
+  EXPECT_EQ(session.Display().SizeBytes(), 120 * 30);
   EXPECT_FALSE(session.CanUndo());
   EXPECT_FALSE(session.Undo(m_messenger));
   EXPECT_EQ(session.Files().slot, -1);
