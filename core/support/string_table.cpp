@@ -26,6 +26,9 @@ const char* MessageText(int id) {
     case kMsgBadImageSize: return "画像の大きさ（LINE，PIXEL）が正しくありません．";
     case kMsgImageTooLarge: return "画像が大きすぎて読み込めません．";
     case kMsgUnsafeWorkDir: return "作業用tempディレクトリが安全ではないため，使用できません．";
+    case kMsgSampleFolderFailed: return "フォルダの作成に失敗しました．";
+    case kMsgSampleWriteFailed: return "ファイルの書き込みに失敗しました．";
+    case kMsgSampleBadOptions: return "サンプル画像の設定が正しくありません．";
     case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
     case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
     case kMsgError:

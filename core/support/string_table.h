@@ -28,6 +28,9 @@ enum MessageId : int {
   kMsgBadImageSize = 61400,
   kMsgImageTooLarge = 61401,
   kMsgUnsafeWorkDir = 61402,
+  kMsgSampleFolderFailed = 61450,
+  kMsgSampleWriteFailed = 61451,
+  kMsgSampleBadOptions = 61452,
   kMsgAreaOutsideImage = 61440,
   kMsgBandFileShort = 61441,
 };

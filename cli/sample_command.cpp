@@ -1,0 +1,82 @@
+// lumora-cli sample: writes a synthetic scene with elevation model.
+#include <cstdio>
+
+#include "cli/command.h"
+#include "core/imagefile/sample_scene.h"
+#include "core/support/text.h"
+
+namespace lumora::cli {
+namespace {
+
+// "WxH" with both sides in the allowed range.
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  auto w = ParseInt(text.substr(0, x));
+  auto h = ParseInt(text.substr(x + 1));
+  if (!w || !h) return false;
+  width = *w;
+  height = *h;
+  return true;
+}
+
+std::optional<uint64_t> ParseSeed(const std::string& text) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const uint64_t d = static_cast<uint64_t>(c - '0');
+    if (v > (UINT64_MAX - d) / 10) return std::nullopt;
+    v = v * 10 + d;
+  }
+  return v;
+}
+
+int RunSample(const std::vector<std::string>& argv) {
+  Args args(argv, {});
+  if (!args.ok()) return UsageError("sample", args.error());
+  const auto unknown = args.Unknown({"sensor", "size", "seed", "o"});
+  if (!unknown.empty()) return UsageError("sample", "unknown option --" + unknown[0]);
+  if (!args.positional().empty()) return UsageError("sample", "unexpected argument");
+
+  SampleSceneOptions options;
+  const auto sensor = args.Get("sensor");
+  if (!sensor) return UsageError("sample", "--sensor is required");
+  if (*sensor == "aster")
+    options.sensor = 0;
+  else if (*sensor == "tm")
+    options.sensor = 1;
+  else if (*sensor == "mss")
+    options.sensor = 2;
+  else
+    return UsageError("sample", "--sensor must be tm, mss or aster");
+
+  if (auto size = args.Get("size")) {
+    if (!ParseSize(*size, options.width, options.height) || options.width < kSampleMinSide ||
+        options.width > kSampleMaxSide || options.height < kSampleMinSide ||
+        options.height > kSampleMaxSide)
+      return UsageError("sample", Format("--size must be WxH with sides from %d to %d",
+                                         kSampleMinSide, kSampleMaxSide));
+  }
+  if (auto seed = args.Get("seed")) {
+    auto v = ParseSeed(*seed);
+    if (!v) return UsageError("sample", "--seed must be a non-negative integer");
+    options.seed = *v;
+  }
+  const auto out = args.Get("o");
+  if (!out) return UsageError("sample", "-o DIR/NAME.inf is required");
+  if (out->size() < 5 || !EqualsNoCase(out->substr(out->size() - 4), ".inf") ||
+      (*out)[out->size() - 5] == '/')
+    return UsageError("sample", "-o must name a settings file ending in .inf");
+
+  StderrMessenger messenger;
+  TerminalProgress bar;
+  Progress progress(&bar);
+  return WriteSampleScene(*out, options, messenger, &progress) ? kExitOk : kExitFailure;
+}
+
+Registrar reg("sample", "sample --sensor tm|mss|aster [--size WxH] [--seed N] -o DIR/NAME.inf",
+              RunSample);
+
+}  // namespace
+}  // namespace lumora::cli

@@ -1,0 +1,88 @@
+// lumora-cli sample: exit status and messages of the command as users call it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "core/imagefile/settings_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+struct CliRun {
+  int status;
+  std::string err;
+};
+
+CliRun RunCli(const TempDir& dir, const std::string& args) {
+  const std::string errPath = dir / "stderr.txt";
+  const std::string cmd =
+      std::string(LUMORA_CLI_PATH) + " sample " + args + " 2> '" + errPath + "' > /dev/null";
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(errPath)};
+}
+
+TEST(CliSample, BadUsageExitsWithTwo) {
+  TempDir dir;
+  const std::string out = " -o '" + (dir / "s.inf") + "'";
+  const char* cases[] = {
+      "",                                         // nothing
+      "--size 64x64",                             // no sensor
+      "--sensor landsat",                         // unknown sensor
+      "--sensor tm --size 64",                    // no height
+      "--sensor tm --size 64x",                   // empty height
+      "--sensor tm --size 15x64",                 // too small
+      "--sensor tm --size 64x20001",              // too large
+      "--sensor tm --size 6.5x64",                // not an integer
+      "--sensor tm --seed -1",                    // negative seed
+      "--sensor tm --seed 99999999999999999999",  // beyond 64 bits
+      "--sensor tm --colour red",                 // unknown option
+      "--sensor tm extra",                        // stray argument
+      "--sensor tm -o",                           // -o without value
+  };
+  for (const char* c : cases) {
+    const CliRun r = RunCli(dir, std::string(c) + (std::string(c) == "--sensor tm -o" ? "" : out));
+    EXPECT_EQ(r.status, 2) << c;
+    EXPECT_NE(r.err.find("usage"), std::string::npos) << c;
+  }
+  EXPECT_EQ(RunCli(dir, "--sensor tm --size 32x32 -o '" + (dir / "s.txt") + "'").status, 2);
+  EXPECT_FALSE(FileExists(dir / "s.inf"));
+}
+
+TEST(CliSample, WritesTheSceneIntoANewFolder) {
+  TempDir dir;
+  const std::string inf = dir / "samples/mss/kanto.inf";
+  const CliRun r = RunCli(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  RecordingMessenger m;
+  ImageSettings s;
+  ASSERT_TRUE(ReadSettings(inf, s, m));
+  EXPECT_EQ(s.pixels, 48);
+  EXPECT_EQ(s.lines, 32);
+  EXPECT_EQ(s.sensor, 2);
+  EXPECT_EQ(ReadFile(dir / "samples/mss/kanto.b04").size(), 48u * 32u);
+
+  // Seeds up to 2^64 - 1 are accepted; another seed gives another scene.
+  const std::string other = dir / "other.inf";
+  ASSERT_EQ(RunCli(dir, "--sensor mss --size 48x32 --seed 18446744073709551615 -o '" + other + "'")
+                .status,
+            0);
+  EXPECT_NE(ReadFile(dir / "other.b04"), ReadFile(dir / "samples/mss/kanto.b04"));
+}
+
+TEST(CliSample, FailureExitsWithOneAndSaysWhy) {
+  TempDir dir;
+  WriteFile(dir / "blocked", "");
+  const CliRun r = RunCli(dir, "--sensor aster --size 32x32 -o '" + (dir / "blocked/s.inf") + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("フォルダの作成に失敗しました．"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace lumora

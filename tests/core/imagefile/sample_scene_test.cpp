@@ -1,0 +1,294 @@
+#include "core/imagefile/sample_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+struct Rendered {
+  std::vector<SampleRow> rows;
+};
+
+Rendered Render(const SampleSceneOptions& o) {
+  SampleScene scene(o);
+  Rendered r;
+  SampleRow row;
+  while (scene.NextRow(row)) r.rows.push_back(row);
+  return r;
+}
+
+// Index of the band with this number in the sensor's list.
+size_t BandIndex(int sensor, int number) {
+  const auto bands = SampleBands(sensor);
+  for (size_t i = 0; i < bands.size(); ++i)
+    if (bands[i].number == number) return i;
+  ADD_FAILURE() << "no band " << number;
+  return 0;
+}
+
+TEST(SampleScene, SameSeedSameBytesOtherSeedOtherScene) {
+  const SampleSceneOptions a{1, 97, 61, 42};
+  const Rendered first = Render(a), second = Render(a);
+  ASSERT_EQ(first.rows.size(), 61u);
+  size_t differing = 0;
+  SampleSceneOptions b = a;
+  b.seed = 43;
+  const Rendered other = Render(b);
+  for (size_t y = 0; y < first.rows.size(); ++y) {
+    EXPECT_EQ(first.rows[y].bands, second.rows[y].bands) << y;
+    EXPECT_EQ(first.rows[y].dem, second.rows[y].dem) << y;
+    differing += first.rows[y].bands != other.rows[y].bands;
+  }
+  EXPECT_GT(differing, 50u);
+
+  // The geographic reference follows the seed too, and stays near Japan.
+  SampleScene s1(a), s2(a);
+  EXPECT_EQ(s1.LeftTopLon(), s2.LeftTopLon());
+  EXPECT_EQ(s1.Inclination(), s2.Inclination());
+}
+
+TEST(SampleScene, WrittenFilesAreIdenticalForOneSeed) {
+  TempDir dir;
+  RecordingMessenger m;
+  const SampleSceneOptions o{0, 40, 33, 9};
+  ASSERT_TRUE(WriteSampleScene(dir / "a/x.inf", o, m));
+  ASSERT_TRUE(WriteSampleScene(dir / "b/x.inf", o, m));
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path() / "a")) {
+    const std::string name = e.path().filename().string();
+    EXPECT_EQ(ReadFile(dir / ("a/" + name)), ReadFile(dir / ("b/" + name))) << name;
+    ++files;
+  }
+  EXPECT_EQ(files, 14u * 2 + 3);  // bands, descriptions, .dem, .lev, .inf
+}
+
+struct SensorCase {
+  int sensor;
+  int bandCount;
+  double lengthPerPixel;
+};
+
+class SampleFileSet : public ::testing::TestWithParam<SensorCase> {};
+
+TEST_P(SampleFileSet, IsCompleteAndReadable) {
+  const SensorCase c = GetParam();
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string inf = dir / "new/folder/scene.inf";
+  const int w = 70, h = 45;
+  ASSERT_TRUE(WriteSampleScene(inf, {c.sensor, w, h, 5}, m));
+  EXPECT_TRUE(m.entries.empty());
+
+  ImageSettings s;
+  ASSERT_TRUE(ReadSettings(inf, s, m));
+  EXPECT_EQ(s.lines, h);
+  EXPECT_EQ(s.pixels, w);
+  EXPECT_EQ(s.sensor, c.sensor);
+  EXPECT_EQ(s.fileState, 0);
+  EXPECT_DOUBLE_EQ(s.lengthPerPixel, c.lengthPerPixel);
+  EXPECT_GT(s.leftTopLon, 128.0);
+  EXPECT_LT(s.leftTopLon, 146.0);
+  EXPECT_GT(s.leftTopLat, 30.0);
+  EXPECT_LT(s.leftTopLat, 45.0);
+  EXPECT_NE(s.inclination, 0.0);
+  EXPECT_LE(std::abs(s.inclination), 15.0);
+
+  const std::string base = dir / "new/folder/scene";
+  const auto expected = SampleBands(c.sensor);
+  ASSERT_EQ(static_cast<int>(expected.size()), c.bandCount);
+  const auto listed = ListBands(inf, true, 7);
+  ASSERT_EQ(listed.size(), expected.size());
+  for (size_t i = 0; i < listed.size(); ++i) {
+    EXPECT_EQ(listed[i].number, expected[i].number);
+    EXPECT_EQ(listed[i].sampleType, expected[i].sampleType);
+    EXPECT_EQ(listed[i].text, Format("%02d : ", expected[i].number) + expected[i].description);
+    EXPECT_EQ(ReadFile(BandFilePath(base, expected[i].sampleType, expected[i].number)).size(),
+              static_cast<size_t>(w * h * SampleBytes(expected[i].sampleType)));
+  }
+
+  // Elevation codes and their range file agree; the codes convert back to
+  // the altitudes they were made from.
+  const std::string dem = ReadFile(base + ".dem");
+  ASSERT_EQ(dem.size(), static_cast<size_t>(w * h));
+  int lo = 255, hi = 0;
+  for (unsigned char code : dem) {
+    if (code) lo = std::min<int>(lo, code);
+    hi = std::max<int>(hi, code);
+  }
+  std::map<std::string, int> lev;
+  const std::string levText = ReadFile(base + ".lev");
+  size_t start = 0;
+  for (size_t nl; (nl = levText.find('\n', start)) != std::string::npos; start = nl + 1) {
+    const std::string line = levText.substr(start, nl - start);
+    lev[line.substr(0, line.find('=') + 1)] = AtoI(line.substr(line.find('=') + 1));
+  }
+  EXPECT_EQ(lev.size(), 4u);
+  EXPECT_TRUE(StartsWith(levText, "MIN_VAL = "));
+  EXPECT_EQ(lev["MIN_VAL ="], hi == 0 ? 1 : lo);
+  EXPECT_EQ(lev["MAX_VAL ="], hi == 0 ? 1 : hi);
+  EXPECT_LT(lev["MIN_ALTITUDE ="], lev["MAX_ALTITUDE ="]);
+
+  const Rendered r = Render({c.sensor, w, h, 5});
+  const double step = (lev["MAX_ALTITUDE ="] - lev["MIN_ALTITUDE ="]) * 0.003937007874015748;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int code = static_cast<unsigned char>(dem[static_cast<size_t>(y * w + x)]);
+      const float alt = r.rows[static_cast<size_t>(y)].altitude[static_cast<size_t>(x)];
+      if (code == 0) continue;
+      EXPECT_NEAR((code - 1) * step + lev["MIN_ALTITUDE ="], alt, step / 2 + 1e-3) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sensors, SampleFileSet,
+                         ::testing::Values(SensorCase{0, 14, 0.015}, SensorCase{1, 7, 0.0285},
+                                           SensorCase{2, 4, 0.057}));
+
+// Band numbers of green, red and near infrared per sensor.
+struct Relations {
+  int sensor, green, red, nir;
+};
+
+class SampleSpectra : public ::testing::TestWithParam<Relations> {};
+
+TEST_P(SampleSpectra, CoversKeepTheirSpectralRelations) {
+  const Relations c = GetParam();
+  const Rendered r = Render({c.sensor, 256, 256, 3});
+  const size_t red = BandIndex(c.sensor, c.red), nir = BandIndex(c.sensor, c.nir);
+  const size_t green = BandIndex(c.sensor, c.green);
+  int64_t vegetation = 0, vegetationOk = 0, water = 0, waterNir = 0, sea = 0, land = 0;
+  std::map<SampleCover, int> seen;
+  for (const auto& row : r.rows) {
+    for (size_t x = 0; x < row.cover.size(); ++x) {
+      const SampleCover cover = row.cover[x];
+      ++seen[cover];
+      (row.dem[x] == 0 ? sea : land)++;
+      if (row.dem[x] == 0)
+        EXPECT_TRUE(cover == SampleCover::kDeepWater || cover == SampleCover::kShallowWater);
+      const int vr = row.bands[red][x], vn = row.bands[nir][x], vg = row.bands[green][x];
+      if (cover == SampleCover::kForest || cover == SampleCover::kGrass ||
+          cover == SampleCover::kCrop) {
+        ++vegetation;
+        vegetationOk += vn > vr;
+      } else if (cover == SampleCover::kDeepWater) {
+        ++water;
+        waterNir += vn;
+        EXPECT_LT(vn, vg + 3);
+      }
+    }
+  }
+  ASSERT_GT(vegetation, 1000);
+  EXPECT_GT(vegetationOk, vegetation * 99 / 100);  // dark red, bright near infrared
+  if (water > 0) EXPECT_LT(waterNir / water, 25);  // water is dark in the infrared
+  EXPECT_GT(land, 0);
+  EXPECT_GE(seen.size(), 5u) << "a landscape, not a single cover";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sensors, SampleSpectra,
+                         ::testing::Values(Relations{0, 1, 2, 3}, Relations{1, 2, 3, 4},
+                                           Relations{2, 1, 2, 4}));
+
+TEST(SampleScene, ThermalBandsSeeWarmTownsAndColdSnow) {
+  // A TM scene of 512 pixels has towns by the sea and snow on its volcano.
+  const Rendered r = Render({1, 512, 512, 7});
+  const size_t tir = BandIndex(1, 6);
+  std::map<SampleCover, std::pair<int64_t, int64_t>> sums;
+  for (const auto& row : r.rows)
+    for (size_t x = 0; x < row.cover.size(); ++x) {
+      auto& s = sums[row.cover[x]];
+      s.first += row.bands[tir][x];
+      ++s.second;
+    }
+  auto mean = [&](SampleCover c) {
+    const auto& s = sums[c];
+    return s.second ? static_cast<double>(s.first) / static_cast<double>(s.second) : -1.0;
+  };
+  ASSERT_GT(sums[SampleCover::kTown].second, 0);
+  ASSERT_GT(sums[SampleCover::kSnow].second, 0);
+  EXPECT_GT(mean(SampleCover::kTown), mean(SampleCover::kForest));
+  EXPECT_GT(mean(SampleCover::kForest), mean(SampleCover::kSnow));
+
+  // ASTER's thermal bands hold 12-bit counts in 16-bit samples.
+  const Rendered a = Render({0, 64, 64, 7});
+  for (int band = 10; band <= 14; ++band) {
+    const auto& bytes = a.rows[10].bands[BandIndex(0, band)];
+    ASSERT_EQ(bytes.size(), 128u);
+    for (size_t x = 0; x < 64; ++x) {
+      const int v = bytes[2 * x] | bytes[2 * x + 1] << 8;
+      EXPECT_GT(v, 255);
+      EXPECT_LT(v, 4096);
+    }
+  }
+}
+
+TEST(WriteSampleScene, RefusesBadOptionsAndUnusableFolders) {
+  TempDir dir;
+  const SampleSceneOptions bad[] = {
+      {3, 64, 64, 1}, {-1, 64, 64, 1}, {1, 15, 64, 1}, {1, 64, 15, 1}, {1, 20001, 64, 1}};
+  for (const auto& o : bad) {
+    RecordingMessenger m;
+    EXPECT_FALSE(WriteSampleScene(dir / "x.inf", o, m));
+    EXPECT_EQ(m.LastId(), kMsgSampleBadOptions);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  WriteFile(dir / "plain", "a file, not a folder");
+  RecordingMessenger m;
+  EXPECT_FALSE(WriteSampleScene(dir / "plain/sub/x.inf", {1, 32, 32, 1}, m));
+  EXPECT_EQ(m.LastId(), kMsgSampleFolderFailed);
+  EXPECT_EQ(ReadFile(dir / "plain"), "a file, not a folder");
+}
+
+TEST(WriteSampleScene, FailureLeavesTheEarlierSceneAsItWas) {
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string inf = dir / "s.inf";
+  ASSERT_TRUE(WriteSampleScene(inf, {2, 32, 32, 1}, m));
+  std::map<std::string, std::string> before;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    before[e.path().filename().string()] = ReadFile(e.path().string());
+
+  // A folder where a band file's temporary belongs makes the write fail.
+  std::filesystem::create_directory(dir / "s.b03.part");
+  EXPECT_FALSE(WriteSampleScene(inf, {1, 48, 40, 2}, m));
+  EXPECT_EQ(m.LastId(), kMsgCreateFailed);
+  std::filesystem::remove(dir / "s.b03.part");
+  std::map<std::string, std::string> after;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    after[e.path().filename().string()] = ReadFile(e.path().string());
+  EXPECT_EQ(before, after);
+}
+
+TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string inf = dir / "s.inf";
+  ASSERT_TRUE(WriteSampleScene(inf, {0, 32, 32, 1}, m));
+  WriteFile(dir / "s.txt", "notes");  // not part of any band: stays
+  WriteFile(dir / "other.b09", "x");  // another image: stays
+  ASSERT_TRUE(WriteSampleScene(inf, {1, 32, 32, 1}, m));
+  const auto listed = ListBands(inf, true, 7);
+  ASSERT_EQ(listed.size(), 7u);
+  EXPECT_EQ(listed.back().number, 7);
+  EXPECT_FALSE(FileExists(dir / "s.b08"));
+  EXPECT_FALSE(FileExists(dir / "s.i10"));
+  EXPECT_FALSE(FileExists(dir / "s.d14"));
+  EXPECT_TRUE(FileExists(dir / "s.txt"));
+  EXPECT_TRUE(FileExists(dir / "other.b09"));
+}
+
+}  // namespace
+}  // namespace lumora
