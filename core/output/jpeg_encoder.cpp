@@ -77,14 +77,14 @@ struct HuffmanCodes {
   uint8_t length[256] = {};
 };
 
-HuffmanCodes MakeCodes(const HuffmanSpec& spec) {
+HuffmanCodes MakeCodes(const HuffmanSpec& table) {
   HuffmanCodes codes;
   uint32_t code = 0;
   int k = 0;
   for (int len = 1; len <= 16; ++len) {
-    for (int i = 0; i < spec.counts[len - 1]; ++i, ++k) {
-      codes.code[spec.values[k]] = static_cast<uint16_t>(code++);
-      codes.length[spec.values[k]] = static_cast<uint8_t>(len);
+    for (int i = 0; i < table.counts[len - 1]; ++i, ++k) {
+      codes.code[table.values[k]] = static_cast<uint16_t>(code++);
+      codes.length[table.values[k]] = static_cast<uint8_t>(len);
     }
     code <<= 1;
   }
@@ -250,12 +250,12 @@ class ByteWriter {
   uint8_t* m_p;
 };
 
-void WriteHuffmanTable(ByteWriter& w, uint32_t classAndId, const HuffmanSpec& spec) {
+void WriteHuffmanTable(ByteWriter& w, uint32_t classAndId, const HuffmanSpec& table) {
   w.U16(0xFFC4);
-  w.U16(2 + 1 + 16 + spec.valueCount);
+  w.U16(2 + 1 + 16 + table.valueCount);
   w.U8(classAndId);
-  w.Bytes(spec.counts, 16);
-  w.Bytes(spec.values, static_cast<size_t>(spec.valueCount));
+  w.Bytes(table.counts, 16);
+  w.Bytes(table.values, static_cast<size_t>(table.valueCount));
 }
 
 // Header bytes before the scan: 20 + 2 * 69 + 2 * 33 + 2 * 183 + 19 + 14.
