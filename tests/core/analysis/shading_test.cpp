@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "tests/support/shading_reference.h"
+#include "tests/support/dem_reference.h"
 
 namespace lumora {
 namespace {
