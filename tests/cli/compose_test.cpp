@@ -1,0 +1,149 @@
+// lumora-cli compose: compositions, steps and stretches checked on the
+// pixels of the TIFF it writes, and its exit status on bad input.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "core/support/string_table.h"
+#include "core/view/rainbow.h"
+#include "tests/support/radiometry_reference.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/view_reference.h"
+
+namespace lumora {
+namespace {
+
+using test::TempDir;
+using test::TestBand;
+
+struct CliRun {
+  int status;
+  std::string err;
+};
+
+CliRun Compose(const TempDir& dir, const std::string& args) {
+  const std::string errPath = dir / "stderr.txt";
+  const std::string cmd =
+      std::string(LUMORA_CLI_PATH) + " compose " + args + " 2> '" + errPath + "' > /dev/null";
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(errPath)};
+}
+
+// Pixels of an uncompressed one-strip RGB TIFF (top row first, red first).
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+Rgb PixelOf(const std::string& tiff, int width, int x, int y) {
+  const size_t at = 192 + (static_cast<size_t>(y) * width + x) * 3;
+  return {static_cast<uint8_t>(tiff.at(at)), static_cast<uint8_t>(tiff.at(at + 1)),
+          static_cast<uint8_t>(tiff.at(at + 2))};
+}
+
+class ComposeTest : public testing::Test {
+ protected:
+  static constexpr int kW = 9, kH = 7;
+  void SetUp() override {
+    std::map<int, TestBand> bands;
+    for (int b = 1; b <= 4; ++b) m_band[b] = bands[b] = {1, test::NoiseBytes(kW * kH, b + 20)};
+    m_inf = test::WriteTestImage(m_dir / "img", kW, kH, bands, "SENSOR = 1\n");
+  }
+  int Sample(int band, int x, int y) const { return m_band.at(band).bytes[y * kW + x]; }
+  std::string Out() const { return m_dir / "out.tif"; }
+  static std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+  std::string Args(const std::string& more) const {
+    return Quoted(m_inf) + " -o " + Quoted(Out()) + " " + more;
+  }
+
+  TempDir m_dir;
+  std::string m_inf;
+  std::map<int, TestBand> m_band;
+};
+
+TEST_F(ComposeTest, CompositionsAndStepPickTheRightSamples) {
+  struct Case {
+    const char* args;
+    int red, green, blue, step;
+  } cases[] = {
+      {"", 3, 2, 1, 1},
+      {"--rgb 4,1,2", 4, 1, 2, 1},
+      {"--gray 3", 3, 3, 3, 1},
+      {"--rgb 1,2,3 --step 2", 1, 2, 3, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    ASSERT_EQ(Compose(m_dir, Args(c.args)).status, 0);
+    const std::string tiff = test::ReadFile(Out());
+    const int w = kW / c.step, h = kH / c.step;
+    ASSERT_EQ(tiff.size(), 192u + w * h * 3);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const int sx = x * c.step, sy = y * c.step;
+        ASSERT_EQ(PixelOf(tiff, w, x, y),
+                  (Rgb{Sample(c.red, sx, sy), Sample(c.green, sx, sy), Sample(c.blue, sx, sy)}))
+            << x << "," << y;
+      }
+  }
+}
+
+TEST_F(ComposeTest, RainbowAndStretchGoThroughTheirTables) {
+  ASSERT_EQ(Compose(m_dir, Args("--gray 2 --rainbow")).status, 0);
+  std::string tiff = test::ReadFile(Out());
+  int lo = 255, hi = 0;
+  for (uint8_t v : m_band[2].bytes) lo = std::min<int>(lo, v), hi = std::max<int>(hi, v);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const RainbowEntry& e = Rainbow()[RainbowIndex(Sample(2, x, y), lo, hi, false)];
+      ASSERT_EQ(PixelOf(tiff, kW, x, y), (Rgb{e.red, e.green, e.blue}));
+    }
+
+  ASSERT_EQ(Compose(m_dir, Args("--stretch 10,200,0,255")).status, 0);
+  tiff = test::ReadFile(Out());
+  const auto table = test::ReferenceStretch(200, 10, 255, 0);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      ASSERT_EQ(PixelOf(tiff, kW, x, y),
+                (Rgb{table[Sample(3, x, y)], table[Sample(2, x, y)], table[Sample(1, x, y)]}));
+}
+
+TEST_F(ComposeTest, ProcessedImagesKeepTheCompositionOpeningGives) {
+  // A vegetation-index result shows band 1 alone, in rainbow colours when
+  // its settings say so.
+  m_inf = test::WriteTestImage(m_dir / "ndvi", kW, kH, {{1, m_band[1]}},
+                               "File_State = 1\nRainbow = 0\nSingle_Band = 1\n");
+  ASSERT_EQ(Compose(m_dir, Args("")).status, 0);
+  const std::string tiff = test::ReadFile(Out());
+  const int v = Sample(1, 4, 3);
+  EXPECT_EQ(PixelOf(tiff, kW, 4, 3), (Rgb{v, v, v}));
+}
+
+TEST_F(ComposeTest, BadUsageAndFailures) {
+  const char* usage[] = {
+      "--rgb 1,2",       "--rgb 1,2,0",
+      "--gray 256",      "--gray 1 --rgb 1,2,3",
+      "--step 0",        "--step 11",
+      "--stretch 1,2,3", "--stretch 1,2,3,300",
+      "--stretch fast",  "--rgb 1,2,3 --rainbow",
+      "--quality high",  "--colour 1",
+  };
+  for (const char* args : usage) EXPECT_EQ(Compose(m_dir, Args(args)).status, 2) << args;
+  EXPECT_EQ(Compose(m_dir, Quoted(m_inf)).status, 2);
+  EXPECT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(m_dir / "out.png")).status, 2);
+
+  const CliRun missing = Compose(m_dir, Args("--rgb 9,2,1"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find(MessageText(kMsgOpenFailed)), std::string::npos);
+  EXPECT_FALSE(test::FileExists(Out()));
+  const std::string none = m_dir / "none.inf";
+  EXPECT_EQ(Compose(m_dir, Quoted(none) + " -o " + Quoted(Out())).status, 1);
+  // A band file shorter than the image still composes (its end reads as 0).
+  test::WriteFile(m_dir / "img.b04", "\x05\x06");
+  ASSERT_EQ(Compose(m_dir, Args("--gray 4")).status, 0);
+  const std::string tiff = test::ReadFile(Out());
+  EXPECT_EQ(PixelOf(tiff, kW, 1, 0), (Rgb{6, 6, 6}));
+  EXPECT_EQ(PixelOf(tiff, kW, 5, 5), (Rgb{0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace lumora
