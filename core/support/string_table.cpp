@@ -29,8 +29,17 @@ const char* MessageText(int id) {
     case kMsgSampleFolderFailed: return "フォルダの作成に失敗しました．";
     case kMsgSampleWriteFailed: return "ファイルの書き込みに失敗しました．";
     case kMsgSampleBadOptions: return "サンプル画像の設定が正しくありません．";
-    case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
+    case kMsgBadNdvFile: return "不正なNDVファイルです．";
+    case kMsgBadMlkFile: return "不正なMLKファイルです．";
     case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
+    case kMsgWriteFailed: return "ファイルの書き込みに失敗しました．";
+    case kMsgClassesLeftOut: return "次の分類項目は分類に使われませんでした．";
+    case kMsgClassNoArea: return "トレーニングエリアが指定されていません．";
+    case kMsgClassTooFewSamples: return "トレーニングエリアの画素が２つ未満です．";
+    case kMsgClassSingular: return "エリア内で値が変わらないバンドがあり，統計を計算できません．";
+    case kMsgClassAreaOutside: return "トレーニングエリアが画像の外にはみ出しています．";
+    case kMsgClassNoMemory: return "メモリが足りず，統計を計算できません．";
+    case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
     case kMsgError:
     default: return "エラーが発生しました．";
   }

@@ -1,0 +1,97 @@
+// Land-cover classes and the classification legend file (.mlk): the class
+// list a user builds from training areas, its file form, the bands each
+// sensor classifies, and the classification run over a file set.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/view/processing_step.h"
+
+namespace lumora {
+
+// One land-cover class. The training area's right column and bottom row are
+// not part of it; (0, 0)-(0, 0) means no area yet.
+struct ClassItem {
+  uint8_t red = 0, green = 0, blue = 0;
+  int32_t top = 0, bottom = 0, right = 0, left = 0;
+  std::string title;  // UTF-8
+
+  bool HasArea() const { return top != 0 || bottom != 0 || right != 0 || left != 0; }
+};
+
+// Result band numbers of the blue, green and red class colour planes.
+inline constexpr int kClassPlaneNumbers[3] = {1, 2, 3};
+
+// Longest title (in CP932 bytes) a class line keeps, so that the whole line
+// still fits the 128-byte buffer it is read back with.
+inline constexpr size_t kMaxClassTitleBytes = 90;
+
+// "%3d %3d %3d %5d %5d %5d %5d %s" with the title in CP932, no line break.
+std::string FormatClassLine(const ClassItem& item);
+// Reads a class line back by fixed columns; the title runs from column 36
+// to the end, without the line break.
+ClassItem ParseClassLine(std::string_view line);
+
+// Area text of a class list row: "(%4d,%4d)-(%4d,%4d)" with 1-based left,
+// top, right and bottom, or four zeros for a class without an area.
+std::string AreaText(const ClassItem& item);
+
+// The bands a sensor classifies, from the bands an image has (in order):
+// ASTER up to band 9, Landsat TM without band 6 and beyond 7, MSS up to 4.
+std::vector<int> SelectClassifiedBands(int sensor, const std::vector<int>& bands);
+
+// Whole legend file text: plane numbers, the bands used, the classes.
+std::string FormatLandCoverFile(const std::vector<int>& bands,
+                                const std::vector<ClassItem>& classes);
+// Writes it; 61289 when it cannot be created.
+bool WriteLandCoverFile(const std::string& path, const std::vector<int>& bands,
+                        const std::vector<ClassItem>& classes, Messenger& messenger);
+
+// Walks a legend file's text as the class dialog and the legend window read
+// it: three lines, the band count n, n lines, the class count m, then m
+// class lines, each handed to onClassLine. False when the text ends early.
+// Counts never size anything: a huge count only reads to the end.
+bool ForEachClassLine(std::string_view text,
+                      const std::function<void(const std::string&)>& onClassLine);
+
+// A small text file whole (legend and range files); false when it cannot be
+// opened. At most maxBytes are read.
+bool ReadSmallTextFile(const std::string& path, std::string& text, size_t maxBytes = 1 << 20);
+
+// Class lines of a legend file's text as the class dialog reads them:
+// three lines, the band count n, n lines, the class count m, m class lines.
+// False when the text ends early; the classes read completely stay in out.
+// Counts never size anything: a huge count only reads to the end.
+bool ParseLandCoverClasses(std::string_view text, std::vector<ClassItem>& out);
+// Reads base + ".mlk" into the class list. A missing file leaves the list
+// empty without a message; a short one reports 61417 and keeps the classes
+// read completely.
+void LoadLandCoverClasses(const std::string& settingsPath, std::vector<ClassItem>& out,
+                          Messenger& messenger);
+
+// What the classification run needs beyond the step's source.
+struct ClassificationParams {
+  std::vector<int> bands;  // band numbers used (8-bit band files)
+  std::vector<ClassItem> classes;
+};
+
+// The classification run: deletes targetBase.*, copies the .dem and .lev
+// companions, classifies into three colour planes with their descriptions
+// and writes targetBase.mlk. Fills result with the new file state.
+bool RunClassification(const StepSource& source, const std::string& targetBase,
+                       const ClassificationParams& params, StepResult& result, Messenger& messenger,
+                       Progress& progress);
+
+// The run as a processing step.
+StepBody MakeClassificationStep(ClassificationParams params);
+
+// Copies source base + each extension to target base + the same extension
+// when the source opens; 61280 when a copy fails.
+bool CopyCompanions(const std::string& sourceBase, const std::string& targetBase,
+                    const std::vector<std::string>& extensions, Messenger& messenger);
+
+}  // namespace lumora

@@ -1,0 +1,316 @@
+#include "core/analysis/vegetation_index.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/analysis/land_cover.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/line_reader.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+
+namespace lumora {
+
+namespace {
+
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr float kScale = 127.5f;  // 255 / (1.0 - (-1.0))
+
+// A sample as a float: a byte, an unsigned little-endian word, or a float
+// whose first byte 0xFF marks "no data" (read as 0).
+float SampleAt(const uint8_t* row, int type, int i) {
+  switch (type) {
+    case kSample16: return static_cast<float>(row[2 * i] | (row[2 * i + 1] << 8));
+    case kSampleFloat: {
+      const uint8_t* p = row + 4 * i;
+      if (p[0] == 0xFF) return 0.0f;
+      uint32_t bits = p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      return f;
+    }
+    default: return static_cast<float>(row[i]);
+  }
+}
+
+// Rows are read and written in blocks to keep the calls few.
+constexpr int64_t kBlockBytes = int64_t{1} << 20;
+
+int Trunc(double v) {
+  if (!(v > INT_MIN)) return v != v ? 0 : INT_MIN;
+  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+float NdviOfPixel(float x, float y, bool* error) {
+  const double sum = static_cast<double>(x) + static_cast<double>(y);
+  if (std::fabs(sum) < FLT_EPSILON) {
+    if (error) *error = true;
+    return -1.0f;
+  }
+  if (error) *error = false;
+  return static_cast<float>((static_cast<double>(x) - static_cast<double>(y)) / sum);
+}
+
+uint8_t NdviByte(float index) {
+  const double v = (index - (-1.0)) * kScale;
+  if (v > 255.0) return 255;
+  if (!(v >= 0.0)) return 0;
+  return static_cast<uint8_t>(std::trunc(v + 0.5));
+}
+
+BandPair NdviPreset(int sensor) {
+  if (sensor == 0) return {3, 2};
+  if (sensor == 1) return {4, 3};
+  return {4, 2};
+}
+
+std::string FormatRangeFile(float largest, float smallest) {
+  return std::string(kRangeFileHeader) + "\n" +
+         Format("%lf,%lf\n", static_cast<double>(largest), static_cast<double>(smallest));
+}
+
+bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
+                        const NdviParams& params, StepResult& result, Messenger& messenger,
+                        Progress& progress) {
+  const int width = source.settings.pixels;
+  const int height = source.settings.lines;
+  const int xSize = SampleBytes(params.xType);
+  const int ySize = SampleBytes(params.yType);
+  if (width <= 0 || height <= 0 || xSize == 0 || ySize == 0) {
+    messenger.ShowMessage(kMsgBadImageSize);
+    return false;
+  }
+  if (!DeleteFiles(targetBase + ".*")) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    return false;
+  }
+  if (!CopyCompanions(source.basePath, targetBase, {".lev", ".dem"}, messenger)) return false;
+  if (!WriteBandDescription(targetBase, 1, "植生指数データ　単バンド")) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+
+  FilePtr inX(std::fopen(
+      ResolveNoCase(BandFilePath(source.basePath, params.xType, params.xBand)).c_str(), "rb"));
+  FilePtr inY(std::fopen(
+      ResolveNoCase(BandFilePath(source.basePath, params.yType, params.yBand)).c_str(), "rb"));
+  if (!inX || !inY) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  for (auto [f, size] : {std::pair{inX.get(), xSize}, std::pair{inY.get(), ySize}}) {
+    const auto need = CheckedMul(width, height, size);
+    if (!need || fseeko(f, 0, SEEK_END) != 0 || ftello(f) < *need || fseeko(f, 0, SEEK_SET) != 0) {
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+  }
+  FilePtr out(std::fopen(BandFilePath(targetBase, kSample8, 1).c_str(), "wb"));
+  if (!out) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+
+  const int64_t widest = std::max(xSize, ySize) * int64_t{width};
+  const int rowsPerBlock =
+      static_cast<int>(std::clamp<int64_t>(kBlockBytes / widest, 1, int64_t{height}));
+  std::vector<uint8_t> bufX, bufY, bufOut;
+  std::vector<uint8_t> table, seen;
+  const bool bytePairs = params.xType == kSample8 && params.yType == kSample8;
+  try {
+    bufX.resize(static_cast<size_t>(xSize) * width * rowsPerBlock);
+    bufY.resize(static_cast<size_t>(ySize) * width * rowsPerBlock);
+    bufOut.resize(static_cast<size_t>(width) * rowsPerBlock);
+    if (bytePairs) {
+      table.resize(65536);
+      seen.assign(65536, 0);
+    }
+  } catch (const std::bad_alloc&) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  // 8-bit pairs take their bytes from a table and mark the pairs met; the
+  // range is then found over the marked pairs, which gives the same largest
+  // and smallest as going through every pixel.
+  if (bytePairs)
+    for (int x = 0; x < 256; ++x)
+      for (int y = 0; y < 256; ++y)
+        table[(x << 8) | y] = NdviByte(NdviOfPixel(static_cast<float>(x), static_cast<float>(y)));
+
+  float largest = -1.0f;
+  float smallest = 1.0f;
+  progress.Create(std::max(1, height / 100), "処理中");
+  for (int row = 0; row < height; row += rowsPerBlock) {
+    const int rows = std::min(rowsPerBlock, height - row);
+    const size_t nx = static_cast<size_t>(xSize) * width * rows;
+    const size_t ny = static_cast<size_t>(ySize) * width * rows;
+    if (std::fread(bufX.data(), 1, nx, inX.get()) != nx ||
+        std::fread(bufY.data(), 1, ny, inY.get()) != ny) {
+      progress.Close();
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+    const size_t count = static_cast<size_t>(width) * rows;
+    if (bytePairs) {
+      const uint8_t* px = bufX.data();
+      const uint8_t* py = bufY.data();
+      uint8_t* po = bufOut.data();
+      for (size_t i = 0; i < count; ++i) {
+        const unsigned key = (unsigned{px[i]} << 8) | py[i];
+        po[i] = table[key];
+        seen[key] = 1;
+      }
+    } else {
+      for (size_t i = 0; i < count; ++i) {
+        const float index = NdviOfPixel(SampleAt(bufX.data(), params.xType, static_cast<int>(i)),
+                                        SampleAt(bufY.data(), params.yType, static_cast<int>(i)));
+        if (index > largest) largest = index;
+        if (index < smallest) smallest = index;
+        bufOut[i] = NdviByte(index);
+      }
+    }
+    if (std::fwrite(bufOut.data(), 1, count, out.get()) != count) {
+      progress.Close();
+      messenger.ShowMessage(kMsgWriteFailed);
+      return false;
+    }
+    for (int r = 0; r < rows; ++r)
+      progress.SetProgress(static_cast<float>(row + r) / static_cast<float>(height));
+  }
+  progress.Close();
+  if (bytePairs) {
+    for (int key = 0; key < 65536; ++key) {
+      if (!seen[key]) continue;
+      const float index = NdviOfPixel(static_cast<float>(key >> 8), static_cast<float>(key & 0xFF));
+      largest = std::max(largest, index);
+      smallest = std::min(smallest, index);
+    }
+  }
+  if (std::fclose(out.release()) != 0) {
+    messenger.ShowMessage(kMsgWriteFailed);
+    return false;
+  }
+  if (!WriteFileAtomically(targetBase + ".ndv", FormatRangeFile(largest, smallest))) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  result.lines = height;
+  result.pixels = width;
+  result.fileState = kStateVegetation;
+  result.rainbow = params.rainbow ? 1 : 0;
+  result.singleBand = 1;
+  return true;
+}
+
+StepBody MakeVegetationIndexStep(NdviParams params) {
+  return [params](const StepSource& source, const std::string& targetBase, StepResult& result,
+                  Messenger& messenger, Progress& progress) {
+    return RunVegetationIndex(source, targetBase, params, result, messenger, progress);
+  };
+}
+
+bool ParseRangeFile(std::string_view text, double& largest, double& smallest) {
+  StringLineReader reader(text, 256);
+  std::string first, second;
+  if (!reader.Next(first) || !reader.Next(second)) return false;
+  const size_t comma = second.find(',');
+  if (comma == std::string::npos) return false;
+  largest = AtoF(std::string_view(second).substr(0, comma));
+  smallest = AtoF(std::string_view(second).substr(comma + 1));
+  return true;
+}
+
+namespace {
+
+// Reads the range file beside a settings file; reports and fails like the legend does.
+bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
+                     Messenger& messenger) {
+  // The range file is two short lines; a hostile one is not read beyond 64 KiB.
+  std::string text;
+  if (!ReadSmallTextFile(ResolveNoCase(StripExtension(settingsPath) + ".ndv"), text, 1 << 16)) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  if (!ParseRangeFile(text, largest, smallest)) {
+    messenger.ShowMessage(kMsgBadNdvFile);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FillRampFromRangeFile(const std::string& settingsPath, bool rainbow, RampLegend& legend,
+                           Messenger& messenger) {
+  double largest = 0.0, smallest = 0.0;
+  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger)) return false;
+  legend.maximum = static_cast<float>(largest);
+  legend.minimum = static_cast<float>(smallest);
+  legend.middle = static_cast<float>((legend.maximum - legend.minimum) * 0.5 + legend.minimum);
+  legend.topLabel = Format("%3.2lf", static_cast<double>(legend.maximum));
+  legend.middleLabel = Format("%3.2lf", static_cast<double>(legend.middle));
+  legend.bottomLabel = Format("%3.2lf", static_cast<double>(legend.minimum));
+  legend.rainbow = rainbow;
+  legend.mode = 1;
+  return true;
+}
+
+void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend& legend) {
+  legend.maximum = maximum;
+  legend.minimum = minimum;
+  legend.middle = static_cast<float>((maximum - minimum) * 0.5 + minimum);
+  legend.topLabel = Format("%3d", Trunc(maximum));
+  legend.middleLabel = Format("%4.1lf", static_cast<double>(legend.middle));
+  legend.bottomLabel = Format("%3d", Trunc(minimum));
+  legend.rainbow = rainbow;
+  legend.mode = 0;
+}
+
+RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed) {
+  if (rainbow) return Rainbow()[reversed ? 255 - k : k];
+  // Computed as the float range times k over 255, then in double.
+  const float f = (legend.maximum - legend.minimum) * k / 255 + legend.minimum;
+  const int g = std::clamp(Trunc((f + 1.0) * 128.0 + 0.5), 0, 255);
+  const auto b = static_cast<uint8_t>(g);
+  return RainbowEntry{b, b, b};
+}
+
+bool LayoutRampOnPage(const RampLegend& legend, const std::string& settingsPath, float dispMin,
+                      float dispMax, bool rainbow, bool reversed, int anchorX, int anchorY,
+                      int corner, double s, RampPageLayout& out, Messenger& messenger) {
+  double maximum = dispMax, minimum = dispMin;
+  if (legend.mode == 1 && !ReadRangeBeside(settingsPath, maximum, minimum, messenger)) return false;
+  out = RampPageLayout();
+  const float step = static_cast<float>(0.390625 * s);
+  const int w = Trunc(23 * s);
+  const int x0 = anchorX + Trunc(10 * s);
+  const int y0 = (corner == 0 || corner == 3) ? anchorY + Trunc(100 * s) : anchorY;
+  out.penWidth = w;
+  for (int k = 0; k < 256; ++k) {
+    out.steps.push_back(
+        PageRect{x0 + 1, Trunc(y0 - k * step), x0 + w + 1, Trunc(y0 - (k + 1) * step)});
+    out.colours.push_back(RampColour(legend, k, rainbow, reversed));
+  }
+  out.frame = PageRect{x0, y0, x0 + Trunc(25 * s), y0 + Trunc(-100 * s)};
+  const int lx = Trunc(x0 + 30 * s);
+  const double middle = (minimum + maximum) * 0.5;
+  const bool fromFile = legend.mode == 1;
+  out.labels.push_back({lx, Trunc(y0 - 110 * s), Format(fromFile ? "%3.2lf" : "%3.0lf", maximum)});
+  out.labels.push_back({lx, Trunc(y0 - 60 * s), Format(fromFile ? "%3.2lf" : "%4.1lf", middle)});
+  out.labels.push_back({lx, Trunc(y0 - 10 * s), Format(fromFile ? "%3.2lf" : "%3.0lf", minimum)});
+  return true;
+}
+
+}  // namespace lumora

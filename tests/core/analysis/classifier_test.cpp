@@ -1,0 +1,296 @@
+#include "core/analysis/classifier.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <random>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/string_table.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(ClassStatistics, SamplingOfTrainingAreas) {
+  const int cases[][3] = {{250, 100, 1}, {299, 100, 1}, {300, 100, 2}, {350, 100, 2}, {399, 100, 2},
+                          {400, 100, 3}, {40, 40, 1},   {1, 1, 1},     {0, 0, 1},     {-5, 0, 1}};
+  for (const auto& [extent, count, step] : cases) {
+    EXPECT_EQ(SamplingOf(extent).count, count) << extent;
+    EXPECT_EQ(SamplingOf(extent).step, step) << extent;
+  }
+}
+
+TEST(ClassStatistics, LuDeterminantAndInverse) {
+  // A matrix that needs row exchanges: det = -(2*(0*1-3*1) ...) computed by hand.
+  const std::vector<double> a = {0, 2, 1, 1, 1, 0, 3, 0, 1};
+  // det = 0*(1*1-0*0) - 2*(1*1-0*3) + 1*(1*0-1*3) = -2 - 3 = -5
+  std::vector<double> inv;
+  bool complete = false;
+  EXPECT_NEAR(LuDeterminantInverse(a, 3, inv, complete), -5.0, 1e-12);
+  ASSERT_TRUE(complete);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      double s = 0;
+      for (int k = 0; k < 3; ++k) s += a[i * 3 + k] * inv[k * 3 + j];
+      EXPECT_NEAR(s, i == j ? 1.0 : 0.0, 1e-12);
+    }
+  // A zero row is singular at once; dependent rows stop at a tiny pivot.
+  EXPECT_EQ(LuDeterminantInverse({1, 2, 0, 0}, 2, inv, complete), 0.0);
+  EXPECT_FALSE(complete);
+  LuDeterminantInverse({1, 2, 2, 4}, 2, inv, complete);
+  EXPECT_FALSE(complete);
+  EXPECT_TRUE(inv.empty());
+}
+
+TEST(ClassStatistics, RunningCovarianceMatchesTwoPass) {
+  std::mt19937 rng(3);
+  std::vector<std::vector<uint8_t>> samples(3, std::vector<uint8_t>(500));
+  for (size_t k = 0; k < 500; ++k) {
+    samples[0][k] = static_cast<uint8_t>(rng() % 200);
+    samples[1][k] = static_cast<uint8_t>(samples[0][k] / 2 + rng() % 40);
+    samples[2][k] = static_cast<uint8_t>(rng());
+  }
+  const ClassStatistics s = StatisticsFromSamples(samples);
+  ASSERT_TRUE(s.Usable());
+  double cov[3][3];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      double mi = 0, mj = 0, sum = 0;
+      for (int k = 0; k < 500; ++k) mi += samples[i][k], mj += samples[j][k];
+      mi /= 500, mj /= 500;
+      for (int k = 0; k < 500; ++k) sum += (samples[i][k] - mi) * (samples[j][k] - mj);
+      cov[i][j] = sum / 499;
+    }
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(s.mean[i], std::accumulate(samples[i].begin(), samples[i].end(), 0.0) / 500, 1e-12);
+    for (int j = 0; j < 3; ++j) {
+      double back = 0;  // cov x inverse = identity
+      for (int k = 0; k < 3; ++k) back += cov[i][k] * s.inverse[k * 3 + j];
+      EXPECT_NEAR(back, i == j ? 1.0 : 0.0, 1e-9);
+    }
+  }
+}
+
+TEST(ClassStatistics, DegenerateAreas) {
+  std::vector<std::vector<uint8_t>> constant = {{1, 2, 3, 4}, {7, 7, 7, 7}};
+  EXPECT_EQ(StatisticsFromSamples(constant).status, ClassStatus::kSingular);
+  std::vector<std::vector<uint8_t>> dependent = {{1, 2, 3, 4}, {2, 4, 6, 8}};
+  EXPECT_EQ(StatisticsFromSamples(dependent).status, ClassStatus::kSingular);
+  std::vector<std::vector<uint8_t>> single = {{9}};
+  EXPECT_EQ(StatisticsFromSamples(single).status, ClassStatus::kTooFewSamples);
+  std::vector<std::vector<uint8_t>> oneBand = {{1, 2, 3, 4}};
+  const ClassStatistics s = StatisticsFromSamples(oneBand);
+  ASSERT_TRUE(s.Usable());
+  EXPECT_DOUBLE_EQ(s.determinant, 5.0 / 3.0);
+  EXPECT_DOUBLE_EQ(s.inverse[0], 0.6);
+}
+
+ClassStatistics OneBand(double mean, double variance) {
+  std::vector<std::vector<uint8_t>> samples = {{0, 1}};
+  ClassStatistics s = StatisticsFromSamples(samples);
+  s.mean = {mean};
+  s.determinant = variance;
+  s.inverse = {1.0 / variance};
+  s.factor = {std::sqrt(1.0 / variance)};
+  return s;
+}
+
+TEST(DecisionRule, WorkedExampleAndTies) {
+  const std::vector<ClassStatistics> classes = {OneBand(50, 100), OneBand(200, 400)};
+  const uint8_t x = 120;
+  EXPECT_NEAR(DiscriminantOf(classes[0], &x), 53.605, 5e-4);
+  EXPECT_NEAR(DiscriminantOf(classes[1], &x), 21.991, 5e-4);
+  EXPECT_EQ(BestClassPlain(classes, &x), 1);
+  FastClassifier fast(classes);
+  EXPECT_EQ(fast.Classify(&x), 1);
+
+  // Identical classes and a pixel halfway between two equal spreads: the
+  // earlier class wins, whichever class the fast rule tries first.
+  const std::vector<ClassStatistics> tied = {OneBand(100, 50), OneBand(100, 50), OneBand(200, 50),
+                                             OneBand(160, 50)};
+  FastClassifier tiedFast(tied);
+  const uint8_t seq[] = {200, 100, 160, 150, 200, 150, 130, 180};
+  for (uint8_t v : seq) {
+    EXPECT_EQ(tiedFast.Classify(&v), BestClassPlain(tied, &v)) << int(v);
+  }
+  FastClassifier pair({OneBand(100, 50), OneBand(200, 50)});
+  const uint8_t far = 200, half = 150;
+  EXPECT_EQ(pair.Classify(&far), 1);
+  EXPECT_EQ(pair.Classify(&half), 0);  // an exact tie, after the later class won
+  EXPECT_EQ(BestClassPlain({OneBand(100, 50), OneBand(200, 50)}, &half), 0);
+  EXPECT_EQ(BestClassPlain({OneBand(200, 50), OneBand(100, 50)}, &half), 0);
+
+  // Unusable classes take no part; none at all gives no class.
+  std::vector<ClassStatistics> withHoles = classes;
+  withHoles.insert(withHoles.begin(), ClassStatistics());
+  EXPECT_EQ(BestClassPlain(withHoles, &x), 2);
+  EXPECT_EQ(FastClassifier(withHoles).Classify(&x), 2);
+  EXPECT_EQ(BestClassPlain({ClassStatistics()}, &x), -1);
+  EXPECT_EQ(FastClassifier({ClassStatistics()}).Classify(&x), -1);
+}
+
+// Random classes from random training samples, as the run builds them.
+std::vector<ClassStatistics> RandomClasses(std::mt19937& rng, int bands, int count) {
+  std::vector<ClassStatistics> out;
+  while (static_cast<int>(out.size()) < count) {
+    std::vector<std::vector<uint8_t>> samples(bands, std::vector<uint8_t>(200));
+    const int spread = 5 + static_cast<int>(rng() % 60);
+    std::vector<int> centre(bands);
+    for (auto& c : centre) c = static_cast<int>(rng() % 256);
+    for (size_t k = 0; k < 200; ++k) {
+      // A shared term makes the bands correlate, as real bands do.
+      const int shared = static_cast<int>(rng() % spread);
+      for (int b = 0; b < bands; ++b) {
+        const int v = centre[b] + (b % 2 ? shared : -shared) + static_cast<int>(rng() % spread);
+        samples[b][k] = static_cast<uint8_t>(std::clamp(v, 0, 255));
+      }
+    }
+    ClassStatistics s = StatisticsFromSamples(samples);
+    if (s.Usable()) out.push_back(std::move(s));
+  }
+  return out;
+}
+
+TEST(DecisionRule, FastRuleAgreesWithPlainRule) {
+  std::mt19937 rng(11);
+  for (int bands : {1, 3, 6, 9}) {
+    const auto classes = RandomClasses(rng, bands, 10);
+    FastClassifier fast(classes);
+    std::vector<std::vector<uint8_t>> planes(bands, std::vector<uint8_t>(20000));
+    for (auto& p : planes)
+      for (size_t i = 0; i < p.size(); ++i)
+        // Runs of repeated pixels exercise the cache, noise the full rule.
+        p[i] = static_cast<uint8_t>(i % 7 < 3 ? p[i ? i - 1 : 0] : rng());
+    std::vector<const uint8_t*> rows;
+    for (auto& p : planes) rows.push_back(p.data());
+    std::vector<int16_t> got(20000);
+    fast.ClassifyRow(rows.data(), 20000, got.data());
+    int mismatches = 0;
+    for (size_t i = 0; i < got.size(); ++i) {
+      uint8_t x[16];
+      for (int b = 0; b < bands; ++b) x[b] = planes[b][i];
+      mismatches += got[i] != BestClassPlain(classes, x);
+    }
+    EXPECT_EQ(mismatches, 0) << bands << " bands";
+  }
+}
+
+// A scene of two 8-bit bands with a dark left half and a bright right half.
+struct TwoHalves {
+  TempDir dir;
+  std::string base = dir / "img";
+  int w = 40, h = 30;
+  TwoHalves() {
+    std::mt19937 rng(2);
+    for (int band : {1, 2}) {
+      std::string bytes(w * h, '\0');
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          bytes[y * w + x] = static_cast<char>((x < w / 2 ? 40 : 180) + band * 3 + rng() % 20);
+      WriteFile(BandFilePath(base, 1, band), bytes);
+    }
+  }
+};
+
+ClassItem Area(uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
+               const char* title) {
+  ClassItem c;
+  c.red = r, c.green = g, c.blue = b;
+  c.left = left, c.top = top, c.right = right, c.bottom = bottom;
+  c.title = title;
+  return c;
+}
+
+TEST(Classify, ColourPlanesAndLeftOutClasses) {
+  TwoHalves scene;
+  const std::vector<ClassItem> classes = {
+      Area(0, 0, 0, 0, 0, 0, 0, "未指定"),           // no area
+      Area(10, 20, 30, 2, 2, 12, 20, "dark"),        //
+      Area(200, 150, 100, 25, 5, 38, 25, "bright"),  //
+      Area(1, 1, 1, 30, 10, 31, 11, "dot"),          // one pixel
+      Area(9, 9, 9, 30, 20, 60, 25, "outside"),
+  };
+  RecordingMessenger m;
+  Progress progress;
+  const std::string target = scene.dir / "out";
+  ASSERT_TRUE(Classify({1, 2}, classes, scene.base, scene.w, scene.h, target, m, progress));
+  const std::string blue = ReadFile(target + ".b01");
+  const std::string green = ReadFile(target + ".b02");
+  const std::string red = ReadFile(target + ".b03");
+  ASSERT_EQ(red.size(), static_cast<size_t>(scene.w * scene.h));
+  for (int i = 0; i < scene.w * scene.h; ++i) {
+    const bool left = i % scene.w < scene.w / 2;
+    ASSERT_EQ(static_cast<uint8_t>(red[i]), left ? 10 : 200) << i;
+    ASSERT_EQ(static_cast<uint8_t>(green[i]), left ? 20 : 150) << i;
+    ASSERT_EQ(static_cast<uint8_t>(blue[i]), left ? 30 : 100) << i;
+  }
+  EXPECT_EQ(ReadBandDescription(target, 1), "土地被覆分類データ　青");
+  EXPECT_EQ(ReadBandDescription(target, 3), "土地被覆分類データ　赤");
+  ASSERT_EQ(m.entries.size(), 1u);
+  const std::string& report = m.entries[0].text;
+  EXPECT_NE(report.find("未指定：" + std::string(MessageText(kMsgClassNoArea))), std::string::npos);
+  EXPECT_NE(report.find("dot：" + std::string(MessageText(kMsgClassTooFewSamples))),
+            std::string::npos);
+  EXPECT_NE(report.find("outside：" + std::string(MessageText(kMsgClassAreaOutside))),
+            std::string::npos);
+  EXPECT_EQ(report.find("dark"), std::string::npos);
+}
+
+TEST(Classify, NoClassesGiveBlack) {
+  TwoHalves scene;
+  RecordingMessenger m;
+  Progress progress;
+  const std::string target = scene.dir / "out";
+  ASSERT_TRUE(Classify({1, 2}, {}, scene.base, scene.w, scene.h, target, m, progress));
+  EXPECT_EQ(ReadFile(target + ".b02"), std::string(scene.w * scene.h, '\0'));
+  EXPECT_TRUE(m.entries.empty());
+}
+
+TEST(Classify, MissingOrShortBandsStopTheRun) {
+  TwoHalves scene;
+  const std::vector<ClassItem> classes = {Area(1, 2, 3, 2, 2, 12, 20, "a")};
+  RecordingMessenger m;
+  Progress progress;
+  EXPECT_FALSE(
+      Classify({1, 3}, classes, scene.base, scene.w, scene.h, scene.dir / "o1", m, progress));
+  EXPECT_EQ(m.LastId(), kMsgOpenFailed);
+  EXPECT_FALSE(
+      Classify({1, 2}, classes, scene.base, scene.w, scene.h + 1, scene.dir / "o2", m, progress));
+  EXPECT_EQ(m.LastId(), kMsgBandFileShort);
+  EXPECT_FALSE(
+      Classify({1, 2}, classes, scene.base, scene.w, scene.h, scene.dir / "no/dir", m, progress));
+  EXPECT_EQ(m.entries.back().text, "Output File Open Error");
+  EXPECT_EQ(m.entries.back().title, "Error");
+}
+
+TEST(Classify, RunWritesTheCompleteSet) {
+  TwoHalves scene;
+  WriteFile(scene.base + ".dem", "dem");
+  StepSource source;
+  source.settingsPath = scene.base + ".inf";
+  source.basePath = scene.base;
+  source.settings.pixels = scene.w;
+  source.settings.lines = scene.h;
+  ClassificationParams params{{1, 2}, {Area(10, 20, 30, 2, 2, 12, 20, "田 畑")}};
+  RecordingMessenger m;
+  Progress progress;
+  StepResult result;
+  const std::string target = scene.dir / "out";
+  ASSERT_TRUE(MakeClassificationStep(params)(source, target, result, m, progress));
+  EXPECT_EQ(result.fileState, 2);
+  EXPECT_EQ(result.rainbow, 0);
+  EXPECT_EQ(ReadFile(target + ".dem"), "dem");
+  EXPECT_FALSE(FileExists(target + ".lev"));
+  EXPECT_EQ(ReadFile(target + ".mlk"), FormatLandCoverFile(params.bands, params.classes));
+}
+
+}  // namespace
+}  // namespace lumora
