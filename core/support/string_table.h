@@ -40,6 +40,9 @@ enum MessageId : int {
   kMsgClassSingular = 61423,
   kMsgClassAreaOutside = 61424,
   kMsgClassNoMemory = 61425,
+  kMsgNoGroundScale = 61426,
+  kMsgDemBirdsEyeOnly = 61427,
+  kMsgDemOfBirdsEye = 61428,
   kMsgAreaOutsideImage = 61440,
   kMsgBandFileShort = 61441,
 };
