@@ -39,8 +39,7 @@ const char* MessageText(int id) {
     case kMsgClassSingular: return "エリア内で値が変わらないバンドがあり，統計を計算できません．";
     case kMsgClassAreaOutside: return "トレーニングエリアが画像の外にはみ出しています．";
     case kMsgClassNoMemory: return "メモリが足りず，統計を計算できません．";
-    case kMsgNoGroundScale:
-      return "画像の1画素の地上距離（LengthPerPixel）が正しくないため，陰影表示・鳥瞰表示ができません．";
+    case kMsgNoGroundScale: return "地上距離（LengthPerPixel）が正しくないため，表示できません．";
     case kMsgDemBirdsEyeOnly: return "処理済みの画像には，DEMの鳥瞰表示しかできません．";
     case kMsgDemOfBirdsEye: return "鳥瞰表示の画像には，DEM処理はできません．";
     case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
