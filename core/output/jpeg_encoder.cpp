@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
@@ -125,38 +126,82 @@ typedef double Double4 __attribute__((vector_size(32)));
 
 // F(u, v) = 0.25 C(u) C(v) sum_x sum_y f(x, y) cos[x][u] cos[y][v], every
 // coefficient's sum taken in x-then-y order with each term rounded as
-// (f * cos[x][u]) * cos[y][v]; the lanes hold four v side by side, which
-// keeps each sum's order. Contraction into fused multiply-adds would change
-// the bits, so it is switched off here.
+// (f * cos[x][u]) * cos[y][v]. The lanes hold four u side by side, which
+// keeps each sum's order; eight accumulators (four v, two groups of u) stay
+// in registers. Contraction into fused multiply-adds would change the bits,
+// so it is switched off here.
 __attribute__((target_clones("avx2", "default"), optimize("fp-contract=off"))) void ForwardDct(
-    const int32_t* f, int32_t* out) {
+    const int32_t* f, ptrdiff_t stride, int32_t* out) {
   const auto& cs = Cosines().c;
-  for (int half = 0; half < 2; ++half) {
-    const int u0 = half * 4;
+  double fd[64];
+  for (int x = 0; x < 8; ++x)
+    for (int y = 0; y < 8; ++y) fd[x * 8 + y] = f[x * stride + y];
+  for (int v0 = 0; v0 < 8; v0 += 4) {
     Double4 acc[4][2] = {};
     for (int x = 0; x < 8; ++x) {
+      Double4 cx0, cx1;
+      std::memcpy(&cx0, &cs[x][0], sizeof cx0);
+      std::memcpy(&cx1, &cs[x][4], sizeof cx1);
       for (int y = 0; y < 8; ++y) {
-        const double fv = f[x * 8 + y];
-        Double4 c0, c1;
-        std::memcpy(&c0, &cs[y][0], sizeof c0);
-        std::memcpy(&c1, &cs[y][4], sizeof c1);
+        const double fv = fd[x * 8 + y];
+        const Double4 g0 = fv * cx0;
+        const Double4 g1 = fv * cx1;
         for (int k = 0; k < 4; ++k) {
-          const double a = fv * cs[x][u0 + k];
-          acc[k][0] += a * c0;
-          acc[k][1] += a * c1;
+          const double c = cs[y][v0 + k];
+          acc[k][0] += g0 * c;
+          acc[k][1] += g1 * c;
         }
       }
     }
     for (int k = 0; k < 4; ++k) {
-      const int u = u0 + k;
-      const double cu = 0.25 * (u == 0 ? kC0 : 1.0);
-      for (int v = 0; v < 8; ++v) {
-        const double scale = cu * (v == 0 ? kC0 : 1.0);
-        out[u * 8 + v] = static_cast<int32_t>(scale * acc[k][v / 4][v % 4]);
+      const int v = v0 + k;
+      for (int u = 0; u < 8; ++u) {
+        const double scale = 0.25 * (u == 0 ? kC0 : 1.0) * (v == 0 ? kC0 : 1.0);
+        out[u * 8 + v] = static_cast<int32_t>(scale * acc[k][u / 4][u % 4]);
       }
     }
   }
 }
+
+// The products of the colour conversion for every byte value, so that each
+// sample costs additions only; the sums keep their order, so the bits do not
+// change.
+struct ColourProducts {
+  double yr[256], yg[256], yb[256];
+  double cbb[256], cbg[256], cbr[256];
+  double crr[256], crg[256], crb[256];
+  ColourProducts() {
+    for (int v = 0; v < 256; ++v) {
+      const double d = v;
+      yr[v] = 0.299 * d;
+      yg[v] = 0.587 * d;
+      yb[v] = 0.114 * d;
+      cbb[v] = 0.5 * d;
+      cbg[v] = 0.3313 * d;
+      cbr[v] = 0.1687 * d;
+      crr[v] = 0.5 * d;
+      crg[v] = 0.4187 * d;
+      crb[v] = 0.0813 * d;
+    }
+  }
+};
+
+const ColourProducts& Products() {
+  static const ColourProducts table;
+  return table;
+}
+
+// a / q truncated toward zero, for |a| < 65536 and 1 <= q <= 255, as a
+// multiplication by ceil(2^32 / q): the error a * (m q - 2^32) stays below
+// 2^32, so the quotient is exact.
+struct Divider {
+  uint64_t magic = 0;
+  explicit Divider(uint32_t q = 1) : magic((uint64_t{1} << 32) / q + 1) {}
+  int32_t operator()(int32_t a) const {
+    const uint64_t m = static_cast<uint64_t>(a < 0 ? -a : a) * magic >> 32;
+    return a < 0 ? -static_cast<int32_t>(m) : static_cast<int32_t>(m);
+  }
+};
 
 int32_t Clamp8(double value) {
   const int32_t t = static_cast<int32_t>(value);
@@ -193,13 +238,8 @@ class BitWriter {
 };
 
 int BitCount(int32_t value) {
-  uint32_t a = static_cast<uint32_t>(value < 0 ? -value : value);
-  int n = 0;
-  while (a) {
-    ++n;
-    a >>= 1;
-  }
-  return n;
+  const uint32_t a = static_cast<uint32_t>(value < 0 ? -value : value);
+  return a ? 32 - __builtin_clz(a) : 0;
 }
 
 void EncodeBlock(const int32_t* coef, int& predictor, const HuffmanCodes& dc,
@@ -209,27 +249,31 @@ void EncodeBlock(const int32_t* coef, int& predictor, const HuffmanCodes& dc,
   const int s = BitCount(diff);
   out.Put(dc.code[s], dc.length[s]);
   if (s) out.Put(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), s);
-  int run = 0;
+  // Walk the non-zero coefficients in zig-zag order; a zero coefficient 63
+  // ends the block with EOB, runs longer than 15 take ZRL codes.
+  int32_t zz[64];
+  uint64_t nonZero = 0;
   for (int k = 1; k < 64; ++k) {
-    const int32_t value = coef[kZigZag[k]];
-    if (value == 0) {
-      if (k == 63) {
-        out.Put(ac.code[0x00], ac.length[0x00]);
-      } else {
-        ++run;
-      }
-      continue;
-    }
+    zz[k] = coef[kZigZag[k]];
+    nonZero |= static_cast<uint64_t>(zz[k] != 0) << k;
+  }
+  int last = 0;
+  while (nonZero) {
+    const int k = __builtin_ctzll(nonZero);
+    nonZero &= nonZero - 1;
+    int run = k - last - 1;
+    last = k;
     while (run > 15) {
       out.Put(ac.code[0xF0], ac.length[0xF0]);
       run -= 16;
     }
+    const int32_t value = zz[k];
     const int size = BitCount(value);
     const int symbol = (run << 4) | size;
     out.Put(ac.code[symbol], ac.length[symbol]);
     out.Put(static_cast<uint32_t>(value < 0 ? value - 1 : value), size);
-    run = 0;
   }
+  if (last != 63) out.Put(ac.code[0x00], ac.length[0x00]);
 }
 
 class ByteWriter {
@@ -361,15 +405,44 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   Progress progress(m_progress);
   progress.Create(mcuRows / 100, writer_text::kSaving);
 
-  alignas(32) int32_t blocks[6][64];
+  // One MCU row at a time: luminance for every sample of its 16 lines and
+  // chroma for the top-left sample of each 2 x 2 group, over the width padded
+  // to whole MCUs.
+  const ColourProducts& cp = Products();
+  const int32_t planeWidth = mcuCols * 16;
+  std::vector<int32_t> yPlane, cbPlane, crPlane;
+  try {
+    yPlane.resize(static_cast<size_t>(planeWidth) * 16);
+    cbPlane.resize(static_cast<size_t>(planeWidth / 2) * 8);
+    crPlane.resize(cbPlane.size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  Divider dividers[2][64];
+  for (int t = 0; t < 2; ++t)
+    for (int k = 0; k < 64; ++k) dividers[t][k] = Divider(divisors[t][k]);
+
   alignas(32) int32_t coef[64];
-  const uint8_t* rows[16];
   for (int32_t my = 0; my < mcuRows; ++my) {
     progress.SetProgress(static_cast<float>(my) / mcuRows);
-    // Lines below the image repeat bitmap row 0, the last image line.
     for (int i = 0; i < 16; ++i) {
+      // Lines below the image repeat bitmap row 0, the last image line;
+      // columns right of it repeat the last pixel of the line.
       const int32_t row = height - 1 - (my * 16 + i);
-      rows[i] = bmp.bits + bmp.stride * (row < 0 ? 0 : row);
+      const uint8_t* line = bmp.bits + bmp.stride * (row < 0 ? 0 : row);
+      int32_t* yRow = &yPlane[static_cast<size_t>(i) * planeWidth];
+      int32_t* cbRow = &cbPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
+      int32_t* crRow = &crPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
+      const bool chromaLine = i % 2 == 0;
+      for (int32_t col = 0; col < planeWidth; ++col) {
+        const uint8_t* p = line + 3 * std::min(col, width - 1);
+        const int b = p[0], g = p[1], r = p[2];
+        yRow[col] = Clamp8(cp.yr[r] + cp.yg[g] + cp.yb[b] - 128);
+        if (chromaLine && col % 2 == 0) {
+          cbRow[col / 2] = Clamp8(cp.cbb[b] - cp.cbg[g] - cp.cbr[r]);
+          crRow[col / 2] = Clamp8(cp.crr[r] - cp.crg[g] - cp.crb[b]);
+        }
+      }
     }
     for (int32_t mx = 0; mx < mcuCols; ++mx) {
       const size_t used = static_cast<size_t>(bits.Position() - base);
@@ -382,28 +455,18 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
         base = reinterpret_cast<uint8_t*>(out.data());
         bits.Rebase(base + used);
       }
-      for (int i = 0; i < 16; ++i) {
-        const uint8_t* line = rows[i];
-        int32_t* yBlock = blocks[(i < 8 ? 0 : 2)] + (i % 8) * 8;
-        for (int j = 0; j < 16; ++j) {
-          // Columns right of the image repeat the last pixel of the line.
-          const int32_t col = std::min(mx * 16 + j, width - 1);
-          const uint8_t* p = line + col * 3;
-          const double b = p[0], g = p[1], r = p[2];
-          yBlock[(j < 8 ? 0 : 64) + j % 8] = Clamp8(0.299 * r + 0.587 * g + 0.114 * b - 128);
-          if ((i | j) % 2 == 0) {
-            const int pos = (i / 2) * 8 + j / 2;
-            blocks[4][pos] = Clamp8(0.5 * b - 0.3313 * g - 0.1687 * r);
-            blocks[5][pos] = Clamp8(0.5 * r - 0.4187 * g - 0.0813 * b);
-          }
-        }
-      }
-      for (int b = 0; b < 6; ++b) {
-        const int c = b < 4 ? 0 : b - 3;
+      const int32_t* sources[6] = {&yPlane[mx * 16],
+                                   &yPlane[mx * 16 + 8],
+                                   &yPlane[8 * planeWidth + mx * 16],
+                                   &yPlane[8 * planeWidth + mx * 16 + 8],
+                                   &cbPlane[mx * 8],
+                                   &crPlane[mx * 8]};
+      for (int blk = 0; blk < 6; ++blk) {
+        const int c = blk < 4 ? 0 : blk - 3;
         const int table = c == 0 ? 0 : 1;
-        ForwardDct(blocks[b], coef);
-        const uint8_t* q = divisors[table];
-        for (int k = 0; k < 64; ++k) coef[k] /= q[k];
+        ForwardDct(sources[blk], c == 0 ? planeWidth : planeWidth / 2, coef);
+        const Divider* d = dividers[table];
+        for (int k = 0; k < 64; ++k) coef[k] = d[k](coef[k]);
         EncodeBlock(coef, predictor[c], codes.dc[table], codes.ac[table], bits);
       }
     }
