@@ -206,6 +206,8 @@ StepBody MakeFilterStep(const FilterRecord& record) {
     if (!RunFilter(source.basePath, targetBase, record, source.settings.pixels,
                    source.settings.lines, messenger, progress))
       return false;
+    result.lines = source.settings.lines;
+    result.pixels = source.settings.pixels;
     result.fileState = kStateFiltered;
     return true;
   };

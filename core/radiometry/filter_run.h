@@ -40,8 +40,8 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
                const FilterRecord& record, int32_t width, int32_t height, Messenger& messenger,
                Progress& progress);
 
-// The filter as a processing step: the new set has file state 9; size and
-// composition flags stay as the caller filled them in.
+// The filter as a processing step: the new set has the source's size and
+// file state 9; the composition flags stay as the caller filled them in.
 StepBody MakeFilterStep(const FilterRecord& record);
 
 // True when the two base paths name the same file set: the same folder and
