@@ -9,7 +9,6 @@
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
-#include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
 
 namespace lumora {
@@ -135,6 +134,24 @@ bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messeng
   m_legend = DecideOpenLegend(m_state);
   PaintRainbow(m_state, m_hDib);
   return true;
+}
+
+ViewGeometry ImageSession::Geometry(int32_t scrollX, int32_t scrollY, int32_t drawOffsetX,
+                                    int32_t drawOffsetY) const {
+  ViewGeometry g;
+  g.zoom = m_fZoom;
+  g.step = m_state.m_nStep;
+  g.scrollX = scrollX;
+  g.scrollY = scrollY;
+  g.drawOffsetX = drawOffsetX;
+  g.drawOffsetY = drawOffsetY;
+  g.dibWidth = m_state.m_nDibWidth;
+  g.dibHeight = m_state.m_nDibHeight;
+  g.imagePixels = m_state.m_nImagePixels;
+  g.imageLines = m_state.m_nImageLines;
+  g.areaLeft = m_rcArea.m_nAreaLeft;
+  g.areaTop = m_rcArea.m_nAreaTop;
+  return g;
 }
 
 bool ImageSession::DnHidden() const {

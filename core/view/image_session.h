@@ -20,6 +20,7 @@
 #include "core/view/display_loader.h"
 #include "core/view/display_state.h"
 #include "core/view/processing_step.h"
+#include "core/view/tool_geometry.h"
 
 namespace lumora {
 
@@ -84,6 +85,16 @@ class ImageSession {
   const std::string& CurrentPath() const { return m_state.m_strSettingsPath; }
   LegendKind Legend() const { return m_legend; }
   std::string Title() const { return DisplayTitle(OpenedPath(), m_state, m_rcArea); }
+  // The size the child frame takes to show the display image.
+  FrameSize FitSize(int32_t borderWidth, int32_t borderHeight, int32_t desktopWidth,
+                    int32_t desktopHeight) const {
+    return FitFrame(m_state.m_nDibWidth, m_state.m_nDibHeight, borderWidth, borderHeight,
+                    desktopWidth, desktopHeight);
+  }
+  // What the mouse tools need, for the view's scroll position and the draw
+  // offsets of its last paint.
+  ViewGeometry Geometry(int32_t scrollX, int32_t scrollY, int32_t drawOffsetX,
+                        int32_t drawOffsetY) const;
   // The readout may show values: not while elevation colours, the
   // annotation page or a print preview are shown.
   bool DnHidden() const;

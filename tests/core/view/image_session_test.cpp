@@ -303,6 +303,10 @@ TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {
   EXPECT_EQ(session.Zoom(), 0.03125f);
   session.SetZoomLevel(ZoomLevelOfItem(9));
   EXPECT_EQ(session.Zoom(), 0.0625f);
+  session.SetZoomLevel(2);
+  const ViewGeometry g = session.Geometry(0, 0, 0, 0);
+  EXPECT_EQ(StatusReadout(g, {2 * kW + 9, 3}), (ClientPoint{kW, 2}));
+  EXPECT_EQ(session.FitSize(10, 20, 1000, 45).height, 5);
 }
 
 }  // namespace
