@@ -49,6 +49,12 @@ float SmoothStep(float t) { return t * t * (3.0f - 2.0f * t); }
 
 float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
+// 0 .. hi, written so that it compiles to min/max instructions, not branches.
+float ClampSample(float v, float hi) {
+  v = v > 0.0f ? v : 0.0f;
+  return v < hi ? v : hi;
+}
+
 // Value noise summed over octaves whose cells are powers of two in pixels, so
 // that a row needs only one interpolated lattice row per octave; lattice
 // values are hashed, nothing is stored per scene.
@@ -506,17 +512,17 @@ struct SampleScene::Impl {
         if (m.channel >= 0) {
           const float refl = sp.refl[static_cast<size_t>(m.channel)] * m.scale * texture;
           float v = m.offset + m.gain * refl * illum * stripeGain[b][detector] + jitter;
-          v = std::clamp(v + 0.5f, 0.0f, 255.0f);
+          v = ClampSample(v + 0.5f, 255.0f);
           out.bands[b][x] = static_cast<uint8_t>(v);
         } else if (sensor.bands[b].sampleType == 1) {
           float v = m.offset + m.gain * temperature + jitter;
-          v = std::clamp(v + 0.5f, 0.0f, 255.0f);
+          v = ClampSample(v + 0.5f, 255.0f);
           out.bands[b][x] = static_cast<uint8_t>(v);
         } else {
           // 12-bit thermal counts; quartz-rich surfaces emit less at the short end.
           const float emis = sp.thermalQuartz ? m.scale : 0.99f;
           float v = m.offset + m.gain * temperature - (0.99f - emis) * 2500.0f + 4.0f * jitter;
-          v = std::clamp(v + 0.5f, 0.0f, 4095.0f);
+          v = ClampSample(v + 0.5f, 4095.0f);
           const uint16_t c = static_cast<uint16_t>(v);
           out.bands[b][2 * x] = static_cast<uint8_t>(c & 0xff);
           out.bands[b][2 * x + 1] = static_cast<uint8_t>(c >> 8);
