@@ -1,0 +1,354 @@
+#include "core/analysis/dem_processing.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/analysis/birdseye.h"
+#include "core/analysis/shading.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/file_set.h"
+#include "core/support/line_reader.h"
+#include "core/support/string_table.h"
+
+namespace fs = std::filesystem;
+
+namespace lumora {
+namespace {
+
+constexpr const char* kProcessingText = "処理中";
+
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+void Fail(int id, Messenger& messenger, Progress& progress) {
+  progress.Close();
+  messenger.ShowMessage(id);
+}
+
+// Copies sourceBase + ext (in any letter case) beside targetBase under its
+// name, keeping the extension as spelled.
+bool CopyCompanion(const std::string& sourceBase, const std::string& ext,
+                   const std::string& targetBase) {
+  const fs::path target(targetBase);
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  return CopyFiles(fs::path(sourceBase + ext), folder, target.filename().string());
+}
+
+bool WriteDescriptions(const std::string& targetBase, const char* const* texts, int count,
+                       Messenger& messenger) {
+  for (int i = 0; i < count; ++i) {
+    if (!WriteBandDescription(targetBase, i + 1, texts[i])) {
+      messenger.ShowMessage(kMsgCreateFailed);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The band files of a result, created before the work starts.
+class BandOutputs {
+ public:
+  bool Create(const std::string& targetBase, int count, Messenger& messenger) {
+    for (int i = 0; i < count; ++i) {
+      m_files[i].reset(std::fopen(BandFilePath(targetBase, kSample8, i + 1).c_str(), "wb"));
+      if (!m_files[i]) {
+        messenger.ShowMessage(kMsgCreateFailed);
+        return false;
+      }
+    }
+    m_count = count;
+    return true;
+  }
+  bool Write(int band, const uint8_t* data, size_t bytes) {
+    m_ok = m_ok && std::fwrite(data, 1, bytes, m_files[band].get()) == bytes;
+    return m_ok;
+  }
+  // Closes every file; 61289 when anything could not be written.
+  bool Finish(Messenger& messenger) {
+    for (int i = 0; i < m_count; ++i) m_ok = (std::fclose(m_files[i].release()) == 0) && m_ok;
+    if (!m_ok) messenger.ShowMessage(kMsgCreateFailed);
+    return m_ok;
+  }
+
+ private:
+  File m_files[3];
+  int m_count = 0;
+  bool m_ok = true;
+};
+
+bool GroundScaleUsable(double lengthPerPixel) {
+  return lengthPerPixel > 0.0 && std::isfinite(lengthPerPixel);
+}
+
+// Steps every run shares: old files away, companions, descriptions, band files.
+bool PrepareTarget(const StepSource& source, const std::string& targetBase, bool copyElevation,
+                   const char* const* texts, int bands, BandOutputs& outputs,
+                   Messenger& messenger) {
+  if (!DeleteFiles(fs::path(targetBase + ".*"))) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    return false;
+  }
+  if (copyElevation && (!CopyCompanion(source.basePath, ".lev", targetBase) ||
+                        !CopyCompanion(source.basePath, ".dem", targetBase))) {
+    messenger.ShowMessage(kMsgCopyFailed);
+    return false;
+  }
+  return WriteDescriptions(targetBase, texts, bands, messenger) &&
+         outputs.Create(targetBase, bands, messenger);
+}
+
+// Opens the progress window and loads the image's elevation model.
+bool StartAndLoad(const StepSource& source, ElevationModel& model, Messenger& messenger,
+                  Progress& progress) {
+  progress.Create(2 * source.settings.lines / 100, kProcessingText);
+  progress.SetProgress(0.0f);
+  return LoadElevation(source.settingsPath, source.settings.pixels, source.settings.lines, model,
+                       messenger, progress);
+}
+
+bool RunColouring(const DemRequest& request, const StepSource& source,
+                  const std::string& targetBase, Messenger& messenger, Progress& progress) {
+  BandOutputs outputs;
+  if (!PrepareTarget(source, targetBase, true, kElevationBandText, 3, outputs, messenger))
+    return false;
+  ElevationModel model;
+  if (!StartAndLoad(source, model, messenger, progress)) return false;
+  const auto colours =
+      CodeColours(model, DisplayRangeFor(request.kind, model.rangeBottom, model.rangeTop));
+  const size_t w = size_t(model.pixels);
+  std::vector<uint8_t> rows(3 * w);
+  for (int32_t y = 0; y < model.lines; ++y) {
+    ColourCodes(&model.codes[y * w], w, colours, rows.data(), rows.data() + w, rows.data() + 2 * w);
+    for (int b = 0; b < 3; ++b) outputs.Write(b, rows.data() + b * w, w);
+    progress.SetProgress(static_cast<float>(model.lines + y) / (2.0f * model.lines));
+  }
+  progress.Close();
+  return outputs.Finish(messenger);
+}
+
+bool RunShading(const DemRequest& request, const StepSource& source, const std::string& targetBase,
+                Messenger& messenger, Progress& progress) {
+  if (!GroundScaleUsable(source.settings.lengthPerPixel)) {
+    messenger.ShowMessage(kMsgNoGroundScale);
+    return false;
+  }
+  const bool grey = request.kind == kStateShadeMono;
+  BandOutputs outputs;
+  if (!PrepareTarget(source, targetBase, true, grey ? &kShadeMonoText : kShadeBandText,
+                     grey ? 1 : 3, outputs, messenger))
+    return false;
+  ElevationModel model;
+  if (!StartAndLoad(source, model, messenger, progress)) return false;
+  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, 1.0)) {
+    Fail(kMsgNoGroundScale, messenger, progress);
+    return false;
+  }
+  ColourPlanes planes;
+  const ShadingRequest shading{request.kind, source.settings.lengthPerPixel, request.lightAzimuth,
+                               request.lightElevation};
+  if (!ShadeElevation(model, shading, planes, messenger, progress)) return false;
+  for (int b = 0; b < planes.count; ++b)
+    outputs.Write(b, planes.plane[b].data(), planes.plane[b].size());
+  progress.Close();
+  return outputs.Finish(messenger);
+}
+
+// The legend file that travels with a draped image of a file state.
+const char* LegendExtension(int fileState) {
+  switch (fileState) {
+    case kStateVegetation: return ".ndv";
+    case kStateClassified: return ".mlk";
+    case kStateElevationAbsolute:
+    case kStateElevationRelative:
+    case kStateShadeAbsolute:
+    case kStateShadeRelative: return ".lev";
+    default: return nullptr;
+  }
+}
+
+bool RunBirdsEye(const DemRequest& request, const StepSource& source, const std::string& targetBase,
+                 bool grey, Messenger& messenger, Progress& progress) {
+  if (!GroundScaleUsable(source.settings.lengthPerPixel)) {
+    messenger.ShowMessage(kMsgNoGroundScale);
+    return false;
+  }
+  const DrapeComposition& drape = request.drape;
+  const int bands = grey ? 1 : 3;
+  if (!DeleteFiles(fs::path(targetBase + ".*"))) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    return false;
+  }
+  if (!WriteDescriptions(targetBase, grey ? &kBirdsEyeMonoText : kBirdsEyeBandText, bands,
+                         messenger))
+    return false;
+  const int32_t shown[3] = {drape.blueBand, drape.greenBand, drape.redBand};
+  File inputs[3];
+  for (int b = 0; b < bands; ++b) {
+    if (shown[b] >= 0 && shown[b] < 255) {
+      const std::string path =
+          ResolveNoCase(BandFilePath(source.basePath, kSample8, shown[b] + 1)).string();
+      inputs[b].reset(std::fopen(path.c_str(), "rb"));
+    }
+    if (!inputs[b]) {
+      messenger.ShowMessage(kMsgOpenFailed);
+      return false;
+    }
+  }
+  BandOutputs outputs;
+  if (!outputs.Create(targetBase, bands, messenger)) return false;
+  if (!WriteDisplayStateFile(targetBase + ".brd", drape.fileState, drape.dispMax, drape.dispMin,
+                             messenger))
+    return false;
+  if (const char* ext = LegendExtension(drape.fileState)) {
+    std::error_code ec;
+    if (!fs::exists(ResolveNoCase(source.basePath + ext), ec)) {
+      messenger.ShowMessage(kMsgOpenFailed);
+      return false;
+    }
+    if (!CopyCompanion(source.basePath, ext, targetBase)) {
+      messenger.ShowMessage(kMsgCopyFailed);
+      return false;
+    }
+  }
+  ElevationModel model;
+  if (!StartAndLoad(source, model, messenger, progress)) return false;
+  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel,
+                         request.exaggeration)) {
+    Fail(kMsgNoGroundScale, messenger, progress);
+    return false;
+  }
+  // Rows come in order, so each band is read straight through; a band
+  // shorter than the image reads as black beyond its end.
+  const size_t w = size_t(model.pixels);
+  const DrapeRowReader reader = [&](int band, int32_t, uint8_t* dst) {
+    const size_t got = std::fread(dst, 1, w, inputs[band].get());
+    if (got < w) std::memset(dst + got, 0, w - got);
+  };
+  ColourPlanes planes;
+  const BirdsEyeRequest view{source.settings.lengthPerPixel, request.viewAzimuth,
+                             request.viewElevation, request.exaggeration, bands};
+  if (!RenderBirdsEye(model, view, reader, planes, messenger, progress)) return false;
+  for (int b = 0; b < planes.count; ++b)
+    outputs.Write(b, planes.plane[b].data(), planes.plane[b].size());
+  progress.Close();
+  return outputs.Finish(messenger);
+}
+
+}  // namespace
+
+DrapeComposition DrapeFromState(const DisplayState& state, int32_t bandCount) {
+  DrapeComposition d;
+  d.blueBand = state.m_nBlueBand;
+  d.greenBand = state.m_nGreenBand;
+  d.redBand = state.m_nRedBand;
+  d.singleBand = state.m_bSingleBand;
+  d.rainbow = state.m_bRainbow;
+  d.bandCount = bandCount;
+  d.fileState = state.m_nFileState;
+  d.dispMin = state.m_fDispMin;
+  d.dispMax = state.m_fDispMax;
+  return d;
+}
+
+bool DemRequestValid(const DemRequest& r) {
+  auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+  return r.kind >= kStateElevationAbsolute && r.kind <= kStateShadeRelative &&
+         within(r.lightAzimuth, 0, 360) && within(r.lightElevation, 0, 90) &&
+         within(r.viewAzimuth, 0, 360) && within(r.viewElevation, 0, 90) &&
+         within(r.exaggeration, 1, 5);
+}
+
+bool RunDemProcessing(const DemRequest& request, const StepSource& source,
+                      const std::string& targetBase, StepResult& result, Messenger& messenger,
+                      Progress& progress) {
+  if (!DemRequestValid(request)) {
+    messenger.ShowMessage(kMsgError);
+    return false;
+  }
+  bool ok = false;
+  StepResult r;
+  r.lines = source.settings.lines;
+  r.pixels = source.settings.pixels;
+  r.fileState = request.kind;
+  switch (request.kind) {
+    case kStateElevationAbsolute:
+    case kStateElevationRelative:
+      ok = RunColouring(request, source, targetBase, messenger, progress);
+      break;
+    case kStateShadeMono: r.singleBand = 1; [[fallthrough]];
+    case kStateShadeAbsolute:
+    case kStateShadeRelative:
+      ok = RunShading(request, source, targetBase, messenger, progress);
+      break;
+    case kStateBirdsEye: {
+      // One or two listed bands, or one shown band, drape in grey; the
+      // result is then one band and must be shown as one.
+      const bool grey = request.drape.bandCount <= 2 || request.drape.singleBand;
+      r.lines = r.pixels = kBirdsEyeSize;
+      r.rainbow = request.drape.rainbow ? 1 : 0;
+      r.singleBand = grey ? 1 : 0;
+      ok = RunBirdsEye(request, source, targetBase, grey, messenger, progress);
+      break;
+    }
+  }
+  progress.Close();
+  if (ok) result = r;
+  return ok;
+}
+
+StepBody MakeDemStep(DemRequest request) {
+  return [request](const StepSource& source, const std::string& targetBase, StepResult& result,
+                   Messenger& messenger, Progress& progress) {
+    return RunDemProcessing(request, source, targetBase, result, messenger, progress);
+  };
+}
+
+void AdjustStateForDem(int kind, DisplayState& state) {
+  switch (kind) {
+    case kStateElevationAbsolute:
+    case kStateElevationRelative:
+    case kStateShadeAbsolute:
+    case kStateShadeRelative:
+      state.m_bSingleBand = false;
+      state.m_bRainbow = false;
+      break;
+    case kStateShadeMono:
+      state.m_bSingleBand = true;
+      state.m_bRainbow = false;
+      break;
+    case kStateBirdsEye:
+      state.m_nImagePixels = state.m_nImageLines = kBirdsEyeSize;
+      state.m_nStep = 1;
+      state.m_nDibWidth = state.m_nDibHeight = kBirdsEyeSize;
+      break;
+    default: break;
+  }
+  state.m_nBlueBand = 0;
+  state.m_nGreenBand = state.m_bSingleBand ? 0 : 1;
+  state.m_nRedBand = state.m_bSingleBand ? 0 : 2;
+  state.m_nBlueType = state.m_nGreenType = state.m_nRedType = kSample8;
+}
+
+std::array<Bgr, 256> CodeColours(const ElevationModel& model, DisplayRange range) {
+  const ElevationColourTable table = BuildElevationColours();
+  const CodeIndexTable index = BuildCodeIndexTable(model, range);
+  std::array<Bgr, 256> colours;
+  for (int c = 0; c < 256; ++c) colours[c] = table[index[c]];
+  return colours;
+}
+
+void ColourCodes(const uint8_t* codes, size_t count, const std::array<Bgr, 256>& colours,
+                 uint8_t* blue, uint8_t* green, uint8_t* red) {
+  for (size_t i = 0; i < count; ++i) {
+    const Bgr& c = colours[codes[i]];
+    blue[i] = c[0];
+    green[i] = c[1];
+    red[i] = c[2];
+  }
+}
+
+}  // namespace lumora

@@ -1,0 +1,271 @@
+#include "core/analysis/dem_processing.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/string_table.h"
+#include "tests/support/dem_reference.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+  const std::string s = ReadFile(path);
+  return {s.begin(), s.end()};
+}
+
+// An image of 9 x 7 pixels with three bands and an elevation model whose
+// first column is sea and whose codes climb to the right.
+class DemRun : public ::testing::Test {
+ public:
+  static constexpr int kW = 9, kH = 7;
+
+  void SetUp() override {
+    src = dir / "scene.inf";
+    WriteSettings("0.03");
+    WriteFile(dir / "scene.lev", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 2540\n");
+    std::string dem(kW * kH, '\0');
+    for (int y = 0; y < kH; ++y)
+      for (int x = 1; x < kW; ++x) dem[y * kW + x] = char(x * 30 + y);
+    dem[kW - 1] = char(255);  // 2540 m in the top right corner
+    WriteFile(dir / "scene.dem", dem);
+    for (int b = 1; b <= 3; ++b) {
+      std::string band(kW * kH, '\0');
+      for (size_t i = 0; i < band.size(); ++i) band[i] = char(i * b * 7);
+      WriteFile(BandFilePath(dir / "scene", kSample8, b), band);
+    }
+  }
+  void WriteSettings(const std::string& lpp) {
+    WriteFile(src, "LINE = 7\nPIXEL = 9\nLengthPerPixel = " + lpp + "\n");
+  }
+
+  bool Run(DemRequest request, StepResult& result, RecordingMessenger& msg) {
+    StepSource source;
+    source.settingsPath = src;
+    source.basePath = dir / "scene";
+    EXPECT_TRUE(ReadSettings(src, source.settings, msg));
+    Progress progress;
+    return RunDemProcessing(request, source, out, result, msg, progress);
+  }
+  bool Run(int kind, StepResult& result, RecordingMessenger& msg) {
+    DemRequest r;
+    r.kind = kind;
+    return Run(r, result, msg);
+  }
+  ElevationModel Model() {
+    ElevationModel m;
+    RecordingMessenger msg;
+    Progress progress;
+    EXPECT_TRUE(LoadElevation(src, kW, kH, m, msg, progress));
+    return m;
+  }
+
+  TempDir dir;
+  std::string src;
+  std::string out = dir / "0scene";
+};
+
+TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
+  StepResult result;
+  RecordingMessenger msg;
+  ASSERT_TRUE(Run(kStateElevationAbsolute, result, msg));
+  EXPECT_EQ(result.fileState, 3);
+  EXPECT_EQ(result.lines, kH);
+  EXPECT_EQ(result.pixels, kW);
+  EXPECT_EQ(result.singleBand, 0);
+  EXPECT_EQ(ReadBandDescription(out, 1), "標高データ　青");
+  EXPECT_EQ(ReadBandDescription(out, 3), "標高データ　赤");
+  EXPECT_EQ(ReadFile(out + ".dem"), ReadFile(dir / "scene.dem"));
+  EXPECT_EQ(ReadFile(out + ".lev"), ReadFile(dir / "scene.lev"));
+  const auto blue = Bytes(out + ".b01"), red = Bytes(out + ".b03");
+  ASSERT_EQ(blue.size(), size_t(kW * kH));
+  EXPECT_EQ(blue[kW], 255);  // sea
+  EXPECT_EQ(red[kW], 0);
+  // 2540 m on the absolute scale of 0..5000 m.
+  const Bgr top = ElevationColour(int(2540.0 / 5000 * 254.0 + 1.0));
+  EXPECT_EQ(blue[kW - 1], top[0]);
+  EXPECT_EQ(red[kW - 1], top[2]);
+}
+
+TEST_F(DemRun, RelativeColouringReachesGreyAtTheTopOfItsRange) {
+  // Codes 31..131 present: 300 m .. 1300 m, shown over the same range.
+  WriteFile(dir / "scene.lev",
+            "MIN_VAL = 31\nMIN_ALTITUDE = 0\nMAX_VAL = 131\nMAX_ALTITUDE = 2540\n");
+  std::string dem = ReadFile(dir / "scene.dem");
+  dem[2] = char(131);  // 1300 m: the top of the relative range 300..1300
+  WriteFile(dir / "scene.dem", dem);
+  StepResult result;
+  RecordingMessenger msg;
+  ASSERT_TRUE(Run(kStateElevationRelative, result, msg));
+  EXPECT_EQ(Bytes(out + ".b01")[2], 165);
+  EXPECT_EQ(Bytes(out + ".b02")[2], 165);
+  EXPECT_EQ(Bytes(out + ".b03")[2], 165);
+  EXPECT_EQ(Bytes(out + ".b03")[kW - 1], 165);  // above the range: kept on the table
+}
+
+TEST_F(DemRun, ShadingMatchesTheRendererAndWritesOneOrThreeBands) {
+  const ElevationModel model = Model();
+  for (int kind : {6, 7, 8}) {
+    DemRequest r;
+    r.kind = kind;
+    r.lightAzimuth = 300;
+    r.lightElevation = 30;
+    StepResult result;
+    RecordingMessenger msg;
+    ASSERT_TRUE(Run(r, result, msg)) << kind;
+    EXPECT_EQ(result.singleBand, kind == 6 ? 1 : 0);
+    const auto want = test::ReferenceShading(model, kind, 0.03, 300, 30);
+    EXPECT_EQ(Bytes(out + ".b01"), want[0]) << kind;
+    EXPECT_EQ(FileExists(out + ".b02"), kind != 6);
+    if (kind != 6) {
+      EXPECT_EQ(Bytes(out + ".b02"), want[1]);
+      EXPECT_EQ(Bytes(out + ".b03"), want[2]);
+      EXPECT_EQ(ReadBandDescription(out, 2), "陰影画像　緑");
+    } else {
+      EXPECT_EQ(ReadBandDescription(out, 1), "陰影画像　白黒");
+    }
+    EXPECT_TRUE(FileExists(out + ".dem"));
+  }
+}
+
+TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
+  const ElevationModel model = Model();
+  std::vector<std::vector<uint8_t>> bands;
+  for (int b : {3, 1, 2}) bands.push_back(Bytes(BandFilePath(dir / "scene", kSample8, b)));
+  DemRequest r;
+  r.kind = kStateBirdsEye;
+  r.viewAzimuth = 200;
+  r.viewElevation = 35;
+  r.exaggeration = 2.0;
+  r.drape = {2, 0, 1, false, false, 3, kStateVegetation, 12.7f, 199.9f};
+  WriteFile(dir / "scene.ndv", "range\n");
+  StepResult result;
+  RecordingMessenger msg;
+  ASSERT_TRUE(Run(r, result, msg));
+  EXPECT_EQ(result.lines, 600);
+  EXPECT_EQ(result.pixels, 600);
+  EXPECT_EQ(result.fileState, 5);
+  const auto want = test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, bands);
+  EXPECT_EQ(Bytes(out + ".b01"), want[0]);
+  EXPECT_EQ(Bytes(out + ".b02"), want[1]);
+  EXPECT_EQ(Bytes(out + ".b03"), want[2]);
+  EXPECT_EQ(ReadBandDescription(out, 3), "鳥瞰画像　赤");
+  EXPECT_EQ(ReadFile(out + ".brd"), "State = 1\nMax_Val = 199\nMin_Val = 12\n");
+  EXPECT_EQ(ReadFile(out + ".ndv"), "range\n");
+  EXPECT_FALSE(FileExists(out + ".dem"));
+
+  // Two listed bands drape in grey, and the grey result is shown as one band.
+  r.drape.bandCount = 2;
+  r.drape.fileState = 0;
+  ASSERT_TRUE(Run(r, result, msg));
+  EXPECT_EQ(result.singleBand, 1);
+  EXPECT_FALSE(FileExists(out + ".b02"));
+  EXPECT_FALSE(FileExists(out + ".ndv"));  // old files of the target are gone
+  EXPECT_EQ(Bytes(out + ".b01"), test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, {bands[0]})[0]);
+  EXPECT_EQ(ReadBandDescription(out, 1), "鳥瞰画像　白黒");
+}
+
+TEST_F(DemRun, RefusesWhatCannotBeRendered) {
+  struct Case {
+    const char* name;
+    std::function<void(DemRun&, DemRequest&)> spoil;
+    int kind, message;
+  } cases[] = {
+      {"no ground scale shading", [](DemRun& t, DemRequest&) { t.WriteSettings("0"); }, 6,
+       kMsgNoGroundScale},
+      {"no ground scale bird", [](DemRun& t, DemRequest&) { t.WriteSettings("0"); }, 5,
+       kMsgNoGroundScale},
+      {"hostile ground scale", [](DemRun& t, DemRequest&) { t.WriteSettings("1e-300"); }, 7,
+       kMsgNoGroundScale},
+      {"code file short",
+       [](DemRun& t, DemRequest&) { WriteFile(t.dir / "scene.dem", std::string(62, 1)); }, 3,
+       kMsgBadDem},
+      {"range reversed",
+       [](DemRun& t, DemRequest&) {
+         WriteFile(t.dir / "scene.lev", "MIN_ALTITUDE = 9\nMAX_ALTITUDE = 8\n");
+       },
+       8, kMsgBadDem},
+      {"range without altitudes",
+       [](DemRun& t, DemRequest&) { WriteFile(t.dir / "scene.lev", "MIN_VAL = 1\n"); }, 4,
+       kMsgBadDem},
+      {"code file missing",
+       [](DemRun& t, DemRequest&) { std::filesystem::remove(t.dir / "scene.dem"); }, 3,
+       kMsgCopyFailed},
+      {"draped band missing",
+       [](DemRun& t, DemRequest&) { std::filesystem::remove(t.dir / "scene.b03"); }, 5,
+       kMsgOpenFailed},
+      {"draped legend missing", [](DemRun&, DemRequest& r) { r.drape.fileState = 2; }, 5,
+       kMsgOpenFailed},
+      {"angle out of range", [](DemRun&, DemRequest& r) { r.lightElevation = 91; }, 6, kMsgError},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    DemRequest r;
+    r.kind = c.kind;
+    c.spoil(*this, r);
+    StepResult result;
+    result.fileState = 42;
+    RecordingMessenger msg;
+    EXPECT_FALSE(Run(r, result, msg)) << c.name;
+    EXPECT_EQ(msg.LastId(), c.message) << c.name;
+    EXPECT_EQ(result.fileState, 42) << c.name;
+  }
+  // Elevation colouring needs no ground scale.
+  WriteSettings("-0.5");
+  StepResult result;
+  RecordingMessenger msg;
+  EXPECT_TRUE(Run(3, result, msg));
+}
+
+TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
+  std::filesystem::remove(dir / "scene.lev");
+  std::filesystem::remove(dir / "scene.dem");
+  WriteFile(dir / "scene.LEV", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 2540\n");
+  WriteFile(dir / "scene.DEM", std::string(kW * kH, '\0'));
+  for (int kind : {3, 6, 7}) {
+    StepResult result;
+    RecordingMessenger msg;
+    ASSERT_TRUE(Run(kind, result, msg)) << kind;
+    EXPECT_TRUE(FileExists(out + ".LEV"));
+    const auto first = Bytes(out + ".b01");
+    EXPECT_EQ(first, std::vector<uint8_t>(kW * kH, kind == 6 ? 0 : 255)) << kind;
+  }
+}
+
+TEST(DemState, ResultsShowTheirOwnBandsAsBytes) {
+  struct Case {
+    int kind;
+    bool single, rainbow;
+    int red, pixels, step;
+  } cases[] = {{3, false, false, 2, 50, 3},
+               {6, true, false, 0, 50, 3},
+               {8, false, false, 2, 50, 3},
+               {5, true, true, 0, 600, 1}};
+  for (const auto& c : cases) {
+    DisplayState s;
+    s.m_bSingleBand = s.m_bRainbow = c.kind == 5;
+    s.m_nRedBand = 7;
+    s.m_nRedType = kSampleFloat;
+    s.m_nImagePixels = 50;
+    s.m_nStep = 3;
+    AdjustStateForDem(c.kind, s);
+    EXPECT_EQ(s.m_bSingleBand, c.single) << c.kind;
+    EXPECT_EQ(s.m_bRainbow, c.rainbow) << c.kind;
+    EXPECT_EQ(s.m_nRedBand, c.red) << c.kind;
+    EXPECT_EQ(s.m_nRedType, kSample8) << c.kind;
+    EXPECT_EQ(s.m_nImagePixels, c.pixels) << c.kind;
+    EXPECT_EQ(s.m_nStep, c.step) << c.kind;
+  }
+}
+
+}  // namespace
+}  // namespace lumora
