@@ -63,6 +63,12 @@ std::optional<double> ParseDouble(const std::string& s) {
   return v;
 }
 
+std::optional<int> IntOption(const Args& args, const std::string& name) {
+  const auto text = args.Get(name);
+  if (!text) return std::nullopt;
+  return ParseInt(*text);
+}
+
 std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count) {
   std::vector<int> out;
   size_t start = 0;

@@ -38,6 +38,8 @@ class Args {
 std::optional<int> ParseInt(const std::string& s);
 std::optional<double> ParseDouble(const std::string& s);
 std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count);
+// The whole int given with an option; nothing when absent or not a number.
+std::optional<int> IntOption(const Args& args, const std::string& name);
 
 // Messages go to stderr in the program's own words; questions take the default.
 class StderrMessenger : public Messenger {

@@ -1,0 +1,71 @@
+// lumora-cli crop: the window's bands and settings, and its exit status on
+// bad usage and bad input.
+#include <gtest/gtest.h>
+
+#include "core/support/string_table.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/view_reference.h"
+
+namespace lumora {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+
+class CropTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<uint8_t> b1, b2;
+    for (int i = 0; i < 24; ++i) {
+      b1.push_back(static_cast<uint8_t>(i));
+      b2.push_back(static_cast<uint8_t>(100 + i));
+    }
+    m_inf = test::WriteTestImage(m_dir / "img", 6, 4, {{1, {1, b1}}, {2, {1, b2}}},
+                                 "LengthPerPixel = 0.03\nLeftTop_Lon = 139.0\n"
+                                 "LeftTop_Lat = 36.0\n");
+  }
+  std::string Crop(const std::string& more) const { return "crop '" + m_inf + "' " + more; }
+
+  TempDir m_dir;
+  std::string m_inf;
+};
+
+TEST_F(CropTest, WritesTheWindowAsANewImage) {
+  const auto r = RunCli(m_dir, Crop("--area 1,2,3,2 -o '" + (m_dir / "cut.inf") + "'"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadFile(m_dir / "cut.b01"), std::string("\x0d\x0e\x0f\x13\x14\x15"));
+  EXPECT_EQ(test::ReadFile(m_dir / "cut.b02"), std::string("\x71\x72\x73\x77\x78\x79"));
+  const auto info = RunCli(m_dir, "info '" + (m_dir / "cut.inf") + "'");
+  EXPECT_NE(info.out.find("LINE = 2\nPIXEL = 3\n"), std::string::npos) << info.out;
+  EXPECT_EQ(info.out.find("LeftTop_Lon = 139.000000"), std::string::npos);  // moved east
+}
+
+TEST_F(CropTest, BadUsageAndBadInput) {
+  const std::string out = " -o '" + (m_dir / "cut.inf") + "'";
+  struct Case {
+    std::string args;
+    int status;
+    const char* message;  // expected in stderr, or nullptr
+  } cases[] = {
+      {Crop("--area 1,2,3" + out), 2, nullptr},
+      {Crop("--area 1,2,3,x" + out), 2, nullptr},
+      {Crop("--area 1,2,3,2"), 2, nullptr},
+      {Crop("--area 1,2,3,2 -o '" + (m_dir / "cut.txt") + "'"), 2, nullptr},
+      {Crop("extra --area 1,2,3,2" + out), 2, nullptr},
+      {Crop("--area 4,0,3,1" + out), 1, MessageText(kMsgAreaOutsideImage)},
+      {Crop("--area 0,0,1,5" + out), 1, MessageText(kMsgAreaOutsideImage)},
+      {"crop '" + (m_dir / "none.inf") + "' --area 0,0,1,1" + out, 1, MessageText(kMsgOpenFailed)},
+      {Crop("--area 0,0,1,1 -o '" + (m_dir / "no/such/cut.inf") + "'"), 1, nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto r = RunCli(m_dir, c.args);
+    EXPECT_EQ(r.status, c.status) << c.args;
+    if (c.message) {
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << r.err;
+    }
+    EXPECT_FALSE(test::FileExists(m_dir / "cut.b01")) << c.args;
+  }
+}
+
+}  // namespace
+}  // namespace lumora

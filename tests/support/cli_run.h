@@ -1,0 +1,29 @@
+// Runs lumora-cli with a command line and collects its exit status and output.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace lumora::test {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// args is passed to the shell as written (quote paths yourself); the output
+// files go into dir.
+inline CliResult RunCli(const TempDir& dir, const std::string& args) {
+  const std::string outPath = dir / "cli_stdout.txt", errPath = dir / "cli_stderr.txt";
+  const std::string cmd =
+      std::string(LUMORA_CLI_PATH) + " " + args + " > '" + outPath + "' 2> '" + errPath + "'";
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(outPath), ReadFile(errPath)};
+}
+
+}  // namespace lumora::test
