@@ -76,6 +76,13 @@ bool HasMapReference(const ImageSettings& s) {
   return s.lengthPerPixel != 0.0 && s.HasGeoReference();
 }
 
+FrameSize AnnotationFrameSize(int pageWidth, int pageHeight, int screenWidth, int screenHeight,
+                              int borderWidth, int borderHeight) {
+  const double w = std::min({static_cast<double>(pageWidth), 0.9 * screenWidth, 565.0});
+  const double h = std::min({static_cast<double>(pageHeight), 0.9 * screenHeight, 800.0});
+  return {static_cast<int32_t>(w) + borderWidth, static_cast<int32_t>(h) + borderHeight};
+}
+
 std::vector<std::string> ScaleLabels(int km) {
   return {"0km", km % 2 == 0 ? Format("%dkm", km / 2) : Format("%4.1lfkm", km * 0.5),
           Format("%dkm", km)};

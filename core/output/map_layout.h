@@ -76,6 +76,11 @@ struct AnnotationSettings {
 // Grid and scale bar need a ground length and both corner values.
 bool HasMapReference(const ImageSettings& s);
 
+// The child frame's size when the annotated page is first shown:
+// min(page, 0.9 x screen, 565 x 800) plus the frame's borders.
+FrameSize AnnotationFrameSize(int pageWidth, int pageHeight, int screenWidth, int screenHeight,
+                              int borderWidth, int borderHeight);
+
 // What the page needs to know about the image.
 struct MapImage {
   int dibWidth = 0;
