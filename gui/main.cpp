@@ -1,13 +1,24 @@
 #include <QApplication>
 #include <clocale>
 
+#include "gui/shell/fonts.h"
+#include "gui/shell/kiri_app.h"
 #include "gui/shell/main_frame.h"
+#include "gui/shell/ui_seam.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Data files use '.' as the decimal point whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
-  lumora::gui::CMainFrame frame;
-  frame.show();
+  QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+  QApplication::setApplicationName(QStringLiteral("Lumora Zud's"));
+  lumora::gui::InstallJapaneseFonts();
+
+  lumora::gui::GuiMessenger messenger;
+  lumora::gui::QtUiSeam ui;
+  lumora::gui::CKiriApp kiri(messenger, ui);
+  if (!kiri.InitInstance(lumora::gui::StartupOptions::ForThisUser())) return 1;
+  messenger.SetParent(kiri.MainFrame());
+  QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
   return app.exec();
 }

@@ -1,10 +1,337 @@
 #include "gui/shell/main_frame.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "core/shell/command_rules.h"
+#include "core/view/zoom.h"
+#include "gui/shell/bitmap_button.h"
+#include "gui/shell/kiri_app.h"
+#include "gui/shell/ui_seam.h"
+
 namespace lumora::gui {
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+QSettings RecentSettings() {
+  return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
+                   QStringLiteral("Lumora Zud's"));
+}
+
+struct CommandText {
+  int id;
+  const char* text;
+  const char* prompt;  // status text, then the tool tip after '\n'
+  const char* icon;
+};
+
+const CommandText kCommands[] = {
+    {kCmdOpen, "開く(&O)...\tCtrl+O", "画像を開きます．\n開く", "open"},
+    {kCmdOpenPart, "部分指定で開く(&N)...\tCtrl+N",
+     "画像の一部を指定して開きます．\n部分指定で開く", "open_part"},
+    {kCmdClose, "閉じる(&C)", "画像を閉じます．\n閉じる", nullptr},
+    {kCmdSaveAs, "名前を付けて保存(&A)...\tCrtl+A",
+     "画像に名前を付けて保存します．\n名前を付けて保存", "save_as"},
+    {kCmdExport, "JPG･TIFF形式で保存...", "JPEG又はTIFF形式で保存します．\nJPG・TIFFで保存",
+     "export"},
+    {kCmdPrint, "印刷(&P)...\tCtrl+P", "画像を印刷します．\n印刷", "print"},
+    {kCmdPrintPreview, "印刷プレビュー(&V)...", "印刷イメージを表示します．\n印刷プレビュー",
+     nullptr},
+    {kCmdPrintSetup, "プリンタの設定(&R)...", "プリンタを設定します．\nプリンタの設定", nullptr},
+    {kCmdExit, "終了(&X)", "Lumora Zud'sを終了します．\n終了", nullptr},
+    {kCmdUndo, "アンドゥ(&U)\tCtrl+Z", "ひとつ前の状態に戻します．\nアンドゥ", "undo"},
+    {kCmdEnlarge, "拡大", "画像を拡大します．\n拡大", "enlarge"},
+    {kCmdReduce, "縮小", "画像を縮小します．\n縮小", "reduce"},
+    {kCmdBrightness, "明るさの調整", "画像の明るさを調整します．\n明るさの調整", nullptr},
+    {kCmdProfile, "プロファイル(X-Y)", "プロファイルを表示します．\nプロファイル", nullptr},
+    {kCmdScatter, "散布図表示", "散布図を表示します．\n散布図表示", "scatter"},
+    {kCmdDnValue, "DN値表示", "DN値を表示します．\nDN値表示", nullptr},
+    {kCmdRuler, "定規ツール", "距離を測ります．\n定規ツール", "ruler"},
+    {kCmdReverseRainbow, "レインボーカラー反転",
+     "レインボーカラーを反転します．\nレインボーカラー反転", nullptr},
+    {kCmdAnnotation, "付加情報", "地図の付加情報を表示します．\n付加情報", "annotation"},
+    {kCmdFilter, "フィルタリング", "各種フィルターをかけます．\nフィルター", nullptr},
+    {kCmdVegetation, "植生指数", "植生指数を計算します．\n植生指数", nullptr},
+    {kCmdClassify, "土地被覆分類", "土地被覆分類をします．\n土地被覆分類", nullptr},
+    {kCmdDem, "DEM", "DEMを用いて各種処理をします．\nDEM", nullptr},
+    {kCmdAbout, "Lumora Zud'sについて(&A)...", "バージョン情報を表示します．\nバージョン情報",
+     "about"},
+    {kCmdImageInfo, "表示イメージ情報", "表示している画像の情報を表示します．\n表示イメージ情報",
+     nullptr},
+    {kCmdHelpIndex, "目次(&C)", "ヘルプの目次を表示します．\n目次", nullptr},
+    {kCmdHelpUsing, "ヘルプの使い方(&H)", "ヘルプの使い方を表示します．\nヘルプの使い方", nullptr},
+    {kCmdSmooth, "平均化", "画素のばらつきを平均化します．\n平均化", "smooth"},
+    {kCmdAutoBrightness, "明るさの自動調整", "画像の明るさを自動調整します．\n明るさの自動調整",
+     "auto_brightness"},
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
+  setObjectName(QStringLiteral("CMainFrame"));
   setWindowTitle(QStringLiteral("Lumora Zud's"));
+  // No sizing border and no maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  for (const CommandText& c : kCommands) {
+    QAction* a = AddCommand(c.id, QString::fromUtf8(c.text), QString::fromUtf8(c.prompt));
+    if (c.icon) a->setIcon(QIcon(LoadPicture(QStringLiteral("tool_%1").arg(c.icon))));
+  }
+  Action(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  Action(kCmdSaveAs)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  Action(kCmdPrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  Action(kCmdUndo)->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+  for (QAction* a : m_actions) a->setShortcutContext(Qt::ApplicationShortcut);
+
+  for (int i = 0; i < kRecentFileCount; ++i) {
+    auto* a = new QAction(this);
+    a->setObjectName(QString::number(kFirstRecentCommand + i));
+    connect(a, &QAction::triggered, this, [this, i] {
+      if (i < m_recent.size()) m_app.OnFileOpen(m_recent[i]);
+    });
+    m_recentActions.push_back(a);
+  }
+  LoadRecentFiles();
+
+  m_mdi = new QMdiArea(this);
+  m_mdi->setBackground(QBrush(QColor(128, 128, 128)));
+  setCentralWidget(m_mdi);
+  CreateToolBars();
+  CreateStatusBar();
   setFixedSize(320, 230);
+  installEventFilter(this);
+  menuBar()->installEventFilter(this);
+}
+
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt) {
+  auto* a = new QAction(text, this);
+  a->setObjectName(QString::number(id));
+  const int nl = int(prompt.indexOf('\n'));
+  if (nl >= 0) {
+    a->setStatusTip(prompt.left(nl));
+    a->setToolTip(prompt.mid(nl + 1));
+  }
+  connect(a, &QAction::triggered, this, [this, id] { m_app.OnCommand(id); });
+  m_actions.insert(id, a);
+  return a;
+}
+
+void CMainFrame::LoadMenu(int menuId) {
+  m_menuId = menuId;
+  QMenuBar* bar = menuBar();
+  bar->clear();
+  const bool image = menuId != kMenuNoImage;
+  QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  file->addAction(Action(kCmdOpen));
+  if (image) {
+    Action(kCmdOpenPart)
+        ->setText(menuId == kMenuElementary ? QStringLiteral("部分読み込み(&N)...")
+                                            : QStringLiteral("部分指定で開く(&N)...\tCtrl+N"));
+    file->addAction(Action(kCmdOpenPart));
+    file->addAction(Action(kCmdClose));
+    file->addAction(Action(kCmdSaveAs));
+    file->addAction(Action(kCmdExport));
+    file->addSeparator();
+    file->addAction(Action(kCmdPrint));
+    file->addAction(Action(kCmdPrintPreview));
+  }
+  file->addAction(Action(kCmdPrintSetup));
+  FillRecentMenu(file);
+  file->addSeparator();
+  file->addAction(Action(kCmdExit));
+  if (image) {
+    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    edit->addAction(Action(kCmdUndo));
+    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(Action(kCmdEnlarge));
+    view->addAction(Action(kCmdReduce));
+    view->addSeparator();
+    view->addAction(Action(kCmdBrightness));
+    view->addAction(Action(kCmdReverseRainbow));
+    view->addSeparator();
+    view->addAction(Action(kCmdDnValue));
+    view->addAction(Action(kCmdRuler));
+    view->addAction(Action(kCmdProfile));
+    view->addAction(Action(kCmdScatter));
+    view->addSeparator();
+    view->addAction(Action(kCmdImageInfo));
+    view->addAction(Action(kCmdAnnotation));
+    if (menuId == kMenuJunior) {
+      QMenu* proc = bar->addMenu(QStringLiteral("処理(&P)"));
+      proc->setObjectName(QStringLiteral("processing"));
+      proc->addAction(Action(kCmdFilter));
+      proc->addAction(Action(kCmdVegetation));
+      proc->addAction(Action(kCmdClassify));
+      proc->addAction(Action(kCmdDem));
+    }
+  }
+  QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+  help->addAction(Action(kCmdHelpIndex));
+  help->addAction(Action(kCmdHelpUsing));
+  help->addSeparator();
+  help->addAction(Action(kCmdAbout));
+  UpdateCommandUi();
+}
+
+void CMainFrame::CreateToolBars() {
+  m_bar1 = addToolBar(QStringLiteral("253"));
+  m_bar1->setObjectName(QStringLiteral("253"));
+  m_bar1->setIconSize(QSize(16, 16));
+  for (int id : std::initializer_list<int>{kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
+                                           kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout}) {
+    if (id)
+      m_bar1->addAction(Action(id));
+    else
+      m_bar1->addSeparator();
+  }
+  addToolBarBreak();
+  m_bar2 = addToolBar(QStringLiteral("254"));
+  m_bar2->setObjectName(QStringLiteral("254"));
+  m_bar2->setIconSize(QSize(16, 16));
+  for (int id : std::initializer_list<int>{kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
+                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0}) {
+    if (id)
+      m_bar2->addAction(Action(id));
+    else
+      m_bar2->addSeparator();
+  }
+  m_zoomLabel = new QLabel(QStringLiteral("表示"), m_bar2);
+  m_zoomLabel->setObjectName(QStringLiteral("105"));
+  m_zoomLabel->setAlignment(Qt::AlignCenter);
+  m_zoomLabel->setFixedWidth(40);
+  m_bar2->addWidget(m_zoomLabel);
+  m_zoomBox = new QComboBox(m_bar2);
+  m_zoomBox->setObjectName(QStringLiteral("103"));
+  m_zoomBox->setFixedWidth(70);
+  for (int level = kMaxZoomLevel; level >= kMinZoomLevel; --level)
+    m_zoomBox->addItem(QString::fromUtf8(ZoomBoxText(level)));
+  m_zoomBox->setFont(m_bar2->font());
+  m_bar2->addWidget(m_zoomBox);
+  connect(m_zoomBox, &QComboBox::activated, this, &CMainFrame::OnZoomBoxActivated);
+  EnableZoomBox(false);
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  for (int i = 0; i < 3; ++i) {
+    m_panes[i] = new QLabel(bar);
+    m_panes[i]->setObjectName(QStringLiteral("pane%1").arg(i));
+  }
+  bar->addWidget(m_panes[0], 1);
+  const int width = m_panes[1]->fontMetrics().horizontalAdvance(QStringLiteral("X=5555.5"));
+  for (int i = 1; i < 3; ++i) {
+    m_panes[i]->setFixedWidth(width);
+    m_panes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addPermanentWidget(m_panes[i]);
+  }
+  // Fly-by help goes to pane 0.
+  connect(bar, &QStatusBar::messageChanged, this,
+          [this](const QString& m) { m_panes[0]->setText(m); });
+}
+
+void CMainFrame::SetStatusText(int pane, const QString& text) {
+  if (pane >= 0 && pane < 3) m_panes[pane]->setText(text);
+}
+
+QString CMainFrame::StatusText(int pane) const {
+  return pane >= 0 && pane < 3 ? m_panes[pane]->text() : QString();
+}
+
+void CMainFrame::UpdateCommandUi() {
+  for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
+    it.value()->setEnabled(m_app.IsEnabled(it.key()));
+  const bool any = m_app.ActiveView() != nullptr;
+  for (QAction* a : m_recentActions) a->setEnabled(true);
+  if (!any) EnableZoomBox(false);
+}
+
+void CMainFrame::OnZoomBoxActivated(int index) {
+  if (!m_app.ActiveView()) return;
+  m_app.OnZoomBox(ZoomLevelOfItem(index));
+}
+
+void CMainFrame::ShowZoomLevel(int level) {
+  EnableZoomBox(true);
+  m_zoomBox->setCurrentIndex(ZoomItemOfLevel(level));
+}
+
+void CMainFrame::EnableZoomBox(bool enable) {
+  m_zoomBox->setEnabled(enable);
+  m_zoomLabel->setEnabled(enable);
+  if (!enable) m_zoomBox->setCurrentIndex(-1);
+}
+
+void CMainFrame::LoadRecentFiles() {
+  QSettings s = RecentSettings();
+  m_recent.clear();
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    const QString f = s.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+    if (!f.isEmpty()) m_recent.push_back(f);
+  }
+}
+
+void CMainFrame::SaveRecentFiles() const {
+  QSettings s = RecentSettings();
+  s.remove(QStringLiteral("Recent File List"));
+  for (int i = 0; i < m_recent.size(); ++i)
+    s.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1), m_recent[i]);
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+  m_recent.removeAll(path);
+  m_recent.prepend(path);
+  while (m_recent.size() > kRecentFileCount) m_recent.removeLast();
+  SaveRecentFiles();
+  LoadMenu(m_menuId);
+}
+
+void CMainFrame::FillRecentMenu(QMenu* menu) {
+  if (m_recent.isEmpty()) return;
+  menu->addSeparator();
+  for (int i = 0; i < m_recent.size(); ++i) {
+    QAction* a = m_recentActions[i];
+    a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(m_recent[i]).fileName()));
+    a->setStatusTip(m_recent[i]);
+    menu->addAction(a);
+  }
+}
+
+void CMainFrame::ShowAbout() {
+  QMessageBox box(this);
+  box.setObjectName(QStringLiteral("100"));
+  box.setWindowTitle(QStringLiteral("Lumora Zud'sについて"));
+  box.setText(QStringLiteral("Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
+  m_app.Ui().RunDialog(box);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+  m_app.CloseAllViews();
+  QMainWindow::closeEvent(e);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+  // While a tool dialog that does not allow it is open, a click on the
+  // frame only beeps and points at the dialog.
+  if (e->type() == QEvent::MouseButtonPress && m_app.ToolDialog() &&
+      !m_app.DialogAllowsMainWindow()) {
+    m_app.Ui().Beep();
+    m_app.ToolDialog()->activateWindow();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 }  // namespace lumora::gui

@@ -1,0 +1,223 @@
+#include "gui/imagefile/image_create_dlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <set>
+
+#include "core/support/string_table.h"
+#include "gui/shell/bitmap_button.h"
+#include "gui/shell/dialog_buttons.h"
+#include "gui/shell/ui_seam.h"
+
+namespace lumora::gui {
+
+namespace {
+constexpr int kAllSampleTypes = 7;
+// Swatch pictures: blue, green, red and grey.
+const char* const kSwatchBlue = "IDB_SWATCH381";
+const char* const kSwatchGreen = "IDB_SWATCH380";
+const char* const kSwatchRed = "IDB_SWATCH383";
+const char* const kSwatchGrey = "IDB_SWATCH382";
+}  // namespace
+
+CImageCreateDlg::CImageCreateDlg(Messenger& messenger, UiSeam&, const std::string& settingsPath,
+                                 const ImageSettings& settings, QWidget* parent)
+    : QDialog(parent), m_messenger(messenger), m_settingsPath(settingsPath), m_settings(settings) {
+  setObjectName(QStringLiteral("261"));
+  setWindowTitle(QStringLiteral("画面作成ダイアログ"));
+
+  auto* path = new QLineEdit(ToQ(settingsPath), this);
+  path->setObjectName(QStringLiteral("117"));
+  path->setReadOnly(true);
+
+  // Presets, grouped by sensor.
+  auto* presets = new QHBoxLayout;
+  struct Group {
+    const char* label;
+    int sensor;
+  } groups[] = {{"アスタ－\nセンサ", kSensorAster},
+                {"ランドサット・\nエムエスエスセンサ", kSensorMss},
+                {"ランドサット・\nティ－エムセンサ", kSensorTm}};
+  bool resourcesOk = true;
+  for (const Group& g : groups) {
+    auto* box = new QVBoxLayout;
+    auto* label = new QLabel(QString::fromUtf8(g.label), this);
+    label->setAlignment(Qt::AlignCenter);
+    box->addWidget(label);
+    auto* row = new QHBoxLayout;
+    for (const CompositionPreset& p : CompositionPresets()) {
+      if (p.sensor != g.sensor) continue;
+      auto* b = new CMyBitmapButton(p.controlId, QString::fromUtf8(p.resourceBase), this);
+      if (!b->Attach()) resourcesOk = false;
+      connect(b, &QAbstractButton::clicked, this, [this, id = p.controlId] { OnPreset(id); });
+      m_presets.push_back(b);
+      row->addWidget(b);
+    }
+    box->addLayout(row);
+    presets->addLayout(box);
+  }
+
+  m_multi = new QRadioButton(QStringLiteral("多バンド画像作成"), this);
+  m_multi->setObjectName(QStringLiteral("308"));
+  m_singleRadio = new QRadioButton(QStringLiteral("単バンド画像作成"), this);
+  m_singleRadio->setObjectName(QStringLiteral("309"));
+  auto* modes = new QButtonGroup(this);
+  modes->addButton(m_multi);
+  modes->addButton(m_singleRadio);
+  connect(m_multi, &QRadioButton::clicked, this, [this] { SetSingleBand(false); });
+  connect(m_singleRadio, &QRadioButton::clicked, this, [this] { SetSingleBand(true); });
+
+  m_heading = new QLabel(QStringLiteral("多バンド画像作成"), this);
+  m_heading->setObjectName(QStringLiteral("326"));
+  m_blueLabel = new QLabel(QStringLiteral("青 (Blue)"), this);
+  m_blueLabel->setObjectName(QStringLiteral("319"));
+  m_greenLabel = new QLabel(QStringLiteral("緑 (Green)"), this);
+  m_greenLabel->setObjectName(QStringLiteral("325"));
+  m_redLabel = new QLabel(QStringLiteral("赤 (Red)"), this);
+  m_redLabel->setObjectName(QStringLiteral("351"));
+  m_bands = ListBands(settingsPath, true, kAllSampleTypes);
+  m_blue = MakeBandCombo(159);
+  m_green = MakeBandCombo(163);
+  m_red = MakeBandCombo(162);
+  const int swatchIds[3] = {316, 317, 318};
+  const char* swatchPics[3] = {kSwatchBlue, kSwatchGreen, kSwatchRed};
+  for (int i = 0; i < 3; ++i) {
+    m_swatch[i] = new QLabel(this);
+    m_swatch[i]->setObjectName(QString::number(swatchIds[i]));
+    const QPixmap pic = LoadPicture(QString::fromUtf8(swatchPics[i]));
+    if (pic.isNull()) resourcesOk = false;
+    m_swatch[i]->setPixmap(pic);
+  }
+  m_rainbow = new QCheckBox(QStringLiteral("レインボ－カラ－表示する"), this);
+  m_rainbow->setObjectName(QStringLiteral("320"));
+
+  auto* bandGrid = new QGridLayout;
+  bandGrid->addWidget(m_heading, 0, 0, 1, 3);
+  bandGrid->addWidget(m_swatch[2], 1, 0);
+  bandGrid->addWidget(m_redLabel, 1, 1);
+  bandGrid->addWidget(m_red, 1, 2);
+  bandGrid->addWidget(m_swatch[1], 2, 0);
+  bandGrid->addWidget(m_greenLabel, 2, 1);
+  bandGrid->addWidget(m_green, 2, 2);
+  bandGrid->addWidget(m_swatch[0], 3, 0);
+  bandGrid->addWidget(m_blueLabel, 3, 1);
+  bandGrid->addWidget(m_blue, 3, 2);
+  bandGrid->addWidget(m_rainbow, 4, 1, 1, 2);
+  bandGrid->setColumnStretch(2, 1);
+
+  auto* buttons = OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル"));
+
+  auto* radios = new QVBoxLayout;
+  radios->addWidget(m_multi);
+  radios->addWidget(m_singleRadio);
+  radios->addStretch();
+  auto* middle = new QHBoxLayout;
+  middle->addLayout(radios);
+  middle->addLayout(bandGrid, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(path);
+  layout->addLayout(presets);
+  layout->addLayout(middle);
+  layout->addLayout(buttons);
+
+  if (!resourcesOk) m_messenger.ShowMessage(kMsgResourceFailed);
+  m_multi->setChecked(true);
+  SelectBands(3, 2, 1);
+  SetSingleBand(false);
+  if (m_red->count() < 2) {
+    m_singleRadio->setChecked(true);
+    SetSingleBand(true);
+    m_multi->setEnabled(false);
+  }
+}
+
+QComboBox* CImageCreateDlg::MakeBandCombo(int id) {
+  auto* combo = new QComboBox(this);
+  combo->setObjectName(QString::number(id));
+  combo->setPlaceholderText(QString::fromUtf8(kUnknownBand));
+  for (const BandItem& item : m_bands) combo->addItem(ToQ(item.text), item.number);
+  combo->setMinimumContentsLength(20);
+  return combo;
+}
+
+void CImageCreateDlg::SelectBand(QComboBox* combo, int band) {
+  combo->setCurrentIndex(combo->findData(band));  // -1 shows "UNKOWN BAND"
+}
+
+void CImageCreateDlg::SelectBands(int red, int green, int blue) {
+  SelectBand(m_red, red);
+  SelectBand(m_green, green);
+  SelectBand(m_blue, blue);
+}
+
+int CImageCreateDlg::BandOf(const QComboBox* combo) const {
+  return BandNumberFromText(FromQ(combo->currentText()));
+}
+
+void CImageCreateDlg::OnPreset(int controlId) {
+  if (const CompositionPreset* p = FindPreset(controlId)) SelectBands(p->red, p->green, p->blue);
+}
+
+void CImageCreateDlg::SetSingleBand(bool single) {
+  m_single = single;
+  m_heading->setText(single ? QStringLiteral("単バンド画像作成")
+                            : QStringLiteral("多バンド画像作成"));
+  m_blueLabel->setText(single ? QStringLiteral("白黒 (Gray)") : QStringLiteral("青 (Blue)"));
+  for (QWidget* w : {static_cast<QWidget*>(m_green), static_cast<QWidget*>(m_red),
+                     static_cast<QWidget*>(m_greenLabel), static_cast<QWidget*>(m_redLabel),
+                     static_cast<QWidget*>(m_swatch[1]), static_cast<QWidget*>(m_swatch[2])})
+    w->setVisible(!single);
+  m_rainbow->setVisible(single);
+  for (CMyBitmapButton* b : m_presets) {
+    const CompositionPreset* p = FindPreset(b->ControlId());
+    b->setEnabled(!single && p && p->sensor == m_settings.sensor);
+  }
+  m_swatch[0]->setPixmap(LoadPicture(QString::fromUtf8(single ? kSwatchGrey : kSwatchBlue)));
+}
+
+void CImageCreateDlg::accept() {
+  Composition c;
+  c.singleBand = m_single;
+  c.rainbow = m_single && m_rainbow->isChecked();
+  c.bandCount = m_red->count();
+  c.blue = BandOf(m_blue);
+  c.blueType = SampleTypeOf(m_bands, c.blue);
+  if (m_single) {
+    c.red = c.green = c.blue;
+    c.redType = c.greenType = c.blueType;
+  } else {
+    c.red = BandOf(m_red);
+    c.redType = SampleTypeOf(m_bands, c.red);
+    c.green = BandOf(m_green);
+    c.greenType = SampleTypeOf(m_bands, c.green);
+  }
+  // Each distinct file is checked once, in the order red, green, blue.
+  std::set<std::pair<int, int>> checked;
+  const std::pair<int, int> channels[3] = {
+      {c.redType, c.red}, {c.greenType, c.green}, {c.blueType, c.blue}};
+  for (const auto& [type, band] : channels) {
+    if (!checked.insert({type, band}).second) continue;
+    switch (CheckBandFile(m_settingsPath, type, band, m_settings)) {
+      case BandFileCheck::kOk: break;
+      case BandFileCheck::kCannotOpen: m_messenger.ShowMessage(kMsgOpenFailed); return;
+      case BandFileCheck::kWrongSize:
+        if (!m_messenger.AskOkCancel(kMsgSizeMismatch)) return;
+        break;
+    }
+  }
+  m_result = c;
+  QDialog::accept();
+}
+
+}  // namespace lumora::gui

@@ -1,0 +1,66 @@
+#include "gui/output/export_command.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+#include "core/output/image_file_writer.h"
+#include "core/support/text.h"
+#include "gui/shell/dialog_buttons.h"
+#include "gui/shell/progress_dlg.h"
+#include "gui/shell/ui_seam.h"
+
+namespace lumora::gui {
+
+CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("396"));
+  setWindowTitle(QStringLiteral("Jpeg圧縮率指定"));
+  auto* name = new QLineEdit(path, this);
+  name->setObjectName(QStringLiteral("221"));
+  name->setReadOnly(true);
+  m_slider = new QSlider(Qt::Horizontal, this);
+  m_slider->setObjectName(QStringLiteral("371"));
+  m_slider->setRange(0, 100);
+  m_slider->setValue(100);
+  m_slider->setPageStep(10);
+  m_position = new QLabel(QStringLiteral("100"), this);
+  m_position->setObjectName(QStringLiteral("372"));
+  m_position->setAlignment(Qt::AlignCenter);
+  auto show = [this](int value) { m_position->setText(ToQ(Format("%3d%%", value))); };
+  connect(m_slider, &QSlider::sliderMoved, this, show);
+  connect(m_slider, &QSlider::actionTriggered, this,
+          [this, show](int) { show(m_slider->sliderPosition()); });
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("出力ファイル名"), this), 0, 0, 1, 3);
+  grid->addWidget(name, 1, 0, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("高画質\n0%"), this), 2, 0);
+  grid->addWidget(m_slider, 2, 1);
+  grid->addWidget(new QLabel(QStringLiteral("低画質\n100%"), this), 2, 2);
+  grid->addWidget(m_position, 3, 1);
+  grid->addLayout(OkCancelRow(this, QStringLiteral("保存"), QStringLiteral("ｷｬﾝｾﾙ")), 4, 0, 1, 3);
+}
+
+float CJpegQualityDlg::Ratio() const { return static_cast<float>(m_slider->value() * 0.01); }
+
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture) {
+  const QString path = ui.GetSaveFileName(parent, QString(), QStringLiteral("*.jpg"),
+                                          QStringLiteral("Jpeg Files (*.jpg);;Tiff Files (*.tif)"));
+  if (path.isEmpty()) return false;
+  float ratio = 1.0f;
+  if (ImageFileKindOf(FromQ(path)) == ImageFileKind::kJpeg) {
+    CJpegQualityDlg dialog(path, parent);
+    if (ui.RunDialog(dialog) != QDialog::Accepted) return false;
+    ratio = dialog.Ratio();
+  }
+  CProgressDlg progress(parent);
+  WaitCursor wait;
+  CImageFileWriter writer(messenger, &progress);
+  return writer.SaveImageFile(FromQ(path), picture, ratio, kScreenPelsPerMeter,
+                              kScreenPelsPerMeter);
+}
+
+}  // namespace lumora::gui

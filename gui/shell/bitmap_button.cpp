@@ -1,0 +1,122 @@
+#include "gui/shell/bitmap_button.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include "core/support/string_table.h"
+
+// The pictures are compiled into the static GUI library; register them
+// before the first use.
+static void InitPictures() { Q_INIT_RESOURCE(lumora); }
+
+namespace lumora::gui {
+
+QPixmap LoadPicture(const QString& name) {
+  static const bool registered = (InitPictures(), true);
+  (void)registered;
+  const QString path = QStringLiteral(":/pictures/%1.svg").arg(name);
+  if (!QFile::exists(path)) return {};
+  QSvgRenderer svg(path);
+  if (!svg.isValid()) return {};
+  QPixmap pixmap(svg.defaultSize());
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  svg.render(&p);
+  return pixmap;
+}
+
+void AttachButtons(std::initializer_list<CMyBitmapButton*> buttons, Messenger& messenger) {
+  for (CMyBitmapButton* b : buttons)
+    if (!b->Attach()) messenger.ShowMessage(kMsgResourceFailed);
+}
+
+CMyBitmapButton::CMyBitmapButton(int controlId, const QString& resourceBase, QWidget* parent)
+    : QAbstractButton(parent), m_controlId(controlId) {
+  setObjectName(QString::number(controlId));
+  setText(resourceBase);
+  setFocusPolicy(Qt::NoFocus);
+  setMouseTracking(true);
+}
+
+bool CMyBitmapButton::Attach() {
+  m_up = LoadPicture(text() + 'U');
+  if (m_up.isNull()) return false;
+  m_down = LoadPicture(text() + 'D');
+  m_hoverPic = LoadPicture(text() + 'F');
+  m_disabled = LoadPicture(text() + 'X');
+  setFixedSize(m_up.size());
+  update();
+  return true;
+}
+
+void CMyBitmapButton::SetLatched(bool latched) {
+  m_latched = latched;
+  setDown(false);
+  update();
+}
+
+char CMyBitmapButton::CurrentPicture() const {
+  if (!isEnabled() && !m_disabled.isNull()) return 'X';
+  if ((isDown() || isChecked() || m_latched) && !m_down.isNull()) return 'D';
+  if (m_hover && !m_hoverPic.isNull()) return 'F';
+  return 'U';
+}
+
+QSize CMyBitmapButton::sizeHint() const { return m_up.isNull() ? QSize(40, 27) : m_up.size(); }
+
+void CMyBitmapButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  switch (CurrentPicture()) {
+    case 'X': p.drawPixmap(0, 0, m_disabled); break;
+    case 'D': p.drawPixmap(0, 0, m_down); break;
+    case 'F': p.drawPixmap(0, 0, m_hoverPic); break;
+    default:
+      if (!m_up.isNull()) {
+        p.drawPixmap(0, 0, m_up);
+      } else {  // no pictures: still usable
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.drawText(rect(), Qt::AlignCenter, text());
+      }
+  }
+}
+
+void CMyBitmapButton::enterEvent(QEnterEvent* e) {
+  m_hover = true;
+  update();
+  QAbstractButton::enterEvent(e);
+}
+
+void CMyBitmapButton::leaveEvent(QEvent* e) {
+  m_hover = false;
+  update();
+  QAbstractButton::leaveEvent(e);
+}
+
+void CMyBitmapButton::mousePressEvent(QMouseEvent* e) {
+  m_hover = false;
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+    switch (m_controlId) {
+      case 210:
+      case 211:
+      case 289:
+      case 290:
+      case 291: emit pressedInside(m_controlId); return;
+      default: break;
+    }
+  }
+  QAbstractButton::mousePressEvent(e);
+}
+
+void CMyBitmapButton::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space: e->accept(); return;
+    default: QAbstractButton::keyPressEvent(e);
+  }
+}
+
+}  // namespace lumora::gui

@@ -1,0 +1,255 @@
+#include "gui/shell/kiri_app.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "gui/imagefile/image_create_dlg.h"
+#include "gui/shell/main_frame.h"
+#include "gui/shell/progress_dlg.h"
+#include "gui/shell/ui_seam.h"
+#include "gui/shell/welcome_dlg.h"
+#include "gui/view/kiri_view.h"
+
+namespace lumora::gui {
+
+StartupOptions StartupOptions::ForThisUser() {
+  StartupOptions o;
+  o.lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (o.lockFolder.isEmpty()) o.lockFolder = QDir::tempPath();
+  QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
+  o.workFolder = cache + QStringLiteral("/lumora/temp/");
+  o.homeFolder = QDir::homePath();
+  o.samplesFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/samples");
+  return o;
+}
+
+CKiriApp::CKiriApp(Messenger& messenger, UiSeam& ui) : m_messenger(messenger), m_ui(ui) {}
+
+CKiriApp::~CKiriApp() {
+  CloseAllViews();
+  m_frame.reset();
+}
+
+bool CKiriApp::TakeSingleInstanceLock() {
+  QDir().mkpath(m_options.lockFolder);
+  m_lock = std::make_unique<QLockFile>(m_options.lockFolder + QStringLiteral("/LumoraVazi"));
+  // A running copy holds the lock however long it runs; only a dead
+  // owner's lock is taken over.
+  m_lock->setStaleLockTime(0);
+  if (m_lock->tryLock(0)) return true;
+  m_lock.reset();
+  m_messenger.ShowMessage(kMsgAlreadyRunning);
+  return false;
+}
+
+bool CKiriApp::InitInstance(const StartupOptions& options) {
+  m_options = options;
+  if (!TakeSingleInstanceLock()) return false;
+
+  m_frame = std::make_unique<CMainFrame>(*this);
+  m_frame->LoadMenu(kMenuNoImage);
+
+  std::unique_ptr<CTitleFrm> title;
+  if (options.splashMilliseconds > 0) {
+    title = std::make_unique<CTitleFrm>();
+    title->show();
+    title->raise();
+    title->repaint();
+    QElapsedTimer shown;
+    shown.start();
+    while (shown.elapsed() < options.splashMilliseconds) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      QThread::msleep(20);
+    }
+  }
+
+  m_open = OpenRequest{};
+  m_open.settingsPath.clear();
+  m_legendVisible = true;
+  if (!PrepareWorkingDirectory(FromQ(options.workFolder), FromQ(options.homeFolder), m_messenger))
+    return false;
+
+  CWelcomeDlg welcome(m_messenger, title ? title.get() : nullptr);
+  const int choice = m_ui.RunDialog(welcome);
+  m_mode = choice == CWelcomeDlg::kElementary ? kMenuElementary : kMenuJunior;
+  m_frame->setWindowTitle(m_mode == kMenuElementary
+                              ? QStringLiteral("Lumora Zud's - 画像をみる")
+                              : QStringLiteral("Lumora Zud's - 画像を処理する"));
+
+  RefreshCommands();
+  if (options.showFrame) m_frame->show();
+  m_toolDialog = nullptr;
+  return true;
+}
+
+CommandState CKiriApp::CommandStateNow() const {
+  CommandState s;
+  s.toolDialogOpen = m_toolDialog != nullptr;
+  s.imageViewActive = m_imageViewActive;
+  if (m_activeView) {
+    s.hasActiveView = true;
+    m_activeView->FillCommandState(s);
+  }
+  return s;
+}
+
+bool CKiriApp::IsEnabled(int id) const {
+  return IsCommandEnabled(id, CommandStateNow()) && CKiriView::Handles(id);
+}
+
+void CKiriApp::RefreshCommands() {
+  if (m_frame) m_frame->UpdateCommandUi();
+}
+
+void CKiriApp::OnCommand(int id) {
+  if (!IsEnabled(id)) return;
+  switch (id) {
+    case kCmdOpen: OnFileOpen(); break;
+    case kCmdExit: m_frame->close(); break;
+    case kCmdAbout: m_frame->ShowAbout(); break;
+    case kCmdClose:
+      if (m_activeView) m_activeView->CloseFrame();
+      break;
+    case kCmdSaveAs:
+    case kCmdPrint:
+      if (m_activeView) m_activeView->OnCommand(id);
+      break;
+    default:
+      if (m_activeView && m_imageViewActive) m_activeView->OnCommand(id);
+      break;
+  }
+  RefreshCommands();
+}
+
+void CKiriApp::OnZoomBox(int level) {
+  if (!m_activeView) return;
+  m_requestedZoom = level;
+  m_activeView->OnCommand(kCmdZoomFromBox);
+  RefreshCommands();
+}
+
+void CKiriApp::SetRequestedZoom(int level) {
+  m_requestedZoom = level;
+  if (m_frame) m_frame->ShowZoomLevel(level);
+}
+
+void CKiriApp::SetToolDialog(QWidget* dialog) {
+  m_toolDialog = dialog;
+  RefreshCommands();
+}
+
+void CKiriApp::OnViewActivated(CKiriView* view) {
+  m_activeView = view;
+  m_imageViewActive = true;
+  if (m_frame && m_frame->MenuId() != m_mode) m_frame->LoadMenu(m_mode);
+  SetRequestedZoom(view->ZoomLevel());
+  RefreshCommands();
+}
+
+void CKiriApp::OnViewDeactivated(CKiriView*) {
+  // The menus and tool bars live in the main frame, so leaving an image
+  // window for them keeps it the active image view.
+}
+
+void CKiriApp::OnViewClosed(CKiriView* view) {
+  std::erase(m_views, view);
+  if (m_activeView == view) {
+    m_activeView = m_views.empty() ? nullptr : m_views.back();
+    m_imageViewActive = m_activeView != nullptr;
+  }
+  if (m_frame) {
+    if (m_views.empty()) {
+      m_frame->LoadMenu(kMenuNoImage);
+      m_frame->EnableZoomBox(false);
+    } else {
+      m_frame->ShowZoomLevel(m_activeView->ZoomLevel());
+    }
+  }
+  RefreshCommands();
+}
+
+void CKiriApp::CloseAllViews() {
+  while (!m_views.empty()) {
+    CKiriView* v = m_views.back();
+    v->CloseFrame();
+    if (!m_views.empty() && m_views.back() == v) OnViewClosed(v);
+  }
+}
+
+void CKiriApp::SetReopen(const OpenRequest& request) {
+  m_open = request;
+  m_reopen = true;
+}
+
+bool CKiriApp::OnFileOpen(const QString& chosen) {
+  const bool reopen = m_reopen;
+  const OpenRequest kept = m_open;
+  m_reopen = false;
+  if (!reopen) {
+    QString path = chosen;
+    if (path.isEmpty())
+      path = m_ui.GetOpenFileName(m_frame.get(), m_options.samplesFolder,
+                                  QStringLiteral("Lumora Zud's 設定ファイル (*.inf)"));
+    if (path.isEmpty()) {
+      m_open.settingsPath.clear();
+      return false;
+    }
+    m_open.settingsPath = FromQ(QDir::cleanPath(QDir(path).absolutePath()));
+  }
+  const std::string path = m_open.settingsPath;
+
+  ImageSettings settings;
+  if (!ReadSettings(path, settings, m_messenger)) return false;
+  if (!CheckImageSize(settings, m_messenger)) return false;
+
+  if (reopen) {
+    m_open = kept;
+    m_open.settings = settings;
+    m_open.area.reset();
+  } else if (settings.fileState != kStateUnprocessed) {
+    m_open = ComposeOnOpen(path, settings);
+  } else {
+    m_doNotLoad = true;
+    CImageCreateDlg dialog(m_messenger, m_ui, path, settings, m_frame.get());
+    if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
+    const Composition& c = dialog.Result();
+    m_open = OpenRequest{};
+    m_open.settingsPath = path;
+    m_open.settings = settings;
+    m_open.fileState = settings.fileState;
+    m_open.redBand = c.red;
+    m_open.greenBand = c.green;
+    m_open.blueBand = c.blue;
+    m_open.redType = c.redType;
+    m_open.greenType = c.greenType;
+    m_open.blueType = c.blueType;
+    m_open.bandCount = c.bandCount;
+    m_open.rainbow = c.rainbow;
+    m_open.singleBand = c.singleBand;
+    m_doNotLoad = false;
+  }
+  m_open.step = -1;
+
+  WaitCursor wait;
+  if (!m_working.Prepare(m_namer, FromQ(m_options.workFolder), path, m_messenger)) return false;
+
+  auto* view = CKiriView::Create(*this, m_open, m_working);
+  if (!view) {
+    RefreshCommands();
+    return false;
+  }
+  m_views.push_back(view);
+  if (m_frame) m_frame->AddRecentFile(ToQ(path));
+  OnViewActivated(view);
+  emit viewOpened(view);
+  return true;
+}
+
+}  // namespace lumora::gui

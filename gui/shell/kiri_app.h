@@ -1,0 +1,118 @@
+// The application object: start-up and the mode, the state every image
+// window shares (the values of the last open, the open views, the active
+// view, the tool-dialog marker), and the routing of commands to the active
+// image view.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "core/imagefile/settings_file.h"
+#include "core/imagefile/working_files.h"
+#include "core/shell/command_rules.h"
+#include "core/shell/open_rules.h"
+#include "core/view/image_session.h"
+
+class QLockFile;
+class QWidget;
+
+namespace lumora::gui {
+
+class CMainFrame;
+class CKiriView;
+class UiSeam;
+
+struct StartupOptions {
+  QString lockFolder;     // where the single-instance lock lives
+  QString workFolder;     // the working folder, ending with '/'
+  QString homeFolder;     // never emptied, nor anything above it
+  QString samplesFolder;  // where the open dialog starts
+  int splashMilliseconds = 3000;
+  bool showFrame = true;
+
+  // The program's own places: the runtime folder, Qt's cache location +
+  // "/temp/", <program folder>/samples.
+  static StartupOptions ForThisUser();
+};
+
+class CKiriApp : public QObject {
+  Q_OBJECT
+ public:
+  CKiriApp(Messenger& messenger, UiSeam& ui);
+  ~CKiriApp() override;
+
+  // Start-up; false ends the program (the reason was shown).
+  bool InitInstance(const StartupOptions& options);
+
+  int Mode() const { return m_mode; }
+  bool Junior() const { return m_mode == 253; }
+  CMainFrame* MainFrame() const { return m_frame.get(); }
+  Messenger& Msg() const { return m_messenger; }
+  UiSeam& Ui() const { return m_ui; }
+  const StartupOptions& Options() const { return m_options; }
+
+  // Command routing and enabling.
+  void OnCommand(int id);
+  CommandState CommandStateNow() const;
+  bool IsEnabled(int id) const;
+  void RefreshCommands();
+
+  // Open (32778): asks for a settings file unless a path is given.
+  bool OnFileOpen(const QString& path = {});
+  const OpenRequest& LastOpen() const { return m_open; }
+  const WorkingFiles& LastWorkingFiles() const { return m_working; }
+  // Set by a partial write: the next open takes the stored path and
+  // composition without asking.
+  void SetReopen(const OpenRequest& request);
+
+  // Image views.
+  const std::vector<CKiriView*>& Views() const { return m_views; }
+  CKiriView* ActiveView() const { return m_activeView; }
+  bool ImageViewActive() const { return m_imageViewActive; }
+  void OnViewActivated(CKiriView* view);
+  void OnViewDeactivated(CKiriView* view);
+  void OnViewClosed(CKiriView* view);
+
+  // The zoom box chose level; sent to the active view.
+  void OnZoomBox(int level);
+  int RequestedZoom() const { return m_requestedZoom; }
+  void SetRequestedZoom(int level);
+
+  // The tool-dialog marker: image commands are refused while it is set.
+  QWidget* ToolDialog() const { return m_toolDialog; }
+  void SetToolDialog(QWidget* dialog);
+  bool DialogAllowsMainWindow() const { return m_dialogAllowsMain; }
+  bool LegendVisible() const { return m_legendVisible; }
+
+  // Closes every image window (at exit and in tests).
+  void CloseAllViews();
+
+ signals:
+  void viewOpened(CKiriView* view);
+
+ private:
+  bool TakeSingleInstanceLock();
+
+  Messenger& m_messenger;
+  UiSeam& m_ui;
+  StartupOptions m_options;
+  std::unique_ptr<QLockFile> m_lock;
+  std::unique_ptr<CMainFrame> m_frame;
+  int m_mode = 253;
+  OpenRequest m_open;
+  WorkingFiles m_working;
+  bool m_reopen = false;
+  bool m_doNotLoad = false;
+  WorkingNamer m_namer;
+  std::vector<CKiriView*> m_views;
+  CKiriView* m_activeView = nullptr;
+  bool m_imageViewActive = false;
+  int m_requestedZoom = 1;
+  QWidget* m_toolDialog = nullptr;
+  bool m_dialogAllowsMain = false;
+  bool m_legendVisible = true;
+};
+
+}  // namespace lumora::gui

@@ -1,0 +1,96 @@
+#include "gui/shell/progress_dlg.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "core/support/text.h"
+#include "gui/shell/ui_seam.h"
+
+namespace lumora::gui {
+
+class ProgressBarFrame : public QFrame {
+ public:
+  explicit ProgressBarFrame(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setMinimumHeight(14);
+  }
+  void SetFraction(float f) { m_fraction = f; }
+  float Fraction() const { return m_fraction; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QFrame::paintEvent(e);
+    const QRect inner = rect().adjusted(1, 1, -1, -1);
+    const int filled = static_cast<int>(static_cast<float>(inner.width()) * m_fraction);
+    QPainter p(this);
+    p.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()), QColor(0, 0, 255));
+  }
+
+ private:
+  float m_fraction = 0.0f;
+};
+
+CProgressDlg::CProgressDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("109"));
+  setModal(false);
+  m_action = new QLabel(this);
+  m_action->setObjectName(QStringLiteral("356"));
+  m_action->setAlignment(Qt::AlignCenter);
+  m_bar = new ProgressBarFrame(this);
+  m_bar->setObjectName(QStringLiteral("148"));
+  m_percent = new QLineEdit(this);
+  m_percent->setObjectName(QStringLiteral("150"));
+  m_percent->setReadOnly(true);
+  m_percent->setFixedWidth(40);
+  m_percent->setAlignment(Qt::AlignRight);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(m_percent);
+  row->addWidget(new QLabel(QStringLiteral("％完了　おまちください．"), this));
+  row->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_action);
+  layout->addWidget(m_bar);
+  layout->addLayout(row);
+  resize(280, 90);
+}
+
+void CProgressDlg::Open(const std::string& text) {
+  m_action->setText(ToQ(text));
+  m_bar->SetFraction(0.0f);
+  m_percent->setText(QStringLiteral("  0"));
+  show();
+  raise();
+  repaint();
+}
+
+void CProgressDlg::Paint(float fraction, const std::string& text) {
+  const QString percent = ToQ(Format("%3d", static_cast<int>(fraction * 100)));
+  const QString action = ToQ(text);
+  // Repainting an unchanged window shows nothing new but costs a frame per
+  // row of a long operation.
+  if (percent == m_percent->text() && fraction == m_bar->Fraction() && action == m_action->text())
+    return;
+  m_percent->setText(percent);
+  m_bar->SetFraction(fraction);
+  m_action->setText(action);
+  if (isVisible()) repaint();
+}
+
+void CProgressDlg::Close() { hide(); }
+
+float CProgressDlg::Fraction() const { return m_bar->Fraction(); }
+QString CProgressDlg::Percentage() const { return m_percent->text(); }
+QString CProgressDlg::ActionText() const { return m_action->text(); }
+
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
+}  // namespace lumora::gui

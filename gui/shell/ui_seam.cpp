@@ -1,0 +1,59 @@
+#include "gui/shell/ui_seam.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "core/support/string_table.h"
+
+namespace lumora::gui {
+
+namespace {
+const QString kAppTitle = QStringLiteral("Lumora Zud's");
+}
+
+QString ToQ(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+std::string FromQ(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString QtUiSeam::GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, QString(), folder, filter, nullptr,
+                                      QFileDialog::ReadOnly);
+}
+
+QString QtUiSeam::GetSaveFileName(QWidget* parent, const QString& folder,
+                                  const QString& initialName, const QString& filter) {
+  QFileDialog dialog(parent, QString(), folder, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("jpg"));
+  if (!initialName.isEmpty()) dialog.selectFile(initialName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+int QtUiSeam::RunDialog(QDialog& dialog) { return dialog.exec(); }
+
+void QtUiSeam::Beep() { QApplication::beep(); }
+
+void GuiMessenger::ShowMessage(int id) {
+  QMessageBox::warning(m_parent, kAppTitle, QString::fromUtf8(MessageText(id)));
+}
+
+void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
+  QMessageBox::warning(m_parent, ToQ(title), ToQ(text));
+}
+
+bool GuiMessenger::AskOkCancel(int id) {
+  return QMessageBox::question(m_parent, kAppTitle, QString::fromUtf8(MessageText(id)),
+                               QMessageBox::Ok | QMessageBox::Cancel,
+                               QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+bool GuiMessenger::AskYesNo(const std::string& title, const std::string& text) {
+  return QMessageBox::question(m_parent, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+}  // namespace lumora::gui

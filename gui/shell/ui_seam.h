@@ -1,0 +1,56 @@
+// The seams between the program's flows and the user: message boxes (core's
+// Messenger), file dialogs and modal dialogs. The program answers through
+// Qt's windows; tests answer from a script so that no flow ever blocks.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "core/support/messenger.h"
+
+class QDialog;
+class QWidget;
+
+namespace lumora::gui {
+
+class UiSeam {
+ public:
+  virtual ~UiSeam() = default;
+  // Empty when the user cancels.
+  virtual QString GetOpenFileName(QWidget* parent, const QString& folder,
+                                  const QString& filter) = 0;
+  virtual QString GetSaveFileName(QWidget* parent, const QString& folder,
+                                  const QString& initialName, const QString& filter) = 0;
+  // Runs a modal dialog and returns its result code.
+  virtual int RunDialog(QDialog& dialog) = 0;
+  virtual void Beep() {}
+};
+
+// The real thing: Qt's file dialogs and exec().
+class QtUiSeam : public UiSeam {
+ public:
+  QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
+  QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& initialName,
+                          const QString& filter) override;
+  int RunDialog(QDialog& dialog) override;
+  void Beep() override;
+};
+
+// Message boxes titled with the program's name.
+class GuiMessenger : public Messenger {
+ public:
+  explicit GuiMessenger(QWidget* parent = nullptr) : m_parent(parent) {}
+  void SetParent(QWidget* parent) { m_parent = parent; }
+  void ShowMessage(int id) override;
+  void ShowText(const std::string& title, const std::string& text) override;
+  bool AskOkCancel(int id) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
+
+ private:
+  QWidget* m_parent;
+};
+
+QString ToQ(const std::string& utf8);
+std::string FromQ(const QString& text);
+
+}  // namespace lumora::gui

@@ -1,0 +1,247 @@
+#include "gui/view/kiri_view.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "core/view/zoom.h"
+#include "gui/output/export_command.h"
+#include "gui/radiometry/filter_dlg.h"
+#include "gui/shell/kiri_app.h"
+#include "gui/shell/main_frame.h"
+#include "gui/shell/progress_dlg.h"
+#include "gui/shell/ui_seam.h"
+
+namespace lumora::gui {
+
+CKiriViewFrame::CKiriViewFrame(CKiriApp& app, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_app(app) {
+  setObjectName(QStringLiteral("CKiriViewFrame"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+}
+
+bool CKiriViewFrame::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && m_view) m_app.OnViewActivated(m_view);
+  return QWidget::event(e);
+}
+
+void CKiriViewFrame::closeEvent(QCloseEvent* e) {
+  CKiriView* view = m_view;
+  m_view = nullptr;
+  if (view) m_app.OnViewClosed(view);
+  QWidget::closeEvent(e);
+}
+
+CKiriView::CKiriView(CKiriApp& app, CKiriViewFrame* frame)
+    : QAbstractScrollArea(frame), m_app(app), m_frame(frame) {
+  setObjectName(QStringLiteral("CKiriView"));
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setFrameShape(QFrame::NoFrame);
+}
+
+CKiriView* CKiriView::Create(CKiriApp& app, const OpenRequest& request, const WorkingFiles& files) {
+  auto* frame = new CKiriViewFrame(app, app.MainFrame());
+  auto* view = new CKiriView(app, frame);
+  frame->layout()->addWidget(view);
+  if (!view->InitialUpdate(request, files)) {
+    delete frame;
+    return nullptr;
+  }
+  frame->m_view = view;
+  frame->layout()->activate();
+  view->FitFrame();
+  frame->show();
+  return view;
+}
+
+bool CKiriView::InitialUpdate(const OpenRequest& request, const WorkingFiles& files) {
+  CProgressDlg dialog(m_app.MainFrame());
+  Progress progress(&dialog);
+  WaitCursor wait;
+  if (!m_session.Open(request, files, m_app.Msg(), progress)) return false;
+  progress.Close();
+  DisplayChanged();
+  return true;
+}
+
+bool CKiriView::Handles(int id) {
+  switch (id) {
+    case kCmdOpen:
+    case kCmdClose:
+    case kCmdExit:
+    case kCmdAbout:
+    case kCmdExport:
+    case kCmdUndo:
+    case kCmdEnlarge:
+    case kCmdReduce:
+    case kCmdZoomFromBox:
+    case kCmdReverseRainbow:
+    case kCmdFilter: return true;
+    default: return false;
+  }
+}
+
+void CKiriView::FillCommandState(CommandState& s) const {
+  s.printPreview = m_session.PrintPreview();
+  s.annotationsShown = m_session.AnnotationsShown();
+  s.fileState = m_session.State().m_nFileState;
+  s.hasPreviousImage = m_session.Previous() != nullptr;
+  s.hasLegend = m_session.Legend() != LegendKind::kNone;
+  s.rainbow = m_session.State().m_bRainbow;
+  s.lengthPerPixel = m_session.LengthPerPixel();
+  if (std::FILE* f = std::fopen(RangeFilePathFor(m_session.CurrentPath()).c_str(), "rb")) {
+    s.rangeFileExists = true;
+    std::fclose(f);
+  }
+}
+
+void CKiriView::OnCommand(int id) {
+  switch (id) {
+    case kCmdEnlarge:
+    case kCmdReduce:
+    case kCmdZoomFromBox: Zoom(id); break;
+    case kCmdRedraw: viewport()->update(); break;
+    case kCmdUndo: OnUndo(); break;
+    case kCmdReverseRainbow: OnReverseRainbow(); break;
+    case kCmdFilter: OnFilter(); break;
+    case kCmdExport: OnExport(); break;
+    default: break;
+  }
+}
+
+void CKiriView::CloseFrame() {
+  if (m_frame) m_frame->close();
+}
+
+// The display image is stored bottom-up in blue, green, red order; the
+// picture is the same pixels top row first, ready to draw.
+void CKiriView::DisplayChanged() {
+  const Dib& dib = m_session.Display();
+  if (dib.Empty()) {
+    m_picture = QImage();
+  } else {
+    QImage picture(dib.width, dib.height, QImage::Format_BGR888);
+    const size_t rowBytes = size_t(dib.width) * 3;
+    for (int y = 0; y < dib.height; ++y) std::memcpy(picture.scanLine(y), dib.TopRow(y), rowBytes);
+    m_picture = std::move(picture);
+  }
+  m_frame->setWindowTitle(ToQ(m_session.Title()));
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void CKiriView::FitFrame() {
+  const QSize client = viewport()->size();
+  const int borderW = m_frame->width() - client.width();
+  const int borderH = m_frame->height() - client.height();
+  QRect desktop(0, 0, 1280, 1024);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    desktop = screen->availableGeometry();
+  const FrameSize size =
+      lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, borderW,
+                       borderH, desktop.width(), desktop.height());
+  m_frame->resize(size.width, size.height);
+}
+
+void CKiriView::UpdateScrollBars() {
+  const ScrollPoint total =
+      ScrollSizes(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, m_session.Zoom());
+  const QSize client = viewport()->size();
+  horizontalScrollBar()->setRange(0, std::max(0, total.x - client.width()));
+  horizontalScrollBar()->setPageStep(client.width());
+  verticalScrollBar()->setRange(0, std::max(0, total.y - client.height()));
+  verticalScrollBar()->setPageStep(client.height());
+}
+
+QPoint CKiriView::ScrollPosition() const {
+  return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+ScrollPoint CKiriView::CentrePoint() const {
+  const QSize client = viewport()->size();
+  const AreaRect& area = m_session.Area();
+  return ZoomCentre(client.width(), client.height(), horizontalScrollBar()->value(),
+                    verticalScrollBar()->value(), m_session.State().m_nStep, m_session.Zoom(),
+                    area.m_nAreaLeft, area.m_nAreaTop);
+}
+
+void CKiriView::Zoom(int command) {
+  const ScrollPoint centre = CentrePoint();
+  bool changed = true;
+  if (command == kCmdEnlarge)
+    changed = m_session.Enlarge();
+  else if (command == kCmdReduce)
+    changed = m_session.Reduce();
+  else
+    m_session.SetZoomLevel(m_app.RequestedZoom());
+  if (!changed) return;
+  m_app.SetRequestedZoom(m_session.ZoomLevel());
+  ApplyZoom(centre);
+}
+
+void CKiriView::ApplyZoom(ScrollPoint centre) {
+  UpdateScrollBars();
+  const QSize client = viewport()->size();
+  const AreaRect& area = m_session.Area();
+  const ScrollPoint pos = ZoomScrollPosition(centre.x, centre.y, client.width(), client.height(),
+                                             m_session.State().m_nStep, m_session.Zoom(),
+                                             area.m_nAreaLeft, area.m_nAreaTop);
+  horizontalScrollBar()->setValue(pos.x);
+  verticalScrollBar()->setValue(pos.y);
+  viewport()->update();
+}
+
+void CKiriView::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  UpdateScrollBars();
+}
+
+void CKiriView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CKiriView::paintEvent(QPaintEvent*) {
+  QPainter p(viewport());
+  const QSize client = viewport()->size();
+  p.fillRect(QRect(QPoint(0, 0), client), Qt::white);
+  if (m_picture.isNull()) return;
+  const int sx = horizontalScrollBar()->value();
+  const int sy = verticalScrollBar()->value();
+  if (m_session.ZoomLevel() == 1) {
+    p.drawImage(-sx, -sy, m_picture);
+    return;
+  }
+  const DisplayState& s = m_session.State();
+  const DrawPlan plan = PlanZoomedDraw(s.m_nDibWidth, s.m_nDibHeight, m_session.Zoom(),
+                                       client.width(), client.height(), -sx, -sy);
+  // The plan counts source rows from the bottom of the stored image.
+  const QRect source(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
+                     plan.srcHeight);
+  const QRect target(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.drawImage(target, m_picture, source);
+}
+
+void CKiriView::OnUndo() {
+  WaitCursor wait;
+  m_session.Undo(m_app.Msg());
+  DisplayChanged();
+  FitFrame();
+}
+
+void CKiriView::OnReverseRainbow() {
+  WaitCursor wait;
+  if (m_session.ReverseRainbow(m_app.Msg())) DisplayChanged();
+}
+
+void CKiriView::OnFilter() { RunFilterCommand(m_app, *this); }
+
+// Drawn 1:1 without annotations, the window shows exactly the display image.
+void CKiriView::OnExport() { ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display()); }
+
+}  // namespace lumora::gui

@@ -1,0 +1,163 @@
+// Shared by the GUI tests: a QApplication for the whole run, a seam that
+// answers file dialogs and modal dialogs from a script, small scenes on
+// disk, and a fixture that starts the program in a private folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QSettings>
+#include <QWidget>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/support/messenger.h"
+#include "core/support/text.h"
+#include "gui/shell/kiri_app.h"
+#include "gui/shell/main_frame.h"
+#include "gui/shell/ui_seam.h"
+#include "gui/view/kiri_view.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora::gui::test {
+
+using DialogScript = std::function<int(QDialog&)>;
+
+// Answers every file dialog and modal dialog from queues; a dialog nobody
+// scripted is cancelled and counted, so no test ever blocks.
+class ScriptedUi : public UiSeam {
+ public:
+  std::deque<QString> openNames, saveNames;
+  std::deque<DialogScript> dialogs;
+  int unexpectedDialogs = 0;
+  QStringList dialogNames;  // object names of the dialogs run, in order
+  int beeps = 0;
+
+  QString GetOpenFileName(QWidget*, const QString& folder, const QString&) override {
+    lastOpenFolder = folder;
+    return Pop(openNames);
+  }
+  QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return Pop(saveNames);
+  }
+  int RunDialog(QDialog& dialog) override {
+    dialogNames << dialog.objectName();
+    if (dialogs.empty()) {
+      ++unexpectedDialogs;
+      return QDialog::Rejected;
+    }
+    DialogScript script = std::move(dialogs.front());
+    dialogs.pop_front();
+    return script(dialog);
+  }
+  void Beep() override { ++beeps; }
+  QString lastOpenFolder;
+
+ private:
+  static QString Pop(std::deque<QString>& q) {
+    if (q.empty()) return {};
+    QString s = q.front();
+    q.pop_front();
+    return s;
+  }
+};
+
+template <typename T = QWidget>
+T* Find(QWidget& parent, int id) {
+  return parent.findChild<T*>(QString::number(id));
+}
+
+// Clicks a button of the dialog and reports what the dialog now answers.
+inline int Click(QDialog& dialog, int id) {
+  auto* b = Find<QAbstractButton>(dialog, id);
+  EXPECT_NE(b, nullptr) << "no button " << id;
+  if (b) b->click();
+  return dialog.result();
+}
+
+inline DialogScript Answer(int result) {
+  return [result](QDialog&) { return result; };
+}
+
+// A file set of bands x (pixels x lines) 8-bit samples; band b at (x, y)
+// holds (x * 3 + y * 5 + b * 40) mod 256.
+inline std::string WriteScene(const ::lumora::test::TempDir& dir, const std::string& name,
+                              int pixels, int lines, int bands, int sensor, int fileState = 0,
+                              const std::string& extra = {}) {
+  const std::string inf = dir / (name + ".inf");
+  ::lumora::test::WriteFile(inf, Format("LINE = %d\nPIXEL = %d\nSENSOR = %d\nLengthPerPixel = "
+                                        "0.03\nFile_State = %d\n%s",
+                                        lines, pixels, sensor, fileState, extra.c_str()));
+  for (int b = 1; b <= bands; ++b) {
+    std::string data(size_t(pixels) * lines, '\0');
+    for (int y = 0; y < lines; ++y)
+      for (int x = 0; x < pixels; ++x)
+        data[size_t(y) * pixels + x] = static_cast<char>((x * 3 + y * 5 + b * 40) % 256);
+    ::lumora::test::WriteFile(dir / Format("%s.b%02d", name.c_str(), b), data);
+  }
+  return inf;
+}
+
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(dir / "config"));
+    QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
+              QStringLiteral("Lumora Zud's"))
+        .clear();
+  }
+
+  void TearDown() override {
+    app.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    for (QWidget* w : QApplication::topLevelWidgets())
+      ADD_FAILURE() << "leaked window " << w->objectName().toStdString() << " "
+                    << w->metaObject()->className();
+    EXPECT_EQ(ui.unexpectedDialogs, 0) << ui.dialogNames.join(',').toStdString();
+  }
+
+  StartupOptions Options() const {
+    StartupOptions o;
+    o.lockFolder = QString::fromStdString(dir / "run");
+    o.workFolder = QString::fromStdString(dir / "cache/lumora/temp/");
+    o.homeFolder = QString::fromStdString(dir / "home");
+    o.samplesFolder = QString::fromStdString(dir / "samples");
+    o.splashMilliseconds = 0;
+    o.showFrame = false;
+    return o;
+  }
+
+  // Starts the program answering the welcome dialog with welcome.
+  bool Start(int welcome = 288) {
+    app = std::make_unique<CKiriApp>(messenger, ui);
+    ui.dialogs.push_back(Answer(welcome));
+    return app->InitInstance(Options());
+  }
+
+  CMainFrame& Frame() { return *app->MainFrame(); }
+  CKiriView* View() { return app->ActiveView(); }
+  std::string WorkFolder() const { return dir / "cache/lumora/temp"; }
+
+  // Opens path, composing it with the dialog script when one is given.
+  bool Open(const std::string& path, DialogScript compose = {}) {
+    ui.openNames.push_back(QString::fromStdString(path));
+    if (compose) ui.dialogs.push_back(std::move(compose));
+    app->OnCommand(32778);
+    return app->ActiveView() != nullptr && ui.openNames.empty();
+  }
+
+  ::lumora::test::TempDir dir;
+  RecordingMessenger messenger;
+  ScriptedUi ui;
+  std::unique_ptr<CKiriApp> app;
+};
+
+}  // namespace lumora::gui::test

@@ -1,0 +1,189 @@
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <filesystem>
+
+#include "core/support/string_table.h"
+#include "gui/shell/bitmap_button.h"
+#include "gui/shell/progress_dlg.h"
+#include "gui/shell/welcome_dlg.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+QStringList MenuTitles(CMainFrame& frame) {
+  QStringList titles;
+  for (QAction* a : frame.menuBar()->actions()) titles << a->text();
+  return titles;
+}
+
+TEST_F(GuiTest, WelcomeChoiceFixesTheMode) {
+  struct Case {
+    int answer;
+    int mode;
+  } cases[] = {{CWelcomeDlg::kElementary, 252},
+               {CWelcomeDlg::kJunior, 253},
+               {QDialog::Rejected, 253}};  // closing the dialog: junior
+  for (const Case& c : cases) {
+    ASSERT_TRUE(Start(c.answer));
+    EXPECT_EQ(app->Mode(), c.mode);
+    EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("250"));
+    EXPECT_EQ(Frame().MenuId(), 254);
+    app.reset();
+  }
+}
+
+TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
+  CWelcomeDlg dialog(messenger);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Lumora Zud'sへようこそ！！"));
+  ASSERT_NE(dialog.Button(287), nullptr);
+  ASSERT_NE(dialog.Button(288), nullptr);
+  EXPECT_FALSE(messenger.Has(61292));  // every picture is there
+  dialog.Button(287)->click();
+  EXPECT_EQ(dialog.result(), 287);
+  // The picture buttons cannot be worked from the keyboard.
+  dialog.setResult(0);
+  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  QApplication::sendEvent(dialog.Button(288), &space);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  QApplication::sendEvent(dialog.Button(288), &release);
+  EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST_F(GuiTest, SecondCopyReportsAndLeavesTheFirstAlone) {
+  ASSERT_TRUE(Start());
+  RecordingMessenger secondMessages;
+  ScriptedUi secondUi;
+  {
+    CKiriApp second(secondMessages, secondUi);
+    EXPECT_FALSE(second.InitInstance(Options()));
+    EXPECT_EQ(secondMessages.LastId(), kMsgAlreadyRunning);
+    EXPECT_EQ(secondUi.dialogNames.size(), 0);  // no welcome for the second copy
+  }
+  // The first still holds the lock and keeps working.
+  const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
+  EXPECT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  CKiriApp third(secondMessages, secondUi);
+  EXPECT_FALSE(third.InitInstance(Options()));
+  app.reset();
+  // Once the first ends, a new copy starts.
+  secondUi.dialogs.push_back(Answer(288));
+  CKiriApp fourth(secondMessages, secondUi);
+  EXPECT_TRUE(fourth.InitInstance(Options()));
+}
+
+TEST_F(GuiTest, StartEmptiesTheWorkingFolderOnly) {
+  ASSERT_TRUE(Start());
+  const std::string stale = WorkFolder() + "/0old.b01";
+  ::lumora::test::WriteFile(stale, "x");
+  std::filesystem::create_directories(dir / "home");
+  const std::string mine = dir / "home/keep.inf";
+  ::lumora::test::WriteFile(mine, "LINE = 1\n");
+  app.reset();
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(::lumora::test::FileExists(stale));
+  EXPECT_TRUE(::lumora::test::FileExists(mine));
+}
+
+TEST_F(GuiTest, WorkingFolderThatIsALinkIsRefused) {
+  std::filesystem::create_directories(dir / "elsewhere");
+  ::lumora::test::WriteFile(dir / "elsewhere/precious.txt", "mine");
+  std::filesystem::create_directories(dir / "cache/lumora");
+  std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "cache/lumora/temp");
+  EXPECT_FALSE(Start());
+  EXPECT_TRUE(messenger.Has(kMsgUnsafeWorkDir));
+  EXPECT_TRUE(::lumora::test::FileExists(dir / "elsewhere/precious.txt"));
+}
+
+TEST_F(GuiTest, MainFrameLayout) {
+  ASSERT_TRUE(Start());
+  CMainFrame& f = Frame();
+  EXPECT_EQ(f.size(), QSize(320, 230));
+  EXPECT_EQ(f.minimumSize(), f.maximumSize());
+  EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(MenuTitles(f), (QStringList{"ファイル(&F)", "ヘルプ(&H)"}));
+
+  auto ids = [](QToolBar* bar) {
+    QStringList out;
+    for (QAction* a : bar->actions())
+      out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return out.join(' ');
+  };
+  EXPECT_EQ(ids(f.ToolBar(0)), "32778 32769 32845 57604 32830 - 57643 - 57607 57664");
+  EXPECT_TRUE(ids(f.ToolBar(1)).startsWith("32812 32813 32790 - 101 102 - 32837 -"));
+  EXPECT_EQ(f.ZoomLabel()->text(), QStringLiteral("表示"));
+  QStringList items;
+  for (int i = 0; i < f.ZoomBox()->count(); ++i) items << f.ZoomBox()->itemText(i);
+  EXPECT_EQ(items.join(' '), "3200% 1600% 800% 400% 200% 100% 50% 25% 12.5% 6.25% 3.125%");
+  EXPECT_FALSE(f.ZoomBox()->isEnabled());
+  EXPECT_FALSE(f.ZoomLabel()->isEnabled());
+  EXPECT_EQ(f.ZoomBox()->currentIndex(), -1);
+
+  // No image: only the always-enabled commands.
+  for (int id : f.CommandIds()) {
+    const bool always = id == 32778 || id == 57665 || id == 57664;
+    EXPECT_EQ(f.Action(id)->isEnabled(), always) << id;
+  }
+  const int paneWidth = f.statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("X=5555.5"));
+  for (int pane = 1; pane <= 2; ++pane)
+    EXPECT_EQ(f.findChild<QLabel*>(QStringLiteral("pane%1").arg(pane))->width(), paneWidth);
+}
+
+TEST_F(GuiTest, MenusFollowTheModeOnceAnImageIsOpen) {
+  const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
+  for (int welcome : {CWelcomeDlg::kElementary, CWelcomeDlg::kJunior}) {
+    ASSERT_TRUE(Start(welcome));
+    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    const bool junior = welcome == CWelcomeDlg::kJunior;
+    EXPECT_EQ(Frame().MenuId(), junior ? 253 : 252);
+    EXPECT_EQ(MenuTitles(Frame()).contains(QStringLiteral("処理(&P)")), junior);
+    EXPECT_EQ(Frame().Action(32769)->text(), junior
+                                                 ? QStringLiteral("部分指定で開く(&N)...\tCtrl+N")
+                                                 : QStringLiteral("部分読み込み(&N)..."));
+    app->CloseAllViews();
+    EXPECT_EQ(Frame().MenuId(), 254);
+    EXPECT_FALSE(Frame().ZoomBox()->isEnabled());
+    app.reset();
+  }
+}
+
+TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
+  ASSERT_TRUE(Start());
+  std::vector<std::string> scenes;
+  for (int i = 0; i < 5; ++i) {
+    scenes.push_back(WriteScene(dir, Format("r%d", i), 4, 4, 1, 1, 1));
+    ASSERT_TRUE(Open(scenes.back()));  // processed: no dialog
+  }
+  const QStringList recent = Frame().RecentFiles();
+  ASSERT_EQ(recent.size(), 4);
+  EXPECT_TRUE(recent[0].endsWith("r4.inf"));
+  EXPECT_TRUE(recent[3].endsWith("r1.inf"));
+  app.reset();
+  ASSERT_TRUE(Start());  // read back from the settings
+  EXPECT_EQ(Frame().RecentFiles(), recent);
+  Frame().findChild<QAction*>(QStringLiteral("57619"))->trigger();
+  ASSERT_NE(View(), nullptr);
+  EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
+}
+
+TEST(ProgressWindow, ShowsTruncatedPercentAndBar) {
+  CProgressDlg dialog;
+  Progress progress(&dialog);
+  progress.Create(0, "読み込み中");
+  EXPECT_TRUE(dialog.isVisible());
+  progress.SetProgress(0.2f);
+  progress.SetProgress(0.999f);  // every second value is shown with interval 0
+  EXPECT_EQ(dialog.Percentage(), QStringLiteral(" 99"));
+  EXPECT_FLOAT_EQ(dialog.Fraction(), 0.999f);
+  EXPECT_EQ(dialog.ActionText(), QStringLiteral("読み込み中"));
+  progress.Close();
+  EXPECT_FALSE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
