@@ -1,0 +1,148 @@
+// lumora-cli dem: elevation colouring, shading or the bird's-eye view of an
+// image with an elevation model, as a new file set.
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+#include "cli/command.h"
+#include "core/analysis/dem_processing.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "core/view/image_session.h"
+
+namespace lumora::cli {
+namespace {
+
+constexpr const char* kName = "dem";
+
+constexpr std::pair<const char*, int> kKinds[] = {
+    {"absolute", kStateElevationAbsolute},
+    {"relative", kStateElevationRelative},
+    {"shade", kStateShadeMono},
+    {"shade-absolute", kStateShadeAbsolute},
+    {"shade-relative", kStateShadeRelative},
+    {"birdseye", kStateBirdsEye},
+};
+
+struct Angle {
+  const char* option;
+  float DemRequest::*field;
+  double max;
+};
+constexpr Angle kAngles[] = {
+    {"light-azimuth", &DemRequest::lightAzimuth, 360},
+    {"light-elevation", &DemRequest::lightElevation, 90},
+    {"view-azimuth", &DemRequest::viewAzimuth, 360},
+    {"view-elevation", &DemRequest::viewElevation, 90},
+};
+
+// The composition the bird's-eye view drapes: the image as it opens, or as
+// --rgb / --gray compose it; its display range comes from loading it.
+bool ComposeDrape(const std::string& path, const ImageSettings& settings,
+                  const std::optional<std::vector<int>>& rgb, const std::optional<int>& gray,
+                  DrapeComposition& drape, Messenger& messenger) {
+  OpenRequest request = ComposeOnOpen(path, settings);
+  if (rgb || gray) {
+    const auto types = ScanBandTypes(StripExtension(path));
+    const std::vector<int> bands = rgb ? *rgb : std::vector<int>(3, *gray);
+    request.redBand = bands[0];
+    request.greenBand = bands[1];
+    request.blueBand = bands[2];
+    auto typeOf = [&](int band) { return types[band] ? int32_t{types[band]} : int32_t{kSample8}; };
+    request.redType = typeOf(bands[0]);
+    request.greenType = typeOf(bands[1]);
+    request.blueType = typeOf(bands[2]);
+    request.singleBand = !rgb;
+    request.rainbow = false;
+    request.bandCount = rgb ? 3 : 1;
+  }
+  Progress quiet;
+  ImageSession session;
+  if (!session.Open(request, WorkingFiles{}, messenger, quiet)) return false;
+  drape = DrapeFromState(session.State(), session.DisplayKind());
+  return true;
+}
+
+int RunDem(const std::vector<std::string>& argv) {
+  Args args(argv, {});
+  if (!args.ok()) return UsageError(kName, args.error());
+  if (args.positional().size() != 1 ||
+      !args.Unknown({"kind", "light-azimuth", "light-elevation", "view-azimuth", "view-elevation",
+                     "exaggeration", "rgb", "gray", "o"})
+           .empty())
+    return UsageError(kName, "one settings file and the options below expected");
+  DemRequest request;
+  request.kind = 0;
+  const std::string kind = args.Get("kind").value_or("");
+  for (const auto& [name, k] : kKinds)
+    if (kind == name) request.kind = k;
+  if (request.kind == 0)
+    return UsageError(kName,
+                      "--kind takes absolute, relative, shade, shade-absolute, shade-relative or "
+                      "birdseye");
+  for (const Angle& a : kAngles) {
+    if (!args.Has(a.option)) continue;
+    const auto v = ParseDouble(*args.Get(a.option));
+    if (!v || !(*v >= 0 && *v <= a.max))
+      return UsageError(kName, Format("--%s takes 0..%g degrees", a.option, a.max));
+    request.*a.field = static_cast<float>(*v);
+  }
+  if (args.Has("exaggeration")) {
+    const auto v = ParseInt(*args.Get("exaggeration"));
+    if (!v || *v < 1 || *v > 5) return UsageError(kName, "--exaggeration takes 1..5");
+    request.exaggeration = *v;
+  }
+  const bool birdsEye = request.kind == kStateBirdsEye;
+  if (args.Has("rgb") && args.Has("gray"))
+    return UsageError(kName, "--rgb and --gray exclude each other");
+  if ((args.Has("rgb") || args.Has("gray")) && !birdsEye)
+    return UsageError(kName, "--rgb and --gray choose what the bird's-eye view drapes");
+  std::optional<std::vector<int>> rgb;
+  std::optional<int> gray;
+  if (args.Has("rgb") && !(rgb = ParseIntList(*args.Get("rgb"), 3)))
+    return UsageError(kName, "--rgb takes three band numbers R,G,B");
+  if (args.Has("gray") && !(gray = ParseInt(*args.Get("gray"))))
+    return UsageError(kName, "--gray takes a band number");
+  for (int b : rgb.value_or(std::vector<int>{gray.value_or(1)}))
+    if (b < 1 || b > 255) return UsageError(kName, "band numbers are 1..255");
+  const auto out = args.Get("o");
+  if (!out || out->empty()) return UsageError(kName, "-o OUT.inf is required");
+
+  const std::string& path = args.positional()[0];
+  StderrMessenger messenger;
+  ImageSettings settings;
+  if (!ReadSettings(path, settings, messenger)) return kExitFailure;
+  // The program offers the command only where these hold.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(CompanionPath(path, ".lev"), ec)) {
+    messenger.ShowMessage(kMsgNoDem);
+    return kExitFailure;
+  }
+  if (settings.fileState == kStateBirdsEye) {
+    messenger.ShowMessage(kMsgDemOfBirdsEye);
+    return kExitFailure;
+  }
+  if (!birdsEye && settings.fileState != kStateUnprocessed &&
+      settings.fileState != kStateFiltered) {
+    messenger.ShowMessage(kMsgDemBirdsEyeOnly);
+    return kExitFailure;
+  }
+  if (birdsEye) {
+    if (!CheckImageSize(settings, messenger) ||
+        !ComposeDrape(path, settings, rgb, gray, request.drape, messenger))
+      return kExitFailure;
+  }
+  return RunStepToOutput(kName, path, *out, MakeDemStep(request));
+}
+
+Registrar reg(kName,
+              "dem IMAGE.inf --kind absolute|relative|shade|shade-absolute|shade-relative|birdseye "
+              "[--light-azimuth A] [--light-elevation E] [--view-azimuth A] [--view-elevation E] "
+              "[--exaggeration 1..5] [--rgb R,G,B | --gray B] -o OUT.inf",
+              RunDem);
+
+}  // namespace
+}  // namespace lumora::cli
