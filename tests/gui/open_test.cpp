@@ -1,0 +1,180 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "core/support/string_table.h"
+#include "gui/imagefile/image_create_dlg.h"
+#include "gui/shell/bitmap_button.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+class OpenTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
+  std::string TitleOfActive() {
+    return View() ? View()->Frame()->windowTitle().toStdString() : std::string();
+  }
+};
+
+TEST_F(OpenTest, EachPresetComposesItsBands) {
+  struct Case {
+    int sensor;
+    int preset;
+    const char* rgb;
+    std::vector<int> offered;
+  } cases[] = {
+      {1, 305, "(R,G,B)=(5,4,2)", {305, 306, 307}}, {1, 306, "(R,G,B)=(4,3,2)", {305, 306, 307}},
+      {1, 307, "(R,G,B)=(3,2,1)", {305, 306, 307}}, {0, 303, "(R,G,B)=(4,3,2)", {302, 303}},
+      {0, 302, "(R,G,B)=(3,2,1)", {302, 303}},      {2, 304, "(R,G,B)=(3,2,1)", {304}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string inf = WriteScene(dir, Format("p%d", n++), 12, 10, 7, c.sensor);
+    std::vector<int> enabled;
+    ASSERT_TRUE(Open(inf, [&](QDialog& d) {
+      for (int id = 302; id <= 307; ++id)
+        if (Find(d, id)->isEnabled()) enabled.push_back(id);
+      Find<QAbstractButton>(d, c.preset)->click();
+      return Click(d, 1);
+    }));
+    EXPECT_EQ(enabled, c.offered) << c.preset;
+    EXPECT_NE(TitleOfActive().find(c.rgb), std::string::npos) << TitleOfActive();
+  }
+  EXPECT_EQ(app->Views().size(), 6u);
+  EXPECT_TRUE(ui.lastOpenFolder.endsWith("samples"));
+}
+
+TEST_F(OpenTest, TitleNamesPathStepCornersAndBands) {
+  const std::string inf = WriteScene(dir, "t", 512, 512, 3, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_EQ(TitleOfActive(), "*" + inf + " 1/1 (1,1)-(512,512) (R,G,B)=(3,2,1)");
+  EXPECT_EQ(View()->Picture().size(), QSize(512, 512));
+  EXPECT_TRUE(Frame().ZoomBox()->isEnabled());
+  EXPECT_EQ(Frame().ZoomBox()->currentText(), QStringLiteral("100%"));
+}
+
+TEST_F(OpenTest, MissingBandNumberShowsUnknownAndIsRefused) {
+  const std::string inf = WriteScene(dir, "two", 8, 8, 2, 1);
+  ASSERT_FALSE(Open(inf, [&](QDialog& d) {
+    auto* red = Find<QComboBox>(d, 162);
+    EXPECT_EQ(red->currentIndex(), -1);  // band 3 is not there
+    EXPECT_EQ(red->placeholderText(), QStringLiteral("UNKOWN BAND"));
+    EXPECT_EQ(Click(d, 1), QDialog::Rejected);  // stays open
+    EXPECT_EQ(messenger.LastId(), kMsgOpenFailed);
+    return Click(d, 2);
+  }));
+  EXPECT_TRUE(app->Views().empty());
+}
+
+TEST_F(OpenTest, SingleBandAndRainbow) {
+  const std::string inf = WriteScene(dir, "s", 16, 8, 3, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    Find<QRadioButton>(d, 309)->click();
+    EXPECT_EQ(Find<QLabel>(d, 326)->text(), QStringLiteral("単バンド画像作成"));
+    EXPECT_EQ(Find<QLabel>(d, 319)->text(), QStringLiteral("白黒 (Gray)"));
+    EXPECT_TRUE(Find(d, 162)->isHidden());
+    EXPECT_FALSE(Find(d, 320)->isHidden());
+    EXPECT_FALSE(Find(d, 305)->isEnabled());
+    Find<QComboBox>(d, 159)->setCurrentIndex(1);
+    Find<QCheckBox>(d, 320)->setChecked(true);
+    return Click(d, 1);
+  }));
+  const DisplayState& s = View()->Session().State();
+  EXPECT_TRUE(s.m_bSingleBand);
+  EXPECT_TRUE(s.m_bRainbow);
+  EXPECT_EQ(s.m_nRedBand, 1);
+  EXPECT_EQ(s.m_nBlueBand, 1);
+  EXPECT_TRUE(Frame().Action(32859)->isEnabled());  // rainbow reversal
+
+  // Rainbow chosen, then back to several bands: no rainbow.
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    Find<QRadioButton>(d, 309)->click();
+    Find<QCheckBox>(d, 320)->setChecked(true);
+    Find<QRadioButton>(d, 308)->click();
+    EXPECT_TRUE(Find(d, 320)->isHidden());
+    EXPECT_TRUE(Find(d, 305)->isEnabled());
+    return Click(d, 1);
+  }));
+  EXPECT_FALSE(View()->Session().State().m_bRainbow);
+  EXPECT_FALSE(Frame().Action(32859)->isEnabled());
+}
+
+TEST_F(OpenTest, OneBandImageForcesSingleBandMode) {
+  const std::string inf = WriteScene(dir, "one", 8, 8, 1, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    EXPECT_TRUE(Find<QRadioButton>(d, 309)->isChecked());
+    EXPECT_FALSE(Find(d, 308)->isEnabled());
+    return Click(d, 1);
+  }));
+  EXPECT_TRUE(View()->Session().State().m_bSingleBand);
+  EXPECT_EQ(View()->Session().DisplayKind(), 1);
+}
+
+TEST_F(OpenTest, WrongSizeBandAsksOnceAndFollowsTheAnswer) {
+  const std::string inf = WriteScene(dir, "short", 8, 8, 3, 1);
+  ::lumora::test::WriteFile(dir / "short.b02", std::string(63, '\x10'));
+  // Cancel keeps the dialog open; the user then cancels it.
+  messenger.answers = {false};
+  ASSERT_FALSE(Open(inf, [&](QDialog& d) {
+    EXPECT_EQ(Click(d, 1), QDialog::Rejected);
+    return Click(d, 2);
+  }));
+  EXPECT_EQ(messenger.LastId(), kMsgSizeMismatch);
+  EXPECT_TRUE(app->Views().empty());
+  // OK goes on and opens the image.
+  messenger.entries.clear();
+  messenger.answers = {true};
+  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_EQ(messenger.entries.size(), 1u);
+}
+
+TEST_F(OpenTest, ProcessedImagesOpenWithoutTheDialog) {
+  const std::string classified = WriteScene(dir, "c", 8, 8, 3, 1, 2);
+  ASSERT_TRUE(Open(classified));
+  EXPECT_NE(TitleOfActive().find("(R,G,B)=(3,2,1)"), std::string::npos);
+  const std::string birdsEye = WriteScene(dir, "b", 8, 8, 3, 1, 5, "Single_Band = 1\n");
+  ASSERT_TRUE(Open(birdsEye));
+  EXPECT_NE(TitleOfActive().find("(R,G,B)=(1,1,1)"), std::string::npos);
+  EXPECT_TRUE(ui.dialogNames.filter("261").isEmpty());
+}
+
+TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {
+  ui.openNames.push_back({});  // the file dialog is cancelled
+  app->OnCommand(32778);
+  const std::string inf = WriteScene(dir, "x", 8, 8, 3, 1);
+  EXPECT_FALSE(Open(inf, Answer(QDialog::Rejected)));
+  EXPECT_FALSE(Open(dir / "missing.inf"));
+  EXPECT_EQ(messenger.LastId(), kMsgOpenFailed);
+  ::lumora::test::WriteFile(dir / "bad.inf", "LINE = 8\nPIXEL = 8\nLeftTop_Lat = 95\n");
+  EXPECT_FALSE(Open(dir / "bad.inf"));
+  EXPECT_EQ(messenger.LastId(), kMsgBadInf);
+  ::lumora::test::WriteFile(dir / "empty.inf", "LINE = 0\nPIXEL = 8\n");
+  EXPECT_FALSE(Open(dir / "empty.inf"));
+  EXPECT_EQ(messenger.LastId(), kMsgBadImageSize);
+  EXPECT_TRUE(app->Views().empty());
+  EXPECT_EQ(Frame().MenuId(), 254);
+}
+
+TEST_F(OpenTest, CommandsFollowTheActiveImage) {
+  const std::string inf = WriteScene(dir, "e", 8, 8, 3, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_TRUE(Frame().Action(32798)->isEnabled());   // filter
+  EXPECT_TRUE(Frame().Action(32830)->isEnabled());   // export
+  EXPECT_FALSE(Frame().Action(57643)->isEnabled());  // undo right after opening
+  EXPECT_FALSE(Frame().Action(32800)->isEnabled());  // arrives later
+  app->SetToolDialog(&Frame());
+  EXPECT_FALSE(Frame().Action(32798)->isEnabled());
+  EXPECT_TRUE(Frame().Action(101)->isEnabled());  // zoom stays
+  app->SetToolDialog(nullptr);
+  View()->CloseFrame();
+  EXPECT_FALSE(Frame().Action(32798)->isEnabled());
+  EXPECT_EQ(app->ActiveView(), nullptr);
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
