@@ -2,11 +2,15 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <vector>
 
 #include "core/radiometry/brightness.h"
 #include "core/radiometry/filter_kernels.h"
+#include "core/radiometry/filter_run.h"
 
 namespace {
 
@@ -33,6 +37,31 @@ void BM_FilterBand(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
 }
 BENCHMARK(BM_FilterBand)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// One 7000 x 6000 band file filtered into another, files in and out.
+void BM_FilterBandFile(benchmark::State& state) {
+  const int w = 7000, h = 6000;
+  const auto dir = std::filesystem::temp_directory_path();
+  const std::string in = (dir / "lumora-bench-band.b01").string();
+  const std::string out = (dir / "lumora-bench-out.b01").string();
+  {
+    const auto band = Noise(size_t{w} * h);
+    std::ofstream(in, std::ios::binary)
+        .write(reinterpret_cast<const char*>(band.data()),
+               static_cast<std::streamsize>(band.size()));
+  }
+  const auto& rec = FilterTable()[static_cast<size_t>(state.range(0))];
+  RecordingMessenger m;
+  for (auto _ : state) {
+    FilterRunProgress run;
+    FilterBandFile(in, out, w, h, rec, m, run);
+  }
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+  state.SetLabel(rec.name);
+  state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
+}
+BENCHMARK(BM_FilterBandFile)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // A 1024 x 1024 display image (the widest the view shows at step 1).
 Dib NoiseDib() {

@@ -133,7 +133,7 @@ TEST_F(FilterRun, MissingBandsStayMissing) {
 TEST_F(FilterRun, RefusesToWriteOverItsSource) {
   MakeSet(8, 8);
   const std::string before = ReadFile(dir / "x.b01");
-  for (const std::string out : {dir / "x", dir / "X", dir.path().string() + "/./x"}) {
+  for (const std::string& out : {dir / "x", dir / "X", dir.path().string() + "/./x"}) {
     m.entries.clear();
     EXPECT_FALSE(Run(0, out)) << out;
     EXPECT_EQ(m.LastId(), kMsgWorkingFileInUse);
