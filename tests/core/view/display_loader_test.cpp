@@ -246,20 +246,7 @@ TEST(DisplayLoader, TitleFrameAndPage) {
   EXPECT_EQ(a4.height, 1123);
 }
 
-TEST(DisplayLoader, LegendFollowsFileStateAndBirdsEyeFile) {
-  struct Case {
-    int state;
-    bool rainbow;
-    LegendKind kind;
-  } cases[] = {
-      {0, false, LegendKind::kNone},       {0, true, LegendKind::kColourRamp},
-      {1, false, LegendKind::kVegetation}, {2, true, LegendKind::kClass},
-      {3, false, LegendKind::kElevation},  {4, false, LegendKind::kElevation},
-      {6, true, LegendKind::kColourRamp},  {7, false, LegendKind::kElevation},
-      {8, false, LegendKind::kElevation},  {9, false, LegendKind::kNone},
-  };
-  for (const Case& c : cases) EXPECT_EQ(LegendForState(c.state, c.rainbow), c.kind) << c.state;
-
+TEST(DisplayLoader, BirdsEyeLegendAndRangeComeFromItsFile) {
   test::TempDir dir;
   DisplayState s;
   s.m_nFileState = kStateBirdsEye;
@@ -272,6 +259,9 @@ TEST(DisplayLoader, LegendFollowsFileStateAndBirdsEyeFile) {
   EXPECT_EQ(DecideOpenLegend(s), LegendKind::kVegetation);
   EXPECT_EQ(s.m_fDispMin, -3.0f);
   EXPECT_EQ(s.m_fDispMax, 180.0f);
+  test::WriteFile(dir / "bird.brd", "State = 5\nMax_Val = 9\nMin_Val = 0\n");
+  s.m_bRainbow = true;
+  EXPECT_EQ(DecideOpenLegend(s), LegendKind::kColourRamp);
 }
 
 }  // namespace

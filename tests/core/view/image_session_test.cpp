@@ -301,8 +301,6 @@ TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {
   }
   EXPECT_EQ(session.ZoomLevel(), -4);
   EXPECT_EQ(session.Zoom(), 0.03125f);
-  session.SetZoomLevel(ZoomLevelOfItem(9));
-  EXPECT_EQ(session.Zoom(), 0.0625f);
   session.SetZoomLevel(2);
   const ViewGeometry g = session.Geometry(0, 0, 0, 0);
   EXPECT_EQ(StatusReadout(g, {2 * kW + 9, 3}), (ClientPoint{kW, 2}));

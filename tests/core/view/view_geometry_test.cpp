@@ -7,23 +7,6 @@
 namespace lumora {
 namespace {
 
-TEST(Zoom, LevelsFactorsAndBoxItems) {
-  struct Case {
-    int level;
-    float factor;
-    const char* item;
-  } cases[] = {
-      {6, 32, "3200%"}, {5, 16, "1600%"},       {2, 2, "200%"},           {1, 1, "100%"},
-      {0, 0.5f, "50%"}, {-3, 0.0625f, "6.25%"}, {-4, 0.03125f, "3.125%"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ZoomFactor(c.level), c.factor) << c.level;
-    EXPECT_STREQ(ZoomBoxText(c.level), c.item);
-    EXPECT_EQ(ZoomLevelOfItem(ZoomItemOfLevel(c.level)), c.level);
-  }
-  EXPECT_EQ(ZoomLevelOfItem(9), -3);  // "6.25%" is the tenth item
-}
-
 TEST(Zoom, EnlargeAndReduceLimits) {
   EXPECT_FALSE(CanEnlarge(6, 10, 10));
   EXPECT_TRUE(CanEnlarge(5, 10, 10));
@@ -35,6 +18,11 @@ TEST(Zoom, EnlargeAndReduceLimits) {
   EXPECT_FALSE(CanEnlarge(1, 16384, 1));
   EXPECT_TRUE(CanReduce(-3));
   EXPECT_FALSE(CanReduce(-4));
+  // "6.25%" is the tenth item of the zoom box: level -3, factor 1/16.
+  EXPECT_EQ(ZoomLevelOfItem(9), -3);
+  EXPECT_STREQ(ZoomBoxText(-3), "6.25%");
+  EXPECT_EQ(ZoomFactor(-3), 0.0625f);
+  EXPECT_EQ(ZoomFactor(6), 32.0f);
 }
 
 TEST(Zoom, EnlargeThenReduceKeepsTheCentre) {
