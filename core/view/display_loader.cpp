@@ -34,7 +34,7 @@ File OpenBand(const std::string& basePath, int sampleType, int band) {
 // impossible offset) reads as 0.
 void ReadAt(std::FILE* f, int64_t offset, uint8_t* buf, size_t count) {
   size_t got = 0;
-  if (offset >= 0 && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0)
+  if (offset >= 0 && fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0)
     got = std::fread(buf, 1, count, f);
   if (got < count) std::memset(buf + got, 0, count - got);
 }
@@ -112,7 +112,7 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
       const int64_t line = area.m_nAreaTop + r * rowGap;
       const int64_t offset = (int64_t{imagePixels} * line + area.m_nAreaLeft) * 4;
       size_t got = 0;
-      if (offset >= 0 && std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) == 0)
+      if (offset >= 0 && fseeko(f.get(), static_cast<off_t>(offset), SEEK_SET) == 0)
         got = std::fread(buf.data(), 1, buf.size(), f.get());
       for (int64_t k = 0; k < cols && (k * colGap + 1) * 4 <= static_cast<int64_t>(got); ++k) {
         const uint8_t* p = buf.data() + k * colGap * 4;
