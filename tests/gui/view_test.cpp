@@ -1,0 +1,204 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <filesystem>
+
+#include "core/support/string_table.h"
+#include "gui/output/export_command.h"
+#include "gui/radiometry/filter_dlg.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+class ViewTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
+  void OpenScene(int pixels, int lines, int bands = 3) {
+    const std::string inf = WriteScene(dir, "v", pixels, lines, bands, 1);
+    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    View()->Frame()->resize(300, 200);
+  }
+  int Files() const {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(WorkFolder()))
+      n += e.path().filename().string()[0] != '.';
+    return n;
+  }
+  // Chooses filter index in the filter dialog.
+  static DialogScript ChooseFilter(int index) {
+    return [index](QDialog& d) {
+      Find<QComboBox>(d, 351)->setCurrentIndex(index);
+      return Click(d, 1);
+    };
+  }
+};
+
+TEST_F(ViewTest, ZoomStepsLimitsAndTheBox) {
+  OpenScene(1024, 64);
+  CKiriView& v = *View();
+  std::vector<int> levels;
+  for (int i = 0; i < 7; ++i) {
+    app->OnCommand(101);
+    levels.push_back(v.ZoomLevel());
+  }
+  // 1024 pixels wide stops at 16 times.
+  EXPECT_EQ(levels, (std::vector<int>{2, 3, 4, 5, 5, 5, 5}));
+  EXPECT_EQ(Frame().ZoomBox()->currentText(), QStringLiteral("1600%"));
+  for (int i = 0; i < 12; ++i) app->OnCommand(102);
+  EXPECT_EQ(v.ZoomLevel(), -4);
+  EXPECT_EQ(Frame().ZoomBox()->currentText(), QStringLiteral("3.125%"));
+
+  Frame().ZoomBox()->setCurrentIndex(5);
+  emit Frame().ZoomBox()->activated(5);
+  EXPECT_EQ(v.ZoomLevel(), 1);
+  Frame().ZoomBox()->setCurrentIndex(9);
+  emit Frame().ZoomBox()->activated(9);
+  EXPECT_EQ(v.ZoomLevel(), -3);
+  EXPECT_FLOAT_EQ(v.Session().Zoom(), 1.0f / 16);
+}
+
+TEST_F(ViewTest, ZoomKeepsTheCentre) {
+  OpenScene(400, 300);
+  CKiriView& v = *View();
+  // The centre is taken 1-based and placed as if 0-based, so each change
+  // may move it by one image pixel; it never wanders further.
+  for (int command : {101, 101, 102, 102, 101, 102}) {
+    const ScrollPoint before = v.CentrePoint();
+    app->OnCommand(command);
+    EXPECT_NEAR(v.CentrePoint().x, before.x, 1) << command;
+    EXPECT_NEAR(v.CentrePoint().y, before.y, 1) << command;
+  }
+  EXPECT_EQ(v.ZoomLevel(), 1);
+  // At 200 % every display pixel covers 2 x 2 screen pixels, starting at the
+  // display pixel the scroll position falls in.
+  app->OnCommand(101);
+  QImage shot(v.viewport()->size(), QImage::Format_RGB32);
+  v.viewport()->render(&shot);
+  const QPoint s = v.ScrollPosition();
+  EXPECT_GT(s.x(), 0);
+  for (QPoint p : {QPoint(0, 0), QPoint(37, 21), QPoint(120, 90)}) {
+    const QPoint source(s.x() / 2 + p.x() / 2, s.y() / 2 + p.y() / 2);
+    EXPECT_EQ(shot.pixelColor(p), v.Picture().pixelColor(source)) << p.x() << "," << p.y();
+  }
+}
+
+TEST_F(ViewTest, FilterKeptThenUndone) {
+  OpenScene(40, 30);
+  const QImage original = View()->Picture();
+  const int filesBefore = Files();
+  ui.dialogs.push_back(ChooseFilter(4));
+  messenger.answers = {true};
+  app->OnCommand(32798);
+  EXPECT_EQ(messenger.entries.back().title, kConfirmTitle);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 9);
+  EXPECT_GT(Files(), filesBefore);
+  EXPECT_TRUE(Frame().Action(57643)->isEnabled());
+  EXPECT_EQ(app->ToolDialog(), nullptr);
+
+  app->OnCommand(57643);
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(Files(), filesBefore);
+  EXPECT_FALSE(Frame().Action(57643)->isEnabled());
+}
+
+TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
+  OpenScene(40, 30);
+  const QImage original = View()->Picture();
+  const std::string title = View()->Frame()->windowTitle().toStdString();
+  const int filesBefore = Files();
+  bool reopenedEmpty = false;
+  ui.dialogs.push_back(ChooseFilter(0));
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto& f = static_cast<CFilterDlg&>(d);
+    reopenedEmpty = f.Combo()->currentIndex() == -1 && f.SelectedIndex() == -1 &&
+                    f.Summary() == QStringLiteral("希望のフィルタを選択してください．");
+    return Click(d, 1);  // OK without a choice: cancel
+  });
+  messenger.answers = {false};
+  app->OnCommand(32798);
+  EXPECT_TRUE(reopenedEmpty);
+  EXPECT_EQ(ui.dialogNames.filter("379").size(), 2);
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->Frame()->windowTitle().toStdString(), title);
+  EXPECT_EQ(Files(), filesBefore);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_FALSE(Frame().Action(57643)->isEnabled());
+}
+
+TEST_F(ViewTest, FilterDialogDescribesEachFilter) {
+  CFilterDlg d;
+  ASSERT_EQ(d.Combo()->count(), 5);
+  EXPECT_EQ(d.Combo()->itemText(4), QStringLiteral("メディアンフィルタ"));
+  d.Combo()->setCurrentIndex(1);
+  EXPECT_EQ(d.Summary(), QStringLiteral("明暗の境界がよりはっきりした画像が得られます．"));
+  EXPECT_EQ(Click(d, 1), QDialog::Accepted);
+}
+
+TEST_F(ViewTest, UndoAfterRainbowReversal) {
+  const std::string inf = WriteScene(dir, "r", 30, 20, 1, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    Find<QCheckBox>(d, 320)->setChecked(true);
+    return Click(d, 1);
+  }));
+  const QImage original = View()->Picture();
+  app->OnCommand(32859);
+  EXPECT_NE(View()->Picture(), original);
+  EXPECT_TRUE(View()->Session().State().m_bRainbowReversed);
+  EXPECT_TRUE(Frame().Action(57643)->isEnabled());
+  app->OnCommand(57643);
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_FALSE(View()->Session().State().m_bRainbowReversed);
+}
+
+TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
+  OpenScene(30, 20);
+  // Any letter case of .jpg asks for the compression.
+  for (const char* name : {"a.jpg", "b.JPG", "c.Jpg"}) {
+    ui.saveNames.push_back(QString::fromStdString(dir / name));
+    ui.dialogs.push_back([](QDialog& d) {
+      EXPECT_EQ(static_cast<CJpegQualityDlg&>(d).Ratio(), 1.0f);
+      return Click(d, 1);
+    });
+    app->OnCommand(32830);
+    const std::string bytes = ::lumora::test::ReadFile(dir / name);
+    ASSERT_GE(bytes.size(), 4u) << name;
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(QByteArray::fromStdString(bytes), "JPG"));
+    EXPECT_EQ(back.size(), QSize(30, 20));
+  }
+  EXPECT_EQ(ui.dialogNames.filter("396").size(), 3);
+  ui.saveNames.push_back(QString::fromStdString(dir / "d.tif"));
+  app->OnCommand(32830);
+  EXPECT_EQ(ui.dialogNames.filter("396").size(), 3);
+  const std::string tiff = ::lumora::test::ReadFile(dir / "d.tif");
+  ASSERT_EQ(tiff.size(), 192u + 30 * 20 * 3);
+  // The top-left pixel, red first, as the display shows it.
+  const QColor c = View()->Picture().pixelColor(0, 0);
+  EXPECT_EQ(uint8_t(tiff[192]), c.red());
+  EXPECT_EQ(uint8_t(tiff[193]), c.green());
+  EXPECT_EQ(uint8_t(tiff[194]), c.blue());
+  // Cancelling the quality dialog writes nothing.
+  ui.saveNames.push_back(QString::fromStdString(dir / "e.jpg"));
+  ui.dialogs.push_back(Answer(QDialog::Rejected));
+  app->OnCommand(32830);
+  EXPECT_FALSE(::lumora::test::FileExists(dir / "e.jpg"));
+}
+
+TEST(JpegQuality, SliderGivesTheRatio) {
+  CJpegQualityDlg d(QStringLiteral("/x/y.jpg"));
+  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral("100"));
+  d.Slider()->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral(" 90%"));
+  EXPECT_FLOAT_EQ(d.Ratio(), 0.9f);
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
