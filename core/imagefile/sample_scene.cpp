@@ -566,16 +566,30 @@ class PendingFiles {
       std::filesystem::remove(f.temp, ec);
     }
   }
+  // Null when the temporary cannot be created or the final name is taken by
+  // something that is not a file (the move would fail after others were made).
   std::FILE* Open(const std::string& path) {
+    if (!Movable(path)) return nullptr;
     const std::string temp = path + ".part";
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (f) m_files.push_back({path, temp, f});
     return f;
   }
+  // A file that someone else writes under the name temp, moved to path with the rest.
+  bool Reserve(const std::string& path, const std::string& temp) {
+    if (!Movable(path)) return false;
+    m_files.push_back({path, temp, nullptr});
+    return true;
+  }
+  bool Write(const std::string& path, const std::string& content) {
+    std::FILE* f = Open(path);
+    return f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  }
   // Closes every file; false when one of them failed to write.
   bool CloseAll() {
     bool ok = true;
     for (auto& f : m_files) {
+      if (!f.file) continue;
       if (std::ferror(f.file)) ok = false;
       if (std::fclose(f.file) != 0) ok = false;
       f.file = nullptr;
@@ -593,6 +607,11 @@ class PendingFiles {
   }
 
  private:
+  static bool Movable(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+  }
   struct File {
     std::string path, temp;
     std::FILE* file;
@@ -683,7 +702,6 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
     if (progress) progress->SetProgress(static_cast<float>(y + 1) / static_cast<float>(height));
   }
   if (progress) progress->Close();
-  written &= pending.CloseAll();
   if (!written) {
     messenger.ShowMessage(kMsgSampleWriteFailed);
     return false;
@@ -691,20 +709,20 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   // A scene that is all sea still gets a consistent range.
   if (maxCode == 0) minCode = maxCode = 1;
 
-  RemoveStaleBands(base, bands);
-  if (!pending.Commit()) {
-    messenger.ShowMessage(kMsgSampleWriteFailed);
-    return false;
-  }
+  // Descriptions, range file and settings file go last: a settings file
+  // beside its bands means the set is complete.
+  bool created = true;
+  // Descriptions are made by the band catalogue's writer under a staging base.
+  const std::string staging = base + ".new";
   for (const auto& b : bands) {
-    if (!WriteBandDescription(base, b.number, b.description)) {
-      messenger.ShowMessage(kMsgCreateFailed);
-      return false;
-    }
+    const std::string suffix = Format(".d%02d", b.number);
+    created = created && pending.Reserve(base + suffix, staging + suffix) &&
+              WriteBandDescription(staging, b.number, b.description);
   }
-  const std::string lev =
-      Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = %d\nMAX_ALTITUDE = %d\n", minCode, 0,
-             maxCode, kSampleMaxAltitude);
+  created =
+      created && pending.Write(base + ".lev", Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = "
+                                                     "%d\nMAX_ALTITUDE = %d\n",
+                                                     minCode, 0, maxCode, kSampleMaxAltitude));
   std::string inf = Format("LINE = %d\nPIXEL = %d\n", height, width);
   inf += "START_LINE = 0\nSTART_PIXEL = 0\nSAMPLING_RATE = 1\n";
   inf += Format("SENSOR = %d\n", options.sensor);
@@ -713,8 +731,18 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   inf += Format("LeftTop_Lat = %lf\n", scene.LeftTopLat());
   inf += Format("Inclination = %lf\n", scene.Inclination());
   inf += "File_State = 0\nRainbow = 0\nSingle_Band = 0\n";
-  if (!WriteFileAtomically(base + ".lev", lev) || !WriteFileAtomically(settingsPath, inf)) {
+  created = created && pending.Write(settingsPath, inf);
+  if (!created) {
     messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  if (!pending.CloseAll()) {
+    messenger.ShowMessage(kMsgSampleWriteFailed);
+    return false;
+  }
+  RemoveStaleBands(base, bands);
+  if (!pending.Commit()) {
+    messenger.ShowMessage(kMsgSampleWriteFailed);
     return false;
   }
   return true;

@@ -261,15 +261,19 @@ TEST(WriteSampleScene, FailureLeavesTheEarlierSceneAsItWas) {
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
     before[e.path().filename().string()] = ReadFile(e.path().string());
 
-  // A folder where a band file's temporary belongs makes the write fail.
-  std::filesystem::create_directory(dir / "s.b03.part");
-  EXPECT_FALSE(WriteSampleScene(inf, {1, 48, 40, 2}, m));
-  EXPECT_EQ(m.LastId(), kMsgCreateFailed);
-  std::filesystem::remove(dir / "s.b03.part");
-  std::map<std::string, std::string> after;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    after[e.path().filename().string()] = ReadFile(e.path().string());
-  EXPECT_EQ(before, after);
+  // A folder in the way of a band's temporary, or of a file the new scene
+  // adds, makes the write fail before anything is replaced.
+  for (const char* blocker : {"s.b03.part", "s.d05", "s.b06"}) {
+    std::filesystem::create_directory(dir / blocker);
+    RecordingMessenger failed;
+    EXPECT_FALSE(WriteSampleScene(inf, {1, 48, 40, 2}, failed)) << blocker;
+    EXPECT_EQ(failed.LastId(), kMsgCreateFailed) << blocker;
+    std::filesystem::remove(dir / blocker);
+    std::map<std::string, std::string> after;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      after[e.path().filename().string()] = ReadFile(e.path().string());
+    EXPECT_EQ(before, after) << blocker;
+  }
 }
 
 TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
