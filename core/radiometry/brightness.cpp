@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "core/support/string_table.h"
@@ -261,6 +262,51 @@ void BrightnessDialogState::Automatic(LookupTables& tables) {
     m_edits = m_singleBand ? m_values[2] : StretchValues{};
   Recompute();
   Ok(tables);
+}
+
+namespace {
+double BarScale(const BrightnessDialogState::MarkerGeometry& g) {
+  return (g.barRight - g.barLeft - 2) / 256.0;
+}
+}  // namespace
+
+int BrightnessDialogState::LevelAt(int x, const MarkerGeometry& g) {
+  const double s = BarScale(g);
+  if (s <= 0.0) return 0;
+  return static_cast<int>(std::trunc((x - g.barLeft - 1) / s + 0.5));
+}
+
+int BrightnessDialogState::PositionOf(int level, const MarkerGeometry& g) {
+  return static_cast<int>(std::trunc(level * BarScale(g))) + g.barLeft + 1;
+}
+
+bool BrightnessDialogState::PressMarker(int x, int y, const MarkerGeometry& g) {
+  if (!MarkersShown()) return false;
+  if (x < g.stripLeft || x >= g.stripRight || y < g.stripTop || y >= g.stripBottom) return false;
+  const bool output = y >= (g.stripTop + g.stripBottom) / 2;
+  const int low = PositionOf(output ? m_edits.outLow : m_edits.inLow, g);
+  const int high = PositionOf(output ? m_edits.outHigh : m_edits.inHigh, g);
+  bool takeHigh;
+  if (x < low)
+    takeHigh = false;
+  else if (x > high)
+    takeHigh = true;
+  else
+    takeHigh = std::abs(x - high) <= std::abs(x - low);
+  m_drag = output ? (takeHigh ? kOutputHigh : kOutputLow) : (takeHigh ? kInputHigh : kInputLow);
+  return MoveMarker(x, g);
+}
+
+bool BrightnessDialogState::MoveMarker(int x, const MarkerGeometry& g) {
+  const int level = LevelAt(x, g);
+  switch (m_drag) {
+    case kInputLow: m_edits.inLow = std::min(std::max(level, 0), m_edits.inHigh); break;
+    case kInputHigh: m_edits.inHigh = std::max(std::min(level, 255), m_edits.inLow); break;
+    case kOutputLow: m_edits.outLow = std::min(std::max(level, 0), m_edits.outHigh); break;
+    case kOutputHigh: m_edits.outHigh = std::max(std::min(level, 255), m_edits.outLow); break;
+    default: return false;
+  }
+  return true;
 }
 
 }  // namespace lumora

@@ -83,6 +83,22 @@ bool EqualiseBrightness(ImageSession& session, Messenger& messenger, Progress& p
 // only shows it and forwards clicks and edits.
 class BrightnessDialogState {
  public:
+  // Where the markers live, in one coordinate system: the colour bar's left
+  // and right edge (they give the level scale) and the marker strip's
+  // rectangle (right and bottom exclusive).
+  struct MarkerGeometry {
+    int barLeft = 0;
+    int barRight = 0;
+    int stripLeft = 0;
+    int stripTop = 0;
+    int stripRight = 0;
+    int stripBottom = 0;
+  };
+  enum Drag : int { kNoDrag = 0, kInputLow = 1, kInputHigh = 2, kOutputLow = 3, kOutputHigh = 4 };
+  // Level under x and x of a level on the colour bar (scale in double).
+  static int LevelAt(int x, const MarkerGeometry& g);
+  static int PositionOf(int level, const MarkerGeometry& g);
+
   // Opening: per-channel values from the view's starting set, channel blue
   // with its values in the edits, or channel 3 for a single band (the edits
   // keep blue's values); black excluded; histogram computed.
@@ -116,6 +132,17 @@ class BrightnessDialogState {
   // Automatic button: the automatic rule for each channel, then OK.
   void Automatic(LookupTables& tables);
 
+  // Mouse on the marker strip. A press in its lower half takes an output
+  // marker, in its upper half an input marker: the low one left of it, the
+  // high one right of it, between them the nearer (the high one on a tie),
+  // and moves it to the level under x. False when nothing was taken.
+  bool PressMarker(int x, int y, const MarkerGeometry& g);
+  // Moves the taken marker, clamped to 0..255 and to its partner; false when
+  // no marker is taken.
+  bool MoveMarker(int x, const MarkerGeometry& g);
+  void ReleaseMarker() { m_drag = kNoDrag; }
+  Drag CurrentDrag() const { return m_drag; }
+
  private:
   void StoreEdits();
   void Recompute();
@@ -127,6 +154,7 @@ class BrightnessDialogState {
   StretchSet m_values;
   StretchValues m_edits;
   Histogram m_histogram;
+  Drag m_drag = kNoDrag;
 };
 
 }  // namespace lumora

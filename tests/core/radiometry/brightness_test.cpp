@@ -186,6 +186,16 @@ TEST_F(BrightnessCommands, EqualisationKeepsStretchValuesAndEntryZero) {
   EXPECT_EQ(session.Lut(2)[255], 255);
 }
 
+TEST_F(BrightnessCommands, UndoOffersTheAppliedValuesAndIdentityTables) {
+  const Dib before = session.Display();
+  ASSERT_TRUE(AutomaticBrightness(session, m, p));
+  const StretchSet applied = session.StretchApplied();
+  ASSERT_TRUE(session.Undo(m));
+  EXPECT_EQ(session.StretchStart(), applied);
+  EXPECT_EQ(session.Lut(0), IdentityTables()[0]);
+  EXPECT_EQ(session.Display().bits, before.bits);
+}
+
 TEST(BrightnessCommandsWithoutImage, NoMemoryChangesNothing) {
   ImageSession empty;
   RecordingMessenger m;
@@ -240,6 +250,49 @@ TEST(BrightnessDialog, SingleBandGivesAllChannelsTheSameTable) {
   dlg.Automatic(t);
   EXPECT_EQ(dlg.Edits(), (StretchValues{160, 40, 255, 0}));
   EXPECT_EQ(t[1], t[2]);
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST(BrightnessDialog, MarkersPickMoveAndClamp) {
+  const Dib d = MakeDib(1, 1, {{10, 20, 30}});
+  BrightnessDialogState dlg(d, false, {});
+  dlg.SelectChannel(0);
+  dlg.SetEdits({200, 50, 180, 20});
+  // Bar from 10 to 524: scale 2.0, level v at 11 + 2v; strip 0..600 x 100..120.
+  const BrightnessDialogState::MarkerGeometry g{10, 524, 0, 100, 600, 120};
+  EXPECT_EQ(BrightnessDialogState::LevelAt(111, g), 50);
+  EXPECT_EQ(BrightnessDialogState::LevelAt(112, g), 51);  // 50.5 rounds up
+  EXPECT_EQ(BrightnessDialogState::PositionOf(200, g), 411);
+  struct Case {
+    int x, y;
+    BrightnessDialogState::Drag drag;
+  } cases[] = {
+      {50, 105, BrightnessDialogState::kInputLow},    // left of input low (111)
+      {500, 109, BrightnessDialogState::kInputHigh},  // right of input high (411)
+      {200, 105, BrightnessDialogState::kInputLow},   // nearer the low one
+      {261, 105, BrightnessDialogState::kInputHigh},  // tie: the high one
+      {60, 110, BrightnessDialogState::kOutputLow},   // lower half: output markers
+      {380, 119, BrightnessDialogState::kOutputHigh},
+  };
+  for (const auto& c : cases) {
+    BrightnessDialogState fresh = dlg;
+    EXPECT_TRUE(fresh.PressMarker(c.x, c.y, g)) << c.x << "," << c.y;
+    EXPECT_EQ(fresh.CurrentDrag(), c.drag) << c.x << "," << c.y;
+  }
+  EXPECT_FALSE(dlg.PressMarker(50, 99, g));  // outside the strip
+  ASSERT_TRUE(dlg.PressMarker(5, 105, g));
+  EXPECT_EQ(dlg.Edits().inLow, 0);  // level -2 clamped to 0
+  dlg.MoveMarker(600, g);
+  EXPECT_EQ(dlg.Edits().inLow, 200);  // no further than its partner
+  dlg.ReleaseMarker();
+  EXPECT_FALSE(dlg.MoveMarker(100, g));
+  dlg.SelectAllChannels();
+  EXPECT_FALSE(dlg.PressMarker(50, 105, g));  // no markers for three colours
 }
 
 }  // namespace
