@@ -14,17 +14,7 @@
 namespace lumora {
 namespace {
 
-// Source and read-back pixels as RGB bytes, top line first.
-std::vector<uint8_t> SourceRgb(const std::vector<uint8_t>& bits, int w, int h) {
-  const int64_t stride = (int64_t{w} * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      for (int c = 2; c >= 0; --c)
-        rgb.push_back(bits[static_cast<size_t>((h - 1 - y) * stride + x * 3 + c)]);
-  return rgb;
-}
-
+// Read-back pixels as RGB bytes, top line first.
 std::vector<uint8_t> ImageRgb(const QImage& image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
   std::vector<uint8_t> out;
@@ -59,7 +49,9 @@ TEST(QtReadBack, JpegDecodesAboveTheQualityFloor) {
         << c.ratio;
     ASSERT_EQ(image.width(), w);
     ASSERT_EQ(image.height(), h);
-    EXPECT_GE(test::Psnr(SourceRgb(bits, w, h), ImageRgb(image)), c.floor) << c.ratio;
+    EXPECT_GE(test::Psnr(test::TopDownRgb(bits.data(), w, h, Dib::StrideFor(w)), ImageRgb(image)),
+              c.floor)
+        << c.ratio;
   }
 }
 
@@ -77,7 +69,7 @@ TEST(QtReadBack, TiffGivesThePixelsBack) {
   QImage image;
   ASSERT_TRUE(
       image.loadFromData(QByteArray(file.data(), static_cast<qsizetype>(file.size())), "TIF"));
-  EXPECT_EQ(ImageRgb(image), SourceRgb(bits, w, h));
+  EXPECT_EQ(ImageRgb(image), test::TopDownRgb(bits.data(), w, h, Dib::StrideFor(w)));
   // 4761 pixels per metre.
   EXPECT_EQ(image.dotsPerMeterX(), 4761);
   EXPECT_EQ(image.dotsPerMeterY(), 4760);

@@ -273,6 +273,15 @@ std::vector<uint8_t> TestPicture(int width, int height, int align, int noise, ui
   return bits;
 }
 
+std::vector<uint8_t> TopDownRgb(const uint8_t* bits, int width, int height, int64_t stride) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(static_cast<size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (int c = 2; c >= 0; --c) rgb.push_back(bits[(height - 1 - y) * stride + x * 3 + c]);
+  return rgb;
+}
+
 double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   double se = 0;
   for (size_t i = 0; i < a.size(); ++i) se += (double(a[i]) - b[i]) * (a[i] - b[i]);

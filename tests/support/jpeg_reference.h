@@ -42,6 +42,9 @@ std::vector<Block> ReferenceBlocks(const uint8_t* bits, int width, int height, i
 // The golden files of the writer tests are made from it: keep it as it is.
 std::vector<uint8_t> TestPicture(int width, int height, int align, int noise, uint32_t seed);
 
+// The pixels of a 24-bit bottom-up bitmap as RGB bytes, top line first.
+std::vector<uint8_t> TopDownRgb(const uint8_t* bits, int width, int height, int64_t stride);
+
 // Peak signal-to-noise ratio in dB between two RGB images of equal size.
 double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 

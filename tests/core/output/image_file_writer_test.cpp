@@ -9,7 +9,6 @@
 #include "core/output/jpeg_encoder.h"
 #include "core/output/tiff_writer.h"
 #include "core/support/messenger.h"
-#include "core/support/progress.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -154,34 +153,6 @@ TEST(ImageFileWriter, SaveWithoutDataLeavesTheFileAlone) {
     ASSERT_EQ(m.entries.size(), 1u);
     EXPECT_EQ(m.entries[0].text, writer_text::kNoData);
     EXPECT_EQ(ReadFile(path), "precious");
-  }
-}
-
-class CountingSink : public ProgressSink {
- public:
-  void Open(const std::string& text) override { opened.push_back(text); }
-  void Paint(float fraction, const std::string&) override {
-    last = fraction;
-    ++paints;
-  }
-  void Close() override { ++closed; }
-  std::vector<std::string> opened;
-  float last = -1;
-  int paints = 0, closed = 0;
-};
-
-TEST(ImageFileWriter, ProgressOpensWithSavingAndCloses) {
-  TempDir dir;
-  Dib dib;
-  ASSERT_TRUE(dib.Create(40, 250));
-  for (const char* name : {"p.jpg", "p.tif"}) {
-    RecordingMessenger m;
-    CountingSink sink;
-    CImageFileWriter writer(m, &sink);
-    ASSERT_TRUE(writer.SaveImageFile(dir / name, dib, 1.0f, 283, 283));
-    EXPECT_EQ(sink.opened, std::vector<std::string>{writer_text::kSaving}) << name;
-    EXPECT_EQ(sink.closed, 1) << name;
-    EXPECT_GT(sink.paints, 10) << name;
   }
 }
 

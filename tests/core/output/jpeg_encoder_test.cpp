@@ -212,11 +212,7 @@ TEST(JpegDecode, IndependentDecoderReadsItBack) {
     const std::string head = "P6\n203 117\n255\n";
     ASSERT_EQ(out.substr(0, head.size()), head);
     std::vector<uint8_t> decoded(out.begin() + static_cast<long>(head.size()), out.end());
-    std::vector<uint8_t> source;
-    for (int y = 0; y < 117; ++y)
-      for (int x = 0; x < 203; ++x)
-        for (int c2 = 2; c2 >= 0; --c2)
-          source.push_back(p.bits[static_cast<size_t>((116 - y) * p.Stride() + x * 3 + c2)]);
+    const auto source = test::TopDownRgb(p.bits.data(), 203, 117, p.Stride());
     ASSERT_EQ(decoded.size(), source.size());
     EXPECT_GE(test::Psnr(source, decoded), c.floor) << c.ratio;
   }
@@ -238,12 +234,6 @@ TEST(JpegGolden, SmallPicturesAreByteExact) {
     ASSERT_TRUE(test::FileExists(path)) << path;
     EXPECT_EQ(file, test::ReadFile(path)) << c.file;
   }
-}
-
-TEST(JpegRatio, SliderPositionsGiveTheirRatio) {
-  EXPECT_EQ(JpegRatioFromSlider(100), 1.0f);
-  EXPECT_EQ(JpegRatioFromSlider(0), 0.0f);
-  EXPECT_EQ(JpegRatioFromSlider(80), static_cast<float>(80 * 0.01));
 }
 
 }  // namespace
