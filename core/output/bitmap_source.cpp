@@ -1,5 +1,10 @@
 #include "core/output/bitmap_source.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
 #include "core/support/messenger.h"
 
@@ -31,6 +36,16 @@ bool AcceptBitmap(std::span<const uint8_t> bits, const BitmapHeader* header, int
   out.stride = stride;
   out.xPelsPerMeter = header->xPelsPerMeter;
   out.yPelsPerMeter = header->yPelsPerMeter;
+  return true;
+}
+
+bool PlaceWrittenFile(const std::string& path, const std::string& content, Messenger& messenger) {
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(path, ec);
+  if ((exists && access(path.c_str(), W_OK) != 0) || !WriteFileAtomically(path, content)) {
+    messenger.ShowText(writer_text::kTitle, writer_text::kCreateFailed);
+    return false;
+  }
   return true;
 }
 

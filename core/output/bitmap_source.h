@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "core/view/dib.h"
 
@@ -67,5 +68,10 @@ struct BitmapSource {
 // promises. A positive alignment flag means 2-byte rows, otherwise 4-byte.
 bool AcceptBitmap(std::span<const uint8_t> bits, const BitmapHeader* header, int alignment,
                   Messenger& messenger, BitmapSource& out);
+
+// Puts a finished file in place: written beside the target and renamed over
+// it only when complete, so a failure leaves an existing file as it was. A
+// target that may not be written is refused. kCreateFailed on failure.
+bool PlaceWrittenFile(const std::string& path, const std::string& content, Messenger& messenger);
 
 }  // namespace lumora

@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
@@ -268,6 +267,8 @@ void EncodeBlock(const int32_t* coef, int& predictor, const HuffmanCodes& dc,
       run -= 16;
     }
     const int32_t value = zz[k];
+    // Samples lie in -128..127, so |F| <= 0.25 * 127.5 * 64 * 0.5 < 1024 and
+    // the size never exceeds the tables' 10 bits.
     const int size = BitCount(value);
     const int symbol = (run << 4) | size;
     out.Put(ac.code[symbol], ac.length[symbol]);
@@ -496,11 +497,7 @@ bool CJpegEncoder::SaveJpeg(const std::string& path, float ratio) {
     m_messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  if (!WriteFileAtomically(path, file)) {
-    m_messenger.ShowText(writer_text::kTitle, writer_text::kCreateFailed);
-    return false;
-  }
-  return true;
+  return PlaceWrittenFile(path, file, m_messenger);
 }
 
 float JpegRatioFromSlider(int position) { return static_cast<float>(position * 0.01); }

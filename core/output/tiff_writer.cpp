@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
@@ -127,11 +126,7 @@ bool CTiffWriter::SaveTiff(const std::string& path) {
     m_messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  if (!WriteFileAtomically(path, file)) {
-    m_messenger.ShowText(writer_text::kTitle, writer_text::kCreateFailed);
-    return false;
-  }
-  return true;
+  return PlaceWrittenFile(path, file, m_messenger);
 }
 
 }  // namespace lumora
