@@ -129,8 +129,16 @@ typedef double Double4 __attribute__((vector_size(32)));
 // keeps each sum's order; eight accumulators (four v, two groups of u) stay
 // in registers. Contraction into fused multiply-adds would change the bits,
 // so it is switched off here.
-__attribute__((target_clones("avx2", "default"), optimize("fp-contract=off"))) void ForwardDct(
+#if defined(__clang__)
+#define LUMORA_NO_FP_CONTRACT
+#else
+#define LUMORA_NO_FP_CONTRACT optimize("fp-contract=off")
+#endif
+__attribute__((target_clones("avx2", "default"), LUMORA_NO_FP_CONTRACT)) void ForwardDct(
     const int32_t* f, ptrdiff_t stride, int32_t* out) {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
   const auto& cs = Cosines().c;
   double fd[64];
   for (int x = 0; x < 8; ++x)
