@@ -70,23 +70,29 @@ bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
   }
-  const int h = FilterHalfWindow(record);
-  const int windowRows = 2 * h + 1;
-  // The ring of window rows and one output row.
-  if (!AllocatableBytes(CheckedMul(width, windowRows + 1))) {
-    messenger.ShowMessage(kMsgNoMemory);
-    return false;
-  }
-  std::vector<uint8_t> buffer;
-  try {
-    buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(windowRows + 1));
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
-    return false;
-  }
   FilePtr in(std::fopen(inPath.c_str(), "rb"));
   if (!in) {
     messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  // A band shorter than declared is refused before anything is allocated or
+  // written, so a hostile size cannot ask for memory the file does not back.
+  std::error_code ec;
+  const auto size = fs::file_size(inPath, ec);
+  const auto declared = CheckedMul(width, height);
+  if (ec || !declared || size < static_cast<uintmax_t>(*declared)) {
+    messenger.ShowMessage(ec ? kMsgOpenFailed : kMsgBandFileShort);
+    return false;
+  }
+  const int h = FilterHalfWindow(record);
+  const int windowRows = 2 * h + 1;
+  // The ring of window rows and one output row.
+  std::vector<uint8_t> buffer;
+  try {
+    if (!AllocatableBytes(CheckedMul(width, windowRows + 1))) throw std::bad_alloc();
+    buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(windowRows + 1));
+  } catch (const std::bad_alloc&) {
+    messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
   FilePtr out(std::fopen(outPath.c_str(), "wb"));

@@ -120,6 +120,12 @@ TEST_F(FilterRun, BadSetsFailWithTheirMessage) {
   }
 }
 
+TEST_F(FilterRun, HugeDeclaredSizeIsRefusedBeforeAllocating) {
+  MakeSet(12, 9);
+  EXPECT_FALSE(RunFilter(dir / "x", dir / "o", FilterTable()[0], 1'500'000'000, 2, m, p));
+  EXPECT_EQ(m.LastId(), kMsgBandFileShort);
+}
+
 TEST_F(FilterRun, MissingBandsStayMissing) {
   MakeSet(12, 9);
   fs::remove(dir / "x.b02");
