@@ -44,7 +44,10 @@ bool CKiriApp::TakeSingleInstanceLock() {
   // owner's lock is taken over.
   m_lock->setStaleLockTime(0);
   if (m_lock->tryLock(0)) return true;
+  const bool held = m_lock->error() == QLockFile::LockFailedError;
   m_lock.reset();
+  // A folder where no lock can be made does not mean another copy runs.
+  if (!held) return true;
   m_messenger.ShowMessage(kMsgAlreadyRunning);
   return false;
 }

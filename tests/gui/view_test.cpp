@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <filesystem>
@@ -130,6 +131,36 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   EXPECT_EQ(Files(), filesBefore);
   EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   EXPECT_FALSE(Frame().Action(57643)->isEnabled());
+}
+
+TEST_F(ViewTest, FailedFilterLeavesFilesAndDisplay) {
+  OpenScene(40, 30);
+  const QImage original = View()->Picture();
+  // Something that is not a file sits where the first band would go.
+  std::filesystem::create_directory(WorkFolder() + "/0v.b01");
+  const int filesBefore = Files();
+  ui.dialogs.push_back(ChooseFilter(1));
+  app->OnCommand(32798);
+  EXPECT_FALSE(messenger.entries.empty());
+  EXPECT_NE(messenger.entries.back().title, kConfirmTitle);  // nothing to confirm
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(Files(), filesBefore);
+  EXPECT_FALSE(Frame().Action(57643)->isEnabled());
+  EXPECT_EQ(app->ToolDialog(), nullptr);
+}
+
+TEST_F(ViewTest, ClicksOnTheFrameOnlyBeepWhileAToolDialogIsOpen) {
+  OpenScene(20, 20);
+  QDialog tool;
+  app->SetToolDialog(&tool);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&Frame(), &press);
+  EXPECT_EQ(ui.beeps, 1);
+  app->SetToolDialog(nullptr);
+  QApplication::sendEvent(&Frame(), &press);
+  EXPECT_EQ(ui.beeps, 1);
 }
 
 TEST_F(ViewTest, FilterDialogDescribesEachFilter) {
