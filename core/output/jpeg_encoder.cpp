@@ -442,15 +442,27 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
       int32_t* yRow = &yPlane[static_cast<size_t>(i) * planeWidth];
       int32_t* cbRow = &cbPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
       int32_t* crRow = &crPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
-      const bool chromaLine = i % 2 == 0;
-      for (int32_t col = 0; col < planeWidth; ++col) {
-        const uint8_t* p = line + 3 * std::min(col, width - 1);
-        const int b = p[0], g = p[1], r = p[2];
-        yRow[col] = Clamp8(cp.yr[r] + cp.yg[g] + cp.yb[b] - 128);
-        if (chromaLine && col % 2 == 0) {
-          cbRow[col / 2] = Clamp8(cp.cbb[b] - cp.cbg[g] - cp.cbr[r]);
-          crRow[col / 2] = Clamp8(cp.crr[r] - cp.crg[g] - cp.crb[b]);
-        }
+      for (int32_t col = 0; col < width; ++col) {
+        const uint8_t* p = line + 3 * col;
+        yRow[col] = Clamp8(cp.yr[p[2]] + cp.yg[p[1]] + cp.yb[p[0]] - 128);
+      }
+      std::fill(yRow + width, yRow + planeWidth, yRow[width - 1]);
+      if (i % 2 != 0) continue;
+      const auto cb = [&cp](const uint8_t* p) {
+        return Clamp8(cp.cbb[p[0]] - cp.cbg[p[1]] - cp.cbr[p[2]]);
+      };
+      const auto cr = [&cp](const uint8_t* p) {
+        return Clamp8(cp.crr[p[2]] - cp.crg[p[1]] - cp.crb[p[0]]);
+      };
+      int32_t c = 0;
+      for (; 2 * c < width; ++c) {
+        cbRow[c] = cb(line + 6 * c);
+        crRow[c] = cr(line + 6 * c);
+      }
+      if (c < planeWidth / 2) {
+        const uint8_t* last = line + 3 * (width - 1);
+        std::fill(cbRow + c, cbRow + planeWidth / 2, cb(last));
+        std::fill(crRow + c, crRow + planeWidth / 2, cr(last));
       }
     }
     for (int32_t mx = 0; mx < mcuCols; ++mx) {
