@@ -246,7 +246,7 @@ int BestClassPlain(const std::vector<ClassStatistics>& classes, const uint8_t* x
 
 FastClassifier::FastClassifier(const std::vector<ClassStatistics>& classes) {
   for (size_t c = 0; c < classes.size(); ++c) {
-    if (!classes[c].Usable()) continue;
+    if (!classes[c].Usable() || classes[c].bands > kMaxBands) continue;
     m_bands = classes[c].bands;
     m_entries.push_back(Entry{static_cast<int>(c), std::log(classes[c].determinant),
                               classes[c].mean, classes[c].factor});
@@ -259,69 +259,125 @@ FastClassifier::FastClassifier(const std::vector<ClassStatistics>& classes) {
   }
 }
 
-int FastClassifier::Decide(const uint8_t* x) {
-  const int n = m_bands;
-  double best = kNoBest;
-  int bestEntry = -1;
-  double d[16];
-  const int count = static_cast<int>(m_entries.size());
-  for (int t = -1; t < count; ++t) {
-    // The last winner first: it usually wins again and lets the others stop early.
-    if (t == m_last) continue;
-    const int e = t < 0 ? m_last : t;
-    const Entry& entry = m_entries[e];
-    const double* mean = entry.mean.data();
-    const double* factor = entry.factor.data();
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same operations, in wider registers where the processor has them.
+#define LUMORA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define LUMORA_VECTOR_CLONES
+#endif
+
+using Lanes = double __attribute__((vector_size(32)));
+using LaneIndex = long long __attribute__((vector_size(32)));
+
+// Entries of four pixels (xs: band after band, four values each), every
+// class evaluated in list order; -1 where none is below the start value.
+// With the band count fixed at compile time the loops unroll and the
+// differences stay in registers.
+template <int kFixed>
+inline __attribute__((always_inline)) void DecideFourOf(const FastClassifier::Entry* entries,
+                                                        int count, int bands, const double* xs,
+                                                        int* chosen) {
+  const int n = kFixed > 0 ? kFixed : bands;
+  Lanes x[16];
+  for (int j = 0; j < n; ++j) x[j] = Lanes{xs[4 * j], xs[4 * j + 1], xs[4 * j + 2], xs[4 * j + 3]};
+  Lanes best = Lanes{} + kNoBest;
+  LaneIndex bestEntry = LaneIndex{} - 1;
+  for (int e = 0; e < count; ++e) {
+    const double* mean = entries[e].mean.data();
+    const double* factor = entries[e].factor.data();
+    Lanes d[16];
     for (int j = 0; j < n; ++j) d[j] = x[j] - mean[j];
-    // Sum of squares of L' d, shortest rows first; it only grows, so a class
-    // is abandoned once it cannot be smaller (or, equal, listed earlier).
-    double sum = entry.logDet;
-    bool lost = false;
+    Lanes sum = Lanes{} + entries[e].logDet;
     for (int k = n - 1; k >= 0; --k) {
-      double y = 0.0;
+      Lanes y = Lanes{};
       for (int j = k; j < n; ++j) y += factor[j * n + k] * d[j];
       sum += y * y;
-      if (sum > best || (sum == best && e > bestEntry)) {
-        lost = true;
-        break;
-      }
     }
-    if (lost) continue;
-    // Not lost means smaller, or equal and listed earlier.
-    best = sum;
-    bestEntry = e;
+    const LaneIndex less = sum < best;
+    best = less ? sum : best;
+    bestEntry = less ? LaneIndex{} + e : bestEntry;
   }
-  if (bestEntry >= 0) m_last = bestEntry;
-  return bestEntry;
+  for (int l = 0; l < 4; ++l) chosen[l] = static_cast<int>(bestEntry[l]);
 }
 
-int FastClassifier::Classify(const uint8_t* x) {
-  if (m_entries.empty()) return -1;
-  if (m_cacheKey.empty()) {
-    const int e = Decide(x);
-    return e < 0 ? -1 : m_entries[e].index;
+LUMORA_VECTOR_CLONES
+void DecideFour(const FastClassifier::Entry* entries, int count, int n, const double* xs,
+                int* chosen) {
+  switch (n) {
+    case 1: return DecideFourOf<1>(entries, count, n, xs, chosen);
+    case 2: return DecideFourOf<2>(entries, count, n, xs, chosen);
+    case 3: return DecideFourOf<3>(entries, count, n, xs, chosen);
+    case 4: return DecideFourOf<4>(entries, count, n, xs, chosen);
+    case 5: return DecideFourOf<5>(entries, count, n, xs, chosen);
+    case 6: return DecideFourOf<6>(entries, count, n, xs, chosen);
+    case 7: return DecideFourOf<7>(entries, count, n, xs, chosen);
+    case 8: return DecideFourOf<8>(entries, count, n, xs, chosen);
+    case 9: return DecideFourOf<9>(entries, count, n, xs, chosen);
+    default: return DecideFourOf<0>(entries, count, n, xs, chosen);
   }
-  uint64_t key = 0;
-  for (int j = 0; j < m_bands; ++j) key |= uint64_t{x[j]} << (8 * j);
-  const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits));
-  if (m_cacheKey[slot] == key) return m_cacheClass[slot];
-  const int e = Decide(x);
-  const int cls = e < 0 ? -1 : m_entries[e].index;
-  m_cacheKey[slot] = key;
-  m_cacheClass[slot] = static_cast<int16_t>(cls);
-  return cls;
 }
+
+}  // namespace
 
 void FastClassifier::ClassifyRow(const uint8_t* const* planes, int count, int16_t* out) {
   if (m_entries.empty()) {
     std::fill(out, out + count, int16_t{-1});
     return;
   }
-  uint8_t x[16];
+  const int n = m_bands;
+  // Noise-like rows seldom repeat a pixel: the cache then rests for a while.
+  const bool cached = !m_cacheKey.empty() && m_cacheRest == 0;
+  if (m_cacheRest > 0) --m_cacheRest;
+  int hits = 0;
+  double xs[16 * 4];
+  int at[4];
+  uint64_t keys[4];
+  size_t slots[4];
+  int waiting = 0;
+  const auto flush = [&] {
+    for (int l = waiting; l < 4; ++l)  // unused lanes repeat the first
+      for (int j = 0; j < n; ++j) xs[4 * j + l] = xs[4 * j];
+    int chosen[4];
+    DecideFour(m_entries.data(), static_cast<int>(m_entries.size()), n, xs, chosen);
+    for (int l = 0; l < waiting; ++l) {
+      const int cls = chosen[l] < 0 ? -1 : m_entries[chosen[l]].index;
+      out[at[l]] = static_cast<int16_t>(cls);
+      if (cached) {
+        m_cacheKey[slots[l]] = keys[l];
+        m_cacheClass[slots[l]] = static_cast<int16_t>(cls);
+      }
+    }
+    waiting = 0;
+  };
   for (int i = 0; i < count; ++i) {
-    for (int b = 0; b < m_bands; ++b) x[b] = planes[b][i];
-    out[i] = static_cast<int16_t>(Classify(x));
+    if (cached) {
+      uint64_t key = 0;
+      for (int b = 0; b < n; ++b) key |= uint64_t{planes[b][i]} << (8 * b);
+      const size_t slot = CacheSlot(key);
+      if (m_cacheKey[slot] == key) {
+        out[i] = m_cacheClass[slot];
+        ++hits;
+        continue;
+      }
+      keys[waiting] = key;
+      slots[waiting] = slot;
+    }
+    for (int b = 0; b < n; ++b) xs[4 * b + waiting] = planes[b][i];
+    at[waiting++] = i;
+    if (waiting == 4) flush();
   }
+  if (waiting > 0) flush();
+  if (cached && hits < count / 16) m_cacheRest = 15;
+}
+
+int FastClassifier::Classify(const uint8_t* x) {
+  const uint8_t* planes[16];
+  for (int b = 0; b < m_bands; ++b) planes[b] = x + b;
+  int16_t out = -1;
+  ClassifyRow(planes, 1, &out);
+  return out;
 }
 
 std::string LeftOutReport(const std::vector<ClassItem>& classes,
@@ -349,7 +405,7 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
               Messenger& messenger, Progress& progress) {
   static const char* const kPlaneTexts[3] = {"土地被覆分類データ　青", "土地被覆分類データ　緑",
                                              "土地被覆分類データ　赤"};
-  if (width <= 0 || height <= 0 || bands.size() > 16) {
+  if (width <= 0 || height <= 0 || bands.size() > FastClassifier::kMaxBands) {
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
   }

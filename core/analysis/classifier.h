@@ -70,30 +70,37 @@ double DiscriminantOf(const ClassStatistics& s, const uint8_t* x);
 // -1 when no usable class exists.
 int BestClassPlain(const std::vector<ClassStatistics>& classes, const uint8_t* x);
 
-// The same decision, fast: each class's inverse as a triangular factor,
-// ln(determinant) precomputed, classes abandoned as soon as their partial
-// sum exceeds the best so far, and a cache of recent pixel vectors.
+// The same decision, fast: each class's inverse as a triangular factor
+// (D = ln(determinant) + |L' (x - mean)|^2) with ln(determinant)
+// precomputed, pixels decided four at a time in vector registers, and a
+// cache of recent pixel vectors (rested while rows do not repeat).
+// At most kMaxBands bands.
 class FastClassifier {
  public:
+  static constexpr int kMaxBands = 16;
   explicit FastClassifier(const std::vector<ClassStatistics>& classes);
   int bands() const { return m_bands; }
-  // Classes of count pixels; planes[b][i] is band b of pixel i.
+  // Classes of count pixels (-1: none); planes[b][i] is band b of pixel i.
   void ClassifyRow(const uint8_t* const* planes, int count, int16_t* out);
+  // The class of one pixel vector.
   int Classify(const uint8_t* x);
 
- private:
   struct Entry {
     int index = 0;  // in the class list
     double logDet = 0.0;
     std::vector<double> mean;
     std::vector<double> factor;
   };
-  int Decide(const uint8_t* x);
+
+ private:
+  static size_t CacheSlot(uint64_t key) {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits));
+  }
 
   int m_bands = 0;
   std::vector<Entry> m_entries;
-  int m_last = 0;  // entry that won last, tried first
-  static constexpr int kCacheBits = 12;
+  int m_cacheRest = 0;  // rows to decide without the cache
+  static constexpr int kCacheBits = 16;
   std::vector<uint64_t> m_cacheKey;
   std::vector<int16_t> m_cacheClass;
 };

@@ -70,6 +70,29 @@ uint8_t NdviByte(float index) {
   return static_cast<uint8_t>(std::trunc(v + 0.5));
 }
 
+namespace {
+
+// Bytes of count 8-bit pairs from the table; largest and smallest take the
+// extreme indices met.
+void MapBytePairs(const uint8_t* __restrict px, const uint8_t* __restrict py,
+                  const uint8_t* __restrict table, uint8_t* __restrict out, size_t count,
+                  float& largest, float& smallest) {
+  for (size_t i = 0; i < count; ++i) out[i] = table[(unsigned{px[i]} << 8) | py[i]];
+  uint8_t top = 0, bottom = 255;
+  for (size_t i = 0; i < count; ++i) {
+    top = std::max(top, out[i]);
+    bottom = std::min(bottom, out[i]);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    if (out[i] != top && out[i] != bottom) continue;
+    const float index = NdviOfPixel(px[i], py[i]);
+    largest = std::max(largest, index);
+    smallest = std::min(smallest, index);
+  }
+}
+
+}  // namespace
+
 BandPair NdviPreset(int sensor) {
   if (sensor == 0) return {3, 2};
   if (sensor == 1) return {4, 3};
@@ -127,23 +150,20 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
   const int rowsPerBlock =
       static_cast<int>(std::clamp<int64_t>(kBlockBytes / widest, 1, int64_t{height}));
   std::vector<uint8_t> bufX, bufY, bufOut;
-  std::vector<uint8_t> table, seen;
+  std::vector<uint8_t> table;
   const bool bytePairs = params.xType == kSample8 && params.yType == kSample8;
   try {
     bufX.resize(static_cast<size_t>(xSize) * width * rowsPerBlock);
     bufY.resize(static_cast<size_t>(ySize) * width * rowsPerBlock);
     bufOut.resize(static_cast<size_t>(width) * rowsPerBlock);
-    if (bytePairs) {
-      table.resize(65536);
-      seen.assign(65536, 0);
-    }
+    if (bytePairs) table.resize(65536);
   } catch (const std::bad_alloc&) {
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  // 8-bit pairs take their bytes from a table and mark the pairs met; the
-  // range is then found over the marked pairs, which gives the same largest
-  // and smallest as going through every pixel.
+  // 8-bit pairs take their bytes from a table. The byte never falls as the
+  // index rises, so the largest index lies among the pixels of the largest
+  // byte (the smallest likewise): only those are computed again.
   if (bytePairs)
     for (int x = 0; x < 256; ++x)
       for (int y = 0; y < 256; ++y)
@@ -164,14 +184,7 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
     }
     const size_t count = static_cast<size_t>(width) * rows;
     if (bytePairs) {
-      const uint8_t* px = bufX.data();
-      const uint8_t* py = bufY.data();
-      uint8_t* po = bufOut.data();
-      for (size_t i = 0; i < count; ++i) {
-        const unsigned key = (unsigned{px[i]} << 8) | py[i];
-        po[i] = table[key];
-        seen[key] = 1;
-      }
+      MapBytePairs(bufX.data(), bufY.data(), table.data(), bufOut.data(), count, largest, smallest);
     } else {
       for (size_t i = 0; i < count; ++i) {
         const float index = NdviOfPixel(SampleAt(bufX.data(), params.xType, static_cast<int>(i)),
@@ -190,14 +203,6 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
       progress.SetProgress(static_cast<float>(row + r) / static_cast<float>(height));
   }
   progress.Close();
-  if (bytePairs) {
-    for (int key = 0; key < 65536; ++key) {
-      if (!seen[key]) continue;
-      const float index = NdviOfPixel(static_cast<float>(key >> 8), static_cast<float>(key & 0xFF));
-      largest = std::max(largest, index);
-      smallest = std::min(smallest, index);
-    }
-  }
   if (std::fclose(out.release()) != 0) {
     messenger.ShowMessage(kMsgWriteFailed);
     return false;

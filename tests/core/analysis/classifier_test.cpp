@@ -113,7 +113,7 @@ TEST(DecisionRule, WorkedExampleAndTies) {
   EXPECT_EQ(fast.Classify(&x), 1);
 
   // Identical classes and a pixel halfway between two equal spreads: the
-  // earlier class wins, whichever class the fast rule tries first.
+  // earlier class wins, also after a later one won the pixel before.
   const std::vector<ClassStatistics> tied = {OneBand(100, 50), OneBand(100, 50), OneBand(200, 50),
                                              OneBand(160, 50)};
   FastClassifier tiedFast(tied);

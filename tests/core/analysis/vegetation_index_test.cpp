@@ -73,13 +73,15 @@ struct Scene {
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 TEST(VegetationIndex, EightBitRunMatchesPixelRule) {
-  const int w = 67, h = 23;
+  // Over a megabyte, so that rows are read in more than one block.
+  const int w = 1500, h = 800;
   Scene scene(w, h);
   std::mt19937 rng(5);
   std::vector<uint8_t> x(w * h), y(w * h);
   for (auto& v : x) v = static_cast<uint8_t>(rng());
   for (auto& v : y) v = static_cast<uint8_t>(rng() % 64);
-  x[7] = y[7] = 0;  // a zero sum counts as -1 in the range
+  for (size_t i = 0; i < x.size() - w; ++i) x[i] = std::max<uint8_t>(x[i], 1);
+  x.back() = y.back() = 0;  // a zero sum counts as -1 in the range, here in the last block
   scene.Band(1, 4, Bytes(x));
   scene.Band(1, 3, Bytes(y));
   WriteFile(scene.source.basePath + ".lev", "lev");
