@@ -16,15 +16,6 @@ using test::ReadFile;
 using test::RunCli;
 using test::WriteFile;
 
-ClassItem Class(uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
-                const char* title) {
-  ClassItem c;
-  c.red = r, c.green = g, c.blue = b;
-  c.left = left, c.top = top, c.right = right, c.bottom = bottom;
-  c.title = title;
-  return c;
-}
-
 // A TM scene, 20 x 10: bands 1 and 2 dark on the left and bright on the
 // right; band 6 (thermal) is constant and must not take part.
 class ClassifyCommand : public ::testing::Test {
@@ -51,8 +42,8 @@ class ClassifyCommand : public ::testing::Test {
 };
 
 TEST_F(ClassifyCommand, WritesTheCompleteSet) {
-  const std::vector<ClassItem> classes = {Class(0, 128, 0, 1, 1, 8, 9, "森林"),
-                                          Class(250, 0, 5, 12, 0, 19, 10, "市街 地")};
+  const std::vector<ClassItem> classes = {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
+                                          ClassItem{250, 0, 5, 0, 10, 19, 12, "市街 地"}};
   const auto r = Classify(FormatLandCoverFile({1, 2, 6}, classes));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
@@ -75,7 +66,7 @@ TEST_F(ClassifyCommand, WritesTheCompleteSet) {
 }
 
 TEST_F(ClassifyCommand, ShortLegendFilesAndFailures) {
-  const std::string line = FormatClassLine(Class(9, 9, 9, 1, 1, 8, 9, "a")) + "\n";
+  const std::string line = FormatClassLine(ClassItem{9, 9, 9, 1, 9, 8, 1, "a"}) + "\n";
   // A legend that ends early keeps its complete classes and says so.
   const auto shortFile = Classify("1\n2\n3\n0\n4\n" + line);
   EXPECT_EQ(shortFile.status, 0);

@@ -200,23 +200,15 @@ struct TwoHalves {
   }
 };
 
-ClassItem Area(uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
-               const char* title) {
-  ClassItem c;
-  c.red = r, c.green = g, c.blue = b;
-  c.left = left, c.top = top, c.right = right, c.bottom = bottom;
-  c.title = title;
-  return c;
-}
-
 TEST(Classify, ColourPlanesAndLeftOutClasses) {
   TwoHalves scene;
+  // red, green, blue, top, bottom, right, left, title
   const std::vector<ClassItem> classes = {
-      Area(0, 0, 0, 0, 0, 0, 0, "未指定"),           // no area
-      Area(10, 20, 30, 2, 2, 12, 20, "dark"),        //
-      Area(200, 150, 100, 25, 5, 38, 25, "bright"),  //
-      Area(1, 1, 1, 30, 10, 31, 11, "dot"),          // one pixel
-      Area(9, 9, 9, 30, 20, 60, 25, "outside"),
+      ClassItem{0, 0, 0, 0, 0, 0, 0, "未指定"},           // no area
+      ClassItem{10, 20, 30, 2, 20, 12, 2, "dark"},        //
+      ClassItem{200, 150, 100, 5, 25, 38, 25, "bright"},  //
+      ClassItem{1, 1, 1, 10, 11, 31, 30, "dot"},          // one pixel
+      ClassItem{9, 9, 9, 20, 25, 60, 30, "outside"},
   };
   RecordingMessenger m;
   Progress progress;
@@ -256,7 +248,7 @@ TEST(Classify, NoClassesGiveBlack) {
 
 TEST(Classify, MissingOrShortBandsStopTheRun) {
   TwoHalves scene;
-  const std::vector<ClassItem> classes = {Area(1, 2, 3, 2, 2, 12, 20, "a")};
+  const std::vector<ClassItem> classes = {ClassItem{1, 2, 3, 2, 20, 12, 2, "a"}};
   RecordingMessenger m;
   Progress progress;
   EXPECT_FALSE(
@@ -279,7 +271,7 @@ TEST(Classify, RunWritesTheCompleteSet) {
   source.basePath = scene.base;
   source.settings.pixels = scene.w;
   source.settings.lines = scene.h;
-  ClassificationParams params{{1, 2}, {Area(10, 20, 30, 2, 2, 12, 20, "田 畑")}};
+  ClassificationParams params{{1, 2}, {ClassItem{10, 20, 30, 2, 20, 12, 2, "田 畑"}}};
   RecordingMessenger m;
   Progress progress;
   StepResult result;

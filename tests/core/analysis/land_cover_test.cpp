@@ -14,18 +14,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-ClassItem Example() {
-  ClassItem c;
-  c.red = 255;
-  c.green = 0;
-  c.blue = 128;
-  c.top = 10;
-  c.bottom = 60;
-  c.right = 80;
-  c.left = 20;
-  c.title = "water";
-  return c;
-}
+ClassItem Example() { return ClassItem{255, 0, 128, 10, 60, 80, 20, "water"}; }
 
 void ExpectSame(const ClassItem& a, const ClassItem& b) {
   EXPECT_EQ(a.red, b.red);
