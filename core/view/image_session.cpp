@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "core/imagefile/band_catalogue.h"
-#include "core/shell/open_rules.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
@@ -33,6 +32,18 @@ void PaintRainbow(const DisplayState& s, Dib& dib) {
 
 }  // namespace
 
+void TakeComposition(OpenRequest& r, const Composition& c) {
+  r.redBand = c.red;
+  r.greenBand = c.green;
+  r.blueBand = c.blue;
+  r.redType = c.redType;
+  r.greenType = c.greenType;
+  r.blueType = c.blueType;
+  r.bandCount = c.bandCount;
+  r.rainbow = c.rainbow;
+  r.singleBand = c.singleBand;
+}
+
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings) {
   OpenRequest r;
   r.settingsPath = settingsPath;
@@ -41,16 +52,7 @@ OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& 
   r.singleBand = settings.singleBand != 0;
   r.fileState = settings.fileState;
   if (settings.fileState != kStateUnprocessed) {
-    const Composition c = CompositionForProcessed(settings);
-    r.redBand = c.red;
-    r.greenBand = c.green;
-    r.blueBand = c.blue;
-    r.redType = c.redType;
-    r.greenType = c.greenType;
-    r.blueType = c.blueType;
-    r.bandCount = c.bandCount;
-    r.rainbow = c.rainbow;
-    r.singleBand = c.singleBand;
+    TakeComposition(r, CompositionForProcessed(settings));
     return r;
   }
   const auto types = ScanBandTypes(StripExtension(settingsPath));

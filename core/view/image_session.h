@@ -14,6 +14,7 @@
 #include "core/imagefile/settings_file.h"
 #include "core/imagefile/working_files.h"
 #include "core/output/bitmap_source.h"
+#include "core/shell/open_rules.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
 #include "core/view/dib.h"
@@ -49,6 +50,10 @@ struct OpenRequest {
 // unprocessed one shows bands 3, 2, 1 when it has at least three bands,
 // else its first band in grey, each with the sample type of its file.
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings);
+
+// Takes the bands, types, band count and flags of a composition (the
+// composition dialog's result or the rule for processed images).
+void TakeComposition(OpenRequest& request, const Composition& composition);
 
 // The brightness stretch values of one channel.
 struct StretchValues {
