@@ -292,6 +292,16 @@ RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reve
   return RainbowEntry{b, b, b};
 }
 
+std::vector<PageRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth) {
+  penWidth = std::max(0, right - left - 2);
+  const double step = (bottom - top) / 256.0;
+  std::vector<PageRect> steps;
+  for (int k = 0; k < 256; ++k)
+    steps.push_back(PageRect{right - (right - left - 2) - 1, Trunc(bottom - k * step), right - 1,
+                             Trunc(bottom - (k + 1) * step)});
+  return steps;
+}
+
 bool LayoutRampOnPage(const RampLegend& legend, const std::string& settingsPath, float dispMin,
                       float dispMax, bool rainbow, bool reversed, int anchorX, int anchorY,
                       int corner, double s, RampPageLayout& out, Messenger& messenger) {

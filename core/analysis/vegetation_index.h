@@ -76,10 +76,16 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
 // when reversed) or the grey of the legend's range.
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed);
 
-// The legend drawn on a page at scale s (page units per legend unit).
 struct PageRect {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
+
+// The 256 ramp steps (bottom first) in the ramp frame's client rectangle on
+// screen, drawn with a pen as wide as the frame minus 2. The step height is
+// kept as a fraction, so that frames lower than 256 pixels still fill.
+std::vector<PageRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth);
+
+// The legend drawn on a page at scale s (page units per legend unit).
 struct PageLabel {
   int x = 0, y = 0;
   std::string text;

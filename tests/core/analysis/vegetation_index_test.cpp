@@ -248,6 +248,18 @@ TEST(RampLegend, NumbersAndColours) {
   for (const auto& [k, g] : grey) EXPECT_EQ(RampColour(legend, k, false, false).green, g) << k;
 }
 
+TEST(RampLegend, ScreenStepsFillTheFrame) {
+  int pen = 0;
+  const auto steps = RampScreenSteps(0, 0, 30, 128, pen);
+  ASSERT_EQ(steps.size(), 256u);
+  EXPECT_EQ(pen, 28);
+  EXPECT_EQ(steps[0].left, 1);
+  EXPECT_EQ(steps[0].right, 29);
+  EXPECT_EQ(steps[0].top, 128);
+  EXPECT_EQ(steps[255].bottom, 0);
+  EXPECT_EQ(steps[128].top, 64);
+}
+
 TEST(RampLegend, PageLayoutByCorner) {
   TempDir dir;
   RecordingMessenger m;
