@@ -257,8 +257,19 @@ struct SampleScene::Impl {
   std::vector<float> tmpCoarse, tmpRiver, tmpLake, tmpTown, tmpPatch;
   std::vector<std::array<float, 16>> stripeGain;  // per band, per detector
 
+  // The relief's largest cells span half the scene, so that every scene has
+  // sea, plain and mountains.
   static int CoarseShift(const SampleSceneOptions& o) {
     return std::max(2, Log2Floor(std::max(o.width, o.height)) - 1);
+  }
+  // Lakes, rivers, towns and patches keep their size on the ground.
+  static int GroundShift(const SampleSceneOptions& o, float metres) {
+    const double pixels = metres / (MakeSensor(o.sensor).lengthPerPixel * 1000.0);
+    return std::clamp(Log2Floor(static_cast<int>(pixels)), 1, CoarseShift(o));
+  }
+  static Fbm Noise(const SampleSceneOptions& o, uint32_t salt, int coarse, int octaves) {
+    return Fbm(Hash3(salt, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), coarse,
+               std::max(1, coarse - octaves + 1), o.width);
   }
 
   explicit Impl(const SampleSceneOptions& o)
@@ -266,16 +277,11 @@ struct SampleScene::Impl {
         sensor(MakeSensor(o.sensor)),
         width(o.width),
         height(o.height),
-        relief(Hash3(1, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), CoarseShift(o), 1,
-               o.width),
-        river(Hash3(2, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), CoarseShift(o) - 1,
-              std::max(1, CoarseShift(o) - 5), o.width),
-        lake(Hash3(3, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), CoarseShift(o) - 2,
-             std::max(1, CoarseShift(o) - 5), o.width),
-        town(Hash3(4, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), CoarseShift(o) - 1,
-             std::max(1, CoarseShift(o) - 4), o.width),
-        patch(Hash3(5, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))),
-              std::max(2, CoarseShift(o) - 3), std::max(1, CoarseShift(o) - 6), o.width) {
+        relief(Noise(o, 1, CoarseShift(o), CoarseShift(o))),
+        river(Noise(o, 2, GroundShift(o, 12000.0f), 5)),
+        lake(Noise(o, 3, GroundShift(o, 12000.0f), 4)),
+        town(Noise(o, 4, GroundShift(o, 12000.0f), 4)),
+        patch(Noise(o, 5, GroundShift(o, 3000.0f), 4)) {
     SplitMix64 rng{o.seed * 0x2545f4914f6cdd1dull + 0x632be59bd9b4e019ull};
     seed32 = static_cast<uint32_t>(rng.Next());
     pixelMetres = static_cast<float>(sensor.lengthPerPixel * 1000.0);
@@ -300,12 +306,14 @@ struct SampleScene::Impl {
     volcanoY = vy * static_cast<float>(height);
     // A volcano as broad on the ground as a real one, however fine the pixels.
     volcanoR = static_cast<float>(0.17 + 0.05 * rng.Unit()) * sceneSize;
-    volcanoR = std::min(std::max(volcanoR, 9000.0f / pixelMetres), 0.6f * sceneSize);
+    volcanoR = std::clamp(volcanoR, 9000.0f / pixelMetres, 20000.0f / pixelMetres);
+    volcanoR = std::min(volcanoR, 0.6f * sceneSize);
     // Small scenes of fine pixels get gentler hills, so that slopes stay plausible.
     reliefMetres = 2400.0f * std::clamp(sceneSize * pixelMetres / 40000.0f, 0.35f, 1.0f);
     volcanoH = static_cast<float>(3000.0 + 600.0 * rng.Unit());
     // Rivers a few pixels wide: the noise changes by about 1 per coarse cell.
-    riverWidth = 2.0f / static_cast<float>(1 << CoarseShift(o)) * (60.0f / pixelMetres + 0.8f);
+    riverWidth =
+        1.0f / static_cast<float>(1 << GroundShift(o, 12000.0f)) * (60.0f / pixelMetres + 0.8f);
     fieldCell = std::max(2, static_cast<int>(160.0f / pixelMetres + 0.5f));
     blockCell = std::max(3, static_cast<int>(400.0f / pixelMetres + 0.5f));
 
