@@ -45,12 +45,5 @@ TEST(GroundScale, WindowCornerMovesAlongTheInclinedAxes) {
   }
 }
 
-TEST(GroundScale, ZeroPixelLengthKeepsTheCorner) {
-  double lon = 0, lat = 0;
-  WindowCorner(139.0, 36.0, 0.0, 0.0, 10, 10, lon, lat);
-  EXPECT_EQ(lon, 139.0);
-  EXPECT_EQ(lat, 36.0);
-}
-
 }  // namespace
 }  // namespace lumora

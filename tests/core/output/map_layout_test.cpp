@@ -48,18 +48,6 @@ TEST(PlainPage, PageSizesAndCentredImage) {
   EXPECT_DOUBLE_EQ(PageToDeviceFactor(794, 1123, 4760, 6812), 4760.0 / 794);
 }
 
-TEST(PlainPage, AnnotatedFrameSize) {
-  struct Case {
-    int screenW, screenH, w, h;
-  } cases[] = {{1920, 1080, 565 + 8, 800 + 30}, {600, 700, 540 + 8, 630 + 30}};
-  for (const Case& c : cases) {
-    const FrameSize f = AnnotationFrameSize(794, 1123, c.screenW, c.screenH, 8, 30);
-    EXPECT_EQ(f.width, c.w);
-    EXPECT_EQ(f.height, c.h);
-  }
-  EXPECT_EQ(AnnotationFrameSize(400, 500, 1920, 1080, 0, 0).width, 400);
-}
-
 TEST(MapLayout, MarginsFromTitleLegendAndGridLabels) {
   FixedMetrics fm;
   AnnotationSettings a;

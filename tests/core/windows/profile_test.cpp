@@ -67,13 +67,6 @@ TEST(ProfileFile, WrittenWholeOrReported) {
   EXPECT_EQ(m.LastId(), kMsgProfileCreateFailed);
 }
 
-TEST(ProfileStrip, DirectionRule) {
-  EXPECT_TRUE(IsVerticalProfile(0, 0, 5, 5));  // 45 degrees
-  EXPECT_TRUE(IsVerticalProfile(0, 0, 0, 0));
-  EXPECT_FALSE(IsVerticalProfile(0, 0, 6, 5));
-  EXPECT_TRUE(IsVerticalProfile(10, 10, 4, 3));
-}
-
 TEST(ProfileStrip, MagnifiedVerticalLinePlotsEachBitmapRowTwice) {
   Dib d;
   d.Create(2, 30);

@@ -95,21 +95,6 @@ TEST(ScatterPlot, CountColours) {
   EXPECT_EQ(ScatterColour(65535), (Rgb{255, 255, 255}));
 }
 
-TEST(ScatterPlot, ScreenCellsGrowRightAndUp) {
-  CellRect c = ScreenCell(0, 0, 10, 300, 256, 256);
-  EXPECT_EQ(c.left, 11);
-  EXPECT_EQ(c.width, 1);
-  EXPECT_EQ(c.top, 299);
-  EXPECT_EQ(c.height, 1);
-  c = ScreenCell(255, 255, 10, 300, 256, 256);
-  EXPECT_EQ(c.left, 11 + 254);
-  EXPECT_EQ(c.top, 300 - 1 - 256);         // Y scales by h, not h - 2
-  c = ScreenCell(1, 1, 0, 600, 600, 600);  // wider frames give wider cells
-  EXPECT_EQ(c.width, 3);
-  EXPECT_EQ(c.left, 1 + 2);
-  EXPECT_EQ(c.top, 600 - 1 - 2 - 2);
-}
-
 TEST(ScatterPlot, PageCellsTileThePlotAndTheRenderShowsTheCounts) {
   const ScatterPage page = ScatterPageFor(1000, 1414);
   EXPECT_EQ(page.k, 1.0);
