@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic clang-format ccache
-  xvfb xauth libjpeg-turbo-progs libtiff-tools
+  xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,8 @@
 #include "core/imagefile/settings_file.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -155,16 +158,20 @@ bool CheckImageSize(const ImageSettings& s, Messenger& messenger) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& content) {
-  const std::string tmp = path + ".part";
-  {
-    FilePtr f(std::fopen(tmp.c_str(), "wb"));
-    if (!f) return false;
-    if (std::fwrite(content.data(), 1, content.size(), f.get()) != content.size() ||
-        std::fflush(f.get()) != 0) {
-      f.reset();
-      std::remove(tmp.c_str());
-      return false;
-    }
+  // A name of our own beside the target, created exclusively, so that no
+  // file of the user's is ever overwritten by the temporary.
+  std::string tmp;
+  FilePtr f;
+  for (int attempt = 0; attempt < 100 && !f; ++attempt) {
+    tmp = path + Format(".%d-%d.part", static_cast<int>(getpid()), attempt);
+    f.reset(std::fopen(tmp.c_str(), "wbx"));
+    if (!f && errno != EEXIST) return false;
+  }
+  if (!f) return false;
+  const bool written = std::fwrite(content.data(), 1, content.size(), f.get()) == content.size();
+  if (std::fclose(f.release()) != 0 || !written) {
+    std::remove(tmp.c_str());
+    return false;
   }
   std::error_code ec;
   std::filesystem::rename(tmp, path, ec);
