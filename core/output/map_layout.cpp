@@ -58,6 +58,8 @@ void FitImage(MapLayout& l, const MapImage& img, bool turnedFrame) {
   const double boxW = maxX - minX, boxH = maxY - minY;
   l.f = std::min(availW / boxW, availH / boxH);
   if (turnedFrame) l.f *= 0.95;  // room for the labels
+  // Margins wider than a small page leave no room rather than a mirrored image.
+  if (!(l.f > 0.0)) l.f = 0.0;
   const double left = l.marginLeft + (availW - boxW * l.f) * 0.5 - minX * l.f;
   const double top = l.marginTop + (availH - boxH * l.f) * 0.5 - minY * l.f;
   l.image.left = static_cast<int>(left);

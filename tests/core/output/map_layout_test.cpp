@@ -82,6 +82,10 @@ TEST(MapLayout, MarginsFromTitleLegendAndGridLabels) {
   l = LayoutMap(794, 1123, 1.0, Image(500, 500), a, fm);
   EXPECT_EQ(l.legendX, l.image.Right());
   EXPECT_EQ(l.legendY, l.image.top);
+
+  l = LayoutMap(200, 200, 1.0, Image(500, 500), a, fm);  // margins wider than the page
+  EXPECT_EQ(l.f, 0.0);
+  EXPECT_EQ(l.image.width, 0);
 }
 
 TEST(MapLayout, ScaleBarGeometryAndLabels) {
