@@ -7,6 +7,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
+#include "core/view/image_session.h"
 #include "tests/support/dem_reference.h"
 #include "tests/support/temp_dir.h"
 
@@ -238,6 +239,49 @@ TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
     EXPECT_TRUE(FileExists(out + ".LEV"));
     const auto first = Bytes(out + ".b01");
     EXPECT_EQ(first, std::vector<uint8_t>(kW * kH, kind == 6 ? 0 : 255)) << kind;
+  }
+}
+
+TEST_F(DemRun, ResultsLoadAsTheNewDisplay) {
+  std::filesystem::create_directories(dir.path() / "work");
+  WorkingNamer namer;
+  struct Case {
+    int kind;
+    bool twoBandColour;  // an RGB composition of a two-band image
+    int size;
+    bool single;
+  } cases[] = {{3, false, kW, false},
+               {6, false, kW, true},
+               {8, false, kW, false},
+               {5, false, 600, false},
+               {5, true, 600, true}};
+  for (const auto& c : cases) {
+    if (c.twoBandColour) std::filesystem::remove(dir / "scene.b03");
+    RecordingMessenger msg;
+    Progress progress;
+    WorkingFiles files;
+    ASSERT_TRUE(files.Prepare(namer, dir / "work/", src, msg));
+    ImageSettings settings;
+    ASSERT_TRUE(ReadSettings(src, settings, msg));
+    OpenRequest open = ComposeOnOpen(src, settings);
+    if (c.twoBandColour) {
+      open.redBand = 2, open.greenBand = open.blueBand = 1;
+      open.singleBand = false;
+      open.bandCount = 2;
+    }
+    ImageSession session;
+    ASSERT_TRUE(session.Open(open, files, msg, progress));
+    DemRequest r;
+    r.kind = c.kind;
+    r.drape = DrapeFromState(session.State(), session.DisplayKind());
+    ASSERT_TRUE(session.BeginStep(MakeDemStep(r), msg, progress,
+                                  [&](DisplayState& s) { AdjustStateForDem(c.kind, s); }))
+        << c.kind << " " << msg.LastId();
+    EXPECT_EQ(session.State().m_nFileState, c.kind);
+    EXPECT_EQ(session.State().m_bSingleBand, c.single) << c.kind;
+    EXPECT_EQ(session.Display().width, c.size) << c.kind;
+    EXPECT_TRUE(session.Revert(msg));
+    EXPECT_EQ(session.State().m_nFileState, 0);
   }
 }
 
