@@ -182,7 +182,9 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     } else if (item.ext == "inf") {
       ok = RewriteSettingsForPartialWrite(item.path.string(), target, area.m_nAreaLines,
                                           area.m_nAreaPixels, lon, lat, messenger);
-    } else if (!item.ext.empty() && item.ext[0] == 'd') {
+    } else if ((!item.ext.empty() && item.ext[0] == 'd') || item.ext == "brd") {
+      // Descriptions, and the display state a bird's-eye window still needs
+      // for its legend, are copied as they are.
       std::error_code ec;
       fs::copy_file(item.path, target, fs::copy_options::overwrite_existing, ec);
       if (ec) {

@@ -31,7 +31,8 @@ struct WindowCopyProgress {
 // Writes the window `area` of the source as the set newBase.*. Raster files
 // (".bNN", and 16-bit ".iNN" and float ".rNN" at their sample width) and the
 // elevation model ".dem" with its ".lev" are cut; ".inf" is rewritten; other
-// ".d*" files are copied; anything else is left out. The set is built beside
+// ".d*" files and the display state ".brd" are copied; anything else (such
+// as legend files, whose ranges belong to the whole image) is left out. The set is built beside
 // the target and moved into place at the end, so on failure the target's
 // files are as they were. Refuses (61273) a target naming the source set and
 // (61440) an area not inside the image.

@@ -41,6 +41,7 @@ struct Image {
     WriteFile(dir / "img.B02", b2);
     WriteFile(dir / "img.d01", "Blue band\nsecond line\n");
     WriteFile(dir / "img.ndv", "MIN = 0\n");
+    WriteFile(dir / "img.brd", "State = 3\n");
     WriteFile(dir / "img.dem", dem);
     WriteFile(dir / "img.lev",
               "MIN_VAL = 1\nMIN_ALTITUDE = 10\nMAX_VAL = 200\nMAX_ALTITUDE = 2540\n");
@@ -65,6 +66,7 @@ TEST(PartialWrite, CutsBandsDemAndRewritesTheSettings) {
             "MIN_VAL = 111\nMIN_ALTITUDE = 10\nMAX_VAL = 122\nMAX_ALTITUDE = 2540\n");
   EXPECT_EQ(ReadFile(img.dir / "cut.d01"), "Blue band\nsecond line\n");
   EXPECT_FALSE(FileExists(img.dir / "cut.ndv"));
+  EXPECT_EQ(ReadFile(img.dir / "cut.brd"), "State = 3\n");  // not cut as a band
 
   const GroundScale g = ComputeGroundScale(36.0, 0.03);
   ImageSettings s;
