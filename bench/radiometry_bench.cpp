@@ -38,6 +38,14 @@ void BM_FilterBand(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterBand)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
+// The same on the portable code (a processor without 256-bit vectors).
+void BM_FilterBandPortable(benchmark::State& state) {
+  AllowWideVectors(false);
+  BM_FilterBand(state);
+  AllowWideVectors(true);
+}
+BENCHMARK(BM_FilterBandPortable)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
 // One 7000 x 6000 band file filtered into another, files in and out.
 void BM_FilterBandFile(benchmark::State& state) {
   const int w = 7000, h = 6000;

@@ -1,6 +1,7 @@
 #include "core/radiometry/filter_kernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -96,13 +97,8 @@ int TableIndexOf(const FilterRecord& record) {
   return -1;
 }
 
-}  // namespace
-
-namespace detail {
-
-// Runtime dispatch: the program runs on any x86-64, wider vectors when present.
-__attribute__((target_clones("avx2", "default"))) void ConvolveInteriorFixed(
-    const uint8_t* const rows[5], uint8_t* out, int32_t width, int kind) {
+[[gnu::always_inline]] inline void ConvolveFixed(const uint8_t* const rows[5], uint8_t* out,
+                                                 int32_t width, int kind) {
   switch (kind) {
     case 0: ConvolveInterior<0>(rows, out, width); break;
     case 1: ConvolveInterior<1>(rows, out, width); break;
@@ -112,35 +108,63 @@ __attribute__((target_clones("avx2", "default"))) void ConvolveInteriorFixed(
   }
 }
 
+[[gnu::always_inline]] inline uint8_t Min8(uint8_t a, uint8_t b) { return a < b ? a : b; }
+[[gnu::always_inline]] inline uint8_t Max8(uint8_t a, uint8_t b) { return a < b ? b : a; }
+
 // The 3 x 3 median as the median of column sorts: with every column of the
 // window sorted, the median of the nine is the median of (largest column
-// low, median of the column middles, smallest column high).
-__attribute__((target_clones("avx2", "default"))) void MedianInterior(const uint8_t* const rows[3],
-                                                                      uint8_t* out, int32_t width) {
+// low, median of the column middles, smallest column high). Branch-free
+// minimum and maximum keep the loop in byte vectors.
+[[gnu::always_inline]] inline void MedianInterior(const uint8_t* const rows[3], uint8_t* out,
+                                                  int32_t width) {
   const uint8_t* __restrict r0 = rows[0];
   const uint8_t* __restrict r1 = rows[1];
   const uint8_t* __restrict r2 = rows[2];
   uint8_t* __restrict o = out;
-  auto mn = [](uint8_t a, uint8_t b) -> uint8_t { return a < b ? a : b; };
-  auto mx = [](uint8_t a, uint8_t b) -> uint8_t { return a < b ? b : a; };
   for (int32_t x = 1; x < width - 1; ++x) {
     uint8_t lo[3], mid[3], hi[3];
     for (int k = 0; k < 3; ++k) {
       const uint8_t a = r0[x - 1 + k], b = r1[x - 1 + k], c = r2[x - 1 + k];
-      const uint8_t ab_lo = mn(a, b), ab_hi = mx(a, b);
-      lo[k] = mn(ab_lo, c);
-      const uint8_t t = mx(ab_lo, c);
-      mid[k] = mn(ab_hi, t);
-      hi[k] = mx(ab_hi, t);
+      const uint8_t abLo = Min8(a, b), abHi = Max8(a, b);
+      lo[k] = Min8(abLo, c);
+      const uint8_t t = Max8(abLo, c);
+      mid[k] = Min8(abHi, t);
+      hi[k] = Max8(abHi, t);
     }
-    const uint8_t maxLo = mx(mx(lo[0], lo[1]), lo[2]);
-    const uint8_t minHi = mn(mn(hi[0], hi[1]), hi[2]);
-    const uint8_t medMid = mx(mn(mid[0], mid[1]), mn(mx(mid[0], mid[1]), mid[2]));
-    o[x] = mx(mn(maxLo, medMid), mn(mx(maxLo, medMid), minHi));
+    const uint8_t maxLo = Max8(Max8(lo[0], lo[1]), lo[2]);
+    const uint8_t minHi = Min8(Min8(hi[0], hi[1]), hi[2]);
+    const uint8_t medMid = Max8(Min8(mid[0], mid[1]), Min8(Max8(mid[0], mid[1]), mid[2]));
+    o[x] = Max8(Min8(maxLo, medMid), Min8(Max8(maxLo, medMid), minHi));
   }
 }
 
-}  // namespace detail
+// The same loops compiled twice: for any x86-64 and for processors with
+// 256-bit integer vectors, chosen at run time.
+__attribute__((target("avx2"))) void ConvolveFixedWide(const uint8_t* const rows[5], uint8_t* out,
+                                                       int32_t width, int kind) {
+  ConvolveFixed(rows, out, width, kind);
+}
+void ConvolveFixedPortable(const uint8_t* const rows[5], uint8_t* out, int32_t width, int kind) {
+  ConvolveFixed(rows, out, width, kind);
+}
+__attribute__((target("avx2"))) void MedianWide(const uint8_t* const rows[3], uint8_t* out,
+                                                int32_t width) {
+  MedianInterior(rows, out, width);
+}
+void MedianPortable(const uint8_t* const rows[3], uint8_t* out, int32_t width) {
+  MedianInterior(rows, out, width);
+}
+
+std::atomic<bool> g_wideAllowed{true};
+
+bool UseWide() {
+  static const bool hasWide = __builtin_cpu_supports("avx2");
+  return hasWide && g_wideAllowed.load(std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void AllowWideVectors(bool allowed) { g_wideAllowed.store(allowed, std::memory_order_relaxed); }
 
 const std::array<FilterRecord, kFilterCount>& FilterTable() { return kTable; }
 
@@ -157,7 +181,7 @@ void ConvolveRow(const uint8_t* const rows[5], uint8_t* out, int32_t width,
   if (width < 5 || record.divisor == 0) return;
   const int kind = TableIndexOf(record);
   if (kind >= 0)
-    detail::ConvolveInteriorFixed(rows, out, width, kind);
+    (UseWide() ? ConvolveFixedWide : ConvolveFixedPortable)(rows, out, width, kind);
   else
     ConvolveInteriorGeneric(rows, out, width, record);
 }
@@ -166,7 +190,7 @@ void MedianRow(const uint8_t* const rows[3], uint8_t* out, int32_t width) {
   if (width <= 0) return;
   std::memcpy(out, rows[1], static_cast<size_t>(width));
   if (width < 3) return;
-  detail::MedianInterior(rows, out, width);
+  (UseWide() ? MedianWide : MedianPortable)(rows, out, width);
 }
 
 void FilterBand(const uint8_t* in, uint8_t* out, int32_t width, int32_t height,

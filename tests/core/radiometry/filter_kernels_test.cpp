@@ -74,15 +74,20 @@ TEST(FilterBand, MatchesThePlainRulesToTheBit) {
   odd.offset = 17;
   std::vector<FilterRecord> records(FilterTable().begin(), FilterTable().end());
   records.push_back(odd);
-  for (const auto& size : sizes) {
-    for (int rep = 0; rep < 4; ++rep, ++seed) {
-      const auto band = RandomBand(size[0], size[1], seed);
-      for (const auto& rec : records)
-        ASSERT_EQ(Filtered(band, size[0], size[1], rec), Reference(band, size[0], size[1], rec))
-            << rec.name << " divisor " << rec.divisor << " " << size[0] << "x" << size[1]
-            << " seed " << seed;
+  // Both the wide-vector and the portable code, whatever this machine has.
+  for (bool wide : {true, false}) {
+    AllowWideVectors(wide);
+    for (const auto& size : sizes) {
+      for (int rep = 0; rep < 4; ++rep, ++seed) {
+        const auto band = RandomBand(size[0], size[1], seed);
+        for (const auto& rec : records)
+          ASSERT_EQ(Filtered(band, size[0], size[1], rec), Reference(band, size[0], size[1], rec))
+              << rec.name << " divisor " << rec.divisor << " " << size[0] << "x" << size[1]
+              << " seed " << seed << (wide ? " wide" : " portable");
+      }
     }
   }
+  AllowWideVectors(true);
 }
 
 TEST(MedianRow, MedianOfOneToNineInEveryArrangementIsFive) {
