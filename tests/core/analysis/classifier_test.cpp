@@ -263,26 +263,5 @@ TEST(Classify, MissingOrShortBandsStopTheRun) {
   EXPECT_EQ(m.entries.back().title, "Error");
 }
 
-TEST(Classify, RunWritesTheCompleteSet) {
-  TwoHalves scene;
-  WriteFile(scene.base + ".dem", "dem");
-  StepSource source;
-  source.settingsPath = scene.base + ".inf";
-  source.basePath = scene.base;
-  source.settings.pixels = scene.w;
-  source.settings.lines = scene.h;
-  ClassificationParams params{{1, 2}, {ClassItem{10, 20, 30, 2, 20, 12, 2, "田 畑"}}};
-  RecordingMessenger m;
-  Progress progress;
-  StepResult result;
-  const std::string target = scene.dir / "out";
-  ASSERT_TRUE(MakeClassificationStep(params)(source, target, result, m, progress));
-  EXPECT_EQ(result.fileState, 2);
-  EXPECT_EQ(result.rainbow, 0);
-  EXPECT_EQ(ReadFile(target + ".dem"), "dem");
-  EXPECT_FALSE(FileExists(target + ".lev"));
-  EXPECT_EQ(ReadFile(target + ".mlk"), FormatLandCoverFile(params.bands, params.classes));
-}
-
 }  // namespace
 }  // namespace lumora

@@ -44,15 +44,6 @@ TEST(VegetationIndex, PixelIndexAndByte) {
   EXPECT_EQ(NdviByte(std::nanf("")), 0);
 }
 
-TEST(VegetationIndex, SensorPresets) {
-  EXPECT_EQ(NdviPreset(0).x, 3);
-  EXPECT_EQ(NdviPreset(0).y, 2);
-  EXPECT_EQ(NdviPreset(1).x, 4);
-  EXPECT_EQ(NdviPreset(1).y, 3);
-  EXPECT_EQ(NdviPreset(2).x, 4);
-  EXPECT_EQ(NdviPreset(2).y, 2);
-}
-
 // A small image on disk: settings file and band files of given bytes.
 struct Scene {
   TempDir dir;
