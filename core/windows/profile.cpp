@@ -35,6 +35,14 @@ void PlotPixel(std::vector<StripPoint>& out, const uint8_t* bgr, bool vertical, 
 
 }  // namespace
 
+StripRect ProfileStripRect(bool vertical, const Dib& dib, float zoom, int visibleWidth,
+                           int visibleHeight) {
+  const int imageW = static_cast<int>(dib.width * zoom);
+  const int imageH = static_cast<int>(dib.height * zoom);
+  if (vertical) return {kStripThickness, std::min(visibleHeight, imageH)};
+  return {std::min(visibleWidth, imageW), kStripThickness};
+}
+
 std::vector<StripPoint> ProfileStripPoints(const Dib& dib, float zoom, int startX, int startY,
                                            int endX, int endY) {
   std::vector<StripPoint> out;

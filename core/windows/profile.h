@@ -26,6 +26,17 @@ struct StripPoint {
 };
 inline constexpr int kStripThickness = 110;
 
+// The black strip behind the points, in scrolled coordinates from the
+// visible corner: 110 wide down the left edge for a vertical line, 110 tall
+// along the top for a horizontal one, as long as the visible part of the
+// image (at most its size times zoom).
+struct StripRect {
+  int width = 0;
+  int height = 0;
+};
+StripRect ProfileStripRect(bool vertical, const Dib& dib, float zoom, int visibleWidth,
+                           int visibleHeight);
+
 // The strip's points for a line from start to end (scrolled coordinates at
 // magnification zoom) over the display image: three points (red, green,
 // blue values) per screen row or column whose bitmap pixel exists.

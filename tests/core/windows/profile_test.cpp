@@ -95,6 +95,10 @@ TEST(ProfileStrip, HorizontalLinePlotsFromTheTopAndSkipsPixelsOutside) {
   EXPECT_EQ(pts[2].y, 0);    // blue 255 at the top
   EXPECT_EQ(pts[0].y, 100);  // red 0 at the bottom
   EXPECT_TRUE(ProfileStripPoints(d, 1.0f, 0, 5, 3, 5).empty());
+  // The strip is no longer than the visible part of the magnified image.
+  EXPECT_EQ(ProfileStripRect(false, d, 2.0f, 500, 300).width, 8);
+  EXPECT_EQ(ProfileStripRect(true, d, 2.0f, 500, 3).height, 3);
+  EXPECT_EQ(ProfileStripRect(true, d, 2.0f, 500, 3).width, 110);
 }
 
 }  // namespace
