@@ -309,4 +309,35 @@ bool BrightnessDialogState::MoveMarker(int x, const MarkerGeometry& g) {
   return true;
 }
 
+namespace {
+double PanelScale(const PanelRect& r) { return (r.right - r.left - 2) / 256.0; }
+}  // namespace
+
+int LevelX(int level, const PanelRect& r) {
+  return static_cast<int>(std::trunc(level * PanelScale(r) + 0.5)) + r.left + 1;
+}
+
+int ColourBarPenWidth(const PanelRect& bar) {
+  return static_cast<int>(std::trunc(PanelScale(bar) + 1.5));
+}
+
+std::vector<HistogramBar> HistogramBars(const Histogram& histogram, bool excludeBlack,
+                                        const PanelRect& panel) {
+  std::vector<HistogramBar> bars;
+  const int64_t height = panel.top - panel.bottom + 2;  // negative: bars grow upward
+  const int base = panel.bottom - 1;
+  int64_t running = 0;
+  for (int i = excludeBlack ? 1 : 0; i < 256; ++i) {
+    const int64_t count = histogram.counts[static_cast<size_t>(i)];
+    running += count;
+    HistogramBar bar;
+    bar.level = i;
+    bar.x = LevelX(i, panel);
+    bar.top = base + static_cast<int>(histogram.peak ? count * height / histogram.peak : 0);
+    bar.curveY = base + static_cast<int>(histogram.total ? running * height / histogram.total : 0);
+    bars.push_back(bar);
+  }
+  return bars;
+}
+
 }  // namespace lumora

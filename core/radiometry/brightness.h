@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
@@ -78,6 +79,32 @@ bool ApplyBrightnessDialog(ImageSession& session, const LookupTables& tables,
 bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& progress);
 // Equalisation: an equalisation table per channel; stretch values unchanged.
 bool EqualiseBrightness(ImageSession& session, Messenger& messenger, Progress& progress);
+
+// Drawing geometry of the histogram panel (client rectangle, right and bottom
+// exclusive as the window gives it). Per level drawn (from 1 when black is
+// excluded): the bar's x, its top (bars grow up from bottom - 1, scaled to
+// the peak) and the y of the cumulative curve (scaled to the total, so it
+// stops short of the top when black is excluded). The scale is
+// (right - left - 2) / 256 in double; products are 64-bit so that large
+// counts cannot wrap.
+struct PanelRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+struct HistogramBar {
+  int level = 0;
+  int x = 0;
+  int top = 0;
+  int curveY = 0;
+};
+std::vector<HistogramBar> HistogramBars(const Histogram& histogram, bool excludeBlack,
+                                        const PanelRect& panel);
+// x of level i on the panel or colour bar: trunc(i * s + 0.5) + left + 1.
+int LevelX(int level, const PanelRect& r);
+// Pen width of the colour bar's lines: trunc(s + 1.5).
+int ColourBarPenWidth(const PanelRect& bar);
 
 // What the brightness dialog holds between the user's actions; the window
 // only shows it and forwards clicks and edits.

@@ -102,6 +102,26 @@ TEST(Equalisation, CumulativeShareKeepsEntryZero) {
   EXPECT_EQ(t[255], 255);
 }
 
+TEST(HistogramPanel, BarsAndCurveScaleToPeakAndTotal) {
+  Histogram h = Counts({{0, 6}, {1, 3}, {255, 1}});
+  h.peak = 3;                               // black excluded
+  const PanelRect panel{10, 20, 524, 122};  // scale 2.0, height -100
+  const auto bars = HistogramBars(h, true, panel);
+  ASSERT_EQ(bars.size(), 255u);
+  EXPECT_EQ(bars[0].level, 1);
+  EXPECT_EQ(bars[0].x, 13);
+  EXPECT_EQ(bars[0].top, 121 - 100);  // the peak reaches the top
+  EXPECT_EQ(bars[0].curveY, 121 - 30);
+  EXPECT_EQ(bars[1].top, 121);
+  EXPECT_EQ(bars.back().x, 521);
+  EXPECT_EQ(bars.back().curveY, 121 - 40);  // black still in the total
+  EXPECT_EQ(ColourBarPenWidth(panel), 3);
+  // Counts of a big image times the panel height do not wrap.
+  Histogram big = Counts({{7, 4'000'000'000u}});
+  big.peak = big.counts[7];
+  EXPECT_EQ(HistogramBars(big, false, panel)[7].top, 21);
+}
+
 TEST(MapThroughTables, RewritesEachChannelByItsTableAndLeavesPaddingZero) {
   const Dib d = MakeDib(3, 1, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
   LookupTables t = IdentityTables();
