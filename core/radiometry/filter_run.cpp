@@ -58,9 +58,11 @@ bool SameFileSet(const std::string& baseA, const std::string& baseB) {
   if (!EqualsNoCase(a.filename().string(), b.filename().string())) return false;
   const fs::path da = a.parent_path().empty() ? fs::path(".") : a.parent_path();
   const fs::path db = b.parent_path().empty() ? fs::path(".") : b.parent_path();
-  std::error_code ec;
+  std::error_code ec, ea, eb;
   if (fs::equivalent(da, db, ec)) return true;
-  return fs::weakly_canonical(da, ec) == fs::weakly_canonical(db, ec);
+  const fs::path ca = fs::weakly_canonical(fs::absolute(da, ea), ea);
+  const fs::path cb = fs::weakly_canonical(fs::absolute(db, eb), eb);
+  return !ea && !eb && ca == cb;
 }
 
 bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32_t width,
