@@ -102,14 +102,15 @@ class Fbm {
       }
       const float* row = o.row.data();
       const float* w = o.weight.data();
-      const int mask = (1 << o.shift) - 1;
       float* extra = k < split ? coarse : detail;
-      for (int x = 0; x < width; ++x) {
-        const int xx = x + o.offX;
-        const int i = xx >> o.shift;
-        const float v = row[i] + (row[i + 1] - row[i]) * w[xx & mask];
-        out[x] += v;
-        if (extra) extra[x] += v;
+      // Cell by cell, so that the inner loops run over contiguous weights.
+      const int cell = 1 << o.shift;
+      for (int x0 = -o.offX, i = 0; x0 < width; x0 += cell, ++i) {
+        const int from = std::max(0, x0), to = std::min(width, x0 + cell);
+        const float a = row[i], d = row[i + 1] - row[i];
+        for (int x = from; x < to; ++x) out[x] += a + d * w[x - x0];
+        if (extra)
+          for (int x = from; x < to; ++x) extra[x] += a + d * w[x - x0];
       }
     }
   }
