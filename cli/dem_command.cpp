@@ -130,6 +130,11 @@ int RunDem(const std::vector<std::string>& argv) {
     messenger.ShowMessage(kMsgDemBirdsEyeOnly);
     return kExitFailure;
   }
+  // Heights need a ground scale; say so before the drape is composed.
+  if (request.kind >= kStateBirdsEye && !(settings.lengthPerPixel > 0.0)) {
+    messenger.ShowMessage(kMsgNoGroundScale);
+    return kExitFailure;
+  }
   if (birdsEye) {
     if (!CheckImageSize(settings, messenger) ||
         !ComposeDrape(path, settings, rgb, gray, request.drape, messenger))

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,6 +38,16 @@ TEST(ElevationRangeFile, KeysAreLinePrefixesWithBlankAndEquals) {
       std::string(300, ' ') + "MIN_VAL = 5\n" + std::string(255, 'x') + "MAX_VAL = 6\n", r);
   EXPECT_EQ(r.minCode, 1);
   EXPECT_EQ(r.maxCode, 6);
+  // Garbage with NULs, lone carriage returns and keys cut short reads safely.
+  std::mt19937 rng(1);
+  const std::string pieces[] = {"MIN_VAL =",          "MAX_ALTITUDE = -", "\r",          "\n",
+                                std::string(1, '\0'), "9999999999999",    "MIN_ALTITUDE"};
+  for (int i = 0; i < 200; ++i) {
+    std::string text;
+    for (int k = 0; k < 20; ++k) text += pieces[rng() % 7];
+    ElevationRange g;
+    ParseElevationRange(text, g);
+  }
 }
 
 TEST(ElevationRangeFile, WritesFourLinesInFixedOrderAndReadsThemBack) {
