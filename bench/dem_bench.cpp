@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "core/analysis/birdseye.h"
@@ -52,6 +54,33 @@ void BM_ElevationColouring(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ElevationColouring)->Unit(benchmark::kMillisecond);
+
+// The whole run as the program does it: the code file read, the three band
+// files and their companions written (to the temporary folder).
+void BM_ColouringRun(benchmark::State& state) {
+  const ElevationModel& m = Model();
+  const auto dir = std::filesystem::temp_directory_path() / "lumora_dem_bench";
+  std::filesystem::create_directories(dir);
+  StepSource source;
+  source.settingsPath = (dir / "scene.inf").string();
+  source.basePath = (dir / "scene").string();
+  source.settings.pixels = kW;
+  source.settings.lines = kH;
+  std::ofstream(dir / "scene.lev") << "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 3810\n";
+  std::ofstream(dir / "scene.dem", std::ios::binary)
+      .write(reinterpret_cast<const char*>(m.codes.data()), std::streamsize(m.codes.size()));
+  RecordingMessenger messenger;
+  DemRequest request;
+  request.kind = 3;
+  for (auto _ : state) {
+    StepResult result;
+    Progress progress;
+    if (!RunDemProcessing(request, source, (dir / "out").string(), result, messenger, progress))
+      state.SkipWithError("run");
+  }
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_ColouringRun)->Unit(benchmark::kMillisecond);
 
 void BM_Shading(benchmark::State& state) {
   const ElevationModel& m = Model();
