@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <new>
@@ -139,14 +140,23 @@ bool LoadElevation(const std::string& settingsPath, int32_t pixels, int32_t line
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
   }
-  std::unique_ptr<std::FILE, FileCloser> f(
-      std::fopen(CompanionPath(settingsPath, ".dem").c_str(), "rb"));
+  const std::string demPath = CompanionPath(settingsPath, ".dem");
+  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(demPath.c_str(), "rb"));
   if (!f) {
     progress.Close();
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
   const auto bytes = CheckedMul(pixels, lines);
+  // A code file too short for the image is refused before its buffer is
+  // taken, so a hostile size cannot claim memory for nothing.
+  std::error_code ec;
+  const auto fileBytes = std::filesystem::file_size(demPath, ec);
+  if (bytes && !ec && fileBytes < static_cast<uintmax_t>(*bytes)) {
+    progress.Close();
+    messenger.ShowMessage(kMsgBadDem);
+    return false;
+  }
   std::vector<uint8_t> codes;
   try {
     if (!AllocatableBytes(bytes)) throw std::bad_alloc();
