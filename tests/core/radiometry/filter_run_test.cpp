@@ -147,22 +147,6 @@ TEST_F(FilterRun, RefusesToWriteOverItsSource) {
   }
 }
 
-TEST_F(FilterRun, ProgressRisesOverAllBands) {
-  struct Sink : ProgressSink {
-    std::vector<float> seen;
-    void Open(const std::string&) override {}
-    void Paint(float f, const std::string&) override { seen.push_back(f); }
-    void Close() override {}
-  } sink;
-  Progress progress(&sink);
-  MakeSet(10, 20);
-  ASSERT_TRUE(RunFilter(dir / "x", dir / "o", FilterTable()[3], 10, 20, m, progress));
-  EXPECT_EQ(sink.seen.size(), 3u * 16u);  // one call per computed row
-  EXPECT_TRUE(std::is_sorted(sink.seen.begin(), sink.seen.end()));
-  EXPECT_GT(sink.seen.back(), 0.9f);
-  EXPECT_LT(sink.seen.back(), 1.0f);
-}
-
 TEST_F(FilterRun, AsAStepTheSessionShowsTheFilteredSet) {
   MakeSet(16, 12);
   const std::string inf = dir / "x.inf";
