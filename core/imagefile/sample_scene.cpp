@@ -115,8 +115,6 @@ class Fbm {
     }
   }
 
-  size_t size() const { return m_octaves.size(); }
-
  private:
   struct Octave {
     int shift = 0;
@@ -268,8 +266,11 @@ struct SampleScene::Impl {
     const double pixels = metres / (MakeSensor(o.sensor).lengthPerPixel * 1000.0);
     return std::clamp(Log2Floor(static_cast<int>(pixels)), 1, CoarseShift(o));
   }
+  // All 64 bits of the seed matter: they are mixed before being cut to 32.
+  static uint64_t SeedMix(const SampleSceneOptions& o) { return SplitMix64{o.seed}.Next(); }
   static Fbm Noise(const SampleSceneOptions& o, uint32_t salt, int coarse, int octaves) {
-    return Fbm(Hash3(salt, 0, static_cast<uint32_t>(o.seed ^ (o.seed >> 32))), coarse,
+    const uint64_t mix = SeedMix(o);
+    return Fbm(Hash3(salt, static_cast<uint32_t>(mix), static_cast<uint32_t>(mix >> 32)), coarse,
                std::max(1, coarse - octaves + 1), o.width);
   }
 
@@ -344,8 +345,6 @@ struct SampleScene::Impl {
     const float fy = static_cast<float>(y) + 0.5f;
     const float cy = (fy - 0.5f * static_cast<float>(height)) / sceneSize;
     const float invSize = 1.0f / sceneSize;
-    const size_t fineFrom = relief.size() > 3 ? relief.size() - 3 : 0;
-    (void)fineFrom;
     for (int x = 0; x < width; ++x) {
       const float fx = static_cast<float>(x) + 0.5f;
       const float cx = (fx - 0.5f * static_cast<float>(width)) * invSize;
@@ -374,13 +373,13 @@ struct SampleScene::Impl {
         alt = reliefMetres * (a * a + 0.8f * a * std::fabs(fine)) + volcanoH * cone;
         // Rivers run in valleys of the lower land; the valley deepens to the river.
         const float rn = std::fabs(tmpRiver[static_cast<size_t>(x)]);
-        const float width = riverWidth * (1.0f - Clamp01(alt / 2200.0f));
+        const float riverHere = riverWidth * (1.0f - Clamp01(alt / 2200.0f));
         const float valley = riverWidth * 14.0f;
         if (rn < valley && alt < 1800.0f) {
           const float k = SmoothStep(Clamp01(rn / valley));
           alt *= 0.75f + 0.25f * k;
         }
-        if (rn < width) water = 2;
+        if (rn < riverHere) water = 2;
         // Lakes fill hollows of the lowland; their surface follows the broad relief.
         const float hollow = tmpLake[static_cast<size_t>(x)] - 2.0f * fine;
         if (hollow > 0.5f && alt > 4.0f && alt < 900.0f && cone < 0.2f) {
@@ -429,7 +428,7 @@ struct SampleScene::Impl {
     const float inv2d = 1.0f / (2.0f * pixelMetres);
 
     // Sensor noise from a per-row stream; stripes from the detector of the row.
-    SplitMix64 noise{(opt.seed << 20) ^ static_cast<uint64_t>(y) * 0x9e3779b97f4a7c15ull};
+    SplitMix64 noise{SeedMix(opt) ^ static_cast<uint64_t>(y) * 0xd6e8feb86659fd93ull};
     const size_t detector = static_cast<size_t>(y % sensor.scanLines);
     const int fy = y / fieldCell, by = y / blockCell;
     const bool streetRow = y % blockCell == 0;
