@@ -68,6 +68,17 @@ class ScriptedUi : public UiSeam {
   }
 };
 
+// Records like the core recorder and lets a test look around while a
+// question is on screen.
+class ProbingMessenger : public RecordingMessenger {
+ public:
+  std::function<void()> whileAsking;
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    if (whileAsking) whileAsking();
+    return RecordingMessenger::AskYesNo(title, text);
+  }
+};
+
 template <typename T = QWidget>
 T* Find(QWidget& parent, int id) {
   return parent.findChild<T*>(QString::number(id));
@@ -155,7 +166,7 @@ class GuiTest : public ::testing::Test {
   }
 
   ::lumora::test::TempDir dir;
-  RecordingMessenger messenger;
+  ProbingMessenger messenger;
   ScriptedUi ui;
   std::unique_ptr<CKiriApp> app;
 };
