@@ -82,6 +82,8 @@ class Renderer {
     m_wallDrop = 1.2 * m.metresPerCode * 0.001 / r.lengthPerPixel;
   }
 
+  // The picture shows camera point (x, y) at column 300.5 - scale x, row
+  // 300.5 - scale y; the scale brings the widest point in view to 300.
   double Scale() const {
     const GridProjector grid(m_cam, m_model, m_height);
     double maxX = 0.0, maxY = 0.0;
@@ -242,12 +244,6 @@ class Renderer {
 };
 
 }  // namespace
-
-double BirdsEyeScale(const ElevationModel& model, const BirdsEyeRequest& request) {
-  ColourPlanes none;
-  std::vector<double> noDepth;
-  return Renderer(model, request, none, noDepth).Scale();
-}
 
 bool RenderBirdsEye(const ElevationModel& model, const BirdsEyeRequest& request,
                     const DrapeRowReader& readRow, ColourPlanes& out, Messenger& messenger,

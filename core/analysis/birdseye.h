@@ -28,10 +28,6 @@ struct BirdsEyeRequest {
 // increasing order.
 using DrapeRowReader = std::function<void(int band, int32_t row, uint8_t* dst)>;
 
-// Where the picture maps camera coordinates: column 300.5 - scale x,
-// row 300.5 - scale y.
-double BirdsEyeScale(const ElevationModel& model, const BirdsEyeRequest& request);
-
 // Renders into `bands` planes of 600 x 600. 61233 when the buffers do not
 // fit in memory. Progress moves over the second half of the bar.
 bool RenderBirdsEye(const ElevationModel& model, const BirdsEyeRequest& request,
