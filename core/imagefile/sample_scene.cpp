@@ -431,6 +431,11 @@ struct SampleScene::Impl {
     SplitMix64 noise{SeedMix(opt) ^ static_cast<uint64_t>(y) * 0xd6e8feb86659fd93ull};
     const size_t detector = static_cast<size_t>(y % sensor.scanLines);
     const int fy = y / fieldCell, by = y / blockCell;
+    // Fields lie in strips one cell high; each strip has its own field length
+    // and starts where it likes, so the boundaries do not line up.
+    const uint32_t strip = Hash3(static_cast<uint32_t>(fy), 7, seed32);
+    const int fieldLength = fieldCell * (1 + static_cast<int>(strip % 3));
+    const int fieldStart = static_cast<int>((strip >> 8) % static_cast<uint32_t>(fieldLength));
     const bool streetRow = y % blockCell == 0;
 
     for (size_t x = 0; x < w; ++x) {
@@ -456,7 +461,7 @@ struct SampleScene::Impl {
       } else {
         const float snowLine = 2700.0f + 6000.0f * fine + 400.0f * pn + 500.0f * (direct - 1.0f);
         const float treeLine = 2300.0f + 1500.0f * fine + 200.0f * pn;
-        const int fx = static_cast<int>(x) / fieldCell;
+        const int fx = (static_cast<int>(x) + fieldStart) / fieldLength;
         if (alt > snowLine && slope < 1.4f) {
           cover = SampleCover::kSnow;
         } else if (alt > treeLine + 350.0f || slope > 1.1f) {
