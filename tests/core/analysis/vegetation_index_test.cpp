@@ -187,7 +187,7 @@ TEST(VegetationIndex, RunFailuresLeaveNoResult) {
 
 TEST(RampLegend, RangeFileParsing) {
   struct Case {
-    const char* text;
+    std::string text;
     bool ok;
     double largest, smallest;
   };
@@ -199,7 +199,7 @@ TEST(RampLegend, RangeFileParsing) {
       {"head\n", false, 0, 0},
       {"", false, 0, 0},
       // A first line longer than the buffer: its rest is taken as the second line.
-      {(std::string(300, 'x') + "\n0.1,0.0\n").c_str(), false, 0, 0},
+      {std::string(300, 'x') + "\n0.1,0.0\n", false, 0, 0},
   };
   for (const auto& c : cases) {
     double largest = 0, smallest = 0;
