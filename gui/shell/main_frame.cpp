@@ -186,28 +186,26 @@ void CMainFrame::LoadMenu(int menuId) {
   UpdateCommandUi();
 }
 
+// A tool bar of commands; 0 stands for a separator.
+QToolBar* CMainFrame::AddToolBar(const QString& id, std::initializer_list<int> commands) {
+  QToolBar* bar = addToolBar(id);
+  bar->setObjectName(id);
+  bar->setIconSize(QSize(16, 16));
+  for (int command : commands) {
+    if (command)
+      bar->addAction(Action(command));
+    else
+      bar->addSeparator();
+  }
+  return bar;
+}
+
 void CMainFrame::CreateToolBars() {
-  m_bar1 = addToolBar(QStringLiteral("253"));
-  m_bar1->setObjectName(QStringLiteral("253"));
-  m_bar1->setIconSize(QSize(16, 16));
-  for (int id : std::initializer_list<int>{kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
-                                           kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout}) {
-    if (id)
-      m_bar1->addAction(Action(id));
-    else
-      m_bar1->addSeparator();
-  }
+  m_bar1 = AddToolBar(QStringLiteral("253"), {kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
+                                              kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
   addToolBarBreak();
-  m_bar2 = addToolBar(QStringLiteral("254"));
-  m_bar2->setObjectName(QStringLiteral("254"));
-  m_bar2->setIconSize(QSize(16, 16));
-  for (int id : std::initializer_list<int>{kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
-                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0}) {
-    if (id)
-      m_bar2->addAction(Action(id));
-    else
-      m_bar2->addSeparator();
-  }
+  m_bar2 = AddToolBar(QStringLiteral("254"), {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
+                                              kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
   m_zoomLabel = new QLabel(QStringLiteral("表示"), m_bar2);
   m_zoomLabel->setObjectName(QStringLiteral("105"));
   m_zoomLabel->setAlignment(Qt::AlignCenter);

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QStringList>
+#include <initializer_list>
 
 class QAction;
 class QComboBox;
@@ -62,6 +63,7 @@ class CMainFrame : public QMainWindow {
 
  private:
   QAction* AddCommand(int id, const QString& text, const QString& prompt = {});
+  QToolBar* AddToolBar(const QString& id, std::initializer_list<int> commands);
   void CreateToolBars();
   void CreateStatusBar();
   void LoadRecentFiles();
