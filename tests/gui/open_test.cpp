@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <cstdio>
 
 #include "core/support/string_table.h"
 #include "gui/imagefile/image_create_dlg.h"
@@ -156,8 +157,31 @@ TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {
   ::lumora::test::WriteFile(dir / "empty.inf", "LINE = 0\nPIXEL = 8\n");
   EXPECT_FALSE(Open(dir / "empty.inf"));
   EXPECT_EQ(messenger.LastId(), kMsgBadImageSize);
+  // A processed image whose band file is gone opens no empty window.
+  const std::string gone = WriteScene(dir, "g", 8, 8, 3, 1, 2);
+  std::remove((dir / "g.b02").c_str());
+  EXPECT_FALSE(Open(gone));
+  EXPECT_EQ(messenger.LastId(), kMsgOpenFailed);
   EXPECT_TRUE(app->Views().empty());
   EXPECT_EQ(Frame().MenuId(), 254);
+}
+
+TEST_F(OpenTest, ReopenTakesTheStoredPathAndCompositionWithoutAsking) {
+  const std::string inf = WriteScene(dir, "part", 10, 6, 5, 1);
+  OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
+  request.redBand = 5;
+  request.greenBand = 4;
+  request.blueBand = 2;
+  request.rainbowReversed = true;
+  app->SetReopen(request);
+  app->OnCommand(32778);
+  ASSERT_NE(View(), nullptr);
+  EXPECT_TRUE(ui.dialogNames.filter("261").isEmpty());
+  EXPECT_NE(TitleOfActive().find("(1,1)-(10,6) (R,G,B)=(5,4,2)"), std::string::npos);
+  EXPECT_TRUE(View()->Session().State().m_bRainbowReversed);
+  // The next open asks again.
+  EXPECT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_FALSE(View()->Session().State().m_bRainbowReversed);
 }
 
 TEST_F(OpenTest, CommandsFollowTheActiveImage) {
