@@ -224,6 +224,7 @@ void CMainFrame::CreateToolBars() {
 
 void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
+  bar->setSizeGripEnabled(false);  // the frame cannot be resized
   for (int i = 0; i < 3; ++i) {
     m_panes[i] = new QLabel(bar);
     m_panes[i]->setObjectName(QStringLiteral("pane%1").arg(i));
