@@ -49,6 +49,17 @@ bool IsCommandEnabled(int id, const CommandState& s) {
   }
 }
 
+PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int bandCount) {
+  PaletteButtons b;
+  if (!juniorMenu || !s.hasActiveView || s.printPreview || !s.imageViewActive || s.toolDialogOpen ||
+      s.annotationsShown)
+    return b;
+  const int fs = s.fileState;
+  b.vegetation = b.classification = (fs == 0 || fs == 9) && bandCount > 2;
+  b.dem = fs != 5 && s.rangeFileExists;
+  return b;
+}
+
 std::string RangeFilePathFor(const std::string& settingsPath) {
   return StripExtension(settingsPath) + ".lev";
 }

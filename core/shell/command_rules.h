@@ -59,6 +59,17 @@ struct CommandState {
 // Whether a command is enabled. Unknown ids are disabled.
 bool IsCommandEnabled(int id, const CommandState& s);
 
+// The palette's analysis buttons. They act only in the junior mode on an
+// active image view that takes commands (an image view, not the palette, is
+// the active window, no preview, no tool dialog).
+struct PaletteButtons {
+  bool vegetation = false;
+  bool classification = false;
+  bool dem = false;
+  bool operator==(const PaletteButtons&) const = default;
+};
+PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int bandCount);
+
 // Path of the elevation range file that enables the DEM command: the
 // settings path with its extension replaced by ".lev".
 std::string RangeFilePathFor(const std::string& settingsPath);

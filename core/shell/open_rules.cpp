@@ -40,6 +40,7 @@ const CompositionPreset* FindPreset(int controlId) {
 
 BandFileCheck CheckBandFile(const std::string& settingsPath, int sampleType, int band,
                             const ImageSettings& settings) {
+  if (SampleBytes(sampleType) == 0 || band < 1 || band > 255) return BandFileCheck::kCannotOpen;
   const std::string path =
       ResolveNoCase(BandFilePath(StripExtension(settingsPath), sampleType, band)).string();
   std::FILE* f = std::fopen(path.c_str(), "rb");

@@ -133,6 +133,40 @@ TEST(CommandRules, NoImageOpenDisablesEveryImageCommand) {
   EXPECT_FALSE(IsCommandEnabled(12345, Everything()));
 }
 
+TEST(PaletteRules, AnalysisButtons) {
+  struct Case {
+    const char* what;
+    CommandState s;
+    bool junior;
+    int bands;
+    PaletteButtons expected;
+  } cases[] = {
+      {"all there", Everything(), true, 3, {true, true, true}},
+      {"elementary menu", Everything(), false, 3, {}},
+      {"no image", CommandState{}, true, 3, {}},
+      {"palette active", Without('I'), true, 3, {}},
+      {"tool dialog", Without('D'), true, 3, {}},
+      {"annotations", Without('L'), true, 3, {}},
+      {"preview", Without('P'), true, 3, {}},
+      {"two bands", Everything(), true, 2, {false, false, true}},
+      {"no range file", Without('E'), true, 3, {true, true, false}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PaletteButtonsFor(c.s, c.junior, c.bands), c.expected) << c.what;
+  // Results of an analysis keep only the elevation button; a bird's-eye
+  // view keeps none; a filtered image keeps all.
+  const struct {
+    int fileState;
+    PaletteButtons expected;
+  } states[] = {
+      {1, {false, false, true}}, {2, {false, false, true}}, {5, {}}, {9, {true, true, true}}};
+  for (const auto& st : states) {
+    CommandState s = Everything();
+    s.fileState = st.fileState;
+    EXPECT_EQ(PaletteButtonsFor(s, true, 7), st.expected) << st.fileState;
+  }
+}
+
 TEST(CommandRules, RangeFileBesideTheSettingsFile) {
   EXPECT_EQ(RangeFilePathFor("/d/tokyo.inf"), "/d/tokyo.lev");
   EXPECT_EQ(RangeFilePathFor("/d.x/tokyo"), "/d.x/tokyo.lev");

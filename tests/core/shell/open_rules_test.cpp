@@ -59,6 +59,9 @@ TEST(OpenRules, BandFileMustOpenAndHoldTheImage) {
   EXPECT_EQ(CheckBandFile(inf, 2, 4, s), BandFileCheck::kOk);
   EXPECT_EQ(CheckBandFile(inf, 1, 4, s), BandFileCheck::kCannotOpen);
   EXPECT_EQ(CheckBandFile(inf, 1, 5, s), BandFileCheck::kOk);
+  test::WriteFile(dir / "scene.", std::string(12, 'x'));
+  EXPECT_EQ(CheckBandFile(inf, 0, 1, s), BandFileCheck::kCannotOpen);  // band not listed
+  EXPECT_EQ(CheckBandFile(inf, 1, -1, s), BandFileCheck::kCannotOpen);
   s.pixels = 1 << 30;
   s.lines = 1 << 30;
   EXPECT_EQ(CheckBandFile(inf, 3, 1, s), BandFileCheck::kCannotOpen);
