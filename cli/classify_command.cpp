@@ -2,7 +2,6 @@
 // and training areas of a classification legend file.
 #include "cli/command.h"
 #include "core/analysis/land_cover.h"
-#include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
 
@@ -31,9 +30,7 @@ int RunClassify(const std::vector<std::string>& argv) {
   ClassificationParams params;
   // As the class dialog does: a short file keeps the classes read completely.
   if (!ParseLandCoverClasses(text, params.classes)) messenger.ShowMessage(kMsgBadMlkFile);
-  std::vector<int> numbers;
-  for (const auto& band : ListBands(path, true, 1)) numbers.push_back(band.number);
-  params.bands = SelectClassifiedBands(settings.sensor, numbers);
+  params.bands = ClassifiedBandsOf(path, settings.sensor);
   return RunStepToOutput("classify", path, *out, MakeClassificationStep(std::move(params)));
 }
 

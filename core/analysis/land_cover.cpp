@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/analysis/classifier.h"
+#include "core/imagefile/band_catalogue.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
 #include "core/support/string_table.h"
@@ -89,6 +90,12 @@ std::vector<int> SelectClassifiedBands(int sensor, const std::vector<int>& bands
     if (!drop) used.push_back(b);
   }
   return used;
+}
+
+std::vector<int> ClassifiedBandsOf(const std::string& settingsPath, int sensor) {
+  std::vector<int> numbers;
+  for (const auto& band : ListBands(settingsPath, true, 1)) numbers.push_back(band.number);
+  return SelectClassifiedBands(sensor, numbers);
 }
 
 std::string FormatLandCoverFile(const std::vector<int>& bands,
@@ -188,6 +195,62 @@ bool RunClassification(const StepSource& source, const std::string& targetBase,
   result.fileState = kStateClassified;
   result.rainbow = 0;
   result.singleBand = 0;
+  return true;
+}
+
+void LandCoverList::Load(const std::string& settingsPath, int sensor, Messenger& messenger) {
+  m_bands = ClassifiedBandsOf(settingsPath, sensor);
+  m_classes.clear();
+  m_selected = m_armed = -1;
+  LoadLandCoverClasses(settingsPath, m_classes, messenger);
+}
+
+void LandCoverList::Add(uint8_t red, uint8_t green, uint8_t blue, const std::string& title) {
+  ClassItem item;
+  item.red = red, item.green = green, item.blue = blue;
+  item.title = title;
+  m_classes.push_back(std::move(item));
+}
+
+bool LandCoverList::Change(int row, uint8_t red, uint8_t green, uint8_t blue,
+                           const std::string& title) {
+  if (row < 0 || row >= Count()) return false;
+  ClassItem& item = m_classes[row];
+  item.red = red, item.green = green, item.blue = blue;
+  item.title = title;
+  return true;
+}
+
+bool LandCoverList::RemoveSelected() {
+  if (m_selected < 0) return false;
+  m_classes.erase(m_classes.begin() + m_selected);
+  // An area still to come must not land on the row that moved up.
+  if (m_armed == m_selected)
+    m_armed = -1;
+  else if (m_armed > m_selected)
+    --m_armed;
+  m_selected = -1;
+  return true;
+}
+
+bool LandCoverList::ArmArea() {
+  if (m_selected < 0) return false;
+  m_armed = m_selected;
+  return true;
+}
+
+bool LandCoverList::AddTrainingArea(int top, int bottom, int right, int left) {
+  if (m_armed < 0 || m_armed >= Count()) return false;
+  ClassItem& item = m_classes[m_armed];
+  item.top = top, item.bottom = bottom, item.right = right, item.left = left;
+  return true;
+}
+
+bool LandCoverList::SelectedOutline(std::vector<OutlinePoint>& outline) const {
+  if (m_selected < 0) return false;
+  const ClassItem& c = m_classes[m_selected];
+  outline = {
+      {c.left, c.top}, {c.left, c.bottom}, {c.right, c.bottom}, {c.right, c.top}, {c.left, c.top}};
   return true;
 }
 

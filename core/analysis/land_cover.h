@@ -43,6 +43,8 @@ std::string AreaText(const ClassItem& item);
 // The bands a sensor classifies, from the bands an image has (in order):
 // ASTER up to band 9, Landsat TM without band 6 and beyond 7, MSS up to 4.
 std::vector<int> SelectClassifiedBands(int sensor, const std::vector<int>& bands);
+// The same over the 8-bit band files of an image.
+std::vector<int> ClassifiedBandsOf(const std::string& settingsPath, int sensor);
 
 // Whole legend file text: plane numbers, the bands used, the classes.
 std::string FormatLandCoverFile(const std::vector<int>& bands,
@@ -85,6 +87,48 @@ struct ClassificationParams {
 bool RunClassification(const StepSource& source, const std::string& targetBase,
                        const ClassificationParams& params, StepResult& result, Messenger& messenger,
                        Progress& progress);
+
+// The class list of the land-cover dialog, without the window: rows,
+// selection, and the row that the next dragged training area goes to.
+struct OutlinePoint {
+  int x = 0, y = 0;
+};
+
+class LandCoverList {
+ public:
+  // Bands of the image that its sensor classifies (8-bit band files) and
+  // the classes saved beside the settings file, if any.
+  void Load(const std::string& settingsPath, int sensor, Messenger& messenger);
+
+  const std::vector<ClassItem>& Classes() const { return m_classes; }
+  const std::vector<int>& Bands() const { return m_bands; }
+  int Selected() const { return m_selected; }
+  void Select(int row) { m_selected = row >= 0 && row < Count() ? row : -1; }
+  int Count() const { return static_cast<int>(m_classes.size()); }
+
+  // A new class without an area at the end of the list.
+  void Add(uint8_t red, uint8_t green, uint8_t blue, const std::string& title);
+  // Colour and title of a row; false for a row that is not there.
+  bool Change(int row, uint8_t red, uint8_t green, uint8_t blue, const std::string& title);
+  // Removes the selected row (the selection then goes).
+  bool RemoveSelected();
+  // The area button: the next training area goes to the selected row.
+  bool ArmArea();
+  // A dragged rectangle (rows top..bottom, columns left..right) for the row
+  // armed; false when none is.
+  bool AddTrainingArea(int top, int bottom, int right, int left);
+  // The selected class's area as a closed outline: (left, top), (left,
+  // bottom), (right, bottom), (right, top), (left, top).
+  bool SelectedOutline(std::vector<OutlinePoint>& outline) const;
+
+  ClassificationParams Params() const { return {m_bands, m_classes}; }
+
+ private:
+  std::vector<ClassItem> m_classes;
+  std::vector<int> m_bands;
+  int m_selected = -1;
+  int m_armed = -1;
+};
 
 // The run as a processing step.
 StepBody MakeClassificationStep(ClassificationParams params);

@@ -83,6 +83,38 @@ TEST(ClassList, BandsEachSensorClassifies) {
   }
 }
 
+TEST(ClassList, AreasGoToTheRowArmed) {
+  TempDir dir;
+  WriteFile(dir / "img.inf", "LINE = 4\nPIXEL = 4\nSENSOR = 1\n");
+  for (int b : {1, 2, 6, 8}) WriteFile(dir / ("img.b0" + std::to_string(b)), "");
+  WriteFile(dir / "img.mlk", FormatLandCoverFile({1}, {Example()}));
+  RecordingMessenger m;
+  LandCoverList list;
+  list.Load(dir / "img.inf", 1, m);
+  EXPECT_EQ(list.Bands(), (std::vector<int>{1, 2}));
+  ASSERT_EQ(list.Count(), 1);
+  list.Add(1, 2, 3, "new");
+  list.Add(4, 5, 6, "later");
+  EXPECT_FALSE(list.AddTrainingArea(1, 2, 3, 4));  // nothing armed
+  list.Select(2);
+  ASSERT_TRUE(list.ArmArea());
+  list.Select(1);
+  ASSERT_TRUE(list.RemoveSelected());  // the armed row moves up
+  ASSERT_TRUE(list.AddTrainingArea(5, 9, 8, 2));
+  EXPECT_EQ(list.Classes()[1].title, "later");
+  EXPECT_EQ(AreaText(list.Classes()[1]), "(   3,   6)-(   9,  10)");
+  std::vector<OutlinePoint> outline;
+  EXPECT_FALSE(list.SelectedOutline(outline));
+  list.Select(1);
+  ASSERT_TRUE(list.SelectedOutline(outline));
+  ASSERT_EQ(outline.size(), 5u);
+  EXPECT_EQ(outline[2].x, 8);
+  EXPECT_EQ(outline[2].y, 9);
+  list.Select(1);
+  list.RemoveSelected();  // the armed row itself goes: later areas go nowhere
+  EXPECT_FALSE(list.AddTrainingArea(1, 2, 3, 4));
+}
+
 TEST(LegendFile, WrittenFormReadsBack) {
   ClassItem second = Example();
   second.title = "市街地";
