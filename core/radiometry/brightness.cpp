@@ -183,7 +183,10 @@ bool AutomaticBrightness(ImageSession& session, Messenger& messenger, Progress& 
   const auto histograms = ChannelHistograms(session.Display(), true);
   for (size_t c = 0; c < 3; ++c) {
     values[c] = AutoStretch(histograms[c], true);
-    BuildStretchTable(values[c], fresh[c]);
+    // The applied set records the rule's values; the equal-input
+    // correction only shapes the table.
+    StretchValues corrected = values[c];
+    BuildStretchTable(corrected, fresh[c]);
   }
   return ApplyBrightnessDialog(session, fresh, values, messenger, progress);
 }

@@ -140,7 +140,7 @@ class BrightnessCommands : public ::testing::Test {
     const std::string inf = dir / "x.inf";
     test::WriteFile(inf, "LINE = 2\nPIXEL = 4\n");
     test::WriteFile(dir / "x.b01", std::string("\x50\x78\x50\x78\x50\x78\x50\x78", 8));
-    test::WriteFile(dir / "x.b02", std::string(8, '\0'));
+    test::WriteFile(dir / "x.b02", std::string(8, 'd'));  // all 100
     test::WriteFile(dir / "x.b03", std::string("\x00\x1e\x3c\x5a\x78\x96\xb4\xd2", 8));
     ImageSettings settings;
     ASSERT_TRUE(ReadSettings(inf, settings, m));
@@ -163,7 +163,11 @@ TEST_F(BrightnessCommands, AutomaticRecordsItsValuesAndKeepsTheOldImage) {
   ASSERT_TRUE(AutomaticBrightness(session, m, p));
   EXPECT_EQ(session.StretchStart(), kIdentityStretch);
   EXPECT_EQ(session.StretchApplied()[0], (StretchValues{160, 40, 255, 0}));
-  EXPECT_EQ(session.StretchApplied()[1], (StretchValues{}));  // all black, black excluded
+  // A flat channel: the rule's equal inputs are recorded, the table is
+  // built from the corrected ones.
+  EXPECT_EQ(session.StretchApplied()[1], (StretchValues{100, 100, 255, 0}));
+  EXPECT_EQ(session.Lut(1)[100], 0);
+  EXPECT_EQ(session.Lut(1)[101], 255);
   EXPECT_EQ(session.Lut(0)[100], 128);
   ASSERT_NE(session.Previous(), nullptr);
   EXPECT_EQ(session.Previous()->bits, before.bits);
