@@ -636,26 +636,25 @@ class PendingFiles {
 // (an earlier scene of another sensor under the same name).
 void RemoveStaleBands(const std::string& base, const std::vector<SampleBand>& bands) {
   const std::string prefix = BaseName(base + ".x");
+  std::vector<std::string> ours;
+  for (const auto& b : bands) {
+    ours.push_back(prefix + Format(".%c%02d", SampleLetter(b.sampleType), b.number));
+    ours.push_back(prefix + Format(".d%02d", b.number));
+  }
   for (const auto& file : FindFiles(base + ".*")) {
     const std::string name = file.filename().string();
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || !EqualsNoCase(name.substr(0, dot), prefix)) continue;
+    // Band and description suffixes as the band list reads them: b, i, r or d
+    // and a number from 1 to 255.
     const std::string ext = ToLowerAscii(name.substr(dot + 1));
-    if (ext.size() < 3 || ext.size() > 4 ||
-        ext.find_first_not_of("0123456789", 1) != std::string::npos)
-      continue;
-    const int number = AtoI(ext.substr(1));
-    const int type = ext[0] == 'b'   ? 1
-                     : ext[0] == 'i' ? 2
-                     : ext[0] == 'r' ? 3
-                     : ext[0] == 'd' ? 0
-                                     : -1;
-    if (type < 0 || number < 1 || number > 255) continue;
-    const bool ours = std::any_of(bands.begin(), bands.end(), [&](const SampleBand& b) {
-      return b.number == number && (type == 0 || b.sampleType == type);
-    });
+    const bool bandLike = ext.size() >= 2 && ext.size() <= 4 &&
+                          (ext[0] == 'b' || ext[0] == 'i' || ext[0] == 'r' || ext[0] == 'd') &&
+                          ext.find_first_not_of("0123456789", 1) == std::string::npos &&
+                          AtoI(ext.substr(1)) >= 1 && AtoI(ext.substr(1)) <= 255;
+    if (!bandLike) continue;
     std::error_code ec;
-    if (!ours) std::filesystem::remove(file, ec);
+    if (std::find(ours.begin(), ours.end(), name) == ours.end()) std::filesystem::remove(file, ec);
   }
 }
 

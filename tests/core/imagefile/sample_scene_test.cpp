@@ -286,7 +286,10 @@ TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
   const std::string inf = dir / "s.inf";
   ASSERT_TRUE(WriteSampleScene(inf, {0, 32, 32, 1}, m));
   WriteFile(dir / "s.txt", "notes");  // not part of any band: stays
+  WriteFile(dir / "s.b300", "x");     // not a band number: stays
   WriteFile(dir / "other.b09", "x");  // another image: stays
+  WriteFile(dir / "S.B01", "x");      // band 1 again under other spellings: goes
+  WriteFile(dir / "s.b1", "x");
   ASSERT_TRUE(WriteSampleScene(inf, {1, 32, 32, 1}, m));
   const auto listed = ListBands(inf, true, 7);
   ASSERT_EQ(listed.size(), 7u);
@@ -294,6 +297,9 @@ TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
   EXPECT_FALSE(FileExists(dir / "s.b08"));
   EXPECT_FALSE(FileExists(dir / "s.i10"));
   EXPECT_FALSE(FileExists(dir / "s.d14"));
+  EXPECT_FALSE(FileExists(dir / "S.B01"));
+  EXPECT_FALSE(FileExists(dir / "s.b1"));
+  EXPECT_TRUE(FileExists(dir / "s.b300"));
   EXPECT_TRUE(FileExists(dir / "s.txt"));
   EXPECT_TRUE(FileExists(dir / "other.b09"));
 }
