@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLockFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -11,6 +13,7 @@
 #include "core/support/string_table.h"
 #include "gui/imagefile/image_create_dlg.h"
 #include "gui/shell/main_frame.h"
+#include "gui/shell/operation_dlg.h"
 #include "gui/shell/progress_dlg.h"
 #include "gui/shell/ui_seam.h"
 #include "gui/shell/welcome_dlg.h"
@@ -34,6 +37,7 @@ CKiriApp::CKiriApp(Messenger& messenger, UiSeam& ui) : m_messenger(messenger), m
 
 CKiriApp::~CKiriApp() {
   CloseAllViews();
+  m_palette = nullptr;
   m_frame.reset();
 }
 
@@ -79,6 +83,15 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   if (!PrepareWorkingDirectory(FromQ(options.workFolder), FromQ(options.homeFolder), m_messenger))
     return false;
 
+  // The palette fills the frame below the tool bars, without a caption.
+  m_palette = new COperationDlg(*this);
+  QMdiSubWindow* paletteFrame =
+      m_frame->MdiArea()->addSubWindow(m_palette, Qt::FramelessWindowHint);
+  paletteFrame->setObjectName(QStringLiteral("CMaindlgFrame"));
+  paletteFrame->showMaximized();
+  m_palette->EnableLegendButtons(false);
+  m_palette->OnLegendCommand(211);
+
   CWelcomeDlg welcome(m_messenger, title ? title.get() : nullptr);
   const int choice = m_ui.RunDialog(welcome);
   m_mode = choice == CWelcomeDlg::kElementary ? kMenuElementary : kMenuJunior;
@@ -109,6 +122,10 @@ bool CKiriApp::IsEnabled(int id) const {
 
 void CKiriApp::RefreshCommands() {
   if (m_frame) m_frame->UpdateCommandUi();
+  if (m_palette) {
+    m_palette->RefreshButtons();
+    m_palette->EnableLegendButtons(!m_views.empty());
+  }
 }
 
 void CKiriApp::OnCommand(int id) {

@@ -21,6 +21,7 @@ class QWidget;
 namespace lumora::gui {
 
 class CMainFrame;
+class COperationDlg;
 class CKiriView;
 class UiSeam;
 
@@ -85,6 +86,8 @@ class CKiriApp : public QObject {
   void SetToolDialog(QWidget* dialog);
   bool DialogAllowsMainWindow() const { return m_dialogAllowsMain; }
   bool LegendVisible() const { return m_legendVisible; }
+  void SetLegendVisible(bool visible) { m_legendVisible = visible; }
+  COperationDlg* Palette() const { return m_palette; }
 
   // Closes every image window (at exit and in tests).
   void CloseAllViews();
@@ -100,6 +103,7 @@ class CKiriApp : public QObject {
   StartupOptions m_options;
   std::unique_ptr<QLockFile> m_lock;
   std::unique_ptr<CMainFrame> m_frame;
+  COperationDlg* m_palette = nullptr;  // owned by the frame
   int m_mode = 253;
   OpenRequest m_open;
   WorkingFiles m_working;

@@ -1,14 +1,17 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
 #include <filesystem>
 
 #include "core/support/string_table.h"
 #include "gui/shell/bitmap_button.h"
+#include "gui/shell/operation_dlg.h"
 #include "gui/shell/progress_dlg.h"
 #include "gui/shell/welcome_dlg.h"
 #include "tests/gui/gui_harness.h"
@@ -169,6 +172,36 @@ TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
   Frame().findChild<QAction*>(QStringLiteral("57619"))->trigger();
   ASSERT_NE(View(), nullptr);
   EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
+}
+
+TEST_F(GuiTest, PaletteLegendButtonsAndStatusTexts) {
+  ASSERT_TRUE(Start());
+  COperationDlg& palette = *app->Palette();
+  EXPECT_FALSE(messenger.Has(kMsgResourceFailed));
+  for (int id : {289, 290, 291, 210, 211}) EXPECT_FALSE(palette.Button(id)->isEnabled()) << id;
+  EXPECT_TRUE(palette.Button(211)->Latched());  // legends start shown
+  EXPECT_TRUE(app->LegendVisible());
+
+  ASSERT_TRUE(Open(WriteScene(dir, "p", 8, 8, 3, 1), [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_TRUE(palette.Button(210)->isEnabled());
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(palette.Button(210), &press);
+  EXPECT_FALSE(app->LegendVisible());
+  EXPECT_TRUE(palette.Button(210)->Latched());
+  EXPECT_FALSE(palette.Button(211)->Latched());
+  EXPECT_EQ(palette.Button(211)->CurrentPicture(), 'U');
+
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(palette.Button(291), &enter);
+  EXPECT_EQ(Frame().StatusText(0), QStringLiteral("DEMを用いて各種処理をします．"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(palette.Button(291), &leave);
+  EXPECT_EQ(Frame().StatusText(0), QString());
+
+  palette.InFront()->setChecked(true);
+  EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(Frame().size(), QSize(320, 230));
 }
 
 TEST(ProgressWindow, ShowsTruncatedPercentAndBar) {

@@ -1,0 +1,136 @@
+#include "gui/shell/operation_dlg.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+
+#include "core/shell/command_rules.h"
+#include "gui/shell/bitmap_button.h"
+#include "gui/shell/kiri_app.h"
+#include "gui/shell/main_frame.h"
+#include "gui/view/kiri_view.h"
+
+namespace lumora::gui {
+
+namespace {
+
+struct PaletteControl {
+  int id;
+  const char* base;
+  const char* tip;
+  const char* status;
+};
+
+const PaletteControl kControls[] = {
+    {289, "IDB_NDIV", "植生指数", "植生指数を計算します．"},
+    {290, "IDB_MAXLIKE", "土地被覆分類", "土地被覆分類をします．"},
+    {291, "IDB_DEM", "DEM", "DEMを用いて各種処理をします．"},
+    {211, "IDB_INTRODISP", "凡例表示", "凡例を表示します．"},
+    {210, "IDB_INTROUNDISP", "凡例非表示", "凡例を非表示にします．"},
+};
+
+int CommandOfButton(int id) {
+  switch (id) {
+    case 289: return kCmdVegetation;
+    case 290: return kCmdClassify;
+    case 291: return kCmdDem;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), m_app(app) {
+  setObjectName(QStringLiteral("255"));
+  std::vector<CMyBitmapButton*> buttons;
+  for (const PaletteControl& c : kControls) {
+    auto* b = new CMyBitmapButton(c.id, QString::fromUtf8(c.base), this);
+    b->setToolTip(QString::fromUtf8(c.tip));
+    b->installEventFilter(this);
+    buttons.push_back(b);
+    connect(b, &CMyBitmapButton::pressedInside, this, [this](int id) {
+      if (id == 210 || id == 211)
+        OnLegendCommand(id);
+      else
+        OnAnalysisPressed(id);
+    });
+  }
+  AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]}, app.Msg());
+  m_inFront = new QCheckBox(QStringLiteral("前面に表示"), this);
+  m_inFront->setObjectName(QStringLiteral("208"));
+  m_inFront->setToolTip(QStringLiteral("最前面表示"));
+  m_inFront->installEventFilter(this);
+  connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(buttons[3]);
+  top->addWidget(buttons[4]);
+  top->addWidget(m_inFront);
+  top->addStretch();
+  auto* bottom = new QHBoxLayout;
+  for (int i = 0; i < 3; ++i) bottom->addWidget(buttons[i]);
+  bottom->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
+  layout->addLayout(top);
+  layout->addLayout(bottom);
+  layout->addStretch();
+}
+
+CMyBitmapButton* COperationDlg::Button(int id) const {
+  return findChild<CMyBitmapButton*>(QString::number(id));
+}
+
+void COperationDlg::RefreshButtons() {
+  CKiriView* view = m_app.ActiveView();
+  PaletteButtons b;
+  if (view)
+    b = PaletteButtonsFor(m_app.CommandStateNow(), m_app.MainFrame()->MenuId() == kMenuJunior,
+                          view->Session().DisplayKind());
+  // An analysis whose command the image window does not carry yet stays off.
+  Button(289)->setEnabled(b.vegetation && CKiriView::Handles(kCmdVegetation));
+  Button(290)->setEnabled(b.classification && CKiriView::Handles(kCmdClassify));
+  Button(291)->setEnabled(b.dem && CKiriView::Handles(kCmdDem));
+}
+
+void COperationDlg::EnableLegendButtons(bool enable) {
+  Button(210)->setEnabled(enable);
+  Button(211)->setEnabled(enable);
+}
+
+void COperationDlg::OnLegendCommand(int id) {
+  const bool show = id == 211;
+  Button(211)->SetLatched(show);
+  Button(210)->SetLatched(!show);
+  m_app.SetLegendVisible(show);
+}
+
+void COperationDlg::OnAnalysisPressed(int id) {
+  if (m_app.ActiveView()) m_app.OnCommand(CommandOfButton(id));
+}
+
+void COperationDlg::OnInFront(bool on) {
+  CMainFrame* frame = m_app.MainFrame();
+  const bool visible = frame->isVisible();
+  frame->setWindowFlag(Qt::WindowStaysOnTopHint, on);  // hides the window
+  frame->setFixedSize(320, 230);
+  if (visible) frame->show();
+}
+
+// The status bar tells what the control under the mouse does.
+bool COperationDlg::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
+    QString text;
+    if (e->type() == QEvent::Enter) {
+      for (const PaletteControl& c : kControls)
+        if (watched->objectName() == QString::number(c.id)) text = QString::fromUtf8(c.status);
+      if (watched == m_inFront) text = QStringLiteral("最前面に表示します．");
+    }
+    if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, text);
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+}  // namespace lumora::gui
