@@ -255,6 +255,7 @@ struct SampleScene::Impl {
   int terrainNext = 0;             // the next terrain row to compute
   std::vector<float> tmpCoarse, tmpRiver, tmpLake, tmpTown, tmpPatch;
   std::vector<std::array<float, 16>> stripeGain;  // per band, per detector
+  std::vector<float> rowGain;                     // per band, this row's detector
 
   // The relief's largest cells span half the scene, so that every scene has
   // sea, plain and mountains.
@@ -320,6 +321,7 @@ struct SampleScene::Impl {
     blockCell = std::max(3, static_cast<int>(400.0f / pixelMetres + 0.5f));
 
     stripeGain.resize(sensor.bands.size());
+    rowGain.resize(sensor.bands.size());
     for (auto& g : stripeGain)
       for (auto& v : g) v = 1.0f + static_cast<float>(rng.Unit() - 0.5) * 0.02f;
 
@@ -430,6 +432,9 @@ struct SampleScene::Impl {
     // Sensor noise from a per-row stream; stripes from the detector of the row.
     SplitMix64 noise{SeedMix(opt) ^ static_cast<uint64_t>(y) * 0xd6e8feb86659fd93ull};
     const size_t detector = static_cast<size_t>(y % sensor.scanLines);
+    // Gain of each reflective band for this row's detector.
+    for (size_t b = 0; b < nb; ++b)
+      rowGain[b] = sensor.models[b].gain * sensor.models[b].scale * stripeGain[b][detector];
     const int fy = y / fieldCell, by = y / blockCell;
     // Fields lie in strips one cell high; each strip has its own field length
     // and starts where it likes, so the boundaries do not line up.
@@ -443,8 +448,9 @@ struct SampleScene::Impl {
       const float alt = row.alt[x];
       const float dzdx = (row.alt[xr] - row.alt[xl]) * inv2d;
       const float dzdy = (below.alt[x] - above.alt[x]) * inv2d;
-      const float slope = std::sqrt(dzdx * dzdx + dzdy * dzdy);
-      const float cosI = (-dzdx * kSunX - dzdy * kSunY + kSunZ) / std::sqrt(slope * slope + 1.0f);
+      // Slopes are compared squared: one square root per pixel is enough.
+      const float slope2 = dzdx * dzdx + dzdy * dzdy;
+      const float cosI = (-dzdx * kSunX - dzdy * kSunY + kSunZ) / std::sqrt(slope2 + 1.0f);
       const float direct = std::max(0.0f, cosI) * (1.0f / kSunZ);
       const float fine = row.detail[x];
       const float pn = tmpPatch[x];
@@ -462,29 +468,29 @@ struct SampleScene::Impl {
         const float snowLine = 2700.0f + 6000.0f * fine + 400.0f * pn + 500.0f * (direct - 1.0f);
         const float treeLine = 2300.0f + 1500.0f * fine + 200.0f * pn;
         const int fx = (static_cast<int>(x) + fieldStart) / fieldLength;
-        if (alt > snowLine && slope < 1.4f) {
+        if (alt > snowLine && slope2 < 1.4f * 1.4f) {
           cover = SampleCover::kSnow;
-        } else if (alt > treeLine + 350.0f || slope > 1.1f) {
+        } else if (alt > treeLine + 350.0f || slope2 > 1.1f * 1.1f) {
           cover = SampleCover::kRock;
         } else if (alt > treeLine) {
           cover = pn + fine > 0.0f ? SampleCover::kGrass : SampleCover::kRock;
         } else if (alt < 2.5f && row.coast[x] < 0.012f) {
           cover = SampleCover::kSand;
-        } else if (alt < 180.0f && slope < 0.08f &&
+        } else if (alt < 180.0f && slope2 < 0.08f * 0.08f &&
                    tmpTown[x] + 0.35f * (1.0f - Clamp01(alt / 60.0f)) > 0.42f) {
           // Blocks between main streets; parks and garden trees among the houses.
           const uint32_t house = Hash3(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed32);
           const uint32_t block = Hash3(static_cast<uint32_t>(static_cast<int>(x) / blockCell),
                                        static_cast<uint32_t>(by), seed32 + 2);
           cover = (block & 15) == 0 || (house & 7) == 0 ? SampleCover::kGrass : SampleCover::kTown;
-        } else if (alt < 500.0f && slope < 0.12f && pn > -0.25f) {
+        } else if (alt < 500.0f && slope2 < 0.12f * 0.12f && pn > -0.25f) {
           const uint32_t h = Hash3(static_cast<uint32_t>(fx), static_cast<uint32_t>(fy), seed32);
           const uint32_t kind = h % 10;
           cover = kind < 4   ? SampleCover::kPaddy
                   : kind < 7 ? SampleCover::kCrop
                   : kind < 9 ? SampleCover::kBareSoil
                              : SampleCover::kGrass;
-        } else if (pn > 0.35f && slope < 0.3f) {
+        } else if (pn > 0.35f && slope2 < 0.3f * 0.3f) {
           cover = SampleCover::kGrass;
         } else {
           cover = SampleCover::kForest;
@@ -509,6 +515,7 @@ struct SampleScene::Impl {
       const float temperature =
           sp.temperature - 0.0065f * alt + (water ? 0.0f : 5.0f * (direct - 1.0f));
 
+      const float light = texture * illum;
       uint64_t bits = noise.Next();
       int bitsLeft = 8;
       for (size_t b = 0; b < nb; ++b) {
@@ -523,8 +530,8 @@ struct SampleScene::Impl {
         const float jitter = (u - 15.0f) * 0.1f;
         const BandModel& m = sensor.models[b];
         if (m.channel >= 0) {
-          const float refl = sp.refl[static_cast<size_t>(m.channel)] * m.scale * texture;
-          float v = m.offset + m.gain * refl * illum * stripeGain[b][detector] + jitter;
+          float v =
+              m.offset + rowGain[b] * sp.refl[static_cast<size_t>(m.channel)] * light + jitter;
           v = ClampSample(v + 0.5f, 255.0f);
           out.bands[b][x] = static_cast<uint8_t>(v);
         } else if (sensor.bands[b].sampleType == 1) {
