@@ -271,51 +271,72 @@ namespace {
 using Lanes = double __attribute__((vector_size(32)));
 using LaneIndex = long long __attribute__((vector_size(32)));
 
-// Entries of four pixels (xs: band after band, four values each), every
+// Pixels decided together: two groups of four lanes, so that each factor
+// loaded serves eight pixels.
+constexpr int kBatch = 8;
+
+// Entries of kBatch pixels (xs: band after band, kBatch values each), every
 // class evaluated in list order; -1 where none is below the start value.
 // With the band count fixed at compile time the loops unroll and the
 // differences stay in registers.
 template <int kFixed>
-inline __attribute__((always_inline)) void DecideFourOf(const FastClassifier::Entry* entries,
-                                                        int count, int bands, const double* xs,
-                                                        int* chosen) {
+inline __attribute__((always_inline)) void DecideBatchOf(const FastClassifier::Entry* entries,
+                                                         int count, int bands, const double* xs,
+                                                         int* chosen) {
   const int n = kFixed > 0 ? kFixed : bands;
-  Lanes x[16];
-  for (int j = 0; j < n; ++j) x[j] = Lanes{xs[4 * j], xs[4 * j + 1], xs[4 * j + 2], xs[4 * j + 3]};
-  Lanes best = Lanes{} + kNoBest;
-  LaneIndex bestEntry = LaneIndex{} - 1;
+  Lanes x0[16], x1[16];
+  for (int j = 0; j < n; ++j) {
+    const double* v = xs + kBatch * j;
+    x0[j] = Lanes{v[0], v[1], v[2], v[3]};
+    x1[j] = Lanes{v[4], v[5], v[6], v[7]};
+  }
+  Lanes best0 = Lanes{} + kNoBest, best1 = best0;
+  LaneIndex entry0 = LaneIndex{} - 1, entry1 = entry0;
   for (int e = 0; e < count; ++e) {
     const double* mean = entries[e].mean.data();
     const double* factor = entries[e].factor.data();
-    Lanes d[16];
-    for (int j = 0; j < n; ++j) d[j] = x[j] - mean[j];
-    Lanes sum = Lanes{} + entries[e].logDet;
-    for (int k = n - 1; k >= 0; --k) {
-      Lanes y = Lanes{};
-      for (int j = k; j < n; ++j) y += factor[j * n + k] * d[j];
-      sum += y * y;
+    Lanes d0[16], d1[16];
+    for (int j = 0; j < n; ++j) {
+      d0[j] = x0[j] - mean[j];
+      d1[j] = x1[j] - mean[j];
     }
-    const LaneIndex less = sum < best;
-    best = less ? sum : best;
-    bestEntry = less ? LaneIndex{} + e : bestEntry;
+    Lanes sum0 = Lanes{} + entries[e].logDet, sum1 = sum0;
+    for (int k = n - 1; k >= 0; --k) {
+      Lanes y0 = Lanes{}, y1 = Lanes{};
+      for (int j = k; j < n; ++j) {
+        const double f = factor[j * n + k];
+        y0 += f * d0[j];
+        y1 += f * d1[j];
+      }
+      sum0 += y0 * y0;
+      sum1 += y1 * y1;
+    }
+    const LaneIndex less0 = sum0 < best0, less1 = sum1 < best1;
+    best0 = less0 ? sum0 : best0;
+    best1 = less1 ? sum1 : best1;
+    entry0 = less0 ? LaneIndex{} + e : entry0;
+    entry1 = less1 ? LaneIndex{} + e : entry1;
   }
-  for (int l = 0; l < 4; ++l) chosen[l] = static_cast<int>(bestEntry[l]);
+  for (int l = 0; l < 4; ++l) {
+    chosen[l] = static_cast<int>(entry0[l]);
+    chosen[4 + l] = static_cast<int>(entry1[l]);
+  }
 }
 
 LUMORA_VECTOR_CLONES
-void DecideFour(const FastClassifier::Entry* entries, int count, int n, const double* xs,
-                int* chosen) {
+void DecideBatch(const FastClassifier::Entry* entries, int count, int n, const double* xs,
+                 int* chosen) {
   switch (n) {
-    case 1: return DecideFourOf<1>(entries, count, n, xs, chosen);
-    case 2: return DecideFourOf<2>(entries, count, n, xs, chosen);
-    case 3: return DecideFourOf<3>(entries, count, n, xs, chosen);
-    case 4: return DecideFourOf<4>(entries, count, n, xs, chosen);
-    case 5: return DecideFourOf<5>(entries, count, n, xs, chosen);
-    case 6: return DecideFourOf<6>(entries, count, n, xs, chosen);
-    case 7: return DecideFourOf<7>(entries, count, n, xs, chosen);
-    case 8: return DecideFourOf<8>(entries, count, n, xs, chosen);
-    case 9: return DecideFourOf<9>(entries, count, n, xs, chosen);
-    default: return DecideFourOf<0>(entries, count, n, xs, chosen);
+    case 1: return DecideBatchOf<1>(entries, count, n, xs, chosen);
+    case 2: return DecideBatchOf<2>(entries, count, n, xs, chosen);
+    case 3: return DecideBatchOf<3>(entries, count, n, xs, chosen);
+    case 4: return DecideBatchOf<4>(entries, count, n, xs, chosen);
+    case 5: return DecideBatchOf<5>(entries, count, n, xs, chosen);
+    case 6: return DecideBatchOf<6>(entries, count, n, xs, chosen);
+    case 7: return DecideBatchOf<7>(entries, count, n, xs, chosen);
+    case 8: return DecideBatchOf<8>(entries, count, n, xs, chosen);
+    case 9: return DecideBatchOf<9>(entries, count, n, xs, chosen);
+    default: return DecideBatchOf<0>(entries, count, n, xs, chosen);
   }
 }
 
@@ -331,16 +352,16 @@ void FastClassifier::ClassifyRow(const uint8_t* const* planes, int count, int16_
   const bool cached = !m_cacheKey.empty() && m_cacheRest == 0;
   if (m_cacheRest > 0) --m_cacheRest;
   int hits = 0;
-  double xs[16 * 4];
-  int at[4];
-  uint64_t keys[4];
-  size_t slots[4];
+  double xs[16 * kBatch];
+  int at[kBatch];
+  uint64_t keys[kBatch];
+  size_t slots[kBatch];
   int waiting = 0;
   const auto flush = [&] {
-    for (int l = waiting; l < 4; ++l)  // unused lanes repeat the first
-      for (int j = 0; j < n; ++j) xs[4 * j + l] = xs[4 * j];
-    int chosen[4];
-    DecideFour(m_entries.data(), static_cast<int>(m_entries.size()), n, xs, chosen);
+    for (int l = waiting; l < kBatch; ++l)  // unused lanes repeat the first
+      for (int j = 0; j < n; ++j) xs[kBatch * j + l] = xs[kBatch * j];
+    int chosen[kBatch];
+    DecideBatch(m_entries.data(), static_cast<int>(m_entries.size()), n, xs, chosen);
     for (int l = 0; l < waiting; ++l) {
       const int cls = chosen[l] < 0 ? -1 : m_entries[chosen[l]].index;
       out[at[l]] = static_cast<int16_t>(cls);
@@ -364,9 +385,9 @@ void FastClassifier::ClassifyRow(const uint8_t* const* planes, int count, int16_
       keys[waiting] = key;
       slots[waiting] = slot;
     }
-    for (int b = 0; b < n; ++b) xs[4 * b + waiting] = planes[b][i];
+    for (int b = 0; b < n; ++b) xs[kBatch * b + waiting] = planes[b][i];
     at[waiting++] = i;
-    if (waiting == 4) flush();
+    if (waiting == kBatch) flush();
   }
   if (waiting > 0) flush();
   if (cached && hits < count / 16) m_cacheRest = 15;
