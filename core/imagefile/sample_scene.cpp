@@ -73,6 +73,8 @@ class Fbm {
       o.offY = static_cast<int>(rng.Next() & ((1u << s) - 1));
       o.amp = amp;
       o.row.resize(static_cast<size_t>(((width + o.offX) >> s) + 2));
+      o.lo.resize(o.row.size());
+      o.hi.resize(o.row.size());
       o.weight.resize(size_t{1} << s);
       for (size_t i = 0; i < o.weight.size(); ++i)
         o.weight[i] = SmoothStep(static_cast<float>(i) / static_cast<float>(o.weight.size()));
@@ -95,11 +97,18 @@ class Fbm {
       const int yy = y + o.offY;
       const uint32_t j = static_cast<uint32_t>(yy >> o.shift);
       const float t = o.weight[static_cast<size_t>(yy & ((1 << o.shift) - 1))];
-      for (size_t i = 0; i < o.row.size(); ++i) {
-        const float a = HashUnit(Hash3(static_cast<uint32_t>(i), j, o.seed));
-        const float b = HashUnit(Hash3(static_cast<uint32_t>(i), j + 1, o.seed));
-        o.row[i] = o.amp * (a + (b - a) * t);
+      // Lattice rows are hashed once each: rows come in order, so the lower
+      // one of the next cell is the upper one of this cell.
+      if (o.cached != static_cast<int64_t>(j)) {
+        if (o.cached + 1 == static_cast<int64_t>(j))
+          std::swap(o.lo, o.hi);
+        else
+          LatticeRow(o, j, o.lo);
+        LatticeRow(o, j + 1, o.hi);
+        o.cached = j;
       }
+      for (size_t i = 0; i < o.row.size(); ++i)
+        o.row[i] = o.amp * (o.lo[i] + (o.hi[i] - o.lo[i]) * t);
       const float* row = o.row.data();
       const float* w = o.weight.data();
       float* extra = k < split ? coarse : detail;
@@ -123,7 +132,13 @@ class Fbm {
     float amp = 0.0f;
     std::vector<float> row;
     std::vector<float> weight;
+    std::vector<float> lo, hi;  // lattice rows `cached` and `cached` + 1
+    int64_t cached = -2;
   };
+  static void LatticeRow(const Octave& o, uint32_t j, std::vector<float>& out) {
+    for (size_t i = 0; i < out.size(); ++i)
+      out[i] = HashUnit(Hash3(static_cast<uint32_t>(i), j, o.seed));
+  }
   std::vector<Octave> m_octaves;
 };
 
