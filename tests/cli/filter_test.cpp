@@ -81,7 +81,9 @@ TEST_F(FilterCommand, FailureLeavesAnEarlierOutputAsItWas) {
 
 TEST_F(FilterCommand, BadUsageExitsWithTwo) {
   MakeImage(3);
-  const std::string inf = "'" + (dir / "x.inf") + "'";
+  std::string inf = "'";
+  inf += dir / "x.inf";
+  inf += '\'';
   const std::string cases[] = {
       "filter",
       "filter " + inf + " --kind sharpen -o '" + out + "'",

@@ -180,8 +180,9 @@ TEST_P(SampleSpectra, CoversKeepTheirSpectralRelations) {
       const SampleCover cover = row.cover[x];
       ++seen[cover];
       (row.dem[x] == 0 ? sea : land)++;
-      if (row.dem[x] == 0)
+      if (row.dem[x] == 0) {
         EXPECT_TRUE(cover == SampleCover::kDeepWater || cover == SampleCover::kShallowWater);
+      }
       const int vr = row.bands[red][x], vn = row.bands[nir][x], vg = row.bands[green][x];
       if (cover == SampleCover::kForest || cover == SampleCover::kGrass ||
           cover == SampleCover::kCrop) {
@@ -196,7 +197,9 @@ TEST_P(SampleSpectra, CoversKeepTheirSpectralRelations) {
   }
   ASSERT_GT(vegetation, 1000);
   EXPECT_GT(vegetationOk, vegetation * 99 / 100);  // dark red, bright near infrared
-  if (water > 0) EXPECT_LT(waterNir / water, 25);  // water is dark in the infrared
+  if (water > 0) {
+    EXPECT_LT(waterNir / water, 25);  // water is dark in the infrared
+  }
   EXPECT_GT(land, 0);
   EXPECT_GE(seen.size(), 5u) << "a landscape, not a single cover";
 }
