@@ -1,14 +1,11 @@
 // lumora-cli compose: compositions, steps and stretches checked on the
 // pixels of the TIFF it writes, and its exit status on bad input.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/radiometry_reference.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/view_reference.h"
 
 namespace lumora {
@@ -17,17 +14,8 @@ namespace {
 using test::TempDir;
 using test::TestBand;
 
-struct CliRun {
-  int status;
-  std::string err;
-};
-
-CliRun Compose(const TempDir& dir, const std::string& args) {
-  const std::string errPath = dir / "stderr.txt";
-  const std::string cmd =
-      std::string(LUMORA_CLI_PATH) + " compose " + args + " 2> '" + errPath + "' > /dev/null";
-  const int raw = std::system(cmd.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(errPath)};
+test::CliResult Compose(const TempDir& dir, const std::string& args) {
+  return test::RunCli(dir, "compose " + args);
 }
 
 // Pixels of an uncompressed one-strip RGB TIFF (top row first, red first).
@@ -131,7 +119,7 @@ TEST_F(ComposeTest, BadUsageAndFailures) {
   EXPECT_EQ(Compose(m_dir, Quoted(m_inf)).status, 2);
   EXPECT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(m_dir / "out.png")).status, 2);
 
-  const CliRun missing = Compose(m_dir, Args("--rgb 9,2,1"));
+  const auto missing = Compose(m_dir, Args("--rgb 9,2,1"));
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find(MessageText(kMsgOpenFailed)), std::string::npos);
   EXPECT_FALSE(test::FileExists(Out()));

@@ -1,11 +1,8 @@
 // lumora-cli sample: exit status and messages of the command as users call it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 
 #include "core/imagefile/settings_file.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/cli_run.h"
 
 namespace lumora {
 namespace {
@@ -15,17 +12,8 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-struct CliRun {
-  int status;
-  std::string err;
-};
-
-CliRun RunCli(const TempDir& dir, const std::string& args) {
-  const std::string errPath = dir / "stderr.txt";
-  const std::string cmd =
-      std::string(LUMORA_CLI_PATH) + " sample " + args + " 2> '" + errPath + "' > /dev/null";
-  const int raw = std::system(cmd.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(errPath)};
+test::CliResult Sample(const TempDir& dir, const std::string& args) {
+  return test::RunCli(dir, "sample " + args);
 }
 
 TEST(CliSample, BadUsageExitsWithTwo) {
@@ -47,18 +35,18 @@ TEST(CliSample, BadUsageExitsWithTwo) {
       "--sensor tm -o",                           // -o without value
   };
   for (const char* c : cases) {
-    const CliRun r = RunCli(dir, std::string(c) + (std::string(c) == "--sensor tm -o" ? "" : out));
+    const auto r = Sample(dir, std::string(c) + (std::string(c) == "--sensor tm -o" ? "" : out));
     EXPECT_EQ(r.status, 2) << c;
     EXPECT_NE(r.err.find("usage"), std::string::npos) << c;
   }
-  EXPECT_EQ(RunCli(dir, "--sensor tm --size 32x32 -o '" + (dir / "s.txt") + "'").status, 2);
+  EXPECT_EQ(Sample(dir, "--sensor tm --size 32x32 -o '" + (dir / "s.txt") + "'").status, 2);
   EXPECT_FALSE(FileExists(dir / "s.inf"));
 }
 
 TEST(CliSample, WritesTheSceneIntoANewFolder) {
   TempDir dir;
   const std::string inf = dir / "samples/mss/kanto.inf";
-  const CliRun r = RunCli(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
+  const auto r = Sample(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   RecordingMessenger m;
   ImageSettings s;
@@ -70,7 +58,7 @@ TEST(CliSample, WritesTheSceneIntoANewFolder) {
 
   // Seeds up to 2^64 - 1 are accepted; another seed gives another scene.
   const std::string other = dir / "other.inf";
-  ASSERT_EQ(RunCli(dir, "--sensor mss --size 48x32 --seed 18446744073709551615 -o '" + other + "'")
+  ASSERT_EQ(Sample(dir, "--sensor mss --size 48x32 --seed 18446744073709551615 -o '" + other + "'")
                 .status,
             0);
   EXPECT_NE(ReadFile(dir / "other.b04"), ReadFile(dir / "samples/mss/kanto.b04"));
@@ -79,7 +67,7 @@ TEST(CliSample, WritesTheSceneIntoANewFolder) {
 TEST(CliSample, FailureExitsWithOneAndSaysWhy) {
   TempDir dir;
   WriteFile(dir / "blocked", "");
-  const CliRun r = RunCli(dir, "--sensor aster --size 32x32 -o '" + (dir / "blocked/s.inf") + "'");
+  const auto r = Sample(dir, "--sensor aster --size 32x32 -o '" + (dir / "blocked/s.inf") + "'");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("フォルダの作成に失敗しました．"), std::string::npos) << r.err;
 }
