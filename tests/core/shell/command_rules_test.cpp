@@ -106,26 +106,6 @@ TEST(CommandRules, UndoNeedsAPreviousImageOrTheAnnotationPage) {
   for (char c : std::string("VPID")) EXPECT_FALSE(IsCommandEnabled(kCmdUndo, Without(c))) << c;
 }
 
-TEST(CommandRules, ToolDialogLeavesOnlyPrintZoomAndDnValue) {
-  CommandState s = Everything();
-  s.toolDialogOpen = true;
-  std::vector<int> enabled;
-  for (const Row& row : kRows)
-    if (row.needs[0] != 0 && IsCommandEnabled(row.id, s)) enabled.push_back(row.id);
-  // Save as is decided by the frame, which does not look at the marker.
-  EXPECT_EQ(enabled,
-            (std::vector<int>{kCmdSaveAs, kCmdPrint, kCmdEnlarge, kCmdReduce, kCmdDnValue}));
-}
-
-TEST(CommandRules, PrintPreviewLeavesOnlyPrintAndSaveAs) {
-  CommandState s = Everything();
-  s.printPreview = true;
-  std::vector<int> enabled;
-  for (const Row& row : kRows)
-    if (row.needs[0] != 0 && IsCommandEnabled(row.id, s)) enabled.push_back(row.id);
-  EXPECT_EQ(enabled, (std::vector<int>{kCmdSaveAs, kCmdPrint}));
-}
-
 TEST(CommandRules, NoImageOpenDisablesEveryImageCommand) {
   CommandState none;
   for (const Row& row : kRows)
