@@ -22,17 +22,22 @@ class ProgressBarFrame : public QFrame {
   }
   void SetFraction(float f) { m_fraction = f; }
   float Fraction() const { return m_fraction; }
+  // Width of the blue part in pixels for a fraction.
+  int FilledWidth(float f) const {
+    return static_cast<int>(static_cast<float>(Inner().width()) * f);
+  }
 
  protected:
   void paintEvent(QPaintEvent* e) override {
     QFrame::paintEvent(e);
-    const QRect inner = rect().adjusted(1, 1, -1, -1);
-    const int filled = static_cast<int>(static_cast<float>(inner.width()) * m_fraction);
+    const QRect inner = Inner();
+    const int filled = FilledWidth(m_fraction);
     QPainter p(this);
     p.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()), QColor(0, 0, 255));
   }
 
  private:
+  QRect Inner() const { return rect().adjusted(1, 1, -1, -1); }
   float m_fraction = 0.0f;
 };
 
@@ -74,13 +79,15 @@ void CProgressDlg::Open(const std::string& text) {
 void CProgressDlg::Paint(float fraction, const std::string& text) {
   const QString percent = ToQ(Format("%3d", static_cast<int>(fraction * 100)));
   const QString action = ToQ(text);
-  // Repainting an unchanged window shows nothing new but costs a frame per
-  // row of a long operation.
-  if (percent == m_percent->text() && fraction == m_bar->Fraction() && action == m_action->text())
-    return;
-  m_percent->setText(percent);
+  // Long operations report once per row; repainting when neither the
+  // number nor a pixel of the bar changes would cost a frame per row.
+  const bool changed = percent != m_percent->text() || action != m_action->text() ||
+                       m_bar->FilledWidth(fraction) != m_bar->FilledWidth(m_bar->Fraction());
   m_bar->SetFraction(fraction);
+  if (!changed) return;
+  m_percent->setText(percent);
   m_action->setText(action);
+  ++m_repaints;
   if (isVisible()) repaint();
 }
 

@@ -24,11 +24,14 @@ class CProgressDlg : public QDialog, public ProgressSink {
   float Fraction() const;
   QString Percentage() const;
   QString ActionText() const;
+  // How often a report changed what the window shows.
+  int Repaints() const { return m_repaints; }
 
  private:
   QLabel* m_action;
   ProgressBarFrame* m_bar;
   QLineEdit* m_percent;
+  int m_repaints = 0;
 };
 
 // Shows the wait cursor for its lifetime.

@@ -218,5 +218,27 @@ TEST(ProgressWindow, ShowsTruncatedPercentAndBar) {
   EXPECT_FALSE(dialog.isVisible());
 }
 
+TEST(ProgressWindow, RepaintsOnlyWhenTheNumberOrTheBarMoves) {
+  CProgressDlg dialog;
+  Progress progress(&dialog);
+  progress.Create(0, "フィルタリング中");
+  const int rows = 20000;
+  for (int r = 0; r < rows; ++r) progress.SetProgress(static_cast<float>(r) / rows);
+  // A percentage step or a bar pixel each: far fewer than one per row.
+  EXPECT_LT(dialog.Repaints(), 400);
+  EXPECT_GE(dialog.Repaints(), 99);
+  EXPECT_EQ(dialog.Percentage(), QStringLiteral(" 99"));
+  EXPECT_GT(dialog.Fraction(), 0.999f);  // the bar keeps the exact value
+  // A new action text shows even when the number stays.
+  const int before = dialog.Repaints();
+  progress.Create(0, "書き込み中");
+  progress.SetProgress(0.0f);
+  progress.SetProgress(0.0f);
+  EXPECT_EQ(dialog.ActionText(), QStringLiteral("書き込み中"));
+  EXPECT_EQ(dialog.Percentage(), QStringLiteral("  0"));
+  EXPECT_LE(dialog.Repaints(), before + 1);
+  progress.Close();
+}
+
 }  // namespace
 }  // namespace lumora::gui::test
