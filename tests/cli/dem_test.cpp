@@ -17,11 +17,6 @@ using test::ReadFile;
 using test::RunCli;
 using test::WriteFile;
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  const std::string s = ReadFile(path);
-  return {s.begin(), s.end()};
-}
-
 class DemCommand : public ::testing::Test {
  protected:
   static constexpr int kW = 24, kH = 18;
@@ -36,8 +31,7 @@ class DemCommand : public ::testing::Test {
     for (int b = 1; b <= 4; ++b) {
       bands[b].resize(kW * kH);
       for (size_t i = 0; i < bands[b].size(); ++i) bands[b][i] = uint8_t(i * (b + 2) + b * 40);
-      WriteFile(BandFilePath(dir / "x", kSample8, b),
-                std::string(bands[b].begin(), bands[b].end()));
+      WriteFile(BandFilePath(dir / "x", kSample8, b), test::AsString(bands[b]));
     }
   }
   // "STATE LPP"
@@ -102,19 +96,20 @@ TEST_F(DemCommand, AnglesAndDrapeReachTheRenderers) {
   const ElevationModel model = Model();
   ASSERT_EQ(Dem("--kind shade-relative --light-azimuth 250 --light-elevation 20").status, 0);
   auto want = test::ReferenceShading(model, 8, 0.03, 250, 20);
-  EXPECT_EQ(Bytes(dir / "r.b02"), want[1]);
+  EXPECT_EQ(test::ReadBytes(dir / "r.b02"), want[1]);
   ASSERT_EQ(Dem("--kind shade").status, 0);  // defaults 45, 45
-  EXPECT_EQ(Bytes(dir / "r.b01"), test::ReferenceShading(model, 6, 0.03, 45, 45)[0]);
+  EXPECT_EQ(test::ReadBytes(dir / "r.b01"), test::ReferenceShading(model, 6, 0.03, 45, 45)[0]);
 
   ASSERT_EQ(Dem("--kind birdseye --view-azimuth 160 --view-elevation 40 --exaggeration 3 "
                 "--rgb 4,1,2")
                 .status,
             0);
   want = test::ReferenceBirdsEye(model, 0.03, 160, 40, 3.0, {bands[2], bands[1], bands[4]});
-  EXPECT_EQ(Bytes(dir / "r.b01"), want[0]);
-  EXPECT_EQ(Bytes(dir / "r.b03"), want[2]);
+  EXPECT_EQ(test::ReadBytes(dir / "r.b01"), want[0]);
+  EXPECT_EQ(test::ReadBytes(dir / "r.b03"), want[2]);
   ASSERT_EQ(Dem("--kind birdseye --gray 3").status, 0);  // defaults 45, 5, 1
-  EXPECT_EQ(Bytes(dir / "r.b01"), test::ReferenceBirdsEye(model, 0.03, 45, 5, 1.0, {bands[3]})[0]);
+  EXPECT_EQ(test::ReadBytes(dir / "r.b01"),
+            test::ReferenceBirdsEye(model, 0.03, 45, 5, 1.0, {bands[3]})[0]);
   EXPECT_EQ(Written().singleBand, 1);
   EXPECT_FALSE(test::FileExists(dir / "r.b02"));
 }

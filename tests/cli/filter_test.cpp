@@ -21,8 +21,7 @@ class FilterCommand : public ::testing::Test {
     WriteFile(dir / "x.inf", "LINE = 15\nPIXEL = 20\nSENSOR = 1\nFile_State = 0\n");
     for (int b = 1; b <= bandCount; ++b) {
       bands[b] = test::RandomBand(20, 15, 70u + static_cast<unsigned>(b));
-      WriteFile(BandFilePath(dir / "x", kSample8, b),
-                std::string(bands[b].begin(), bands[b].end()));
+      WriteFile(BandFilePath(dir / "x", kSample8, b), test::AsString(bands[b]));
     }
   }
   test::CliResult Filter(const std::string& kind) {
@@ -48,8 +47,7 @@ TEST_F(FilterCommand, WritesTheFilteredSetWithItsSettings) {
   for (int b = 1; b <= 3; ++b) {
     const auto expected =
         test::ReferenceConvolve(bands[b], 20, 15, rec.coefficients, rec.divisor, rec.offset);
-    EXPECT_EQ(ReadFile(BandFilePath(dir / "f", kSample8, b)),
-              std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(ReadFile(BandFilePath(dir / "f", kSample8, b)), test::AsString(expected));
     EXPECT_EQ(ReadBandDescription(dir / "f", b), "フィルタ済み画像データ");
   }
   const ImageSettings s = Written();

@@ -46,4 +46,9 @@ std::string ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  const std::string s = ReadFile(path);
+  return {s.begin(), s.end()};
+}
+
 }  // namespace lumora::test

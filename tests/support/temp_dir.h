@@ -1,8 +1,10 @@
 // A fresh folder per test, removed afterwards, and small file helpers.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace lumora::test {
 
@@ -23,5 +25,7 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+std::vector<uint8_t> ReadBytes(const std::string& path);
+inline std::string AsString(const std::vector<uint8_t>& v) { return {v.begin(), v.end()}; }
 
 }  // namespace lumora::test

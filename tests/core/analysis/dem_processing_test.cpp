@@ -19,11 +19,6 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  const std::string s = ReadFile(path);
-  return {s.begin(), s.end()};
-}
-
 // An image of 9 x 7 pixels with three bands and an elevation model whose
 // first column is sea and whose codes climb to the right.
 class DemRun : public ::testing::Test {
@@ -87,7 +82,7 @@ TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
   EXPECT_EQ(ReadBandDescription(out, 3), "標高データ　赤");
   EXPECT_EQ(ReadFile(out + ".dem"), ReadFile(dir / "scene.dem"));
   EXPECT_EQ(ReadFile(out + ".lev"), ReadFile(dir / "scene.lev"));
-  const auto blue = Bytes(out + ".b01"), red = Bytes(out + ".b03");
+  const auto blue = test::ReadBytes(out + ".b01"), red = test::ReadBytes(out + ".b03");
   ASSERT_EQ(blue.size(), size_t(kW * kH));
   EXPECT_EQ(blue[kW], 255);  // sea
   EXPECT_EQ(red[kW], 0);
@@ -107,10 +102,10 @@ TEST_F(DemRun, RelativeColouringReachesGreyAtTheTopOfItsRange) {
   StepResult result;
   RecordingMessenger msg;
   ASSERT_TRUE(Run(kStateElevationRelative, result, msg));
-  EXPECT_EQ(Bytes(out + ".b01")[2], 165);
-  EXPECT_EQ(Bytes(out + ".b02")[2], 165);
-  EXPECT_EQ(Bytes(out + ".b03")[2], 165);
-  EXPECT_EQ(Bytes(out + ".b03")[kW - 1], 165);  // above the range: kept on the table
+  EXPECT_EQ(test::ReadBytes(out + ".b01")[2], 165);
+  EXPECT_EQ(test::ReadBytes(out + ".b02")[2], 165);
+  EXPECT_EQ(test::ReadBytes(out + ".b03")[2], 165);
+  EXPECT_EQ(test::ReadBytes(out + ".b03")[kW - 1], 165);  // above the range: kept on the table
 }
 
 TEST_F(DemRun, ShadingWritesOneGreyOrThreeColourBands) {
@@ -124,7 +119,8 @@ TEST_F(DemRun, ShadingWritesOneGreyOrThreeColourBands) {
     RecordingMessenger msg;
     ASSERT_TRUE(Run(r, result, msg)) << kind;
     EXPECT_EQ(result.singleBand, kind == 6 ? 1 : 0);
-    EXPECT_EQ(Bytes(out + ".b01"), test::ReferenceShading(model, kind, 0.03, 300, 30)[0]) << kind;
+    EXPECT_EQ(test::ReadBytes(out + ".b01"), test::ReferenceShading(model, kind, 0.03, 300, 30)[0])
+        << kind;
     EXPECT_EQ(FileExists(out + ".b03"), kind != 6);
     EXPECT_EQ(ReadBandDescription(out, 1), kind == 6 ? "陰影画像　白黒" : "陰影画像　青");
     EXPECT_TRUE(FileExists(out + ".dem"));
@@ -134,7 +130,8 @@ TEST_F(DemRun, ShadingWritesOneGreyOrThreeColourBands) {
 TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
   const ElevationModel model = Model();
   std::vector<std::vector<uint8_t>> bands;
-  for (int b : {3, 1, 2}) bands.push_back(Bytes(BandFilePath(dir / "scene", kSample8, b)));
+  for (int b : {3, 1, 2})
+    bands.push_back(test::ReadBytes(BandFilePath(dir / "scene", kSample8, b)));
   DemRequest r;
   r.kind = kStateBirdsEye;
   r.viewAzimuth = 200;
@@ -149,7 +146,8 @@ TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
   EXPECT_EQ(result.pixels, 600);
   EXPECT_EQ(result.fileState, 5);
   // Blue is drawn from the band shown in blue (band 3), red from band 2.
-  EXPECT_EQ(Bytes(out + ".b01"), test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, bands)[0]);
+  EXPECT_EQ(test::ReadBytes(out + ".b01"),
+            test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, bands)[0]);
   EXPECT_EQ(ReadBandDescription(out, 3), "鳥瞰画像　赤");
   EXPECT_EQ(ReadFile(out + ".brd"), "State = 1\nMax_Val = 199\nMin_Val = 12\n");
   EXPECT_EQ(ReadFile(out + ".ndv"), "range\n");
@@ -162,7 +160,8 @@ TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
   EXPECT_EQ(result.singleBand, 1);
   EXPECT_FALSE(FileExists(out + ".b02"));
   EXPECT_FALSE(FileExists(out + ".ndv"));  // old files of the target are gone
-  EXPECT_EQ(Bytes(out + ".b01"), test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, {bands[0]})[0]);
+  EXPECT_EQ(test::ReadBytes(out + ".b01"),
+            test::ReferenceBirdsEye(model, 0.03, 200, 35, 2.0, {bands[0]})[0]);
   EXPECT_EQ(ReadBandDescription(out, 1), "鳥瞰画像　白黒");
 }
 
@@ -228,7 +227,7 @@ TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
     RecordingMessenger msg;
     ASSERT_TRUE(Run(kind, result, msg)) << kind;
     EXPECT_TRUE(FileExists(out + ".LEV"));
-    const auto first = Bytes(out + ".b01");
+    const auto first = test::ReadBytes(out + ".b01");
     EXPECT_EQ(first, std::vector<uint8_t>(kW * kH, kind == 6 ? 0 : 255)) << kind;
   }
 }

@@ -17,14 +17,10 @@ using test::WriteFile;
 ClassItem Example() { return ClassItem{255, 0, 128, 10, 60, 80, 20, "water"}; }
 
 void ExpectSame(const ClassItem& a, const ClassItem& b) {
-  EXPECT_EQ(a.red, b.red);
-  EXPECT_EQ(a.green, b.green);
-  EXPECT_EQ(a.blue, b.blue);
-  EXPECT_EQ(a.top, b.top);
-  EXPECT_EQ(a.bottom, b.bottom);
-  EXPECT_EQ(a.right, b.right);
-  EXPECT_EQ(a.left, b.left);
-  EXPECT_EQ(a.title, b.title);
+  const auto fields = [](const ClassItem& c) {
+    return std::tie(c.red, c.green, c.blue, c.top, c.bottom, c.right, c.left, c.title);
+  };
+  EXPECT_EQ(fields(a), fields(b));
 }
 
 TEST(ClassLine, FixedColumnsRoundTrip) {

@@ -59,9 +59,15 @@ struct Scene {
   void Band(int type, int number, const std::string& bytes) {
     WriteFile(BandFilePath(source.basePath, type, number), bytes);
   }
+  // Runs the index into dir/out.
+  bool Run(const NdviParams& p) {
+    Progress progress;
+    return RunVegetationIndex(source, target, p, result, m, progress);
+  }
+  std::string target = dir / "out";
+  StepResult result;
+  RecordingMessenger m;
 };
-
-std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 TEST(VegetationIndex, EightBitRunMatchesPixelRule) {
   // Over a megabyte, so that rows are read in more than one block.
@@ -73,22 +79,15 @@ TEST(VegetationIndex, EightBitRunMatchesPixelRule) {
   for (auto& v : y) v = static_cast<uint8_t>(rng() % 64);
   for (size_t i = 0; i < x.size() - w; ++i) x[i] = std::max<uint8_t>(x[i], 1);
   x.back() = y.back() = 0;  // a zero sum counts as -1 in the range, here in the last block
-  scene.Band(1, 4, Bytes(x));
-  scene.Band(1, 3, Bytes(y));
+  scene.Band(1, 4, test::AsString(x));
+  scene.Band(1, 3, test::AsString(y));
   WriteFile(scene.source.basePath + ".lev", "lev");
   WriteFile(scene.source.basePath + ".dem", "dem");
 
-  NdviParams p;
-  p.xBand = 4;
-  p.yBand = 3;
-  p.rainbow = true;
-  RecordingMessenger m;
-  Progress progress;
-  StepResult result;
-  const std::string target = scene.dir / "out";
+  const std::string& target = scene.target;
   WriteFile(target + ".b02", "stale");
-  ASSERT_TRUE(RunVegetationIndex(scene.source, target, p, result, m, progress));
-  EXPECT_TRUE(m.entries.empty());
+  ASSERT_TRUE(scene.Run(NdviParams{4, 1, 3, 1, true}));
+  EXPECT_TRUE(scene.m.entries.empty());
 
   const std::string out = ReadFile(target + ".b01");
   ASSERT_EQ(out.size(), x.size());
@@ -105,11 +104,11 @@ TEST(VegetationIndex, EightBitRunMatchesPixelRule) {
   EXPECT_EQ(ReadFile(target + ".lev"), "lev");
   EXPECT_EQ(ReadFile(target + ".dem"), "dem");
   EXPECT_FALSE(FileExists(target + ".b02"));
-  EXPECT_EQ(result.fileState, 1);
-  EXPECT_EQ(result.singleBand, 1);
-  EXPECT_EQ(result.rainbow, 1);
-  EXPECT_EQ(result.pixels, w);
-  EXPECT_EQ(result.lines, h);
+  EXPECT_EQ(scene.result.fileState, 1);
+  EXPECT_EQ(scene.result.singleBand, 1);
+  EXPECT_EQ(scene.result.rainbow, 1);
+  EXPECT_EQ(scene.result.pixels, w);
+  EXPECT_EQ(scene.result.lines, h);
 }
 
 TEST(VegetationIndex, WordAndFloatSamples) {
@@ -124,12 +123,8 @@ TEST(VegetationIndex, WordAndFloatSamples) {
   }
   floats[4 * 3] = '\xFF';  // first byte 0xFF: no data, read as 0
   scene.Band(3, 2, floats);
-  NdviParams p{1, 2, 2, 3, false};
-  RecordingMessenger m;
-  Progress progress;
-  StepResult result;
-  const std::string target = scene.dir / "out";
-  ASSERT_TRUE(RunVegetationIndex(scene.source, target, p, result, m, progress));
+  ASSERT_TRUE(scene.Run(NdviParams{1, 2, 2, 3, false}));
+  const std::string& target = scene.target;
   const std::string out = ReadFile(target + ".b01");
   const float expected[4] = {NdviOfPixel(300, 100), NdviOfPixel(0, 0), NdviOfPixel(1000, 1000),
                              NdviOfPixel(65535, 0)};
@@ -141,16 +136,11 @@ TEST(VegetationIndex, RangeOfExampleAndItsLegend) {
   Scene scene(2, 1);
   scene.Band(1, 4, "\x03\x04");
   scene.Band(1, 3, "\x02\x01");  // indices 0.2 and 0.6
-  NdviParams p{4, 1, 3, 1, false};
-  RecordingMessenger m;
-  Progress progress;
-  StepResult result;
-  const std::string target = scene.dir / "out";
-  ASSERT_TRUE(RunVegetationIndex(scene.source, target, p, result, m, progress));
-  EXPECT_EQ(ReadFile(target + ".ndv"),
+  ASSERT_TRUE(scene.Run(NdviParams{4, 1, 3, 1, false}));
+  EXPECT_EQ(ReadFile(scene.target + ".ndv"),
             "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n");
   RampLegend legend;
-  ASSERT_TRUE(FillRampFromRangeFile(target + ".inf", true, legend, m));
+  ASSERT_TRUE(FillRampFromRangeFile(scene.target + ".inf", true, legend, scene.m));
   EXPECT_EQ(legend.topLabel, "0.60");
   EXPECT_EQ(legend.middleLabel, "0.40");
   EXPECT_EQ(legend.bottomLabel, "0.20");
@@ -173,15 +163,9 @@ TEST(VegetationIndex, RunFailuresLeaveNoResult) {
     Scene scene(3, 2);
     scene.Band(1, 4, std::string(c.xBytes, '\x10'));
     if (c.writeY) scene.Band(1, 3, std::string(6, '\x01'));
-    RecordingMessenger m;
-    Progress progress;
-    StepResult result;
-    const std::string target = scene.dir / "out";
-    EXPECT_FALSE(RunVegetationIndex(scene.source, target, NdviParams{4, 1, 3, 1, false}, result, m,
-                                    progress))
-        << c.name;
-    EXPECT_EQ(m.LastId(), c.message) << c.name;
-    EXPECT_FALSE(FileExists(target + ".ndv")) << c.name;
+    EXPECT_FALSE(scene.Run(NdviParams{4, 1, 3, 1, false})) << c.name;
+    EXPECT_EQ(scene.m.LastId(), c.message) << c.name;
+    EXPECT_FALSE(FileExists(scene.target + ".ndv")) << c.name;
   }
 }
 

@@ -19,8 +19,6 @@ using test::FileExists;
 using test::ReadFile;
 using test::WriteFile;
 
-std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
-
 class FilterRun : public ::testing::Test {
  protected:
   // An image set x of w x h with three 8-bit bands and companions.
@@ -31,7 +29,7 @@ class FilterRun : public ::testing::Test {
               "LINE = " + std::to_string(h) + "\nPIXEL = " + std::to_string(w) + "\n");
     for (int b = 1; b <= 3; ++b) {
       bands[b] = test::RandomBand(w, h, 40u + static_cast<unsigned>(b));
-      WriteFile(BandFilePath(dir / "x", kSample8, b), Bytes(bands[b]));
+      WriteFile(BandFilePath(dir / "x", kSample8, b), test::AsString(bands[b]));
     }
     WriteBandDescription(dir / "x", 1, "元のバンド");
   }
@@ -65,7 +63,7 @@ TEST_F(FilterRun, FiltersEightBitBandsCopiesTheRestSkipsSettingsAndDescriptions)
   for (int filter = 0; filter < kFilterCount; ++filter) {
     ASSERT_TRUE(Run(filter, out)) << m.LastId();
     for (int b = 1; b <= 3; ++b) {
-      EXPECT_EQ(ReadFile(BandFilePath(out, kSample8, b)), Bytes(Expected(b, filter)))
+      EXPECT_EQ(ReadFile(BandFilePath(out, kSample8, b)), test::AsString(Expected(b, filter)))
           << FilterTable()[filter].name << " band " << b;
       EXPECT_EQ(ReadBandDescription(out, b), kFilteredBandText);
     }
@@ -89,7 +87,8 @@ TEST_F(FilterRun, TinyImagesAreCopiedAndKeepTheirSize) {
     for (int filter : {0, 4}) {
       ASSERT_TRUE(Run(filter, dir / "o"));
       for (int b = 1; b <= 3; ++b)
-        EXPECT_EQ(ReadFile(BandFilePath(dir / "o", kSample8, b)), Bytes(Expected(b, filter)))
+        EXPECT_EQ(ReadFile(BandFilePath(dir / "o", kSample8, b)),
+                  test::AsString(Expected(b, filter)))
             << s[0] << "x" << s[1];
     }
   }
@@ -133,7 +132,7 @@ TEST_F(FilterRun, MissingBandsStayMissing) {
   EXPECT_TRUE(FileExists(dir / "o.b01"));
   EXPECT_FALSE(FileExists(dir / "o.b02"));
   EXPECT_FALSE(FileExists(dir / "o.d02"));
-  EXPECT_EQ(ReadFile(dir / "o.b03"), Bytes(Expected(3, 2)));
+  EXPECT_EQ(ReadFile(dir / "o.b03"), test::AsString(Expected(3, 2)));
 }
 
 TEST_F(FilterRun, RefusesToWriteOverItsSource) {
@@ -166,7 +165,7 @@ TEST_F(FilterRun, AsAStepTheSessionShowsTheFilteredSet) {
   ImageSettings written;
   ASSERT_TRUE(ReadSettings(dir / "work/0x.inf", written, m));
   EXPECT_EQ(written.fileState, kStateFiltered);
-  EXPECT_EQ(ReadFile(dir / "work/0x.b02"), Bytes(Expected(2, 4)));
+  EXPECT_EQ(ReadFile(dir / "work/0x.b02"), test::AsString(Expected(2, 4)));
 }
 
 }  // namespace
