@@ -18,7 +18,11 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdExit:
     case kCmdAbout:
     case kCmdHelpIndex:
-    case kCmdHelpUsing: return true;
+    case kCmdHelpUsing:
+    case kCmdContextHelp:
+    case kCmdHelp: return true;
+    case kCmdNextPane:
+    case kCmdPrevPane: return s.hasActiveView;
     case kCmdSaveAs:
     case kCmdPrint:
     case kCmdClose: return s.hasActiveView;

@@ -39,6 +39,10 @@ enum CommandId : int {
   kCmdExit = 57665,
   kCmdHelpIndex = 57666,
   kCmdHelpUsing = 57668,
+  kCmdContextHelp = 57669,  // Shift+F1
+  kCmdHelp = 57670,         // F1
+  kCmdNextPane = 57680,     // F6: the next image window
+  kCmdPrevPane = 57681,     // Shift+F6: the previous one
 };
 
 // The application's state as the enabling rules see it.

@@ -3,15 +3,22 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
+#include <cstring>
 
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "gui/imagefile/image_create_dlg.h"
+#include "gui/shell/bitmap_button.h"
 #include "gui/shell/main_frame.h"
 #include "gui/shell/operation_dlg.h"
 #include "gui/shell/progress_dlg.h"
@@ -82,6 +89,10 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   m_legendVisible = true;
   if (!PrepareWorkingDirectory(FromQ(options.workFolder), FromQ(options.homeFolder), m_messenger))
     return false;
+  if (!LoadNorthMark(options.northMarkPicture)) {
+    m_messenger.ShowMessage(kMsgNorthMarkFailed);
+    return false;
+  }
 
   // The palette fills the frame below the tool bars, without a caption.
   m_palette = new COperationDlg(*this);
@@ -103,6 +114,66 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   if (options.showFrame) m_frame->show();
   m_toolDialog = nullptr;
   return true;
+}
+
+bool CKiriApp::LoadNorthMark(const QString& picture) {
+  const QPixmap pixmap = LoadPicture(picture);
+  if (pixmap.isNull()) return false;
+  // The page is white where the picture is transparent.
+  QImage image(pixmap.size(), QImage::Format_BGR888);
+  image.fill(Qt::white);
+  {
+    QPainter p(&image);
+    p.drawPixmap(0, 0, pixmap);
+  }
+  Dib mark;
+  if (!mark.Create(image.width(), image.height())) return false;
+  const size_t rowBytes = size_t(mark.width) * 3;
+  for (int y = 0; y < mark.height; ++y)
+    std::memcpy(mark.TopRow(y), image.constScanLine(y), rowBytes);
+  m_northMark = std::move(mark);
+  return true;
+}
+
+QPrinter& CKiriApp::Printer() {
+  if (!m_printer) {
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setPageSize(QPageSize(QPageSize::A4));
+  }
+  return *m_printer;
+}
+
+bool CKiriApp::OnPrintSetup() {
+  QPrinter& kept = Printer();
+  // The dialog works on a trial printer, so a cancel or a wrong paper
+  // leaves the kept settings as they were.
+  QPrinter trial(QPrinter::HighResolution);
+  if (!kept.printerName().isEmpty()) trial.setPrinterName(kept.printerName());
+  trial.setPageLayout(kept.pageLayout());
+  for (;;) {
+    QPageSetupDialog dialog(&trial, m_frame.get());
+    dialog.setObjectName(QStringLiteral("printSetup"));
+    if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
+    if (trial.pageLayout().pageSize().id() == QPageSize::A4) break;
+    m_messenger.ShowMessage(kMsgA4Only);
+  }
+  if (trial.printerName() != kept.printerName()) kept.setPrinterName(trial.printerName());
+  kept.setPageLayout(trial.pageLayout());
+  return true;
+}
+
+void CKiriApp::CycleViews(int step) {
+  if (m_views.empty()) return;
+  const auto n = static_cast<std::ptrdiff_t>(m_views.size());
+  const auto at = std::find(m_views.begin(), m_views.end(), m_activeView) - m_views.begin();
+  const std::ptrdiff_t next = at >= n ? 0 : ((at + step) % n + n) % n;
+  CKiriView* view = m_views[size_t(next)];
+  if (QWidget* frame = view->Frame()) {
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+  }
+  OnViewActivated(view);
 }
 
 CommandState CKiriApp::CommandStateNow() const {
@@ -134,6 +205,13 @@ void CKiriApp::OnCommand(int id) {
     case kCmdOpen: OnFileOpen(); break;
     case kCmdExit: m_frame->close(); break;
     case kCmdAbout: m_frame->ShowAbout(); break;
+    case kCmdHelp:
+    case kCmdContextHelp:
+    case kCmdHelpIndex: m_frame->ShowHelp(false); break;
+    case kCmdHelpUsing: m_frame->ShowHelp(true); break;
+    case kCmdPrintSetup: OnPrintSetup(); break;
+    case kCmdNextPane: CycleViews(1); break;
+    case kCmdPrevPane: CycleViews(-1); break;
     case kCmdClose:
       if (m_activeView) m_activeView->CloseFrame();
       break;
@@ -180,6 +258,10 @@ void CKiriApp::OnViewDeactivated(CKiriView*) {
 
 void CKiriApp::OnViewClosed(CKiriView* view) {
   std::erase(m_views, view);
+  if (m_frame) {  // the cursor readout belonged to the closed window
+    m_frame->SetStatusText(1, {});
+    m_frame->SetStatusText(2, {});
+  }
   if (m_activeView == view) {
     m_activeView = m_views.empty() ? nullptr : m_views.back();
     m_imageViewActive = m_activeView != nullptr;

@@ -13,9 +13,11 @@
 #include "core/imagefile/working_files.h"
 #include "core/shell/command_rules.h"
 #include "core/shell/open_rules.h"
+#include "core/view/dib.h"
 #include "core/view/image_session.h"
 
 class QLockFile;
+class QPrinter;
 class QWidget;
 
 namespace lumora::gui {
@@ -26,10 +28,11 @@ class CKiriView;
 class UiSeam;
 
 struct StartupOptions {
-  QString lockFolder;     // where the single-instance lock lives
-  QString workFolder;     // the working folder, ending with '/'
-  QString homeFolder;     // never emptied, nor anything above it
-  QString samplesFolder;  // where the open dialog starts
+  QString lockFolder;                                      // where the single-instance lock lives
+  QString workFolder;                                      // the working folder, ending with '/'
+  QString homeFolder;                                      // never emptied, nor anything above it
+  QString samplesFolder;                                   // where the open dialog starts
+  QString northMarkPicture = QStringLiteral("IDB_NORTH");  // the annotation bitmap
   int splashMilliseconds = 3000;
   bool showFrame = true;
 
@@ -89,6 +92,20 @@ class CKiriApp : public QObject {
   void SetLegendVisible(bool visible) { m_legendVisible = visible; }
   COperationDlg* Palette() const { return m_palette; }
 
+  // The north mark for the map page, as loaded at start-up (blue, green,
+  // red rows bottom-up).
+  const Dib& NorthMark() const { return m_northMark; }
+
+  // Printer setup (57606): the page dialog until A4 is chosen or it is
+  // cancelled. The settings kept are those of the last A4 choice; false
+  // when nothing changed.
+  bool OnPrintSetup();
+  // The printer the program prints on (A4), made on first use.
+  QPrinter& Printer();
+
+  // Activates the next (step 1) or previous (step -1) image window.
+  void CycleViews(int step);
+
   // Closes every image window (at exit and in tests).
   void CloseAllViews();
 
@@ -97,6 +114,7 @@ class CKiriApp : public QObject {
 
  private:
   bool TakeSingleInstanceLock();
+  bool LoadNorthMark(const QString& picture);
 
   Messenger& m_messenger;
   UiSeam& m_ui;
@@ -117,6 +135,8 @@ class CKiriApp : public QObject {
   QWidget* m_toolDialog = nullptr;
   bool m_dialogAllowsMain = false;
   bool m_legendVisible = true;
+  Dib m_northMark;
+  std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace lumora::gui

@@ -13,10 +13,12 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <utility>
 
 #include "core/shell/command_rules.h"
 #include "core/view/zoom.h"
 #include "gui/shell/bitmap_button.h"
+#include "gui/shell/help_dlg.h"
 #include "gui/shell/kiri_app.h"
 #include "gui/shell/ui_seam.h"
 
@@ -71,6 +73,10 @@ const CommandText kCommands[] = {
      nullptr},
     {kCmdHelpIndex, "目次(&C)", "ヘルプの目次を表示します．\n目次", nullptr},
     {kCmdHelpUsing, "ヘルプの使い方(&H)", "ヘルプの使い方を表示します．\nヘルプの使い方", nullptr},
+    {kCmdHelp, "ヘルプ", "ヘルプを表示します．\nヘルプ", nullptr},
+    {kCmdContextHelp, "ヘルプ", "ヘルプを表示します．\nヘルプ", nullptr},
+    {kCmdNextPane, "次のウィンドウ", "次の画像ウィンドウに切り替えます．\n次のウィンドウ", nullptr},
+    {kCmdPrevPane, "前のウィンドウ", "前の画像ウィンドウに切り替えます．\n前のウィンドウ", nullptr},
     {kCmdSmooth, "平均化", "画素のばらつきを平均化します．\n平均化", "smooth"},
     {kCmdAutoBrightness, "明るさの自動調整", "画像の明るさを自動調整します．\n明るさの自動調整",
      "auto_brightness"},
@@ -94,6 +100,17 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
   Action(kCmdPrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   Action(kCmdUndo)->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+  // Keys without a menu entry: the actions live on the frame itself.
+  const std::pair<int, QKeySequence> keys[] = {
+      {kCmdHelp, QKeySequence(Qt::Key_F1)},
+      {kCmdContextHelp, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
+      {kCmdNextPane, QKeySequence(Qt::Key_F6)},
+      {kCmdPrevPane, QKeySequence(Qt::SHIFT | Qt::Key_F6)},
+  };
+  for (const auto& [id, key] : keys) {
+    Action(id)->setShortcut(key);
+    addAction(Action(id));
+  }
   for (QAction* a : m_actions) a->setShortcutContext(Qt::ApplicationShortcut);
 
   for (int i = 0; i < kRecentFileCount; ++i) {
@@ -316,7 +333,16 @@ void CMainFrame::ShowAbout() {
   m_app.Ui().RunDialog(box);
 }
 
+void CMainFrame::ShowHelp(bool usingHelp) {
+  if (!m_help) m_help = new CHelpDlg(this);
+  m_help->ShowPage(usingHelp ? CHelpDlg::Page::kUsingHelp : CHelpDlg::Page::kContents);
+  m_help->show();
+  m_help->raise();
+  m_help->activateWindow();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* e) {
+  if (m_help) m_help->close();
   m_app.CloseAllViews();
   QMainWindow::closeEvent(e);
 }

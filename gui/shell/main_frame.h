@@ -18,6 +18,7 @@ class QToolBar;
 namespace lumora::gui {
 
 class CKiriApp;
+class CHelpDlg;
 
 inline constexpr int kMenuElementary = 252;
 inline constexpr int kMenuJunior = 253;
@@ -53,6 +54,9 @@ class CMainFrame : public QMainWindow {
   QMdiArea* MdiArea() const { return m_mdi; }
 
   void ShowAbout();
+  // The help window, opened on a page; one window however often it is asked for.
+  void ShowHelp(bool usingHelp);
+  CHelpDlg* HelpWindow() const { return m_help; }
 
   QStringList RecentFiles() const { return m_recent; }
   void AddRecentFile(const QString& path);
@@ -82,6 +86,7 @@ class CMainFrame : public QMainWindow {
   QLabel* m_zoomLabel = nullptr;
   QLabel* m_panes[3] = {};
   QMdiArea* m_mdi = nullptr;
+  CHelpDlg* m_help = nullptr;  // a child of the frame, made on first use
 };
 
 }  // namespace lumora::gui

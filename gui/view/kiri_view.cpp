@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -44,6 +45,7 @@ CKiriView::CKiriView(CKiriApp& app, CKiriViewFrame* frame)
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setFrameShape(QFrame::NoFrame);
+  viewport()->setMouseTracking(true);  // the status bar follows the cursor
 }
 
 CKiriView* CKiriView::Create(CKiriApp& app, const OpenRequest& request, const WorkingFiles& files) {
@@ -77,6 +79,13 @@ bool CKiriView::Handles(int id) {
     case kCmdClose:
     case kCmdExit:
     case kCmdAbout:
+    case kCmdPrintSetup:
+    case kCmdHelpIndex:
+    case kCmdHelpUsing:
+    case kCmdHelp:
+    case kCmdContextHelp:
+    case kCmdNextPane:
+    case kCmdPrevPane:
     case kCmdExport:
     case kCmdUndo:
     case kCmdEnlarge:
@@ -205,6 +214,45 @@ void CKiriView::resizeEvent(QResizeEvent* e) {
 
 void CKiriView::scrollContentsBy(int, int) { viewport()->update(); }
 
+DrawPlan CKiriView::CurrentPlan() const {
+  const DisplayState& s = m_session.State();
+  const QSize client = viewport()->size();
+  return PlanZoomedDraw(s.m_nDibWidth, s.m_nDibHeight, m_session.Zoom(), client.width(),
+                        client.height(), -horizontalScrollBar()->value(),
+                        -verticalScrollBar()->value());
+}
+
+ViewGeometry CKiriView::Geometry() const {
+  const QPoint scroll = ScrollPosition();
+  // At level 1 the picture is drawn unscaled from the scroll position.
+  DrawPlan plan;
+  if (m_session.ZoomLevel() != 1) plan = CurrentPlan();
+  return m_session.Geometry(scroll.x(), scroll.y(), plan.drawOffsetX, plan.drawOffsetY);
+}
+
+void CKiriView::ShowPosition(QPoint client) {
+  CMainFrame* frame = m_app.MainFrame();
+  if (!frame || m_picture.isNull()) return;
+  const ClientPoint readout = StatusReadout(Geometry(), {client.x(), client.y()});
+  frame->SetStatusText(1, ToQ(StatusTextX(readout)));
+  frame->SetStatusText(2, ToQ(StatusTextY(readout)));
+}
+
+void CKiriView::mouseMoveEvent(QMouseEvent* e) {
+  ShowPosition(e->position().toPoint());
+  QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+bool CKiriView::viewportEvent(QEvent* e) {
+  if (e->type() == QEvent::Leave) {
+    if (CMainFrame* frame = m_app.MainFrame()) {
+      frame->SetStatusText(1, {});
+      frame->SetStatusText(2, {});
+    }
+  }
+  return QAbstractScrollArea::viewportEvent(e);
+}
+
 void CKiriView::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QSize client = viewport()->size();
@@ -217,8 +265,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
     return;
   }
   const DisplayState& s = m_session.State();
-  const DrawPlan plan = PlanZoomedDraw(s.m_nDibWidth, s.m_nDibHeight, m_session.Zoom(),
-                                       client.width(), client.height(), -sx, -sy);
+  const DrawPlan plan = CurrentPlan();
   // The plan counts source rows from the bottom of the stored image.
   const QRect source(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
                      plan.srcHeight);

@@ -9,6 +9,7 @@
 
 #include "core/shell/command_rules.h"
 #include "core/view/image_session.h"
+#include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
 
 namespace lumora::gui {
@@ -59,11 +60,15 @@ class CKiriView : public QAbstractScrollArea {
   // After the session changed what is shown: picture, title, scroll bars.
   void DisplayChanged();
   void FitFrame();
+  // What the mouse tools see: zoom, scroll position and draw phase now.
+  ViewGeometry Geometry() const;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void scrollContentsBy(int dx, int dy) override;
+  bool viewportEvent(QEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
   CKiriView(CKiriApp& app, CKiriViewFrame* frame);
@@ -71,6 +76,8 @@ class CKiriView : public QAbstractScrollArea {
   void Zoom(int command);
   void ApplyZoom(ScrollPoint centre);
   void UpdateScrollBars();
+  DrawPlan CurrentPlan() const;
+  void ShowPosition(QPoint client);
   void OnUndo();
   void OnReverseRainbow();
   void OnFilter();

@@ -74,6 +74,14 @@ const Row kRows[] = {
     {kCmdDem, "VPIDLE", "1111101111"},
     {kCmdAbout, "", "1111111111"},
     {kCmdImageInfo, "VPID", "1111111111"},
+    {kCmdHelpIndex, "", "1111111111"},
+    {kCmdHelpUsing, "", "1111111111"},
+    {kCmdHelp, "", "1111111111"},
+    {kCmdContextHelp, "", "1111111111"},
+    // Stepping through the image windows needs one; a preview or a tool
+    // dialog does not stop it.
+    {kCmdNextPane, "V", "1111111111"},
+    {kCmdPrevPane, "V", "1111111111"},
 };
 
 TEST(CommandRules, EachRowNeedsExactlyItsConditions) {

@@ -1,0 +1,197 @@
+#include <QAbstractButton>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrinter>
+
+#include "core/support/string_table.h"
+#include "gui/shell/help_dlg.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+int HelpWindows() {
+  int n = 0;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    n += w->objectName() == QStringLiteral("help") && w->isVisible();
+  return n;
+}
+
+TEST_F(GuiTest, HelpCommandsShareOneWindowAndItsKeys) {
+  ASSERT_TRUE(Start());
+  struct Case {
+    int id;
+    QKeySequence key;  // empty for menu-only commands
+    CHelpDlg::Page page;
+  } cases[] = {
+      {57666, {}, CHelpDlg::Page::kContents},
+      {57668, {}, CHelpDlg::Page::kUsingHelp},
+      {57670, QKeySequence(Qt::Key_F1), CHelpDlg::Page::kContents},
+      // Context help opens the contents.
+      {57669, QKeySequence(Qt::SHIFT | Qt::Key_F1), CHelpDlg::Page::kContents},
+  };
+  CHelpDlg* first = nullptr;
+  for (const Case& c : cases) {
+    QAction* a = Frame().Action(c.id);
+    ASSERT_NE(a, nullptr) << c.id;
+    EXPECT_TRUE(a->isEnabled()) << c.id;  // also with no image open
+    if (!c.key.isEmpty()) {
+      EXPECT_EQ(a->shortcut(), c.key) << c.id;
+    }
+    a->trigger();
+    CHelpDlg* help = Frame().HelpWindow();
+    ASSERT_NE(help, nullptr);
+    if (!first) first = help;
+    EXPECT_EQ(help, first) << c.id;
+    EXPECT_EQ(help->CurrentPage(), c.page) << c.id;
+    EXPECT_EQ(HelpWindows(), 1) << c.id;
+  }
+  app->OnCommand(57666);
+  for (const char* topic :
+       {"画像をひらく", "色をえらぶ", "大きくする", "フィルター", "元にもどす", "保存する"})
+    EXPECT_TRUE(first->Text().contains(QString::fromUtf8(topic))) << topic;
+  app->OnCommand(57668);
+  EXPECT_TRUE(first->Text().contains(QStringLiteral("F1")));
+  first->findChild<QAbstractButton*>(QStringLiteral("close"))->click();
+  EXPECT_EQ(HelpWindows(), 0);
+  // Opening it again after closing reuses the window; teardown checks that
+  // nothing outlives the program.
+  app->OnCommand(57670);
+  EXPECT_EQ(Frame().HelpWindow(), first);
+  EXPECT_EQ(HelpWindows(), 1);
+}
+
+TEST_F(GuiTest, NextAndPreviousPaneCycleTheImageWindows) {
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(Frame().Action(57680)->isEnabled());
+  EXPECT_FALSE(Frame().Action(57681)->isEnabled());
+  EXPECT_EQ(Frame().Action(57680)->shortcut(), QKeySequence(Qt::Key_F6));
+  EXPECT_EQ(Frame().Action(57681)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+  std::vector<CKiriView*> views;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(Open(WriteScene(dir, Format("w%d", i), 8, 8, 1, 1, 1)));  // processed: no dialog
+    views.push_back(View());
+  }
+  EXPECT_TRUE(Frame().Action(57680)->isEnabled());
+  const struct {
+    int command;
+    int expected;
+  } steps[] = {{57680, 0}, {57680, 1}, {57681, 0}, {57681, 2}, {57681, 1}};
+  for (const auto& s : steps) {
+    app->OnCommand(s.command);
+    EXPECT_EQ(View(), views[size_t(s.expected)]) << s.command << " " << s.expected;
+    EXPECT_TRUE(app->ImageViewActive());
+  }
+  views[1]->CloseFrame();  // the active one: the next command steps from the new active view
+  ASSERT_EQ(View(), views[2]);
+  app->OnCommand(57680);
+  EXPECT_EQ(View(), views[0]);
+}
+
+// Sets the trial printer's paper in the page dialog and answers it.
+DialogScript PageSetup(QPageSize::PageSizeId paper, QPageLayout::Orientation orientation,
+                       int answer) {
+  return [=](QDialog& d) {
+    auto* dialog = qobject_cast<QPageSetupDialog*>(&d);
+    EXPECT_NE(dialog, nullptr);
+    if (!dialog) return int(QDialog::Rejected);
+    dialog->printer()->setPageSize(QPageSize(paper));
+    dialog->printer()->setPageOrientation(orientation);
+    return answer;
+  };
+}
+
+TEST_F(GuiTest, PrinterSetupKeepsOnlyAnA4Choice) {
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(Frame().Action(57606)->isEnabled());
+  EXPECT_EQ(app->Printer().pageLayout().pageSize().id(), QPageSize::A4);
+  EXPECT_EQ(app->Printer().pageLayout().orientation(), QPageLayout::Portrait);
+
+  // Letter is refused and the dialog comes again; the A4 choice is kept.
+  ui.dialogs.push_back(PageSetup(QPageSize::Letter, QPageLayout::Landscape, QDialog::Accepted));
+  ui.dialogs.push_back(PageSetup(QPageSize::A4, QPageLayout::Landscape, QDialog::Accepted));
+  app->OnCommand(57606);
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("printSetup")), 2);
+  EXPECT_EQ(messenger.LastId(), kMsgA4Only);
+  EXPECT_EQ(app->Printer().pageLayout().pageSize().id(), QPageSize::A4);
+  EXPECT_EQ(app->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+  // A cancel after trying other paper changes nothing; the dialog starts
+  // from the kept settings.
+  QPageLayout::Orientation seen = QPageLayout::Portrait;
+  ui.dialogs.push_back([&seen](QDialog& d) {
+    QPrinter* trial = qobject_cast<QPageSetupDialog*>(&d)->printer();
+    seen = trial->pageLayout().orientation();
+    trial->setPageSize(QPageSize(QPageSize::Letter));
+    trial->setPageOrientation(QPageLayout::Portrait);
+    return int(QDialog::Rejected);
+  });
+  EXPECT_FALSE(app->OnPrintSetup());
+  EXPECT_EQ(seen, QPageLayout::Landscape);
+  EXPECT_EQ(app->Printer().pageLayout().pageSize().id(), QPageSize::A4);
+  EXPECT_EQ(app->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST_F(GuiTest, NorthMarkIsLoadedAtStartOrEndsIt) {
+  ASSERT_TRUE(Start());
+  const Dib& mark = app->NorthMark();
+  ASSERT_FALSE(mark.Empty());
+  EXPECT_EQ(mark.bits.size(), size_t(mark.Stride() * mark.height));
+  // Black arrow on white paper: both occur, and nothing transparent turned black.
+  bool black = false, white = false;
+  for (uint8_t b : mark.bits) {
+    black |= b == 0;
+    white |= b == 255;
+  }
+  EXPECT_TRUE(black);
+  EXPECT_TRUE(white);
+  const uint8_t* corner = mark.TopRow(0);
+  EXPECT_EQ(corner[0] + corner[1] + corner[2], 3 * 255);
+  app.reset();
+
+  app = std::make_unique<CKiriApp>(messenger, ui);
+  StartupOptions o = Options();
+  o.northMarkPicture = QStringLiteral("no_such_picture");
+  EXPECT_FALSE(app->InitInstance(o));
+  EXPECT_EQ(messenger.LastId(), kMsgNorthMarkFailed);
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("250")), 1);  // no welcome the second time
+}
+
+TEST_F(GuiTest, StatusPanesFollowTheCursorOverAnImage) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Open(WriteScene(dir, "c", 40, 30, 3, 1), [](QDialog& d) { return Click(d, 1); }));
+  CKiriView& v = *View();
+  v.Frame()->resize(300, 200);
+  auto move = [&](int x, int y) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), v.viewport()->mapToGlobal(QPointF(x, y)),
+                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(v.viewport(), &e);
+    return Frame().StatusText(1) + " " + Frame().StatusText(2);
+  };
+  ASSERT_EQ(v.ScrollPosition(), QPoint(0, 0));
+  const struct {
+    int enlargements;
+    int x, y;
+    const char* shown;
+  } cases[] = {
+      {0, 0, 0, "x=1 y=1"},       {0, 3, 2, "x=4 y=3"},
+      {0, 250, 180, "x=40 y=30"},                        // beyond the image: its last pixel
+      {0, -5, -1, "x=1 y=1"},     {1, 5, 5, "x=3 y=3"},  // 200%: two screen pixels each
+      {1, 79, 59, "x=40 y=30"},
+  };
+  int done = 0;
+  for (const auto& c : cases) {
+    for (; done < c.enlargements; ++done) app->OnCommand(101);
+    EXPECT_EQ(move(c.x, c.y), QString::fromUtf8(c.shown)) << c.x << "," << c.y;
+  }
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(v.viewport(), &leave);
+  EXPECT_EQ(Frame().StatusText(1), QString());
+  EXPECT_EQ(Frame().StatusText(2), QString());
+  move(3, 3);
+  v.CloseFrame();
+  EXPECT_EQ(Frame().StatusText(1), QString());
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
