@@ -57,9 +57,7 @@ TEST_F(ClassifyCommand, WritesTheCompleteSet) {
   EXPECT_EQ(ReadFile(dir / "k.mlk"), FormatLandCoverFile({1, 2}, classes));
   EXPECT_EQ(ReadFile(dir / "k.dem"), "dem");
   EXPECT_EQ(ReadBandDescription(dir / "k", 2), "土地被覆分類データ　緑");
-  ImageSettings s;
-  RecordingMessenger m;
-  ASSERT_TRUE(ReadSettings(out, s, m));
+  const ImageSettings s = test::WrittenSettings(out);
   EXPECT_EQ(s.fileState, 2);
   EXPECT_EQ(s.rainbow, 0);
   EXPECT_EQ(s.singleBand, 0);

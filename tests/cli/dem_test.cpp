@@ -44,12 +44,7 @@ class DemCommand : public ::testing::Test {
   test::CliResult Dem(const std::string& options) {
     return RunCli(dir, "dem '" + (dir / "x.inf") + "' " + options + " -o '" + out + "'");
   }
-  ImageSettings Written() {
-    ImageSettings s;
-    RecordingMessenger m;
-    EXPECT_TRUE(ReadSettings(out, s, m));
-    return s;
-  }
+  ImageSettings Written() const { return test::WrittenSettings(out); }
   ElevationModel Model() {
     ElevationModel m;
     RecordingMessenger msg;

@@ -44,9 +44,7 @@ TEST_F(NdviCommand, WritesTheCompleteSet) {
   EXPECT_EQ(ReadFile(dir / "n.lev"), "levels");
   EXPECT_FALSE(FileExists(dir / "n.b02"));
   EXPECT_TRUE(FileExists(dir / "n.jpg"));
-  ImageSettings s;
-  RecordingMessenger m;
-  ASSERT_TRUE(ReadSettings(out, s, m));
+  const ImageSettings s = test::WrittenSettings(out);
   EXPECT_EQ(s.fileState, 1);
   EXPECT_EQ(s.rainbow, 1);
   EXPECT_EQ(s.singleBand, 1);

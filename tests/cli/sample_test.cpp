@@ -48,9 +48,7 @@ TEST(CliSample, WritesTheSceneIntoANewFolder) {
   const std::string inf = dir / "samples/mss/kanto.inf";
   const auto r = Sample(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
   ASSERT_EQ(r.status, 0) << r.err;
-  RecordingMessenger m;
-  ImageSettings s;
-  ASSERT_TRUE(ReadSettings(inf, s, m));
+  const ImageSettings s = test::WrittenSettings(inf);
   EXPECT_EQ(s.pixels, 48);
   EXPECT_EQ(s.lines, 32);
   EXPECT_EQ(s.sensor, 2);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/imagefile/settings_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora::test {
@@ -24,6 +25,14 @@ inline CliResult RunCli(const TempDir& dir, const std::string& args) {
       std::string(LUMORA_CLI_PATH) + " " + args + " > '" + outPath + "' 2> '" + errPath + "'";
   const int raw = std::system(cmd.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(outPath), ReadFile(errPath)};
+}
+
+// The settings file a command wrote; all defaults (size 0) when it cannot be read.
+inline ImageSettings WrittenSettings(const std::string& inf) {
+  ImageSettings s;
+  RecordingMessenger m;
+  if (!ReadSettings(inf, s, m)) s = ImageSettings();
+  return s;
 }
 
 }  // namespace lumora::test

@@ -27,10 +27,9 @@ TEST(ElevationRangeFile, KeysAreLinePrefixesWithBlankAndEquals) {
   for (const auto& c : cases) {
     ElevationRange r;
     ParseElevationRange(c.text, r);
-    EXPECT_EQ(r.minAltitude, c.want.minAltitude) << c.text;
-    EXPECT_EQ(r.maxAltitude, c.want.maxAltitude) << c.text;
-    EXPECT_EQ(r.minCode, c.want.minCode) << c.text;
-    EXPECT_EQ(r.maxCode, c.want.maxCode) << c.text;
+    EXPECT_EQ(std::tie(r.minAltitude, r.maxAltitude, r.minCode, r.maxCode),
+              std::tie(c.want.minAltitude, c.want.maxAltitude, c.want.minCode, c.want.maxCode))
+        << c.text;
   }
   // A line longer than the buffer is read in pieces; only the first can match.
   ElevationRange r;

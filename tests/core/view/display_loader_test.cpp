@@ -72,8 +72,8 @@ struct Loaded {
   RecordingMessenger messenger;
 };
 
-void Load(const std::string& inf, int pixels, int lines, const int bands[3], const int types[3],
-          AreaRect area, int step, Loaded& out) {
+void Load(const std::string& inf, int pixels, int lines, std::array<int, 3> bands,
+          std::array<int, 3> types, AreaRect area, int step, Loaded& out) {
   out.state.m_strSettingsPath = inf;
   out.state.m_nImagePixels = pixels;
   out.state.m_nImageLines = lines;
@@ -129,14 +129,14 @@ TEST(DisplayLoader, MatchesReferenceForTypesAreasAndSteps) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.bands[0] << c.bands[1] << c.bands[2] << " step " << c.step);
-    int types[3];
+    std::array<int, 3> types;
     const TestBand* refs[3];
     for (int k = 0; k < 3; ++k) {
       refs[k] = &bands.at(c.bands[k]);
       types[k] = refs[k]->type;
     }
     Loaded got;
-    Load(inf, W, H, c.bands, types, c.area, c.step, got);
+    Load(inf, W, H, {c.bands[0], c.bands[1], c.bands[2]}, types, c.area, c.step, got);
     ASSERT_TRUE(got.ok);
     ExpectSameAsReference(got,
                           test::ReferenceLoad(refs, W, c.area.m_nAreaTop, c.area.m_nAreaLines,
@@ -180,10 +180,8 @@ TEST(DisplayLoader, BandsFullOfNanOr255FirstBytesLoadAsBlack) {
   const std::string inf =
       test::WriteTestImage(dir / "f", 6, 4, {{1, {3, test::BytesFloat(nans)}}, {2, {3, marked}}});
   for (int band : {1, 2}) {
-    const int bands[3] = {band, band, band};
-    const int types[3] = {3, 3, 3};
     Loaded got;
-    Load(inf, 6, 4, bands, types, {0, 4, 0, 6}, 1, got);
+    Load(inf, 6, 4, {band, band, band}, {3, 3, 3}, {0, 4, 0, 6}, 1, got);
     ASSERT_TRUE(got.ok);
     // NaN maps to 0; 0xffffffff is a NaN too.
     for (uint8_t b : got.dib.bits) EXPECT_EQ(b, 0);
@@ -194,10 +192,8 @@ TEST(DisplayLoader, MissingBandKeepsChannelsReadSoFar) {
   test::TempDir dir;
   const std::string inf =
       test::WriteTestImage(dir / "m", 4, 2, {{1, {1, std::vector<uint8_t>(8, 40)}}});
-  const int bands[3] = {1, 7, 1};
-  const int types[3] = {1, 1, 1};
   Loaded got;
-  Load(inf, 4, 2, bands, types, {0, 2, 0, 4}, 1, got);
+  Load(inf, 4, 2, {1, 7, 1}, {1, 1, 1}, {0, 2, 0, 4}, 1, got);
   EXPECT_FALSE(got.ok);
   EXPECT_EQ(got.messenger.LastId(), kMsgOpenFailed);
   ASSERT_EQ(got.dib.width, 4);
@@ -209,10 +205,8 @@ TEST(DisplayLoader, MissingBandKeepsChannelsReadSoFar) {
 TEST(DisplayLoader, OnePixelAndOneLineImages) {
   test::TempDir dir;
   const std::string one = test::WriteTestImage(dir / "one", 1, 1, {{1, {1, {77}}}});
-  const int bands[3] = {1, 1, 1};
-  const int types[3] = {1, 1, 1};
   Loaded got;
-  Load(one, 1, 1, bands, types, {0, 1, 0, 1}, -1, got);
+  Load(one, 1, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 1}, -1, got);
   ASSERT_TRUE(got.ok);
   EXPECT_EQ(got.dib.bits, (std::vector<uint8_t>{77, 77, 77, 0}));
   EXPECT_EQ(got.state.m_fDispMin, 77.0f);
@@ -221,7 +215,7 @@ TEST(DisplayLoader, OnePixelAndOneLineImages) {
   const std::string line =
       test::WriteTestImage(dir / "line", 3000, 1, {{1, {1, test::NoiseBytes(3000, 3)}}});
   Loaded wide;
-  Load(line, 3000, 1, bands, types, {0, 1, 0, 3000}, -1, wide);
+  Load(line, 3000, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 3000}, -1, wide);
   // Step 3 would leave no line: the loader finds no bitmap.
   EXPECT_FALSE(wide.ok);
   EXPECT_EQ(wide.messenger.LastId(), kMsgNoMemory);

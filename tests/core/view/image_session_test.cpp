@@ -35,6 +35,11 @@ class SessionTest : public testing::Test {
     Progress progress;
     ASSERT_TRUE(session.Open(request, files, m_messenger, progress));
   }
+  // The session with the default image opened.
+  ImageSession& Opened() {
+    Open(m_session, Request());
+    return m_session;
+  }
   OpenRequest Request() {
     ImageSettings s;
     EXPECT_TRUE(ReadSettings(m_inf, s, m_messenger));
@@ -68,11 +73,11 @@ class SessionTest : public testing::Test {
   WorkingNamer m_namer;
   RecordingMessenger m_messenger;
   Progress m_progress;
+  ImageSession m_session;
 };
 
 TEST_F(SessionTest, OpenShowsTheCompositionAndCannotUndo) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   EXPECT_EQ(session.Title(), "*" + m_inf + " 1/1 (1,1)-(40,30) (R,G,B)=(3,2,1)");
   EXPECT_EQ(session.State().m_nDibWidth, kW);
   EXPECT_EQ(session.Header().width, kW);
@@ -113,8 +118,7 @@ TEST_F(SessionTest, RainbowOpenMapsTheRangeEnds) {
 }
 
 TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   const Dib before = session.Display();
   const DisplayState state = session.State();
   Dib brighter = before;
@@ -132,8 +136,7 @@ TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
 }
 
 TEST_F(SessionTest, KeptStepWritesTheSlotAndUndoGoesBack) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   const Dib original = session.Display();
   m_messenger.answers = {true};
   ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
@@ -163,8 +166,7 @@ TEST_F(SessionTest, KeptStepWritesTheSlotAndUndoGoesBack) {
 }
 
 TEST_F(SessionTest, TwoStepsAndOneUndoLeaveTheFirstResult) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   const Dib original = session.Display();
   ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
             ImageSession::StepOutcome::kKept);
@@ -182,8 +184,7 @@ TEST_F(SessionTest, TwoStepsAndOneUndoLeaveTheFirstResult) {
 }
 
 TEST_F(SessionTest, RevertRestoresEverythingAndKeepsTheEarlierUndo) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   Dib half = session.Display();
   for (auto& b : half.bits) b = static_cast<uint8_t>(b / 2);
   session.ApplyDisplayChange(std::move(half));
@@ -205,8 +206,7 @@ TEST_F(SessionTest, RevertRestoresEverythingAndKeepsTheEarlierUndo) {
 }
 
 TEST_F(SessionTest, FailuresRollBackFilesAndDisplay) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
             ImageSession::StepOutcome::kKept);
   const std::vector<std::string> files = WorkFiles();
@@ -245,8 +245,7 @@ TEST_F(SessionTest, FailuresRollBackFilesAndDisplay) {
 }
 
 TEST_F(SessionTest, AStepNeverMixesWithTheSetOfTwoStepsAgo) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   session.RunStep(Invert(kStateFiltered, true), m_messenger, m_progress);  // slot 0, 4 bands
   session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);        // slot 1
   session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);        // slot 0 again
@@ -255,8 +254,7 @@ TEST_F(SessionTest, AStepNeverMixesWithTheSetOfTwoStepsAgo) {
 }
 
 TEST_F(SessionTest, StepAdjustsTheShownBandsAndRefusesWhilePending) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   const auto oneBand = [](DisplayState& s) { s.m_nBlueBand = s.m_nGreenBand = s.m_nRedBand = 0; };
   StepBody body = Invert(kStateVegetation);
   StepBody single = [body](const StepSource& src, const std::string& t, StepResult& r, Messenger& m,
@@ -278,8 +276,7 @@ TEST_F(SessionTest, StepAdjustsTheShownBandsAndRefusesWhilePending) {
 }
 
 TEST_F(SessionTest, UndoOnTheAnnotationPageOnlyLeavesIt) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   session.SetAnnotationsShown(true);
   EXPECT_TRUE(session.CanUndo());
   EXPECT_TRUE(session.DnHidden());
@@ -291,8 +288,7 @@ TEST_F(SessionTest, UndoOnTheAnnotationPageOnlyLeavesIt) {
 }
 
 TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {
-  ImageSession session;
-  Open(session, Request());
+  ImageSession& session = Opened();
   int enlarged = 0;
   while (session.Enlarge()) ++enlarged;
   EXPECT_EQ(session.ZoomLevel(), 6);
