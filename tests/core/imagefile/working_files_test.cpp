@@ -17,12 +17,18 @@ using test::FileExists;
 using test::TempDir;
 using test::WriteFile;
 
-TEST(WorkingNames, EachOpenGetsTwoFreshNames) {
+// A working folder and a namer that starts from zero.
+class WorkingNames : public ::testing::Test {
+ protected:
   TempDir dir;
   RecordingMessenger m;
   WorkingNamer namer;
-  WorkingFiles a, b;
   const std::string work = dir.path().string() + "/";
+};
+using WorkingSlots = WorkingNames;
+
+TEST_F(WorkingNames, EachOpenGetsTwoFreshNames) {
+  WorkingFiles a, b;
   ASSERT_TRUE(a.Prepare(namer, work, "/data/tokyo.inf", m));
   ASSERT_TRUE(b.Prepare(namer, work, "/data/tokyo.inf", m));
   EXPECT_EQ(a.names[0], "0tokyo");
@@ -33,11 +39,7 @@ TEST(WorkingNames, EachOpenGetsTwoFreshNames) {
   EXPECT_EQ(a.slot, -1);
 }
 
-TEST(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
-  TempDir dir;
-  RecordingMessenger m;
-  WorkingNamer namer;
-  const std::string work = dir.path().string() + "/";
+TEST_F(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
   WriteFile(work + "0x.inf", "");
   WriteFile(work + "1x.b01", "");
   WriteFile(work + "10x.inf", "");
@@ -48,11 +50,7 @@ TEST(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
   EXPECT_TRUE(FileExists(work + "10x.inf"));
 }
 
-TEST(WorkingSlots, StepsAlternateAndUndoFallsBack) {
-  TempDir dir;
-  RecordingMessenger m;
-  WorkingNamer namer;
-  const std::string work = dir.path().string() + "/";
+TEST_F(WorkingSlots, StepsAlternateAndUndoFallsBack) {
   WorkingFiles w;
   ASSERT_TRUE(w.Prepare(namer, work, "/img/t.inf", m));
 
@@ -82,12 +80,8 @@ TEST(WorkingSlots, StepsAlternateAndUndoFallsBack) {
   EXPECT_FALSE(FileExists(work + "0t.b01"));
 }
 
-TEST(WorkingSlots, FailedDeletionKeepsTheSlot) {
+TEST_F(WorkingSlots, FailedDeletionKeepsTheSlot) {
   if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
-  TempDir dir;
-  RecordingMessenger m;
-  WorkingNamer namer;
-  const std::string work = dir.path().string() + "/";
   WorkingFiles w;
   ASSERT_TRUE(w.Prepare(namer, work, "t.inf", m));
   w.BeginStep();
