@@ -79,7 +79,7 @@ TEST(PartialWrite, CutsBandsDemAndRewritesTheSettings) {
   EXPECT_TRUE(img.m.entries.empty());
 }
 
-TEST(PartialWrite, WholeImageFromTheCornerKeepsTheCornerAndSeaOnlyDemHasEmptyRange) {
+TEST(PartialWrite, CornerStaysWhenCutAtItOrUnsetAndSeaOnlyDemHasEmptyRange) {
   Image img;
   ASSERT_TRUE(img.Cut(0, 0, 1, 3));
   const std::string inf = ReadFile(img.dir / "cut.inf");
@@ -87,10 +87,8 @@ TEST(PartialWrite, WholeImageFromTheCornerKeepsTheCornerAndSeaOnlyDemHasEmptyRan
   EXPECT_NE(inf.find("LeftTop_Lat = 36.000000\n"), std::string::npos);
   EXPECT_EQ(ReadFile(img.dir / "cut.lev"),
             "MIN_VAL = 255\nMIN_ALTITUDE = 10\nMAX_VAL = 0\nMAX_ALTITUDE = 2540\n");
-}
 
-TEST(PartialWrite, ImageWithoutGeoReferenceKeepsTheUnsetCorner) {
-  Image img;
+  // Without a geographic reference the corner stays unset.
   WriteFile(img.dir / "img.inf", "LINE = 3\nPIXEL = 4\nLengthPerPixel = 0.03\n");
   img.src.settings = ImageSettings();
   img.src.settings.lengthPerPixel = 0.03;

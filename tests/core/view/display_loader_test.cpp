@@ -221,7 +221,7 @@ TEST(DisplayLoader, OnePixelAndOneLineImages) {
   EXPECT_EQ(wide.messenger.LastId(), kMsgNoMemory);
 }
 
-TEST(DisplayLoader, TitleFrameAndPage) {
+TEST(DisplayLoader, TitleAndFrame) {
   DisplayState s;
   s.m_nStep = 1;
   s.m_nRedBand = 2;
@@ -235,9 +235,6 @@ TEST(DisplayLoader, TitleFrameAndPage) {
   const FrameSize fit = FitFrame(1000, 666, 12, 40, 1280, 700);
   EXPECT_EQ(fit.width, 1012);
   EXPECT_EQ(fit.height, 660);
-  const FrameSize a4 = A4PageSize(96, 96);
-  EXPECT_EQ(a4.width, 794);
-  EXPECT_EQ(a4.height, 1123);
 }
 
 TEST(DisplayLoader, BirdsEyeLegendAndRangeComeFromItsFile) {
