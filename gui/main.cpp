@@ -4,6 +4,7 @@
 #include "gui/shell/fonts.h"
 #include "gui/shell/kiri_app.h"
 #include "gui/shell/main_frame.h"
+#include "gui/shell/qt_texts.h"
 #include "gui/shell/ui_seam.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
   QApplication::setApplicationName(QStringLiteral("Lumora Zud's"));
   lumora::gui::InstallJapaneseFonts();
+  lumora::gui::InstallJapaneseQtTexts();
 
   lumora::gui::GuiMessenger messenger;
   lumora::gui::QtUiSeam ui;

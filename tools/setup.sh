@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic clang-format ccache
   xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -65,7 +65,7 @@ CHelpDlg::CHelpDlg(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_text);
   layout->addWidget(buttons);
-  resize(460, 520);
+  resize(480, 600);
   ShowPage(Page::kContents);
 }
 

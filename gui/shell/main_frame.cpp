@@ -334,7 +334,11 @@ void CMainFrame::ShowAbout() {
 }
 
 void CMainFrame::ShowHelp(bool usingHelp) {
-  if (!m_help) m_help = new CHelpDlg(this);
+  if (!m_help) {
+    m_help = new CHelpDlg(this);
+    // Beside the main frame, so both stay in view.
+    m_help->move(frameGeometry().topRight() + QPoint(8, 0));
+  }
   m_help->ShowPage(usingHelp ? CHelpDlg::Page::kUsingHelp : CHelpDlg::Page::kContents);
   m_help->show();
   m_help->raise();

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/view/zoom.h"
@@ -48,6 +49,20 @@ CKiriView::CKiriView(CKiriApp& app, CKiriViewFrame* frame)
   viewport()->setMouseTracking(true);  // the status bar follows the cursor
 }
 
+namespace {
+
+// New image windows open below the main frame, each a little apart, so the
+// menus and tool bars stay in reach.
+QPoint NewFramePosition(const CKiriApp& app) {
+  const CMainFrame* main = app.MainFrame();
+  if (!main) return {};
+  const int cascade = 24 * static_cast<int>(app.Views().size() % 8);
+  const QRect g = main->frameGeometry();
+  return {g.left() + cascade, g.bottom() + 1 + cascade};
+}
+
+}  // namespace
+
 CKiriView* CKiriView::Create(CKiriApp& app, const OpenRequest& request, const WorkingFiles& files) {
   auto* frame = new CKiriViewFrame(app, app.MainFrame());
   auto* view = new CKiriView(app, frame);
@@ -57,6 +72,7 @@ CKiriView* CKiriView::Create(CKiriApp& app, const OpenRequest& request, const Wo
     return nullptr;
   }
   frame->m_view = view;
+  frame->move(NewFramePosition(app));
   frame->layout()->activate();
   view->FitFrame();
   frame->show();
@@ -153,9 +169,14 @@ void CKiriView::FitFrame() {
   QRect desktop(0, 0, 1280, 1024);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     desktop = screen->availableGeometry();
+  // The room from the window's corner to the screen's far edges, so the
+  // scroll bars of a window below the main frame stay on screen.
+  const QPoint corner = m_frame->frameGeometry().topLeft();
+  const int roomW = desktop.right() + 1 - std::clamp(corner.x(), desktop.left(), desktop.right());
+  const int roomH = desktop.bottom() + 1 - std::clamp(corner.y(), desktop.top(), desktop.bottom());
   const FrameSize size =
       lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, borderW,
-                       borderH, desktop.width(), desktop.height());
+                       borderH, roomW, roomH);
   m_frame->resize(size.width, size.height);
 }
 

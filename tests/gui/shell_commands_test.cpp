@@ -2,9 +2,12 @@
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QTranslator>
 
 #include "core/support/string_table.h"
 #include "gui/shell/help_dlg.h"
+#include "gui/shell/qt_texts.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {
@@ -191,6 +194,32 @@ TEST_F(GuiTest, StatusPanesFollowTheCursorOverAnImage) {
   move(3, 3);
   v.CloseFrame();
   EXPECT_EQ(Frame().StatusText(1), QString());
+}
+
+TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
+  ASSERT_TRUE(Start());
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  std::vector<QRect> placed;
+  for (int i = 0; i < 2; ++i) {
+    // Larger than the screen: the window is fitted into the room left.
+    ASSERT_TRUE(Open(WriteScene(dir, Format("b%d", i), 1000, 1000, 1, 1, 1)));
+    placed.push_back(View()->Frame()->frameGeometry());
+  }
+  EXPECT_GT(placed[0].top(), Frame().frameGeometry().bottom());
+  EXPECT_EQ(placed[0].left(), Frame().frameGeometry().left());
+  EXPECT_EQ(placed[1].topLeft() - placed[0].topLeft(), QPoint(24, 24));
+  for (const QRect& r : placed) {
+    EXPECT_LE(r.bottom(), screen.bottom()) << r.height();
+    EXPECT_LE(r.right(), screen.right()) << r.width();
+  }
+}
+
+TEST(QtTexts, StandardDialogsSpeakJapanese) {
+  QTranslator* translator = InstallJapaneseQtTexts();
+  if (!translator) GTEST_SKIP() << "Qt's Japanese translation is not installed";
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+  QCoreApplication::removeTranslator(translator);
+  delete translator;
 }
 
 }  // namespace
