@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
-cmake --preset release >/dev/null
+# Samples on even when an earlier configure of this folder turned them off.
+cmake --preset release -DLUMORA_SAMPLES=ON >/dev/null
 cmake --build --preset release --parallel "$(nproc)"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found; starting under Xvfb (screen :99)."
