@@ -170,10 +170,13 @@ void CKiriView::FitFrame() {
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     desktop = screen->availableGeometry();
   // The room from the window's corner to the screen's far edges, so the
-  // scroll bars of a window below the main frame stay on screen.
+  // scroll bars of a window below the main frame stay on screen; a window
+  // pushed to an edge still gets half the screen.
   const QPoint corner = m_frame->frameGeometry().topLeft();
-  const int roomW = desktop.right() + 1 - std::clamp(corner.x(), desktop.left(), desktop.right());
-  const int roomH = desktop.bottom() + 1 - std::clamp(corner.y(), desktop.top(), desktop.bottom());
+  const int roomW =
+      std::clamp(desktop.right() + 1 - corner.x(), desktop.width() / 2, desktop.width());
+  const int roomH =
+      std::clamp(desktop.bottom() + 1 - corner.y(), desktop.height() / 2, desktop.height());
   const FrameSize size =
       lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, borderW,
                        borderH, roomW, roomH);

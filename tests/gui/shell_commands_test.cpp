@@ -212,6 +212,21 @@ TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
     EXPECT_LE(r.bottom(), screen.bottom()) << r.height();
     EXPECT_LE(r.right(), screen.right()) << r.width();
   }
+  // Moved to the bottom edge (or beyond), a refit keeps a usable window.
+  // Far off to the left or top, it is never larger than the screen.
+  const struct {
+    int x, y;
+  } corners[] = {{screen.left(), screen.bottom() - 10},
+                 {screen.left(), screen.bottom() + 500},
+                 {screen.left() - 2000, screen.top() - 2000}};
+  for (const auto& c : corners) {
+    View()->Frame()->move(c.x, c.y);
+    View()->FitFrame();
+    const QSize size = View()->Frame()->size();
+    EXPECT_GE(size.height(), screen.height() / 2 - 40) << c.x << "," << c.y;
+    EXPECT_LE(size.height(), screen.height() - 40) << c.x << "," << c.y;
+    EXPECT_LE(size.width(), screen.width() - 40) << c.x << "," << c.y;
+  }
 }
 
 TEST(QtTexts, StandardDialogsSpeakJapanese) {
