@@ -248,12 +248,6 @@ TEST(BrightnessDialog, SingleBandGivesAllChannelsTheSameTable) {
   EXPECT_EQ(t[1], t[2]);
 }
 
-}  // namespace
-}  // namespace lumora
-
-namespace lumora {
-namespace {
-
 TEST(BrightnessDialog, MarkersPickMoveAndClamp) {
   const Dib d = MakeDib(1, 1, {{10, 20, 30}});
   BrightnessDialogState dlg(d, false, {});
