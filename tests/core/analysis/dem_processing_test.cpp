@@ -44,7 +44,8 @@ class DemRun : public ::testing::Test {
     WriteFile(src, "LINE = 7\nPIXEL = 9\nLengthPerPixel = " + lpp + "\n");
   }
 
-  bool Run(DemRequest request, StepResult& result, RecordingMessenger& msg) {
+  // Runs into out; result and msg keep what the run reported.
+  bool Run(DemRequest request) {
     StepSource source;
     source.settingsPath = src;
     source.basePath = dir / "scene";
@@ -52,10 +53,10 @@ class DemRun : public ::testing::Test {
     Progress progress;
     return RunDemProcessing(request, source, out, result, msg, progress);
   }
-  bool Run(int kind, StepResult& result, RecordingMessenger& msg) {
+  bool Run(int kind) {
     DemRequest r;
     r.kind = kind;
-    return Run(r, result, msg);
+    return Run(r);
   }
   ElevationModel Model() {
     ElevationModel m;
@@ -68,12 +69,12 @@ class DemRun : public ::testing::Test {
   TempDir dir;
   std::string src;
   std::string out = dir / "0scene";
+  StepResult result;
+  RecordingMessenger msg;
 };
 
 TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
-  StepResult result;
-  RecordingMessenger msg;
-  ASSERT_TRUE(Run(kStateElevationAbsolute, result, msg));
+  ASSERT_TRUE(Run(kStateElevationAbsolute));
   EXPECT_EQ(result.fileState, 3);
   EXPECT_EQ(result.lines, kH);
   EXPECT_EQ(result.pixels, kW);
@@ -99,9 +100,7 @@ TEST_F(DemRun, RelativeColouringReachesGreyAtTheTopOfItsRange) {
   std::string dem = ReadFile(dir / "scene.dem");
   dem[2] = char(131);  // 1300 m: the top of the relative range 300..1300
   WriteFile(dir / "scene.dem", dem);
-  StepResult result;
-  RecordingMessenger msg;
-  ASSERT_TRUE(Run(kStateElevationRelative, result, msg));
+  ASSERT_TRUE(Run(kStateElevationRelative));
   EXPECT_EQ(test::ReadBytes(out + ".b01")[2], 165);
   EXPECT_EQ(test::ReadBytes(out + ".b02")[2], 165);
   EXPECT_EQ(test::ReadBytes(out + ".b03")[2], 165);
@@ -115,9 +114,8 @@ TEST_F(DemRun, ShadingWritesOneGreyOrThreeColourBands) {
     r.kind = kind;
     r.lightAzimuth = 300;
     r.lightElevation = 30;
-    StepResult result;
-    RecordingMessenger msg;
-    ASSERT_TRUE(Run(r, result, msg)) << kind;
+    result = StepResult();
+    ASSERT_TRUE(Run(r)) << kind;
     EXPECT_EQ(result.singleBand, kind == 6 ? 1 : 0);
     EXPECT_EQ(test::ReadBytes(out + ".b01"), test::ReferenceShading(model, kind, 0.03, 300, 30)[0])
         << kind;
@@ -139,9 +137,7 @@ TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
   r.exaggeration = 2.0;
   r.drape = {2, 0, 1, false, false, 3, kStateVegetation, 12.7f, 199.9f};
   WriteFile(dir / "scene.ndv", "range\n");
-  StepResult result;
-  RecordingMessenger msg;
-  ASSERT_TRUE(Run(r, result, msg));
+  ASSERT_TRUE(Run(r));
   EXPECT_EQ(result.lines, 600);
   EXPECT_EQ(result.pixels, 600);
   EXPECT_EQ(result.fileState, 5);
@@ -156,7 +152,7 @@ TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
   // Two listed bands drape in grey, and the grey result is shown as one band.
   r.drape.bandCount = 2;
   r.drape.fileState = 0;
-  ASSERT_TRUE(Run(r, result, msg));
+  ASSERT_TRUE(Run(r));
   EXPECT_EQ(result.singleBand, 1);
   EXPECT_FALSE(FileExists(out + ".b02"));
   EXPECT_FALSE(FileExists(out + ".ndv"));  // old files of the target are gone
@@ -203,18 +199,15 @@ TEST_F(DemRun, RefusesWhatCannotBeRendered) {
     DemRequest r;
     r.kind = c.kind;
     c.spoil(*this, r);
-    StepResult result;
     result.fileState = 42;
-    RecordingMessenger msg;
-    EXPECT_FALSE(Run(r, result, msg)) << c.name;
+    msg.entries.clear();
+    EXPECT_FALSE(Run(r)) << c.name;
     EXPECT_EQ(msg.LastId(), c.message) << c.name;
     EXPECT_EQ(result.fileState, 42) << c.name;
   }
   // Elevation colouring needs no ground scale.
   WriteSettings("-0.5");
-  StepResult result;
-  RecordingMessenger msg;
-  EXPECT_TRUE(Run(3, result, msg));
+  EXPECT_TRUE(Run(3));
 }
 
 TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
@@ -223,9 +216,7 @@ TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
   WriteFile(dir / "scene.LEV", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 2540\n");
   WriteFile(dir / "scene.DEM", std::string(kW * kH, '\0'));
   for (int kind : {3, 6, 7}) {
-    StepResult result;
-    RecordingMessenger msg;
-    ASSERT_TRUE(Run(kind, result, msg)) << kind;
+    ASSERT_TRUE(Run(kind)) << kind;
     EXPECT_TRUE(FileExists(out + ".LEV"));
     const auto first = test::ReadBytes(out + ".b01");
     EXPECT_EQ(first, std::vector<uint8_t>(kW * kH, kind == 6 ? 0 : 255)) << kind;
@@ -247,7 +238,6 @@ TEST_F(DemRun, ResultsLoadAsTheNewDisplay) {
                {5, true, 600, true}};
   for (const auto& c : cases) {
     if (c.twoBandColour) std::filesystem::remove(dir / "scene.b03");
-    RecordingMessenger msg;
     Progress progress;
     WorkingFiles files;
     ASSERT_TRUE(files.Prepare(namer, dir / "work/", src, msg));
