@@ -198,6 +198,14 @@ struct TwoHalves {
       WriteFile(BandFilePath(base, 1, band), bytes);
     }
   }
+  // Classifies into dir/name, taking the image as `lines` high when given.
+  bool Run(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
+           const std::string& name = "out", int lines = 0) {
+    Progress progress;
+    return Classify(bands, classes, base, w, lines ? lines : h, dir / name, m, progress);
+  }
+  RecordingMessenger m;
+  const std::string target = dir / "out";
 };
 
 TEST(Classify, ColourPlanesAndLeftOutClasses) {
@@ -210,10 +218,9 @@ TEST(Classify, ColourPlanesAndLeftOutClasses) {
       ClassItem{1, 1, 1, 10, 11, 31, 30, "dot"},          // one pixel
       ClassItem{9, 9, 9, 20, 25, 60, 30, "outside"},
   };
-  RecordingMessenger m;
-  Progress progress;
-  const std::string target = scene.dir / "out";
-  ASSERT_TRUE(Classify({1, 2}, classes, scene.base, scene.w, scene.h, target, m, progress));
+  ASSERT_TRUE(scene.Run({1, 2}, classes));
+  const std::string& target = scene.target;
+  const RecordingMessenger& m = scene.m;
   const std::string blue = ReadFile(target + ".b01");
   const std::string green = ReadFile(target + ".b02");
   const std::string red = ReadFile(target + ".b03");
@@ -238,27 +245,20 @@ TEST(Classify, ColourPlanesAndLeftOutClasses) {
 
 TEST(Classify, NoClassesGiveBlack) {
   TwoHalves scene;
-  RecordingMessenger m;
-  Progress progress;
-  const std::string target = scene.dir / "out";
-  ASSERT_TRUE(Classify({1, 2}, {}, scene.base, scene.w, scene.h, target, m, progress));
-  EXPECT_EQ(ReadFile(target + ".b02"), std::string(scene.w * scene.h, '\0'));
-  EXPECT_TRUE(m.entries.empty());
+  ASSERT_TRUE(scene.Run({1, 2}, {}));
+  EXPECT_EQ(ReadFile(scene.target + ".b02"), std::string(scene.w * scene.h, '\0'));
+  EXPECT_TRUE(scene.m.entries.empty());
 }
 
 TEST(Classify, MissingOrShortBandsStopTheRun) {
   TwoHalves scene;
   const std::vector<ClassItem> classes = {ClassItem{1, 2, 3, 2, 20, 12, 2, "a"}};
-  RecordingMessenger m;
-  Progress progress;
-  EXPECT_FALSE(
-      Classify({1, 3}, classes, scene.base, scene.w, scene.h, scene.dir / "o1", m, progress));
+  const RecordingMessenger& m = scene.m;
+  EXPECT_FALSE(scene.Run({1, 3}, classes, "o1"));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
-  EXPECT_FALSE(
-      Classify({1, 2}, classes, scene.base, scene.w, scene.h + 1, scene.dir / "o2", m, progress));
+  EXPECT_FALSE(scene.Run({1, 2}, classes, "o2", scene.h + 1));
   EXPECT_EQ(m.LastId(), kMsgBandFileShort);
-  EXPECT_FALSE(
-      Classify({1, 2}, classes, scene.base, scene.w, scene.h, scene.dir / "no/dir", m, progress));
+  EXPECT_FALSE(scene.Run({1, 2}, classes, "no/dir"));
   EXPECT_EQ(m.entries.back().text, "Output File Open Error");
   EXPECT_EQ(m.entries.back().title, "Error");
 }

@@ -144,18 +144,21 @@ class ElevationFiles : public ::testing::Test {
     WriteFile(dir / "img.lev", lev);
     WriteFile(dir / "img.dem", std::string(demBytes, '\x05'));
   }
-  bool Load(ElevationModel& m, RecordingMessenger& msg, int w = 4, int h = 3) {
+  // Loads a fresh model of img (w x h) into m; msg holds only its messages.
+  bool Load(int w = 4, int h = 3) {
     Progress progress;
+    m = ElevationModel();
+    msg.entries.clear();
     return LoadElevation(dir / "img.inf", w, h, m, msg, progress);
   }
   TempDir dir;
+  ElevationModel m;
+  RecordingMessenger msg;
 };
 
 TEST_F(ElevationFiles, LoadsCodesAndComputesTheRangeOfPresentCodes) {
   Write("MIN_ALTITUDE = 0\nMAX_ALTITUDE = 2540\n", 12);
-  ElevationModel m;
-  RecordingMessenger msg;
-  ASSERT_TRUE(Load(m, msg));
+  ASSERT_TRUE(Load());
   EXPECT_TRUE(msg.entries.empty());
   EXPECT_EQ(m.codes.size(), 12u);
   EXPECT_EQ(m.Code(3, 2), 5);
@@ -184,29 +187,23 @@ TEST_F(ElevationFiles, RefusesBrokenOrMissingFiles) {
   };
   for (const auto& c : cases) {
     Write(c.lev, c.dem);
-    ElevationModel m;
-    RecordingMessenger msg;
-    EXPECT_FALSE(Load(m, msg, c.width, c.height)) << c.name;
+    EXPECT_FALSE(Load(c.width, c.height)) << c.name;
     EXPECT_EQ(msg.LastId(), c.message) << c.name;
     EXPECT_TRUE(m.codes.empty()) << c.name;
   }
   Write(good, 12);
   std::filesystem::remove(dir / "img.dem");
-  ElevationModel m;
-  RecordingMessenger msg;
-  EXPECT_FALSE(Load(m, msg));
+  EXPECT_FALSE(Load());
   EXPECT_EQ(msg.LastId(), kMsgOpenFailed);
   std::filesystem::remove(dir / "img.lev");
-  EXPECT_FALSE(Load(m, msg));
+  EXPECT_FALSE(Load());
   EXPECT_EQ(msg.LastId(), kMsgOpenFailed);
 }
 
 TEST_F(ElevationFiles, FindsUpperCaseCompanionsAndAcceptsALongerCodeFile) {
   WriteFile(dir / "img.LEV", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 254\n");
   WriteFile(dir / "img.DEM", std::string(13, '\x02'));
-  ElevationModel m;
-  RecordingMessenger msg;
-  ASSERT_TRUE(Load(m, msg));
+  ASSERT_TRUE(Load());
   EXPECT_EQ(m.metresPerCode, 1.0);
 }
 
@@ -229,7 +226,7 @@ TEST_F(ElevationFiles, LegendReadsMissingAltitudesAsZeroAndRoundsRelativeRanges)
   for (const auto& c : cases) {
     WriteFile(dir / "img.lev", c.lev);
     DemLegendRange legend;
-    RecordingMessenger msg;
+    msg.entries.clear();
     EXPECT_EQ(ReadDemLegendRange(dir / "img.inf", c.state, c.hint, legend, msg), c.ok) << c.lev;
     EXPECT_EQ(legend.LowLabel(), c.low) << c.lev;
     EXPECT_EQ(legend.HighLabel(), c.high) << c.lev;
