@@ -72,8 +72,9 @@ struct Loaded {
   RecordingMessenger messenger;
 };
 
-void Load(const std::string& inf, int pixels, int lines, std::array<int, 3> bands,
-          std::array<int, 3> types, AreaRect area, int step, Loaded& out) {
+Loaded Load(const std::string& inf, int pixels, int lines, std::array<int, 3> bands,
+            std::array<int, 3> types, AreaRect area, int step) {
+  Loaded out;
   out.state.m_strSettingsPath = inf;
   out.state.m_nImagePixels = pixels;
   out.state.m_nImageLines = lines;
@@ -87,6 +88,7 @@ void Load(const std::string& inf, int pixels, int lines, std::array<int, 3> band
   Progress progress;
   out.ok = AllocateDisplayImage(out.state, area, out.dib, out.messenger) &&
            ReadDisplayChannels(out.state, area, true, out.dib, out.messenger, progress);
+  return out;
 }
 
 void ExpectSameAsReference(const Loaded& got, const test::ReferenceDisplay& want) {
@@ -135,8 +137,7 @@ TEST(DisplayLoader, MatchesReferenceForTypesAreasAndSteps) {
       refs[k] = &bands.at(c.bands[k]);
       types[k] = refs[k]->type;
     }
-    Loaded got;
-    Load(inf, W, H, {c.bands[0], c.bands[1], c.bands[2]}, types, c.area, c.step, got);
+    const Loaded got = Load(inf, W, H, {c.bands[0], c.bands[1], c.bands[2]}, types, c.area, c.step);
     ASSERT_TRUE(got.ok);
     ExpectSameAsReference(got,
                           test::ReferenceLoad(refs, W, c.area.m_nAreaTop, c.area.m_nAreaLines,
@@ -180,8 +181,7 @@ TEST(DisplayLoader, BandsFullOfNanOr255FirstBytesLoadAsBlack) {
   const std::string inf =
       test::WriteTestImage(dir / "f", 6, 4, {{1, {3, test::BytesFloat(nans)}}, {2, {3, marked}}});
   for (int band : {1, 2}) {
-    Loaded got;
-    Load(inf, 6, 4, {band, band, band}, {3, 3, 3}, {0, 4, 0, 6}, 1, got);
+    const Loaded got = Load(inf, 6, 4, {band, band, band}, {3, 3, 3}, {0, 4, 0, 6}, 1);
     ASSERT_TRUE(got.ok);
     // NaN maps to 0; 0xffffffff is a NaN too.
     for (uint8_t b : got.dib.bits) EXPECT_EQ(b, 0);
@@ -192,8 +192,7 @@ TEST(DisplayLoader, MissingBandKeepsChannelsReadSoFar) {
   test::TempDir dir;
   const std::string inf =
       test::WriteTestImage(dir / "m", 4, 2, {{1, {1, std::vector<uint8_t>(8, 40)}}});
-  Loaded got;
-  Load(inf, 4, 2, {1, 7, 1}, {1, 1, 1}, {0, 2, 0, 4}, 1, got);
+  const Loaded got = Load(inf, 4, 2, {1, 7, 1}, {1, 1, 1}, {0, 2, 0, 4}, 1);
   EXPECT_FALSE(got.ok);
   EXPECT_EQ(got.messenger.LastId(), kMsgOpenFailed);
   ASSERT_EQ(got.dib.width, 4);
@@ -205,8 +204,7 @@ TEST(DisplayLoader, MissingBandKeepsChannelsReadSoFar) {
 TEST(DisplayLoader, OnePixelAndOneLineImages) {
   test::TempDir dir;
   const std::string one = test::WriteTestImage(dir / "one", 1, 1, {{1, {1, {77}}}});
-  Loaded got;
-  Load(one, 1, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 1}, -1, got);
+  const Loaded got = Load(one, 1, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 1}, -1);
   ASSERT_TRUE(got.ok);
   EXPECT_EQ(got.dib.bits, (std::vector<uint8_t>{77, 77, 77, 0}));
   EXPECT_EQ(got.state.m_fDispMin, 77.0f);
@@ -214,8 +212,7 @@ TEST(DisplayLoader, OnePixelAndOneLineImages) {
 
   const std::string line =
       test::WriteTestImage(dir / "line", 3000, 1, {{1, {1, test::NoiseBytes(3000, 3)}}});
-  Loaded wide;
-  Load(line, 3000, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 3000}, -1, wide);
+  const Loaded wide = Load(line, 3000, 1, {1, 1, 1}, {1, 1, 1}, {0, 1, 0, 3000}, -1);
   // Step 3 would leave no line: the loader finds no bitmap.
   EXPECT_FALSE(wide.ok);
   EXPECT_EQ(wide.messenger.LastId(), kMsgNoMemory);
