@@ -27,53 +27,32 @@ Dib Ramp(int w, int h) {
   return d;
 }
 
-TEST(ProfileFile, LinesThroughTheShownArea) {
-  struct Case {
-    const char* what;
-    int w, h;
-    AreaRect area;
-    int step;
-    ProfileEnds ends;
-    const char* text;
-  } cases[] = {
-      {"three pixels of a row",
-       20,
-       10,
-       {0, 10, 0, 20},
-       1,
-       {10, 5, 12, 5},
-       "Profile\np\n[10,5]-[12,5]\nX,B,G,R\n   10,  9,  4, 13\n   11, 10,  4, 14\n"
-       "   12, 11,  4, 15\n"},
-      // Area from source pixel (4, 2) shown at step 2: source x 7 is column 1;
-      // the ends come upside down, 1 and 2 lie above the area, 11 and 12 below the bitmap.
-      {"column of a reduced area",
-       3,
-       4,
-       {2, 8, 4, 6},
-       2,
-       {7, 12, 7, 1},
-       "Profile\np\n[7,1]-[7,12]\nY,B,G,R\n"
-       "    3,  1,  0,  1\n    4,  1,  0,  1\n    5,  1,  1,  2\n    6,  1,  1,  2\n"
-       "    7,  1,  2,  3\n    8,  1,  2,  3\n    9,  1,  3,  4\n   10,  1,  3,  4\n"},
-      {"one pixel",
-       4,
-       4,
-       {0, 4, 0, 4},
-       1,
-       {2, 2, 2, 2},
-       "Profile\np\n[2,2]-[2,2]\nX,B,G,R\n    2,  1,  1,  2\n"},
-      // Source x 3 is one left of an area starting at 0-based 3; at step 2 the
-      // quotient would be column 0, but the pixel is not shown.
-      {"left of the area",
-       4,
-       4,
-       {0, 8, 3, 8},
-       2,
-       {3, 1, 4, 1},
-       "Profile\np\n[3,1]-[4,1]\nX,B,G,R\n    4,  0,  0,  0\n"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(ProfileText("p", Ramp(c.w, c.h), c.area, c.step, c.ends), c.text) << c.what;
+TEST(ProfileFile, HorizontalLineOfThreePixels) {
+  const Dib d = Ramp(20, 10);
+  EXPECT_EQ(ProfileText("/img/tokyo.inf", d, AreaRect{0, 10, 0, 20}, 1, {10, 5, 12, 5}),
+            "Profile\n/img/tokyo.inf\n[10,5]-[12,5]\nX,B,G,R\n"
+            "   10,  9,  4, 13\n   11, 10,  4, 14\n   12, 11,  4, 15\n");
+}
+
+TEST(ProfileFile, VerticalLineThroughAReducedShownArea) {
+  // Area from source pixel (4, 2) shown at step 2: source x 7 is column 1.
+  const Dib d = Ramp(3, 4);
+  const AreaRect area{2, 8, 4, 6};
+  EXPECT_EQ(ProfileText("p", d, area, 2, {7, 12, 7, 1}),  // ends given upside down
+            "Profile\np\n[7,1]-[7,12]\nY,B,G,R\n"
+            // 1 and 2 lie above the area; 11 and 12 below the bitmap.
+            "    3,  1,  0,  1\n    4,  1,  0,  1\n    5,  1,  1,  2\n    6,  1,  1,  2\n"
+            "    7,  1,  2,  3\n    8,  1,  2,  3\n    9,  1,  3,  4\n   10,  1,  3,  4\n");
+}
+
+TEST(ProfileFile, OnePixelAndPixelsLeftOfTheArea) {
+  const Dib d = Ramp(4, 4);
+  EXPECT_EQ(ProfileText("p", d, AreaRect{0, 4, 0, 4}, 1, {2, 2, 2, 2}),
+            "Profile\np\n[2,2]-[2,2]\nX,B,G,R\n    2,  1,  1,  2\n");
+  // Source x 3 is one left of an area starting at 0-based 3; at step 2 the
+  // quotient would be column 0, but the pixel is not shown.
+  EXPECT_EQ(ProfileText("p", d, AreaRect{0, 8, 3, 8}, 2, {3, 1, 4, 1}),
+            "Profile\np\n[3,1]-[4,1]\nX,B,G,R\n    4,  0,  0,  0\n");
 }
 
 TEST(ProfileFile, WrittenWholeOrReported) {
