@@ -30,7 +30,7 @@ void Progress::Create(int interval, const std::string& text) {
 
 void Progress::SetProgress(float fraction) {
   m_counter.SetProgress(fraction);
-  // The window repaints on every call, whether or not the value changed.
+  // The sink hears of every call and repaints what visibly changed.
   if (m_sink && m_open) m_sink->Paint(m_counter.Fraction(), m_counter.Text());
 }
 

@@ -90,7 +90,7 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   if (!PrepareWorkingDirectory(FromQ(options.workFolder), FromQ(options.homeFolder), m_messenger))
     return false;
   if (!LoadNorthMark(options.northMarkPicture)) {
-    m_messenger.ShowMessage(kMsgNorthMarkFailed);
+    m_messenger.ShowMessage(kMsgResourceFailed);
     return false;
   }
 

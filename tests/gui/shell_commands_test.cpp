@@ -156,7 +156,7 @@ TEST_F(GuiTest, NorthMarkIsLoadedAtStartOrEndsIt) {
   StartupOptions o = Options();
   o.northMarkPicture = QStringLiteral("no_such_picture");
   EXPECT_FALSE(app->InitInstance(o));
-  EXPECT_EQ(messenger.LastId(), kMsgNorthMarkFailed);
+  EXPECT_EQ(messenger.LastId(), kMsgResourceFailed);
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("250")), 1);  // no welcome the second time
 }
 
