@@ -7,7 +7,7 @@ bash tools/setup.sh
 cmake --preset release -DLUMORA_SAMPLES=ON >/dev/null
 cmake --build --preset release --parallel "$(nproc)"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found; starting under Xvfb (screen :99)."
+  echo "No display found; starting under a virtual X server (Xvfb)."
   exec xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/lumora
 fi
 exec build/release/bin/lumora
