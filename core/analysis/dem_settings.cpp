@@ -24,13 +24,17 @@ void DemSettingsForm::Click(int control) {
   if (!Enabled(control)) return;
   if (IsKindRadio(control)) m_kindRadio = control;
   if (IsRatio(control)) m_ratioRadio = control;
+  // Clicking the bird's-eye button (even when it is already checked, as it
+  // is for a processed image) opens the height ratios too.
+  if (control == kDemRadioBirdsEye) m_ratiosOpened = true;
 }
 
 bool DemSettingsForm::Enabled(int control) const {
   if (m_processed) {
-    // Only the viewing direction can be chosen; the ratio stays 1:1.
+    // Only the bird's-eye view: its direction, and its height ratio once
+    // its button has been clicked.
     return control == kDemRadioBirdsEye || control == kDemViewAzimuth ||
-           control == kDemViewElevation;
+           control == kDemViewElevation || (IsRatio(control) && m_ratiosOpened);
   }
   if (IsKindRadio(control)) return true;
   if (control == kDemLightAzimuth || control == kDemLightElevation) return IsShade(m_kindRadio);

@@ -48,6 +48,7 @@ class DemSettingsForm {
   bool m_processed = false;
   int m_kindRadio = kDemRadioAbsolute;
   int m_ratioRadio = kDemRatio1;
+  bool m_ratiosOpened = false;
 };
 
 }  // namespace lumora

@@ -26,6 +26,7 @@ TEST(DemSettingsForm, ControlsFollowTheCheckedKindAndTheFileState) {
       {9, 362, 362, "110000000", true},  {0, 368, 368, "001111111", true},
       {1, 0, 368, "001100000", false},   {7, 0, 368, "001100000", false},
       {4, 357, 368, "001100000", false},  // refused: only the bird's-eye view
+      {4, 368, 368, "001111111", false},  // clicking it again opens the ratios
   };
   for (const auto& c : cases) {
     DemSettingsForm f(c.fileState);
