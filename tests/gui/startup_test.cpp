@@ -29,12 +29,18 @@ TEST_F(GuiTest, WelcomeChoiceFixesTheMode) {
   struct Case {
     int answer;
     int mode;
-  } cases[] = {{CWelcomeDlg::kElementary, 252},
-               {CWelcomeDlg::kJunior, 253},
-               {QDialog::Rejected, 253}};  // closing the dialog: junior
+    const char* paletteTitle;
+  } cases[] = {{CWelcomeDlg::kElementary, 252, "画像をみる"},
+               {CWelcomeDlg::kJunior, 253, "画像を処理する"},
+               {QDialog::Rejected, 253, "画像を処理する"}};  // closing the dialog: junior
   for (const Case& c : cases) {
     ASSERT_TRUE(Start(c.answer));
     EXPECT_EQ(app->Mode(), c.mode);
+    const QWidget* paletteFrame = app->Palette()->parentWidget();
+    while (paletteFrame && paletteFrame->objectName() != QStringLiteral("CMaindlgFrame"))
+      paletteFrame = paletteFrame->parentWidget();
+    ASSERT_NE(paletteFrame, nullptr);
+    EXPECT_EQ(paletteFrame->windowTitle(), QString::fromUtf8(c.paletteTitle));
     EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("250"));
     EXPECT_EQ(Frame().MenuId(), 254);
     app.reset();
