@@ -113,7 +113,7 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
     level.minCode = minCode;
     level.maxCode = maxCode;
     if (!WriteElevationRangeFile(StripExtension(dstPath) + ".lev", level)) {
-      messenger.ShowMessage(kMsgCreateFailed);
+      messenger.ShowMessage(kMsgOpenFailed);
       return false;
     }
   }

@@ -42,8 +42,9 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
 // Copies the window of one raster file (bytesPerSample bytes a sample, lines
 // of imagePixels samples). With dem set, the .lev beside the source is read
 // and one for the window written beside the destination. 61234 when a file
-// cannot be opened, 61441 when the source is too short, 61288 for a level
-// file whose minimum exceeds its maximum, 61289 when writing fails.
+// (the level files included) cannot be opened, 61441 when the source is too
+// short, 61288 for a level file whose minimum exceeds its maximum, 61289 when
+// writing the window fails.
 bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bool dem,
                       int bytesPerSample, int imagePixels, const AreaRect& area,
                       WindowCopyProgress& run, Messenger& messenger);

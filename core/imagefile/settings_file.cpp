@@ -98,10 +98,11 @@ bool ParseWith(Reader& reader, ImageSettings& out) {
 }
 
 // Copies a settings file piece by piece, letting `edit` replace or drop each
-// piece (returning false drops it), then appends `tail`.
+// piece (returning false drops it), then appends `tail`. targetFailure is
+// the message shown when the target cannot be written.
 template <typename Edit>
 bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const std::string& tail,
-                  Messenger& messenger) {
+                  int targetFailure, Messenger& messenger) {
   std::string out;
   LineReader reader(src, kSettingsBuffer);
   std::string line;
@@ -113,7 +114,7 @@ bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const st
   }
   out += tail;
   if (!WriteFileAtomically(target, out)) {
-    messenger.ShowMessage(kMsgCreateFailed);
+    messenger.ShowMessage(targetFailure);
     return false;
   }
   return true;
@@ -206,7 +207,7 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
   };
   const std::string tail =
       Format("File_State = %d\nRainbow = %d\nSingle_Band = %d\n", fileState, rainbow, singleBand);
-  return CopySettings(src.get(), target, edit, tail, messenger);
+  return CopySettings(src.get(), target, edit, tail, kMsgCreateFailed, messenger);
 }
 
 bool RewriteSettingsForPartialWrite(const std::string& source, const std::string& target, int lines,
@@ -230,7 +231,8 @@ bool RewriteSettingsForPartialWrite(const std::string& source, const std::string
       out = line;
     return true;
   };
-  return CopySettings(src.get(), target, edit, "", messenger);
+  // The partial write reports a target it cannot open like its source.
+  return CopySettings(src.get(), target, edit, "", kMsgOpenFailed, messenger);
 }
 
 bool WriteDisplayStateFile(const std::string& path, int state, float maxVal, float minVal,

@@ -83,6 +83,7 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
 
 // Writes the settings file of a partial write: LINE, PIXEL, LeftTop_Lon and
 // LeftTop_Lat replaced (matched on the bare key name), every other line copied.
+// 61234 when either file cannot be opened.
 bool RewriteSettingsForPartialWrite(const std::string& source, const std::string& target, int lines,
                                     int pixels, double leftTopLon, double leftTopLat,
                                     Messenger& messenger);

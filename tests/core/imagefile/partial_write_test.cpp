@@ -154,6 +154,15 @@ TEST(PartialWrite, FailuresLeaveTheOldTargetInPlace) {
   }
 }
 
+TEST(PartialWrite, LevelFileThatCannotBeOpenedForWritingIsReported) {
+  Image img;
+  fs::create_directories(img.dir.path() / "w.lev");  // a folder where the file would go
+  WindowCopyProgress run;
+  EXPECT_FALSE(CopyRasterWindow(img.dir / "w.dem", img.dir / "img.dem", true, 1, 4,
+                                AreaRect{0, 3, 0, 4}, run, img.m));
+  EXPECT_EQ(img.m.LastId(), kMsgOpenFailed);
+}
+
 TEST(PartialWrite, UnwritableTargetFolderIsReported) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
   Image img;

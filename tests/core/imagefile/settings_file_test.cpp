@@ -198,6 +198,10 @@ TEST(SettingsRewrite, PartialWriteMatchesBareKeysAndKeepsStateLines) {
   EXPECT_EQ(ReadFile(dir / "b.inf"),
             "LINE = 10\nPIXEL = 20\nLeftTop_Lon = 139.500000\nLeftTop_Lat = -33.250000\n"
             "File_State = 9\nRainbow = 1\nLINE = 10\n");
+  // A target that cannot be opened is reported like a source that cannot.
+  EXPECT_FALSE(
+      RewriteSettingsForPartialWrite(dir / "a.inf", dir / "no/such/dir/b.inf", 1, 1, 0.0, 0.0, m));
+  EXPECT_EQ(m.LastId(), kMsgOpenFailed);
 }
 
 TEST(DisplayStateFile, WritesTruncatedRangeAndReadsItBack) {
