@@ -71,7 +71,9 @@ std::vector<BandItem> ListBands(const std::string& settingsPath, bool existingOn
   for (int n = 1; n <= 255; ++n) {
     const int type = types[static_cast<size_t>(n)];
     if (existingOnly && (type == 0 || !(typeMask & (1 << (type - 1))))) continue;
-    items.push_back({n, type, Format("%02d : ", n) + ReadBandDescription(base, n)});
+    // A band without a band file shows no description, even when one lies there.
+    items.push_back(
+        {n, type, Format("%02d : ", n) + (type != 0 ? ReadBandDescription(base, n) : "")});
   }
   return items;
 }

@@ -22,7 +22,8 @@ std::array<uint8_t, 256> ScanBandTypes(const std::string& basePath);
 
 // Lists the bands of the image whose settings file is settingsPath. With
 // existingOnly, only bands with a file whose type bit is in typeMask
-// (bit 0 = 8-bit, bit 1 = 16-bit, bit 2 = float); otherwise 1..255.
+// (bit 0 = 8-bit, bit 1 = 16-bit, bit 2 = float); otherwise 1..255. A band
+// without a band file has an empty description.
 std::vector<BandItem> ListBands(const std::string& settingsPath, bool existingOnly, int typeMask);
 
 // First line of base + ".dNN": at most 79 bytes, line break removed, UTF-8

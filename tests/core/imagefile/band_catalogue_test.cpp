@@ -17,6 +17,7 @@ TEST(BandCatalogue, SuffixRulesDecideWhichBandsAreListed) {
        {".b01", ".B07", ".i03", ".R04", ".b00", ".bx1", ".b256", ".c05", ".b1", ".inf", ".d01"})
     WriteFile(base + ext, "");
   WriteFile(dir / "other.b02", "");
+  WriteFile(base + ".d05", "no band file\n");
   auto types = ScanBandTypes(base);
   EXPECT_EQ(types[1], 1);
   EXPECT_EQ(types[7], 1);
@@ -37,6 +38,7 @@ TEST(BandCatalogue, SuffixRulesDecideWhichBandsAreListed) {
   ASSERT_EQ(every.size(), 255u);
   EXPECT_EQ(every[254].text, "255 : ");
   EXPECT_EQ(every[1].sampleType, 0);
+  EXPECT_EQ(every[4].text, "05 : ");
 }
 
 TEST(BandCatalogue, DescriptionsAreFirstLinesOfAtMost79Bytes) {
