@@ -23,7 +23,11 @@ namespace {
 
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-constexpr float kScale = 127.5f;  // 255 / (1.0 - (-1.0))
+// The index range mapped to 0..255 is held in floats, so the mapping is
+// float arithmetic: (index - minimum) * scale rounds as a float.
+constexpr float kScaleMinimum = -1.0f;
+constexpr float kScaleMaximum = 1.0f;
+constexpr float kScale = 255 / (kScaleMaximum - kScaleMinimum);  // 127.5
 
 // A sample as a float: a byte, an unsigned little-endian word, or a float
 // whose first byte 0xFF marks "no data" (read as 0).
@@ -64,7 +68,7 @@ float NdviOfPixel(float x, float y, bool* error) {
 }
 
 uint8_t NdviByte(float index) {
-  const double v = (index - (-1.0)) * kScale;
+  const float v = (index - kScaleMinimum) * kScale;
   if (v > 255.0) return 255;
   if (!(v >= 0.0)) return 0;
   return static_cast<uint8_t>(std::trunc(v + 0.5));

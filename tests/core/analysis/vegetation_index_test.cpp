@@ -27,9 +27,18 @@ struct PixelCase {
 
 TEST(VegetationIndex, PixelIndexAndByte) {
   const PixelCase cases[] = {
-      {0, 0, -1.0f, true, 0},     {100, 0, 1.0f, false, 255}, {0, 100, -1.0f, false, 0},
-      {50, 50, 0.0f, false, 128}, {3, 1, 0.5f, false, 191},   {1e-8f, 0, -1.0f, true, 0},
-      {3, 2, 0.2f, false, 153},   {4, 1, 0.6f, false, 204},
+      {0, 0, -1.0f, true, 0},
+      {100, 0, 1.0f, false, 255},
+      {0, 100, -1.0f, false, 0},
+      {50, 50, 0.0f, false, 128},
+      {3, 1, 0.5f, false, 191},
+      {1e-8f, 0, -1.0f, true, 0},
+      {3, 2, 0.2f, false, 153},
+      {4, 1, 0.6f, false, 204},
+      // The range is mapped in float: -0.4f + 1 rounds up to 0.6f, so v is
+      // 76.5 and rounds to 77 (in double it would stay below 76.5).
+      {3, 7, -0.4f, false, 77},
+      {9, 25, -0.470588237f, false, 68},
   };
   for (const auto& c : cases) {
     bool error = !c.error;
