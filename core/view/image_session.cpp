@@ -189,9 +189,9 @@ void ImageSession::ApplyDisplayChange(Dib&& next) {
   m_state.m_bProcessed = false;
 }
 
-bool ImageSession::ReverseRainbow(Messenger& messenger) {
+bool ImageSession::ReverseRainbow(Messenger& messenger, Progress* progress) {
   Dib reversed;
-  if (!ReverseRainbowColours(m_hDib, reversed)) {
+  if (!ReverseRainbowColours(m_hDib, reversed, progress)) {
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }

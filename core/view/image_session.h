@@ -123,7 +123,7 @@ class ImageSession {
   // is kept as the snapshot with the processed-image flag cleared.
   void ApplyDisplayChange(Dib&& next);
   // Rainbow colours in reverse order (61233 when the new image cannot be had).
-  bool ReverseRainbow(Messenger& messenger);
+  bool ReverseRainbow(Messenger& messenger, Progress* progress = nullptr);
   // The previous display image is shown again (whole image, identity tables).
   void CommitPending();
 

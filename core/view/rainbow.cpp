@@ -67,9 +67,10 @@ void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse) {
   }
 }
 
-bool ReverseRainbowColours(const Dib& source, Dib& out) {
+bool ReverseRainbowColours(const Dib& source, Dib& out, Progress* progress) {
   Dib fresh;
   if (!fresh.Create(source.width, source.height)) return false;
+  if (progress) progress->Create(source.height / 100, "反転中");
   const RainbowTable& table = Rainbow();
   // The first entry with a colour wins, as a search from k = 0 would find.
   std::unordered_map<uint32_t, int> first;
@@ -85,7 +86,10 @@ bool ReverseRainbowColours(const Dib& source, Dib& out) {
       q[1] = e.green;
       q[2] = e.red;
     }
+    if (progress)
+      progress->SetProgress(static_cast<float>(y + 1) / static_cast<float>(source.height));
   }
+  if (progress) progress->Close();
   out = std::move(fresh);
   return true;
 }

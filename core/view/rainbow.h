@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/support/progress.h"
 #include "core/view/dib.h"
 
 namespace lumora {
@@ -31,6 +32,6 @@ void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse);
 // A new image in which every pixel whose colour is rainbow entry k shows
 // entry 255 - k; pixels of other colours become black. False when the new
 // image cannot be allocated (out is then untouched).
-bool ReverseRainbowColours(const Dib& source, Dib& out);
+bool ReverseRainbowColours(const Dib& source, Dib& out, Progress* progress = nullptr);
 
 }  // namespace lumora

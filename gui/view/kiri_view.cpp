@@ -307,7 +307,11 @@ void CKiriView::OnUndo() {
 
 void CKiriView::OnReverseRainbow() {
   WaitCursor wait;
-  if (m_session.ReverseRainbow(m_app.Msg())) DisplayChanged();
+  CProgressDlg dialog(m_app.MainFrame());
+  Progress progress(&dialog);
+  const bool reversed = m_session.ReverseRainbow(m_app.Msg(), &progress);
+  progress.Close();
+  if (reversed) DisplayChanged();
 }
 
 void CKiriView::OnFilter() { RunFilterCommand(m_app, *this); }

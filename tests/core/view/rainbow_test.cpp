@@ -79,5 +79,28 @@ TEST(Rainbow, ReversingTwiceRestoresAndOtherColoursTurnBlack) {
   EXPECT_EQ(reversed.TopRow(0)[3], 0);  // (10,10,10) is no rainbow colour
 }
 
+TEST(Rainbow, ReversingShowsItsProgressAndClosesIt) {
+  struct Sink : ProgressSink {
+    std::string text;
+    int paints = 0, opens = 0, closes = 0;
+    void Open(const std::string& t) override {
+      text = t;
+      ++opens;
+    }
+    void Paint(float, const std::string&) override { ++paints; }
+    void Close() override { ++closes; }
+  } sink;
+  Dib big;
+  ASSERT_TRUE(big.Create(4, 300));
+  Progress progress(&sink);
+  Dib out;
+  ASSERT_TRUE(ReverseRainbowColours(big, out, &progress));
+  EXPECT_EQ(sink.text, "反転中");
+  EXPECT_EQ(sink.paints, 300);  // once per row
+  EXPECT_EQ(sink.opens, 1);
+  EXPECT_EQ(sink.closes, 1);
+  EXPECT_EQ(progress.Counter().Percent(), 100);  // interval 3: every fifth row, the last is 300
+}
+
 }  // namespace
 }  // namespace lumora
