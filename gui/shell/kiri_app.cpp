@@ -328,15 +328,7 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
     m_open.settingsPath = path;
     m_open.settings = settings;
     m_open.fileState = settings.fileState;
-    m_open.redBand = c.red;
-    m_open.greenBand = c.green;
-    m_open.blueBand = c.blue;
-    m_open.redType = c.redType;
-    m_open.greenType = c.greenType;
-    m_open.blueType = c.blueType;
-    m_open.bandCount = c.bandCount;
-    m_open.rainbow = c.rainbow;
-    m_open.singleBand = c.singleBand;
+    TakeComposition(m_open, c);
     m_doNotLoad = false;
   }
   m_open.step = -1;
