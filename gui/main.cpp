@@ -1,11 +1,11 @@
 #include <QApplication>
 #include <clocale>
 
-#include "gui/shell/fonts.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/main_frame.h"
-#include "gui/shell/qt_texts.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/qt_texts.h"
+#include "gui/widgets/fonts.h"
+#include "gui/widgets/ui_seam.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -15,9 +15,9 @@
 #include <set>
 
 #include "core/support/string_table.h"
-#include "gui/shell/bitmap_button.h"
-#include "gui/shell/dialog_buttons.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

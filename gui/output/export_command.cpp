@@ -9,9 +9,9 @@
 
 #include "core/output/image_file_writer.h"
 #include "core/support/text.h"
-#include "gui/shell/dialog_buttons.h"
-#include "gui/shell/progress_dlg.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

@@ -10,11 +10,11 @@
 #include "core/radiometry/filter_kernels.h"
 #include "core/radiometry/filter_run.h"
 #include "core/support/string_table.h"
-#include "gui/shell/dialog_buttons.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/progress_dlg.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

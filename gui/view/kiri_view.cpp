@@ -11,12 +11,12 @@
 #include <cstdio>
 
 #include "core/view/zoom.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
 #include "gui/output/export_command.h"
 #include "gui/radiometry/filter_dlg.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/main_frame.h"
-#include "gui/shell/progress_dlg.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

@@ -19,10 +19,10 @@
 
 #include "core/support/messenger.h"
 #include "core/support/text.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/main_frame.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/ui_seam.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora::gui::test {

@@ -5,7 +5,7 @@
 
 #include "core/support/string_table.h"
 #include "gui/imagefile/image_create_dlg.h"
-#include "gui/shell/bitmap_button.h"
+#include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {

@@ -6,8 +6,8 @@
 #include <QTranslator>
 
 #include "core/support/string_table.h"
-#include "gui/shell/help_dlg.h"
-#include "gui/shell/qt_texts.h"
+#include "gui/app/help_dlg.h"
+#include "gui/app/qt_texts.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {

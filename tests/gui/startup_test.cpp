@@ -10,10 +10,10 @@
 #include <filesystem>
 
 #include "core/support/string_table.h"
-#include "gui/shell/bitmap_button.h"
-#include "gui/shell/operation_dlg.h"
-#include "gui/shell/progress_dlg.h"
-#include "gui/shell/welcome_dlg.h"
+#include "gui/app/operation_dlg.h"
+#include "gui/app/welcome_dlg.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/progress_dlg.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {

@@ -1,4 +1,4 @@
-#include "gui/shell/progress_dlg.h"
+#include "gui/widgets/progress_dlg.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/support/text.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

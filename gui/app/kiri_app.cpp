@@ -1,4 +1,4 @@
-#include "gui/shell/kiri_app.h"
+#include "gui/app/kiri_app.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,14 +17,14 @@
 
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/operation_dlg.h"
+#include "gui/app/welcome_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
-#include "gui/shell/bitmap_button.h"
-#include "gui/shell/main_frame.h"
-#include "gui/shell/operation_dlg.h"
-#include "gui/shell/progress_dlg.h"
-#include "gui/shell/ui_seam.h"
-#include "gui/shell/welcome_dlg.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/bitmap_button.h"
+#include "gui/widgets/bitmap_button.h"
 
 #include <QFile>
 #include <QKeyEvent>

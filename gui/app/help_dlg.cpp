@@ -1,4 +1,4 @@
-#include "gui/shell/help_dlg.h"
+#include "gui/app/help_dlg.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "gui/shell/qt_texts.h"
+#include "gui/app/qt_texts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

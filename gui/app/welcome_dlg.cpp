@@ -1,4 +1,4 @@
-#include "gui/shell/welcome_dlg.h"
+#include "gui/app/welcome_dlg.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/support/string_table.h"
-#include "gui/shell/bitmap_button.h"
+#include "gui/widgets/bitmap_button.h"
 
 namespace lumora::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/ui_seam.h"
+#include "gui/widgets/ui_seam.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "gui/shell/operation_dlg.h"
+#include "gui/app/operation_dlg.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -6,10 +6,10 @@
 #include <QHBoxLayout>
 
 #include "core/shell/command_rules.h"
-#include "gui/shell/bitmap_button.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/main_frame.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/bitmap_button.h"
 
 namespace lumora::gui {
 

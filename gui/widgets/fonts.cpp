@@ -1,4 +1,4 @@
-#include "gui/shell/fonts.h"
+#include "gui/widgets/fonts.h"
 
 #include <QApplication>
 #include <QFont>

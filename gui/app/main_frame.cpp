@@ -1,4 +1,4 @@
-#include "gui/shell/main_frame.h"
+#include "gui/app/main_frame.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,10 +17,10 @@
 
 #include "core/shell/command_rules.h"
 #include "core/view/zoom.h"
-#include "gui/shell/bitmap_button.h"
-#include "gui/shell/help_dlg.h"
-#include "gui/shell/kiri_app.h"
-#include "gui/shell/ui_seam.h"
+#include "gui/app/help_dlg.h"
+#include "gui/app/kiri_app.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 
