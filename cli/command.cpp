@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 
-#include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -132,83 +130,18 @@ int UsageError(const std::string& command, const std::string& why) {
   return kExitUsage;
 }
 
-namespace {
-
-namespace fs = std::filesystem;
-
-// Extensions of the files that make up a file set.
-bool IsFileSetExtension(std::string ext) {
-  ext = ToLowerAscii(ext);
-  if (ext == "inf" || ext == "brd" || ext == "ndv" || ext == "mlk" || ext == "dem" || ext == "lev")
-    return true;
-  if (ext.size() < 2 || std::string("bird").find(ext[0]) == std::string::npos) return false;
-  return std::all_of(ext.begin() + 1, ext.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-}  // namespace
-
 int RunStepToOutput(const std::string& command, const std::string& settingsPath,
                     const std::string& outInf, const StepBody& body) {
+  if (BaseName(outInf).empty()) return UsageError(command, "the output needs a file name");
   StderrMessenger messenger;
-  std::error_code ec;
-  const std::string outBase = StripExtension(outInf);
-  fs::path parent = fs::path(outBase).parent_path();
-  if (parent.empty()) parent = ".";
-  const fs::path outDir = fs::absolute(parent, ec);
-  const std::string outName = fs::path(outBase).filename().string();
-  if (outName.empty()) return UsageError(command, "the output needs a file name");
-  if (fs::weakly_canonical(fs::absolute(StripExtension(settingsPath)), ec) ==
-      fs::weakly_canonical(outDir / outName, ec))
-    return UsageError(command, "the output must not be the input image");
-  StepSource source;
-  source.settingsPath = settingsPath;
-  source.basePath = StripExtension(settingsPath);
-  if (!ReadSettings(settingsPath, source.settings, messenger) ||
-      !CheckImageSize(source.settings, messenger))
-    return kExitFailure;
-  if (!fs::is_directory(outDir, ec)) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return kExitFailure;
-  }
-  const fs::path stage =
-      outDir / Format(".lumora-stage-%d-%s", static_cast<int>(getpid()), outName.c_str());
-  fs::remove_all(stage, ec);
-  if (!fs::create_directory(stage, ec)) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return kExitFailure;
-  }
-  const std::string stageBase = (stage / outName).string();
   TerminalProgress bar;
   Progress progress(&bar);
-  StepResult result;
-  bool ok = body(source, stageBase, result, messenger, progress);
-  progress.Close();
-  ok = ok && RewriteSettingsAfterProcessing(settingsPath, stageBase + ".inf", settingsPath,
-                                            result.lines, result.pixels, result.rainbow,
-                                            result.singleBand, result.fileState, messenger);
-  if (ok) {
-    // The old set goes first, so that no band of an earlier result remains.
-    for (const auto& old : FindFiles(fs::path(outBase + ".*"))) {
-      const std::string ext = old.extension().string();
-      if (ext.size() > 1 && IsFileSetExtension(ext.substr(1)) && !fs::remove(old, ec)) {
-        messenger.ShowMessage(kMsgDeleteFailed);
-        ok = false;
-        break;
-      }
-    }
+  switch (WriteStepOutput(settingsPath, outInf, body, messenger, progress, kMsgCreateFailed)) {
+    case StepOutput::kWritten: return kExitOk;
+    case StepOutput::kOutputIsInput:
+      return UsageError(command, "the output must not be the input image");
+    default: return kExitFailure;
   }
-  if (ok) {
-    for (const auto& staged : FindFiles(stage / (outName + ".*"))) {
-      fs::rename(staged, outDir / staged.filename(), ec);
-      if (ec) {
-        messenger.ShowMessage(kMsgCreateFailed);
-        ok = false;
-        break;
-      }
-    }
-  }
-  fs::remove_all(stage, ec);
-  return ok ? kExitOk : kExitFailure;
 }
 
 }  // namespace lumora::cli

@@ -79,11 +79,9 @@ struct Registrar {
 
 int UsageError(const std::string& command, const std::string& why);
 
-// Runs a processing step into the file set OUT.inf names: the step writes a
-// complete set into a staging folder beside the output, the settings file is
-// rewritten there from the source, and only then do the staged files replace
-// the output's file set. A failure leaves the output as it was; an output
-// that is the source itself is refused as bad usage.
+// Runs a processing step into the file set OUT.inf names (WriteStepOutput):
+// a failure leaves the output as it was; an output that is the source set
+// itself is refused as bad usage.
 int RunStepToOutput(const std::string& command, const std::string& settingsPath,
                     const std::string& outInf, const StepBody& body);
 

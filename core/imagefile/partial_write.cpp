@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/analysis/elevation.h"
-#include "core/imagefile/save_as.h"
+#include "core/imagefile/staged_file_set.h"
 #include "core/output/ground_scale.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
@@ -129,7 +129,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
   const std::string docBase = StripExtension(source.settingsPath);
   // The target's old files go before the new ones arrive; a target naming
   // the source set would lose the image being cut.
-  if (SameFileSetBase(newBase, docBase)) {
+  if (SameFileSet(newBase, docBase)) {
     messenger.ShowMessage(kMsgWorkingFileInUse);
     return false;
   }
@@ -141,7 +141,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
   std::vector<Item> items;
   int64_t rasterFiles = 0;
   bool hasDem = false;
-  for (const auto& f : FindFiles(docBase + ".*")) {
+  for (const auto& f : SetFiles(docBase)) {
     const std::string name = f.filename().string();
     const size_t dot = name.rfind('.');
     Item item{f, ToLowerAscii(dot == std::string::npos ? name : name.substr(dot + 1))};
@@ -150,9 +150,8 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     items.push_back(std::move(item));
   }
 
-  const std::string newName = fs::path(newBase).filename().string();
   StagedFileSet staged;
-  if (!staged.Begin(fs::path(newBase).parent_path().string())) {
+  if (!staged.Begin(newBase)) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
@@ -172,7 +171,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
                  area.m_nAreaTop, lon, lat);
 
   for (const Item& item : items) {
-    const std::string target = staged.PathFor(newName + "." + item.ext);
+    const std::string target = staged.StageBase() + "." + item.ext;
     const int sampleBytes = RasterSampleBytes(item.ext);
     bool ok = true;
     if (sampleBytes || item.ext == "dem") {
@@ -198,7 +197,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     }
   }
   progress.Close();
-  return staged.Commit(newBase, messenger);
+  return staged.Commit(messenger);
 }
 
 }  // namespace lumora

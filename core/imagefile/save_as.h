@@ -1,10 +1,9 @@
-// Save as: the file set now shown is copied under a new base name. The new
-// set is built in a staging folder beside the target and moved into place
-// only when complete, so a failure leaves the files at the target as they were.
+// Save as: the file set now shown is copied under a new base name and
+// replaces the target's set only when complete (see StagedFileSet), so a
+// failure leaves the files at the target as they were.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "core/imagefile/working_files.h"
 #include "core/support/messenger.h"
@@ -18,33 +17,5 @@ namespace lumora {
 // cannot be deleted.
 bool SaveImageAs(const std::string& targetSettingsPath, const WorkingFiles& files,
                  Messenger& messenger);
-
-// True when both name the same file set: equal folder (by file identity when
-// it exists) and equal base name without regard to ASCII case.
-bool SameFileSetBase(const std::string& baseA, const std::string& baseB);
-
-// Files written under a hidden folder in the target folder and then moved
-// into place together. The folder and anything left in it are removed when
-// the object goes.
-class StagedFileSet {
- public:
-  StagedFileSet() = default;
-  ~StagedFileSet();
-  StagedFileSet(const StagedFileSet&) = delete;
-  StagedFileSet& operator=(const StagedFileSet&) = delete;
-
-  // Creates the staging folder in targetFolder; false when it cannot.
-  bool Begin(const std::string& targetFolder);
-  // Where a file of the new set is written before it is moved into place.
-  std::string PathFor(const std::string& fileName) const;
-  const std::string& Folder() const { return m_folder; }
-  // Deletes every file targetBase.* (61290 on failure, nothing moved), then
-  // moves every staged file into the target folder (61280 on failure).
-  bool Commit(const std::string& targetBase, Messenger& messenger);
-
- private:
-  std::string m_folder;
-  std::string m_target;
-};
 
 }  // namespace lumora

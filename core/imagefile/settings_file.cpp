@@ -164,7 +164,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
   std::string tmp;
   FilePtr f;
   for (int attempt = 0; attempt < 100 && !f; ++attempt) {
-    tmp = path + Format(".%d-%d.part", static_cast<int>(getpid()), attempt);
+    // Short, so that a target name of full length still leaves room.
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    tmp = (folder.empty() ? "" : folder + "/") +
+          Format(".lumora-%d-%d.part", static_cast<int>(getpid()), attempt);
     f.reset(std::fopen(tmp.c_str(), "wbx"));
     if (!f && errno != EEXIST) return false;
   }

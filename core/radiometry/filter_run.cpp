@@ -10,6 +10,7 @@
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
+#include "core/imagefile/staged_file_set.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -52,18 +53,6 @@ bool ReadRow(std::FILE* in, uint8_t* row, size_t width, Messenger& messenger) {
 }
 
 }  // namespace
-
-bool SameFileSet(const std::string& baseA, const std::string& baseB) {
-  const fs::path a(baseA), b(baseB);
-  if (!EqualsNoCase(a.filename().string(), b.filename().string())) return false;
-  const fs::path da = a.parent_path().empty() ? fs::path(".") : a.parent_path();
-  const fs::path db = b.parent_path().empty() ? fs::path(".") : b.parent_path();
-  std::error_code ec, ea, eb;
-  if (fs::equivalent(da, db, ec)) return true;
-  const fs::path ca = fs::weakly_canonical(fs::absolute(da, ea), ea);
-  const fs::path cb = fs::weakly_canonical(fs::absolute(db, eb), eb);
-  return !ea && !eb && ca == cb;
-}
 
 bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32_t width,
                     int32_t height, const FilterRecord& record, Messenger& messenger,

@@ -44,8 +44,4 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
 // file state 9; the composition flags stay as the caller filled them in.
 StepBody MakeFilterStep(const FilterRecord& record);
 
-// True when the two base paths name the same file set: the same folder and
-// the same name without regard to case (sets are found that way).
-bool SameFileSet(const std::string& baseA, const std::string& baseB);
-
 }  // namespace lumora

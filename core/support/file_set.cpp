@@ -9,26 +9,11 @@ namespace fs = std::filesystem;
 
 namespace lumora {
 
-static char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool WildcardMatch(std::string_view p, std::string_view n) {
-  size_t pi = 0, ni = 0, star = std::string_view::npos, mark = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == '?' || Lower(p[pi]) == Lower(n[ni]))) {
-      ++pi;
-      ++ni;
-    } else if (pi < p.size() && p[pi] == '*') {
-      star = pi++;
-      mark = ni;
-    } else if (star != std::string_view::npos) {
-      pi = star + 1;
-      ni = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
+bool NameMatches(std::string_view wanted, std::string_view name) {
+  const bool wholeSet = wanted.size() >= 2 && wanted.substr(wanted.size() - 2) == ".*";
+  if (!wholeSet) return EqualsNoCase(wanted, name);
+  const std::string_view prefix = wanted.substr(0, wanted.size() - 1);  // "base."
+  return name.size() > prefix.size() && EqualsNoCase(name.substr(0, prefix.size()), prefix);
 }
 
 std::vector<fs::path> FindFiles(const fs::path& pattern) {
@@ -43,7 +28,7 @@ std::vector<fs::path> FindFiles(const fs::path& pattern) {
     if (name == "." || name == "..") continue;
     std::error_code sec;
     if (it->is_directory(sec)) continue;
-    if (WildcardMatch(glob, name)) found.push_back(it->path());
+    if (NameMatches(glob, name)) found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());
   return found;
@@ -74,6 +59,23 @@ bool DeleteFiles(const fs::path& pattern) {
     if (!fs::remove(f, ec) || ec) return false;
   }
   return true;
+}
+
+bool IsFileSetExtension(std::string_view ext) {
+  const std::string e = ToLowerAscii(ext);
+  if (e == "inf" || e == "brd" || e == "ndv" || e == "mlk" || e == "dem" || e == "lev") return true;
+  if (e.size() < 2 || std::string_view("bird").find(e[0]) == std::string_view::npos) return false;
+  return std::all_of(e.begin() + 1, e.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<fs::path> SetFiles(const std::string& base) {
+  std::vector<fs::path> found;
+  const std::string name = fs::path(base).filename().string() + ".";
+  for (const auto& f : FindFiles(base + ".*")) {
+    const std::string file = f.filename().string();
+    if (IsFileSetExtension(file.substr(name.size()))) found.push_back(f);
+  }
+  return found;
 }
 
 fs::path ResolveNoCase(const fs::path& path) {

@@ -1,5 +1,6 @@
 // File sets: the files of one image share a base name in one folder, so
-// copying or deleting a set is one call with the pattern base + ".*".
+// copying or deleting a set is one call with base + ".*". Names are never
+// patterns: "*" and "?" in a name are the characters themselves.
 #pragma once
 
 #include <filesystem>
@@ -9,13 +10,23 @@
 
 namespace lumora {
 
-// Wildcard match of a file name ('*' any run, '?' one character), without
-// regard to ASCII case, as the directory search of the original system did.
-bool WildcardMatch(std::string_view pattern, std::string_view name);
+// Whether a name matches what FindFiles is given: "base.*" stands for every
+// name "base.<anything>", any other text for itself; without regard to ASCII
+// case, as old data sets carry ".B01" and "TOKYO.INF".
+bool NameMatches(std::string_view wanted, std::string_view name);
 
-// Regular files of the pattern's folder whose names match its last component,
-// sorted by name. An unreadable folder gives no files.
+// Files (not folders) of the folder whose names match the last component as
+// NameMatches says, sorted by name. An unreadable folder gives no files.
 std::vector<std::filesystem::path> FindFiles(const std::filesystem::path& pattern);
+
+// Extensions of the files a file set is made of: settings "inf", bands
+// "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "lev", "dem",
+// "brd" (any case).
+bool IsFileSetExtension(std::string_view ext);
+// The files of the set base names: "name.<set extension>" without regard to
+// case (as the set's readers find them), not folders and not the user's
+// other files of that name ("name.txt", "name.inf.bak").
+std::vector<std::filesystem::path> SetFiles(const std::string& base);
 
 // Copies every file matching the pattern into the folder, under the new base
 // name (keeping each file's extension, the text after its last ".") or under

@@ -270,10 +270,8 @@ bool ImageSession::BeginStep(const StepBody& body, Messenger& messenger, Progres
   result.rainbow = m_state.m_bRainbow;
   result.singleBand = m_state.m_bSingleBand;
   const std::string targetSettings = targetBase + ".inf";
-  if (!body(source, targetBase, result, messenger, progress) ||
-      !RewriteSettingsAfterProcessing(
-          source.settingsPath, targetSettings, m_files.openedSettingsPath, result.lines,
-          result.pixels, result.rainbow, result.singleBand, result.fileState, messenger)) {
+  if (!RunStepBody(body, source, targetBase, m_files.openedSettingsPath, result, messenger,
+                   progress)) {
     RollBack(p, targetBase);
     return false;
   }
@@ -333,14 +331,28 @@ bool ImageSession::Revert(Messenger& messenger) {
 }
 
 ImageSession::StepOutcome ImageSession::RunStep(const StepBody& body, Messenger& messenger,
-                                                Progress& progress, const StateAdjust& adjust) {
-  if (!BeginStep(body, messenger, progress, adjust)) return StepOutcome::kFailed;
+                                                Progress& progress, const StepHooks& hooks) {
+  if (!BeginStep(body, messenger, progress, hooks.adjust)) return StepOutcome::kFailed;
+  if (hooks.displayChanged) hooks.displayChanged();
   if (messenger.AskYesNo(kConfirmTitle, MessageText(kMsgConfirmResult))) {
     Keep();
     return StepOutcome::kKept;
   }
   Revert(messenger);
+  if (hooks.displayChanged) hooks.displayChanged();
   return StepOutcome::kReverted;
+}
+
+ImageSession::StepOutcome ImageSession::RunStepDialog(const StepChooser& choose,
+                                                      Messenger& messenger, Progress& progress,
+                                                      const std::function<void()>& displayChanged) {
+  for (;;) {
+    std::optional<StepChoice> choice = choose();
+    if (!choice) return StepOutcome::kCancelled;
+    const StepOutcome outcome =
+        RunStep(choice->body, messenger, progress, {choice->adjust, displayChanged});
+    if (outcome != StepOutcome::kReverted) return outcome;
+  }
 }
 
 }  // namespace lumora

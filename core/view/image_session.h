@@ -156,10 +156,28 @@ class ImageSession {
   // Back to the state before the step; the new working set is deleted
   // (61290 when that fails; the display goes back all the same).
   bool Revert(Messenger& messenger);
-  enum class StepOutcome { kFailed, kKept, kReverted };
-  // BeginStep, then the question "確認" / 61285 through the messenger.
+  enum class StepOutcome { kFailed, kKept, kReverted, kCancelled };
+  struct StepHooks {
+    StateAdjust adjust;
+    // Called when the result has been loaded (before the question) and when
+    // it has been taken back: the window repaints.
+    std::function<void()> displayChanged;
+  };
+  // A step the user judges: BeginStep, then the question "確認" / 61285
+  // through the messenger; Yes keeps the result, No reverts it.
   StepOutcome RunStep(const StepBody& body, Messenger& messenger, Progress& progress,
-                      const StateAdjust& adjust = {});
+                      const StepHooks& hooks = {});
+  // The command of a step dialog: choose shows the dialog and returns the
+  // step chosen, or nothing when the dialog is cancelled; the step runs as
+  // RunStep does, and after a No the dialog is shown again. Every dialog
+  // that runs a processing step uses this.
+  struct StepChoice {
+    StepBody body;
+    StateAdjust adjust;
+  };
+  using StepChooser = std::function<std::optional<StepChoice>()>;
+  StepOutcome RunStepDialog(const StepChooser& choose, Messenger& messenger, Progress& progress,
+                            const std::function<void()>& displayChanged = {});
 
  private:
   struct Pending {

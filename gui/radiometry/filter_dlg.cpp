@@ -9,12 +9,9 @@
 
 #include "core/radiometry/filter_kernels.h"
 #include "core/radiometry/filter_run.h"
-#include "core/support/string_table.h"
-#include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
+#include "gui/view/step_command.h"
 #include "gui/widgets/dialog_buttons.h"
-#include "gui/widgets/progress_dlg.h"
-#include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 
@@ -57,36 +54,11 @@ void CFilterDlg::accept() {
 }
 
 void RunFilterCommand(CKiriApp& app, CKiriView& view) {
-  Messenger& messenger = app.Msg();
-  for (;;) {
-    if (app.ToolDialog()) return;
-    int index = -1;
-    {
-      CFilterDlg dialog(view.Frame());
-      app.SetToolDialog(&dialog);
-      const int result = app.Ui().RunDialog(dialog);
-      app.SetToolDialog(nullptr);
-      if (result != QDialog::Accepted || dialog.SelectedIndex() < 0) return;
-      index = dialog.SelectedIndex();
-    }
-    {
-      CProgressDlg progressDialog(view.Frame());
-      Progress progress(&progressDialog);
-      WaitCursor wait;
-      if (!view.Session().BeginStep(MakeFilterStep(FilterTable()[index]), messenger, progress))
-        return;
-    }
-    view.DisplayChanged();
-    app.SetToolDialog(view.Frame());
-    const bool keep = messenger.AskYesNo(kConfirmTitle, MessageText(kMsgConfirmResult));
-    app.SetToolDialog(nullptr);
-    if (keep) {
-      view.Session().Keep();
-      return;
-    }
-    view.Session().Revert(messenger);
-    view.DisplayChanged();
-  }
+  RunStepCommand(app, view, [&]() -> std::optional<ImageSession::StepChoice> {
+    CFilterDlg dialog(view.Frame());
+    if (!RunToolDialog(app, dialog) || dialog.SelectedIndex() < 0) return std::nullopt;
+    return ImageSession::StepChoice{MakeFilterStep(FilterTable()[dialog.SelectedIndex()]), {}};
+  });
 }
 
 }  // namespace lumora::gui

@@ -86,6 +86,9 @@ TEST_F(FilterCommand, BadUsageExitsWithTwo) {
       "filter " + inf + " --kind blur -o '" + out + "' --extra 1",
       "filter " + inf + " " + inf + " --kind blur -o '" + out + "'",
       "filter " + inf + " --kind blur -o " + inf,
+      // The same set as the file system resolves it: other case, the band's name.
+      "filter " + inf + " --kind blur -o '" + (dir / "X.inf") + "'",
+      "filter " + inf + " --kind blur -o '" + (dir / "x.b01") + "'",
   };
   for (const auto& c : cases) EXPECT_EQ(RunCli(dir, c).status, 2) << c;
   EXPECT_EQ(ReadFile(dir / "x.b01"), std::string(bands[1].begin(), bands[1].end()));

@@ -16,19 +16,33 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-TEST(Wildcard, MatchesLikeTheDirectorySearch) {
+TEST(NameMatches, BaseDotStarIsTheSetAndNothingElseIsAPattern) {
   struct Case {
-    const char* pattern;
+    const char* wanted;
     const char* name;
     bool match;
   } cases[] = {
-      {"x.*", "x.inf", true},   {"x.*", "X.B01", true}, {"x.*", "xy.inf", false},
-      {"*.*", "a.b", true},     {"*", "noext", true},   {"x.b??", "x.b01", true},
-      {"x.b??", "x.b1", false}, {"*x*", "abxcd", true}, {"a*b*c", "aXbYbZc", true},
-      {"", "", true},           {"a", "", false},
+      {"x.*", "x.inf", true},  {"x.*", "X.B01", true},    {"x.*", "xy.inf", false},
+      {"x.*", "x.", false},    {"*.*", "a.b", false},     {"*.*", "*.b", true},
+      {"?.*", "s.b01", false}, {"?.*", "?.b01", true},    {"*", "noext", false},
+      {"*", "*", true},        {"x.b??", "x.b01", false}, {"readme", "README", true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+    EXPECT_EQ(NameMatches(c.wanted, c.name), c.match) << c.wanted << " " << c.name;
+}
+
+TEST(SetFiles, OnlyTheFilesOfASet) {
+  TempDir dir;
+  for (const char* name :
+       {"out.inf", "OUT.B01", "out.i02", "out.r03", "out.d01", "out.ndv", "out.mlk", "out.lev",
+        "out.dem", "out.brd", "out.txt", "out.jpg", "out.inf.bak", "out.b", "out.bx1", "outer.b01"})
+    WriteFile(dir / name, "");
+  fs::create_directory(dir / "out.b05");
+  std::vector<std::string> names;
+  for (const auto& f : SetFiles(dir / "out")) names.push_back(f.filename().string());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"OUT.B01", "out.brd", "out.d01", "out.dem", "out.i02",
+                                      "out.inf", "out.lev", "out.mlk", "out.ndv", "out.r03"}));
 }
 
 TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFresh) {
@@ -63,8 +77,7 @@ TEST(CopyFiles, EmptyBaseKeepsNamesAndDotlessNamesBecomeExtensions) {
   fs::create_directories(dir / "b");
   WriteFile(dir / "a/readme", "r");
   WriteFile(dir / "a/x.dem", "d");
-  ASSERT_TRUE(CopyFiles(dir / "a/*", dir / "b", ""));
-  EXPECT_TRUE(FileExists(dir / "b/readme"));
+  ASSERT_TRUE(CopyFiles(dir / "a/x.*", dir / "b", ""));
   EXPECT_TRUE(FileExists(dir / "b/x.dem"));
   ASSERT_TRUE(CopyFiles(dir / "a/readme", dir / "b", "new"));
   EXPECT_EQ(ReadFile(dir / "b/new.readme"), "r");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -203,6 +204,74 @@ TEST_F(SessionTest, RevertRestoresEverythingAndKeepsTheEarlierUndo) {
   ASSERT_TRUE(session.CanUndo());
   ASSERT_TRUE(session.Undo(m_messenger));
   EXPECT_NE(session.Display().bits, shown.bits);
+}
+
+// The dialog's protocol: the result is painted before the question, a No
+// takes it back (painted again) and shows the dialog once more.
+TEST_F(SessionTest, StepDialogAsksAfterShowingAndReopensOnNo) {
+  ImageSession& session = Opened();
+  const Dib original = session.Display();
+  const StepBody failing = [](const StepSource&, const std::string&, StepResult&, Messenger& m,
+                              Progress&) {
+    m.ShowMessage(kMsgCreateFailed);
+    return false;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::optional<StepBody>> choices;  // nothing: the dialog is cancelled
+    std::vector<bool> answers;
+    ImageSession::StepOutcome outcome;
+    std::vector<std::string> trace;
+  } cases[] = {
+      {"yes",
+       {Invert(kStateFiltered)},
+       {true},
+       ImageSession::StepOutcome::kKept,
+       {"dialog", "shown", "asked"}},
+      {"no, then yes",
+       {Invert(kStateFiltered), Invert(kStateFiltered)},
+       {false, true},
+       ImageSession::StepOutcome::kKept,
+       {"dialog", "shown", "asked", "shown", "dialog", "shown", "asked"}},
+      {"no, then cancel",
+       {Invert(kStateFiltered), std::nullopt},
+       {false},
+       ImageSession::StepOutcome::kCancelled,
+       {"dialog", "shown", "asked", "shown", "dialog"}},
+      {"failure", {failing}, {}, ImageSession::StepOutcome::kFailed, {"dialog"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> trace;
+    struct TracingMessenger : RecordingMessenger {
+      std::vector<std::string>* trace;
+      bool AskYesNo(const std::string& t, const std::string& x) override {
+        EXPECT_EQ(x, MessageText(kMsgConfirmResult));
+        trace->push_back("asked");
+        return RecordingMessenger::AskYesNo(t, x);
+      }
+    } m;
+    m.trace = &trace;
+    m.answers = c.answers;
+    size_t next = 0;
+    const auto choose = [&]() -> std::optional<ImageSession::StepChoice> {
+      trace.push_back("dialog");
+      const auto& body = c.choices.at(next++);
+      if (!body) return std::nullopt;
+      return ImageSession::StepChoice{*body, {}};
+    };
+    const auto shown = [&] {
+      trace.push_back("shown");
+      EXPECT_TRUE(session.StepPending() || session.Display().bits == original.bits) << c.what;
+    };
+    EXPECT_EQ(session.RunStepDialog(choose, m, m_progress, shown), c.outcome) << c.what;
+    EXPECT_EQ(trace, c.trace) << c.what;
+    EXPECT_FALSE(session.StepPending()) << c.what;
+    if (c.outcome == ImageSession::StepOutcome::kKept) {
+      ASSERT_TRUE(session.Undo(m_messenger));
+    }
+    EXPECT_EQ(session.Display().bits, original.bits) << c.what;
+    EXPECT_TRUE(WorkFiles().empty()) << c.what;
+  }
 }
 
 TEST_F(SessionTest, FailuresRollBackFilesAndDisplay) {
