@@ -105,6 +105,7 @@ void COperationDlg::OnLegendCommand(int id) {
   Button(211)->SetLatched(show);
   Button(210)->SetLatched(!show);
   m_app.SetLegendVisible(show);
+  for (CKiriView* view : m_app.Views()) view->FollowLegendFlag();
 }
 
 void COperationDlg::OnAnalysisPressed(int id) {
@@ -117,6 +118,7 @@ void COperationDlg::OnInFront(bool on) {
   frame->setWindowFlag(Qt::WindowStaysOnTopHint, on);  // hides the window
   frame->setFixedSize(320, 230);
   if (visible) frame->show();
+  for (CKiriView* view : m_app.Views()) view->SetLegendInFront(on);
 }
 
 // The status bar tells what the control under the mouse does.

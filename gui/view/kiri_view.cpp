@@ -76,6 +76,7 @@ CKiriView* CKiriView::Create(CKiriApp& app, const OpenRequest& request, const Wo
   frame->layout()->activate();
   view->FitFrame();
   frame->show();
+  view->RebuildLegend();
   return view;
 }
 
@@ -118,7 +119,7 @@ void CKiriView::FillCommandState(CommandState& s) const {
   s.annotationsShown = m_session.AnnotationsShown();
   s.fileState = m_session.State().m_nFileState;
   s.hasPreviousImage = m_session.Previous() != nullptr;
-  s.hasLegend = m_session.Legend() != LegendKind::kNone;
+  s.hasLegend = m_pLegend || m_session.Legend() != LegendKind::kNone;
   s.rainbow = m_session.State().m_bRainbow;
   s.lengthPerPixel = m_session.LengthPerPixel();
   if (std::FILE* f = std::fopen(RangeFilePathFor(m_session.CurrentPath()).c_str(), "rb")) {
@@ -300,9 +301,12 @@ void CKiriView::paintEvent(QPaintEvent*) {
 
 void CKiriView::OnUndo() {
   WaitCursor wait;
+  const bool filesBack = m_session.State().m_bProcessed;
   m_session.Undo(m_app.Msg());
   DisplayChanged();
   FitFrame();
+  if (filesBack) RebuildLegend();
+  FollowLegendFlag();
 }
 
 void CKiriView::OnReverseRainbow() {
@@ -311,7 +315,9 @@ void CKiriView::OnReverseRainbow() {
   Progress progress(&dialog);
   const bool reversed = m_session.ReverseRainbow(m_app.Msg(), &progress);
   progress.Close();
-  if (reversed) DisplayChanged();
+  if (!reversed) return;
+  DisplayChanged();
+  if (m_pLegend) m_pLegend->update();
 }
 
 void CKiriView::OnFilter() { RunFilterCommand(m_app, *this); }

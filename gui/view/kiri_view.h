@@ -5,12 +5,14 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include "core/shell/command_rules.h"
 #include "core/view/image_session.h"
 #include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
+#include "gui/widgets/legend_window.h"
 
 namespace lumora::gui {
 
@@ -63,6 +65,14 @@ class CKiriView : public QAbstractScrollArea {
   // What the mouse tools see: zoom, scroll position and draw phase now.
   ViewGeometry Geometry() const;
 
+  // --- the legend window beside the image (none when the image has none)
+  CLegendWindow* LegendWindow() const { return m_pLegend; }
+  // Closes the legend and makes the one the image's state asks for.
+  void RebuildLegend();
+  // Shown while the legend-visible flag is set and no annotation page is shown.
+  void FollowLegendFlag();
+  void SetLegendInFront(bool inFront);
+
  protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -87,6 +97,7 @@ class CKiriView : public QAbstractScrollArea {
   CKiriViewFrame* m_frame;
   ImageSession m_session;
   QImage m_picture;
+  QPointer<CLegendWindow> m_pLegend;
 };
 
 }  // namespace lumora::gui

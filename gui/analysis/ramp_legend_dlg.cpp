@@ -1,0 +1,112 @@
+#include "gui/analysis/ramp_legend_dlg.h"
+
+#include <QLabel>
+#include <QPainter>
+
+#include "core/view/image_session.h"
+
+namespace lumora::gui {
+
+namespace {
+
+constexpr int kRampLeft = 10;
+constexpr int kRampTop = 12;
+constexpr int kRampWidth = 26;
+constexpr int kRampHeight = 200;
+constexpr int kLabelLeft = kRampLeft + kRampWidth + 8;
+
+QColor ColourOf(const RainbowEntry& e) { return QColor(e.red, e.green, e.blue); }
+
+}  // namespace
+
+CRampLegendDlg::CRampLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
+    : CLegendWindow(owner, kRampLegendTemplate), m_session(session), m_messenger(messenger) {
+  // The ramp is painted by the window itself; the frame only marks its place.
+  m_frame = new QWidget(this);
+  m_frame->setObjectName(QString::number(kRampFrame));
+  m_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_frame->setGeometry(kRampLeft, kRampTop, kRampWidth, kRampHeight);
+  const int ids[3] = {kRampTopLabel, kRampMiddleLabel, kRampBottomLabel};
+  const int centres[3] = {kRampTop, kRampTop + kRampHeight / 2, kRampTop + kRampHeight};
+  for (int i = 0; i < 3; ++i) {
+    m_labels[i] = new QLabel(QStringLiteral("255.0"), this);
+    m_labels[i]->setObjectName(QString::number(ids[i]));
+    const int h = m_labels[i]->fontMetrics().height();
+    m_labels[i]->setGeometry(kLabelLeft, centres[i] - h / 2, 64, h);
+  }
+  setFixedSize(kLabelLeft + 64 + 6, kRampTop + kRampHeight + 12);
+}
+
+bool CRampLegendDlg::FillFromRangeFile(bool rainbow) {
+  if (!FillRampFromRangeFile(m_session.CurrentPath(), rainbow, m_legend, m_messenger)) return false;
+  ShowLabels();
+  return true;
+}
+
+void CRampLegendDlg::FillFromNumbers(float maximum, float minimum, bool rainbow) {
+  FillRampFromNumbers(maximum, minimum, rainbow, m_legend);
+  ShowLabels();
+}
+
+void CRampLegendDlg::ShowLabels() {
+  m_labels[0]->setText(QString::fromStdString(m_legend.topLabel));
+  m_labels[1]->setText(QString::fromStdString(m_legend.middleLabel));
+  m_labels[2]->setText(QString::fromStdString(m_legend.bottomLabel));
+  update();
+}
+
+QString CRampLegendDlg::LabelText(int id) const {
+  for (QLabel* l : m_labels)
+    if (l->objectName() == QString::number(id)) return l->text();
+  return {};
+}
+
+QRect CRampLegendDlg::RampRect() const { return m_frame->geometry(); }
+
+void CRampLegendDlg::DrawOnScreen(QPainter& p) {
+  const QRect r = RampRect();
+  int pen = 0;
+  // Client rectangle of the frame: right and bottom exclusive.
+  const auto steps =
+      RampScreenSteps(r.left(), r.top(), r.left() + r.width(), r.top() + r.height(), pen);
+  const bool reversed = m_session.State().m_bRainbowReversed;
+  for (int k = 0; k < 256; ++k) {
+    const PageRect& s = steps[size_t(k)];
+    // A step covers the rows between its two edges (top edge included).
+    const QRect step(QPoint(s.left, s.bottom), QPoint(s.right - 1, s.top - 1));
+    p.fillRect(step, ColourOf(RampColour(m_legend, k, m_legend.rainbow, reversed)));
+  }
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+bool CRampLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
+  const DisplayState& s = m_session.State();
+  RampPageLayout layout;
+  if (!LayoutRampOnPage(m_legend, m_session.CurrentPath(), s.m_fDispMin, s.m_fDispMax, s.m_bRainbow,
+                        s.m_bRainbowReversed, place.anchorX, place.anchorY, place.corner,
+                        place.scale, layout, m_messenger))
+    return false;
+  p.save();
+  for (size_t k = 0; k < layout.steps.size(); ++k) {
+    const PageRect& r = layout.steps[k];
+    // An inside-frame pen as wide as the step: the step is filled between
+    // its edges.
+    p.fillRect(QRect(QPoint(r.left, r.bottom), QPoint(r.right - 1, r.top - 1)),
+               ColourOf(layout.colours[k]));
+  }
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::NoBrush);
+  const PageRect& f = layout.frame;
+  p.drawRect(QRect(QPoint(f.left, f.bottom), QPoint(f.right, f.top)));
+  p.setFont(place.font);
+  p.setPen(Qt::black);
+  for (const PageLabel& l : layout.labels)
+    p.drawText(QPoint(l.x, l.y + QFontMetrics(place.font).ascent()),
+               QString::fromStdString(l.text));
+  p.restore();
+  return true;
+}
+
+}  // namespace lumora::gui

@@ -1,0 +1,141 @@
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "core/support/string_table.h"
+#include "gui/analysis/ramp_legend_dlg.h"
+#include "gui/app/operation_dlg.h"
+#include "gui/widgets/bitmap_button.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+class LegendTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
+  // A vegetation-index result with its range file.
+  std::string IndexResult(const std::string& name, const std::string& range) {
+    const std::string inf =
+        WriteScene(dir, name, 16, 12, 1, 1, 1, "Rainbow = 1\nSingle_Band = 1\n");
+    ::lumora::test::WriteFile(dir / (name + ".ndv"), range);
+    return inf;
+  }
+  CRampLegendDlg* Ramp() {
+    return View() ? qobject_cast<CRampLegendDlg*>(View()->LegendWindow()) : nullptr;
+  }
+  void PressPalette(int id) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->Palette()->Button(id), &press);
+  }
+};
+
+TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
+  ASSERT_TRUE(Open(IndexResult(
+      "n", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+  CRampLegendDlg* legend = Ramp();
+  ASSERT_NE(legend, nullptr);
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_EQ(legend->windowTitle(), QStringLiteral("凡例"));
+  EXPECT_EQ(legend->LabelText(345), QStringLiteral("0.60"));
+  EXPECT_EQ(legend->LabelText(346), QStringLiteral("0.40"));
+  EXPECT_EQ(legend->LabelText(347), QStringLiteral("0.20"));
+  // Rainbow: the top of the ramp is red, the bottom near black.
+  const QImage shot = legend->grab().toImage();
+  const QRect ramp = legend->RampRect();
+  const QColor top = shot.pixelColor(ramp.center().x(), ramp.top() + 1);
+  const QColor bottom = shot.pixelColor(ramp.center().x(), ramp.bottom() - 1);
+  EXPECT_TRUE(top.red() == 255 && top.green() < 20 && top.blue() == 0) << top.name().toStdString();
+  EXPECT_TRUE(bottom.red() == 0 && bottom.green() == 0 && bottom.blue() <= 10)
+      << bottom.name().toStdString();
+  // Brightness is off while a legend is shown.
+  EXPECT_FALSE(app->IsEnabled(32791));
+
+  PressPalette(210);
+  EXPECT_FALSE(legend->isVisible());
+  // A second image opened while legends are hidden keeps its legend hidden.
+  ASSERT_TRUE(Open(IndexResult(
+      "m", "The Normalized Difference Vegetation Index Intro File\n1.000000,-1.000000\n")));
+  CRampLegendDlg* second = Ramp();
+  ASSERT_NE(second, nullptr);
+  EXPECT_FALSE(second->isVisible());
+  PressPalette(211);
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_TRUE(second->isVisible());
+
+  app->Palette()->InFront()->setChecked(true);
+  EXPECT_TRUE(legend->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(legend->isVisible());
+  app->Palette()->InFront()->setChecked(false);
+  EXPECT_FALSE(second->windowFlags() & Qt::WindowStaysOnTopHint);
+
+  // The user's close button only hides it; closing the image closes it.
+  QPointer<CRampLegendDlg> watched = second;
+  second->close();
+  EXPECT_FALSE(watched.isNull());
+  EXPECT_FALSE(second->isVisible());
+  View()->CloseFrame();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(watched.isNull());
+  EXPECT_TRUE(legend->isVisible());
+}
+
+TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
+  const struct {
+    const char* name;
+    const char* range;  // nullptr: no file
+    int message;
+  } cases[] = {
+      {"none", nullptr, kMsgOpenFailed},
+      {"short", "The Normalized Difference Vegetation Index Intro File\n", kMsgBadNdvFile},
+      {"comma", "header\n0.5 0.2\n", kMsgBadNdvFile},
+  };
+  for (const auto& c : cases) {
+    const std::string inf = WriteScene(dir, c.name, 8, 8, 1, 1, 1);
+    if (c.range) ::lumora::test::WriteFile(dir / (std::string(c.name) + ".ndv"), c.range);
+    messenger.entries.clear();
+    ASSERT_TRUE(Open(inf)) << c.name;
+    EXPECT_EQ(View()->LegendWindow(), nullptr) << c.name;
+    EXPECT_EQ(messenger.LastId(), c.message) << c.name;
+  }
+}
+
+TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
+  const std::string inf = WriteScene(dir, "r", 40, 20, 3, 1);
+  OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
+  request.redBand = request.greenBand = request.blueBand = 2;
+  request.singleBand = request.rainbow = true;
+  app->SetReopen(request);
+  app->OnCommand(32778);
+  ASSERT_NE(View(), nullptr);
+  CRampLegendDlg* legend = Ramp();
+  ASSERT_NE(legend, nullptr);
+  const DisplayState& s = View()->Session().State();
+  EXPECT_EQ(legend->LabelText(345), QString::asprintf("%3d", int(s.m_fDispMax)));
+  EXPECT_EQ(legend->LabelText(347), QString::asprintf("%3d", int(s.m_fDispMin)));
+  EXPECT_EQ(legend->Legend().mode, 0);
+
+  // On a page the ramp is 100 units high at scale 1, its frame black.
+  QImage page(300, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  {
+    QPainter p(&page);
+    LegendPagePlacement place;
+    place.anchorX = 50;
+    place.anchorY = 20;
+    place.corner = 0;
+    EXPECT_TRUE(legend->DrawOnPage(p, place));
+  }
+  EXPECT_EQ(page.pixelColor(50 + 10, 20 + 50), QColor(Qt::black));  // frame's left edge
+  EXPECT_EQ(page.pixelColor(50 + 22, 20 + 100 - 1), QColor(1, 1, 1));
+  const QColor top = page.pixelColor(50 + 22, 20 + 1);
+  EXPECT_TRUE(top.red() == 255 && top.green() < 30 && top.blue() == 0) << top.name().toStdString();
+  EXPECT_EQ(page.pixelColor(50 + 22, 20 + 130), QColor(Qt::white));
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
