@@ -45,6 +45,11 @@ struct SplitMix64 {
   double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 };
 
+// -1 .. 1, peaked at 0: two bytes of v summed.
+float Triangular(uint64_t v) {
+  return static_cast<float>((v & 255) + ((v >> 8) & 255)) * (1.0f / 255.0f) - 1.0f;
+}
+
 float SmoothStep(float t) { return t * t * (3.0f - 2.0f * t); }
 
 float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
@@ -166,6 +171,36 @@ constexpr std::array<CoverSpectrum, 11> kSpectra = {{
     {{0.160f, 0.200f, 0.240f, 0.270f, 0.290f, 0.360f, 0.330f}, 34.0f, true},   // sand
 }};
 
+// Within a cover, reflectance varies along three directions as it does in
+// nature: vigour (more or less green leaf; for water, suspended sediment),
+// wetness (water in leaves and soil darkens the short-wave infrared) and
+// brightness. Independent factors along different directions make a scatter
+// plot of two bands show clouds, not lines.
+constexpr std::array<float, kChannels> kVigourShift = {-0.012f, 0.012f, -0.026f, 0.06f,
+                                                       0.12f,   0.02f,  -0.015f};
+constexpr std::array<float, kChannels> kSedimentShift = {0.012f, 0.026f, 0.032f, 0.016f,
+                                                         0.006f, 0.0f,   0.0f};
+constexpr std::array<float, kChannels> kWetShift = {-0.004f, -0.005f, -0.010f, -0.020f,
+                                                    -0.040f, -0.080f, -0.070f};
+
+struct CoverVariation {
+  float vigour, wet, bright;
+};
+
+constexpr std::array<CoverVariation, 11> kVariation = {{
+    {0.25f, 0.0f, 0.04f},   // deep water
+    {0.60f, 0.0f, 0.06f},   // shallow water
+    {0.45f, 0.35f, 0.12f},  // forest
+    {0.65f, 0.50f, 0.12f},  // grass
+    {0.85f, 0.40f, 0.10f},  // crop
+    {0.90f, 0.80f, 0.10f},  // paddy: flooded to green
+    {0.30f, 0.80f, 0.18f},  // bare soil
+    {0.55f, 0.30f, 0.22f},  // town: gardens and roofs
+    {0.15f, 0.30f, 0.20f},  // rock
+    {0.00f, 1.20f, 0.07f},  // snow: grain size
+    {0.10f, 0.50f, 0.12f},  // sand
+}};
+
 // How a band turns a pixel into a number: reflective bands as
 // offset + gain x reflectance x illumination; thermal bands from temperature.
 struct BandModel {
@@ -263,12 +298,20 @@ struct SampleScene::Impl {
   float riverWidth = 0;
   float reliefMetres = 0;  // height of the highest hills
   int fieldCell = 4, blockCell = 4;
+  // Fields are the cells of a power diagram of jittered, weighted sites: a
+  // patchwork of irregular polygons of many sizes.
+  struct FieldSite {
+    float x, y, weight;
+    uint32_t hash;
+  };
+  std::array<std::vector<FieldSite>, 3> siteRows;  // site row j at j mod 3
+  std::array<int64_t, 3> siteRowOf = {INT64_MIN, INT64_MIN, INT64_MIN};
   uint32_t seed32 = 0;
 
-  Fbm relief, river, lake, town, patch;
+  Fbm relief, river, lake, town, patch, vigour, wet;
   std::array<TerrainRow, 3> ring;  // rows y-1, y, y+1 by y mod 3
   int terrainNext = 0;             // the next terrain row to compute
-  std::vector<float> tmpCoarse, tmpRiver, tmpLake, tmpTown, tmpPatch;
+  std::vector<float> tmpCoarse, tmpRiver, tmpLake, tmpTown, tmpPatch, tmpVigour, tmpWet;
   std::vector<std::array<float, 16>> stripeGain;  // per band, per detector
   std::vector<float> rowGain;                     // per band, this row's detector
 
@@ -299,7 +342,9 @@ struct SampleScene::Impl {
         river(Noise(o, 2, GroundShift(o, 12000.0f), 5)),
         lake(Noise(o, 3, GroundShift(o, 12000.0f), 4)),
         town(Noise(o, 4, GroundShift(o, 12000.0f), 4)),
-        patch(Noise(o, 5, GroundShift(o, 3000.0f), 4)) {
+        patch(Noise(o, 5, GroundShift(o, 3000.0f), 4)),
+        vigour(Noise(o, 6, GroundShift(o, 1500.0f), 4)),
+        wet(Noise(o, 7, GroundShift(o, 2500.0f), 4)) {
     SplitMix64 rng{o.seed * 0x2545f4914f6cdd1dull + 0x632be59bd9b4e019ull};
     seed32 = static_cast<uint32_t>(rng.Next());
     pixelMetres = static_cast<float>(sensor.lengthPerPixel * 1000.0);
@@ -332,7 +377,7 @@ struct SampleScene::Impl {
     // Rivers a few pixels wide: the noise changes by about 1 per coarse cell.
     riverWidth =
         1.0f / static_cast<float>(1 << GroundShift(o, 12000.0f)) * (60.0f / pixelMetres + 0.8f);
-    fieldCell = std::max(2, static_cast<int>(160.0f / pixelMetres + 0.5f));
+    fieldCell = std::max(3, static_cast<int>(220.0f / pixelMetres + 0.5f));
     blockCell = std::max(3, static_cast<int>(400.0f / pixelMetres + 0.5f));
 
     stripeGain.resize(sensor.bands.size());
@@ -352,6 +397,8 @@ struct SampleScene::Impl {
     tmpLake.resize(w);
     tmpTown.resize(w);
     tmpPatch.resize(w);
+    tmpVigour.resize(w);
+    tmpWet.resize(w);
   }
 
   void ComputeTerrain(int y, TerrainRow& r) {
@@ -422,6 +469,55 @@ struct SampleScene::Impl {
     return ring[static_cast<size_t>(y % 3)];
   }
 
+  // Sites of field row j, made once per row of fields from hashes.
+  const std::vector<FieldSite>& SiteRow(int64_t j) {
+    const size_t slot = static_cast<size_t>(((j % 3) + 3) % 3);
+    if (siteRowOf[slot] == j) return siteRows[slot];
+    auto& sites = siteRows[slot];
+    // Columns -1 .. width / fieldCell + 1, so that every pixel has its 3 x 3 neighbours.
+    sites.resize(static_cast<size_t>(width / fieldCell + 3));
+    const float cell = static_cast<float>(fieldCell);
+    for (size_t i = 0; i < sites.size(); ++i) {
+      const uint32_t h = Hash3(static_cast<uint32_t>(i), static_cast<uint32_t>(j + 1), seed32 + 11);
+      const uint32_t h2 = Mix32(h ^ 0x9e3779b9u);
+      const float ux = static_cast<float>(h & 0xffff) * (1.0f / 65536.0f);
+      const float uy = static_cast<float>(h >> 16) * (1.0f / 65536.0f);
+      const float uw = static_cast<float>(h2 & 0xff) * (1.0f / 255.0f);
+      // Heavier sites claim more ground: fields of many sizes.
+      sites[i] = {(static_cast<float>(i) - 1.0f + 0.1f + 0.8f * ux) * cell,
+                  (static_cast<float>(j) + 0.1f + 0.8f * uy) * cell, 1.1f * uw * uw * cell * cell,
+                  h2};
+    }
+    siteRowOf[slot] = j;
+    return sites;
+  }
+
+  // The field of pixel x on the row whose site rows are given (rows j-1, j,
+  // j+1): its site's hash; edge tells whether the pixel lies on its border.
+  uint32_t FieldAt(size_t x, float py, const std::vector<FieldSite>* const rows[3], bool& edge) {
+    const float px = static_cast<float>(x) + 0.5f;
+    const size_t i = x / static_cast<size_t>(fieldCell) + 1;
+    float best = 3.0e38f, second = 3.0e38f;
+    uint32_t hash = 0;
+    for (int r = 0; r < 3; ++r)
+      for (size_t k = i - 1; k <= i + 1; ++k) {
+        const FieldSite& site = (*rows[r])[k];
+        const float dx = px - site.x, dy = py - site.y;
+        const float d = dx * dx + dy * dy - site.weight;
+        if (d < best) {
+          second = best;
+          best = d;
+          hash = site.hash;
+        } else if (d < second) {
+          second = d;
+        }
+      }
+    // Power distances of two sites a cell apart differ by about 2 x cell per
+    // pixel across their border.
+    edge = second - best < static_cast<float>(fieldCell);
+    return hash;
+  }
+
   bool NextRow(SampleRow& out) {
     if (next >= height) return false;
     const int y = next++;
@@ -439,6 +535,8 @@ struct SampleScene::Impl {
     const TerrainRow& row = Terrain(y);
     town.Row(y, tmpTown.data(), width);
     patch.Row(y, tmpPatch.data(), width);
+    vigour.Row(y, tmpVigour.data(), width);
+    wet.Row(y, tmpWet.data(), width);
 
     // Sun from the south-east at 45 degrees; x grows east, y grows south.
     constexpr float kSunX = 0.5f, kSunY = 0.5f, kSunZ = 0.70710678f;
@@ -450,12 +548,13 @@ struct SampleScene::Impl {
     // Gain of each reflective band for this row's detector.
     for (size_t b = 0; b < nb; ++b)
       rowGain[b] = sensor.models[b].gain * sensor.models[b].scale * stripeGain[b][detector];
-    const int fy = y / fieldCell, by = y / blockCell;
-    // Fields lie in strips one cell high; each strip has its own field length
-    // and starts where it likes, so the boundaries do not line up.
-    const uint32_t strip = Hash3(static_cast<uint32_t>(fy), 7, seed32);
-    const int fieldLength = fieldCell * (1 + static_cast<int>(strip % 3));
-    const int fieldStart = static_cast<int>((strip >> 8) % static_cast<uint32_t>(fieldLength));
+    const int by = y / blockCell;
+    const int64_t fy = y / fieldCell;
+    const std::vector<FieldSite>* const siteRows3[3] = {&SiteRow(fy - 1), &SiteRow(fy),
+                                                        &SiteRow(fy + 1)};
+    const float py = static_cast<float>(y) + 0.5f;
+    // Field borders (ridges, hedges, tracks) show only where fields are a few pixels wide.
+    const bool borders = fieldCell >= 6;
     const bool streetRow = y % blockCell == 0;
 
     for (size_t x = 0; x < w; ++x) {
@@ -472,6 +571,10 @@ struct SampleScene::Impl {
 
       SampleCover cover;
       float illum = 0.25f + 0.75f * direct;
+      // Where the cover's vigour, wetness and brightness lie: -1 .. 1 for
+      // most of the ground, from the cover's patch or field.
+      float vig = 1.6f * tmpVigour[x] + 2.0f * fine, wetness = 1.6f * tmpWet[x],
+            bright = 3.0f * fine;
       const uint8_t water = row.water[x];
       if (water == 1) {
         cover = row.coast[x] < -0.06f ? SampleCover::kDeepWater : SampleCover::kShallowWater;
@@ -482,7 +585,6 @@ struct SampleScene::Impl {
       } else {
         const float snowLine = 2700.0f + 6000.0f * fine + 400.0f * pn + 500.0f * (direct - 1.0f);
         const float treeLine = 2300.0f + 1500.0f * fine + 200.0f * pn;
-        const int fx = (static_cast<int>(x) + fieldStart) / fieldLength;
         if (alt > snowLine && slope2 < 1.4f * 1.4f) {
           cover = SampleCover::kSnow;
         } else if (alt > treeLine + 350.0f || slope2 > 1.1f * 1.1f) {
@@ -499,12 +601,19 @@ struct SampleScene::Impl {
                                        static_cast<uint32_t>(by), seed32 + 2);
           cover = (block & 15) == 0 || (house & 7) == 0 ? SampleCover::kGrass : SampleCover::kTown;
         } else if (alt < 500.0f && slope2 < 0.12f * 0.12f && pn > -0.25f) {
-          const uint32_t h = Hash3(static_cast<uint32_t>(fx), static_cast<uint32_t>(fy), seed32);
-          const uint32_t kind = h % 10;
+          bool edge = false;
+          const uint32_t h = FieldAt(x, py, siteRows3, edge);
+          const uint32_t kind = (h >> 8) % 10;
           cover = kind < 4   ? SampleCover::kPaddy
                   : kind < 7 ? SampleCover::kCrop
                   : kind < 9 ? SampleCover::kBareSoil
                              : SampleCover::kGrass;
+          // Each field was sown, watered and tilled on its own.
+          vig = HashUnit(h * 0x9e3779b1u) * 1.1f + 0.3f * tmpVigour[x];
+          wetness = HashUnit(Mix32(h)) * 1.1f + 0.3f * tmpWet[x];
+          bright = HashUnit(Mix32(h + 1)) * 0.8f + fine;
+          if (borders && edge && (h & 3) != 0)
+            cover = (h & 4) ? SampleCover::kGrass : SampleCover::kBareSoil;
         } else if (pn > 0.35f && slope2 < 0.3f * 0.3f) {
           cover = SampleCover::kGrass;
         } else {
@@ -518,19 +627,34 @@ struct SampleScene::Impl {
                                     255, 1 + static_cast<int>(alt * (1.0f / 15.0f) + 0.5f)));
 
       const CoverSpectrum& sp = kSpectra[static_cast<size_t>(cover)];
-      // Texture: vegetation and soil vary; towns are blocks with streets.
-      float texture = 1.0f + 1.5f * fine;
+      const CoverVariation& var = kVariation[static_cast<size_t>(cover)];
+      // Neighbouring pixels differ along each direction too.
+      const uint64_t own = noise.Next();
+      vig += 0.45f * Triangular(own);
+      wetness += 0.45f * Triangular(own >> 16);
+      bright += 0.6f * Triangular(own >> 32);
       if (cover == SampleCover::kTown) {
+        // Blocks between streets; each house has its roof and its garden.
         const bool street = streetRow || x % static_cast<size_t>(blockCell) == 0;
         const uint32_t h = Hash3(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed32 + 1);
-        texture = street ? 0.75f : 0.65f + 0.8f * static_cast<float>(h >> 24) * (1.0f / 256.0f);
-      } else if (cover == SampleCover::kDeepWater || cover == SampleCover::kShallowWater) {
-        texture = 1.0f + 0.3f * fine;
+        vig = street ? -1.2f : vig + 1.2f * HashUnit(h);
+        bright = street ? -0.6f + 0.3f * bright : bright + 1.5f * HashUnit(Mix32(h));
       }
+      vig = std::clamp(vig, -1.6f, 1.6f);
+      wetness = std::clamp(wetness, -1.6f, 1.6f);
+      bright = std::clamp(bright, -1.5f, 1.5f);
+      const bool isWater = cover == SampleCover::kDeepWater || cover == SampleCover::kShallowWater;
+      const auto& shift = isWater ? kSedimentShift : kVigourShift;
+      const float along = var.vigour * vig, damp = var.wet * wetness;
+      const float light = (1.0f + var.bright * bright) * illum;
+      std::array<float, kChannels> refl;
+      for (size_t c = 0; c < kChannels; ++c)
+        refl[c] = std::max(0.002f, sp.refl[c] + along * shift[c] + damp * kWetShift[c]) * light;
+      // Sunlit slopes warm up; wet ground and lush leaves stay cooler.
       const float temperature =
-          sp.temperature - 0.0065f * alt + (water ? 0.0f : 5.0f * (direct - 1.0f));
+          sp.temperature - 0.0065f * alt +
+          (water ? 0.0f : 5.0f * (direct - 1.0f) - 2.5f * damp - 1.5f * along);
 
-      const float light = texture * illum;
       uint64_t bits = noise.Next();
       int bitsLeft = 8;
       for (size_t b = 0; b < nb; ++b) {
@@ -545,8 +669,7 @@ struct SampleScene::Impl {
         const float jitter = (u - 15.0f) * 0.1f;
         const BandModel& m = sensor.models[b];
         if (m.channel >= 0) {
-          float v =
-              m.offset + rowGain[b] * sp.refl[static_cast<size_t>(m.channel)] * light + jitter;
+          float v = m.offset + rowGain[b] * refl[static_cast<size_t>(m.channel)] + jitter;
           v = ClampSample(v + 0.5f, 255.0f);
           out.bands[b][x] = static_cast<uint8_t>(v);
         } else if (sensor.bands[b].sampleType == 1) {

@@ -45,21 +45,21 @@ TEST(CliSample, BadUsageExitsWithTwo) {
 
 TEST(CliSample, WritesTheSceneIntoANewFolder) {
   TempDir dir;
-  const std::string inf = dir / "samples/mss/kanto.inf";
+  const std::string inf = dir / "samples/mss/coast.inf";
   const auto r = Sample(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   const ImageSettings s = test::WrittenSettings(inf);
   EXPECT_EQ(s.pixels, 48);
   EXPECT_EQ(s.lines, 32);
   EXPECT_EQ(s.sensor, 2);
-  EXPECT_EQ(ReadFile(dir / "samples/mss/kanto.b04").size(), 48u * 32u);
+  EXPECT_EQ(ReadFile(dir / "samples/mss/coast.b04").size(), 48u * 32u);
 
   // Seeds up to 2^64 - 1 are accepted; another seed gives another scene.
   const std::string other = dir / "other.inf";
   ASSERT_EQ(Sample(dir, "--sensor mss --size 48x32 --seed 18446744073709551615 -o '" + other + "'")
                 .status,
             0);
-  EXPECT_NE(ReadFile(dir / "other.b04"), ReadFile(dir / "samples/mss/kanto.b04"));
+  EXPECT_NE(ReadFile(dir / "other.b04"), ReadFile(dir / "samples/mss/coast.b04"));
 }
 
 TEST(CliSample, FailureExitsWithOneAndSaysWhy) {

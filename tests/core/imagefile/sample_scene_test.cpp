@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 
@@ -190,9 +192,72 @@ TEST_P(SampleSpectra, CoversKeepTheirSpectralRelations) {
   EXPECT_GE(seen.size(), 5u) << "a landscape, not a single cover";
 }
 
+// A scatter plot of red against near infrared shows each cover of plants,
+// soil and towns as a cloud, not a line: bands vary independently within a
+// cover, and neighbouring pixels of one cover differ. (Water is dark in the
+// infrared, and bare rock and snow vary mostly with the light, as they do.)
+TEST_P(SampleSpectra, CoversSpreadIntoClouds) {
+  const Relations c = GetParam();
+  const Rendered r = Render({c.sensor, 384, 384, 3});
+  const size_t red = BandIndex(c.sensor, c.red), nir = BandIndex(c.sensor, c.nir);
+  struct Sums {
+    double n = 0, x = 0, y = 0, xx = 0, yy = 0, xy = 0, step = 0, steps = 0;
+  };
+  std::map<SampleCover, Sums> by;
+  for (const auto& row : r.rows)
+    for (size_t i = 0; i < row.cover.size(); ++i) {
+      Sums& s = by[row.cover[i]];
+      const double x = row.bands[red][i], y = row.bands[nir][i];
+      s.n += 1, s.x += x, s.y += y, s.xx += x * x, s.yy += y * y, s.xy += x * y;
+      if (i > 0 && row.cover[i - 1] == row.cover[i]) {
+        s.step += std::abs(y - row.bands[nir][i - 1]);
+        s.steps += 1;
+      }
+    }
+  int checked = 0;
+  for (const auto& [cover, s] : by) {
+    if (s.n < 500 || cover == SampleCover::kDeepWater || cover == SampleCover::kShallowWater ||
+        cover == SampleCover::kRock || cover == SampleCover::kSnow)
+      continue;
+    ++checked;
+    const double vx = s.xx / s.n - (s.x / s.n) * (s.x / s.n);
+    const double vy = s.yy / s.n - (s.y / s.n) * (s.y / s.n);
+    const double cov = s.xy / s.n - (s.x / s.n) * (s.y / s.n);
+    const double corr = cov / std::sqrt(vx * vy);
+    SCOPED_TRACE(static_cast<int>(cover));
+    EXPECT_GT(std::sqrt(vy), 1.5);  // a spread, not one value
+    EXPECT_LT(std::abs(corr), 0.97);
+    EXPECT_GT(s.step / s.steps, 0.8);  // neighbours differ
+  }
+  EXPECT_GE(checked, 4);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sensors, SampleSpectra,
                          ::testing::Values(Relations{0, 1, 2, 3}, Relations{1, 2, 3, 4},
                                            Relations{2, 1, 2, 4}));
+
+// Fields are a patchwork of irregular shapes: their borders between one row and
+// the next fall on every row alike, not on a period as rows of bricks would.
+TEST(SampleScene, FieldBordersFollowNoRowPeriod) {
+  const Rendered r = Render({1, 512, 512, 3});
+  auto farm = [](SampleCover c) {
+    return c == SampleCover::kPaddy || c == SampleCover::kCrop || c == SampleCover::kBareSoil;
+  };
+  std::vector<int> changesAfterRow(r.rows.size(), 0);
+  int total = 0;
+  for (size_t y = 0; y + 1 < r.rows.size(); ++y)
+    for (size_t x = 0; x < r.rows[y].cover.size(); ++x) {
+      const SampleCover a = r.rows[y].cover[x], b = r.rows[y + 1].cover[x];
+      if (farm(a) && farm(b) && a != b) ++changesAfterRow[y], ++total;
+    }
+  ASSERT_GT(total, 1000);
+  for (size_t period = 2; period <= 24; ++period) {
+    std::vector<int> phase(period, 0);
+    for (size_t y = 0; y < changesAfterRow.size(); ++y) phase[y % period] += changesAfterRow[y];
+    const int most = *std::max_element(phase.begin(), phase.end());
+    EXPECT_LT(most, 2.0 * total / static_cast<double>(period)) << "period " << period;
+  }
+}
 
 TEST(SampleScene, ThermalBandsSeeWarmTownsAndColdSnow) {
   // A TM scene of 512 pixels has towns by the sea and snow on its volcano.
