@@ -34,7 +34,10 @@ int RunClassify(const std::vector<std::string>& argv) {
   return RunStepToOutput("classify", path, *out, MakeClassificationStep(std::move(params)));
 }
 
-Registrar reg("classify", "classify IMAGE.inf --classes CLASSES.mlk -o OUT.inf", RunClassify);
+Registrar reg("classify", "classify IMAGE.inf --classes CLASSES.mlk -o OUT.inf",
+              "Classifies land cover by maximum likelihood from the classes and training areas of "
+              "a legend file.",
+              RunClassify);
 
 }  // namespace
 }  // namespace lumora::cli

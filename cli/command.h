@@ -67,13 +67,18 @@ using CommandFn = std::function<int(const std::vector<std::string>& args)>;
 struct Command {
   std::string usage;
   CommandFn run;
+  std::string summary;  // one line for "COMMAND --help"; may be empty
 };
 
 std::map<std::string, Command>& Registry();
 
 struct Registrar {
   Registrar(const std::string& name, const std::string& usage, CommandFn fn) {
-    Registry()[name] = Command{usage, std::move(fn)};
+    Registry()[name] = Command{usage, std::move(fn), {}};
+  }
+  Registrar(const std::string& name, const std::string& usage, const std::string& summary,
+            CommandFn fn) {
+    Registry()[name] = Command{usage, std::move(fn), summary};
   }
 };
 

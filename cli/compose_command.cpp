@@ -146,6 +146,7 @@ int RunCompose(const std::vector<std::string>& argv) {
 Registrar reg(kName,
               "compose IMAGE.inf -o OUT.jpg|OUT.tif [--rgb R,G,B | --gray B [--rainbow] "
               "[--reverse]] [--step N] [--stretch auto|equalize|IL,IH,OL,OH] [--quality RATIO]",
+              "Writes the display image as the program composes it on opening, as JPEG or TIFF.",
               RunCompose);
 
 }  // namespace

@@ -36,7 +36,8 @@ int RunCrop(const std::vector<std::string>& argv) {
                                                                                : kExitFailure;
 }
 
-Registrar reg(kName, "crop IMAGE.inf --area LEFT,TOP,WIDTH,HEIGHT -o OUT.inf", RunCrop);
+Registrar reg(kName, "crop IMAGE.inf --area LEFT,TOP,WIDTH,HEIGHT -o OUT.inf",
+              "Writes a part of the image as a new file set.", RunCrop);
 
 }  // namespace
 }  // namespace lumora::cli

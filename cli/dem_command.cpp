@@ -147,6 +147,7 @@ Registrar reg(kName,
               "dem IMAGE.inf --kind absolute|relative|shade|shade-absolute|shade-relative|birdseye "
               "[--light-azimuth A] [--light-elevation E] [--view-azimuth A] [--view-elevation E] "
               "[--exaggeration 1..5] [--rgb R,G,B | --gray B] -o OUT.inf",
+              "Colours, shades or draws a bird's-eye view of the image from its elevation model.",
               RunDem);
 
 }  // namespace

@@ -43,7 +43,7 @@ int RunFilterCommand(const std::vector<std::string>& argv) {
 
 Registrar reg("filter",
               "filter IMAGE.inf --kind edge-weak|edge-strong|contrast|blur|median -o OUT.inf",
-              RunFilterCommand);
+              "Filters every band: edge enhancement, contrast, blur or median.", RunFilterCommand);
 
 }  // namespace
 }  // namespace lumora::cli

@@ -48,7 +48,8 @@ int RunInfo(const std::vector<std::string>& argv) {
   return kExitOk;
 }
 
-Registrar reg("info", "info IMAGE.inf", RunInfo);
+Registrar reg("info", "info IMAGE.inf", "Prints the settings record and the band list of an image.",
+              RunInfo);
 
 }  // namespace
 }  // namespace lumora::cli

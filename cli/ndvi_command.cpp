@@ -30,7 +30,8 @@ int RunNdvi(const std::vector<std::string>& argv) {
   return RunStepToOutput("ndvi", path, *out, MakeVegetationIndexStep(params));
 }
 
-Registrar reg("ndvi", "ndvi IMAGE.inf --x N --y N [--rainbow] -o OUT.inf", RunNdvi);
+Registrar reg("ndvi", "ndvi IMAGE.inf --x N --y N [--rainbow] -o OUT.inf",
+              "Computes the vegetation index of two bands.", RunNdvi);
 
 }  // namespace
 }  // namespace lumora::cli

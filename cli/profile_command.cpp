@@ -96,7 +96,7 @@ int RunProfile(const std::vector<std::string>& argv) {
 Registrar reg(kName,
               "profile IMAGE.inf (--row Y | --column X) --from A --to B [--rgb R,G,B | --gray B "
               "[--rainbow] [--reverse]] [--step N] -o OUT.txt",
-              RunProfile);
+              "Writes the values along a row or a column as a profile text file.", RunProfile);
 
 }  // namespace
 }  // namespace lumora::cli

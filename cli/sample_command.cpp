@@ -76,6 +76,7 @@ int RunSample(const std::vector<std::string>& argv) {
 }
 
 Registrar reg("sample", "sample --sensor tm|mss|aster [--size WxH] [--seed N] -o DIR/NAME.inf",
+              "Makes a synthetic scene with an elevation model, for trying the program out.",
               RunSample);
 
 }  // namespace

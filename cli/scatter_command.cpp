@@ -55,7 +55,8 @@ int RunScatter(const std::vector<std::string>& argv) {
              : kExitFailure;
 }
 
-Registrar reg(kName, "scatter IMAGE.inf --x N --y N (-o OUT.jpg|OUT.tif | --counts)", RunScatter);
+Registrar reg(kName, "scatter IMAGE.inf --x N --y N (-o OUT.jpg|OUT.tif | --counts)",
+              "Draws the scatter plot of two bands, or prints its counts.", RunScatter);
 
 }  // namespace
 }  // namespace lumora::cli

@@ -7,7 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic clang-format ccache
   xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
+  desktop-file-utils appstream dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
