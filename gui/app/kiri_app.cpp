@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QLockFile>
 #include <QMdiArea>
@@ -28,7 +29,15 @@
 
 namespace lumora::gui {
 
-StartupOptions StartupOptions::ForThisUser() {
+QString StartupOptions::DataFolder(const QString& programFolder, const QString& dataFromProgram) {
+  if (!dataFromProgram.isEmpty()) {
+    const QString installed = QDir::cleanPath(programFolder + QLatin1Char('/') + dataFromProgram);
+    if (QFileInfo(installed + QStringLiteral("/help")).isDir()) return installed;
+  }
+  return programFolder;
+}
+
+StartupOptions StartupOptions::ForThisUser(const QString& dataFromProgram) {
   StartupOptions o;
   o.lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (o.lockFolder.isEmpty()) o.lockFolder = QDir::tempPath();
@@ -36,7 +45,9 @@ StartupOptions StartupOptions::ForThisUser() {
   if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
   o.workFolder = cache + QStringLiteral("/lumora/temp/");
   o.homeFolder = QDir::homePath();
-  o.samplesFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/samples");
+  const QString data = DataFolder(QCoreApplication::applicationDirPath(), dataFromProgram);
+  o.samplesFolder = data + QStringLiteral("/samples");
+  o.helpFolder = data + QStringLiteral("/help");
   return o;
 }
 

@@ -32,13 +32,17 @@ struct StartupOptions {
   QString workFolder;                                      // the working folder, ending with '/'
   QString homeFolder;                                      // never emptied, nor anything above it
   QString samplesFolder;                                   // where the open dialog starts
+  QString helpFolder;                                      // help pages, one folder per language
   QString northMarkPicture = QStringLiteral("IDB_NORTH");  // the annotation bitmap
   int splashMilliseconds = 3000;
   bool showFrame = true;
 
   // The program's own places: the runtime folder, Qt's cache location +
-  // "/temp/", <program folder>/samples.
-  static StartupOptions ForThisUser();
+  // "/temp/", and samples and help in the data folder.
+  static StartupOptions ForThisUser(const QString& dataFromProgram = QString());
+  // Installed, the data lies at dataFromProgram (a relative path) from the
+  // program's folder; in the build tree it lies beside the program.
+  static QString DataFolder(const QString& programFolder, const QString& dataFromProgram);
 };
 
 class CKiriApp : public QObject {

@@ -333,7 +333,7 @@ void CMainFrame::ShowAbout() {
 
 void CMainFrame::ShowHelp(bool usingHelp) {
   if (!m_help) {
-    m_help = new CHelpDlg(this);
+    m_help = new CHelpDlg(m_app.Options().helpFolder, this);
     // Beside the main frame, so both stay in view.
     m_help->move(frameGeometry().topRight() + QPoint(8, 0));
   }

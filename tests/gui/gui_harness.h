@@ -141,6 +141,7 @@ class GuiTest : public ::testing::Test {
     o.workFolder = QString::fromStdString(dir / "cache/lumora/temp/");
     o.homeFolder = QString::fromStdString(dir / "home");
     o.samplesFolder = QString::fromStdString(dir / "samples");
+    o.helpFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
     o.splashMilliseconds = 0;
     o.showFrame = false;
     return o;
