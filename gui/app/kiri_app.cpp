@@ -22,6 +22,7 @@
 #include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
+#include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/progress_dlg.h"
@@ -228,6 +229,7 @@ void CKiriApp::OnCommand(int id) {
     case kCmdClose:
       if (m_activeView) m_activeView->CloseFrame();
       break;
+    case kCmdDnValue: ShowDnWindow(); break;
     case kCmdSaveAs:
     case kCmdPrint:
       if (m_activeView) m_activeView->OnCommand(id);
@@ -254,6 +256,26 @@ void CKiriApp::SetRequestedZoom(int level) {
 void CKiriApp::SetToolDialog(QWidget* dialog) {
   m_toolDialog = dialog;
   RefreshCommands();
+}
+
+bool CKiriApp::TakeAnalysisWindow(QWidget* window) {
+  if (m_analysisWindow && m_analysisWindow != window) return false;
+  m_analysisWindow = window;
+  RefreshCommands();
+  return true;
+}
+
+void CKiriApp::ReleaseAnalysisWindow(QWidget* window) {
+  if (m_analysisWindow == window) m_analysisWindow = nullptr;
+  RefreshCommands();
+}
+
+CDnValueDlg* CKiriApp::DnWindow() const { return m_dnWindow; }
+
+void CKiriApp::ShowDnWindow() {
+  if (!m_dnWindow) m_dnWindow = new CDnValueDlg(m_frame.get());
+  m_dnWindow->show();
+  m_dnWindow->raise();
 }
 
 void CKiriApp::OnViewActivated(CKiriView* view) {
@@ -291,11 +313,20 @@ void CKiriApp::OnViewClosed(CKiriView* view) {
 }
 
 void CKiriApp::CloseAllViews() {
+  m_closingAll = true;
   while (!m_views.empty()) {
     CKiriView* v = m_views.back();
     v->CloseFrame();
     if (!m_views.empty() && m_views.back() == v) OnViewClosed(v);
   }
+  m_closingAll = false;
+}
+
+bool CKiriApp::QueryCloseAllViews() {
+  const std::vector<CKiriView*> views = m_views;
+  for (CKiriView* v : views)
+    if (!v->QueryClose()) return false;
+  return true;
 }
 
 void CKiriApp::SetReopen(const OpenRequest& request) {

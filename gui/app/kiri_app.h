@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -22,6 +23,7 @@ class QWidget;
 
 namespace lumora::gui {
 
+class CDnValueDlg;
 class CMainFrame;
 class COperationDlg;
 class CKiriView;
@@ -92,6 +94,21 @@ class CKiriApp : public QObject {
   QWidget* ToolDialog() const { return m_toolDialog; }
   void SetToolDialog(QWidget* dialog);
   bool DialogAllowsMainWindow() const { return m_dialogAllowsMain; }
+  // Set by a tool dialog that lets the user work in the image window while
+  // it is open (the land-cover dialog, for dragging training areas).
+  void SetDialogAllowsMainWindow(bool allows) { m_dialogAllowsMain = allows; }
+
+  // The analysis-window slot: the image information, annotation settings
+  // and scatter-plot windows occupy it one at a time. Take returns false
+  // (and changes nothing) while another window holds it; the slot empties
+  // itself when its window is destroyed.
+  QWidget* AnalysisWindow() const { return m_analysisWindow; }
+  bool TakeAnalysisWindow(QWidget* window);
+  void ReleaseAnalysisWindow(QWidget* window);
+
+  // The DN readout window (32775): made once and kept while it is open.
+  CDnValueDlg* DnWindow() const;
+  void ShowDnWindow();
   bool LegendVisible() const { return m_legendVisible; }
   void SetLegendVisible(bool visible) { m_legendVisible = visible; }
   COperationDlg* Palette() const { return m_palette; }
@@ -110,8 +127,11 @@ class CKiriApp : public QObject {
   // Activates the next (step 1) or previous (step -1) image window.
   void CycleViews(int step);
 
-  // Closes every image window (at exit and in tests).
+  // Closes every image window (at exit and in tests) without asking.
   void CloseAllViews();
+  bool ClosingAll() const { return m_closingAll; }
+  // Asks about every window's unsaved result; false when the user keeps one.
+  bool QueryCloseAllViews();
 
  signals:
   void viewOpened(CKiriView* view);
@@ -139,6 +159,9 @@ class CKiriApp : public QObject {
   QWidget* m_toolDialog = nullptr;
   bool m_dialogAllowsMain = false;
   bool m_legendVisible = true;
+  bool m_closingAll = false;
+  QPointer<QWidget> m_analysisWindow;
+  QPointer<CDnValueDlg> m_dnWindow;
   Dib m_northMark;
   std::unique_ptr<QPrinter> m_printer;
 };

@@ -344,6 +344,10 @@ void CMainFrame::ShowHelp(bool usingHelp) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+  if (!m_app.QueryCloseAllViews()) {
+    e->ignore();
+    return;
+  }
   if (m_help) m_help->close();
   m_app.CloseAllViews();
   QMainWindow::closeEvent(e);

@@ -13,8 +13,10 @@
 #include "core/view/zoom.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
+#include "gui/imagefile/save_as_command.h"
 #include "gui/output/export_command.h"
 #include "gui/radiometry/filter_dlg.h"
+#include "gui/view/image_info_dlg.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -34,6 +36,10 @@ bool CKiriViewFrame::event(QEvent* e) {
 }
 
 void CKiriViewFrame::closeEvent(QCloseEvent* e) {
+  if (m_view && !m_app.ClosingAll() && !m_view->QueryClose()) {
+    e->ignore();
+    return;
+  }
   CKiriView* view = m_view;
   m_view = nullptr;
   if (view) m_app.OnViewClosed(view);
@@ -109,7 +115,13 @@ bool CKiriView::Handles(int id) {
     case kCmdReduce:
     case kCmdZoomFromBox:
     case kCmdReverseRainbow:
-    case kCmdFilter: return true;
+    case kCmdFilter:
+    // mouse tools
+    case kCmdOpenPart:
+    case kCmdRuler:
+    case kCmdDnValue:
+    case kCmdSaveAs:
+    case kCmdImageInfo: return true;
     default: return false;
   }
 }
@@ -138,6 +150,11 @@ void CKiriView::OnCommand(int id) {
     case kCmdReverseRainbow: OnReverseRainbow(); break;
     case kCmdFilter: OnFilter(); break;
     case kCmdExport: OnExport(); break;
+    // mouse tools
+    case kCmdOpenPart: StartSelection(kSelectPartOpen); break;
+    case kCmdRuler: StartRuler(); break;
+    case kCmdSaveAs: RunSaveAs(m_app, *this); break;
+    case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
     default: break;
   }
 }
@@ -192,6 +209,10 @@ void CKiriView::UpdateScrollBars() {
   horizontalScrollBar()->setPageStep(client.width());
   verticalScrollBar()->setRange(0, std::max(0, total.y - client.height()));
   verticalScrollBar()->setPageStep(client.height());
+  // A wheel notch (three steps) moves about an eighth of the window, as
+  // image viewers do, rather than three screen pixels.
+  horizontalScrollBar()->setSingleStep(std::max(8, client.width() / 24));
+  verticalScrollBar()->setSingleStep(std::max(8, client.height() / 24));
 }
 
 QPoint CKiriView::ScrollPosition() const {
@@ -263,11 +284,6 @@ void CKiriView::ShowPosition(QPoint client) {
   frame->SetStatusText(2, ToQ(StatusTextY(readout)));
 }
 
-void CKiriView::mouseMoveEvent(QMouseEvent* e) {
-  ShowPosition(e->position().toPoint());
-  QAbstractScrollArea::mouseMoveEvent(e);
-}
-
 bool CKiriView::viewportEvent(QEvent* e) {
   if (e->type() == QEvent::Leave) {
     if (CMainFrame* frame = m_app.MainFrame()) {
@@ -287,6 +303,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
   const int sy = verticalScrollBar()->value();
   if (m_session.ZoomLevel() == 1) {
     p.drawImage(-sx, -sy, m_picture);
+    PaintTools(p);
     return;
   }
   const DisplayState& s = m_session.State();
@@ -297,6 +314,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
   const QRect target(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   p.drawImage(target, m_picture, source);
+  PaintTools(p);
 }
 
 void CKiriView::OnUndo() {

@@ -7,12 +7,16 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "core/shell/command_rules.h"
 #include "core/view/image_session.h"
 #include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
 #include "gui/widgets/legend_window.h"
+
+class QCursor;
+class QPainter;
 
 namespace lumora::gui {
 
@@ -73,12 +77,55 @@ class CKiriView : public QAbstractScrollArea {
   void FollowLegendFlag();
   void SetLegendInFront(bool inFront);
 
+  // --- mouse tools (mouse_tools.cpp)
+  // Selection kinds: an area to open as a new image, a profile line, a
+  // training area of the land-cover dialog.
+  enum SelectKind { kSelectPartOpen = 0, kSelectProfile = 1, kSelectTraining = 3 };
+  // A finished selection gesture. Client points are viewport pixels; the
+  // end is clamped into the drawn image. Document pixels are 0-based pixels
+  // of the shown area (add Session().Area() for source pixels); the end is
+  // limited to the last pixel and line.
+  struct Selection {
+    int kind = kSelectPartOpen;
+    ClientPoint start, end;
+    ClientPoint docStart, docEnd;
+    ViewGeometry geometry;  // as it was at the release
+    // The horizontal or vertical line a profile gesture stands for.
+    ProfileLine line;
+  };
+  using SelectionHandler = std::function<void(const Selection&)>;
+  // Arms the selection tool: the next press, drag and release inside the
+  // image make one selection, handed to onFinished (kind 0 without a
+  // handler runs the partial open). A right click or a new arming cancels.
+  void StartSelection(int kind, SelectionHandler onFinished = {});
+  // Arms the ruler: one drag measures one ground distance.
+  void StartRuler();
+  // Ends whatever tool is armed, erasing its figure.
+  void CancelTools();
+  bool Selecting() const { return m_tools.selecting; }
+  int SelectKindArmed() const { return m_tools.kind; }
+  int DragState() const { return m_tools.dragState; }
+  bool RulerArmed() const { return m_tools.ruler; }
+  bool RulerDragging() const { return m_tools.rulerDrag; }
+  // A kept processing result that was never saved: closing asks first.
+  bool HasUnsavedResult() const;
+  void MarkSaved();
+  // Asks whether to save an unsaved result; false keeps the window.
+  bool QueryClose();
+
+  // Client to 0-based document pixel and back (the top-left corner of the pixel).
+  QPoint ClientOfDocument(int x, int y) const;
+
  protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void scrollContentsBy(int dx, int dy) override;
   bool viewportEvent(QEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   CKiriView(CKiriApp& app, CKiriViewFrame* frame);
@@ -92,6 +139,25 @@ class CKiriView : public QAbstractScrollArea {
   void OnReverseRainbow();
   void OnFilter();
   void OnExport();
+
+  // --- mouse tools (mouse_tools.cpp)
+  struct ToolState {
+    bool selecting = false;  // m_bSelecting
+    int kind = kSelectPartOpen;
+    int dragState = 0;  // 0 idle, 1 pressed, 2 dragging
+    ClientPoint selStart, selEnd;
+    SelectionHandler onFinished;
+    bool ruler = false, rulerDrag = false;
+    ClientPoint rulerStart, rulerEnd;
+    int wheelZoom = 0;  // Ctrl+wheel angle not yet turned into a zoom step
+  };
+  void PaintTools(QPainter& p) const;
+  void FinishSelection(QPoint release);
+  void UpdateDnWindow(QPoint client);
+  void SetToolCursor(const QCursor* cursor);
+  void RunPartialOpen(const Selection& s);
+  ToolState m_tools;
+  std::string m_savedPath;  // the current settings path when it was last saved
 
   CKiriApp& m_app;
   CKiriViewFrame* m_frame;

@@ -1,0 +1,331 @@
+// The mouse tools of the image view: the selection tool (an area to open
+// as a new image, a profile line, a training area), the ruler, the DN
+// readout that follows the cursor, and the wheel. Rubber figures are
+// painted over the picture in exclusive-or, so they show on any colour.
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/imagefile/partial_write.h"
+#include "core/imagefile/save_as.h"
+#include "core/imagefile/staged_file_set.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
+#include "gui/imagefile/save_as_command.h"
+#include "gui/view/dn_value_dlg.h"
+#include "gui/view/kiri_view.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
+
+namespace lumora::gui {
+
+namespace {
+
+// Cursors and the ruler's icon live as long as the program; they are made
+// on first use, when the application exists.
+const QCursor& SelectionCursor() {
+  static const auto* cursor = new QCursor(LoadPicture(QStringLiteral("cursor_144")), 15, 15);
+  return *cursor;
+}
+
+const QCursor& RulerCursor() {
+  static const auto* cursor = new QCursor(LoadPicture(QStringLiteral("cursor_306")), 1, 30);
+  return *cursor;
+}
+
+const QPixmap& RulerIcon() {
+  static const auto* icon = new QPixmap(LoadPicture(QStringLiteral("icon_385")));
+  return *icon;
+}
+
+ClientPoint ToClient(QPoint p) { return {p.x(), p.y()}; }
+QPoint ToQPoint(ClientPoint p) { return {p.x, p.y}; }
+
+// The DN window's texts while no image window has the focus.
+constexpr const char* kDnNoFocus = "(---,---,---)";
+
+}  // namespace
+
+bool CKiriView::HasUnsavedResult() const {
+  const std::string& current = m_session.CurrentPath();
+  return !m_session.StepPending() && current != m_session.OpenedPath() && current != m_savedPath;
+}
+
+void CKiriView::MarkSaved() { m_savedPath = m_session.CurrentPath(); }
+
+bool CKiriView::QueryClose() {
+  if (!HasUnsavedResult()) return true;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Lumora Zud's"),
+                  QStringLiteral("処理した画像が保存されていません．\n保存しますか？"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_frame);
+  box.setObjectName(QStringLiteral("saveBeforeClose"));
+  box.setDefaultButton(QMessageBox::Yes);
+  switch (m_app.Ui().RunDialog(box)) {
+    case QMessageBox::Yes: return RunSaveAs(m_app, *this);  // a cancelled save keeps the window
+    case QMessageBox::No: return true;
+    default: return false;
+  }
+}
+
+void CKiriView::SetToolCursor(const QCursor* cursor) {
+  if (cursor)
+    viewport()->setCursor(*cursor);
+  else
+    viewport()->unsetCursor();
+}
+
+void CKiriView::StartSelection(int kind, SelectionHandler onFinished) {
+  CancelTools();
+  m_tools.selecting = true;
+  m_tools.dragState = 0;
+  m_tools.kind = kind;
+  m_tools.onFinished = std::move(onFinished);
+  SetToolCursor(&SelectionCursor());
+  setFocus(Qt::OtherFocusReason);
+}
+
+void CKiriView::StartRuler() {
+  CancelTools();
+  m_tools.ruler = true;
+  m_tools.rulerDrag = false;
+  SetToolCursor(&RulerCursor());
+  setFocus(Qt::OtherFocusReason);
+}
+
+void CKiriView::CancelTools() {
+  if (m_tools.selecting) {
+    m_tools.selecting = false;
+    m_tools.dragState = 0;
+    m_tools.onFinished = {};
+    if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, {});
+  }
+  m_tools.ruler = m_tools.rulerDrag = false;
+  m_tools.rulerStart = m_tools.rulerEnd = {};
+  SetToolCursor(nullptr);
+  viewport()->update();
+}
+
+QPoint CKiriView::ClientOfDocument(int x, int y) const {
+  const ViewGeometry g = Geometry();
+  return {static_cast<int>(static_cast<float>(x) * g.zoom / g.step) - g.scrollX,
+          static_cast<int>(static_cast<float>(y) * g.zoom / g.step) - g.scrollY};
+}
+
+void CKiriView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) {
+    if (m_tools.selecting || m_tools.ruler) CancelTools();
+    return;
+  }
+  if (e->button() != Qt::LeftButton || m_picture.isNull()) return;
+  const ClientPoint p = ToClient(e->position().toPoint());
+  // Presses beside the picture leave the tool armed.
+  if (!InsideDrawnImage(Geometry(), p)) return;
+  if (m_tools.selecting && m_tools.dragState == 0) {
+    m_tools.selStart = m_tools.selEnd = p;
+    m_tools.dragState = 1;
+  } else if (m_tools.ruler && !m_tools.rulerDrag) {
+    m_tools.rulerStart = m_tools.rulerEnd = p;
+    m_tools.rulerDrag = true;
+    viewport()->update();
+  }
+}
+
+void CKiriView::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint client = e->position().toPoint();
+  ShowPosition(client);
+  const ClientPoint p = ToClient(client);
+  CMainFrame* frame = m_app.MainFrame();
+  if (m_tools.selecting && m_tools.dragState != 0) {
+    const ViewGeometry g = Geometry();
+    m_tools.selEnd = ClampSelectionEnd(g, p);
+    m_tools.dragState = 2;
+    if (frame) {
+      if (m_tools.kind == kSelectProfile)
+        frame->SetStatusText(
+            0, QString::number(ProfileLineOf(g, m_tools.selStart, m_tools.selEnd).length));
+      else
+        frame->SetStatusText(0, ToQ(SelectionSizeText(g, m_tools.selStart, m_tools.selEnd)));
+    }
+    viewport()->update();
+  } else if (m_tools.rulerDrag) {
+    const ViewGeometry g = Geometry();
+    m_tools.rulerEnd = ClampRulerEnd(g, p);
+    if (frame)
+      frame->SetStatusText(0, ToQ(RulerText(RulerDistance(g, m_tools.rulerStart, m_tools.rulerEnd,
+                                                          m_session.LengthPerPixel()))));
+    viewport()->update();
+  }
+  UpdateDnWindow(client);
+  QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void CKiriView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  if (m_tools.selecting && m_tools.dragState != 0) {
+    FinishSelection(e->position().toPoint());
+  } else if (m_tools.rulerDrag) {
+    // The distance stays in the status bar; the line goes.
+    m_tools.ruler = m_tools.rulerDrag = false;
+    m_tools.rulerStart = m_tools.rulerEnd = {};
+    SetToolCursor(nullptr);
+    viewport()->update();
+  }
+}
+
+void CKiriView::FinishSelection(QPoint release) {
+  const ViewGeometry g = Geometry();
+  Selection s;
+  s.kind = m_tools.kind;
+  s.geometry = g;
+  s.start = m_tools.selStart;
+  s.end = ClampSelectionEnd(g, ToClient(release));
+  s.docStart = DocumentPixel(g, s.start);
+  s.docEnd = DocumentEndPixel(g, ToClient(release));
+  s.line = ProfileLineOf(g, s.start, s.end);
+  SelectionHandler handler = std::move(m_tools.onFinished);
+  m_tools.onFinished = {};
+  m_tools.selecting = false;
+  m_tools.dragState = 0;
+  SetToolCursor(nullptr);
+  viewport()->update();
+  if (handler)
+    handler(s);
+  else if (s.kind == kSelectPartOpen)
+    RunPartialOpen(s);
+  if (s.kind != kSelectProfile)
+    if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, {});
+}
+
+void CKiriView::focusOutEvent(QFocusEvent* e) {
+  if (CDnValueDlg* dn = m_app.DnWindow()) dn->SetValues({kDnNoFocus, kDnNoFocus});
+  // A drag cannot go on unseen; an armed tool that has not started waits.
+  if (m_tools.selecting && m_tools.dragState >= 2) {
+    m_tools.selecting = false;
+    m_tools.dragState = 0;
+    m_tools.onFinished = {};
+  }
+  if (m_tools.rulerDrag) m_tools.ruler = m_tools.rulerDrag = false;
+  if (!m_tools.selecting && !m_tools.ruler) SetToolCursor(nullptr);
+  viewport()->update();
+  QAbstractScrollArea::focusOutEvent(e);
+}
+
+void CKiriView::wheelEvent(QWheelEvent* e) {
+  if (!(e->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(e);
+    return;
+  }
+  // Ctrl+wheel goes through the zoom steps, one a notch.
+  m_tools.wheelZoom += e->angleDelta().y();
+  while (std::abs(m_tools.wheelZoom) >= 120) {
+    const int command = m_tools.wheelZoom > 0 ? kCmdEnlarge : kCmdReduce;
+    m_tools.wheelZoom += m_tools.wheelZoom > 0 ? -120 : 120;
+    if (m_app.IsEnabled(command)) Zoom(command);
+  }
+  e->accept();
+}
+
+void CKiriView::UpdateDnWindow(QPoint client) {
+  CDnValueDlg* dn = m_app.DnWindow();
+  if (!dn) return;
+  dn->SetValues(DnReadout(Geometry(), ToClient(client), m_session.Display(), m_session.Previous(),
+                          m_session.DnHidden()));
+}
+
+void CKiriView::PaintTools(QPainter& p) const {
+  const bool figure = m_tools.selecting && m_tools.dragState == 2;
+  if (!figure && !m_tools.rulerDrag) return;
+  p.save();
+  p.setBrush(Qt::NoBrush);
+  if (m_tools.rulerDrag) {
+    p.drawPixmap(m_tools.rulerStart.x - 5, m_tools.rulerStart.y - 32, RulerIcon());
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(Qt::white, 0));
+    p.drawLine(ToQPoint(m_tools.rulerStart), ToQPoint(m_tools.rulerEnd));
+  }
+  if (figure) {
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(QColor(0, 255, 255), 0));
+    const ClientPoint a = m_tools.selStart;
+    const ClientPoint b = m_tools.selEnd;
+    if (m_tools.kind == kSelectProfile) {
+      p.drawLine(ToQPoint(a), ToQPoint(ProfileLineOf(Geometry(), a, b).end));
+    } else {
+      p.drawRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
+    }
+  }
+  p.restore();
+}
+
+// The dragged area is written as a new image and opened; nothing is
+// written when the user cancels or names a file set in use.
+void CKiriView::RunPartialOpen(const Selection& s) {
+  const QString chosen =
+      m_app.Ui().GetSaveFileName(m_frame, QString(), QStringLiteral("*.inf"),
+                                 QStringLiteral("Lumora Zud's 設定ファイル (*.inf)"));
+  if (chosen.isEmpty()) return;
+  const std::string target = FromQ(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath()));
+  const std::string targetBase = StripExtension(target);
+  // Neither the set a window shows nor the image it was opened from: undo
+  // goes back to the latter.
+  for (const CKiriView* v : m_app.Views()) {
+    for (const std::string& used : {v->Session().CurrentPath(), v->Session().OpenedPath()}) {
+      if (!used.empty() && SameFileSet(targetBase, StripExtension(used))) {
+        m_app.Msg().ShowMessage(kMsgWorkingFileInUse);
+        return;
+      }
+    }
+  }
+  const AreaRect& shown = m_session.Area();
+  AreaRect area;
+  area.m_nAreaTop = shown.m_nAreaTop + std::min(s.docStart.y, s.docEnd.y);
+  area.m_nAreaLines = std::abs(s.docEnd.y - s.docStart.y);
+  area.m_nAreaLeft = shown.m_nAreaLeft + std::min(s.docStart.x, s.docEnd.x);
+  area.m_nAreaPixels = std::abs(s.docEnd.x - s.docStart.x);
+  const DisplayState& state = m_session.State();
+  PartialWriteSource source;
+  source.settingsPath = m_session.CurrentPath();
+  source.imagePixels = state.m_nImagePixels;
+  source.imageLines = state.m_nImageLines;
+  source.settings = m_session.Settings();
+  bool written = false;
+  {
+    CProgressDlg dialog(m_frame);
+    Progress progress(&dialog);
+    WaitCursor wait;
+    written = PartialWrite(targetBase, source, area, progress, m_app.Msg());
+    progress.Close();
+  }
+  if (!written) return;
+  // The new image opens with this window's composition.
+  OpenRequest next;
+  next.settingsPath = target;
+  next.redBand = state.m_nRedBand + 1;
+  next.greenBand = state.m_nGreenBand + 1;
+  next.blueBand = state.m_nBlueBand + 1;
+  next.redType = state.m_nRedType;
+  next.greenType = state.m_nGreenType;
+  next.blueType = state.m_nBlueType;
+  next.rainbow = state.m_bRainbow;
+  next.singleBand = state.m_bSingleBand;
+  next.fileState = state.m_nFileState;
+  next.bandCount = m_session.DisplayKind();
+  next.rainbowReversed = state.m_bRainbowReversed;
+  m_app.SetReopen(next);
+  QMetaObject::invokeMethod(
+      &m_app, [app = &m_app] { app->OnCommand(kCmdOpen); }, Qt::QueuedConnection);
+}
+
+}  // namespace lumora::gui

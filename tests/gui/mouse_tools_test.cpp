@@ -1,0 +1,335 @@
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <filesystem>
+
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "gui/view/dn_value_dlg.h"
+#include "gui/view/image_info_dlg.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file of the set base.* by its extension.
+std::map<std::string, std::string> FileSet(const std::string& base) {
+  std::map<std::string, std::string> files;
+  const fs::path b(base);
+  for (const auto& e : fs::directory_iterator(b.parent_path())) {
+    const std::string name = e.path().filename().string();
+    const std::string stem = b.filename().string() + ".";
+    if (name.rfind(stem, 0) == 0)
+      files[name.substr(stem.size())] = ::lumora::test::ReadFile(e.path().string());
+  }
+  return files;
+}
+
+class MouseToolsTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
+  void OpenScene(int pixels, int lines, int bands = 3) {
+    source = WriteScene(dir, "m", pixels, lines, bands, 1);
+    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+    View()->Frame()->resize(300, 200);
+  }
+  QWidget* Port() { return View()->viewport(); }
+  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                  : type == QEvent::MouseMove        ? pressed
+                                                                     : Qt::MouseButtons(button);
+    pressed = held;
+    QMouseEvent e(type, QPointF(p), Port()->mapToGlobal(QPointF(p)),
+                  type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+    QApplication::sendEvent(Port(), &e);
+  }
+  void Drag(QPoint from, QPoint to) {
+    Mouse(QEvent::MouseButtonPress, from);
+    Mouse(QEvent::MouseMove, (from + to) / 2);
+    Mouse(QEvent::MouseMove, to);
+  }
+  void SetZoom(int level, QPoint scroll) {
+    app->OnZoomBox(level);
+    View()->horizontalScrollBar()->setValue(scroll.x());
+    View()->verticalScrollBar()->setValue(scroll.y());
+  }
+
+  std::string source;
+  Qt::MouseButtons pressed = Qt::NoButton;
+};
+
+// Hand-worked: a document pixel is trunc((client + scroll) / zoom + 0.5).
+struct GestureCase {
+  int level;
+  QPoint scroll, from, to;
+  ClientPoint docFrom, docTo;
+  const char* size;
+};
+const GestureCase kGestures[] = {
+    {6, {1000, 2000}, {40, 30}, {120, 90}, {33, 63}, {35, 65}, "3x2"},
+    {2, {10, 20}, {40, 30}, {121, 91}, {25, 25}, {66, 56}, "41x31"},
+    {1, {0, 7}, {40, 30}, {121, 91}, {40, 37}, {121, 98}, "81x61"},
+    {-1, {0, 0}, {3, 5}, {50, 60}, {12, 20}, {200, 240}, "188x220"},
+    {-4, {0, 0}, {1, 2}, {6, 5}, {32, 64}, {192, 160}, "160x96"},
+};
+
+TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
+  OpenScene(256, 256);
+  for (const GestureCase& c : kGestures) {
+    SCOPED_TRACE(c.level);
+    SetZoom(c.level, c.scroll);
+    std::optional<CKiriView::Selection> got;
+    View()->StartSelection(CKiriView::kSelectTraining,
+                           [&](const CKiriView::Selection& s) { got = s; });
+    Drag(c.from, c.to);
+    EXPECT_EQ(View()->DragState(), 2);
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.size));
+    Mouse(QEvent::MouseButtonRelease, c.to);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->docStart, c.docFrom);
+    EXPECT_EQ(got->docEnd, c.docTo);
+    EXPECT_FALSE(View()->Selecting());
+  }
+}
+
+TEST_F(MouseToolsTest, RubberRectangleIsDrawnInExclusiveOrAndErased) {
+  OpenScene(128, 128);
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  const QImage before = Port()->grab().toImage();
+  Drag({10, 10}, {40, 30});
+  const QImage during = Port()->grab().toImage();
+  const QColor under = before.pixelColor(10, 20);
+  const QColor edge = during.pixelColor(10, 20);
+  EXPECT_EQ(edge.red(), under.red());
+  EXPECT_EQ(edge.green(), under.green() ^ 255);
+  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
+  EXPECT_EQ(during.pixelColor(20, 20), before.pixelColor(20, 20));  // inside: untouched
+  Mouse(QEvent::MouseButtonRelease, {40, 30});
+  EXPECT_EQ(Port()->grab().toImage().pixelColor(10, 20), under);
+}
+
+TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
+  OpenScene(128, 128);
+  const struct {
+    QPoint to;
+    bool vertical;
+    ClientPoint end;
+    const char* length;
+  } cases[] = {{{30, 60}, true, {20, 60}, "40"},
+               {{60, 30}, false, {60, 20}, "40"},
+               {{40, 40}, true, {20, 40}, "20"}};
+  for (const auto& c : cases) {
+    std::optional<CKiriView::Selection> got;
+    View()->StartSelection(CKiriView::kSelectProfile,
+                           [&](const CKiriView::Selection& s) { got = s; });
+    Drag({20, 20}, c.to);
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.length));
+    Mouse(QEvent::MouseButtonRelease, c.to);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->line.vertical, c.vertical);
+    EXPECT_EQ(got->line.end, c.end);
+  }
+}
+
+TEST_F(MouseToolsTest, RulerMeasuresGroundDistance) {
+  OpenScene(128, 128);  // 30 m pixels
+  const struct {
+    int level;
+    QPoint from, to;
+    const char* text;
+  } cases[] = {{1, {10, 10}, {13, 14}, "150 m"},
+               {2, {10, 10}, {16, 18}, "150 m"},
+               {-1, {2, 2}, {5, 6}, "600 m"}};
+  for (const auto& c : cases) {
+    SetZoom(c.level, {0, 0});
+    app->OnCommand(kCmdRuler);
+    ASSERT_TRUE(View()->RulerArmed());
+    Drag(c.from, c.to);
+    EXPECT_TRUE(View()->RulerDragging());
+    Mouse(QEvent::MouseButtonRelease, c.to);
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.text)) << c.level;
+    EXPECT_FALSE(View()->RulerArmed());
+  }
+}
+
+TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
+  OpenScene(128, 128);
+  app->OnCommand(kCmdDnValue);
+  CDnValueDlg* dn = app->DnWindow();
+  ASSERT_NE(dn, nullptr);
+  auto expected = [this](int x, int y) {
+    const QColor c = View()->Picture().pixelColor(x, y);
+    return QString::asprintf("( %3d, %3d, %3d)", c.blue(), c.green(), c.red());
+  };
+  Mouse(QEvent::MouseMove, {10, 20});
+  EXPECT_EQ(dn->Current(), expected(10, 20));
+  EXPECT_EQ(dn->Previous(), QString::fromUtf8(kNoDn));
+  SetZoom(2, {0, 0});
+  Mouse(QEvent::MouseMove, {21, 41});
+  EXPECT_EQ(dn->Current(), expected(10, 20));
+  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(View(), &out);
+  EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
+}
+
+TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADrag) {
+  OpenScene(128, 128);
+  for (bool byFocus : {false, true}) {
+    bool finished = false;
+    View()->StartSelection(CKiriView::kSelectTraining,
+                           [&](const CKiriView::Selection&) { finished = true; });
+    Drag({10, 10}, {40, 30});
+    if (byFocus) {
+      QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+      QApplication::sendEvent(View(), &out);
+    } else {
+      Mouse(QEvent::MouseButtonPress, {40, 30}, Qt::RightButton);
+    }
+    Mouse(QEvent::MouseButtonRelease, {40, 30});
+    EXPECT_FALSE(finished) << byFocus;
+    EXPECT_FALSE(View()->Selecting());
+    EXPECT_EQ(View()->DragState(), 0);
+  }
+  // The ruler too.
+  app->OnCommand(kCmdRuler);
+  Drag({10, 10}, {20, 20});
+  Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+  EXPECT_FALSE(View()->RulerArmed());
+  EXPECT_FALSE(View()->RulerDragging());
+}
+
+TEST_F(MouseToolsTest, PressBesideThePictureKeepsTheToolArmed) {
+  OpenScene(64, 64);
+  SetZoom(0, {0, 0});  // 32 x 32 on screen
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  Mouse(QEvent::MouseButtonPress, {32, 10});
+  EXPECT_TRUE(View()->Selecting());
+  EXPECT_EQ(View()->DragState(), 0);
+}
+
+TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
+  OpenScene(64, 48);
+  ::lumora::test::WriteFile(dir / "m.d01", "band one\n");
+  app->OnCommand(kCmdOpenPart);
+  ASSERT_TRUE(View()->Selecting());
+  ui.saveNames.push_back(QString::fromStdString(dir / "part.inf"));
+  Drag({5, 6}, {25, 30});
+  Mouse(QEvent::MouseButtonRelease, {25, 30});
+  QCoreApplication::processEvents();  // the open is posted
+  ASSERT_EQ(app->Views().size(), 2u);
+  EXPECT_EQ(app->ActiveView()->Session().OpenedPath(), dir / "part.inf");
+  EXPECT_EQ(app->ActiveView()->Session().State().m_nImagePixels, 20);
+
+  fs::create_directory(dir / "cli");
+  const auto cli = ::lumora::test::RunCli(
+      dir, "crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const auto ours = FileSet(dir / "part");
+  EXPECT_EQ(ours, FileSet(dir / "cli/part"));
+  EXPECT_EQ(ours.count("d01"), 1u);
+}
+
+TEST_F(MouseToolsTest, PartialOpenOntoAnOpenImageIsRefused) {
+  OpenScene(64, 48);
+  const auto before = FileSet(dir / "m");
+  app->OnCommand(kCmdOpenPart);
+  ui.saveNames.push_back(QString::fromStdString(source));
+  Drag({5, 6}, {25, 30});
+  Mouse(QEvent::MouseButtonRelease, {25, 30});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
+  EXPECT_EQ(app->Views().size(), 1u);
+  EXPECT_EQ(FileSet(dir / "m"), before);
+}
+
+TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
+  OpenScene(32, 32);
+  const auto before = FileSet(dir / "m");
+  ui.saveNames.push_back(QString::fromStdString(source));
+  app->OnCommand(kCmdSaveAs);
+  EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
+  EXPECT_EQ(FileSet(dir / "m"), before);
+
+  ui.saveNames.push_back(QString::fromStdString(dir / "copy.inf"));
+  app->OnCommand(kCmdSaveAs);
+  EXPECT_EQ(FileSet(dir / "copy"), before);
+}
+
+TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
+  OpenScene(32, 32);
+  auto keepFilter = [this] {
+    ui.dialogs.push_back([](QDialog& d) {
+      Find<QComboBox>(d, 351)->setCurrentIndex(0);
+      return Click(d, 1);
+    });
+    messenger.answers = {true};
+    app->OnCommand(kCmdFilter);
+  };
+  keepFilter();
+  ASSERT_TRUE(View()->HasUnsavedResult());
+  // Cancel keeps the window; Yes with a cancelled save keeps it too.
+  ui.dialogs.push_back(Answer(QMessageBox::Cancel));
+  app->OnCommand(kCmdClose);
+  ui.dialogs.push_back(Answer(QMessageBox::Yes));
+  app->OnCommand(kCmdClose);
+  ASSERT_EQ(app->Views().size(), 1u);
+  // Yes saves, then closes.
+  ui.dialogs.push_back(Answer(QMessageBox::Yes));
+  ui.saveNames.push_back(QString::fromStdString(dir / "kept.inf"));
+  app->OnCommand(kCmdClose);
+  EXPECT_TRUE(app->Views().empty());
+  EXPECT_TRUE(::lumora::test::FileExists(dir / "kept.b01"));
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("saveBeforeClose")), 3);
+
+  // No closes without saving.
+  ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+  keepFilter();
+  ui.dialogs.push_back(Answer(QMessageBox::No));
+  app->OnCommand(kCmdClose);
+  EXPECT_TRUE(app->Views().empty());
+}
+
+TEST_F(MouseToolsTest, WheelScrollsAUsefulStepAndCtrlWheelZooms) {
+  OpenScene(256, 1024);
+  QScrollBar* bar = View()->verticalScrollBar();
+  const int page = bar->pageStep();
+  QWheelEvent notch(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &notch);
+  EXPECT_GE(bar->value(), page / 10);
+  QWheelEvent zoomIn(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                     QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &zoomIn);
+  EXPECT_EQ(View()->ZoomLevel(), 3);
+}
+
+TEST_F(MouseToolsTest, ImageInformationHoldsTheAnalysisSlot) {
+  OpenScene(40, 30);
+  QWidget* held = nullptr;
+  QString size;
+  ui.dialogs.push_back([&](QDialog& d) {
+    held = app->AnalysisWindow();
+    size = Find<QLabel>(d, kIdInfoSize)->text();
+    // The slot is taken: a second request does nothing.
+    app->OnCommand(kCmdImageInfo);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdImageInfo);
+  EXPECT_NE(held, nullptr);
+  EXPECT_EQ(app->AnalysisWindow(), nullptr);
+  EXPECT_EQ(size, QStringLiteral("画像サイズ\t横：40 pixel\n　　　　　\t縦：30 pixel"));
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("405")), 1);
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
