@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <new>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
-#include "core/support/line_reader.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -20,12 +19,6 @@ namespace {
 
 constexpr double kTiny = 4.440892098500626e-16;
 constexpr double kNoBest = 1e38;
-
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenBand(const std::string& base, int band) {
-  return FilePtr(std::fopen(ResolveNoCase(BandFilePath(base, kSample8, band)).c_str(), "rb"));
-}
 
 // Cholesky factor L (lower, row by row) of the symmetric part of m; false
 // unless m is positive definite.
@@ -193,17 +186,14 @@ bool ComputeClassStatistics(const ClassItem& item, const std::vector<int>& bands
     return true;
   }
   for (size_t b = 0; b < bands.size(); ++b) {
-    FilePtr f = OpenBand(basePath, bands[b]);
-    if (!f) {
-      messenger.ShowMessage(kMsgOpenFailed);
-      return false;
-    }
+    // Only the rows of the area are read; a band too short for them is found there.
+    FilePtr f = OpenBandFile(BandFilePath(basePath, kSample8, bands[b]), 0, messenger);
+    if (!f) return false;
     const int64_t rowStride = width;
-    bool ok = fseeko(f.get(), static_cast<off_t>(int64_t{item.top} * rowStride), SEEK_SET) == 0;
+    bool ok = SeekTo(f.get(), int64_t{item.top} * rowStride);
     size_t at = 0;
     for (int r = 0; ok && r < sy.count; ++r) {
-      if (r > 0 && sy.step > 1)
-        ok = fseeko(f.get(), static_cast<off_t>((sy.step - 1) * rowStride), SEEK_CUR) == 0;
+      if (r > 0 && sy.step > 1) ok = SeekBy(f.get(), (sy.step - 1) * rowStride);
       if (!ok || std::fread(row.data(), 1, row.size(), f.get()) != row.size()) {
         ok = false;
         break;
@@ -435,29 +425,18 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  FilePtr outFiles[3];
+  BandWriter outFiles[3];
   for (int p = 0; p < 3; ++p) {
     WriteBandDescription(targetBase, kClassPlaneNumbers[p], kPlaneTexts[p]);
-    outFiles[p].reset(
-        std::fopen(BandFilePath(targetBase, kSample8, kClassPlaneNumbers[p]).c_str(), "wb"));
-    if (!outFiles[p]) {
+    if (!outFiles[p].Create(BandFilePath(targetBase, kSample8, kClassPlaneNumbers[p]))) {
       messenger.ShowText("Error", "Output File Open Error");
       return false;
     }
   }
-  const int64_t bandBytes = int64_t{width} * height;
   std::vector<FilePtr> inFiles;
   for (int b : bands) {
-    inFiles.push_back(OpenBand(sourceBase, b));
-    if (!inFiles.back()) {
-      messenger.ShowMessage(kMsgOpenFailed);
-      return false;
-    }
-    std::FILE* f = inFiles.back().get();
-    if (fseeko(f, 0, SEEK_END) != 0 || ftello(f) < bandBytes || fseeko(f, 0, SEEK_SET) != 0) {
-      messenger.ShowMessage(kMsgBandFileShort);
-      return false;
-    }
+    inFiles.push_back(OpenBand(sourceBase, kSample8, b, width, height, messenger));
+    if (!inFiles.back()) return false;
   }
   std::vector<ClassStatistics> stats(classes.size());
   for (size_t c = 0; c < classes.size(); ++c)
@@ -499,21 +478,16 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
       out[2][x] = c < 0 ? 0 : classes[c].red;
     }
     for (int p = 0; p < 3; ++p) {
-      if (std::fwrite(out[p].data(), 1, width, outFiles[p].get()) != static_cast<size_t>(width)) {
+      if (!outFiles[p].Write(out[p].data(), static_cast<size_t>(width))) {
         progress.Close();
-        messenger.ShowMessage(kMsgWriteFailed);
-        return false;
+        return outFiles[p].Close(messenger);
       }
     }
     progress.SetProgress(static_cast<float>(y) / static_cast<float>(height));
   }
   progress.Close();
-  for (auto& f : outFiles) {
-    if (std::fclose(f.release()) != 0) {
-      messenger.ShowMessage(kMsgWriteFailed);
-      return false;
-    }
-  }
+  for (auto& f : outFiles)
+    if (!f.Close(messenger)) return false;
   return true;
 }
 

@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 #include "core/analysis/birdseye.h"
 #include "core/analysis/shading.h"
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
-#include "core/support/line_reader.h"
 #include "core/support/string_table.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +19,6 @@ namespace lumora {
 namespace {
 
 constexpr const char* kProcessingText = "処理中";
-
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 void Fail(int id, Messenger& messenger, Progress& progress) {
   progress.Close();
@@ -54,8 +51,7 @@ class BandOutputs {
  public:
   bool Create(const std::string& targetBase, int count, Messenger& messenger) {
     for (int i = 0; i < count; ++i) {
-      m_files[i].reset(std::fopen(BandFilePath(targetBase, kSample8, i + 1).c_str(), "wb"));
-      if (!m_files[i]) {
+      if (!m_files[i].Create(BandFilePath(targetBase, kSample8, i + 1))) {
         messenger.ShowMessage(kMsgCreateFailed);
         return false;
       }
@@ -63,21 +59,23 @@ class BandOutputs {
     m_count = count;
     return true;
   }
-  bool Write(int band, const uint8_t* data, size_t bytes) {
-    m_ok = m_ok && std::fwrite(data, 1, bytes, m_files[band].get()) == bytes;
-    return m_ok;
-  }
-  // Closes every file; 61289 when anything could not be written.
+  void Write(int band, const uint8_t* data, size_t bytes) { m_files[band].Write(data, bytes); }
+  // Closes every file; 61289 (once) when anything could not be written.
   bool Finish(Messenger& messenger) {
-    for (int i = 0; i < m_count; ++i) m_ok = (std::fclose(m_files[i].release()) == 0) && m_ok;
-    if (!m_ok) messenger.ShowMessage(kMsgCreateFailed);
-    return m_ok;
+    bool ok = true;
+    for (int i = 0; i < m_count; ++i) ok = m_files[i].ok() && ok;
+    if (!ok) {
+      messenger.ShowMessage(kMsgCreateFailed);
+      return false;
+    }
+    for (int i = 0; i < m_count; ++i)
+      if (!m_files[i].Close(messenger)) return false;
+    return true;
   }
 
  private:
-  File m_files[3];
+  BandWriter m_files[3];
   int m_count = 0;
-  bool m_ok = true;
 };
 
 bool GroundScaleUsable(double lengthPerPixel) {
@@ -186,17 +184,15 @@ bool RunBirdsEye(const DemRequest& request, const StepSource& source, const std:
                          messenger))
     return false;
   const int32_t shown[3] = {drape.blueBand, drape.greenBand, drape.redBand};
-  File inputs[3];
+  FilePtr inputs[3];
   for (int b = 0; b < bands; ++b) {
-    if (shown[b] >= 0 && shown[b] < 255) {
-      const std::string path =
-          ResolveNoCase(BandFilePath(source.basePath, kSample8, shown[b] + 1)).string();
-      inputs[b].reset(std::fopen(path.c_str(), "rb"));
-    }
-    if (!inputs[b]) {
+    if (shown[b] < 0 || shown[b] >= 255) {
       messenger.ShowMessage(kMsgOpenFailed);
       return false;
     }
+    inputs[b] = OpenBand(source.basePath, kSample8, shown[b] + 1, source.settings.pixels,
+                         source.settings.lines, messenger);
+    if (!inputs[b]) return false;
   }
   BandOutputs outputs;
   if (!outputs.Create(targetBase, bands, messenger)) return false;
@@ -221,8 +217,8 @@ bool RunBirdsEye(const DemRequest& request, const StepSource& source, const std:
     Fail(kMsgNoGroundScale, messenger, progress);
     return false;
   }
-  // Rows come in order, so each band is read straight through; a band
-  // shorter than the image reads as black beyond its end.
+  // Rows come in order, so each band is read straight through; what a read
+  // error leaves out shows black.
   const size_t w = size_t(model.pixels);
   const DrapeRowReader reader = [&](int band, int32_t, uint8_t* dst) {
     const size_t got = std::fread(dst, 1, w, inputs[band].get());

@@ -9,6 +9,7 @@
 
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
 #include "core/support/string_table.h"
@@ -80,7 +81,7 @@ void ParseElevationRange(const std::string& text, ElevationRange& range) {
 }
 
 bool ReadElevationRangeFile(const std::string& path, ElevationRange& range) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  FilePtr f = OpenRegularFile(path);
   if (!f) return false;
   LineReader reader(f.get(), kRangeLineBuffer);
   ReadRangeLines(reader, range);
@@ -141,7 +142,7 @@ bool LoadElevation(const std::string& settingsPath, int32_t pixels, int32_t line
     return false;
   }
   const std::string demPath = CompanionPath(settingsPath, ".dem");
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(demPath.c_str(), "rb"));
+  FilePtr f = OpenRegularFile(demPath);
   if (!f) {
     progress.Close();
     messenger.ShowMessage(kMsgOpenFailed);

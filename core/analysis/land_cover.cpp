@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
 #include "core/analysis/classifier.h"
 #include "core/imagefile/band_catalogue.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
 #include "core/support/string_table.h"
@@ -138,7 +138,7 @@ bool ForEachClassLine(std::string_view text,
 }
 
 bool ReadSmallTextFile(const std::string& path, std::string& text, size_t maxBytes) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  FilePtr f = OpenRegularFile(path);
   if (!f) return false;
   char buf[65536];
   size_t got;
@@ -164,7 +164,7 @@ bool CopyCompanions(const std::string& sourceBase, const std::string& targetBase
   namespace fs = std::filesystem;
   for (const auto& ext : extensions) {
     const fs::path from = ResolveNoCase(sourceBase + ext);
-    std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(from.c_str(), "rb"));
+    FilePtr probe = OpenRegularFile(from);
     if (!probe) continue;
     probe.reset();
     std::error_code ec;

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
@@ -20,8 +20,6 @@
 namespace lumora {
 
 namespace {
-
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The index range mapped to 0..255 is held in floats, so the mapping is
 // float arithmetic: (index - minimum) * scale rounds as a float.
@@ -129,23 +127,13 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
     return false;
   }
 
-  FilePtr inX(std::fopen(
-      ResolveNoCase(BandFilePath(source.basePath, params.xType, params.xBand)).c_str(), "rb"));
-  FilePtr inY(std::fopen(
-      ResolveNoCase(BandFilePath(source.basePath, params.yType, params.yBand)).c_str(), "rb"));
-  if (!inX || !inY) {
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
-  for (auto [f, size] : {std::pair{inX.get(), xSize}, std::pair{inY.get(), ySize}}) {
-    const auto need = CheckedMul(width, height, size);
-    if (!need || fseeko(f, 0, SEEK_END) != 0 || ftello(f) < *need || fseeko(f, 0, SEEK_SET) != 0) {
-      messenger.ShowMessage(kMsgBandFileShort);
-      return false;
-    }
-  }
-  FilePtr out(std::fopen(BandFilePath(targetBase, kSample8, 1).c_str(), "wb"));
-  if (!out) {
+  FilePtr inX = OpenBand(source.basePath, params.xType, params.xBand, width, height, messenger);
+  FilePtr inY =
+      inX ? OpenBand(source.basePath, params.yType, params.yBand, width, height, messenger)
+          : nullptr;
+  if (!inY) return false;
+  BandWriter out;
+  if (!out.Create(BandFilePath(targetBase, kSample8, 1))) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
@@ -198,19 +186,15 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
         bufOut[i] = NdviByte(index);
       }
     }
-    if (std::fwrite(bufOut.data(), 1, count, out.get()) != count) {
+    if (!out.Write(bufOut.data(), count)) {
       progress.Close();
-      messenger.ShowMessage(kMsgWriteFailed);
-      return false;
+      return out.Close(messenger);
     }
     for (int r = 0; r < rows; ++r)
       progress.SetProgress(static_cast<float>(row + r) / static_cast<float>(height));
   }
   progress.Close();
-  if (std::fclose(out.release()) != 0) {
-    messenger.ShowMessage(kMsgWriteFailed);
-    return false;
-  }
+  if (!out.Close(messenger)) return false;
   if (!WriteFileAtomically(targetBase + ".ndv", FormatRangeFile(largest, smallest))) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;

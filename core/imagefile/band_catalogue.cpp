@@ -1,8 +1,8 @@
 #include "core/imagefile/band_catalogue.h"
 
 #include <cstdio>
-#include <memory>
 
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
@@ -13,35 +13,17 @@ namespace lumora {
 
 std::array<uint8_t, 256> ScanBandTypes(const std::string& basePath) {
   std::array<uint8_t, 256> types{};
-  const std::string prefix = BaseName(basePath + ".x");
-  for (const auto& file : FindFiles(basePath + ".*")) {
-    const std::string name = file.filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) continue;
-    // The search matches the base without regard to case; so does this.
-    if (!EqualsNoCase(name.substr(0, dot), prefix)) continue;
-    const std::string ext = name.substr(dot + 1);
-    if (ext.size() < 2) continue;
-    const char letter = static_cast<char>(ext[0] | 0x20);
-    const int type = letter == 'b' ? 1 : letter == 'i' ? 2 : letter == 'r' ? 3 : 0;
-    if (type == 0) continue;
-    int number = 0;
-    bool digits = ext.size() <= 4;
-    for (size_t i = 1; digits && i < ext.size(); ++i) {
-      if (ext[i] < '0' || ext[i] > '9')
-        digits = false;
-      else
-        number = number * 10 + (ext[i] - '0');
-    }
-    if (!digits || number < 1 || number > 255) continue;
-    types[static_cast<size_t>(number)] = static_cast<uint8_t>(type);
+  for (const auto& file : SetFiles(basePath)) {
+    const BandSuffix suffix = ParseBandSuffix(LowerExtension(file));
+    if (suffix.SampleType() != 0)
+      types[static_cast<size_t>(suffix.band)] = static_cast<uint8_t>(suffix.SampleType());
   }
   return types;
 }
 
 std::string ReadBandDescription(const std::string& basePath, int band) {
   const std::string path = ResolveNoCase(basePath + Format(".d%02d", band)).string();
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  FilePtr f = OpenRegularFile(path);
   if (!f) return "";
   // The first line (bounded), then at most 79 bytes of it without splitting
   // a character of either encoding.

@@ -1,41 +1,22 @@
 #include "core/imagefile/partial_write.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 #include "core/analysis/elevation.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/staged_file_set.h"
 #include "core/output/ground_scale.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
-#include "core/support/line_reader.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
 namespace lumora {
 
 namespace fs = std::filesystem;
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 namespace {
-
-// Sample width of a raster band file by its (lower-case) extension: a type
-// letter followed by the band number; 0 for any other file.
-int RasterSampleBytes(const std::string& ext) {
-  if (ext.size() < 2) return 0;
-  if (!std::all_of(ext.begin() + 1, ext.end(), [](unsigned char c) { return std::isdigit(c); }))
-    return 0;
-  switch (ext[0]) {
-    case 'b': return 1;
-    case 'i': return 2;
-    case 'r': return 4;
-    default: return 0;
-  }
-}
 
 bool AreaInside(const AreaRect& a, int pixels, int lines) {
   return a.m_nAreaLeft >= 0 && a.m_nAreaTop >= 0 && a.m_nAreaPixels >= 1 && a.m_nAreaLines >= 1 &&
@@ -48,9 +29,9 @@ bool AreaInside(const AreaRect& a, int pixels, int lines) {
 bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bool dem,
                       int bytesPerSample, int imagePixels, const AreaRect& area,
                       WindowCopyProgress& run, Messenger& messenger) {
-  FilePtr src(std::fopen(ResolveNoCase(srcPath).c_str(), "rb"));
-  FilePtr dst(src ? std::fopen(dstPath.c_str(), "wb") : nullptr);
-  if (!src || !dst) {
+  FilePtr src = OpenRegularFile(ResolveNoCase(srcPath).string());
+  BandWriter dst;
+  if (!src || !dst.Create(dstPath)) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
@@ -85,7 +66,7 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
     const auto offset = CheckedMul(int64_t{area.m_nAreaTop} + i, imagePixels);
     const auto start = offset ? CheckedAdd(*offset, area.m_nAreaLeft) : std::nullopt;
     const auto bytes = start ? CheckedMul(*start, bytesPerSample) : std::nullopt;
-    if (!bytes || fseeko(src.get(), *bytes, SEEK_SET) != 0 ||
+    if (!bytes || !SeekTo(src.get(), *bytes) ||
         std::fread(row.data(), 1, row.size(), src.get()) != row.size()) {
       messenger.ShowMessage(kMsgBandFileShort);
       return false;
@@ -97,18 +78,12 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
         maxCode = std::max<int>(maxCode, v);
       }
     }
-    if (std::fwrite(row.data(), 1, row.size(), dst.get()) != row.size()) {
-      messenger.ShowMessage(kMsgCreateFailed);
-      return false;
-    }
+    if (!dst.Write(row.data(), row.size())) return dst.Close(messenger);
     ++run.counter;
     if (run.progress)
       run.progress->SetProgress(static_cast<float>(run.counter) / static_cast<float>(run.total));
   }
-  if (std::fclose(dst.release()) != 0) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
+  if (!dst.Close(messenger)) return false;
   if (dem) {
     level.minCode = minCode;
     level.maxCode = maxCode;
@@ -134,20 +109,12 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     return false;
   }
 
-  struct Item {
-    fs::path path;
-    std::string ext;  // lower case
-  };
-  std::vector<Item> items;
+  const auto items = SetFiles(docBase);
   int64_t rasterFiles = 0;
   bool hasDem = false;
-  for (const auto& f : SetFiles(docBase)) {
-    const std::string name = f.filename().string();
-    const size_t dot = name.rfind('.');
-    Item item{f, ToLowerAscii(dot == std::string::npos ? name : name.substr(dot + 1))};
-    if (RasterSampleBytes(item.ext)) ++rasterFiles;
-    if (item.ext == "dem") hasDem = true;
-    items.push_back(std::move(item));
+  for (const auto& f : items) {
+    if (ParseBandSuffix(LowerExtension(f)).SampleType()) ++rasterFiles;
+    if (LowerExtension(f) == "dem") hasDem = true;
   }
 
   StagedFileSet staged;
@@ -170,22 +137,22 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
                  source.settings.inclination, source.settings.lengthPerPixel, area.m_nAreaLeft,
                  area.m_nAreaTop, lon, lat);
 
-  for (const Item& item : items) {
-    const std::string target = staged.StageBase() + "." + item.ext;
-    const int sampleBytes = RasterSampleBytes(item.ext);
+  for (const auto& path : items) {
+    const std::string ext = LowerExtension(path);
+    const std::string target = staged.StageBase() + "." + ext;
+    const int sampleBytes = SampleBytes(ParseBandSuffix(ext).SampleType());
     bool ok = true;
-    if (sampleBytes || item.ext == "dem") {
-      ok =
-          CopyRasterWindow(target, item.path.string(), item.ext == "dem",
-                           sampleBytes ? sampleBytes : 1, source.imagePixels, area, run, messenger);
-    } else if (item.ext == "inf") {
-      ok = RewriteSettingsForPartialWrite(item.path.string(), target, area.m_nAreaLines,
+    if (sampleBytes || ext == "dem") {
+      ok = CopyRasterWindow(target, path.string(), ext == "dem", sampleBytes ? sampleBytes : 1,
+                            source.imagePixels, area, run, messenger);
+    } else if (ext == "inf") {
+      ok = RewriteSettingsForPartialWrite(path.string(), target, area.m_nAreaLines,
                                           area.m_nAreaPixels, lon, lat, messenger);
-    } else if ((!item.ext.empty() && item.ext[0] == 'd') || item.ext == "brd") {
+    } else if ((!ext.empty() && ext[0] == 'd') || ext == "brd") {
       // Descriptions, and the display state a bird's-eye window still needs
       // for its legend, are copied as they are.
       std::error_code ec;
-      fs::copy_file(item.path, target, fs::copy_options::overwrite_existing, ec);
+      fs::copy_file(path, target, fs::copy_options::overwrite_existing, ec);
       if (ec) {
         messenger.ShowMessage(kMsgCopyFailed);
         ok = false;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
@@ -719,7 +720,7 @@ class PendingFiles {
  public:
   ~PendingFiles() {
     for (auto& f : m_files) {
-      if (f.file) std::fclose(f.file);
+      f.file.reset();
       std::error_code ec;
       std::filesystem::remove(f.temp, ec);
     }
@@ -729,14 +730,15 @@ class PendingFiles {
   std::FILE* Open(const std::string& path) {
     if (!Movable(path)) return nullptr;
     const std::string temp = path + ".part";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f) m_files.push_back({path, temp, f});
-    return f;
+    FilePtr f = CreateFileForWriting(temp);
+    if (!f) return nullptr;
+    m_files.push_back({path, temp, std::move(f)});
+    return m_files.back().file.get();
   }
   // A file that someone else writes under the name temp, moved to path with the rest.
   bool Reserve(const std::string& path, const std::string& temp) {
     if (!Movable(path)) return false;
-    m_files.push_back({path, temp, nullptr});
+    m_files.push_back({path, temp, FilePtr()});
     return true;
   }
   bool Write(const std::string& path, const std::string& content) {
@@ -746,12 +748,8 @@ class PendingFiles {
   // Closes every file; false when one of them failed to write.
   bool CloseAll() {
     bool ok = true;
-    for (auto& f : m_files) {
-      if (!f.file) continue;
-      if (std::ferror(f.file)) ok = false;
-      if (std::fclose(f.file) != 0) ok = false;
-      f.file = nullptr;
-    }
+    for (auto& f : m_files)
+      if (f.file && !CloseWritten(f.file)) ok = false;
     return ok;
   }
   bool Commit() {
@@ -772,7 +770,7 @@ class PendingFiles {
   }
   struct File {
     std::string path, temp;
-    std::FILE* file;
+    FilePtr file;
   };
   std::vector<File> m_files;
 };
@@ -786,18 +784,9 @@ void RemoveStaleBands(const std::string& base, const std::vector<SampleBand>& ba
     ours.push_back(prefix + Format(".%c%02d", SampleLetter(b.sampleType), b.number));
     ours.push_back(prefix + Format(".d%02d", b.number));
   }
-  for (const auto& file : FindFiles(base + ".*")) {
+  for (const auto& file : SetFiles(base)) {
+    if (!ParseBandSuffix(LowerExtension(file)).letter) continue;
     const std::string name = file.filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || !EqualsNoCase(name.substr(0, dot), prefix)) continue;
-    // Band and description suffixes as the band list reads them: b, i, r or d
-    // and a number from 1 to 255.
-    const std::string ext = ToLowerAscii(name.substr(dot + 1));
-    const bool bandLike = ext.size() >= 2 && ext.size() <= 4 &&
-                          (ext[0] == 'b' || ext[0] == 'i' || ext[0] == 'r' || ext[0] == 'd') &&
-                          ext.find_first_not_of("0123456789", 1) == std::string::npos &&
-                          AtoI(ext.substr(1)) >= 1 && AtoI(ext.substr(1)) <= 255;
-    if (!bandLike) continue;
     std::error_code ec;
     if (std::find(ours.begin(), ours.end(), name) == ours.end()) std::filesystem::remove(file, ec);
   }
@@ -860,7 +849,7 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   }
   if (progress) progress->Close();
   if (!written) {
-    messenger.ShowMessage(kMsgSampleWriteFailed);
+    messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
   // A scene that is all sea still gets a consistent range.
@@ -894,12 +883,12 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
     return false;
   }
   if (!pending.CloseAll()) {
-    messenger.ShowMessage(kMsgSampleWriteFailed);
+    messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
   RemoveStaleBands(base, bands);
   if (!pending.Commit()) {
-    messenger.ShowMessage(kMsgSampleWriteFailed);
+    messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
   return true;

@@ -94,7 +94,7 @@ bool ValidSampleOptions(const SampleSceneOptions& options);
 // missing. Band files of the same base name left from an earlier scene are
 // removed. On failure the files already there stay as they were.
 // Messages: 61452 bad options, 61450 the folder cannot be created, 61289 a
-// file cannot be created, 61451 a file cannot be written.
+// file cannot be created or written.
 bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions& options,
                       Messenger& messenger, Progress* progress = nullptr);
 

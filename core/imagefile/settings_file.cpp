@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/support/checked_math.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
 #include "core/support/string_table.h"
@@ -17,8 +18,6 @@
 namespace lumora {
 
 namespace {
-
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr int kSettingsBuffer = 128;
 constexpr int kDisplayStateBuffer = 256;
@@ -131,7 +130,7 @@ bool ParseSettings(const std::string& text, ImageSettings& out) {
 }
 
 bool ReadSettings(const std::string& path, ImageSettings& out, Messenger& messenger) {
-  FilePtr f(std::fopen(ResolveNoCase(path).c_str(), "rb"));
+  FilePtr f = OpenRegularFile(ResolveNoCase(path).string());
   if (!f) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
@@ -168,12 +167,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     tmp = (folder.empty() ? "" : folder + "/") +
           Format(".lumora-%d-%d.part", static_cast<int>(getpid()), attempt);
-    f.reset(std::fopen(tmp.c_str(), "wbx"));
+    f = CreateFileForWriting(tmp, true);
     if (!f && errno != EEXIST) return false;
   }
   if (!f) return false;
   const bool written = std::fwrite(content.data(), 1, content.size(), f.get()) == content.size();
-  if (std::fclose(f.release()) != 0 || !written) {
+  if (!CloseWritten(f) || !written) {
     std::remove(tmp.c_str());
     return false;
   }
@@ -190,8 +189,8 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
                                     const std::string& openedPath, int lines, int pixels,
                                     int rainbow, int singleBand, int fileState,
                                     Messenger& messenger) {
-  FilePtr src(std::fopen(ResolveNoCase(source).c_str(), "rb"));
-  if (!src) src.reset(std::fopen(ResolveNoCase(StripExtension(openedPath) + ".inf").c_str(), "rb"));
+  FilePtr src = OpenRegularFile(ResolveNoCase(source).string());
+  if (!src) src = OpenRegularFile(ResolveNoCase(StripExtension(openedPath) + ".inf").string());
   if (!src) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
@@ -216,7 +215,7 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
 bool RewriteSettingsForPartialWrite(const std::string& source, const std::string& target, int lines,
                                     int pixels, double leftTopLon, double leftTopLat,
                                     Messenger& messenger) {
-  FilePtr src(std::fopen(ResolveNoCase(source).c_str(), "rb"));
+  FilePtr src = OpenRegularFile(ResolveNoCase(source).string());
   if (!src) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
@@ -278,7 +277,7 @@ bool ParseDisplayState(const std::string& text, DisplayStateFile& out) {
 }
 
 bool ReadDisplayStateFile(const std::string& path, DisplayStateFile& out) {
-  FilePtr f(std::fopen(ResolveNoCase(path).c_str(), "rb"));
+  FilePtr f = OpenRegularFile(ResolveNoCase(path).string());
   if (!f) return false;
   LineReader reader(f.get(), kDisplayStateBuffer);
   ParseDisplayStateWith(reader, out);

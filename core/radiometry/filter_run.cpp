@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <system_error>
 #include <vector>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/imagefile/staged_file_set.h"
 #include "core/support/checked_math.h"
@@ -20,30 +20,6 @@ namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-constexpr size_t kStreamBuffer = size_t{1} << 20;
-
-// Band number of an extension "b" / "d" + digits (1..255), else 0.
-int NumberAfterLetter(const std::string& ext, char letter) {
-  if (ext.size() < 2 || ext.size() > 4 || ext[0] != letter) return 0;
-  int n = 0;
-  for (size_t i = 1; i < ext.size(); ++i) {
-    if (ext[i] < '0' || ext[i] > '9') return 0;
-    n = n * 10 + (ext[i] - '0');
-  }
-  return n >= 1 && n <= 255 ? n : 0;
-}
-
-bool IsBandExtension(const std::string& ext) {
-  return NumberAfterLetter(ext, 'b') || NumberAfterLetter(ext, 'i') || NumberAfterLetter(ext, 'r');
-}
 
 // Reads one row: 61234 on a read error, 61441 when the file ends early.
 bool ReadRow(std::FILE* in, uint8_t* row, size_t width, Messenger& messenger) {
@@ -61,20 +37,10 @@ bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
   }
-  FilePtr in(std::fopen(inPath.c_str(), "rb"));
-  if (!in) {
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
-  // A band shorter than declared is refused before anything is allocated or
-  // written, so a hostile size cannot ask for memory the file does not back.
-  std::error_code ec;
-  const auto size = fs::file_size(inPath, ec);
   const auto declared = CheckedMul(width, height);
-  if (ec || !declared || size < static_cast<uintmax_t>(*declared)) {
-    messenger.ShowMessage(ec ? kMsgOpenFailed : kMsgBandFileShort);
-    return false;
-  }
+  FilePtr in = declared ? OpenBandFile(inPath, *declared, messenger) : nullptr;
+  if (!in) return false;
+  std::setvbuf(in.get(), nullptr, _IOFBF, size_t{1} << 20);
   const int h = FilterHalfWindow(record);
   const int windowRows = 2 * h + 1;
   // The ring of window rows and one output row.
@@ -86,13 +52,11 @@ bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  FilePtr out(std::fopen(outPath.c_str(), "wb"));
-  if (!out) {
+  BandWriter out;
+  if (!out.Create(outPath)) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
-  std::setvbuf(in.get(), nullptr, _IOFBF, kStreamBuffer);
-  std::setvbuf(out.get(), nullptr, _IOFBF, kStreamBuffer);
 
   const size_t w = static_cast<size_t>(width);
   auto ring = [&](int32_t y) { return buffer.data() + w * static_cast<size_t>(y % windowRows); };
@@ -115,19 +79,12 @@ bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32
         ConvolveRow(window, outRow, width, record);
       row = outRow;
     }
-    if (std::fwrite(row, 1, w, out.get()) != w) {
-      messenger.ShowMessage(kMsgCreateFailed);
-      return false;
-    }
+    if (!out.Write(row, w)) return out.Close(messenger);
     if (computed && y >= h && y < height - h && run.progress)
       run.progress->SetProgress(
           static_cast<float>((static_cast<double>(run.bandsDone) * height + y) / all));
   }
-  // A full disk shows only when the buffered rest is written.
-  if (std::fclose(out.release()) != 0) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
+  if (!out.Close(messenger)) return false;
   ++run.bandsDone;
   return true;
 }
@@ -139,22 +96,12 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
     messenger.ShowMessage(kMsgWorkingFileInUse);
     return false;
   }
-  // Only files of this very set: "x.*" also matches "x.y.b01" of the set "x.y".
-  const std::string setName = fs::path(sourceBase).filename().string();
-  struct Entry {
-    fs::path path;
-    std::string ext;
-  };
-  std::vector<Entry> entries;
+  const auto entries = SetFiles(sourceBase);
   int bandFiles = 0, eightBitBands = 0;
-  for (const auto& p : FindFiles(sourceBase + ".*")) {
-    const std::string name = p.filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || !EqualsNoCase(name.substr(0, dot), setName)) continue;
-    Entry e{p, ToLowerAscii(name.substr(dot + 1))};
-    if (IsBandExtension(e.ext)) ++bandFiles;
-    if (NumberAfterLetter(e.ext, 'b')) ++eightBitBands;
-    entries.push_back(std::move(e));
+  for (const auto& e : entries) {
+    const int type = ParseBandSuffix(LowerExtension(e)).SampleType();
+    if (type != 0) ++bandFiles;
+    if (type == kSample8) ++eightBitBands;
   }
   progress.Create(0, "処理中");
   if (!DeleteFiles(outputBase + ".*")) {
@@ -169,23 +116,25 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
   }
   FilterRunProgress run{&progress, 0, std::max(1, eightBitBands)};
   for (const auto& e : entries) {
-    if (e.ext == "inf" || NumberAfterLetter(e.ext, 'd')) continue;
-    if (const int band = NumberAfterLetter(e.ext, 'b')) {
+    const BandSuffix suffix = ParseBandSuffix(LowerExtension(e));
+    if (LowerExtension(e) == "inf" || suffix.letter == 'd') continue;
+    if (suffix.letter == 'b') {
+      const int band = suffix.band;
       if (!WriteBandDescription(outputBase, band, kFilteredBandText)) {
         progress.Close();
         messenger.ShowMessage(kMsgOpenFailed);
         return false;
       }
-      if (!FilterBandFile(e.path.string(), BandFilePath(outputBase, kSample8, band), width, height,
+      if (!FilterBandFile(e.string(), BandFilePath(outputBase, kSample8, band), width, height,
                           record, messenger, run)) {
         progress.Close();
         return false;
       }
       continue;
     }
-    const fs::path target = outputBase + e.path.extension().string();
+    const fs::path target = outputBase + e.extension().string();
     std::error_code ec;
-    fs::copy_file(e.path, target, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(e, target, fs::copy_options::overwrite_existing, ec);
     if (!ec) fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
     if (ec) {
       progress.Close();

@@ -61,11 +61,28 @@ bool DeleteFiles(const fs::path& pattern) {
   return true;
 }
 
+BandSuffix ParseBandSuffix(std::string_view ext) {
+  if (ext.size() < 2 || ext.size() > 4) return {};
+  const char letter = static_cast<char>(ext[0] | 0x20);
+  if (letter != 'b' && letter != 'i' && letter != 'r' && letter != 'd') return {};
+  int n = 0;
+  for (char c : ext.substr(1)) {
+    if (c < '0' || c > '9') return {};
+    n = n * 10 + (c - '0');
+  }
+  if (n < 1 || n > 255) return {};
+  return {letter, n};
+}
+
+std::string LowerExtension(const fs::path& file) {
+  const std::string ext = file.extension().string();
+  return ToLowerAscii(ext.empty() ? ext : ext.substr(1));
+}
+
 bool IsFileSetExtension(std::string_view ext) {
   const std::string e = ToLowerAscii(ext);
   if (e == "inf" || e == "brd" || e == "ndv" || e == "mlk" || e == "dem" || e == "lev") return true;
-  if (e.size() < 2 || std::string_view("bird").find(e[0]) == std::string_view::npos) return false;
-  return std::all_of(e.begin() + 1, e.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return ParseBandSuffix(e).letter != 0;
 }
 
 std::vector<fs::path> SetFiles(const std::string& base) {

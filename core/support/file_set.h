@@ -19,6 +19,20 @@ bool NameMatches(std::string_view wanted, std::string_view name);
 // NameMatches says, sorted by name. An unreadable folder gives no files.
 std::vector<std::filesystem::path> FindFiles(const std::filesystem::path& pattern);
 
+// A band file or description suffix (the text after the last dot): a letter
+// b, i, r (8-bit, 16-bit, float samples) or d (description), in either case,
+// then one to three digits giving 1..255.
+struct BandSuffix {
+  char letter = 0;  // lower case; 0 when the text is no such suffix
+  int band = 0;
+  // 1..3 for a band file, 0 for a description or anything else.
+  int SampleType() const { return letter == 'b' ? 1 : letter == 'i' ? 2 : letter == 'r' ? 3 : 0; }
+};
+BandSuffix ParseBandSuffix(std::string_view ext);
+
+// The text after a file's last dot, in lower case ("x.B01" -> "b01").
+std::string LowerExtension(const std::filesystem::path& file);
+
 // Extensions of the files a file set is made of: settings "inf", bands
 // "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "lev", "dem",
 // "brd" (any case).

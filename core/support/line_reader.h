@@ -75,11 +75,4 @@ class StringLineReader : public BasicLineReader<StringSource> {
       : BasicLineReader(StringSource(s), bufferSize) {}
 };
 
-// RAII file handle.
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-
 }  // namespace lumora

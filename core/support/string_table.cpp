@@ -27,12 +27,10 @@ const char* MessageText(int id) {
     case kMsgImageTooLarge: return "画像が大きすぎて読み込めません．";
     case kMsgUnsafeWorkDir: return "作業用tempディレクトリが安全ではないため，使用できません．";
     case kMsgSampleFolderFailed: return "フォルダの作成に失敗しました．";
-    case kMsgSampleWriteFailed: return "ファイルの書き込みに失敗しました．";
     case kMsgSampleBadOptions: return "サンプル画像の設定が正しくありません．";
     case kMsgBadNdvFile: return "不正なNDVファイルです．";
     case kMsgBadMlkFile: return "不正なMLKファイルです．";
     case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
-    case kMsgWriteFailed: return "ファイルの書き込みに失敗しました．";
     case kMsgClassesLeftOut: return "次の分類項目は分類に使われませんでした．";
     case kMsgClassNoArea: return "トレーニングエリアが指定されていません．";
     case kMsgClassTooFewSamples: return "トレーニングエリアの画素が２つ未満です．";

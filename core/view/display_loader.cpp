@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -20,22 +20,17 @@
 namespace lumora {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File OpenBand(const std::string& basePath, int sampleType, int band) {
-  const std::string path = ResolveNoCase(BandFilePath(basePath, sampleType, band)).string();
-  return File(std::fopen(path.c_str(), "rb"));
+// The display reads what a band holds; the composition dialog has asked
+// about a length that differs from the image's.
+FilePtr OpenShownBand(const std::string& basePath, int sampleType, int band) {
+  return OpenRegularFile(ResolveNoCase(BandFilePath(basePath, sampleType, band)).string());
 }
 
 // Reads count bytes at offset; what lies beyond the end of the file (or an
 // impossible offset) reads as 0.
 void ReadAt(std::FILE* f, int64_t offset, uint8_t* buf, size_t count) {
   size_t got = 0;
-  if (offset >= 0 && fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0)
-    got = std::fread(buf, 1, count, f);
+  if (SeekTo(f, offset)) got = std::fread(buf, 1, count, f);
   if (got < count) std::memset(buf + got, 0, count - got);
 }
 
@@ -100,7 +95,7 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
   bool any = false;
   lo = 0.0f;
   hi = 0.0f;
-  File f(std::fopen(bandPath.c_str(), "rb"));
+  FilePtr f = OpenRegularFile(bandPath);
   const int32_t rows = std::min(100, dibHeight);
   const int32_t cols = std::min(100, dibWidth);
   if (f && rows > 0 && cols > 0) {
@@ -112,8 +107,7 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
       const int64_t line = area.m_nAreaTop + r * rowGap;
       const int64_t offset = (int64_t{imagePixels} * line + area.m_nAreaLeft) * 4;
       size_t got = 0;
-      if (offset >= 0 && fseeko(f.get(), static_cast<off_t>(offset), SEEK_SET) == 0)
-        got = std::fread(buf.data(), 1, buf.size(), f.get());
+      if (SeekTo(f.get(), offset)) got = std::fread(buf.data(), 1, buf.size(), f.get());
       for (int64_t k = 0; k < cols && (k * colGap + 1) * 4 <= static_cast<int64_t>(got); ++k) {
         const uint8_t* p = buf.data() + k * colGap * 4;
         if (p[0] == 255) continue;
@@ -143,7 +137,7 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
   progress.Create(10, "読み込み中");
   for (int c = 0; c < 3; ++c) {
     const int bps = SampleBytes(types[c]);
-    File f = bps ? OpenBand(base, types[c], bands[c] + 1) : File();
+    FilePtr f = bps ? OpenShownBand(base, types[c], bands[c] + 1) : nullptr;
     if (!f) {
       progress.Close();
       messenger.ShowMessage(kMsgOpenFailed);

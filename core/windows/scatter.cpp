@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
-#include "core/support/line_reader.h"
 #include "core/support/string_table.h"
 
 namespace lumora {
@@ -29,14 +28,11 @@ ScatterSampling SamplingFor(int areaPixels, int areaLines) {
 bool ComputeScatter(const std::string& settingsPath, int xBand, int yBand, int imagePixels,
                     const AreaRect& area, ScatterCounts& counts, Messenger& messenger) {
   counts.assign(kScatterCells, 0);
-  using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
   const std::string base = StripExtension(settingsPath);
-  FilePtr fx(std::fopen(ResolveNoCase(BandFilePath(base, kSample8, xBand)).c_str(), "rb"));
-  FilePtr fy(std::fopen(ResolveNoCase(BandFilePath(base, kSample8, yBand)).c_str(), "rb"));
-  if (!fx || !fy) {
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
+  // Only the sampled rows are read; a band too short for them is found there.
+  FilePtr fx = OpenBandFile(BandFilePath(base, kSample8, xBand), 0, messenger);
+  FilePtr fy = fx ? OpenBandFile(BandFilePath(base, kSample8, yBand), 0, messenger) : nullptr;
+  if (!fy) return false;
   const ScatterSampling s = SamplingFor(area.m_nAreaPixels, area.m_nAreaLines);
   if (s.columns < 1 || s.lines < 1 || imagePixels < 1) return true;
   std::vector<uint8_t> lx(static_cast<size_t>(area.m_nAreaPixels));
@@ -46,7 +42,7 @@ bool ComputeScatter(const std::string& settingsPath, int xBand, int yBand, int i
     // image is sampled where it lies.
     const int64_t offset =
         (int64_t{area.m_nAreaTop} + int64_t{i} * s.lineStep) * imagePixels + area.m_nAreaLeft;
-    if (fseeko(fx.get(), offset, SEEK_SET) != 0 || fseeko(fy.get(), offset, SEEK_SET) != 0 ||
+    if (!SeekTo(fx.get(), offset) || !SeekTo(fy.get(), offset) ||
         std::fread(lx.data(), 1, lx.size(), fx.get()) != lx.size() ||
         std::fread(ly.data(), 1, ly.size(), fy.get()) != ly.size()) {
       counts.assign(kScatterCells, 0);

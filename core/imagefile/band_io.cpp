@@ -1,0 +1,66 @@
+#include "core/imagefile/band_io.h"
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+
+namespace lumora {
+
+namespace {
+// Band files are written in long runs.
+constexpr size_t kStreamBuffer = size_t{1} << 20;
+}  // namespace
+
+FilePtr OpenBandFile(const std::string& path, int64_t bytes, Messenger& messenger) {
+  FilePtr f = OpenRegularFile(ResolveNoCase(path).string());
+  if (!f) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return nullptr;
+  }
+  // Refused before anything is allocated or written, so a hostile size cannot
+  // ask for memory the file does not back.
+  const int64_t size = FileSize(f.get());
+  if (size < 0) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return nullptr;
+  }
+  if (size < bytes) {
+    messenger.ShowMessage(kMsgBandFileShort);
+    return nullptr;
+  }
+  return f;
+}
+
+FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t pixels,
+                 int64_t lines, Messenger& messenger) {
+  const auto bytes = CheckedMul(pixels, lines, int64_t{SampleBytes(sampleType)});
+  if (!bytes || SampleBytes(sampleType) == 0) {
+    messenger.ShowMessage(kMsgBandFileShort);
+    return nullptr;
+  }
+  return OpenBandFile(BandFilePath(basePath, sampleType, band), *bytes, messenger);
+}
+
+bool BandWriter::Create(const std::string& path, bool exclusive) {
+  m_file = CreateFileForWriting(path, exclusive);
+  m_ok = m_file != nullptr;
+  if (m_ok) std::setvbuf(m_file.get(), nullptr, _IOFBF, kStreamBuffer);
+  return m_ok;
+}
+
+bool BandWriter::Write(const void* data, size_t bytes) {
+  m_ok = m_ok && std::fwrite(data, 1, bytes, m_file.get()) == bytes;
+  return m_ok;
+}
+
+bool BandWriter::Close(Messenger& messenger) {
+  // A full disk often shows only when the buffered rest is written.
+  m_ok = m_file && CloseWritten(m_file) && m_ok;
+  m_file.reset();
+  if (!m_ok) messenger.ShowMessage(kMsgCreateFailed);
+  return m_ok;
+}
+
+}  // namespace lumora

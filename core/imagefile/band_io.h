@@ -1,0 +1,38 @@
+// Band files in one place: opening a band with its length checked, and
+// writing one with every failure reported. (Which names are band files of a
+// set is told by ParseBandSuffix and SetFiles in core/support/file_set.h.)
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/support/file_handle.h"
+#include "core/support/messenger.h"
+
+namespace lumora {
+
+// Opens a band file (found without regard to case) for reading and checks
+// that it holds at least `bytes` bytes. 61234 when it is missing, unreadable
+// or not a regular file; 61441 when it is shorter.
+FilePtr OpenBandFile(const std::string& path, int64_t bytes, Messenger& messenger);
+// The same for band `band` of type sampleType of the set, pixels x lines samples.
+FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t pixels,
+                 int64_t lines, Messenger& messenger);
+
+// A band file being written. A failed write is remembered, so a caller may
+// write on and look once; Close reports 61289 when the file could not be
+// created or anything (the buffered rest included) was not written.
+class BandWriter {
+ public:
+  // False (without a message) when the file cannot be created.
+  bool Create(const std::string& path, bool exclusive = false);
+  bool Write(const void* data, size_t bytes);
+  bool Close(Messenger& messenger);
+  bool ok() const { return m_ok; }
+
+ private:
+  FilePtr m_file;
+  bool m_ok = false;
+};
+
+}  // namespace lumora
