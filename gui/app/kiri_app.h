@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <memory>
 #include <vector>
 
@@ -19,7 +20,6 @@
 
 class QLockFile;
 class QPrinter;
-class QWidget;
 
 namespace lumora::gui {
 
