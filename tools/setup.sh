@@ -8,7 +8,7 @@ packages=(
   fonts-ipafont-gothic clang-format ccache
   xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
   qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,7 +24,7 @@ struct BitmapHeader {
 // display image itself.
 inline constexpr int32_t kPageXPelsPerMeter = 4761;
 inline constexpr int32_t kPageYPelsPerMeter = 4760;
-inline constexpr int32_t kScreenPelsPerMeter = 283;
+inline constexpr int32_t kScreenPelsPerMeter = 2835;  // 72 dots per inch
 
 // Header of a display image (24 bits, 4-byte rows).
 inline BitmapHeader HeaderOf(const Dib& dib, int32_t xPelsPerMeter, int32_t yPelsPerMeter) {

@@ -75,6 +75,19 @@ TEST_F(ComposeTest, CompositionsAndStepPickTheRightSamples) {
   }
 }
 
+// A plain display is exported at 72 dots per inch (2835 pixels per metre):
+// a word processor then places a 1024-pixel picture about 36 cm wide.
+TEST_F(ComposeTest, PlainExportsCarrySeventyTwoDotsPerInch) {
+  ASSERT_EQ(Compose(m_dir, Args("")).status, 0);
+  EXPECT_EQ(test::ReadFile(Out()).substr(176, 16),
+            std::string("\0\0\x0b\x13\0\0\0\x64\0\0\x0b\x13\0\0\0\x64", 16));
+  const std::string jpg = m_dir / "out.jpg";
+  ASSERT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(jpg)).status, 0);
+  const std::string jfif = test::ReadFile(jpg);
+  ASSERT_GT(jfif.size(), 18u);
+  EXPECT_EQ(jfif.substr(13, 5), std::string("\x01\0\x48\0\x48", 5));  // dots per inch 72, 72
+}
+
 TEST_F(ComposeTest, RainbowAndStretchGoThroughTheirTables) {
   ASSERT_EQ(Compose(m_dir, Args("--gray 2 --rainbow")).status, 0);
   std::string tiff = test::ReadFile(Out());

@@ -1,0 +1,132 @@
+#include "paint/legend_page_painter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "core/analysis/class_legend.h"
+#include "core/analysis/dem_legend.h"
+#include "core/analysis/elevation.h"
+#include "core/analysis/vegetation_index.h"
+#include "core/support/file_set.h"
+
+namespace lumora::paint {
+
+namespace {
+
+QString ToQ(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Text with its top-left corner at (x, y), the font's size times s.
+void DrawText(QPainter& p, int x, int y, const std::string& text, double s) {
+  const QFont font = LegendFont();
+  p.save();
+  p.translate(x, y);
+  p.scale(s, s);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  p.drawText(QPointF(0, QFontMetrics(font).ascent()), ToQ(text));
+  p.restore();
+}
+
+int TextHeight(double s) { return static_cast<int>(QFontMetrics(LegendFont()).height() * s); }
+
+QRect Normalised(int left, int top, int right, int bottom) {
+  return QRect(QPoint(std::min(left, right), std::min(top, bottom)),
+               QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1));
+}
+
+void PaintRamp(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+               Messenger& messenger, bool fromRangeFile) {
+  RampLegend legend;
+  const bool rainbow = state.m_bRainbow;
+  if (fromRangeFile) {
+    if (!FillRampFromRangeFile(state.m_strSettingsPath, rainbow, legend, messenger)) return;
+  } else {
+    FillRampFromNumbers(state.m_fDispMax, state.m_fDispMin, rainbow, legend);
+  }
+  RampPageLayout l;
+  if (!LayoutRampOnPage(legend, state.m_strSettingsPath, state.m_fDispMin, state.m_fDispMax,
+                        rainbow, state.m_bRainbowReversed, x, y, corner, s, l, messenger))
+    return;
+  for (size_t k = 0; k < l.steps.size(); ++k) {
+    const auto& r = l.steps[k];
+    const RainbowEntry c = l.colours[k];
+    // A step at least one unit tall, so that small scales leave no gaps.
+    QRect box = Normalised(r.left, r.top, r.right, r.bottom);
+    if (box.height() < 1) box.setHeight(1);
+    p.fillRect(box, QColor(c.red, c.green, c.blue));
+  }
+  p.setPen(QPen(Qt::black, std::max(1, static_cast<int>(s))));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(Normalised(l.frame.left, l.frame.top, l.frame.right, l.frame.bottom));
+  for (const PageLabel& label : l.labels) DrawText(p, label.x, label.y, label.text, s);
+}
+
+void PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+                  Messenger& messenger) {
+  std::vector<LegendItem> items;
+  LoadClassLegendForPage(StripExtension(state.m_strSettingsPath) + ".mlk", items, messenger);
+  const QFontMetrics m(LegendFont());
+  const ClassPageLayout l =
+      LayoutClassLegendOnPage(items, x, y, corner, s, [&](const std::string& text) {
+        return TextSize{static_cast<int>(m.horizontalAdvance(ToQ(text)) * s),
+                        static_cast<int>(m.height() * s)};
+      });
+  for (size_t i = 0; i < l.swatches.size(); ++i) {
+    const auto& r = l.swatches[i];
+    p.fillRect(Normalised(r.left, r.top, r.right, r.bottom),
+               QColor(l.colours[i].red, l.colours[i].green, l.colours[i].blue));
+  }
+  for (const PageLabel& line : l.lines) DrawText(p, line.x, line.y, line.text, s);
+}
+
+void FillBand(QPainter& p, const LegendBand& b) {
+  QRect box = Normalised(b.left, b.top, b.right, b.bottom);
+  if (box.height() < 1) box.setHeight(1);
+  p.fillRect(box, QColor(b.colour[2], b.colour[1], b.colour[0]));
+}
+
+void PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+                    Messenger& messenger) {
+  DemLegendRange range;
+  if (!ReadDemLegendRange(state.m_strSettingsPath, state.m_nFileState, 0, range, messenger)) return;
+  const DemPrintLegend l = DemLegendOnPage(corner, x, y, s);
+  for (const LegendBand& b : l.bar) FillBand(p, b);
+  p.fillRect(Normalised(l.sea.left, l.sea.top, l.sea.right, l.sea.bottom), QColor(0, 0, 255));
+  const int h = TextHeight(s);
+  DrawText(p, l.labelX, l.lowLabelY - h, range.LowPrintLabel(), s);
+  DrawText(p, l.labelX, l.highLabelY - h, range.HighPrintLabel(), s);
+  DrawText(p, l.labelX, l.seaLabelY, "海", s);
+}
+
+}  // namespace
+
+QFont LegendFont() {
+  QFont f(QStringLiteral("IPAGothic"));
+  f.setPixelSize(12);
+  f.setStyleHint(QFont::SansSerif);
+  return f;
+}
+
+void PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
+                 double s, Messenger& messenger) {
+  p.save();
+  switch (kind) {
+    case LegendKind::kNone: break;
+    case LegendKind::kVegetation: PaintRamp(p, state, x, y, corner, s, messenger, true); break;
+    case LegendKind::kColourRamp: PaintRamp(p, state, x, y, corner, s, messenger, false); break;
+    case LegendKind::kClass: PaintClasses(p, state, x, y, corner, s, messenger); break;
+    case LegendKind::kElevation: PaintElevation(p, state, x, y, corner, s, messenger); break;
+  }
+  p.restore();
+}
+
+LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger) {
+  if (kind == LegendKind::kNone) return {};
+  return [kind, state, &messenger](QPainter& p, int x, int y, int corner, double s) {
+    PaintLegend(p, kind, state, x, y, corner, s, messenger);
+  };
+}
+
+}  // namespace lumora::paint

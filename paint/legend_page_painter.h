@@ -1,0 +1,29 @@
+// The legends of the thematic displays in their page form (the colour ramp
+// of the vegetation index and single-band rainbow, the land-cover classes,
+// the elevation colours), drawn from core's page layouts. The legend
+// windows draw their page form through these, and so does lumora-cli.
+#pragma once
+
+#include <QFont>
+#include <string>
+
+#include "core/support/messenger.h"
+#include "core/view/display_loader.h"
+#include "core/view/display_state.h"
+#include "paint/legend_painter.h"
+
+namespace lumora::paint {
+
+// The legend texts: the installed Japanese gothic, 12 page units.
+QFont LegendFont();
+
+// The legend of a display in the given corner at the anchor, at scale s.
+// Files the legend needs are read now (a missing or broken file is
+// reported through the messenger and draws nothing).
+void PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
+                 double s, Messenger& messenger);
+
+// A painter for the map page that draws the legend of this display.
+LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger);
+
+}  // namespace lumora::paint

@@ -1,0 +1,134 @@
+// The annotated map page: what lumora-cli page writes (JPEG/TIFF at
+// 1000 x 1414, an A4 PDF with the Japanese title font embedded), and the
+// grid, scale bar, north mark and legend found on the picture where the
+// layout puts them.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "core/output/image_file_writer.h"
+#include "core/support/file_set.h"
+#include "paint/legend_page_painter.h"
+#include "paint/map_page_painter.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/gui/map_page_checks.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+using ::lumora::test::RunCli;
+using ::lumora::test::TempDir;
+
+class MapPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_inf = m_dir / "tm.inf";
+    ASSERT_EQ(RunCli(m_dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + m_inf + "'").status,
+              0);
+  }
+  std::string Page(const std::string& options, const std::string& out) const {
+    return "page '" + m_inf + "' " + options + " -o '" + out + "'";
+  }
+
+  TempDir m_dir;
+  std::string m_inf;
+};
+
+// Everything on, the legend of a rainbow band on the left.
+constexpr const char* kAllOptions =
+    "--gray 4 --rainbow --title '東京の地図\\n二〇二六年' --grid --grid-step 10 --scale "
+    "--scale-km 15 --scale-position centre --north --north-size large --north-position "
+    "bottom-left --legend --legend-position top-left";
+
+TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem) {
+  const std::string out = m_dir / "page.tif";
+  const auto r = RunCli(m_dir, Page(kAllOptions, out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string tiff = ::lumora::test::ReadFile(out);
+  ASSERT_EQ(tiff.size(), 192u + 1000u * 1414u * 3u);
+  EXPECT_EQ(tiff.substr(176, 16), std::string("\0\0\x12\x99\0\0\0\x64\0\0\x12\x98\0\0\0\x64", 16));
+
+  const PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
+  const QImage raster = TiffPixels(tiff, 1000, 1414);
+  const double s = 1000.0 / page.map.pageWidth;
+  CheckPageElements(raster, page, s, 1.0, {0, 0});
+  // The same page drawn in this process is the same picture, pixel for pixel.
+  EXPECT_EQ(raster, paint::RenderExportPage(page.map).convertToFormat(QImage::Format_RGB888));
+}
+
+TEST_F(MapPageTest, PdfPageCarriesTheJapaneseFontAndTheElementsAtTheirPlaces) {
+  const std::string out = m_dir / "page.pdf";
+  const auto r = RunCli(m_dir, Page(kAllOptions, out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(RunTool("pdffonts '" + out + "'").find("IPAGothic"), std::string::npos);
+  EXPECT_NE(RunTool("pdfinfo '" + out + "'").find("595 x 842 pts (A4)"), std::string::npos);
+  const QImage raster = RasterisePdf(out, m_dir / "raster", 100);
+  ASSERT_FALSE(raster.isNull());
+  // The PDF is A4 at 1200 dots per inch from its corner; the raster 100.
+  const PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
+  const double device = PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, 9921, 14031);
+  CheckPageElements(raster, page, device, 100.0 / 1200.0, {0, 0});
+}
+
+TEST_F(MapPageTest, JpegPageHasTheA4Size) {
+  const std::string out = m_dir / "page.jpg";
+  ASSERT_EQ(RunCli(m_dir, Page("--title 'x' --north", out)).status, 0);
+  const QImage jpeg(QString::fromStdString(out));
+  EXPECT_EQ(jpeg.size(), QSize(1000, 1414));
+  EXPECT_EQ(jpeg.dotsPerMeterX(), 4724);  // 120 dots per inch as JFIF keeps it
+}
+
+TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
+  const std::string plain = WriteScene(m_dir, "flat", 20, 10, 3, 1);  // no geo reference, no legend
+  const std::string out = m_dir / "x.tif";
+  struct Case {
+    std::string args;
+    int status;
+  } cases[] = {
+      {Page("--grid-step 20", out), 2},
+      {Page("--scale-km 7", out), 2},
+      {Page("--north-position middle", out), 2},
+      {"page '" + m_inf + "' -o '" + (m_dir / "x.png") + "'", 2},
+      {"page '" + m_inf + "'", 2},
+      {Page("--legend", out), 1},  // a colour composite has no legend
+      {"page '" + plain + "' --grid -o '" + out + "'", 1},
+      {"page '" + plain + "' --scale -o '" + out + "'", 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunCli(m_dir, c.args).status, c.status) << c.args;
+  EXPECT_FALSE(FileExists(out));
+  EXPECT_EQ(RunCli(m_dir, "page '" + plain + "' --north --title t -o '" + out + "'").status, 0);
+}
+
+// Grid labels name the hemisphere of each line, west and south too.
+TEST(MapPageGrid, LabelsCarryTheirHemisphere) {
+  const struct {
+    double lon, lat;
+    char lonSign, latSign;
+  } cases[] = {{-70.52, -33.38, 'W', 'S'},
+               {139.7, 35.8, 'E', 'N'},
+               {-0.5, 51.6, 'W', 'N'},
+               {18.3, -33.8, 'E', 'S'}};
+  for (const auto& c : cases) {
+    paint::MapPage page;
+    page.image = {600, 600, 1, 0.03, c.lon, c.lat, 0.0, 80, 100};
+    page.settings.showGrid = true;
+    page.settings.gridStep = kGridSteps[3].step;  // 10'
+    page.style = paint::DefaultPageStyle();
+    paint::PageTextMeasurer measurer(page.style);
+    const MapLayout l = LayoutMap(794, 1123, 1.0, page.image, page.settings, measurer);
+    const auto lines = LayoutGrid(l, page.image, page.settings, measurer);
+    int meridians = 0, parallels = 0;
+    for (const GridLine& g : lines) {
+      const char want = g.meridian ? c.lonSign : c.latSign;
+      EXPECT_EQ(g.label.text[0], want) << c.lon << "," << c.lat << " " << g.label.text;
+      (g.meridian ? meridians : parallels)++;
+    }
+    EXPECT_GT(meridians, 0);
+    EXPECT_GT(parallels, 0);
+  }
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
