@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QWidget>
 #include <filesystem>
 
 #include "gui/app/kiri_app.h"

@@ -1,0 +1,183 @@
+// Renders the program's main screens offscreen into PNG pictures for the
+// README and the software centres' metainfo: every window on screen is drawn
+// onto a plain desktop with a simple title bar. Run by tools/screenshots.sh:
+//   lumora_screenshots OUTDIR SAMPLES_DIR
+// A new screen is one more entry in kScreens: a file name, a caption and a
+// function that brings the program into the state to show.
+#include <QDialog>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <cstdlib>
+#include <fstream>
+
+#include "gui/app/qt_texts.h"
+#include "gui/widgets/fonts.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+class Screens : public GuiTest {
+ protected:
+  // Every visible top-level window, on a desktop as large as they need.
+  QImage Desktop() {
+    QCoreApplication::processEvents();
+    constexpr int kBar = 26, kMargin = 16;
+    QList<QWidget*> windows;
+    QRect all;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (!w->isVisible()) continue;
+      windows << w;
+      all |= w->geometry().adjusted(0, -kBar, 0, 0);
+    }
+    // A window lies above the window that owns it, as on a real desktop.
+    auto depth = [](QWidget* w) {
+      int d = 0;
+      for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) ++d;
+      return d;
+    };
+    std::stable_sort(windows.begin(), windows.end(),
+                     [&](QWidget* a, QWidget* b) { return depth(a) < depth(b); });
+    all.adjust(-kMargin, -kMargin, kMargin, kMargin);
+    QImage image(all.size(), QImage::Format_RGB32);
+    image.fill(QColor(0x3c, 0x4f, 0x65));
+    QPainter p(&image);
+    p.translate(-all.topLeft());
+    for (QWidget* w : windows) {
+      const QRect g = w->geometry();
+      const QRect bar(g.left(), g.top() - kBar, g.width(), kBar);
+      p.fillRect(bar.adjusted(-1, -1, 1, 0), QColor(0x22, 0x2b, 0x36));
+      p.setPen(Qt::white);
+      p.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, w->windowTitle());
+      p.drawPixmap(g.topLeft(), w->grab());
+      p.setPen(QColor(0x22, 0x2b, 0x36));
+      p.drawRect(g.adjusted(-1, -1, 0, 0));
+    }
+    return image;
+  }
+
+  // Starts the program in processing mode with its main frame shown.
+  void StartShown() {
+    app = std::make_unique<CKiriApp>(messenger, ui);
+    ui.dialogs.push_back(Answer(289));
+    StartupOptions o = Options();
+    o.showFrame = true;
+    ASSERT_TRUE(app->InitInstance(o));
+    Frame().move(40, 40);
+  }
+
+  // Runs lumora-cli with the arguments; false when it fails.
+  static bool Cli(const std::string& args) {
+    return std::system((Env("LUMORA_CLI") + " " + args + " >/dev/null").c_str()) == 0;
+  }
+
+  // Opens an image whose file state composes it without asking.
+  void OpenMade(const std::string& inf) {
+    ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+    ASSERT_TRUE(Open(inf));
+    ui.dialogs.clear();
+  }
+
+  // Paths relative to the test's folder, where "samples" leads to the sample
+  // scenes: window titles show short paths, as when opened from a class folder.
+  std::string Sample(const std::string& name) const {
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(Env("LUMORA_SAMPLES"), dir / "samples", ec);
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    return "samples/" + name;
+  }
+
+ public:
+  // The screens, each from a fresh start of the program.
+
+  QImage Welcome() {
+    QImage shot;
+    app = std::make_unique<CKiriApp>(messenger, ui);
+    ui.dialogs.push_back([&](QDialog& d) {
+      d.move(40, 40);
+      d.show();
+      shot = Desktop();
+      return 289;
+    });
+    EXPECT_TRUE(app->InitInstance(Options()));
+    return shot;
+  }
+
+  QImage Palette() {
+    StartShown();
+    return Desktop();
+  }
+
+  QImage Natural() {
+    StartShown();
+    EXPECT_TRUE(Open(Sample("tm/lakes.inf"), [](QDialog& d) {
+      Find<QAbstractButton>(d, 305)->click();
+      return Click(d, 1);
+    }));
+    return Desktop();
+  }
+
+  QImage Vegetation() {
+    StartShown();
+    const std::string out = "ndvi/lakes.inf";
+    std::filesystem::create_directories(dir / "ndvi");
+    EXPECT_TRUE(
+        Cli("ndvi '" + Sample("tm/lakes.inf") + "' --x 4 --y 3 --rainbow -o '" + out + "'"));
+    OpenMade(out);
+    return Desktop();
+  }
+
+  QImage BirdsEye() {
+    StartShown();
+    const std::string out = "birdseye/volcano.inf";
+    std::filesystem::create_directories(dir / "birdseye");
+    EXPECT_TRUE(Cli("dem '" + Sample("aster/volcano.inf") +
+                    "' --kind birdseye --view-elevation 30 --exaggeration 2 --rgb 3,2,1 -o '" +
+                    out + "'"));
+    OpenMade(out);
+    return Desktop();
+  }
+};
+
+struct Screen {
+  const char* file;
+  const char* caption;
+  QImage (Screens::*shoot)();
+};
+
+// In the order the README and the metainfo show them; the first is the default.
+const Screen kScreens[] = {
+    {"natural.png", "A sample scene in natural colours", &Screens::Natural},
+    {"welcome.png", "Choosing how to use the program: looking at pictures or processing them",
+     &Screens::Welcome},
+    {"palette.png", "The main window with the operation palette", &Screens::Palette},
+    {"vegetation.png", "The vegetation index in rainbow colours with its legend",
+     &Screens::Vegetation},
+    {"birdseye.png", "A bird's-eye view of a volcano from its elevation model", &Screens::BirdsEye},
+};
+
+TEST_F(Screens, RenderEveryScreen) {
+  InstallJapaneseFonts();
+  InstallJapaneseQtTexts();
+  const std::string out = Env("LUMORA_SCREENSHOT_DIR");
+  ASSERT_FALSE(out.empty());
+  std::ofstream list(out + "/screens.txt");
+  for (const Screen& s : kScreens) {
+    const QImage image = (this->*s.shoot)();
+    ASSERT_FALSE(image.isNull()) << s.file;
+    ASSERT_TRUE(image.save(QString::fromStdString(out + "/" + s.file))) << s.file;
+    list << s.file << ' ' << s.caption << '\n';
+    app.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
