@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/imagefile/band_io.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -128,6 +129,15 @@ int UsageError(const std::string& command, const std::string& why) {
   if (it != Registry().end())
     std::fprintf(stderr, "usage: lumora-cli %s\n", it->second.usage.c_str());
   return kExitUsage;
+}
+
+bool ShownBandsWhole(const OpenRequest& r, Messenger& messenger) {
+  const std::string base = StripExtension(r.settingsPath);
+  for (const auto [band, type] :
+       {std::pair{r.redBand, r.redType}, {r.greenBand, r.greenType}, {r.blueBand, r.blueType}}) {
+    if (!OpenBand(base, type, band, r.settings.pixels, r.settings.lines, messenger)) return false;
+  }
+  return true;
 }
 
 int RunStepToOutput(const std::string& command, const std::string& settingsPath,

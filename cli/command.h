@@ -9,6 +9,7 @@
 
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
+#include "core/view/image_session.h"
 #include "core/view/processing_step.h"
 
 namespace lumora::cli {
@@ -83,6 +84,12 @@ struct Registrar {
 };
 
 int UsageError(const std::string& command, const std::string& why);
+
+// The bands a composition shows, checked before the display is built from
+// them: 61234 for a band that cannot be opened or is no regular file, 61441
+// for one shorter than the image. (The program asks about a wrong length in
+// its composition dialog; a batch run refuses it, as the processing commands do.)
+bool ShownBandsWhole(const OpenRequest& request, Messenger& messenger);
 
 // Runs a processing step into the file set OUT.inf names (WriteStepOutput):
 // a failure leaves the output as it was; an output that is the source set

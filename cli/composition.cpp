@@ -113,7 +113,9 @@ int OpenComposed(const std::string& command, const std::string& path, const Comp
   }
   request.step = c.step;
   // The display is built only: no working files are written.
-  if (!session.Open(request, WorkingFiles{}, messenger, progress)) return kExitFailure;
+  if (!ShownBandsWhole(request, messenger) ||
+      !session.Open(request, WorkingFiles{}, messenger, progress))
+    return kExitFailure;
   if (!ApplyStretch(c, session, messenger, progress)) return kExitFailure;
   return kExitOk;
 }

@@ -81,7 +81,9 @@ int RunProfile(const std::vector<std::string>& argv) {
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;
-  if (!session.Open(request, WorkingFiles{}, messenger, progress)) return kExitFailure;
+  if (!ShownBandsWhole(request, messenger) ||
+      !session.Open(request, WorkingFiles{}, messenger, progress))
+    return kExitFailure;
   ProfileEnds ends;
   if (args.Has("row"))
     ends = {lo, a, hi, a};

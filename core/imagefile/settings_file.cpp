@@ -20,6 +20,9 @@ namespace lumora {
 namespace {
 
 constexpr int kSettingsBuffer = 128;
+// The partial write copies the lines it does not replace as they are: whole,
+// up to a length no settings file comes near (longer ones are cut there).
+constexpr int kCopiedLineBuffer = 1 << 20;
 constexpr int kDisplayStateBuffer = 256;
 
 // The value text of an entry "KEY =...", or nullopt when the line is not one.
@@ -101,9 +104,9 @@ bool ParseWith(Reader& reader, ImageSettings& out) {
 // the message shown when the target cannot be written.
 template <typename Edit>
 bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const std::string& tail,
-                  int targetFailure, Messenger& messenger) {
+                  int targetFailure, Messenger& messenger, int lineBuffer = kSettingsBuffer) {
   std::string out;
-  LineReader reader(src, kSettingsBuffer);
+  LineReader reader(src, lineBuffer);
   std::string line;
   while (reader.Next(line)) {
     std::string replaced;
@@ -234,7 +237,7 @@ bool RewriteSettingsForPartialWrite(const std::string& source, const std::string
     return true;
   };
   // The partial write reports a target it cannot open like its source.
-  return CopySettings(src.get(), target, edit, "", kMsgOpenFailed, messenger);
+  return CopySettings(src.get(), target, edit, "", kMsgOpenFailed, messenger, kCopiedLineBuffer);
 }
 
 bool WriteDisplayStateFile(const std::string& path, int state, float maxVal, float minVal,

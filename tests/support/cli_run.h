@@ -18,11 +18,12 @@ struct CliResult {
 };
 
 // args is passed to the shell as written (quote paths yourself); the output
-// files go into dir.
-inline CliResult RunCli(const TempDir& dir, const std::string& args) {
+// files go into dir. shellPrefix runs before (a limit to put in place).
+inline CliResult RunCli(const TempDir& dir, const std::string& args,
+                        const std::string& shellPrefix = "") {
   const std::string outPath = dir / "cli_stdout.txt", errPath = dir / "cli_stderr.txt";
-  const std::string cmd =
-      std::string(LUMORA_CLI_PATH) + " " + args + " > '" + outPath + "' 2> '" + errPath + "'";
+  const std::string cmd = shellPrefix + std::string(LUMORA_CLI_PATH) + " " + args + " > '" +
+                          outPath + "' 2> '" + errPath + "'";
   const int raw = std::system(cmd.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(outPath), ReadFile(errPath)};
 }

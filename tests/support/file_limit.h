@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <memory>
-#include <string>
 
 #include "core/support/progress.h"
 
@@ -51,9 +50,8 @@ class LimitWhenProgressOpens : public ProgressSink {
   std::unique_ptr<FileSizeLimit> m_limit;
 };
 
-// A shell prefix that runs a command under the limit (in 1024-byte blocks).
-inline std::string UnderFileSizeLimit(int kib, const std::string& command) {
-  return "bash -c 'ulimit -f " + std::to_string(kib) + "; trap \"\" XFSZ; exec " + command + "'";
-}
+// A shell prefix for test::RunCli that runs the command with files limited
+// to a few kilobytes (512-byte blocks under sh, 1024 under bash).
+inline const char* kSmallFileLimit = "ulimit -f 2; trap '' XFSZ; exec ";
 
 }  // namespace lumora::test

@@ -204,6 +204,18 @@ TEST(SettingsRewrite, PartialWriteMatchesBareKeysAndKeepsStateLines) {
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
 }
 
+TEST(SettingsRewrite, PartialWriteCopiesLongLinesWhole) {
+  // A line longer than the settings reader's buffer is one line, not two;
+  // only the last line may gain a line break.
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string remark = "REMARK = " + std::string(141, 'x') + "\n";
+  const std::string longer = "NOTE = " + std::string(5000, 'y');
+  WriteFile(dir / "a.inf", remark + "LINE = 100\n" + longer);
+  ASSERT_TRUE(RewriteSettingsForPartialWrite(dir / "a.inf", dir / "b.inf", 10, 20, 0, 0, m));
+  EXPECT_EQ(ReadFile(dir / "b.inf"), remark + "LINE = 10\n" + longer + "\n");
+}
+
 TEST(DisplayStateFile, WritesTruncatedRangeAndReadsItBack) {
   TempDir dir;
   RecordingMessenger m;

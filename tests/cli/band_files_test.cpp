@@ -1,0 +1,113 @@
+// What every command does with band files it cannot use and with outputs it
+// cannot write: refused the same way everywhere, and nothing of an earlier
+// output lost.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/output/bitmap_source.h"
+#include "core/support/string_table.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+class BandFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(
+        test::RunCli(m_dir, "sample --sensor tm --size 128x128 -o " + Q(m_dir / "s.inf")).status,
+        0);
+  }
+  static std::string Q(const std::string& s) { return "'" + s + "'"; }
+  std::string In() const { return Q(m_dir / "s.inf"); }
+  std::string Out(const char* name) const { return Q(m_dir / name); }
+  static bool Says(const test::CliResult& r, int id) {
+    return r.err.find(MessageText(id)) != std::string::npos;
+  }
+  TempDir m_dir;
+};
+
+TEST_F(BandFiles, ShownBandThatIsNoWholeBandIsRefusedByEveryCommand) {
+  const struct {
+    const char* name;
+    int message;
+  } defects[] = {
+      {"empty", kMsgBandFileShort}, {"short", kMsgBandFileShort}, {"folder", kMsgOpenFailed}};
+  const struct {
+    const char* args;
+    const char* output;
+  } commands[] = {
+      {"compose %IN -o %OUT", "out.tif"},
+      {"profile %IN --row 1 --from 1 --to 9 -o %OUT", "out.txt"},
+      {"dem %IN --kind birdseye -o %OUT", "out.inf"},
+  };
+  const std::string band = m_dir / "s.b03";
+  const std::string whole = test::ReadFile(band);
+  for (const auto& d : defects) {
+    fs::remove_all(band);
+    if (d.name == std::string("folder"))
+      fs::create_directory(band);
+    else
+      test::WriteFile(band, d.name == std::string("empty") ? "" : whole.substr(1));
+    for (const auto& c : commands) {
+      std::string args = c.args;
+      args.replace(args.find("%IN"), 3, In());
+      args.replace(args.find("%OUT"), 4, Out(c.output));
+      const auto r = test::RunCli(m_dir, args);
+      EXPECT_EQ(r.status, 1) << d.name << ": " << c.args;
+      EXPECT_TRUE(Says(r, d.message)) << d.name << ": " << c.args << "\n" << r.err;
+      EXPECT_FALSE(fs::exists(m_dir / c.output)) << d.name << ": " << c.args;
+    }
+  }
+}
+
+TEST_F(BandFiles, FolderAsSettingsFileIsRefused) {
+  fs::create_directory(m_dir / "dir.inf");
+  for (const char* args : {"compose %IN -o %OUT.tif", "profile %IN --row 1 --from 1 --to 2 -o %OUT",
+                           "filter %IN --kind blur -o %OUT.inf", "info %IN"}) {
+    std::string a = args;
+    a.replace(a.find("%IN"), 3, Q(m_dir / "dir.inf"));
+    if (a.find("%OUT") != std::string::npos) a.replace(a.find("%OUT"), 4, Q(m_dir / "out"));
+    const auto r = test::RunCli(m_dir, a);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_TRUE(Says(r, kMsgOpenFailed)) << args << "\n" << r.err;
+  }
+}
+
+TEST_F(BandFiles, WriteFailureKeepsTheEarlierOutput) {
+  // File sets report 61289; the picture and profile writers keep their own words.
+  const std::string set = MessageText(kMsgCreateFailed), picture = writer_text::kCreateFailed;
+  const struct {
+    const char* args;
+    std::vector<const char*> outputs;
+    std::string message;
+  } commands[] = {
+      {"filter %IN --kind median -o %OUT", {"out.inf", "out.b01"}, set},
+      {"crop %IN --area 0,0,100,100 -o %OUT", {"out.inf", "out.b01"}, set},
+      {"sample --sensor tm --size 128x128 -o %OUT", {"out.inf", "out.b01"}, set},
+      {"compose %IN -o %OUT", {"out.tif"}, picture},
+      {"scatter %IN --x 3 --y 4 -o %OUT", {"out.tif"}, picture},
+      {"profile %IN --row 1 --from 1 --to 128 -o %OUT",
+       {"out.txt"},
+       MessageText(kMsgProfileCreateFailed)},
+  };
+  for (const auto& c : commands) {
+    for (const char* name : c.outputs) test::WriteFile(m_dir / name, "earlier");
+    std::string args = c.args;
+    if (args.find("%IN") != std::string::npos) args.replace(args.find("%IN"), 3, In());
+    args.replace(args.find("%OUT"), 4, Out(c.outputs[0]));
+    const auto r = test::RunCli(m_dir, args, test::kSmallFileLimit);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    for (const char* name : c.outputs) EXPECT_EQ(test::ReadFile(m_dir / name), "earlier") << c.args;
+    for (const char* name : c.outputs) fs::remove(m_dir / name);
+  }
+}
+
+}  // namespace
+}  // namespace lumora
