@@ -142,6 +142,19 @@ void BuildEqualisationTable(const Histogram& histogram, LookupTable& table) {
   table[255] = 255;
 }
 
+void MapRowThroughTables(const uint8_t* in, uint8_t* out, int32_t width,
+                         const LookupTables& tables) {
+  const uint8_t* b = tables[0].data();
+  const uint8_t* g = tables[1].data();
+  const uint8_t* r = tables[2].data();
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  for (size_t i = 0; i < rowBytes; i += 3) {
+    out[i] = b[in[i]];
+    out[i + 1] = g[in[i + 1]];
+    out[i + 2] = r[in[i + 2]];
+  }
+}
+
 bool MapThroughTables(const Dib& shown, const LookupTables& tables, Dib& result,
                       Messenger& messenger, Progress& progress) {
   Dib fresh;
@@ -150,18 +163,8 @@ bool MapThroughTables(const Dib& shown, const LookupTables& tables, Dib& result,
     return false;
   }
   progress.Create(std::max(1, shown.height / 100), "処理中");
-  const uint8_t* b = tables[0].data();
-  const uint8_t* g = tables[1].data();
-  const uint8_t* r = tables[2].data();
-  const size_t rowBytes = static_cast<size_t>(shown.width) * 3;
   for (int32_t row = 0; row < shown.height; ++row) {
-    const uint8_t* in = shown.StoredRow(row);
-    uint8_t* out = fresh.StoredRow(row);
-    for (size_t i = 0; i < rowBytes; i += 3) {
-      out[i] = b[in[i]];
-      out[i + 1] = g[in[i + 1]];
-      out[i + 2] = r[in[i + 2]];
-    }
+    MapRowThroughTables(shown.StoredRow(row), fresh.StoredRow(row), shown.width, tables);
     progress.SetProgress(static_cast<float>(row + 1) / static_cast<float>(shown.height));
   }
   progress.Close();

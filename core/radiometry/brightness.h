@@ -60,6 +60,12 @@ void BuildStretchTable(StretchValues& v, LookupTable& table);
 // touched, so it keeps what the table already maps 0 to.
 void BuildEqualisationTable(const Histogram& histogram, LookupTable& table);
 
+// One row of width pixels mapped through the tables (blue, green, red
+// bytes); in and out may be rows of different images. The live preview of
+// the brightness dialog maps the shown image row by row this way.
+void MapRowThroughTables(const uint8_t* in, uint8_t* out, int32_t width,
+                         const LookupTables& tables);
+
 // The display image rewritten through the tables into result (zero-filled,
 // same size and layout); 61233 when its memory cannot be had.
 bool MapThroughTables(const Dib& shown, const LookupTables& tables, Dib& result,

@@ -15,6 +15,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/imagefile/save_as_command.h"
 #include "gui/output/export_command.h"
+#include "gui/radiometry/brightness_command.h"
 #include "gui/radiometry/filter_dlg.h"
 #include "gui/view/image_info_dlg.h"
 #include "gui/widgets/progress_dlg.h"
@@ -121,7 +122,11 @@ bool CKiriView::Handles(int id) {
     case kCmdRuler:
     case kCmdDnValue:
     case kCmdSaveAs:
-    case kCmdImageInfo: return true;
+    case kCmdImageInfo:
+    // brightness
+    case kCmdBrightness:
+    case kCmdSmooth:
+    case kCmdAutoBrightness: return true;
     default: return false;
   }
 }
@@ -155,6 +160,10 @@ void CKiriView::OnCommand(int id) {
     case kCmdRuler: StartRuler(); break;
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
+    // brightness
+    case kCmdBrightness:
+    case kCmdSmooth:
+    case kCmdAutoBrightness: RunBrightnessCommand(m_app, *this, id); break;
     default: break;
   }
 }
@@ -320,9 +329,12 @@ void CKiriView::paintEvent(QPaintEvent*) {
 void CKiriView::OnUndo() {
   WaitCursor wait;
   const bool filesBack = m_session.State().m_bProcessed;
+  const QSize before(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight);
   m_session.Undo(m_app.Msg());
   DisplayChanged();
-  FitFrame();
+  // The window keeps its size (and its scroll bars) unless the image
+  // going back has another size.
+  if (before != QSize(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight)) FitFrame();
   if (filesBack) RebuildLegend();
   FollowLegendFlag();
 }

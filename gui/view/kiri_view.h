@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "core/radiometry/brightness.h"
 #include "core/shell/command_rules.h"
 #include "core/view/image_session.h"
 #include "core/view/tool_geometry.h"
@@ -115,6 +116,10 @@ class CKiriView : public QAbstractScrollArea {
 
   // Client to 0-based document pixel and back (the top-left corner of the pixel).
   QPoint ClientOfDocument(int x, int y) const;
+
+  // The brightness dialog's live preview: the window draws the display
+  // image through the tables; DisplayChanged() shows it as it is again.
+  void ShowThroughTables(const LookupTables& tables);
 
  protected:
   void paintEvent(QPaintEvent* e) override;

@@ -1,0 +1,52 @@
+#include "gui/radiometry/brightness_command.h"
+
+#include "core/radiometry/brightness.h"
+#include "core/shell/command_rules.h"
+#include "gui/app/kiri_app.h"
+#include "gui/radiometry/brightness_dlg.h"
+#include "gui/view/kiri_view.h"
+#include "gui/view/step_command.h"
+#include "gui/widgets/progress_dlg.h"
+
+namespace lumora::gui {
+
+// The preview maps only the picture the window draws; the display image
+// itself stays as it is until OK.
+void CKiriView::ShowThroughTables(const LookupTables& tables) {
+  const Dib& dib = m_session.Display();
+  if (dib.Empty() || m_picture.width() != dib.width || m_picture.height() != dib.height) return;
+  for (int y = 0; y < dib.height; ++y)
+    MapRowThroughTables(dib.TopRow(y), m_picture.scanLine(y), dib.width, tables);
+  viewport()->update();
+}
+
+void RunBrightnessCommand(CKiriApp& app, CKiriView& view, int command) {
+  if (app.ToolDialog()) return;
+  ImageSession& session = view.Session();
+  Messenger& messenger = app.Msg();
+  if (command == kCmdBrightness) {
+    CBrightnessDlg dialog(
+        session.Display(), session.State().m_bSingleBand, session.StretchStart(), messenger,
+        [&view](const LookupTables& tables) { view.ShowThroughTables(tables); }, view.Frame());
+    const bool ok = RunToolDialog(app, dialog);
+    if (ok) {
+      WaitCursor wait;
+      CProgressDlg progressDialog(view.Frame());
+      Progress progress(&progressDialog);
+      ApplyBrightnessDialog(session, dialog.Tables(), dialog.Values(), messenger, progress);
+    }
+    // After Cancel, or when the new image could not be had, the window shows
+    // the display image exactly as it was.
+    view.DisplayChanged();
+    return;
+  }
+  WaitCursor wait;
+  CProgressDlg progressDialog(view.Frame());
+  Progress progress(&progressDialog);
+  const bool changed = command == kCmdSmooth ? EqualiseBrightness(session, messenger, progress)
+                                             : AutomaticBrightness(session, messenger, progress);
+  progress.Close();
+  if (changed) view.DisplayChanged();
+}
+
+}  // namespace lumora::gui
