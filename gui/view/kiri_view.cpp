@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "core/view/zoom.h"
+#include "gui/analysis/ndvi_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/imagefile/save_as_command.h"
@@ -126,7 +127,8 @@ bool CKiriView::Handles(int id) {
     // brightness
     case kCmdBrightness:
     case kCmdSmooth:
-    case kCmdAutoBrightness: return true;
+    case kCmdAutoBrightness:
+    case kCmdVegetation: return true;
     default: return false;
   }
 }
@@ -164,6 +166,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdBrightness:
     case kCmdSmooth:
     case kCmdAutoBrightness: RunBrightnessCommand(m_app, *this, id); break;
+    case kCmdVegetation: RunVegetationIndexCommand(m_app, *this); break;
     default: break;
   }
 }
