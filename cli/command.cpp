@@ -68,13 +68,16 @@ std::optional<int> IntOption(const Args& args, const std::string& name) {
   return ParseInt(*text);
 }
 
-std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count) {
-  std::vector<int> out;
+namespace {
+
+// The parts of "a,b,c" read by parse; nullopt unless there are count of them.
+template <typename T, typename Parse>
+std::optional<std::vector<T>> ParseList(const std::string& s, size_t count, Parse parse) {
+  std::vector<T> out;
   size_t start = 0;
-  while (true) {
-    size_t comma = s.find(',', start);
-    auto v =
-        ParseInt(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+  while (out.size() <= count) {
+    const size_t comma = s.find(',', start);
+    auto v = parse(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (!v) return std::nullopt;
     out.push_back(*v);
     if (comma == std::string::npos) break;
@@ -82,6 +85,34 @@ std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count)
   }
   if (out.size() != count) return std::nullopt;
   return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count) {
+  return ParseList<int>(s, count, ParseInt);
+}
+
+std::optional<std::vector<double>> ParseDoubleList(const std::string& s, size_t count) {
+  return ParseList<double>(s, count, ParseDouble);
+}
+
+std::optional<int> ParseSensor(const std::string& name) {
+  if (name == "aster") return 0;
+  if (name == "tm") return 1;
+  if (name == "mss") return 2;
+  return std::nullopt;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  auto w = ParseInt(text.substr(0, x));
+  auto h = ParseInt(text.substr(x + 1));
+  if (!w || !h) return false;
+  width = *w;
+  height = *h;
+  return true;
 }
 
 void StderrMessenger::ShowMessage(int id) { std::fprintf(stderr, "%s\n", MessageText(id)); }

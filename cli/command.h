@@ -39,6 +39,12 @@ class Args {
 std::optional<int> ParseInt(const std::string& s);
 std::optional<double> ParseDouble(const std::string& s);
 std::optional<std::vector<int>> ParseIntList(const std::string& s, size_t count);
+// A list "a,b,c" of count reals; nullopt on anything else.
+std::optional<std::vector<double>> ParseDoubleList(const std::string& s, size_t count);
+// The SENSOR code of "aster", "tm" or "mss".
+std::optional<int> ParseSensor(const std::string& name);
+// "WxH" as two ints; false when it is not that.
+bool ParseSize(const std::string& text, int& width, int& height);
 // The whole int given with an option; nothing when absent or not a number.
 std::optional<int> IntOption(const Args& args, const std::string& name);
 

@@ -8,18 +8,6 @@
 namespace lumora::cli {
 namespace {
 
-// "WxH" with both sides in the allowed range.
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const size_t x = text.find_first_of("xX");
-  if (x == std::string::npos) return false;
-  auto w = ParseInt(text.substr(0, x));
-  auto h = ParseInt(text.substr(x + 1));
-  if (!w || !h) return false;
-  width = *w;
-  height = *h;
-  return true;
-}
-
 std::optional<uint64_t> ParseSeed(const std::string& text) {
   if (text.empty() || text.size() > 20) return std::nullopt;
   uint64_t v = 0;
@@ -42,14 +30,9 @@ int RunSample(const std::vector<std::string>& argv) {
   SampleSceneOptions options;
   const auto sensor = args.Get("sensor");
   if (!sensor) return UsageError("sample", "--sensor is required");
-  if (*sensor == "aster")
-    options.sensor = 0;
-  else if (*sensor == "tm")
-    options.sensor = 1;
-  else if (*sensor == "mss")
-    options.sensor = 2;
-  else
-    return UsageError("sample", "--sensor must be tm, mss or aster");
+  const auto code = ParseSensor(*sensor);
+  if (!code) return UsageError("sample", "--sensor must be tm, mss or aster");
+  options.sensor = *code;
 
   if (auto size = args.Get("size")) {
     if (!ParseSize(*size, options.width, options.height) || options.width < kSampleMinSide ||

@@ -31,6 +31,25 @@ const char* MessageText(int id) {
     case kMsgBadNdvFile: return "不正なNDVファイルです．";
     case kMsgBadMlkFile: return "不正なMLKファイルです．";
     case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
+    case kMsgImportCannotOpen: return "画像ファイルとして読み込めないファイルです．";
+    case kMsgImportNoProduct: return "取り込める衛星データが見つかりません．";
+    case kMsgImportMissingBands: return "衛星データのバンドが足りません．";
+    case kMsgImportGridMismatch:
+      return "バンドの座標系や範囲が異なり，一つの画像にまとめられません．";
+    case kMsgImportGeographic:
+      return "緯度経度の座標系の画像は取り込めません．\nUTMなどの投影座標系の画像を使ってください"
+             "．";
+    case kMsgImportNoGeoref: return "画像に位置の情報（座標系）がありません．";
+    case kMsgImportTooLarge:
+      return "画像が大きすぎます．範囲を狭めるか，大きさを小さくしてください．";
+    case kMsgImportAreaOutside: return "指定した範囲が画像の外にあります．";
+    case kMsgImportNotWritable: return "出力先のフォルダに書き込めません．";
+    case kMsgImportReadFailed: return "画像ファイルの読み込みに失敗しました．";
+    case kMsgImportTurned:
+      return "画像の向きが北から45度より大きく傾いているため，取り込めません．";
+    case kMsgImportDemExists: return "この画像には標高データがすでにあります．";
+    case kMsgImportDemOutside: return "標高データが画像の範囲と重なりません．";
+    case kMsgImportSceneNoGeoref: return "画像に位置の情報がないため，標高データを重ねられません．";
     case kMsgClassesLeftOut: return "次の分類項目は分類に使われませんでした．";
     case kMsgClassNoArea: return "トレーニングエリアが指定されていません．";
     case kMsgClassTooFewSamples: return "トレーニングエリアの画素が２つ未満です．";

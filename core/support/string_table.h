@@ -43,6 +43,21 @@ enum MessageId : int {
   kMsgDemOfBirdsEye = 61428,
   kMsgAreaOutsideImage = 61440,
   kMsgBandFileShort = 61441,
+  // Import of satellite products and elevation models.
+  kMsgImportCannotOpen = 61460,
+  kMsgImportNoProduct = 61461,
+  kMsgImportMissingBands = 61462,
+  kMsgImportGridMismatch = 61463,
+  kMsgImportGeographic = 61464,
+  kMsgImportNoGeoref = 61465,
+  kMsgImportTooLarge = 61466,
+  kMsgImportAreaOutside = 61467,
+  kMsgImportNotWritable = 61468,
+  kMsgImportReadFailed = 61469,
+  kMsgImportTurned = 61470,
+  kMsgImportDemExists = 61471,
+  kMsgImportDemOutside = 61472,
+  kMsgImportSceneNoGeoref = 61473,
 };
 
 // The text of a message id (UTF-8); an unknown id gives the generic error text.
@@ -50,5 +65,8 @@ const char* MessageText(int id);
 
 // Title of the confirmation asked after every processing step.
 inline constexpr const char* kConfirmTitle = "確認";
+
+// Title of the messages of the import.
+inline constexpr const char* kImportTitle = "取り込み";
 
 }  // namespace lumora

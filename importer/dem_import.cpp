@@ -1,0 +1,223 @@
+#include "importer/dem_import.h"
+
+#include <gdalwarper.h>
+#include <ogr_spatialref.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <vector>
+
+#include "core/imagefile/band_io.h"
+#include "core/imagefile/settings_file.h"
+#include "core/imagefile/staged_file_set.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "importer/gdal_session.h"
+#include "importer/georeference.h"
+#include "importer/scene_import.h"
+
+namespace lumora::importer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Marks cells of the scene that the model does not reach.
+constexpr double kOutside = -1.0e30;
+
+int CPL_STDCALL OnWarp(double done, const char*, void* data) {
+  if (auto* p = static_cast<Progress*>(data)) p->SetProgress(static_cast<float>(0.9 * done));
+  return TRUE;
+}
+
+// The model resampled (bilinear) onto the grid; cells it does not cover
+// hold kOutside.
+bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, Progress* progress) {
+  GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
+  if (!mem) return false;
+  DatasetPtr target(mem->Create("", grid.width, grid.height, 1, GDT_Float32, nullptr));
+  if (!target) return false;
+  target->SetGeoTransform(const_cast<double*>(grid.transform));
+  target->SetProjection(grid.wkt.c_str());
+  target->GetRasterBand(1)->SetNoDataValue(kOutside);
+
+  GDALWarpOptions* wo = GDALCreateWarpOptions();
+  wo->hSrcDS = dem;
+  wo->hDstDS = target.get();
+  wo->nBandCount = 1;
+  wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panSrcBands[0] = 1;
+  wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panDstBands[0] = 1;
+  wo->eResampleAlg = GRA_Bilinear;
+  wo->eWorkingDataType = GDT_Float64;
+  int has = 0;
+  const double noData = dem->GetRasterBand(1)->GetNoDataValue(&has);
+  if (has) {
+    wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+    wo->padfSrcNoDataReal[0] = noData;
+  }
+  wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+  wo->padfDstNoDataReal[0] = kOutside;
+  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+  wo->pfnProgress = OnWarp;
+  wo->pProgressArg = progress;
+  wo->pTransformerArg = GDALCreateGenImgProjTransformer2(dem, target.get(), nullptr);
+  bool ok = wo->pTransformerArg != nullptr;
+  if (ok) {
+    wo->pfnTransformer = GDALGenImgProjTransform;
+    GDALWarpOperation operation;
+    ok = operation.Initialize(wo) == CE_None &&
+         operation.ChunkAndWarpImage(0, 0, grid.width, grid.height) == CE_None;
+    GDALDestroyGenImgProjTransformer(wo->pTransformerArg);
+  }
+  GDALDestroyWarpOptions(wo);
+  ok = ok && target->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, grid.width, grid.height, out.data(),
+                                                grid.width, grid.height, GDT_Float32, 0, 0,
+                                                nullptr) == CE_None;
+  return ok;
+}
+
+bool IsLand(float a) { return a != static_cast<float>(kOutside) && std::isfinite(a) && a > 0.0f; }
+
+bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
+         Messenger& messenger, Progress* progress, ImportError& error) {
+  ImageSettings settings;
+  if (!ReadSettings(sceneInf, settings, messenger) || !CheckImageSize(settings, messenger)) {
+    error = {-1, ""};
+    return false;
+  }
+  Grid grid;
+  if (!SceneGrid(sceneInf, settings, grid)) {
+    error = {kMsgImportSceneNoGeoref, sceneInf};
+    return false;
+  }
+  const std::string base = StripExtension(sceneInf);
+  std::error_code ec;
+  for (const char* suffix : {".dem", ".lev"}) {
+    const fs::path existing = ResolveNoCase(base + suffix);
+    if (!replace && fs::exists(existing, ec)) {
+      error = {kMsgImportDemExists, existing.string()};
+      return false;
+    }
+  }
+  DatasetPtr dem = OpenRaster(demPath);
+  if (!dem) {
+    error = {kMsgImportCannotOpen, demPath};
+    return false;
+  }
+  double t[6];
+  const OGRSpatialReference* srs = dem->GetSpatialRef();
+  if (!srs || srs->IsEmpty() || dem->GetGeoTransform(t) != CE_None) {
+    error = {kMsgImportNoGeoref, demPath};
+    return false;
+  }
+  const size_t count = static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height);
+  std::vector<float> altitude(count);
+  if (progress) progress->Create(0, "標高データを取り込み中");
+  if (!Warp(dem.get(), grid, altitude, progress)) {
+    error = {kMsgImportReadFailed, demPath};
+    return false;
+  }
+  bool reached = false;
+  float lowest = 0.0f, highest = 0.0f;
+  bool anyLand = false;
+  for (float a : altitude) {
+    if (a == static_cast<float>(kOutside)) continue;
+    reached = true;
+    if (!IsLand(a)) continue;
+    lowest = anyLand ? std::min(lowest, a) : a;
+    highest = anyLand ? std::max(highest, a) : a;
+    anyLand = true;
+  }
+  if (!reached) {
+    error = {kMsgImportDemOutside, demPath};
+    return false;
+  }
+  // Whole metres as the range file holds them; a flat land still spans one
+  // metre so that codes stay defined.
+  const int minAltitude = anyLand ? static_cast<int>(std::floor(lowest)) : 0;
+  int maxAltitude = anyLand ? static_cast<int>(std::ceil(highest)) : 254;
+  if (maxAltitude <= minAltitude) maxAltitude = minAltitude + 1;
+  std::vector<uint8_t> codes(count);
+  int minCode = 255, maxCode = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const int c = IsLand(altitude[i]) ? ElevationCode(altitude[i], minAltitude, maxAltitude) : 0;
+    codes[i] = static_cast<uint8_t>(c);
+    if (c != 0) minCode = std::min(minCode, c);
+    maxCode = std::max(maxCode, c);
+  }
+  // A scene that is all sea still gets a range the elevation display accepts.
+  if (maxCode == 0) minCode = maxCode = 1;
+
+  fs::path folder = fs::path(base).parent_path();
+  if (folder.empty()) folder = ".";
+  // Only the two files are replaced, one after the other; the scene's
+  // other files stay.
+  StagedFileSet staged;
+  if (!staged.Begin(base)) {
+    error = {kMsgImportNotWritable, folder.string()};
+    return false;
+  }
+  const std::string name = fs::path(base).filename().string();
+  BandWriter writer;
+  if (writer.Create(staged.StageBase() + ".dem")) writer.Write(codes.data(), count);
+  if (!writer.Close(messenger)) {
+    error = {-1, ""};  // reported by the writer
+    return false;
+  }
+  if (!WriteFileAtomically(
+          staged.StageBase() + ".lev",
+          Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = %d\nMAX_ALTITUDE = %d\n", minCode,
+                 minAltitude, maxCode, maxAltitude))) {
+    error = {kMsgCreateFailed, ""};
+    return false;
+  }
+  if (progress) progress->Close();
+  // The code file first: a range file beside its codes means the pair is complete.
+  for (const char* suffix : {".dem", ".lev"}) {
+    fs::rename(staged.StageBase() + suffix, base + suffix, ec);
+    if (ec) {
+      error = {kMsgCopyFailed, base + suffix};
+      return false;
+    }
+  }
+  // A model replaced under other spellings (.DEM, .LEV) would leave two.
+  for (const auto& old : FindFiles(base + ".*")) {
+    const std::string file = old.filename().string();
+    if ((EqualsNoCase(file, name + ".dem") && file != name + ".dem") ||
+        (EqualsNoCase(file, name + ".lev") && file != name + ".lev"))
+      fs::remove(old, ec);
+  }
+  return true;
+}
+
+}  // namespace
+
+int ElevationCode(double altitude, int minAltitude, int maxAltitude) {
+  if (!(altitude > 0.0)) return 0;
+  const double span = static_cast<double>(maxAltitude) - minAltitude;
+  const double c = 1.0 + std::trunc((altitude - minAltitude) * 254.0 / span + 0.5);
+  return static_cast<int>(std::clamp(c, 1.0, 255.0));
+}
+
+bool ImportDem(const std::string& demPath, const std::string& sceneInf, bool replace,
+               Messenger& messenger, Progress* progress) {
+  GdalSession session;
+  ImportError error;
+  bool ok = false;
+  try {
+    ok = Run(demPath, sceneInf, replace, messenger, progress, error);
+  } catch (const std::bad_alloc&) {
+    error = {kMsgNoMemory, ""};
+  }
+  if (progress) progress->Close();
+  if (!ok) ReportImportError(messenger, error);
+  return ok;
+}
+
+}  // namespace lumora::importer

@@ -1,0 +1,104 @@
+#include "tests/importer/import_fixtures.h"
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+#include "core/support/text.h"
+
+namespace lumora::test {
+
+namespace fs = std::filesystem;
+
+void WriteGeoTiff(const std::string& path, const TiffSpec& tiff, const PixelFn& value) {
+  GDALAllRegister();
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
+  GDALDataset* ds =
+      driver->Create(path.c_str(), tiff.width, tiff.height, tiff.bands, tiff.type, nullptr);
+  if (!ds) throw std::runtime_error("cannot create " + path);
+  double t[6] = {tiff.originX, tiff.pixelSize, 0, tiff.originY, 0, -tiff.pixelSize};
+  ds->SetGeoTransform(t);
+  OGRSpatialReference srs;
+  srs.importFromEPSG(tiff.epsg);
+  ds->SetSpatialRef(&srs);
+  std::vector<double> row(static_cast<size_t>(tiff.width));
+  for (int b = 1; b <= tiff.bands; ++b) {
+    GDALRasterBand* band = ds->GetRasterBand(b);
+    if (tiff.hasNoData) band->SetNoDataValue(tiff.noData);
+    for (int y = 0; y < tiff.height; ++y) {
+      for (int x = 0; x < tiff.width; ++x) row[static_cast<size_t>(x)] = value(b, x, y);
+      if (band->RasterIO(GF_Write, 0, y, tiff.width, 1, row.data(), tiff.width, 1, GDT_Float64, 0,
+                         0) != CE_None)
+        throw std::runtime_error("cannot write " + path);
+    }
+  }
+  GDALClose(ds);
+}
+
+std::string WriteLandsat(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
+                         bool withThermal, int skipBand) {
+  fs::create_directories(folder);
+  const std::string id = "LC09_L2SP_107035_20240501_20240502_02_T1";
+  std::string mtl = "GROUP = LANDSAT_METADATA_FILE\n  GROUP = PRODUCT_CONTENTS\n";
+  mtl += "    LANDSAT_PRODUCT_ID = \"" + id + "\"\n";
+  TiffSpec one = tiff;
+  one.bands = 1;
+  for (int b = 1; b <= 7; ++b) {
+    const std::string name = id + Format("_SR_B%d.TIF", b);
+    mtl += Format("    FILE_NAME_BAND_%d = \"", b) + name + "\"\n";
+    if (b != skipBand)
+      WriteGeoTiff(folder + "/" + name, one, [&](int, int x, int y) { return value(b, x, y); });
+  }
+  if (withThermal) {
+    const std::string name = id + "_ST_B10.TIF";
+    mtl += "    FILE_NAME_BAND_ST_B10 = \"" + name + "\"\n";
+    WriteGeoTiff(folder + "/" + name, one, [&](int, int x, int y) { return value(10, x, y); });
+  }
+  mtl += "  END_GROUP = PRODUCT_CONTENTS\n  GROUP = IMAGE_ATTRIBUTES\n";
+  mtl += "    SPACECRAFT_ID = \"LANDSAT_9\"\n  END_GROUP = IMAGE_ATTRIBUTES\nEND\n";
+  const std::string path = folder + "/" + id + "_MTL.txt";
+  std::ofstream(path) << mtl;
+  return path;
+}
+
+std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value) {
+  const std::string img = folder + "/GRANULE/L2A_T54SUE_A000001_20240501T012345/IMG_DATA";
+  fs::create_directories(img + "/R10m");
+  fs::create_directories(img + "/R20m");
+  TiffSpec fine = tiff, coarse = tiff;
+  fine.bands = coarse.bands = 1;
+  coarse.pixelSize = tiff.pixelSize * 2;
+  coarse.width = tiff.width / 2;
+  coarse.height = tiff.height / 2;
+  const std::string stem = "T54SUE_20240501T012345_B";
+  for (int b : {2, 3, 4, 8})
+    WriteGeoTiff(img + Format("/R10m/%s%02d_10m.tif", stem.c_str(), b), fine,
+                 [&](int, int x, int y) { return value(b, x, y); });
+  for (int b : {2, 5, 11, 12})
+    WriteGeoTiff(img + Format("/R20m/%s%02d_20m.tif", stem.c_str(), b), coarse,
+                 [&](int, int x, int y) { return value(b, x, y); });
+  return folder;
+}
+
+void GdalLonLat(int epsg, double x, double y, double& lon, double& lat) {
+  OGRSpatialReference source, wgs;
+  source.importFromEPSG(epsg);
+  source.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  wgs.importFromEPSG(4326);
+  wgs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  std::unique_ptr<OGRCoordinateTransformation> ct(OGRCreateCoordinateTransformation(&source, &wgs));
+  lon = x;
+  lat = y;
+  ct->Transform(1, &lon, &lat);
+}
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace lumora::test

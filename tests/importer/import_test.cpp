@@ -1,0 +1,467 @@
+// lumora-cli import and import-dem over products built with GDAL here: the
+// georeference against GDAL's own transformation, the stretch rule, the
+// resampling of coarser bands, areas and sizes, elevation models in another
+// system, the vegetation index of an imported scene, and every refusal
+// leaving the output as it was.
+#include <geodesic.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "core/analysis/vegetation_index.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/output/ground_scale.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "tests/importer/import_fixtures.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using test::GdalLonLat;
+using test::ReadFile;
+using test::RunCli;
+using test::TiffSpec;
+using test::WrittenSettings;
+
+std::string Q(const std::string& path) { return "'" + path + "'"; }
+
+// Landsat-like values: fill (0) down the first column, a vegetated field
+// (dark red, bright near infrared) in a block, bare soil elsewhere, and
+// varied values in the other bands.
+double LandsatValue(int band, int x, int y) {
+  if (x == 0) return 0;
+  const bool field = x >= 8 && x < 20 && y >= 6 && y < 16;
+  const int wiggle = (x * 31 + y * 17) % 97;
+  if (band == 4) return field ? 700 + wiggle : 3000 + wiggle * 5;
+  if (band == 5) return field ? 4000 + wiggle : 2800 + wiggle * 5;
+  return 1000 * band + (x * 31 + y * 17) % 997;
+}
+
+// The stretch worked out independently: sort, take the 0.5 % and 99.5 %
+// values, map linearly onto 1..255.
+std::vector<uint8_t> ExpectedStretch(const std::vector<double>& values) {
+  std::vector<double> valid;
+  for (double v : values)
+    if (v != 0) valid.push_back(v);
+  std::sort(valid.begin(), valid.end());
+  const size_t n = valid.size();
+  const double lo = valid[n / 200], hi = valid[n - 1 - n / 200];
+  std::vector<uint8_t> out;
+  for (double v : values) {
+    if (v == 0)
+      out.push_back(0);
+    else if (v <= lo)
+      out.push_back(1);
+    else if (v >= hi)
+      out.push_back(255);
+    else
+      out.push_back(static_cast<uint8_t>(1 + static_cast<int>((v - lo) * 254.0 / (hi - lo) + 0.5)));
+  }
+  return out;
+}
+
+std::vector<double> Grid(int width, int height, const std::function<double(int, int)>& f) {
+  std::vector<double> v;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) v.push_back(f(x, y));
+  return v;
+}
+
+class Import : public ::testing::Test {
+ protected:
+  test::CliResult Run(const std::string& args) { return RunCli(dir, args); }
+  std::string Landsat(const TiffSpec& tiff = {}, bool thermal = true, int skip = 0) {
+    return test::WriteLandsat(dir / "product", tiff, LandsatValue, thermal, skip);
+  }
+  test::TempDir dir;
+  std::string out = dir / "out/scene.inf";
+};
+
+TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
+  const TiffSpec tiff;
+  const auto r = Run("import " + Q(Landsat(tiff)) + " -o " + Q(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const ImageSettings s = WrittenSettings(out);
+  EXPECT_EQ(s.pixels, tiff.width);
+  EXPECT_EQ(s.lines, tiff.height);
+  EXPECT_EQ(s.sensor, 1);
+  // OLI 2..7 and the thermal band in the places the TM presets expect.
+  const int source[8] = {0, 2, 3, 4, 5, 6, 10, 7};
+  for (int n = 1; n <= 7; ++n) {
+    SCOPED_TRACE(n);
+    const auto bytes = Bytes(BandFilePath(dir / "out/scene", 1, n));
+    EXPECT_EQ(bytes, ExpectedStretch(Grid(tiff.width, tiff.height, [&](int x, int y) {
+                return LandsatValue(source[n], x, y);
+              })));
+    EXPECT_NE(ReadBandDescription(dir / "out/scene", n).find(Format("バンド%d ", source[n])),
+              std::string::npos);
+  }
+  EXPECT_NE(ReadFile(dir / "out/scene.d03").find("SR_B4.TIF"), std::string::npos);
+  EXPECT_NE(ReadFile(dir / "out/scene.d03").find("STRETCH_LOW = "), std::string::npos);
+  // The folder names the same product as its MTL file.
+  ASSERT_EQ(Run("import " + Q(dir / "product") + " -o " + Q(dir / "again.inf")).status, 0);
+  EXPECT_EQ(Bytes(dir / "again.b04"), Bytes(dir / "out/scene.b04"));
+}
+
+TEST_F(Import, ImportedSceneShowsVegetationWithTheTmPreset) {
+  ASSERT_EQ(Run("import " + Q(Landsat()) + " -o " + Q(out)).status, 0);
+  const BandPair pair = NdviPreset(1);
+  const auto r = Run(Format("ndvi %s --x %d --y %d -o %s", Q(out).c_str(), pair.x, pair.y,
+                            Q(dir / "green.inf").c_str()));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto ndvi = Bytes(dir / "green.b01");
+  const TiffSpec tiff;
+  ASSERT_EQ(ndvi.size(), static_cast<size_t>(tiff.width * tiff.height));
+  for (int y = 0; y < tiff.height; ++y)
+    for (int x = 1; x < tiff.width; ++x) {
+      const bool field = x >= 8 && x < 20 && y >= 6 && y < 16;
+      const uint8_t v = ndvi[static_cast<size_t>(y * tiff.width + x)];
+      EXPECT_EQ(v > 128, field) << x << "," << y << " = " << int(v);
+    }
+}
+
+struct CornerCase {
+  const char* name;
+  int epsg;
+  double originX, originY;
+  // Rows turn from east towards north west of the central meridian in the
+  // north and east of it in the south (meridians converge to the pole).
+  double inclination;
+};
+
+class ImportCorner : public Import, public ::testing::WithParamInterface<CornerCase> {};
+
+TEST_P(ImportCorner, CornerAndRowDirectionFollowGdal) {
+  TiffSpec tiff;
+  tiff.epsg = GetParam().epsg;
+  tiff.originX = GetParam().originX;
+  tiff.originY = GetParam().originY;
+  tiff.bands = 3;
+  test::WriteGeoTiff(dir / "in.tif", tiff, [](int b, int x, int y) { return b * 100 + x + y; });
+  ASSERT_EQ(Run("import " + Q(dir / "in.tif") + " --sensor aster -o " + Q(out)).status, 0);
+  const ImageSettings s = WrittenSettings(out);
+  EXPECT_EQ(s.sensor, 0);
+  double lon = 0, lat = 0;
+  GdalLonLat(tiff.epsg, tiff.originX, tiff.originY, lon, lat);
+  EXPECT_NEAR(s.leftTopLon, lon, 1e-6);
+  EXPECT_NEAR(s.leftTopLat, lat, 1e-6);
+  EXPECT_NE(s.gpsChar.find(Format("(EPSG:%d)", tiff.epsg)), std::string::npos) << s.gpsChar;
+  // Length and direction of the first cell of the first row, measured on
+  // the ellipsoid between GDAL's lon/lat of its two ends.
+  double endLon = 0, endLat = 0, metres = 0, azimuth = 0, azimuthEnd = 0;
+  GdalLonLat(tiff.epsg, tiff.originX + tiff.pixelSize, tiff.originY, endLon, endLat);
+  geod_geodesic wgs84;
+  geod_init(&wgs84, 6378137.0, 1 / 298.257223563);
+  geod_inverse(&wgs84, lat, lon, endLat, endLon, &metres, &azimuth, &azimuthEnd);
+  EXPECT_NEAR(s.lengthPerPixel, metres / 1000.0, 1e-9);
+  EXPECT_NEAR(s.inclination, 90.0 - azimuth, 2e-4);
+  EXPECT_NEAR(s.inclination, GetParam().inclination, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hemispheres, ImportCorner,
+    ::testing::Values(CornerCase{"Utm54NorthWestOfMeridian", 32654, 350000.0, 4000020.0, 0.98},
+                      CornerCase{"Utm55SouthEastOfMeridian", 32755, 650000.0, 6200000.0, 0.92},
+                      CornerCase{"Utm33SouthWestOfMeridian", 32733, 280000.0, 8900000.0, -0.35}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Import, SentinelTwentyMetreBandsLandOnTheTenMetreGrid) {
+  TiffSpec tiff;
+  tiff.pixelSize = 10;
+  tiff.width = 40;
+  tiff.height = 30;
+  auto value = [](int band, int x, int y) { return 500.0 + band * 300 + x * 7 + y * 3; };
+  const auto folder = test::WriteSentinel(dir / "S2A_MSIL2A.SAFE", tiff, value);
+  const auto r = Run("import " + Q(folder) + " -o " + Q(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const ImageSettings s = WrittenSettings(out);
+  EXPECT_EQ(s.pixels, 40);
+  EXPECT_EQ(s.lines, 30);
+  EXPECT_NEAR(s.lengthPerPixel, 0.010, 0.00002);
+  // Blue comes from the 10 m file although a 20 m one lies beside it.
+  EXPECT_EQ(Bytes(dir / "out/scene.b01"),
+            ExpectedStretch(Grid(40, 30, [&](int x, int y) { return value(2, x, y); })));
+  // B11 and B12 (20 m): each cell covers two by two of the grid.
+  EXPECT_EQ(Bytes(dir / "out/scene.b05"),
+            ExpectedStretch(Grid(40, 30, [&](int x, int y) { return value(11, x / 2, y / 2); })));
+  EXPECT_EQ(Bytes(dir / "out/scene.b07"),
+            ExpectedStretch(Grid(40, 30, [&](int x, int y) { return value(12, x / 2, y / 2); })));
+  EXPECT_FALSE(fs::exists(dir / "out/scene.b06"));
+}
+
+std::vector<uint8_t> LittleEndian16(const std::vector<double>& values) {
+  std::vector<uint8_t> out;
+  for (double v : values) {
+    const int i = static_cast<int>(v);
+    out.push_back(static_cast<uint8_t>(i & 0xFF));
+    out.push_back(static_cast<uint8_t>(i >> 8));
+  }
+  return out;
+}
+
+TEST_F(Import, SixteenBitAreaAndSize) {
+  const TiffSpec tiff;
+  const auto mtl = Landsat(tiff);
+  auto red = [](int x, int y) { return LandsatValue(4, x, y); };
+  // Kept as they are, in the chosen window.
+  ASSERT_EQ(Run("import " + Q(mtl) + " --keep-16bit --area 4,2,10,8 -o " + Q(out)).status, 0);
+  EXPECT_FALSE(fs::exists(dir / "out/scene.b03"));
+  EXPECT_EQ(Bytes(dir / "out/scene.i03"),
+            LittleEndian16(Grid(10, 8, [&](int x, int y) { return red(x + 4, y + 2); })));
+  const ImageSettings s = WrittenSettings(out);
+  EXPECT_EQ(s.startPixel, 4);
+  EXPECT_EQ(s.startLine, 2);
+  double lon = 0, lat = 0;
+  GdalLonLat(tiff.epsg, tiff.originX + 4 * 30, tiff.originY - 2 * 30, lon, lat);
+  EXPECT_NEAR(s.leftTopLon, lon, 1e-6);
+  EXPECT_NEAR(s.leftTopLat, lat, 1e-6);
+
+  // Halved: each output cell is the mean of two by two cells.
+  test::WriteGeoTiff(dir / "ramp.tif", tiff,
+                     [](int, int x, int y) { return 1000 + 4 * x + 8 * y; });
+  ASSERT_EQ(
+      Run("import " + Q(dir / "ramp.tif") + " --keep-16bit --size 16x100 -o " + Q(dir / "half.inf"))
+          .status,
+      0);
+  EXPECT_EQ(WrittenSettings(dir / "half.inf").pixels, 16);
+  EXPECT_EQ(WrittenSettings(dir / "half.inf").lines, 12);
+  EXPECT_NEAR(WrittenSettings(dir / "half.inf").lengthPerPixel, 0.060, 0.0002);
+  EXPECT_EQ(Bytes(dir / "half.i01"),
+            LittleEndian16(Grid(16, 12, [](int i, int j) { return 1006 + 8 * i + 16 * j; })));
+}
+
+TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
+  const TiffSpec tiff;
+  double west = 0, north = 0, east = 0, south = 0;
+  GdalLonLat(tiff.epsg, tiff.originX + 6.5 * 30, tiff.originY - 4.5 * 30, west, north);
+  GdalLonLat(tiff.epsg, tiff.originX + 15.5 * 30, tiff.originY - 11.5 * 30, east, south);
+  const auto r = Run(Format("import %s --keep-16bit --lonlat %.9f,%.9f,%.9f,%.9f -o %s",
+                            Q(Landsat(tiff)).c_str(), west, south, east, north, Q(out).c_str()));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const ImageSettings s = WrittenSettings(out);
+  // The box's edges are not grid lines; the area holds them with a cell to spare.
+  EXPECT_LE(s.startPixel, 6);
+  EXPECT_GE(s.startPixel, 5);
+  EXPECT_LE(s.startLine, 4);
+  EXPECT_GE(s.startLine, 3);
+  EXPECT_GE(s.startPixel + s.pixels, 16);
+  EXPECT_LE(s.startPixel + s.pixels, 17);
+  EXPECT_GE(s.startLine + s.lines, 12);
+  EXPECT_LE(s.startLine + s.lines, 13);
+}
+
+// Altitudes of the model: a tilted plane in degrees, sea west of a meridian.
+struct Plane {
+  double lon0, lat0, seaLon;
+  double At(double lon, double lat) const {
+    return lon < seaLon ? 0.0 : 300.0 + 20000.0 * (lon - lon0) + 30000.0 * (lat - lat0);
+  }
+};
+
+class ImportDem : public Import {
+ protected:
+  void SetUp() override {
+    scene.width = 40;
+    scene.height = 30;
+    test::WriteGeoTiff(dir / "scene.tif", scene, [](int, int x, int y) { return 100 + x + y; });
+    ASSERT_EQ(Run("import " + Q(dir / "scene.tif") + " -o " + Q(out)).status, 0);
+    double lonA = 0, latA = 0, lonB = 0, latB = 0;
+    GdalLonLat(scene.epsg, scene.originX, scene.originY, lonA, latA);
+    GdalLonLat(scene.epsg, scene.originX + 1200, scene.originY - 900, lonB, latB);
+    plane = {lonA, latB, lonA + 0.0012};
+    // Geographic cells of about 9 m, reaching past the scene on every side.
+    TiffSpec dem;
+    dem.epsg = 4326;
+    dem.type = GDT_Float32;
+    dem.pixelSize = 0.0001;
+    dem.originX = lonA - 0.002;
+    dem.originY = latA + 0.002;
+    dem.width = static_cast<int>((lonB - lonA + 0.004) / dem.pixelSize);
+    dem.height = static_cast<int>((latA - latB + 0.004) / dem.pixelSize);
+    test::WriteGeoTiff(dir / "dem.tif", dem, [&](int, int x, int y) {
+      return plane.At(dem.originX + (x + 0.5) * dem.pixelSize,
+                      dem.originY - (y + 0.5) * dem.pixelSize);
+    });
+  }
+  TiffSpec scene;
+  Plane plane{};
+};
+
+TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
+  const auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto codes = Bytes(dir / "out/scene.dem");
+  ASSERT_EQ(codes.size(), 40u * 30u);
+  const std::string lev = ReadFile(dir / "out/scene.lev");
+  const int minAlt = AtoI(lev.substr(lev.find("MIN_ALTITUDE =") + 14));
+  const int maxAlt = AtoI(lev.substr(lev.find("MAX_ALTITUDE =") + 14));
+  EXPECT_EQ(lev.find("MIN_VAL = "), 0u);
+  const double step = (maxAlt - minAlt) * 0.003937007874015748;
+  int sea = 0;
+  for (int y = 1; y < 30; y += 4)
+    for (int x = 0; x < 40; x += 3) {
+      double lon = 0, lat = 0;
+      GdalLonLat(scene.epsg, scene.originX + (x + 0.5) * 30, scene.originY - (y + 0.5) * 30, lon,
+                 lat);
+      const int code = codes[static_cast<size_t>(y * 40 + x)];
+      // Cells next to the coast mix sea and land.
+      if (std::abs(lon - plane.seaLon) < 0.0006) continue;
+      if (lon < plane.seaLon) {
+        EXPECT_EQ(code, 0) << x << "," << y;
+        ++sea;
+        continue;
+      }
+      ASSERT_GT(code, 0) << x << "," << y;
+      // Half a code, and what bilinear resampling of 9 m cells onto 30 m ones
+      // makes of a tilted plane.
+      EXPECT_NEAR((code - 1) * step + minAlt, plane.At(lon, lat), step / 2 + 0.25) << x << "," << y;
+    }
+  EXPECT_GT(sea, 0);
+}
+
+TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
+  test::WriteFile(dir / "out/scene.dem", "old codes");
+  test::WriteFile(dir / "out/scene.lev", "old range");
+  auto r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(MessageText(kMsgImportDemExists)), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
+  r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Bytes(dir / "out/scene.dem").size(), 40u * 30u);
+  // The imported model works with the elevation commands.
+  r = Run("dem " + Q(out) + " --kind relative -o " + Q(dir / "relief.inf"));
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
+  // A sample scene carries only longitude, latitude, length and inclination.
+  ASSERT_EQ(Run("sample --sensor tm --size 64x48 -o " + Q(dir / "tm/tokyo.inf")).status, 0);
+  fs::remove(dir / "tm/tokyo.dem");
+  fs::remove(dir / "tm/tokyo.lev");
+  auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(dir / "tm/tokyo.inf"));
+  // The first model lies elsewhere, not under the sample.
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(MessageText(kMsgImportDemOutside)), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "tm/tokyo.dem"));
+
+  const ImageSettings s = WrittenSettings(dir / "tm/tokyo.inf");
+  const Plane around{s.leftTopLon, s.leftTopLat - 0.05, s.leftTopLon - 1.0};
+  TiffSpec dem;
+  dem.epsg = 4326;
+  dem.type = GDT_Float32;
+  dem.pixelSize = 0.0002;
+  dem.originX = s.leftTopLon - 0.02;
+  dem.originY = s.leftTopLat + 0.02;
+  dem.width = dem.height = 300;
+  test::WriteGeoTiff(dir / "near.tif", dem, [&](int, int x, int y) {
+    return around.At(dem.originX + (x + 0.5) * dem.pixelSize,
+                     dem.originY - (y + 0.5) * dem.pixelSize);
+  });
+  r = Run("import-dem " + Q(dir / "near.tif") + " " + Q(dir / "tm/tokyo.inf"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto codes = Bytes(dir / "tm/tokyo.dem");
+  ASSERT_EQ(codes.size(), 64u * 48u);
+  const std::string lev = ReadFile(dir / "tm/tokyo.lev");
+  const int minAlt = AtoI(lev.substr(lev.find("MIN_ALTITUDE =") + 14));
+  const int maxAlt = AtoI(lev.substr(lev.find("MAX_ALTITUDE =") + 14));
+  const double step = (maxAlt - minAlt) * 0.003937007874015748;
+  // The centre of a cell lies halfway between its corner and the next one.
+  double lonA = 0, latA = 0, lonB = 0, latB = 0;
+  WindowCorner(s.leftTopLon, s.leftTopLat, s.inclination, s.lengthPerPixel, 20, 30, lonA, latA);
+  WindowCorner(s.leftTopLon, s.leftTopLat, s.inclination, s.lengthPerPixel, 21, 31, lonB, latB);
+  const int code = codes[30 * 64 + 20];
+  EXPECT_NEAR((code - 1) * step + minAlt, around.At((lonA + lonB) / 2, (latA + latB) / 2),
+              step / 2 + 0.25);
+}
+
+// Every refusal names the problem and leaves an earlier output as it was.
+struct BadCase {
+  const char* name;
+  int message;
+  const char* detail;  // part of the message's second line
+};
+
+class ImportRefuses : public Import, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
+  const std::string name = GetParam().name;
+  TiffSpec tiff;
+  std::string input = dir / "in.tif", output = out;
+  std::string extra;
+  auto flat = [](int, int, int) { return 1.0; };
+  if (name == "NotARaster") {
+    test::WriteFile(input, "II*\0 this is no image");
+  } else if (name == "TwoZones") {
+    test::WriteGeoTiff(dir / "a.tif", tiff, flat);
+    tiff.epsg = 32653;
+    test::WriteGeoTiff(dir / "b.tif", tiff, flat);
+    input = (dir / "a.tif") + "' '" + (dir / "b.tif");
+  } else if (name == "TooLarge") {
+    tiff.width = 20001;
+    tiff.height = 1;
+    tiff.type = GDT_Byte;
+    test::WriteGeoTiff(input, tiff, flat);
+  } else if (name == "Geographic") {
+    tiff.epsg = 4326;
+    tiff.pixelSize = 0.001;
+    tiff.originX = 139.0;
+    tiff.originY = 35.0;
+    test::WriteGeoTiff(input, tiff, flat);
+  } else if (name == "MissingBand") {
+    input = Landsat(tiff, true, 5);
+  } else if (name == "AreaOutside") {
+    test::WriteGeoTiff(input, tiff, flat);
+    extra = " --area 30,0,8,8";
+  } else if (name == "FolderIsAFile") {
+    test::WriteGeoTiff(input, tiff, flat);
+    test::WriteFile(dir / "plain", "a file");
+    output = dir / "plain/scene.inf";
+  }
+  fs::create_directories(dir / "out");
+  test::WriteFile(dir / "out/scene.inf", "LINE = 1\nPIXEL = 1\n");
+  test::WriteFile(dir / "out/scene.b01", "x");
+  const auto r = Run("import " + Q(input) + extra + " -o " + Q(output));
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find(MessageText(GetParam().message)), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(GetParam().detail), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "out/scene.inf"), "LINE = 1\nPIXEL = 1\n");
+  EXPECT_EQ(ReadFile(dir / "out/scene.b01"), "x");
+  for (const auto& entry : fs::directory_iterator(dir / "out"))
+    EXPECT_EQ(entry.path().filename().string().rfind(".lumora", 0), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ImportRefuses,
+    ::testing::Values(BadCase{"NotARaster", kMsgImportCannotOpen, "in.tif"},
+                      BadCase{"TwoZones", kMsgImportGridMismatch, "a.tif / b.tif"},
+                      BadCase{"TooLarge", kMsgImportTooLarge, "20001 x 1"},
+                      BadCase{"Geographic", kMsgImportGeographic, "in.tif"},
+                      BadCase{"MissingBand", kMsgImportMissingBands, "B5"},
+                      BadCase{"AreaOutside", kMsgImportAreaOutside, "32 x 24"},
+                      BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Import, OutputBesideItsSourceKeepsTheSource) {
+  // scene.tif is not a file of the set scene.inf and stays; a GeoTIFF that
+  // carries a band file's name would be replaced and is refused.
+  for (const std::string name : {"scene.tif", "scene.b01"}) {
+    SCOPED_TRACE(name);
+    test::WriteGeoTiff(dir / name, TiffSpec{}, [](int, int x, int) { return x; });
+    const auto before = Bytes(dir / name);
+    const auto r = Run("import " + Q(dir / name) + " -o " + Q(dir / "scene.inf"));
+    EXPECT_EQ(r.status, name == "scene.tif" ? 0 : 1) << r.err;
+    EXPECT_EQ(Bytes(dir / name), before);
+    fs::remove(dir / name);
+  }
+}
+
+}  // namespace
+}  // namespace lumora

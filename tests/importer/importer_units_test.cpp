@@ -1,0 +1,71 @@
+// The importer's pure rules: percentile ranges from a histogram and from
+// values, MTL values, and elevation codes at their ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "importer/dem_import.h"
+#include "importer/product.h"
+#include "importer/stretch.h"
+
+namespace lumora::importer {
+namespace {
+
+TEST(ImportStretch, HistogramAndValuesAgreeWithSorting) {
+  std::mt19937 rng(5);
+  for (int n : {1, 2, 199, 200, 201, 1000, 12345}) {
+    SCOPED_TRACE(n);
+    std::vector<float> values;
+    std::vector<uint64_t> histogram(65536, 0);
+    std::uniform_int_distribution<int> pick(0, 2000);
+    for (int i = 0; i < n; ++i) {
+      const int v = pick(rng) * pick(rng) / 100;
+      values.push_back(static_cast<float>(v));
+      ++histogram[static_cast<size_t>(v)];
+    }
+    std::vector<float> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t cut = static_cast<size_t>(n) / 200;
+    const StretchRange a = RangeFromHistogram(histogram), b = RangeFromValues(values);
+    EXPECT_EQ(a.low, sorted[cut]);
+    EXPECT_EQ(a.high, sorted[sorted.size() - 1 - cut]);
+    EXPECT_EQ(b.low, a.low);
+    EXPECT_EQ(b.high, a.high);
+  }
+  EXPECT_FALSE(RangeFromHistogram(std::vector<uint64_t>(65536, 0)).any);
+}
+
+TEST(ImportStretch, EndsAndNoData) {
+  const StretchRange r{100.0, 354.0, true};
+  const auto table = StretchTable(r, 0);
+  const std::pair<int, int> cases[] = {{0, 0},     {1, 1},     {100, 1},   {101, 2},
+                                       {227, 128}, {353, 254}, {354, 255}, {65535, 255}};
+  for (auto [in, out] : cases) EXPECT_EQ(table[static_cast<size_t>(in)], out) << in;
+  // A band of one value still maps its no-data apart.
+  const auto flat = StretchTable(StretchRange{7.0, 7.0, true}, 3);
+  EXPECT_EQ(flat[3], 0);
+  EXPECT_EQ(flat[7], 1);
+  EXPECT_EQ(flat[8], 255);
+}
+
+TEST(ImportProduct, MtlValues) {
+  const std::string mtl =
+      "GROUP = X\n    SPACECRAFT_ID = \"LANDSAT_9\"\r\n    FILE_NAME_BAND_1 = \"a_B1.TIF\"\n"
+      "    FILE_NAME_BAND_10 = \"a_B10.TIF\"\n    FILE_NAME_BAND_1 = \"later.TIF\"\n";
+  EXPECT_EQ(MtlValue(mtl, "SPACECRAFT_ID"), "LANDSAT_9");
+  EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_1"), "a_B1.TIF");
+  EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_10"), "a_B10.TIF");
+  EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_2"), "");
+}
+
+TEST(ImportDemCodes, SeaAndEnds) {
+  const std::pair<double, int> cases[] = {{-5.0, 0},     {0.0, 0},      {100.0, 1},
+                                          {100.4, 1},    {104.9, 1},    {105.0, 2},
+                                          {1370.0, 128}, {2640.0, 255}, {9000.0, 255}};
+  for (auto [altitude, code] : cases)
+    EXPECT_EQ(ElevationCode(altitude, 100, 2640), code) << altitude;
+}
+
+}  // namespace
+}  // namespace lumora::importer
