@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "core/view/zoom.h"
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
@@ -42,6 +43,7 @@ void CKiriViewFrame::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
+  if (m_view) m_view->CloseToolWindows();
   CKiriView* view = m_view;
   m_view = nullptr;
   if (view) m_app.OnViewClosed(view);
@@ -124,6 +126,7 @@ bool CKiriView::Handles(int id) {
     case kCmdDnValue:
     case kCmdSaveAs:
     case kCmdImageInfo:
+    case kCmdClassify:
     // brightness
     case kCmdBrightness:
     case kCmdSmooth:
@@ -162,6 +165,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdRuler: StartRuler(); break;
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
+    case kCmdClassify: OpenLandCoverDialog(m_app, *this); break;
     // brightness
     case kCmdBrightness:
     case kCmdSmooth:

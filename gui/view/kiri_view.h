@@ -22,6 +22,7 @@ class QPainter;
 namespace lumora::gui {
 
 class CKiriApp;
+class CLandCoverDlg;
 class CKiriView;
 class CProgressDlg;
 
@@ -114,6 +115,12 @@ class CKiriView : public QAbstractScrollArea {
   // Asks whether to save an unsaved result; false keeps the window.
   bool QueryClose();
 
+  // The open land-cover dialog that receives training areas.
+  CLandCoverDlg* LandCoverDialog() const;
+  void SetLandCoverDialog(CLandCoverDlg* dialog);
+  // Closes the tool windows the view owns (before the window goes).
+  void CloseToolWindows();
+
   // Client to 0-based document pixel and back (the top-left corner of the pixel).
   QPoint ClientOfDocument(int x, int y) const;
 
@@ -162,7 +169,8 @@ class CKiriView : public QAbstractScrollArea {
   void SetToolCursor(const QCursor* cursor);
   void RunPartialOpen(const Selection& s);
   ToolState m_tools;
-  std::string m_savedPath;  // the current settings path when it was last saved
+  std::string m_savedPath;
+  QPointer<CLandCoverDlg> m_pLandCoverDlg;  // the current settings path when it was last saved
 
   CKiriApp& m_app;
   CKiriViewFrame* m_frame;

@@ -20,6 +20,7 @@
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/imagefile/save_as_command.h"
@@ -244,7 +245,28 @@ void CKiriView::UpdateDnWindow(QPoint client) {
                           m_session.DnHidden()));
 }
 
+CLandCoverDlg* CKiriView::LandCoverDialog() const { return m_pLandCoverDlg; }
+void CKiriView::SetLandCoverDialog(CLandCoverDlg* dialog) { m_pLandCoverDlg = dialog; }
+
+void CKiriView::CloseToolWindows() {
+  CancelTools();
+  if (m_pLandCoverDlg) m_pLandCoverDlg->close();
+}
+
 void CKiriView::PaintTools(QPainter& p) const {
+  // The training area of the class chosen in the land-cover dialog.
+  std::vector<OutlinePoint> outline;
+  if (m_pLandCoverDlg && m_pLandCoverDlg->SelectedOutline(outline)) {
+    const AreaRect& area = m_session.Area();
+    QPolygon polygon;
+    for (const OutlinePoint& o : outline)
+      polygon << ClientOfDocument(o.x - area.m_nAreaLeft, o.y - area.m_nAreaTop);
+    p.save();
+    p.setPen(QPen(Qt::white, 0));
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.drawPolyline(polygon);
+    p.restore();
+  }
   const bool figure = m_tools.selecting && m_tools.dragState == 2;
   if (!figure && !m_tools.rulerDrag) return;
   p.save();

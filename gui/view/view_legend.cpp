@@ -2,6 +2,7 @@
 // follows the palette.
 #include <QCheckBox>
 
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/operation_dlg.h"
@@ -28,6 +29,7 @@ CLegendWindow* MakeLegendWindow(CKiriApp& app, CKiriView& view) {
       legend->FillFromNumbers(s.State().m_fDispMax, s.State().m_fDispMin, s.State().m_bRainbow);
       return legend;
     }
+    case LegendKind::kClass: return new CClassLegendDlg(s, app.Msg(), view.Frame());
     default: return nullptr;
   }
 }

@@ -1,6 +1,7 @@
 #include "gui/widgets/ui_seam.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -54,6 +55,12 @@ bool GuiMessenger::AskOkCancel(int id) {
 bool GuiMessenger::AskYesNo(const std::string& title, const std::string& text) {
   return QMessageBox::question(m_parent, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+QColor UiSeam::GetColor(QWidget*, const QColor&) { return {}; }
+
+QColor QtUiSeam::GetColor(QWidget* parent, const QColor& initial) {
+  return QColorDialog::getColor(initial, parent);
 }
 
 }  // namespace lumora::gui

@@ -3,6 +3,7 @@
 // Qt's windows; tests answer from a script so that no flow ever blocks.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <string>
 
@@ -24,6 +25,8 @@ class UiSeam {
   // Runs a modal dialog and returns its result code.
   virtual int RunDialog(QDialog& dialog) = 0;
   virtual void Beep() {}
+  // The colour chooser; an invalid colour when the user cancels.
+  virtual QColor GetColor(QWidget* parent, const QColor& initial);
 };
 
 // The real thing: Qt's file dialogs and exec().
@@ -34,6 +37,7 @@ class QtUiSeam : public UiSeam {
                           const QString& filter) override;
   int RunDialog(QDialog& dialog) override;
   void Beep() override;
+  QColor GetColor(QWidget* parent, const QColor& initial) override;
 };
 
 // Message boxes titled with the program's name.

@@ -13,7 +13,9 @@
 #include <QWidget>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -57,6 +59,13 @@ class ScriptedUi : public UiSeam {
     return script(dialog);
   }
   void Beep() override { ++beeps; }
+  std::deque<QColor> colours;  // answers of the colour chooser; none: cancelled
+  QColor GetColor(QWidget*, const QColor&) override {
+    if (colours.empty()) return {};
+    const QColor c = colours.front();
+    colours.pop_front();
+    return c;
+  }
   QString lastOpenFolder;
 
  private:
@@ -113,6 +122,19 @@ inline std::string WriteScene(const ::lumora::test::TempDir& dir, const std::str
     ::lumora::test::WriteFile(dir / Format("%s.b%02d", name.c_str(), b), data);
   }
   return inf;
+}
+
+// Every file of the set base.* by its extension.
+inline std::map<std::string, std::string> SetFiles(const std::string& base) {
+  std::map<std::string, std::string> files;
+  const std::filesystem::path b(base);
+  const std::string stem = b.filename().string() + ".";
+  for (const auto& e : std::filesystem::directory_iterator(b.parent_path())) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind(stem, 0) == 0)
+      files[name.substr(stem.size())] = ::lumora::test::ReadFile(e.path().string());
+  }
+  return files;
 }
 
 class GuiTest : public ::testing::Test {

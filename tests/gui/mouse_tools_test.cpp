@@ -19,19 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every file of the set base.* by its extension.
-std::map<std::string, std::string> FileSet(const std::string& base) {
-  std::map<std::string, std::string> files;
-  const fs::path b(base);
-  for (const auto& e : fs::directory_iterator(b.parent_path())) {
-    const std::string name = e.path().filename().string();
-    const std::string stem = b.filename().string() + ".";
-    if (name.rfind(stem, 0) == 0)
-      files[name.substr(stem.size())] = ::lumora::test::ReadFile(e.path().string());
-  }
-  return files;
-}
-
 class MouseToolsTest : public GuiTest {
  protected:
   void SetUp() override {
@@ -234,14 +221,14 @@ TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
   const auto cli = ::lumora::test::RunCli(
       dir, "crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
   ASSERT_EQ(cli.status, 0) << cli.err;
-  const auto ours = FileSet(dir / "part");
-  EXPECT_EQ(ours, FileSet(dir / "cli/part"));
+  const auto ours = SetFiles(dir / "part");
+  EXPECT_EQ(ours, SetFiles(dir / "cli/part"));
   EXPECT_EQ(ours.count("d01"), 1u);
 }
 
 TEST_F(MouseToolsTest, PartialOpenOntoAnOpenImageIsRefused) {
   OpenScene(64, 48);
-  const auto before = FileSet(dir / "m");
+  const auto before = SetFiles(dir / "m");
   app->OnCommand(kCmdOpenPart);
   ui.saveNames.push_back(QString::fromStdString(source));
   Drag({5, 6}, {25, 30});
@@ -249,20 +236,20 @@ TEST_F(MouseToolsTest, PartialOpenOntoAnOpenImageIsRefused) {
   QCoreApplication::processEvents();
   EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
   EXPECT_EQ(app->Views().size(), 1u);
-  EXPECT_EQ(FileSet(dir / "m"), before);
+  EXPECT_EQ(SetFiles(dir / "m"), before);
 }
 
 TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
   OpenScene(32, 32);
-  const auto before = FileSet(dir / "m");
+  const auto before = SetFiles(dir / "m");
   ui.saveNames.push_back(QString::fromStdString(source));
   app->OnCommand(kCmdSaveAs);
   EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
-  EXPECT_EQ(FileSet(dir / "m"), before);
+  EXPECT_EQ(SetFiles(dir / "m"), before);
 
   ui.saveNames.push_back(QString::fromStdString(dir / "copy.inf"));
   app->OnCommand(kCmdSaveAs);
-  EXPECT_EQ(FileSet(dir / "copy"), before);
+  EXPECT_EQ(SetFiles(dir / "copy"), before);
 }
 
 TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {

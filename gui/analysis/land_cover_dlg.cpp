@@ -1,0 +1,421 @@
+#include "gui/analysis/land_cover_dlg.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/analysis/classifier.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/file_set.h"
+#include "core/support/text.h"
+#include "core/view/image_session.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
+#include "gui/view/kiri_view.h"
+#include "gui/view/step_command.h"
+#include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/ui_seam.h"
+
+namespace lumora::gui {
+
+namespace {
+
+QColor ColourOf(uint8_t r, uint8_t g, uint8_t b) { return QColor(r, g, b); }
+
+// Rows of the class list: index, colour swatch, area and title; the
+// selected row white on dark blue.
+class ClassRowDelegate : public QStyledItemDelegate {
+ public:
+  ClassRowDelegate(const LandCoverList& list, QObject* parent)
+      : QStyledItemDelegate(parent), m_list(list) {}
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    const int row = index.row();
+    if (row < 0 || row >= m_list.Count()) return;
+    const ClassItem& c = m_list.Classes()[size_t(row)];
+    const QRect r = option.rect;
+    const bool selected = option.state & QStyle::State_Selected;
+    p->save();
+    p->fillRect(r, selected ? QColor(0, 10, 100) : QColor(Qt::white));
+    p->setPen(selected ? Qt::white : Qt::black);
+    const int base = r.top() + (r.height() + p->fontMetrics().ascent()) / 2 - 1;
+    p->drawText(r.left(), base, QString::asprintf("%2d", row));
+    p->fillRect(QRect(QPoint(r.left() + 20, r.top() + 1), QPoint(r.left() + 39, r.bottom() - 1)),
+                ColourOf(c.red, c.green, c.blue));
+    p->drawText(r.left() + 45, base, ToQ(AreaText(c)));
+    p->drawText(r.left() + 280, base, ToQ(c.title));
+    if (option.state & QStyle::State_HasFocus) {
+      p->setPen(QPen(selected ? Qt::white : Qt::black, 1, Qt::DotLine));
+      p->drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    p->restore();
+  }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    return {420, option.fontMetrics.height() + 4};
+  }
+
+ private:
+  const LandCoverList& m_list;
+};
+
+// Rows of the class legend: index, swatch and title on white.
+class LegendRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    const QRect r = option.rect;
+    p->save();
+    p->fillRect(r, Qt::white);
+    p->setPen(Qt::black);
+    const int base = r.top() + 3 + p->fontMetrics().ascent();
+    p->drawText(r.left(), base, QString::asprintf("%2d", index.row()));
+    p->fillRect(QRect(QPoint(r.left() + 20, r.top() + 1), QPoint(r.left() + 39, r.bottom() - 1)),
+                index.data(Qt::UserRole).value<QColor>());
+    p->drawText(r.left() + 50, base, index.data(Qt::DisplayRole).toString());
+    p->restore();
+  }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    // Wider rows than the window make the list scroll sideways.
+    return {option.fontMetrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 50,
+            option.fontMetrics.height() + 6};
+  }
+};
+
+QPushButton* Button(int id, const QString& text, QWidget* parent) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString::number(id));
+  b->setAutoDefault(false);
+  return b;
+}
+
+}  // namespace
+
+// --- colour frame and class item dialog
+
+CColourFrame::CColourFrame(UiSeam& ui, QColor colour, QWidget* parent)
+    : QFrame(parent), m_ui(ui), m_colour(colour) {
+  setObjectName(QString::number(kIdClassColour));
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setFixedSize(48, 24);
+  setFocusPolicy(Qt::StrongFocus);
+  setCursor(Qt::PointingHandCursor);
+}
+
+void CColourFrame::Choose() {
+  const QColor chosen = m_ui.GetColor(this, m_colour);
+  if (!chosen.isValid()) return;
+  m_colour = chosen;
+  update();
+}
+
+void CColourFrame::paintEvent(QPaintEvent* e) {
+  QFrame::paintEvent(e);
+  QPainter p(this);
+  p.fillRect(contentsRect().adjusted(1, 1, -1, -1), m_colour);
+}
+
+void CColourFrame::mousePressEvent(QMouseEvent*) { Choose(); }
+
+void CColourFrame::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return)
+    Choose();
+  else
+    QFrame::keyPressEvent(e);
+}
+
+CClassItemDlg::CClassItemDlg(UiSeam& ui, QColor colour, const QString& title, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(QString::number(kClassItemTemplate));
+  setWindowTitle(QStringLiteral("分類項目"));
+  m_frame = new CColourFrame(ui, colour, this);
+  m_title = new QLineEdit(title, this);
+  m_title->setObjectName(QString::number(kIdClassTitle));
+  m_title->setMinimumWidth(200);
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("色"), this), 0, 0);
+  grid->addWidget(m_frame, 0, 1, Qt::AlignLeft);
+  grid->addWidget(new QLabel(QStringLiteral("表題"), this), 1, 0);
+  grid->addWidget(m_title, 1, 1);
+  grid->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")), 2, 0, 1,
+                  2);
+}
+
+QString CClassItemDlg::Title() const { return m_title->text(); }
+
+// --- land-cover dialog
+
+CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
+    : QDialog(view.Frame(), Qt::Tool), m_app(app), m_view(view) {
+  setObjectName(QString::number(kLandCoverTemplate));
+  setWindowTitle(QStringLiteral("土地被覆分類"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  const ImageSession& s = view.Session();
+  m_list.Load(s.CurrentPath(), s.Settings().sensor, app.Msg());
+
+  m_classes = new QListWidget(this);
+  m_classes->setObjectName(QString::number(kIdClassList));
+  m_classes->setItemDelegate(new ClassRowDelegate(m_list, m_classes));
+  m_classes->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_classes->setMinimumSize(440, 160);
+  m_classes->installEventFilter(this);
+  connect(m_classes, &QListWidget::currentRowChanged, this, &CLandCoverDlg::OnRowChanged);
+  connect(m_classes, &QListWidget::itemDoubleClicked, this, [this] { OnChange(); });
+
+  // The bands used, as the image lists them; not shown.
+  m_bands = new QListWidget(this);
+  m_bands->setObjectName(QString::number(kIdLandCoverBands));
+  m_bands->setSelectionMode(QAbstractItemView::MultiSelection);
+  for (const BandItem& b : ListBands(s.CurrentPath(), true, 1)) {
+    auto* item = new QListWidgetItem(ToQ(b.text), m_bands);
+    const auto& used = m_list.Bands();
+    item->setSelected(std::find(used.begin(), used.end(), b.number) != used.end());
+  }
+  m_bands->hide();
+
+  auto* add = Button(kIdClassNew, QStringLiteral("新規"), this);
+  auto* change = Button(kIdClassChange, QStringLiteral("変更"), this);
+  auto* remove = Button(kIdClassDelete, QStringLiteral("削除"), this);
+  auto* area = Button(kIdClassArea, QStringLiteral("エリア指定"), this);
+  auto* other = Button(kIdClassOther, QStringLiteral("その他"), this);
+  other->setEnabled(false);
+  other->hide();
+  connect(add, &QPushButton::clicked, this, &CLandCoverDlg::OnNew);
+  connect(change, &QPushButton::clicked, this, &CLandCoverDlg::OnChange);
+  connect(remove, &QPushButton::clicked, this, &CLandCoverDlg::OnDelete);
+  connect(area, &QPushButton::clicked, this, &CLandCoverDlg::OnArea);
+
+  auto* side = new QVBoxLayout;
+  for (QPushButton* b : {add, change, remove, area}) side->addWidget(b);
+  side->addStretch();
+  auto* top = new QHBoxLayout;
+  top->addWidget(m_classes, 1);
+  top->addLayout(side);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("分類項目"), this));
+  layout->addLayout(top);
+  layout->addWidget(m_bands);
+  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")));
+  Refill();
+}
+
+// Deleted with its image window, the dialog must not leave the marker behind.
+CLandCoverDlg::~CLandCoverDlg() {
+  if (m_app.ToolDialog() == this) {
+    m_app.SetDialogAllowsMainWindow(false);
+    m_app.SetToolDialog(nullptr);
+  }
+}
+
+void CLandCoverDlg::Refill() {
+  const int selected = m_list.Selected();
+  QSignalBlocker block(m_classes);
+  m_classes->clear();
+  for (int i = 0; i < m_list.Count(); ++i) new QListWidgetItem(m_classes);
+  m_classes->setCurrentRow(selected);
+  m_classes->viewport()->update();
+  m_view.viewport()->update();
+}
+
+void CLandCoverDlg::OnRowChanged(int row) {
+  m_list.Select(row);
+  m_view.viewport()->update();  // the selected class's area is outlined
+}
+
+void CLandCoverDlg::OnNew() {
+  CClassItemDlg dialog(m_app.Ui(), Qt::black, QString(), this);
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  const QColor c = dialog.Colour();
+  m_list.Add(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()), FromQ(dialog.Title()));
+  m_list.Select(m_list.Count() - 1);
+  Refill();
+}
+
+void CLandCoverDlg::OnChange() {
+  const int row = m_list.Selected();
+  if (row < 0) return;
+  const ClassItem& c = m_list.Classes()[size_t(row)];
+  CClassItemDlg dialog(m_app.Ui(), ColourOf(c.red, c.green, c.blue), ToQ(c.title), this);
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  const QColor n = dialog.Colour();
+  m_list.Change(row, uint8_t(n.red()), uint8_t(n.green()), uint8_t(n.blue()),
+                FromQ(dialog.Title()));
+  Refill();
+}
+
+void CLandCoverDlg::OnDelete() {
+  if (!m_list.RemoveSelected()) return;
+  Refill();
+}
+
+void CLandCoverDlg::OnArea() {
+  if (!m_list.ArmArea()) return;
+  CKiriView* view = &m_view;
+  // The dragged rectangle in source pixels, each side limited to the image.
+  m_view.StartSelection(CKiriView::kSelectTraining, [this, view](const CKiriView::Selection& s) {
+    const AreaRect& area = view->Session().Area();
+    AddTrainingArea(std::min(s.docStart.y, s.docEnd.y) + area.m_nAreaTop,
+                    std::max(s.docStart.y, s.docEnd.y) + area.m_nAreaTop,
+                    std::max(s.docStart.x, s.docEnd.x) + area.m_nAreaLeft,
+                    std::min(s.docStart.x, s.docEnd.x) + area.m_nAreaLeft);
+  });
+}
+
+void CLandCoverDlg::AddTrainingArea(int top, int bottom, int right, int left) {
+  if (m_list.AddTrainingArea(top, bottom, right, left)) Refill();
+}
+
+bool CLandCoverDlg::eventFilter(QObject* watched, QEvent* e) {
+  // The class list works from the keyboard too: Enter changes the class,
+  // Delete removes it, Insert adds one.
+  if (watched == m_classes && e->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(e)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter: OnChange(); return true;
+      case Qt::Key_Delete: OnDelete(); return true;
+      case Qt::Key_Insert: OnNew(); return true;
+      default: break;
+    }
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
+bool CLandCoverDlg::TrainingAreasLargeEnough() {
+  const size_t bands = m_list.Bands().size();
+  std::string lines;
+  for (int i = 0; i < m_list.Count(); ++i) {
+    const ClassItem& c = m_list.Classes()[size_t(i)];
+    if (!c.HasArea()) continue;
+    const int64_t samples =
+        int64_t{SamplingOf(c.right - c.left).count} * SamplingOf(c.bottom - c.top).count;
+    if (samples <= static_cast<int64_t>(bands)) lines += Format("%2d %s\n", i, c.title.c_str());
+  }
+  if (lines.empty()) return true;
+  m_app.Msg().ShowText("土地被覆分類",
+                       Format("トレーニングエリアが小さすぎます．\n%zuバンドで分類するには，"
+                              "%zu画素より多い画素を含むエリアを指定してください．\n",
+                              bands, bands) +
+                           lines);
+  return false;
+}
+
+void CLandCoverDlg::accept() {
+  if (m_running || !TrainingAreasLargeEnough()) return;
+  m_running = true;
+  m_view.CancelTools();
+  // The question is asked over the image window; this dialog waits behind it.
+  m_app.SetToolDialog(nullptr);
+  bool offered = false;
+  const ClassificationParams params = m_list.Params();
+  const auto outcome =
+      RunStepCommand(m_app, m_view, [&]() -> std::optional<ImageSession::StepChoice> {
+        if (offered) return std::nullopt;  // after a No the list stays here
+        offered = true;
+        return ImageSession::StepChoice{MakeClassificationStep(params), [](DisplayState& s) {
+                                          s.m_nBlueBand = 0;
+                                          s.m_nGreenBand = 1;
+                                          s.m_nRedBand = 2;
+                                          s.m_nBlueType = s.m_nGreenType = s.m_nRedType = 1;
+                                          s.m_bSingleBand = false;
+                                        }};
+      });
+  m_running = false;
+  if (outcome == ImageSession::StepOutcome::kKept) {
+    m_view.RebuildLegend();
+    Finish();
+    QDialog::accept();
+    return;
+  }
+  m_app.SetToolDialog(this);
+  m_app.SetDialogAllowsMainWindow(true);
+}
+
+void CLandCoverDlg::reject() {
+  if (m_running) return;
+  Finish();
+  QDialog::reject();
+}
+
+void CLandCoverDlg::closeEvent(QCloseEvent* e) {
+  if (m_running) {
+    e->ignore();
+    return;
+  }
+  Finish();
+  QDialog::closeEvent(e);
+}
+
+void CLandCoverDlg::Finish() {
+  if (m_view.LandCoverDialog() == this) m_view.SetLandCoverDialog(nullptr);
+  if (m_view.SelectKindArmed() == CKiriView::kSelectTraining) m_view.CancelTools();
+  if (m_app.ToolDialog() == this) m_app.SetToolDialog(nullptr);
+  m_app.SetDialogAllowsMainWindow(false);
+  m_view.viewport()->update();
+  m_app.RefreshCommands();
+}
+
+void OpenLandCoverDialog(CKiriApp& app, CKiriView& view) {
+  if (app.ToolDialog() || view.LandCoverDialog()) return;
+  auto* dialog = new CLandCoverDlg(app, view);
+  view.SetLandCoverDialog(dialog);
+  app.SetToolDialog(dialog);
+  app.SetDialogAllowsMainWindow(true);
+  dialog->show();
+}
+
+// --- class legend
+
+CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
+    : CLegendWindow(owner, kClassLegendTemplate), m_session(session), m_messenger(messenger) {
+  m_list = new QListWidget(this);
+  m_list->setObjectName(QString::number(kIdClassList));
+  m_list->setSelectionMode(QAbstractItemView::NoSelection);
+  m_list->setFocusPolicy(Qt::NoFocus);
+  m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_list->setItemDelegate(new LegendRowDelegate(m_list));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_list);
+  resize(200, 160);
+  LoadClassLegend(StripExtension(session.CurrentPath()) + ".mlk", m_items, messenger);
+  for (const LegendItem& i : m_items) {
+    auto* item = new QListWidgetItem(ToQ(i.title), m_list);
+    item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
+  }
+}
+
+bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
+  std::vector<LegendItem> items;
+  if (!LoadClassLegendForPage(StripExtension(m_session.CurrentPath()) + ".mlk", items, m_messenger))
+    return false;
+  const QFontMetrics metrics(place.font, p.device());
+  const ClassPageLayout layout =
+      LayoutClassLegendOnPage(items, place.anchorX, place.anchorY, place.corner, place.scale,
+                              [&metrics](const std::string& text) {
+                                const QString t = ToQ(text);
+                                return TextSize{metrics.horizontalAdvance(t), metrics.height()};
+                              });
+  p.save();
+  for (size_t k = 0; k < layout.swatches.size(); ++k) {
+    const PageRect& r = layout.swatches[k];
+    const RainbowEntry& c = layout.colours[k];
+    p.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)).normalized(),
+               ColourOf(c.red, c.green, c.blue));
+  }
+  p.setFont(place.font);
+  p.setPen(Qt::black);
+  for (const PageLabel& l : layout.lines)
+    p.drawText(QPoint(l.x, l.y + metrics.ascent()), ToQ(l.text));
+  p.restore();
+  return true;
+}
+
+}  // namespace lumora::gui

@@ -1,0 +1,132 @@
+// Land-cover classification (32807): the modeless class list where each
+// class gets a colour, a title and a training area dragged on the image,
+// the class item dialog, and the class legend of a classification result.
+#pragma once
+
+#include <QDialog>
+#include <QFrame>
+#include <QStyledItemDelegate>
+#include <vector>
+
+#include "core/analysis/class_legend.h"
+#include "core/analysis/land_cover.h"
+#include "gui/widgets/legend_window.h"
+
+class QLineEdit;
+class QListWidget;
+
+namespace lumora {
+class ImageSession;
+}
+
+namespace lumora::gui {
+
+class CKiriApp;
+class CKiriView;
+class UiSeam;
+
+inline constexpr int kLandCoverTemplate = 264;
+inline constexpr int kIdClassList = 234;
+inline constexpr int kIdLandCoverBands = 195;
+inline constexpr int kIdClassNew = 194;
+inline constexpr int kIdClassChange = 158;
+inline constexpr int kIdClassDelete = 198;
+inline constexpr int kIdClassArea = 249;
+inline constexpr int kIdClassOther = 330;
+inline constexpr int kClassItemTemplate = 159;
+inline constexpr int kIdClassColour = 255;
+inline constexpr int kIdClassTitle = 256;
+inline constexpr int kClassLegendTemplate = 319;
+
+// The colour frame of the class item dialog: a click opens the colour chooser.
+class CColourFrame : public QFrame {
+  Q_OBJECT
+ public:
+  CColourFrame(UiSeam& ui, QColor colour, QWidget* parent);
+  QColor Colour() const { return m_colour; }
+  // What a click does (also reached with the space key).
+  void Choose();
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  UiSeam& m_ui;
+  QColor m_colour;
+};
+
+class CClassItemDlg : public QDialog {
+  Q_OBJECT
+ public:
+  CClassItemDlg(UiSeam& ui, QColor colour, const QString& title, QWidget* parent);
+  QColor Colour() const { return m_frame->Colour(); }
+  QString Title() const;
+
+ private:
+  CColourFrame* m_frame;
+  QLineEdit* m_title;
+};
+
+class CLandCoverDlg : public QDialog {
+  Q_OBJECT
+ public:
+  CLandCoverDlg(CKiriApp& app, CKiriView& view);
+  ~CLandCoverDlg() override;
+
+  const LandCoverList& List() const { return m_list; }
+  QListWidget* ClassList() const { return m_classes; }
+  // The view's training-area selection ends here (source pixels).
+  void AddTrainingArea(int top, int bottom, int right, int left);
+  // The selected class's area as a closed outline in source pixels.
+  bool SelectedOutline(std::vector<OutlinePoint>& outline) const {
+    return m_list.SelectedOutline(outline);
+  }
+
+  void OnNew();
+  void OnChange();
+  void OnDelete();
+  void OnArea();
+
+ protected:
+  void accept() override;
+  void reject() override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void Refill();
+  void OnRowChanged(int row);
+  // Areas with no more pixels than bands cannot give class statistics.
+  bool TrainingAreasLargeEnough();
+  void Finish();
+
+  CKiriApp& m_app;
+  CKiriView& m_view;
+  LandCoverList m_list;
+  QListWidget* m_classes;
+  QListWidget* m_bands;
+  bool m_running = false;
+};
+
+// Opens the dialog on the view unless a tool dialog is open or the view has one.
+void OpenLandCoverDialog(CKiriApp& app, CKiriView& view);
+
+// The legend of a classification result: number, colour and title of each class.
+class CClassLegendDlg : public CLegendWindow {
+  Q_OBJECT
+ public:
+  CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner);
+  const std::vector<LegendItem>& Items() const { return m_items; }
+  QListWidget* List() const { return m_list; }
+  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const override;
+
+ private:
+  const ImageSession& m_session;
+  Messenger& m_messenger;
+  std::vector<LegendItem> m_items;
+  QListWidget* m_list;
+};
+
+}  // namespace lumora::gui

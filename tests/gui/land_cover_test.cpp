@@ -1,0 +1,180 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <filesystem>
+#include <map>
+
+#include "core/support/file_set.h"
+#include "gui/analysis/land_cover_dlg.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LandCoverTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+    source = dir / "tm.inf";
+    const auto made =
+        ::lumora::test::RunCli(dir, "sample --sensor tm --size 96x80 -o '" + source + "'");
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+  void OpenSource() {
+    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+    View()->Frame()->resize(320, 240);
+  }
+  CLandCoverDlg* OpenDialog() {
+    app->OnCommand(kCmdClassify);
+    return View()->LandCoverDialog();
+  }
+  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButtons held) {
+    QWidget* port = View()->viewport();
+    QMouseEvent e(type, QPointF(p), port->mapToGlobal(QPointF(p)),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(port, &e);
+  }
+  // A new class through the class item dialog, with the colour chooser answering.
+  void AddClass(CLandCoverDlg& dlg, QColor colour, const QString& title) {
+    ui.colours.push_back(colour);
+    ui.dialogs.push_back([title](QDialog& d) {
+      Find<CColourFrame>(d, kIdClassColour)->Choose();
+      Find<QLineEdit>(d, kIdClassTitle)->setText(title);
+      return Click(d, 1);
+    });
+    Click(dlg, kIdClassNew);
+  }
+  void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to) {
+    Click(dlg, kIdClassArea);
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  }
+  // Three classes, the last dragged at 200 %.
+  void BuildClasses(CLandCoverDlg& dlg) {
+    AddClass(dlg, QColor(255, 0, 128), QStringLiteral("もり"));
+    DragArea(dlg, {4, 4}, {24, 20});
+    AddClass(dlg, QColor(0, 0, 255), QStringLiteral("water area"));
+    DragArea(dlg, {40, 30}, {60, 50});
+    app->OnZoomBox(2);
+    AddClass(dlg, QColor(200, 200, 0), QStringLiteral("まち"));
+    DragArea(dlg, {100, 20}, {140, 60});  // pixels 50..70, 10..30
+  }
+
+  std::string source;
+};
+
+TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_TRUE(app->DialogAllowsMainWindow());
+  BuildClasses(*dlg);
+  const auto& classes = dlg->List().Classes();
+  ASSERT_EQ(classes.size(), 3u);
+  EXPECT_EQ(AreaText(classes[0]), "(   5,   5)-(  25,  21)");
+  EXPECT_EQ(AreaText(classes[2]), "(  51,  11)-(  71,  31)");
+
+  messenger.answers = {true};
+  Click(*dlg, 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(View()->LandCoverDialog(), nullptr);
+  EXPECT_EQ(app->ToolDialog(), nullptr);
+  EXPECT_FALSE(app->DialogAllowsMainWindow());
+  EXPECT_EQ(View()->Session().State().m_nFileState, 2);
+  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  ASSERT_EQ(legend->Items().size(), 3u);
+  EXPECT_EQ(legend->Items()[1].title, "water area");
+
+  const std::string ours = StripExtension(View()->Session().CurrentPath());
+  fs::create_directory(dir / "cli");
+  const auto cli = ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + ours +
+                                                   ".mlk' -o '" + (dir / "cli/out.inf") + "'");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const auto mine = SetFiles(ours);
+  EXPECT_EQ(mine.size(), 10u);  // inf, mlk, dem, lev, three bands and their descriptions
+  EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
+}
+
+TEST_F(LandCoverTest, NoKeepsTheDialogWithItsClasses) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  BuildClasses(*dlg);
+  messenger.answers = {false};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  EXPECT_EQ(dlg->List().Count(), 3);
+  EXPECT_EQ(app->ToolDialog(), dlg);
+  EXPECT_TRUE(app->DialogAllowsMainWindow());
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(View()->Session().CurrentPath(), source);
+  Click(*dlg, 2);
+  EXPECT_EQ(app->ToolDialog(), nullptr);
+  EXPECT_FALSE(app->DialogAllowsMainWindow());
+}
+
+TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  AddClass(*dlg, Qt::red, QStringLiteral("small"));
+  DragArea(*dlg, {10, 10}, {12, 12});  // 4 pixels for 6 bands
+  Click(*dlg, 1);
+  ASSERT_FALSE(messenger.entries.empty());
+  EXPECT_NE(messenger.entries.back().text.find("small"), std::string::npos);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(View()->LandCoverDialog(), dlg);
+  Click(*dlg, 2);
+}
+
+TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  QListWidget* list = dlg->ClassList();
+  auto key = [list](int k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(list, &press);
+  };
+  ui.dialogs.push_back([](QDialog& d) {
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("a"));
+    return Click(d, 1);
+  });
+  key(Qt::Key_Insert);
+  ui.dialogs.push_back([](QDialog& d) {
+    EXPECT_EQ(Find<QLineEdit>(d, kIdClassTitle)->text(), QStringLiteral("a"));
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("b"));
+    return Click(d, 1);
+  });
+  key(Qt::Key_Return);
+  ASSERT_EQ(dlg->List().Count(), 1);
+  EXPECT_EQ(dlg->List().Classes()[0].title, "b");
+  key(Qt::Key_Delete);
+  EXPECT_EQ(dlg->List().Count(), 0);
+  Click(*dlg, 2);
+}
+
+TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
+  ::lumora::test::WriteFile(dir / "tm.mlk",
+                            "1\n2\n3\n2\n1\n2\n2\n255   0 128    10    60    80    20 forest one\n"
+                            "  0   0 255     1     9     9     1 lake\n");
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  ASSERT_EQ(dlg->List().Count(), 2);
+  EXPECT_EQ(dlg->List().Classes()[0].title, "forest one");
+  EXPECT_EQ(dlg->List().Classes()[1].right, 9);
+  // The selected class's area is outlined on the image.
+  const QImage before = View()->viewport()->grab().toImage();
+  dlg->ClassList()->setCurrentRow(1);
+  const QImage after = View()->viewport()->grab().toImage();
+  EXPECT_NE(before.pixelColor(1, 5), after.pixelColor(1, 5));
+  Click(*dlg, 2);
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
