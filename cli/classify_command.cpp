@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 
 namespace lumora::cli {
@@ -23,13 +24,20 @@ int RunClassify(const std::vector<std::string>& argv) {
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
 
   std::string text;
-  if (!ReadSmallTextFile(*classesPath, text)) {
+  const TextRead read = ReadTextFile(*classesPath, kMaxLegendFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
     messenger.ShowMessage(kMsgOpenFailed);
     return kExitFailure;
   }
   ClassificationParams params;
-  // As the class dialog does: a short file keeps the classes read completely.
-  if (!ParseLandCoverClasses(text, params.classes)) messenger.ShowMessage(kMsgBadMlkFile);
+  // Unlike the class dialog, where the user sees the list and can mend it, a
+  // batch run refuses a legend that is cut short, too long or holds no class.
+  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, params.classes) ||
+      params.classes.empty()) {
+    messenger.ShowMessage(kMsgBadMlkFile);
+    return kExitFailure;
+  }
+  params.requireUsableClass = true;
   params.bands = ClassifiedBandsOf(path, settings.sensor);
   return RunStepToOutput("classify", path, *out, MakeClassificationStep(std::move(params)));
 }

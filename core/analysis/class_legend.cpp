@@ -8,6 +8,7 @@
 
 #include "core/analysis/land_cover.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/support/text_encoding.h"
@@ -65,11 +66,12 @@ std::vector<LegendItem> ParseClassLegendForPage(std::string_view text) {
 bool LoadClassLegend(const std::string& mlkPath, std::vector<LegendItem>& out,
                      Messenger& messenger) {
   std::string text;
-  if (!ReadSmallTextFile(mlkPath, text)) {
+  const TextRead read = ReadTextFile(mlkPath, kMaxLegendFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
-  if (!ParseClassLegend(text, out)) {
+  if (read == TextRead::kTooLarge || !ParseClassLegend(text, out)) {
     messenger.ShowMessage(kMsgBadMlkFile);
     return false;
   }
@@ -79,8 +81,13 @@ bool LoadClassLegend(const std::string& mlkPath, std::vector<LegendItem>& out,
 bool LoadClassLegendForPage(const std::string& mlkPath, std::vector<LegendItem>& out,
                             Messenger& messenger) {
   std::string text;
-  if (!ReadSmallTextFile(mlkPath, text)) {
+  const TextRead read = ReadTextFile(mlkPath, kMaxLegendFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
     messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  if (read == TextRead::kTooLarge) {
+    messenger.ShowMessage(kMsgBadMlkFile);
     return false;
   }
   out = ParseClassLegendForPage(text);

@@ -413,7 +413,7 @@ std::string LeftOutReport(const std::vector<ClassItem>& classes,
 
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
-              Messenger& messenger, Progress& progress) {
+              Messenger& messenger, Progress& progress, bool requireUsableClass) {
   static const char* const kPlaneTexts[3] = {"土地被覆分類データ　青", "土地被覆分類データ　緑",
                                              "土地被覆分類データ　赤"};
   if (width <= 0 || height <= 0 || bands.size() > FastClassifier::kMaxBands) {
@@ -444,6 +444,12 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
       return false;
   const std::string report = LeftOutReport(classes, stats);
   if (!report.empty()) messenger.ShowText("土地被覆分類", report);
+  if (requireUsableClass && std::none_of(stats.begin(), stats.end(), [](const ClassStatistics& s) {
+        return s.status == ClassStatus::kUsable;
+      })) {
+    if (report.empty()) messenger.ShowMessage(kMsgClassNoArea);
+    return false;
+  }
 
   std::vector<std::vector<uint8_t>> in(bands.size());
   std::vector<const uint8_t*> planes(bands.size());

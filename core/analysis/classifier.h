@@ -108,10 +108,12 @@ class FastClassifier {
 // Writes the three class-colour planes (blue, green, red: base + ".b01" ..
 // ".b03") and their descriptions from the image's bands. Classes without
 // usable statistics are left out and reported in one message; pixels no
-// class takes are black. False on a failure that stops the run.
+// class takes are black. False on a failure that stops the run, and, when
+// requireUsableClass is set (a batch run, where nobody sees the all-black
+// result), when no class is usable.
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
-              Messenger& messenger, Progress& progress);
+              Messenger& messenger, Progress& progress, bool requireUsableClass = false);
 
 // The message listing left-out classes and why; empty when none is.
 std::string LeftOutReport(const std::vector<ClassItem>& classes,

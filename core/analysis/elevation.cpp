@@ -12,6 +12,7 @@
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -81,10 +82,9 @@ void ParseElevationRange(const std::string& text, ElevationRange& range) {
 }
 
 bool ReadElevationRangeFile(const std::string& path, ElevationRange& range) {
-  FilePtr f = OpenRegularFile(path);
-  if (!f) return false;
-  LineReader reader(f.get(), kRangeLineBuffer);
-  ReadRangeLines(reader, range);
+  std::string text;
+  if (ReadTextFile(path, kMaxRangeFileBytes, text) != TextRead::kOk) return false;
+  ParseElevationRange(text, range);
   return true;
 }
 

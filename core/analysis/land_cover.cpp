@@ -9,6 +9,7 @@
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/support/text_encoding.h"
@@ -137,16 +138,6 @@ bool ForEachClassLine(std::string_view text,
   return true;
 }
 
-bool ReadSmallTextFile(const std::string& path, std::string& text, size_t maxBytes) {
-  FilePtr f = OpenRegularFile(path);
-  if (!f) return false;
-  char buf[65536];
-  size_t got;
-  while (text.size() < maxBytes && (got = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-    text.append(buf, got);
-  return true;
-}
-
 bool ParseLandCoverClasses(std::string_view text, std::vector<ClassItem>& out) {
   return ForEachClassLine(text,
                           [&](const std::string& line) { out.push_back(ParseClassLine(line)); });
@@ -155,8 +146,11 @@ bool ParseLandCoverClasses(std::string_view text, std::vector<ClassItem>& out) {
 void LoadLandCoverClasses(const std::string& settingsPath, std::vector<ClassItem>& out,
                           Messenger& messenger) {
   std::string text;
-  if (!ReadSmallTextFile(ResolveNoCase(StripExtension(settingsPath) + ".mlk"), text)) return;
-  if (!ParseLandCoverClasses(text, out)) messenger.ShowMessage(kMsgBadMlkFile);
+  const TextRead read =
+      ReadTextFile(ResolveNoCase(StripExtension(settingsPath) + ".mlk"), kMaxLegendFileBytes, text);
+  if (read == TextRead::kCannotOpen) return;
+  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, out))
+    messenger.ShowMessage(kMsgBadMlkFile);
 }
 
 bool CopyCompanions(const std::string& sourceBase, const std::string& targetBase,
@@ -164,9 +158,7 @@ bool CopyCompanions(const std::string& sourceBase, const std::string& targetBase
   namespace fs = std::filesystem;
   for (const auto& ext : extensions) {
     const fs::path from = ResolveNoCase(sourceBase + ext);
-    FilePtr probe = OpenRegularFile(from);
-    if (!probe) continue;
-    probe.reset();
+    if (!IsReadableRegularFile(from)) continue;
     std::error_code ec;
     fs::copy_file(from, targetBase + ext, fs::copy_options::overwrite_existing, ec);
     if (ec) {
@@ -186,7 +178,7 @@ bool RunClassification(const StepSource& source, const std::string& targetBase,
   }
   if (!CopyCompanions(source.basePath, targetBase, {".dem", ".lev"}, messenger)) return false;
   if (!Classify(params.bands, params.classes, source.basePath, source.settings.pixels,
-                source.settings.lines, targetBase, messenger, progress))
+                source.settings.lines, targetBase, messenger, progress, params.requireUsableClass))
     return false;
   if (!WriteLandCoverFile(targetBase + ".mlk", params.bands, params.classes, messenger))
     return false;

@@ -60,10 +60,6 @@ bool WriteLandCoverFile(const std::string& path, const std::vector<int>& bands,
 bool ForEachClassLine(std::string_view text,
                       const std::function<void(const std::string&)>& onClassLine);
 
-// A small text file whole (legend and range files); false when it cannot be
-// opened. At most maxBytes are read.
-bool ReadSmallTextFile(const std::string& path, std::string& text, size_t maxBytes = 1 << 20);
-
 // Class lines of a legend file's text as the class dialog reads them:
 // three lines, the band count n, n lines, the class count m, m class lines.
 // False when the text ends early; the classes read completely stay in out.
@@ -79,6 +75,8 @@ void LoadLandCoverClasses(const std::string& settingsPath, std::vector<ClassItem
 struct ClassificationParams {
   std::vector<int> bands;  // band numbers used (8-bit band files)
   std::vector<ClassItem> classes;
+  // Stop instead of writing an all-black result when no class is usable.
+  bool requireUsableClass = false;
 };
 
 // The classification run: deletes targetBase.*, copies the .dem and .lev

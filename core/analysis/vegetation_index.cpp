@@ -14,6 +14,7 @@
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -230,13 +231,15 @@ namespace {
 // Reads the range file beside a settings file; reports and fails like the legend does.
 bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
                      Messenger& messenger) {
-  // The range file is two short lines; a hostile one is not read beyond 64 KiB.
+  // The range file is two short lines; a hostile one is not read beyond its bound.
   std::string text;
-  if (!ReadSmallTextFile(ResolveNoCase(StripExtension(settingsPath) + ".ndv"), text, 1 << 16)) {
+  const TextRead read =
+      ReadTextFile(ResolveNoCase(StripExtension(settingsPath) + ".ndv"), kMaxRangeFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
-  if (!ParseRangeFile(text, largest, smallest)) {
+  if (read == TextRead::kTooLarge || !ParseRangeFile(text, largest, smallest)) {
     messenger.ShowMessage(kMsgBadNdvFile);
     return false;
   }

@@ -6,6 +6,7 @@
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/text.h"
 #include "core/support/text_encoding.h"
 
@@ -22,12 +23,13 @@ std::array<uint8_t, 256> ScanBandTypes(const std::string& basePath) {
 }
 
 std::string ReadBandDescription(const std::string& basePath, int band) {
-  const std::string path = ResolveNoCase(basePath + Format(".d%02d", band)).string();
-  FilePtr f = OpenRegularFile(path);
-  if (!f) return "";
+  std::string text;
+  if (ReadTextFile(ResolveNoCase(basePath + Format(".d%02d", band)), kMaxDescriptionBytes, text) ==
+      TextRead::kCannotOpen)
+    return "";
   // The first line (bounded), then at most 79 bytes of it without splitting
   // a character of either encoding.
-  LineReader reader(f.get(), 4096);
+  StringLineReader reader(text, kMaxDescriptionBytes);
   std::string line;
   if (!reader.Next(line)) return "";
   if (!line.empty() && line.back() == '\n') line.pop_back();

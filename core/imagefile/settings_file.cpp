@@ -12,6 +12,7 @@
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -103,10 +104,11 @@ bool ParseWith(Reader& reader, ImageSettings& out) {
 // piece (returning false drops it), then appends `tail`. targetFailure is
 // the message shown when the target cannot be written.
 template <typename Edit>
-bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const std::string& tail,
-                  int targetFailure, Messenger& messenger, int lineBuffer = kSettingsBuffer) {
+bool CopySettings(const std::string& text, const std::string& target, Edit edit,
+                  const std::string& tail, int targetFailure, Messenger& messenger,
+                  int lineBuffer = kSettingsBuffer) {
   std::string out;
-  LineReader reader(src, lineBuffer);
+  StringLineReader reader(text, lineBuffer);
   std::string line;
   while (reader.Next(line)) {
     std::string replaced;
@@ -122,6 +124,14 @@ bool CopySettings(std::FILE* src, const std::string& target, Edit edit, const st
   return true;
 }
 
+// A settings file read for rewriting: 61234 when it cannot be read, 61274
+// when it is too long to be one.
+bool ReportSettingsRead(TextRead read, Messenger& messenger) {
+  if (read == TextRead::kOk) return true;
+  messenger.ShowMessage(read == TextRead::kTooLarge ? kMsgBadInf : kMsgOpenFailed);
+  return false;
+}
+
 }  // namespace
 
 char SampleLetter(int t) { return t == 1 ? 'b' : t == 2 ? 'i' : t == 3 ? 'r' : 0; }
@@ -133,14 +143,14 @@ bool ParseSettings(const std::string& text, ImageSettings& out) {
 }
 
 bool ReadSettings(const std::string& path, ImageSettings& out, Messenger& messenger) {
-  FilePtr f = OpenRegularFile(ResolveNoCase(path).string());
-  if (!f) {
+  std::string text;
+  const TextRead read = ReadTextFile(ResolveNoCase(path), kMaxSettingsFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
     messenger.ShowMessage(kMsgOpenFailed);
     return false;
   }
-  LineReader reader(f.get(), kSettingsBuffer);
   ImageSettings s;
-  if (!ParseWith(reader, s)) {
+  if (read == TextRead::kTooLarge || !ParseSettings(text, s)) {
     messenger.ShowMessage(kMsgBadInf);
     return false;
   }
@@ -192,12 +202,12 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
                                     const std::string& openedPath, int lines, int pixels,
                                     int rainbow, int singleBand, int fileState,
                                     Messenger& messenger) {
-  FilePtr src = OpenRegularFile(ResolveNoCase(source).string());
-  if (!src) src = OpenRegularFile(ResolveNoCase(StripExtension(openedPath) + ".inf").string());
-  if (!src) {
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
+  std::string text;
+  TextRead read = ReadTextFile(ResolveNoCase(source), kMaxSettingsFileBytes, text);
+  if (read == TextRead::kCannotOpen)
+    read = ReadTextFile(ResolveNoCase(StripExtension(openedPath) + ".inf"), kMaxSettingsFileBytes,
+                        text);
+  if (!ReportSettingsRead(read, messenger)) return false;
   auto edit = [&](const std::string& line, std::string& out) {
     if (StartsWith(line, "File_State =") || StartsWith(line, "Rainbow =") ||
         StartsWith(line, "Single_Band ="))
@@ -212,17 +222,16 @@ bool RewriteSettingsAfterProcessing(const std::string& source, const std::string
   };
   const std::string tail =
       Format("File_State = %d\nRainbow = %d\nSingle_Band = %d\n", fileState, rainbow, singleBand);
-  return CopySettings(src.get(), target, edit, tail, kMsgCreateFailed, messenger);
+  return CopySettings(text, target, edit, tail, kMsgCreateFailed, messenger);
 }
 
 bool RewriteSettingsForPartialWrite(const std::string& source, const std::string& target, int lines,
                                     int pixels, double leftTopLon, double leftTopLat,
                                     Messenger& messenger) {
-  FilePtr src = OpenRegularFile(ResolveNoCase(source).string());
-  if (!src) {
-    messenger.ShowMessage(kMsgOpenFailed);
+  std::string text;
+  if (!ReportSettingsRead(ReadTextFile(ResolveNoCase(source), kMaxSettingsFileBytes, text),
+                          messenger))
     return false;
-  }
   auto edit = [&](const std::string& line, std::string& out) {
     if (StartsWith(line, "LINE"))
       out = Format("LINE = %d\n", lines);
@@ -237,7 +246,7 @@ bool RewriteSettingsForPartialWrite(const std::string& source, const std::string
     return true;
   };
   // The partial write reports a target it cannot open like its source.
-  return CopySettings(src.get(), target, edit, "", kMsgOpenFailed, messenger, kCopiedLineBuffer);
+  return CopySettings(text, target, edit, "", kMsgOpenFailed, messenger, kCopiedLineBuffer);
 }
 
 bool WriteDisplayStateFile(const std::string& path, int state, float maxVal, float minVal,
@@ -280,11 +289,9 @@ bool ParseDisplayState(const std::string& text, DisplayStateFile& out) {
 }
 
 bool ReadDisplayStateFile(const std::string& path, DisplayStateFile& out) {
-  FilePtr f = OpenRegularFile(ResolveNoCase(path).string());
-  if (!f) return false;
-  LineReader reader(f.get(), kDisplayStateBuffer);
-  ParseDisplayStateWith(reader, out);
-  return true;
+  std::string text;
+  if (ReadTextFile(ResolveNoCase(path), kMaxRangeFileBytes, text) != TextRead::kOk) return false;
+  return ParseDisplayState(text, out);
 }
 
 }  // namespace lumora

@@ -27,7 +27,7 @@ bool FitsOffset(int64_t offset) {
 FilePtr OpenRegularFile(const std::string& path) {
   // Non-blocking, so that opening a FIFO returns at once; the type is checked
   // on the open descriptor, so nothing can be swapped in between.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

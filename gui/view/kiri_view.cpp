@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdio>
 
+#include "core/support/regular_file.h"
 #include "core/view/zoom.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
@@ -144,10 +144,7 @@ void CKiriView::FillCommandState(CommandState& s) const {
   s.hasLegend = m_pLegend || m_session.Legend() != LegendKind::kNone;
   s.rainbow = m_session.State().m_bRainbow;
   s.lengthPerPixel = m_session.LengthPerPixel();
-  if (std::FILE* f = std::fopen(RangeFilePathFor(m_session.CurrentPath()).c_str(), "rb")) {
-    s.rangeFileExists = true;
-    std::fclose(f);
-  }
+  s.rangeFileExists = IsReadableRegularFile(RangeFilePathFor(m_session.CurrentPath()));
 }
 
 void CKiriView::OnCommand(int id) {

@@ -63,14 +63,30 @@ TEST_F(ClassifyCommand, WritesTheCompleteSet) {
   EXPECT_EQ(s.singleBand, 0);
 }
 
+TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {
+  const std::string line = FormatClassLine(ClassItem{9, 9, 9, 1, 9, 8, 1, "a"}) + "\n";
+  const std::string noArea = FormatClassLine(ClassItem{9, 9, 9, 0, 0, 0, 0, "a"}) + "\n";
+  struct Case {
+    std::string legend;
+    const char* message;
+  } cases[] = {
+      {"1\n2\n3\n0\n4\n" + line, MessageText(kMsgBadMlkFile)},  // ends early
+      {"garbage\n\xff\xfe\n", MessageText(kMsgBadMlkFile)},
+      {"1\n2\n3\n0\n0\n", MessageText(kMsgBadMlkFile)},  // no class
+      {"1\n2\n3\n0\n1\n" + noArea, MessageText(kMsgClassesLeftOut)},
+  };
+  WriteFile(out, "kept");
+  for (const auto& c : cases) {
+    const auto r = Classify(c.legend);
+    EXPECT_EQ(r.status, 1) << c.legend;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.legend << r.err;
+    EXPECT_EQ(ReadFile(out), "kept");
+    EXPECT_FALSE(FileExists(dir / "k.b03"));
+  }
+}
+
 TEST_F(ClassifyCommand, ShortLegendFilesAndFailures) {
   const std::string line = FormatClassLine(ClassItem{9, 9, 9, 1, 9, 8, 1, "a"}) + "\n";
-  // A legend that ends early keeps its complete classes and says so.
-  const auto shortFile = Classify("1\n2\n3\n0\n4\n" + line);
-  EXPECT_EQ(shortFile.status, 0);
-  EXPECT_NE(shortFile.err.find(MessageText(kMsgBadMlkFile)), std::string::npos);
-  EXPECT_EQ(static_cast<uint8_t>(ReadFile(dir / "k.b03")[0]), 9);
-
   WriteFile(out, "kept");
   EXPECT_EQ(RunCli(dir, "classify '" + (dir / "x.inf") + "' --classes '" + (dir / "none.mlk") +
                             "' -o '" + out + "'")
