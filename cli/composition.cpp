@@ -54,7 +54,7 @@ std::string ParseComposition(const Args& args, CompositionChoice& out) {
   }
   if (args.Has("quality")) {
     const auto q = ParseDouble(*args.Get("quality"));
-    if (!q) return "--quality takes a ratio 0.0..1.0";
+    if (!q || !(*q >= 0.0 && *q <= 1.0)) return "--quality takes a ratio 0.0..1.0";
     out.quality = *q;
   }
   return {};

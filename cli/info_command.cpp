@@ -30,7 +30,7 @@ int RunInfo(const std::vector<std::string>& argv) {
   out += Format("OrgN = %lf\n", s.orgN);
   out += Format("UsrOffN = %d\n", s.usrOffN);
   out += Format("UsrOffE = %d\n", s.usrOffE);
-  out += "GPS_CHAR =" + gps + "\n";
+  out += "GPS_CHAR =" + EscapeControlCharacters(gps) + "\n";
   out += Format("GPS_m0 = %lf\n", s.gpsM0);
   out += Format("GPS_Yoff = %lf\n", s.gpsYoff);
   out += Format("GPS_A = %lf\n", s.gpsA);
@@ -43,7 +43,10 @@ int RunInfo(const std::vector<std::string>& argv) {
   out += Format("Rainbow = %d\n", s.rainbow);
   out += Format("File_State = %d\n", s.fileState);
   out += Format("Single_Band = %d\n", s.singleBand);
-  for (const auto& band : ListBands(path, true, 7)) out += band.text + "\n";
+  // Texts from files are shown, never obeyed: a control byte in them could
+  // steer the terminal.
+  for (const auto& band : ListBands(path, true, 7))
+    out += EscapeControlCharacters(band.text) + "\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
   return kExitOk;
 }

@@ -102,7 +102,9 @@ bool PrepareTarget(const StepSource& source, const std::string& targetBase, bool
 // Opens the progress window and loads the image's elevation model.
 bool StartAndLoad(const StepSource& source, ElevationModel& model, Messenger& messenger,
                   Progress& progress) {
-  progress.Create(2 * source.settings.lines / 100, kProcessingText);
+  // Loading and writing each count the lines once; in 64 bits, as a line
+  // count near the int limit would overflow when doubled.
+  progress.Create(static_cast<int>(int64_t{2} * source.settings.lines / 100), kProcessingText);
   progress.SetProgress(0.0f);
   return LoadElevation(source.settingsPath, source.settings.pixels, source.settings.lines, model,
                        messenger, progress);
@@ -122,7 +124,7 @@ bool RunColouring(const DemRequest& request, const StepSource& source,
   for (int32_t y = 0; y < model.lines; ++y) {
     ColourCodes(&model.codes[y * w], w, colours, rows.data(), rows.data() + w, rows.data() + 2 * w);
     for (int b = 0; b < 3; ++b) outputs.Write(b, rows.data() + b * w, w);
-    progress.SetProgress(static_cast<float>(model.lines + y) / (2.0f * model.lines));
+    progress.SetProgress(static_cast<float>(int64_t{model.lines} + y) / (2.0f * model.lines));
   }
   progress.Close();
   return outputs.Finish(messenger);

@@ -117,6 +117,17 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     if (LowerExtension(f) == "dem") hasDem = true;
   }
 
+  // The new corner first: a settings file the program would refuse is never
+  // written. An image without a geographic reference keeps the "not set" values.
+  double lon = source.settings.leftTopLon, lat = source.settings.leftTopLat;
+  if (source.settings.HasGeoReference() &&
+      !WindowCorner(source.settings.leftTopLon, source.settings.leftTopLat,
+                    source.settings.inclination, source.settings.lengthPerPixel, area.m_nAreaLeft,
+                    area.m_nAreaTop, lon, lat)) {
+    messenger.ShowMessage(kMsgBadInf);
+    return false;
+  }
+
   StagedFileSet staged;
   if (!staged.Begin(newBase)) {
     messenger.ShowMessage(kMsgCreateFailed);
@@ -129,13 +140,6 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
       std::max<int64_t>(1, rasterFiles * area.m_nAreaLines + (hasDem ? area.m_nAreaLines : 0));
   progress.Create(static_cast<int>(std::min<int64_t>(run.total / 100, INT32_MAX)),
                   "部分書き出し中");
-
-  double lon = source.settings.leftTopLon, lat = source.settings.leftTopLat;
-  // An image without a geographic reference keeps the "not set" values.
-  if (source.settings.HasGeoReference())
-    WindowCorner(source.settings.leftTopLon, source.settings.leftTopLat,
-                 source.settings.inclination, source.settings.lengthPerPixel, area.m_nAreaLeft,
-                 area.m_nAreaTop, lon, lat);
 
   for (const auto& path : items) {
     const std::string ext = LowerExtension(path);

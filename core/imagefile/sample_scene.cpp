@@ -11,6 +11,7 @@
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -730,7 +731,14 @@ class PendingFiles {
   std::FILE* Open(const std::string& path) {
     if (!Movable(path)) return nullptr;
     const std::string temp = path + ".part";
-    FilePtr f = CreateFileForWriting(temp);
+    // A temporary left by a killed run goes first. So does a link planted
+    // there: removing a link never touches what it points at, and the new
+    // temporary is created only where nothing is.
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(temp, ec);
+    if (std::filesystem::is_symlink(status) || std::filesystem::is_regular_file(status))
+      std::filesystem::remove(temp, ec);
+    FilePtr f = CreateFileForWriting(temp, true);
     if (!f) return nullptr;
     m_files.push_back({path, temp, std::move(f)});
     return m_files.back().file.get();

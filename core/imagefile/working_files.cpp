@@ -1,7 +1,14 @@
 #include "core/imagefile/working_files.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <system_error>
 
 #include "core/support/file_set.h"
@@ -90,6 +97,37 @@ bool IsSameOrAncestor(const fs::path& dir, const fs::path& of) {
   return true;
 }
 
+// Holds an exclusive lock on the working folder for the rest of the process:
+// an flock on "<folder name>.lock" beside the folder, so that it guards the
+// folder itself wherever the session's runtime folder is (or whether there is
+// one). Taken again by this process, it is still held.
+enum class FolderLock { kHeld, kTakenByOther, kFailed };
+
+FolderLock LockWorkingFolder(const fs::path& dir) {
+  static std::mutex mutex;
+  // Lock file -> the process that took it; the descriptor is kept open. A
+  // child made by fork inherits the list but not the right to the folder.
+  static std::map<std::string, pid_t> held;
+  fs::path folder = dir;
+  if (folder.filename().empty()) folder = folder.parent_path();
+  std::error_code ec;
+  const fs::path canonical = fs::weakly_canonical(folder, ec);
+  if (ec || canonical.filename().empty()) return FolderLock::kFailed;
+  const std::string lockPath = canonical.string() + ".lock";
+  std::lock_guard<std::mutex> guard(mutex);
+  if (const auto it = held.find(lockPath); it != held.end() && it->second == ::getpid())
+    return FolderLock::kHeld;
+  const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return FolderLock::kFailed;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool other = errno == EWOULDBLOCK;
+    ::close(fd);
+    return other ? FolderLock::kTakenByOther : FolderLock::kFailed;
+  }
+  held[lockPath] = ::getpid();
+  return FolderLock::kHeld;
+}
+
 }  // namespace
 
 bool PrepareWorkingDirectory(const std::string& workDir, const std::string& homeDir,
@@ -114,6 +152,13 @@ bool PrepareWorkingDirectory(const std::string& workDir, const std::string& home
     // Not ours and not empty: it may hold the user's files.
     messenger.ShowMessage(kMsgUnsafeWorkDir);
     return false;
+  }
+  // Another copy working in this folder keeps its files: it is never emptied
+  // under it, whatever lock the runtime folder may or may not hold.
+  switch (LockWorkingFolder(dir)) {
+    case FolderLock::kHeld: break;
+    case FolderLock::kTakenByOther: messenger.ShowMessage(kMsgAlreadyRunning); return false;
+    case FolderLock::kFailed: messenger.ShowMessage(kMsgTempDirFailed); return false;
   }
   if (!fs::exists(marker, ec)) {
     std::FILE* f = std::fopen(marker.c_str(), "wb");

@@ -52,8 +52,11 @@ struct WorkingFiles {
 // Creates (when missing) and empties the working folder. Only a folder that
 // carries our marker, is no symbolic link and has none on its path, and is
 // not the home folder or above it is emptied; a folder that exists without
-// the marker is only used when empty. 61281 when it cannot be created,
-// 61290 when emptying fails, 61402 when it is not safe to use.
+// the marker is only used when empty. Before anything is emptied the folder
+// is locked for the rest of the process (a lock file beside it); while
+// another process holds that lock, 61283 and nothing is touched. 61281 when
+// it cannot be created or locked, 61290 when emptying fails, 61402 when it is
+// not safe to use.
 bool PrepareWorkingDirectory(const std::string& workDir, const std::string& homeDir,
                              Messenger& messenger);
 

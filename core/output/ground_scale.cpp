@@ -22,20 +22,29 @@ GroundScale ComputeGroundScale(double latitudeDeg, double lengthPerPixelKm) {
   return g;
 }
 
-void WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
+bool WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
                   double lengthPerPixelKm, int left, int top, double& newLon, double& newLat) {
   newLon = leftTopLon;
   newLat = leftTopLat;
-  if (left == 0 && top == 0) return;
+  if (left == 0 && top == 0) return true;
   // Without a ground length the pixels per degree are infinite and the
   // corner cannot move; avoid 0 / 0 further down.
-  if (!(lengthPerPixelKm > 0.0)) return;
+  if (!(lengthPerPixelKm > 0.0)) return true;
+  if (!std::isfinite(lengthPerPixelKm) || !(std::fabs(leftTopLat) < 90.0)) return false;
   const GroundScale g = ComputeGroundScale(leftTopLat, lengthPerPixelKm);
   const double x = left, y = top;
   const double r = std::sqrt(x * x + y * y);
   const double alpha = std::atan2(y, x) - inclinationDeg * kDegToRad;
-  newLon = leftTopLon + r * std::cos(alpha) / g.pixelsPerDegLon;
-  newLat = leftTopLat - r * std::sin(alpha) / g.pixelsPerDegLat;
+  double lon = leftTopLon + r * std::cos(alpha) / g.pixelsPerDegLon;
+  const double lat = leftTopLat - r * std::sin(alpha) / g.pixelsPerDegLat;
+  if (!std::isfinite(lon) || !(lat >= -90.0 && lat <= 90.0)) return false;
+  if (lon < -180.0 || lon > 180.0) {
+    lon = std::remainder(lon, 360.0);  // exact, and within -180..180
+    if (!std::isfinite(lon)) return false;
+  }
+  newLon = lon;
+  newLat = lat;
+  return true;
 }
 
 }  // namespace lumora

@@ -20,8 +20,12 @@ GroundScale ComputeGroundScale(double latitudeDeg, double lengthPerPixelKm);
 
 // New top-left corner of a window whose top-left pixel is (left, top) in the
 // source image; image rows run southwards and the image is turned by the
-// inclination (degrees) against the meridians.
-void WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
+// inclination (degrees) against the meridians. The longitude comes back in
+// -180..180 (a window east of the antimeridian is west of it). False, with
+// the corner unchanged, when it cannot be computed: a ground length that is
+// infinite or not a number, a corner at a pole (no longitude there) or a
+// window reaching over one.
+bool WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
                   double lengthPerPixelKm, int left, int top, double& newLon, double& newLat);
 
 }  // namespace lumora

@@ -103,4 +103,21 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return ToLowerAscii(a) == ToLowerAscii(b);
 }
 
+std::string EscapeControlCharacters(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x20 || c == 0x7F) {
+      out += Format("\\x%02X", c);
+    } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(s[i + 1]) <= 0x9F) {
+      out += Format("\\u%04X", static_cast<unsigned char>(s[++i]));
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
 }  // namespace lumora

@@ -26,4 +26,9 @@ std::string ToUpperAscii(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// UTF-8 text with its control characters (C0, DEL and the C1 range U+0080..
+// U+009F) written as "\xNN" (C1 as "\u0080".."\u009F"), for showing texts
+// read from files on a terminal.
+std::string EscapeControlCharacters(std::string_view s);
+
 }  // namespace lumora

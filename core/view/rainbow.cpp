@@ -1,6 +1,9 @@
 // Rainbow table and its application to display images.
 #include "core/view/rainbow.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <unordered_map>
 
 namespace lumora {
@@ -38,7 +41,11 @@ const RainbowTable& Rainbow() {
 
 int RainbowIndex(int v, float dispMin, float dispMax, bool reverse) {
   if (v < dispMin) return -1;
-  const int lo = static_cast<int>(dispMin);
+  // The range's low end truncated as an int holds it. A range read from a
+  // file may start at -2^31 (or be NaN): the difference is taken in 64 bits,
+  // which gives the same value wherever an int would not overflow.
+  const double low = std::isnan(dispMin) ? 0.0 : std::clamp<double>(dispMin, INT32_MIN, INT32_MAX);
+  const int64_t lo = static_cast<int64_t>(low);
   const float s = 255 / (dispMax - dispMin);
   // (v - lo) * s is a float product; adding the double 0.5 makes it double.
   double t = static_cast<float>(v - lo) * s + 0.5;

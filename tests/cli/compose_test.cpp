@@ -127,6 +127,8 @@ TEST_F(ComposeTest, BadUsageAndFailures) {
       "--stretch 1,2,3", "--stretch 1,2,3,300",
       "--stretch fast",  "--rgb 1,2,3 --rainbow",
       "--quality high",  "--colour 1",
+      "--quality 2",     "--quality -0.1",
+      "--quality nan",
   };
   for (const char* args : usage) EXPECT_EQ(Compose(m_dir, Args(args)).status, 2) << args;
   EXPECT_EQ(Compose(m_dir, Quoted(m_inf)).status, 2);

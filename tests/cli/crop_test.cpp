@@ -2,6 +2,8 @@
 // bad usage and bad input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/support/string_table.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/view_reference.h"
@@ -61,6 +63,35 @@ TEST_F(CropTest, BadUsageAndBadInput) {
       EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << r.err;
     }
     EXPECT_FALSE(test::FileExists(m_dir / "cut.b01")) << c.args;
+  }
+}
+
+TEST_F(CropTest, ACornerThatCannotBeComputedIsRefusedBeforeAnythingIsWritten) {
+  struct Case {
+    const char* georeference;
+    int status;
+  } cases[] = {
+      {"LengthPerPixel = 0.03\nLeftTop_Lon = 179.9999\nLeftTop_Lat = 36.0\n", 0},
+      {"LengthPerPixel = inf\nLeftTop_Lon = 139.0\nLeftTop_Lat = 36.0\n", 1},
+      {"LengthPerPixel = 0.03\nLeftTop_Lon = 139.0\nLeftTop_Lat = 90\n", 1},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(m_dir.path());
+    std::filesystem::create_directories(m_dir.path());
+    m_inf = test::WriteTestImage(m_dir / "img", 6, 4, {{1, {1, std::vector<uint8_t>(24, 7)}}},
+                                 c.georeference);
+    const auto r = RunCli(m_dir, Crop("--area 1,1,2,2 -o '" + (m_dir / "cut.inf") + "'"));
+    EXPECT_EQ(r.status, c.status) << c.georeference << r.err;
+    if (c.status == 0) {
+      // East of the antimeridian is west of it, and the program reads the result.
+      const ImageSettings s = test::WrittenSettings(m_dir / "cut.inf");
+      EXPECT_EQ(s.lines, 2) << c.georeference;
+      EXPECT_LT(s.leftTopLon, -179.99) << c.georeference;
+    } else {
+      EXPECT_NE(r.err.find(MessageText(kMsgBadInf)), std::string::npos) << r.err;
+      EXPECT_FALSE(test::FileExists(m_dir / "cut.inf")) << c.georeference;
+      EXPECT_FALSE(test::FileExists(m_dir / "cut.b01")) << c.georeference;
+    }
   }
 }
 

@@ -73,6 +73,15 @@ class DemRun : public ::testing::Test {
   RecordingMessenger msg;
 };
 
+TEST_F(DemRun, ALineCountNearTheIntLimitIsRefusedAsAShortCodeFile) {
+  // Doubling 2^30 lines for the progress would overflow an int.
+  WriteFile(src, "LINE = 1073741824\nPIXEL = 1\nLengthPerPixel = 0.03\n");
+  for (int kind : {kStateElevationAbsolute, kStateShadeMono}) {
+    EXPECT_FALSE(Run(kind)) << kind;
+    EXPECT_EQ(msg.LastId(), kMsgBadDem) << kind;
+  }
+}
+
 TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
   ASSERT_TRUE(Run(kStateElevationAbsolute));
   EXPECT_EQ(result.fileState, 3);

@@ -334,6 +334,18 @@ TEST(WriteSampleScene, FailureLeavesTheEarlierSceneAsItWas) {
   }
 }
 
+TEST(WriteSampleScene, LinksAtTemporaryNamesAreNeverFollowed) {
+  TempDir dir;
+  WriteFile(dir / "victim", "the user's file");
+  for (const char* name : {"s.b01.part", "s.dem.part", "s.inf.part", "s.lev.part"})
+    std::filesystem::create_symlink(dir / "victim", dir / name);
+  RecordingMessenger m;
+  ASSERT_TRUE(WriteSampleScene(dir / "s.inf", {1, 32, 32, 1}, m));
+  EXPECT_EQ(ReadFile(dir / "victim"), "the user's file");
+  EXPECT_EQ(ReadFile(dir / "s.b01").size(), 32u * 32u);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir / "s.b01.part")));
+}
+
 TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
   TempDir dir;
   RecordingMessenger m;

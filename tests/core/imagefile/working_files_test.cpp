@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FileExists;
+using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
@@ -138,6 +140,47 @@ TEST(WorkingDirectory, NeverEmptiesAFolderThatMayHoldUserFiles) {
   // A folder with files but without our marker.
   EXPECT_FALSE(PrepareWorkingDirectory(home + "/photos", home + "/x", m));
   EXPECT_TRUE(FileExists(home + "/photos/cat.jpg"));
+}
+
+TEST(WorkingDirectory, ALinkAmongTheParentsAloneIsRefused) {
+  TempDir dir;
+  RecordingMessenger m;
+  // A working folder of our own, marked and holding files, that would pass
+  // every other check; it is reached through a link to one of its parents.
+  const std::string real = dir / "real/cache/lumora/temp";
+  ASSERT_TRUE(PrepareWorkingDirectory(real, dir / "home", m));
+  WriteFile(real + "/0x.inf", "kept");
+  fs::create_directory_symlink(dir / "real/cache", dir / "cache");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "cache/lumora/temp", dir / "home", m));
+  EXPECT_EQ(m.LastId(), kMsgUnsafeWorkDir);
+  EXPECT_EQ(ReadFile(real + "/0x.inf"), "kept");
+}
+
+// Prepares the folder in a child process, as a second copy of the program
+// would; its message id, or 0 when it went ahead.
+int PrepareInAnotherProcess(const std::string& work, const std::string& home) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    RecordingMessenger m;
+    _exit(PrepareWorkingDirectory(work, home, m) ? 0 : m.LastId() - 61200);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) != 0 ? 61200 + WEXITSTATUS(status) : 0;
+}
+
+TEST(WorkingDirectory, ASecondCopyNeverEmptiesTheFolderOfTheFirst) {
+  TempDir dir;
+  RecordingMessenger m;
+  const std::string work = dir / "cache/lumora/temp/";
+  ASSERT_TRUE(PrepareWorkingDirectory(work, dir / "home", m));
+  WriteFile(work + "0x.inf", "in use");
+  EXPECT_EQ(PrepareInAnotherProcess(work, dir / "home"), kMsgAlreadyRunning);
+  EXPECT_EQ(PrepareInAnotherProcess(dir / "cache/lumora/temp", dir / "home"), kMsgAlreadyRunning);
+  EXPECT_EQ(ReadFile(work + "0x.inf"), "in use");
+  // This copy may prepare it again; another folder is free for others.
+  EXPECT_TRUE(PrepareWorkingDirectory(work, dir / "home", m));
+  EXPECT_EQ(PrepareInAnotherProcess(dir / "cache/lumora/other", dir / "home"), 0);
 }
 
 TEST(WorkingDirectory, UncreatableFolderIsReported) {

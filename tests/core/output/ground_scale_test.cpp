@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace lumora {
 namespace {
 
@@ -34,9 +36,40 @@ TEST(GroundScale, WindowCornerMovesAlongTheInclinedAxes) {
   };
   for (const Case& c : cases) {
     double lon = 0, lat = 0;
-    WindowCorner(139.0, 36.0, c.incl, 0.03, c.left, c.top, lon, lat);
+    EXPECT_TRUE(WindowCorner(139.0, 36.0, c.incl, 0.03, c.left, c.top, lon, lat));
     EXPECT_NEAR(lon - 139.0, c.dLon, 1e-9) << c.incl << " " << c.left << " " << c.top;
     EXPECT_NEAR(lat - 36.0, c.dLat, 1e-9) << c.incl << " " << c.left << " " << c.top;
+  }
+}
+
+TEST(GroundScale, WindowCornerStaysOnTheGlobeOrIsRefused) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    double lon, lat, incl, lpp;
+    int left, top;
+    bool ok;
+    double newLon;  // checked when ok
+  } cases[] = {
+      {179.999, 36.0, 0.0, 0.03, 1000, 0, true, 179.999 + 1000 / 90.477 * 0.03 - 360.0},
+      {-179.999, 36.0, 180.0, 0.03, 1000, 0, true, -179.999 - 1000 / 90.477 * 0.03 + 360.0},
+      {139.0, 36.0, 0.0, inf, 10, 10, false, 0.0},
+      {139.0, 36.0, 0.0, nan, 10, 10, true, 139.0},  // no ground length: the corner stays
+      {139.0, 90.0, 0.0, 0.03, 10, 0, false, 0.0},   // no longitude at the pole
+      {139.0, -90.0, 0.0, 0.03, 0, 10, false, 0.0},
+      {139.0, 89.99, 0.0, 0.03, 0, 0, true, 139.0},  // the corner itself is always fine
+      {139.0, 89.99, 0.0, 0.03, 0, 2000, true, 139.0},
+      {139.0, 89.99, 180.0, 0.03, 0, 2000, false, 0.0},  // over the pole
+  };
+  for (const Case& c : cases) {
+    double lon = -1, lat = -1;
+    EXPECT_EQ(WindowCorner(c.lon, c.lat, c.incl, c.lpp, c.left, c.top, lon, lat), c.ok)
+        << c.lon << " " << c.lat << " " << c.lpp;
+    if (c.ok) {
+      EXPECT_NEAR(lon, c.newLon, 1e-3) << c.lon << " " << c.lat << " " << c.lpp;
+      EXPECT_GE(lat, -90.0);
+      EXPECT_LE(lat, 90.0);
+    }
   }
 }
 

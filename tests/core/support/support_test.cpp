@@ -49,6 +49,22 @@ TEST(Text, AtoiAndAtofFollowTheCRuntime) {
   EXPECT_TRUE(std::isnan(AtoF("nan")));
 }
 
+TEST(Text, ControlCharactersAreShownEscaped) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"plain 森林", "plain 森林"},
+      {"\x1b[2Jred", "\\x1B[2Jred"},
+      {"a\tb\x7f\x01", "a\\x09b\\x7F\\x01"},
+      {"\xc2\x9b"
+       "31m",
+       "\\u009B31m"},                    // the one-byte CSI of C1, in UTF-8
+      {"\xc2\xa0\xc2", "\xc2\xa0\xc2"},  // no-break space and a cut sequence stay
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapeControlCharacters(c.in), c.out) << c.in;
+}
+
 TEST(LineReader, PiecesLikeFgetsWithCrlfAsOneBreak) {
   StringLineReader r("ab\r\ncdefg\rh\nlast", 4);
   std::string p;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace lumora {
 namespace {
 
@@ -28,11 +30,20 @@ TEST(Rainbow, IndexOfSamplesInRange) {
     bool reverse;
     int k;
   } cases[] = {
-      {10, 10, 200, false, 0},  {200, 10, 200, false, 255}, {105, 10, 200, false, 128},
-      {9, 10, 200, false, -1},  {10, 10, 200, true, 254},   {200, 10, 200, true, 0},
+      {10, 10, 200, false, 0},
+      {200, 10, 200, false, 255},
+      {105, 10, 200, false, 128},
+      {9, 10, 200, false, -1},
+      {10, 10, 200, true, 254},
+      {200, 10, 200, true, 0},
       {7, 7, 7, false, 0},  // an empty range gives the first entry, not NaN
-      {8, 7, 7, false, 255},    {0, 0.5f, 100, false, -1},  // below a fractional minimum
-      {1, 0.5f, 100, false, 3},  // lo is the truncated minimum: (1 - 0) * 2.5628 + 0.5
+      {8, 7, 7, false, 255},
+      {0, 0.5f, 100, false, -1},  // below a fractional minimum
+      {1, 0.5f, 100, false, 3},   // lo is the truncated minimum: (1 - 0) * 2.5628 + 0.5
+      // Ranges a display-state file may hold: the widest int range, and none.
+      {0, -2147483648.0f, 2147483648.0f, false, 128},
+      {255, -2147483648.0f, 2147483648.0f, true, 126},  // 255 - 128.00002
+      {5, std::nanf(""), 10, false, 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(RainbowIndex(c.v, c.lo, c.hi, c.reverse), c.k) << c.v << " " << c.lo << ".." << c.hi;

@@ -1,0 +1,28 @@
+// lumora-cli info: what it prints of texts read from the file set.
+#include <gtest/gtest.h>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::WriteFile;
+
+TEST(InfoCommand, ControlBytesOfFilesReachTheTerminalEscaped) {
+  test::TempDir dir;
+  WriteFile(dir / "s.inf", "LINE = 1\nPIXEL = 1\nGPS_CHAR = \a\x1b]0;title\a\n");
+  WriteFile(BandFilePath(dir / "s", kSample8, 1), "x");
+  WriteFile(dir / "s.d01", "\x1b[2J\x1b[31mred\xc2\x9b\n");
+  const auto r = test::RunCli(dir, "info '" + (dir / "s.inf") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\a'), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("GPS_CHAR = \\x07\\x1B]0;title\\x07\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("01 : \\x1B[2J\\x1B[31mred\\u009B\n"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace lumora
