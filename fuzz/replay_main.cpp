@@ -1,4 +1,4 @@
-// Runs every file below a corpus folder through both fuzz targets, so that
+// Runs every file below a corpus folder through every fuzz target, so that
 // the inputs that once crashed stay fixed without a fuzzing compiler.
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +9,12 @@
 
 int LumoraFuzzSettings(const uint8_t* data, size_t size);
 int LumoraFuzzDisplayState(const uint8_t* data, size_t size);
+int LumoraFuzzLegend(const uint8_t* data, size_t size);
+int LumoraFuzzRange(const uint8_t* data, size_t size);
+int LumoraFuzzDem(const uint8_t* data, size_t size);
+int LumoraFuzzText(const uint8_t* data, size_t size);
+int LumoraFuzzRewrite(const uint8_t* data, size_t size);
+int LumoraFuzzBandName(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -30,8 +36,10 @@ int main(int argc, char** argv) {
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                   std::istreambuf_iterator<char>());
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    LumoraFuzzSettings(data, bytes.size());
-    LumoraFuzzDisplayState(data, bytes.size());
+    for (auto* target :
+         {LumoraFuzzSettings, LumoraFuzzDisplayState, LumoraFuzzLegend, LumoraFuzzRange,
+          LumoraFuzzDem, LumoraFuzzText, LumoraFuzzRewrite, LumoraFuzzBandName})
+      target(data, bytes.size());
   }
   std::printf("%zu corpus files replayed\n", files.size());
   return 0;

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
   qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgdal-dev
   desktop-file-utils appstream dpkg-dev poppler-utils
+  clang libclang-rt-14-dev llvm
 )
 missing=()
 for p in "${packages[@]}"; do

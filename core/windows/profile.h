@@ -55,7 +55,7 @@ std::string ProfileText(const std::string& settingsPath, const Dib& dib, const A
                         int step, ProfileEnds ends);
 
 // Writes ProfileText to path (replacing it only when complete); 61226 when
-// the file cannot be created.
+// the file cannot be created, 61273 when path is a file of the image's set.
 bool WriteProfileFile(const std::string& path, const std::string& settingsPath, const Dib& dib,
                       const AreaRect& area, int step, const ProfileEnds& ends,
                       Messenger& messenger);

@@ -67,5 +67,25 @@ TEST_F(ProfileCliTest, BadUsageAndUnwritableOutput) {
   EXPECT_NE(r.err.find(MessageText(kMsgProfileCreateFailed)), std::string::npos);
 }
 
+TEST_F(ProfileCliTest, NoFileOfTheImagesSetIsEverOverwritten) {
+  // The settings file, a band, a description (also spelt otherwise) and a
+  // band not there yet: each would become part of the image.
+  for (const char* name : {"img.inf", "img.b01", "IMG.B02", "img.d03", "img.b09", "img.lev"}) {
+    const std::string out = m_dir / name;
+    const std::string before = test::FileExists(out) ? test::ReadFile(out) : "";
+    const auto r =
+        RunCli(m_dir, "profile '" + m_inf + "' --row 1 --from 1 --to 2 -o '" + out + "'");
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_NE(r.err.find(MessageText(kMsgWorkingFileInUse)), std::string::npos) << name;
+    EXPECT_EQ(test::FileExists(out) ? test::ReadFile(out) : "", before) << name;
+  }
+  // A file of another name beside it is fine.
+  EXPECT_EQ(RunCli(m_dir, Profile("--row 1 --from 1 --to 2")).status, 0);
+  EXPECT_EQ(RunCli(m_dir, "profile '" + m_inf + "' --row 1 --from 1 --to 2 -o '" +
+                              (m_dir / "img.txt") + "'")
+                .status,
+            0);
+}
+
 }  // namespace
 }  // namespace lumora
