@@ -81,37 +81,30 @@ bool ApplyStretch(const CompositionChoice& c, ImageSession& session, Messenger& 
 
 }  // namespace
 
+std::string ApplyComposition(const CompositionChoice& c, const std::string& path,
+                             OpenRequest& request) {
+  Composition& composition = request.composition;
+  if (c.rgb || c.gray) {
+    const std::vector<int> bands = c.rgb.value_or(std::vector<int>(3, c.gray.value_or(1)));
+    composition =
+        ComposeBands(ScanBandTypes(StripExtension(path)), bands[0], bands[1], bands[2], !c.rgb);
+  }
+  if (c.rainbow || c.reverse) {
+    if (!composition.singleBand) return "--rainbow and --reverse need one band";
+    composition.rainbow = composition.rainbow || c.rainbow;
+    request.rainbowReversed = c.reverse;
+  }
+  if (c.step > 0) request.step = c.step;
+  return {};
+}
+
 int OpenComposed(const std::string& command, const std::string& path, const CompositionChoice& c,
                  ImageSession& session, Messenger& messenger, Progress& progress) {
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
   OpenRequest request = ComposeOnOpen(path, settings);
-  const auto types = ScanBandTypes(StripExtension(path));
-  auto typeOf = [&](int band) { return types[band] ? static_cast<int32_t>(types[band]) : 1; };
-  if (c.rgb) {
-    request.redBand = (*c.rgb)[0];
-    request.greenBand = (*c.rgb)[1];
-    request.blueBand = (*c.rgb)[2];
-    request.singleBand = false;
-    request.rainbow = false;
-    request.bandCount = 3;
-  } else if (c.gray) {
-    request.redBand = request.greenBand = request.blueBand = *c.gray;
-    request.singleBand = true;
-    request.rainbow = false;
-    request.bandCount = 1;
-  }
-  if (c.rgb || c.gray) {
-    request.redType = typeOf(request.redBand);
-    request.greenType = typeOf(request.greenBand);
-    request.blueType = typeOf(request.blueBand);
-  }
-  if (c.rainbow || c.reverse) {
-    if (!request.singleBand) return UsageError(command, "--rainbow and --reverse need one band");
-    if (c.rainbow) request.rainbow = true;
-    request.rainbowReversed = c.reverse;
-  }
-  request.step = c.step;
+  if (const std::string why = ApplyComposition(c, path, request); !why.empty())
+    return UsageError(command, why);
   // The display is built only: no working files are written.
   if (!ShownBandsWhole(request, messenger) ||
       !session.Open(request, WorkingFiles{}, messenger, progress))

@@ -30,6 +30,12 @@ struct CompositionChoice {
 // Empty when the options are sound, else the usage error's reason.
 std::string ParseComposition(const Args& args, CompositionChoice& out);
 
+// Applies the bands and flags chosen to the composition opening chose for
+// the image at path; the usage error's reason when --rainbow or --reverse is
+// given for more than one band.
+std::string ApplyComposition(const CompositionChoice& choice, const std::string& path,
+                             OpenRequest& request);
+
 // Reads the settings file and builds the display as the view does on
 // opening (no working files are written), through the brightness chosen.
 // Returns kExitOk, kExitFailure (message shown) or kExitUsage (--rainbow

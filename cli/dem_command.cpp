@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "cli/command.h"
+#include "cli/composition.h"
 #include "core/analysis/dem_processing.h"
-#include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -42,23 +42,9 @@ constexpr Angle kAngles[] = {
 // The composition the bird's-eye view drapes: the image as it opens, or as
 // --rgb / --gray compose it; its display range comes from loading it.
 bool ComposeDrape(const std::string& path, const ImageSettings& settings,
-                  const std::optional<std::vector<int>>& rgb, const std::optional<int>& gray,
-                  DrapeComposition& drape, Messenger& messenger) {
+                  const CompositionChoice& choice, DrapeComposition& drape, Messenger& messenger) {
   OpenRequest request = ComposeOnOpen(path, settings);
-  if (rgb || gray) {
-    const auto types = ScanBandTypes(StripExtension(path));
-    const std::vector<int> bands = rgb ? *rgb : std::vector<int>(3, *gray);
-    request.redBand = bands[0];
-    request.greenBand = bands[1];
-    request.blueBand = bands[2];
-    auto typeOf = [&](int band) { return types[band] ? int32_t{types[band]} : int32_t{kSample8}; };
-    request.redType = typeOf(bands[0]);
-    request.greenType = typeOf(bands[1]);
-    request.blueType = typeOf(bands[2]);
-    request.singleBand = !rgb;
-    request.rainbow = false;
-    request.bandCount = rgb ? 3 : 1;
-  }
+  ApplyComposition(choice, path, request);
   Progress quiet;
   ImageSession session;
   if (!session.Open(request, WorkingFiles{}, messenger, quiet)) return false;
@@ -96,18 +82,11 @@ int RunDem(const std::vector<std::string>& argv) {
     request.exaggeration = *v;
   }
   const bool birdsEye = request.kind == kStateBirdsEye;
-  if (args.Has("rgb") && args.Has("gray"))
-    return UsageError(kName, "--rgb and --gray exclude each other");
-  if ((args.Has("rgb") || args.Has("gray")) && !birdsEye)
+  CompositionChoice composition;
+  if (const std::string why = ParseComposition(args, composition); !why.empty())
+    return UsageError(kName, why);
+  if ((composition.rgb || composition.gray) && !birdsEye)
     return UsageError(kName, "--rgb and --gray choose what the bird's-eye view drapes");
-  std::optional<std::vector<int>> rgb;
-  std::optional<int> gray;
-  if (args.Has("rgb") && !(rgb = ParseIntList(*args.Get("rgb"), 3)))
-    return UsageError(kName, "--rgb takes three band numbers R,G,B");
-  if (args.Has("gray") && !(gray = ParseInt(*args.Get("gray"))))
-    return UsageError(kName, "--gray takes a band number");
-  for (int b : rgb.value_or(std::vector<int>{gray.value_or(1)}))
-    if (b < 1 || b > 255) return UsageError(kName, "band numbers are 1..255");
   const auto out = args.Get("o");
   if (!out || out->empty()) return UsageError(kName, "-o OUT.inf is required");
 
@@ -137,7 +116,7 @@ int RunDem(const std::vector<std::string>& argv) {
   }
   if (birdsEye) {
     if (!CheckImageSize(settings, messenger) ||
-        !ComposeDrape(path, settings, rgb, gray, request.drape, messenger))
+        !ComposeDrape(path, settings, composition, request.drape, messenger))
       return kExitFailure;
   }
   return RunStepToOutput(kName, path, *out, MakeDemStep(request));

@@ -34,8 +34,8 @@ int RunFilterCommand(const std::vector<std::string>& argv) {
   StepBody body = [filter, path](const StepSource& source, const std::string& target,
                                  StepResult& result, Messenger& messenger, Progress& progress) {
     const OpenRequest shown = ComposeOnOpen(path, source.settings);
-    result.rainbow = shown.rainbow ? 1 : 0;
-    result.singleBand = shown.singleBand ? 1 : 0;
+    result.rainbow = shown.composition.rainbow ? 1 : 0;
+    result.singleBand = shown.composition.singleBand ? 1 : 0;
     return filter(source, target, result, messenger, progress);
   };
   return RunStepToOutput("filter", path, *out, body);

@@ -3,6 +3,8 @@
 // check of a chosen band file.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -23,6 +25,12 @@ struct Composition {
 // for file states 1, 6, and 5 with the single-band flag; otherwise bands
 // 3, 2, 1. All sample types are 8-bit.
 Composition CompositionForProcessed(const ImageSettings& settings);
+
+// The bands red, green, blue (one band in grey when singleBand) with the
+// sample type of each band's file in types (ScanBandTypes), 8-bit for a
+// band without a file.
+Composition ComposeBands(const std::array<uint8_t, 256>& types, int red, int green, int blue,
+                         bool singleBand);
 
 struct CompositionPreset {
   int controlId;

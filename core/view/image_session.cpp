@@ -32,49 +32,39 @@ void PaintRainbow(const DisplayState& s, Dib& dib) {
 
 }  // namespace
 
-void TakeComposition(OpenRequest& r, const Composition& c) {
-  r.redBand = c.red;
-  r.greenBand = c.green;
-  r.blueBand = c.blue;
-  r.redType = c.redType;
-  r.greenType = c.greenType;
-  r.blueType = c.blueType;
-  r.bandCount = c.bandCount;
-  r.rainbow = c.rainbow;
-  r.singleBand = c.singleBand;
-}
-
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings) {
   OpenRequest r;
   r.settingsPath = settingsPath;
   r.settings = settings;
-  r.rainbow = settings.rainbow != 0;
-  r.singleBand = settings.singleBand != 0;
   r.fileState = settings.fileState;
   if (settings.fileState != kStateUnprocessed) {
-    TakeComposition(r, CompositionForProcessed(settings));
+    r.composition = CompositionForProcessed(settings);
     return r;
   }
   const auto types = ScanBandTypes(StripExtension(settingsPath));
   const int count = static_cast<int>(
       std::count_if(types.begin() + 1, types.end(), [](uint8_t t) { return t != 0; }));
-  r.bandCount = count;
   if (count >= 3) {
-    r.singleBand = false;
-    r.rainbow = false;
+    r.composition = ComposeBands(types, 3, 2, 1, false);
   } else {
     // The first band there is, shown in grey.
     int first = 1;
     while (count > 0 && types[first] == 0) ++first;
-    r.redBand = r.greenBand = r.blueBand = first;
-    r.singleBand = true;
-    r.rainbow = false;
+    r.composition = ComposeBands(types, first, first, first, true);
   }
-  auto typeOf = [&](int band) { return types[band] ? static_cast<int32_t>(types[band]) : 1; };
-  r.redType = typeOf(r.redBand);
-  r.greenType = typeOf(r.greenBand);
-  r.blueType = typeOf(r.blueBand);
+  r.composition.bandCount = count;
   return r;
+}
+
+void ShowComposition(DisplayState& s, const Composition& c) {
+  s.m_nBlueBand = c.blue - 1;
+  s.m_nGreenBand = c.green - 1;
+  s.m_nRedBand = c.red - 1;
+  s.m_nBlueType = c.blueType;
+  s.m_nGreenType = c.greenType;
+  s.m_nRedType = c.redType;
+  s.m_bRainbow = c.rainbow;
+  s.m_bSingleBand = c.singleBand;
 }
 
 bool ImageSession::LoadWhole(DisplayState& state, AreaRect& area, bool resetRange, Dib& dib,
@@ -99,14 +89,7 @@ bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messeng
   s.m_strSettingsPath = r.settingsPath;
   s.m_nImagePixels = r.settings.pixels;
   s.m_nImageLines = r.settings.lines;
-  s.m_nBlueBand = r.blueBand - 1;
-  s.m_nGreenBand = r.greenBand - 1;
-  s.m_nRedBand = r.redBand - 1;
-  s.m_nBlueType = r.blueType;
-  s.m_nGreenType = r.greenType;
-  s.m_nRedType = r.redType;
-  s.m_bRainbow = r.rainbow;
-  s.m_bSingleBand = r.singleBand;
+  ShowComposition(s, r.composition);
   s.m_nFileState = r.fileState;
   s.m_bRainbowReversed = r.rainbowReversed;
   s.m_nStep = r.step;
@@ -116,7 +99,7 @@ bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messeng
   area.m_nAreaTop = std::clamp(area.m_nAreaTop, 0, s.m_nImageLines - 1);
   area.m_nAreaPixels = std::clamp(area.m_nAreaPixels, 1, s.m_nImagePixels - area.m_nAreaLeft);
   area.m_nAreaLines = std::clamp(area.m_nAreaLines, 1, s.m_nImageLines - area.m_nAreaTop);
-  m_nDisplayKind = r.bandCount;
+  m_nDisplayKind = r.composition.bandCount;
   m_nZoomLevel = 1;
   m_fZoom = 1.0f;
   m_annotationsShown = false;

@@ -30,16 +30,8 @@ namespace lumora {
 struct OpenRequest {
   std::string settingsPath;
   ImageSettings settings;
-  int32_t redBand = 3;  // 1-based band numbers
-  int32_t greenBand = 2;
-  int32_t blueBand = 1;
-  int32_t redType = kSample8;
-  int32_t greenType = kSample8;
-  int32_t blueType = kSample8;
-  bool rainbow = false;
-  bool singleBand = false;
+  Composition composition;
   int32_t fileState = 0;
-  int32_t bandCount = 3;
   bool rainbowReversed = false;
   std::optional<AreaRect> area;  // the whole image when not given
   int32_t step = -1;             // below 1: chosen by the loader
@@ -51,9 +43,8 @@ struct OpenRequest {
 // else its first band in grey, each with the sample type of its file.
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings);
 
-// Takes the bands, types, band count and flags of a composition (the
-// composition dialog's result or the rule for processed images).
-void TakeComposition(OpenRequest& request, const Composition& composition);
+// The display state shows the composition's bands, types and flags.
+void ShowComposition(DisplayState& state, const Composition& composition);
 
 // The brightness stretch values of one channel.
 struct StretchValues {

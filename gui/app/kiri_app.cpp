@@ -365,12 +365,11 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
     m_doNotLoad = true;
     CImageCreateDlg dialog(m_messenger, m_ui, path, settings, m_frame.get());
     if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
-    const Composition& c = dialog.Result();
     m_open = OpenRequest{};
     m_open.settingsPath = path;
     m_open.settings = settings;
     m_open.fileState = settings.fileState;
-    TakeComposition(m_open, c);
+    m_open.composition = dialog.Result();
     m_doNotLoad = false;
   }
   m_open.step = -1;

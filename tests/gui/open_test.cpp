@@ -169,9 +169,9 @@ TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {
 TEST_F(OpenTest, ReopenTakesTheStoredPathAndCompositionWithoutAsking) {
   const std::string inf = WriteScene(dir, "part", 10, 6, 5, 1);
   OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
-  request.redBand = 5;
-  request.greenBand = 4;
-  request.blueBand = 2;
+  request.composition.red = 5;
+  request.composition.green = 4;
+  request.composition.blue = 2;
   request.rainbowReversed = true;
   app->SetReopen(request);
   app->OnCommand(32778);

@@ -254,9 +254,9 @@ TEST_F(DemRun, ResultsLoadAsTheNewDisplay) {
     ASSERT_TRUE(ReadSettings(src, settings, msg));
     OpenRequest open = ComposeOnOpen(src, settings);
     if (c.twoBandColour) {
-      open.redBand = 2, open.greenBand = open.blueBand = 1;
-      open.singleBand = false;
-      open.bandCount = 2;
+      open.composition.red = 2, open.composition.green = open.composition.blue = 1;
+      open.composition.singleBand = false;
+      open.composition.bandCount = 2;
     }
     ImageSession session;
     ASSERT_TRUE(session.Open(open, files, msg, progress));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -28,6 +29,20 @@ TEST(OpenRules, ProcessedImagesOpenAsOneBandOnlyWhereTheyHoldOne) {
     EXPECT_EQ(comp.blue, 1) << c.fileState;
     EXPECT_EQ(comp.redType + comp.greenType + comp.blueType, 3);
   }
+}
+
+TEST(OpenRules, ComposedBandsTakeTheirFilesTypesOr8Bit) {
+  std::array<uint8_t, 256> types{};
+  types[2] = kSample16;
+  types[4] = kSampleFloat;
+  const Composition colour = ComposeBands(types, 4, 2, 7, false);
+  EXPECT_EQ(colour.redType * 100 + colour.greenType * 10 + colour.blueType, 321);
+  EXPECT_EQ(colour.bandCount, 3);
+  EXPECT_FALSE(colour.singleBand || colour.rainbow);
+  const Composition grey = ComposeBands(types, 2, 2, 2, true);
+  EXPECT_EQ(grey.redType * 100 + grey.greenType * 10 + grey.blueType, 222);
+  EXPECT_EQ(grey.bandCount, 1);
+  EXPECT_TRUE(grey.singleBand);
 }
 
 TEST(OpenRules, PresetsBelongToTheirSensor) {

@@ -97,8 +97,8 @@ TEST_F(SessionTest, RainbowOpenMapsTheRangeEnds) {
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(10 + i % 191);
   m_inf = test::WriteTestImage(m_dir / "one", kW, kH, {{1, {1, ramp}}});
   OpenRequest r = Request();
-  ASSERT_TRUE(r.singleBand);
-  r.rainbow = true;
+  ASSERT_TRUE(r.composition.singleBand);
+  r.composition.rainbow = true;
   ImageSession session;
   Open(session, r);
   EXPECT_EQ(session.State().m_fDispMin, 10.0f);
