@@ -19,14 +19,15 @@ int RunClassify(const std::vector<std::string>& argv) {
   if (!classesPath || classesPath->empty() || !out || out->empty())
     return UsageError("classify", "--classes CLASSES.mlk and -o OUT.inf are required");
   const std::string& path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path, *out);
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
 
   std::string text;
+  StderrMessenger classesMessenger(*classesPath);
   const TextRead read = ReadTextFile(*classesPath, kMaxLegendFileBytes, text);
   if (read == TextRead::kCannotOpen) {
-    messenger.ShowMessage(kMsgOpenFailed);
+    classesMessenger.ShowMessage(kMsgOpenFailed);
     return kExitFailure;
   }
   ClassificationParams params;
@@ -34,7 +35,7 @@ int RunClassify(const std::vector<std::string>& argv) {
   // batch run refuses a legend that is cut short, too long or holds no class.
   if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, params.classes) ||
       params.classes.empty()) {
-    messenger.ShowMessage(kMsgBadMlkFile);
+    classesMessenger.ShowMessage(kMsgBadMlkFile);
     return kExitFailure;
   }
   params.requireUsableClass = true;

@@ -115,7 +115,19 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   return true;
 }
 
-void StderrMessenger::ShowMessage(int id) { std::fprintf(stderr, "%s\n", MessageText(id)); }
+void StderrMessenger::ShowMessage(int id) {
+  static constexpr int kWriting[] = {
+      kMsgProfileCreateFailed, kMsgWorkingFileInUse,   kMsgBitmapFailed,
+      kMsgCopyFailed,          kMsgCreateFailed,       kMsgDeleteFailed,
+      kMsgWriteFailed,         kMsgSampleFolderFailed, kMsgSampleWriteFailed};
+  const bool writing =
+      std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
+  const std::string& path = writing ? m_output : m_input;
+  if (path.empty())
+    std::fprintf(stderr, "%s\n", MessageText(id));
+  else
+    std::fprintf(stderr, "%s %s\n", MessageText(id), path.c_str());
+}
 
 void StderrMessenger::ShowText(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
@@ -174,7 +186,7 @@ bool ShownBandsWhole(const OpenRequest& r, Messenger& messenger) {
 int RunStepToOutput(const std::string& command, const std::string& settingsPath,
                     const std::string& outInf, const StepBody& body) {
   if (BaseName(outInf).empty()) return UsageError(command, "the output needs a file name");
-  StderrMessenger messenger;
+  StderrMessenger messenger(settingsPath, outInf);
   TerminalProgress bar;
   Progress progress(&bar);
   switch (WriteStepOutput(settingsPath, outInf, body, messenger, progress, kMsgCreateFailed)) {

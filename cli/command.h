@@ -48,13 +48,21 @@ bool ParseSize(const std::string& text, int& width, int& height);
 // The whole int given with an option; nothing when absent or not a number.
 std::optional<int> IntOption(const Args& args, const std::string& name);
 
-// Messages go to stderr in the program's own words; questions take the default.
+// Messages go to stderr in the program's own words, each followed by the
+// file it concerns: output for the messages of writing, input for the rest.
+// Questions take the default.
 class StderrMessenger : public Messenger {
  public:
+  explicit StderrMessenger(std::string input = {}, std::string output = {})
+      : m_input(std::move(input)), m_output(std::move(output)) {}
   void ShowMessage(int id) override;
   void ShowText(const std::string& title, const std::string& text) override;
   bool AskOkCancel(int id) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
+
+ private:
+  std::string m_input;
+  std::string m_output;
 };
 
 // A bar on stderr when it is a terminal.

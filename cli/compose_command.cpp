@@ -22,7 +22,7 @@ int RunCompose(const std::vector<std::string>& argv) {
   if (const std::string why = ParseComposition(args, choice); !why.empty())
     return UsageError(kName, why);
 
-  StderrMessenger messenger;
+  StderrMessenger messenger(args.positional()[0], *out);
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;

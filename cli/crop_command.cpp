@@ -22,7 +22,7 @@ int RunCrop(const std::vector<std::string>& argv) {
     return UsageError(kName, "-o OUT.inf is required");
 
   const std::string& path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path, *out);
   PartialWriteSource source;
   if (!ReadSettings(path, source.settings, messenger)) return kExitFailure;
   if (!CheckImageSize(source.settings, messenger)) return kExitFailure;

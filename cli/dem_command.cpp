@@ -8,6 +8,7 @@
 #include "cli/composition.h"
 #include "core/analysis/dem_processing.h"
 #include "core/imagefile/settings_file.h"
+#include "core/shell/command_rules.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -91,12 +92,11 @@ int RunDem(const std::vector<std::string>& argv) {
   if (!out || out->empty()) return UsageError(kName, "-o OUT.inf is required");
 
   const std::string& path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path, *out);
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
   // The program offers the command only where these hold.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(CompanionPath(path, ".lev"), ec)) {
+  if (!HasElevationRange(path)) {
     messenger.ShowMessage(kMsgNoDem);
     return kExitFailure;
   }

@@ -15,7 +15,7 @@ int RunInfo(const std::vector<std::string>& argv) {
   if (args.positional().size() != 1 || !args.Unknown({}).empty())
     return UsageError("info", "one settings file expected");
   const std::string path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path);
   ImageSettings s;
   if (!ReadSettings(path, s, messenger)) return kExitFailure;
   std::string gps = s.gpsChar;

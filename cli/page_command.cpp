@@ -136,7 +136,7 @@ int RunPage(const std::vector<std::string>& argv) {
   char* qtArgv[] = {qtName, nullptr};
   QGuiApplication app(qtArgc, qtArgv);
 
-  StderrMessenger messenger;
+  StderrMessenger messenger(args.positional()[0], *out);
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;

@@ -32,7 +32,7 @@ int RunProfile(const std::vector<std::string>& argv) {
     return UsageError(kName, why);
 
   const std::string& path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path, *out);
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
   OpenRequest request = ComposeOnOpen(path, settings);

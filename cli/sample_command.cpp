@@ -52,7 +52,7 @@ int RunSample(const std::vector<std::string>& argv) {
       (*out)[out->size() - 5] == '/')
     return UsageError("sample", "-o must name a settings file ending in .inf");
 
-  StderrMessenger messenger;
+  StderrMessenger messenger({}, *out);
   TerminalProgress bar;
   Progress progress(&bar);
   return WriteSampleScene(*out, options, messenger, &progress) ? kExitOk : kExitFailure;

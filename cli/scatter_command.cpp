@@ -30,7 +30,7 @@ int RunScatter(const std::vector<std::string>& argv) {
     return UsageError(kName, "the output must end in .jpg or .tif");
 
   const std::string& path = args.positional()[0];
-  StderrMessenger messenger;
+  StderrMessenger messenger(path, out.value_or(""));
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger) || !CheckImageSize(settings, messenger))
     return kExitFailure;

@@ -82,9 +82,9 @@ std::vector<int> SelectClassifiedBands(int sensor, const std::vector<int>& bands
   std::vector<int> used;
   for (int b : bands) {
     bool drop;
-    if (sensor == 0)
+    if (sensor == kSensorAster)
       drop = b >= 10;
-    else if (sensor == 1)
+    else if (sensor == kSensorTm)
       drop = b == 6 || b >= 8;
     else
       drop = b > 4;

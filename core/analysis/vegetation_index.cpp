@@ -97,8 +97,8 @@ void MapBytePairs(const uint8_t* __restrict px, const uint8_t* __restrict py,
 }  // namespace
 
 BandPair NdviPreset(int sensor) {
-  if (sensor == 0) return {3, 2};
-  if (sensor == 1) return {4, 3};
+  if (sensor == kSensorAster) return {3, 2};
+  if (sensor == kSensorTm) return {4, 3};
   return {4, 2};
 }
 

@@ -225,7 +225,7 @@ SensorModel MakeSensor(int sensor) {
     m.bands.push_back({number, type, text});
     m.models.push_back(model);
   };
-  if (sensor == 0) {
+  if (sensor == kSensorAster) {
     m.lengthPerPixel = 0.015;
     m.scanLines = 1;
     add(1, 1, "ASTER バンド1 緑 0.52-0.60μm", {kGreen, 1.0f, 30, 380});
@@ -242,7 +242,7 @@ SensorModel MakeSensor(int sensor) {
     add(12, 2, "ASTER バンド12 熱赤外 8.925-9.275μm", {-1, 0.965f, 900, 31});
     add(13, 2, "ASTER バンド13 熱赤外 10.25-10.95μm", {-1, 0.985f, 960, 33});
     add(14, 2, "ASTER バンド14 熱赤外 10.95-11.65μm", {-1, 0.985f, 940, 33});
-  } else if (sensor == 1) {
+  } else if (sensor == kSensorTm) {
     m.lengthPerPixel = 0.0285;
     m.scanLines = 16;
     add(1, 1, "TM バンド1 青 0.45-0.52μm", {kBlue, 1.0f, 48, 330});

@@ -1,6 +1,10 @@
 #include "core/shell/command_rules.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
 
 namespace lumora {
 
@@ -64,8 +68,8 @@ PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int ban
   return b;
 }
 
-std::string RangeFilePathFor(const std::string& settingsPath) {
-  return StripExtension(settingsPath) + ".lev";
+bool HasElevationRange(const std::string& settingsPath) {
+  return IsReadableRegularFile(ResolveNoCase(StripExtension(settingsPath) + ".lev"));
 }
 
 }  // namespace lumora

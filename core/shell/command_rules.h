@@ -56,7 +56,7 @@ struct CommandState {
   bool hasPreviousImage = false;  // a previous display image is kept for undo
   bool hasLegend = false;         // the view has a legend window
   bool rainbow = false;
-  bool rangeFileExists = false;  // the ".lev" beside the current settings file opens
+  bool rangeFileExists = false;  // HasElevationRange of the current settings file
   double lengthPerPixel = 0.0;
 };
 
@@ -74,8 +74,8 @@ struct PaletteButtons {
 };
 PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int bandCount);
 
-// Path of the elevation range file that enables the DEM command: the
-// settings path with its extension replaced by ".lev".
-std::string RangeFilePathFor(const std::string& settingsPath);
+// Whether the elevation range file beside the settings file (its ".lev",
+// in any case) is a regular file that opens: the DEM command needs it.
+bool HasElevationRange(const std::string& settingsPath);
 
 }  // namespace lumora

@@ -25,6 +25,7 @@
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -113,7 +114,7 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   paletteFrame->setObjectName(QStringLiteral("CMaindlgFrame"));
   paletteFrame->showMaximized();
   m_palette->EnableLegendButtons(false);
-  m_palette->OnLegendCommand(211);
+  m_palette->OnLegendCommand(kIdShowLegends);
 
   CWelcomeDlg welcome(m_messenger, title ? title.get() : nullptr);
   const int choice = m_ui.RunDialog(welcome);
@@ -362,15 +363,13 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
   } else if (settings.fileState != kStateUnprocessed) {
     m_open = ComposeOnOpen(path, settings);
   } else {
-    m_doNotLoad = true;
-    CImageCreateDlg dialog(m_messenger, m_ui, path, settings, m_frame.get());
+    CImageCreateDlg dialog(m_messenger, path, settings, m_frame.get());
     if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
     m_open = OpenRequest{};
     m_open.settingsPath = path;
     m_open.settings = settings;
     m_open.fileState = settings.fileState;
     m_open.composition = dialog.Result();
-    m_doNotLoad = false;
   }
   m_open.step = -1;
 

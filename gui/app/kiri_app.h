@@ -17,6 +17,7 @@
 #include "core/shell/open_rules.h"
 #include "core/view/dib.h"
 #include "core/view/image_session.h"
+#include "gui/widgets/control_ids.h"
 
 class QLockFile;
 class QPrinter;
@@ -57,7 +58,7 @@ class CKiriApp : public QObject {
   bool InitInstance(const StartupOptions& options);
 
   int Mode() const { return m_mode; }
-  bool Junior() const { return m_mode == 253; }
+  bool Junior() const { return m_mode == kMenuJunior; }
   CMainFrame* MainFrame() const { return m_frame.get(); }
   Messenger& Msg() const { return m_messenger; }
   UiSeam& Ui() const { return m_ui; }
@@ -146,11 +147,10 @@ class CKiriApp : public QObject {
   std::unique_ptr<QLockFile> m_lock;
   std::unique_ptr<CMainFrame> m_frame;
   COperationDlg* m_palette = nullptr;  // owned by the frame
-  int m_mode = 253;
+  int m_mode = kMenuJunior;
   OpenRequest m_open;
   WorkingFiles m_working;
   bool m_reopen = false;
-  bool m_doNotLoad = false;
   WorkingNamer m_namer;
   std::vector<CKiriView*> m_views;
   CKiriView* m_activeView = nullptr;

@@ -20,6 +20,7 @@
 #include "gui/app/help_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -202,9 +203,9 @@ void CMainFrame::LoadMenu(int menuId) {
 }
 
 // A tool bar of commands; 0 stands for a separator.
-QToolBar* CMainFrame::AddToolBar(const QString& id, std::initializer_list<int> commands) {
-  QToolBar* bar = addToolBar(id);
-  bar->setObjectName(id);
+QToolBar* CMainFrame::AddToolBar(int id, std::initializer_list<int> commands) {
+  QToolBar* bar = addToolBar(QString::number(id));
+  SetControlId(bar, id);
   bar->setIconSize(QSize(16, 16));
   for (int command : commands) {
     if (command)
@@ -216,18 +217,18 @@ QToolBar* CMainFrame::AddToolBar(const QString& id, std::initializer_list<int> c
 }
 
 void CMainFrame::CreateToolBars() {
-  m_bar1 = AddToolBar(QStringLiteral("253"), {kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
-                                              kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
+  m_bar1 = AddToolBar(kIdToolBarFile, {kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
+                                       kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
   addToolBarBreak();
-  m_bar2 = AddToolBar(QStringLiteral("254"), {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
-                                              kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
+  m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
+                                          kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
   m_zoomLabel = new QLabel(QStringLiteral("表示"), m_bar2);
-  m_zoomLabel->setObjectName(QStringLiteral("105"));
+  SetControlId(m_zoomLabel, kIdZoomLabel);
   m_zoomLabel->setAlignment(Qt::AlignCenter);
   m_zoomLabel->setFixedWidth(40);
   m_bar2->addWidget(m_zoomLabel);
   m_zoomBox = new QComboBox(m_bar2);
-  m_zoomBox->setObjectName(QStringLiteral("103"));
+  SetControlId(m_zoomBox, kIdZoomBox);
   m_zoomBox->setFixedWidth(70);
   for (int level = kMaxZoomLevel; level >= kMinZoomLevel; --level)
     m_zoomBox->addItem(QString::fromUtf8(ZoomBoxText(level)));
@@ -325,7 +326,7 @@ void CMainFrame::FillRecentMenu(QMenu* menu) {
 
 void CMainFrame::ShowAbout() {
   QMessageBox box(this);
-  box.setObjectName(QStringLiteral("100"));
+  SetControlId(&box, kIdMessageBox);
   box.setWindowTitle(QStringLiteral("Lumora Zud'sについて"));
   box.setText(QStringLiteral("Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
   m_app.Ui().RunDialog(box);

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <initializer_list>
 
+#include "gui/widgets/control_ids.h"
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -20,9 +22,6 @@ namespace lumora::gui {
 class CKiriApp;
 class CHelpDlg;
 
-inline constexpr int kMenuElementary = 252;
-inline constexpr int kMenuJunior = 253;
-inline constexpr int kMenuNoImage = 254;
 inline constexpr int kRecentFileCount = 4;
 inline constexpr int kFirstRecentCommand = 57616;
 
@@ -67,7 +66,7 @@ class CMainFrame : public QMainWindow {
 
  private:
   QAction* AddCommand(int id, const QString& text, const QString& prompt = {});
-  QToolBar* AddToolBar(const QString& id, std::initializer_list<int> commands);
+  QToolBar* AddToolBar(int id, std::initializer_list<int> commands);
   void CreateToolBars();
   void CreateStatusBar();
   void LoadRecentFiles();

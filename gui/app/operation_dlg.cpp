@@ -10,6 +10,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 
 namespace lumora::gui {
 
@@ -23,18 +24,18 @@ struct PaletteControl {
 };
 
 const PaletteControl kControls[] = {
-    {289, "IDB_NDIV", "植生指数", "植生指数を計算します．"},
-    {290, "IDB_MAXLIKE", "土地被覆分類", "土地被覆分類をします．"},
-    {291, "IDB_DEM", "DEM", "DEMを用いて各種処理をします．"},
-    {211, "IDB_INTRODISP", "凡例表示", "凡例を表示します．"},
-    {210, "IDB_INTROUNDISP", "凡例非表示", "凡例を非表示にします．"},
+    {kIdPaletteVegetation, "IDB_NDIV", "植生指数", "植生指数を計算します．"},
+    {kIdPaletteClassify, "IDB_MAXLIKE", "土地被覆分類", "土地被覆分類をします．"},
+    {kIdPaletteDem, "IDB_DEM", "DEM", "DEMを用いて各種処理をします．"},
+    {kIdShowLegends, "IDB_INTRODISP", "凡例表示", "凡例を表示します．"},
+    {kIdHideLegends, "IDB_INTROUNDISP", "凡例非表示", "凡例を非表示にします．"},
 };
 
 int CommandOfButton(int id) {
   switch (id) {
-    case 289: return kCmdVegetation;
-    case 290: return kCmdClassify;
-    case 291: return kCmdDem;
+    case kIdPaletteVegetation: return kCmdVegetation;
+    case kIdPaletteClassify: return kCmdClassify;
+    case kIdPaletteDem: return kCmdDem;
     default: return 0;
   }
 }
@@ -42,7 +43,7 @@ int CommandOfButton(int id) {
 }  // namespace
 
 COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), m_app(app) {
-  setObjectName(QStringLiteral("255"));
+  SetControlId(this, kIdPalette);
   std::vector<CMyBitmapButton*> buttons;
   for (const PaletteControl& c : kControls) {
     auto* b = new CMyBitmapButton(c.id, QString::fromUtf8(c.base), this);
@@ -50,7 +51,7 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
     b->installEventFilter(this);
     buttons.push_back(b);
     connect(b, &CMyBitmapButton::pressedInside, this, [this](int id) {
-      if (id == 210 || id == 211)
+      if (id == kIdHideLegends || id == kIdShowLegends)
         OnLegendCommand(id);
       else
         OnAnalysisPressed(id);
@@ -58,7 +59,7 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
   }
   AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]}, app.Msg());
   m_inFront = new QCheckBox(QStringLiteral("前面に表示"), this);
-  m_inFront->setObjectName(QStringLiteral("208"));
+  SetControlId(m_inFront, kIdLegendsInFront);
   m_inFront->setToolTip(QStringLiteral("最前面表示"));
   m_inFront->installEventFilter(this);
   connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
@@ -90,20 +91,20 @@ void COperationDlg::RefreshButtons() {
     b = PaletteButtonsFor(m_app.CommandStateNow(), m_app.MainFrame()->MenuId() == kMenuJunior,
                           view->Session().DisplayKind());
   // An analysis whose command the image window does not carry yet stays off.
-  Button(289)->setEnabled(b.vegetation && CKiriView::Handles(kCmdVegetation));
-  Button(290)->setEnabled(b.classification && CKiriView::Handles(kCmdClassify));
-  Button(291)->setEnabled(b.dem && CKiriView::Handles(kCmdDem));
+  Button(kIdPaletteVegetation)->setEnabled(b.vegetation && CKiriView::Handles(kCmdVegetation));
+  Button(kIdPaletteClassify)->setEnabled(b.classification && CKiriView::Handles(kCmdClassify));
+  Button(kIdPaletteDem)->setEnabled(b.dem && CKiriView::Handles(kCmdDem));
 }
 
 void COperationDlg::EnableLegendButtons(bool enable) {
-  Button(210)->setEnabled(enable);
-  Button(211)->setEnabled(enable);
+  Button(kIdHideLegends)->setEnabled(enable);
+  Button(kIdShowLegends)->setEnabled(enable);
 }
 
 void COperationDlg::OnLegendCommand(int id) {
-  const bool show = id == 211;
-  Button(211)->SetLatched(show);
-  Button(210)->SetLatched(!show);
+  const bool show = id == kIdShowLegends;
+  Button(kIdShowLegends)->SetLatched(show);
+  Button(kIdHideLegends)->SetLatched(!show);
   m_app.SetLegendVisible(show);
   for (CKiriView* view : m_app.Views()) view->FollowLegendFlag();
 }

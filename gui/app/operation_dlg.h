@@ -21,7 +21,7 @@ class COperationDlg : public QWidget {
   void RefreshButtons();
   // The legend buttons work while at least one image is open.
   void EnableLegendButtons(bool enable);
-  // 211 shows the legends, 210 hides them.
+  // kIdShowLegends shows the legends, kIdHideLegends hides them.
   void OnLegendCommand(int id);
   CMyBitmapButton* Button(int id) const;
   QCheckBox* InFront() const { return m_inFront; }

@@ -8,14 +8,15 @@
 
 #include "core/support/string_table.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 
 namespace lumora::gui {
 
 CWelcomeDlg::CWelcomeDlg(Messenger& messenger, QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("250"));
+  SetControlId(this, kIdWelcome);
   setWindowTitle(QStringLiteral("Lumora Zud'sへようこそ！！"));
   auto* picture = new QLabel(this);
-  picture->setObjectName(QStringLiteral("374"));
+  SetControlId(picture, kIdWelcomePicture);
   const QPixmap art = LoadPicture(QStringLiteral("IDB_WELCOME"));
   if (art.isNull())
     messenger.ShowMessage(kMsgResourceFailed);

@@ -16,6 +16,7 @@
 
 #include "core/support/string_table.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -30,14 +31,14 @@ const char* const kSwatchRed = "IDB_SWATCH383";
 const char* const kSwatchGrey = "IDB_SWATCH382";
 }  // namespace
 
-CImageCreateDlg::CImageCreateDlg(Messenger& messenger, UiSeam&, const std::string& settingsPath,
+CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settingsPath,
                                  const ImageSettings& settings, QWidget* parent)
     : QDialog(parent), m_messenger(messenger), m_settingsPath(settingsPath), m_settings(settings) {
-  setObjectName(QStringLiteral("261"));
+  SetControlId(this, kIdComposition);
   setWindowTitle(QStringLiteral("画面作成ダイアログ"));
 
   auto* path = new QLineEdit(ToQ(settingsPath), this);
-  path->setObjectName(QStringLiteral("117"));
+  SetControlId(path, kIdImagePath);
   path->setReadOnly(true);
 
   // Presets, grouped by sensor.
@@ -68,9 +69,9 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, UiSeam&, const std::strin
   }
 
   m_multi = new QRadioButton(QStringLiteral("多バンド画像作成"), this);
-  m_multi->setObjectName(QStringLiteral("308"));
+  SetControlId(m_multi, kIdColourComposite);
   m_singleRadio = new QRadioButton(QStringLiteral("単バンド画像作成"), this);
-  m_singleRadio->setObjectName(QStringLiteral("309"));
+  SetControlId(m_singleRadio, kIdOneBand);
   auto* modes = new QButtonGroup(this);
   modes->addButton(m_multi);
   modes->addButton(m_singleRadio);
@@ -78,28 +79,28 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, UiSeam&, const std::strin
   connect(m_singleRadio, &QRadioButton::clicked, this, [this] { SetSingleBand(true); });
 
   m_heading = new QLabel(QStringLiteral("多バンド画像作成"), this);
-  m_heading->setObjectName(QStringLiteral("326"));
+  SetControlId(m_heading, kIdBandsHeading);
   m_blueLabel = new QLabel(QStringLiteral("青 (Blue)"), this);
-  m_blueLabel->setObjectName(QStringLiteral("319"));
+  SetControlId(m_blueLabel, kIdBlueLabel);
   m_greenLabel = new QLabel(QStringLiteral("緑 (Green)"), this);
-  m_greenLabel->setObjectName(QStringLiteral("325"));
+  SetControlId(m_greenLabel, kIdGreenLabel);
   m_redLabel = new QLabel(QStringLiteral("赤 (Red)"), this);
-  m_redLabel->setObjectName(QStringLiteral("351"));
+  SetControlId(m_redLabel, kIdRedLabel);
   m_bands = ListBands(settingsPath, true, kAllSampleTypes);
-  m_blue = MakeBandCombo(159);
-  m_green = MakeBandCombo(163);
-  m_red = MakeBandCombo(162);
-  const int swatchIds[3] = {316, 317, 318};
+  m_blue = MakeBandCombo(kIdBlueBand);
+  m_green = MakeBandCombo(kIdGreenBand);
+  m_red = MakeBandCombo(kIdRedBand);
+  const int swatchIds[3] = {kIdBlueSwatch, kIdGreenSwatch, kIdRedSwatch};
   const char* swatchPics[3] = {kSwatchBlue, kSwatchGreen, kSwatchRed};
   for (int i = 0; i < 3; ++i) {
     m_swatch[i] = new QLabel(this);
-    m_swatch[i]->setObjectName(QString::number(swatchIds[i]));
+    SetControlId(m_swatch[i], swatchIds[i]);
     const QPixmap pic = LoadPicture(QString::fromUtf8(swatchPics[i]));
     if (pic.isNull()) resourcesOk = false;
     m_swatch[i]->setPixmap(pic);
   }
   m_rainbow = new QCheckBox(QStringLiteral("レインボ－カラ－表示する"), this);
-  m_rainbow->setObjectName(QStringLiteral("320"));
+  SetControlId(m_rainbow, kIdRainbow);
 
   auto* bandGrid = new QGridLayout;
   bandGrid->addWidget(m_heading, 0, 0, 1, 3);
@@ -144,7 +145,7 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, UiSeam&, const std::strin
 
 QComboBox* CImageCreateDlg::MakeBandCombo(int id) {
   auto* combo = new QComboBox(this);
-  combo->setObjectName(QString::number(id));
+  SetControlId(combo, id);
   combo->setPlaceholderText(QString::fromUtf8(kUnknownBand));
   for (const BandItem& item : m_bands) combo->addItem(ToQ(item.text), item.number);
   combo->setMinimumContentsLength(20);

@@ -18,12 +18,11 @@ class QRadioButton;
 namespace lumora::gui {
 
 class CMyBitmapButton;
-class UiSeam;
 
 class CImageCreateDlg : public QDialog {
   Q_OBJECT
  public:
-  CImageCreateDlg(Messenger& messenger, UiSeam& ui, const std::string& settingsPath,
+  CImageCreateDlg(Messenger& messenger, const std::string& settingsPath,
                   const ImageSettings& settings, QWidget* parent = nullptr);
 
   // The confirmed composition (valid after OK).

@@ -9,6 +9,7 @@
 
 #include "core/output/image_file_writer.h"
 #include "core/support/text.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
@@ -16,18 +17,18 @@
 namespace lumora::gui {
 
 CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("396"));
+  SetControlId(this, kIdExport);
   setWindowTitle(QStringLiteral("Jpeg圧縮率指定"));
   auto* name = new QLineEdit(path, this);
-  name->setObjectName(QStringLiteral("221"));
+  SetControlId(name, kIdExportName);
   name->setReadOnly(true);
   m_slider = new QSlider(Qt::Horizontal, this);
-  m_slider->setObjectName(QStringLiteral("371"));
+  SetControlId(m_slider, kIdQualitySlider);
   m_slider->setRange(0, 100);
   m_slider->setValue(100);
   m_slider->setPageStep(10);
   m_position = new QLabel(QStringLiteral("100"), this);
-  m_position->setObjectName(QStringLiteral("372"));
+  SetControlId(m_position, kIdQualityValue);
   m_position->setAlignment(Qt::AlignCenter);
   auto show = [this](int value) { m_position->setText(ToQ(Format("%3d%%", value))); };
   connect(m_slider, &QSlider::sliderMoved, this, show);

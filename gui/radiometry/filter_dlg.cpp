@@ -11,19 +11,20 @@
 #include "core/radiometry/filter_run.h"
 #include "gui/view/kiri_view.h"
 #include "gui/view/step_command.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
 
 namespace lumora::gui {
 
 CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("379"));
+  SetControlId(this, kIdFilter);
   setWindowTitle(QStringLiteral("フィルタリング"));
   m_combo = new QComboBox(this);
-  m_combo->setObjectName(QStringLiteral("351"));
+  SetControlId(m_combo, kIdFilterChoice);
   for (const FilterRecord& r : FilterTable()) m_combo->addItem(QString::fromUtf8(r.name));
   m_combo->setCurrentIndex(-1);
   m_summary = new QPlainTextEdit(QString::fromUtf8(kFilterPrompt), this);
-  m_summary->setObjectName(QStringLiteral("352"));
+  SetControlId(m_summary, kIdFilterSummary);
   m_summary->setReadOnly(true);
   m_summary->setFixedHeight(60);
   connect(m_combo, &QComboBox::currentIndexChanged, this, &CFilterDlg::OnSelection);

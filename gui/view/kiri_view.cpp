@@ -144,7 +144,7 @@ void CKiriView::FillCommandState(CommandState& s) const {
   s.hasLegend = m_pLegend || m_session.Legend() != LegendKind::kNone;
   s.rainbow = m_session.State().m_bRainbow;
   s.lengthPerPixel = m_session.LengthPerPixel();
-  s.rangeFileExists = IsReadableRegularFile(RangeFilePathFor(m_session.CurrentPath()));
+  s.rangeFileExists = HasElevationRange(m_session.CurrentPath());
 }
 
 void CKiriView::OnCommand(int id) {

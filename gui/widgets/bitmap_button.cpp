@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 
 #include "core/support/string_table.h"
+#include "gui/widgets/control_ids.h"
 
 // The pictures are compiled into the static GUI library; register them
 // before the first use.
@@ -98,11 +99,11 @@ void CMyBitmapButton::mousePressEvent(QMouseEvent* e) {
   m_hover = false;
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
     switch (m_controlId) {
-      case 210:
-      case 211:
-      case 289:
-      case 290:
-      case 291: emit pressedInside(m_controlId); return;
+      case kIdHideLegends:
+      case kIdShowLegends:
+      case kIdPaletteVegetation:
+      case kIdPaletteClassify:
+      case kIdPaletteDem: emit pressedInside(m_controlId); return;
       default: break;
     }
   }

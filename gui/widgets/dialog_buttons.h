@@ -5,14 +5,16 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "gui/widgets/control_ids.h"
+
 namespace lumora::gui {
 
 inline QHBoxLayout* OkCancelRow(QDialog* dialog, const QString& okText, const QString& cancelText) {
   auto* ok = new QPushButton(okText, dialog);
-  ok->setObjectName(QStringLiteral("1"));
+  SetControlId(ok, kIdOk);
   ok->setDefault(true);
   auto* cancel = new QPushButton(cancelText, dialog);
-  cancel->setObjectName(QStringLiteral("2"));
+  SetControlId(cancel, kIdCancel);
   // accept() and reject() are virtual: a dialog's own checks run.
   QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);

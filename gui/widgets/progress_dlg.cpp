@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/support/text.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -43,15 +44,15 @@ class ProgressBarFrame : public QFrame {
 
 CProgressDlg::CProgressDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint) {
-  setObjectName(QStringLiteral("109"));
+  SetControlId(this, kIdProgressWindow);
   setModal(false);
   m_action = new QLabel(this);
-  m_action->setObjectName(QStringLiteral("356"));
+  SetControlId(m_action, kIdProgressAction);
   m_action->setAlignment(Qt::AlignCenter);
   m_bar = new ProgressBarFrame(this);
-  m_bar->setObjectName(QStringLiteral("148"));
+  SetControlId(m_bar, kIdProgressBar);
   m_percent = new QLineEdit(this);
-  m_percent->setObjectName(QStringLiteral("150"));
+  SetControlId(m_percent, kIdProgressPercent);
   m_percent->setReadOnly(true);
   m_percent->setFixedWidth(40);
   m_percent->setAlignment(Qt::AlignRight);

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "core/support/string_table.h"
 
@@ -24,11 +25,22 @@ QString QtUiSeam::GetOpenFileName(QWidget* parent, const QString& folder, const 
                                       QFileDialog::ReadOnly);
 }
 
+QString SuffixOfFilter(const QString& nameFilter) {
+  static const QRegularExpression kFirstSuffix(QStringLiteral("\\*\\.(\\w+)"));
+  return kFirstSuffix.match(nameFilter).captured(1);
+}
+
+void PrepareSaveDialog(QFileDialog& dialog) {
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(SuffixOfFilter(dialog.selectedNameFilter()));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& f) { dialog.setDefaultSuffix(SuffixOfFilter(f)); });
+}
+
 QString QtUiSeam::GetSaveFileName(QWidget* parent, const QString& folder,
                                   const QString& initialName, const QString& filter) {
   QFileDialog dialog(parent, QString(), folder, filter);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("jpg"));
+  PrepareSaveDialog(dialog);
   if (!initialName.isEmpty()) dialog.selectFile(initialName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();

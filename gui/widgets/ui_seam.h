@@ -10,6 +10,7 @@
 #include "core/support/messenger.h"
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace lumora::gui {
@@ -30,6 +31,11 @@ class UiSeam {
 };
 
 // The real thing: Qt's file dialogs and exec().
+// The first suffix a name filter lists ("Tiff Files (*.tif)" gives "tif").
+QString SuffixOfFilter(const QString& nameFilter);
+// A save dialog whose name gets the suffix of the filter chosen in it.
+void PrepareSaveDialog(QFileDialog& dialog);
+
 class QtUiSeam : public UiSeam {
  public:
   QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;

@@ -136,7 +136,8 @@ TEST_F(ComposeTest, BadUsageAndFailures) {
 
   const auto missing = Compose(m_dir, Args("--rgb 9,2,1"));
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find(MessageText(kMsgOpenFailed)), std::string::npos);
+  // The message names the image it concerns.
+  EXPECT_NE(missing.err.find(MessageText(kMsgOpenFailed) + (" " + m_inf)), std::string::npos);
   EXPECT_FALSE(test::FileExists(Out()));
   const std::string none = m_dir / "none.inf";
   EXPECT_EQ(Compose(m_dir, Quoted(none) + " -o " + Quoted(Out())).status, 1);

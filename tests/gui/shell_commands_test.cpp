@@ -1,4 +1,6 @@
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -8,6 +10,7 @@
 #include "core/support/string_table.h"
 #include "gui/app/help_dlg.h"
 #include "gui/app/qt_texts.h"
+#include "gui/widgets/ui_seam.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {
@@ -235,6 +238,24 @@ TEST(QtTexts, StandardDialogsSpeakJapanese) {
   EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
   QCoreApplication::removeTranslator(translator);
   delete translator;
+}
+
+TEST(SaveDialog, ProposesTheSuffixOfTheChosenFilter) {
+  QFileDialog dialog(nullptr, QString(), QString(),
+                     QStringLiteral("Jpeg Files (*.jpg);;Tiff Files (*.tif)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  PrepareSaveDialog(dialog);
+  EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("jpg"));
+  auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(types, nullptr);
+  for (const auto& [index, suffix] : {std::pair{1, "tif"}, std::pair{0, "jpg"}}) {
+    // What the box emits when the user picks an entry.
+    types->setCurrentIndex(index);
+    emit types->activated(index);
+    emit types->textActivated(types->itemText(index));
+    EXPECT_EQ(dialog.defaultSuffix(), QString::fromLatin1(suffix)) << index;
+  }
+  EXPECT_EQ(SuffixOfFilter(QStringLiteral("All (*)")), QString());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace lumora {
 namespace {
@@ -156,8 +159,14 @@ TEST(PaletteRules, AnalysisButtons) {
 }
 
 TEST(CommandRules, RangeFileBesideTheSettingsFile) {
-  EXPECT_EQ(RangeFilePathFor("/d/tokyo.inf"), "/d/tokyo.lev");
-  EXPECT_EQ(RangeFilePathFor("/d.x/tokyo"), "/d.x/tokyo.lev");
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "d.x");
+  test::WriteFile(dir / "d.x/tokyo.LEV", "");
+  std::filesystem::create_directory(dir / "folder.lev");
+  EXPECT_TRUE(HasElevationRange(dir / "d.x/tokyo.inf"));
+  EXPECT_TRUE(HasElevationRange(dir / "d.x/tokyo"));
+  EXPECT_FALSE(HasElevationRange(dir / "d.x/osaka.inf"));
+  EXPECT_FALSE(HasElevationRange(dir / "folder.inf"));
 }
 
 }  // namespace
