@@ -117,9 +117,8 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 
 void StderrMessenger::ShowMessage(int id) {
   static constexpr int kWriting[] = {
-      kMsgProfileCreateFailed, kMsgWorkingFileInUse,   kMsgBitmapFailed,
-      kMsgCopyFailed,          kMsgCreateFailed,       kMsgDeleteFailed,
-      kMsgWriteFailed,         kMsgSampleFolderFailed, kMsgSampleWriteFailed};
+      kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
+      kMsgCreateFailed,        kMsgDeleteFailed,     kMsgSampleFolderFailed};
   const bool writing =
       std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
   const std::string& path = writing ? m_output : m_input;
@@ -176,8 +175,9 @@ int UsageError(const std::string& command, const std::string& why) {
 
 bool ShownBandsWhole(const OpenRequest& r, Messenger& messenger) {
   const std::string base = StripExtension(r.settingsPath);
+  const Composition& c = r.composition;
   for (const auto [band, type] :
-       {std::pair{r.redBand, r.redType}, {r.greenBand, r.greenType}, {r.blueBand, r.blueType}}) {
+       {std::pair{c.red, c.redType}, {c.green, c.greenType}, {c.blue, c.blueType}}) {
     if (!OpenBand(base, type, band, r.settings.pixels, r.settings.lines, messenger)) return false;
   }
   return true;

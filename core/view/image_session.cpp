@@ -67,6 +67,20 @@ void ShowComposition(DisplayState& s, const Composition& c) {
   s.m_bSingleBand = c.singleBand;
 }
 
+Composition CompositionShown(const DisplayState& s, int bandCount) {
+  Composition c;
+  c.blue = s.m_nBlueBand + 1;
+  c.green = s.m_nGreenBand + 1;
+  c.red = s.m_nRedBand + 1;
+  c.blueType = s.m_nBlueType;
+  c.greenType = s.m_nGreenType;
+  c.redType = s.m_nRedType;
+  c.rainbow = s.m_bRainbow;
+  c.singleBand = s.m_bSingleBand;
+  c.bandCount = bandCount;
+  return c;
+}
+
 bool ImageSession::LoadWhole(DisplayState& state, AreaRect& area, bool resetRange, Dib& dib,
                              Messenger& messenger, Progress& progress) const {
   if (resetRange) {

@@ -43,8 +43,10 @@ struct OpenRequest {
 // else its first band in grey, each with the sample type of its file.
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings);
 
-// The display state shows the composition's bands, types and flags.
+// The display state shows the composition's bands, types and flags, and
+// back: the composition a state shows (bandCount: the session's DisplayKind).
 void ShowComposition(DisplayState& state, const Composition& composition);
+Composition CompositionShown(const DisplayState& state, int bandCount);
 
 // The brightness stretch values of one channel.
 struct StretchValues {

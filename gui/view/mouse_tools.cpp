@@ -334,16 +334,8 @@ void CKiriView::RunPartialOpen(const Selection& s) {
   // The new image opens with this window's composition.
   OpenRequest next;
   next.settingsPath = target;
-  next.redBand = state.m_nRedBand + 1;
-  next.greenBand = state.m_nGreenBand + 1;
-  next.blueBand = state.m_nBlueBand + 1;
-  next.redType = state.m_nRedType;
-  next.greenType = state.m_nGreenType;
-  next.blueType = state.m_nBlueType;
-  next.rainbow = state.m_bRainbow;
-  next.singleBand = state.m_bSingleBand;
+  next.composition = CompositionShown(state, m_session.DisplayKind());
   next.fileState = state.m_nFileState;
-  next.bandCount = m_session.DisplayKind();
   next.rainbowReversed = state.m_bRainbowReversed;
   m_app.SetReopen(next);
   QMetaObject::invokeMethod(

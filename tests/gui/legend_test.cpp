@@ -107,8 +107,8 @@ TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
 TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
   const std::string inf = WriteScene(dir, "r", 40, 20, 3, 1);
   OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
-  request.redBand = request.greenBand = request.blueBand = 2;
-  request.singleBand = request.rainbow = true;
+  request.composition.red = request.composition.green = request.composition.blue = 2;
+  request.composition.singleBand = request.composition.rainbow = true;
   app->SetReopen(request);
   app->OnCommand(32778);
   ASSERT_NE(View(), nullptr);

@@ -63,11 +63,8 @@ inline void MakeAllOnPage(const std::string& inf, const QImage& northMark, PageU
   RecordingMessenger m;
   ASSERT_TRUE(ReadSettings(inf, settings, m));
   OpenRequest request = ComposeOnOpen(inf, settings);
-  request.redBand = request.greenBand = request.blueBand = 4;
-  request.redType = request.greenType = request.blueType = 1;
-  request.singleBand = true;
-  request.rainbow = true;
-  request.bandCount = 1;
+  request.composition = ComposeBands({}, 4, 4, 4, true);
+  request.composition.rainbow = true;
   ImageSession session;
   Progress progress(nullptr);
   ASSERT_TRUE(session.Open(request, WorkingFiles{}, m, progress));
