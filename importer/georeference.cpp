@@ -7,7 +7,7 @@
 #include <memory>
 #include <sstream>
 
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 #include "core/support/text.h"
 
 namespace lumora::importer {

@@ -19,24 +19,7 @@
 namespace lumora {
 namespace {
 
-constexpr int kRangeLineBuffer = 256;
 constexpr double kPerCodeStep = 0.003937007874015748;  // 1 / 254
-
-template <typename Reader>
-void ReadRangeLines(Reader& reader, ElevationRange& range) {
-  std::string line;
-  while (reader.Next(line)) {
-    if (StartsWith(line, "MIN_ALTITUDE =")) {
-      range.minAltitude = AtoI(std::string_view(line).substr(14));
-    } else if (StartsWith(line, "MAX_ALTITUDE =")) {
-      range.maxAltitude = AtoI(std::string_view(line).substr(14));
-    } else if (StartsWith(line, "MIN_VAL =")) {
-      range.minCode = AtoI(std::string_view(line).substr(9));
-    } else if (StartsWith(line, "MAX_VAL =")) {
-      range.maxCode = AtoI(std::string_view(line).substr(9));
-    }
-  }
-}
 
 // Altitude of a code, truncated: the range bottom and top.
 int32_t TruncatedAltitude(int32_t code, double metresPerCode, int32_t minAltitude) {
@@ -75,27 +58,6 @@ Bgr HsvToBgr(double h, double s, double v) {
 }
 
 }  // namespace
-
-void ParseElevationRange(const std::string& text, ElevationRange& range) {
-  StringLineReader reader(text, kRangeLineBuffer);
-  ReadRangeLines(reader, range);
-}
-
-bool ReadElevationRangeFile(const std::string& path, ElevationRange& range) {
-  std::string text;
-  if (ReadTextFile(path, kMaxRangeFileBytes, text) != TextRead::kOk) return false;
-  ParseElevationRange(text, range);
-  return true;
-}
-
-std::string FormatElevationRange(const ElevationRange& range) {
-  return Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = %d\nMAX_ALTITUDE = %d\n", range.minCode,
-                range.minAltitude, range.maxCode, range.maxAltitude);
-}
-
-bool WriteElevationRangeFile(const std::string& path, const ElevationRange& range) {
-  return WriteFileAtomically(path, FormatElevationRange(range));
-}
 
 double MetresPerCode(int32_t minAltitude, int32_t maxAltitude) {
   return static_cast<double>(int64_t{maxAltitude} - minAltitude) * kPerCodeStep;

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/analysis/elevation.h"
 #include "core/imagefile/band_io.h"
+#include "core/imagefile/ground_scale.h"
+#include "core/imagefile/level_file.h"
 #include "core/imagefile/staged_file_set.h"
-#include "core/output/ground_scale.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"

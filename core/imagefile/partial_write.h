@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "core/imagefile/area_rect.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
-#include "core/view/display_state.h"
 
 namespace lumora {
 

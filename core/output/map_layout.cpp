@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 #include "core/support/text.h"
 
 namespace lumora {

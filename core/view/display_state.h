@@ -7,18 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/imagefile/area_rect.h"
+
 namespace lumora {
-
-// The shown area of the image in source pixels (0-based first line and
-// pixel); normally the whole image.
-struct AreaRect {
-  int32_t m_nAreaTop = 0;
-  int32_t m_nAreaLines = 0;
-  int32_t m_nAreaLeft = 0;
-  int32_t m_nAreaPixels = 0;
-
-  bool operator==(const AreaRect&) const = default;
-};
 
 struct DisplayState {
   // 0-based band indices feeding byte 0 (blue), 1 (green) and 2 (red) of a pixel.

@@ -11,10 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "core/imagefile/composition.h"
 #include "core/imagefile/settings_file.h"
 #include "core/imagefile/working_files.h"
-#include "core/output/bitmap_source.h"
-#include "core/shell/open_rules.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
 #include "core/view/dib.h"
@@ -74,7 +73,6 @@ class ImageSession {
   const Dib& Display() const { return m_hDib; }
   const Dib* Previous() const { return m_hDibOrg.Empty() ? nullptr : &m_hDibOrg; }
   // The header of the display image (its image size is Display().SizeBytes()).
-  BitmapHeader Header() const { return HeaderOf(m_hDib, 0, 0); }
   const ImageSettings& Settings() const { return m_settings; }
   double LengthPerPixel() const { return m_settings.lengthPerPixel; }
   int32_t DisplayKind() const { return m_nDisplayKind; }

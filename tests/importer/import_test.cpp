@@ -12,7 +12,7 @@
 
 #include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "tests/importer/import_fixtures.h"

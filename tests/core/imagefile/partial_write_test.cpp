@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 #include "core/output/page_layout.h"
 
 namespace lumora {

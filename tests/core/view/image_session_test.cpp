@@ -81,7 +81,7 @@ TEST_F(SessionTest, OpenShowsTheCompositionAndCannotUndo) {
   ImageSession& session = Opened();
   EXPECT_EQ(session.Title(), "*" + m_inf + " 1/1 (1,1)-(40,30) (R,G,B)=(3,2,1)");
   EXPECT_EQ(session.State().m_nDibWidth, kW);
-  EXPECT_EQ(session.Header().width, kW);
+  EXPECT_EQ(session.Display().width, kW);
   EXPECT_EQ(session.Display().SizeBytes(), 120 * 30);
   EXPECT_FALSE(session.CanUndo());
   EXPECT_FALSE(session.Undo(m_messenger));

@@ -1,4 +1,4 @@
-#include "core/output/ground_scale.h"
+#include "core/imagefile/ground_scale.h"
 
 #include <gtest/gtest.h>
 
