@@ -122,6 +122,46 @@ void BM_EqualisationTables(benchmark::State& state) {
 }
 BENCHMARK(BM_EqualisationTables)->Unit(benchmark::kMillisecond);
 
+// A 7000 x 6000 image is shown at step 7: a 1000 x 857 display image, which
+// is all the brightness dialog and its preview ever touch.
+Dib Shown7000x6000() {
+  Dib d;
+  d.Create(1000, 857);
+  d.bits = Noise(d.bits.size());
+  return d;
+}
+
+// Opening the dialog: the histogram of the shown image.
+void BM_BrightnessDialogOpen(benchmark::State& state) {
+  const Dib d = Shown7000x6000();
+  for (auto _ : state) {
+    BrightnessDialogState dialog(d, false, kIdentityStretch);
+    benchmark::DoNotOptimize(dialog.CurrentHistogram().peak);
+  }
+}
+BENCHMARK(BM_BrightnessDialogOpen)->Unit(benchmark::kMillisecond);
+
+// One marker move and the preview it causes: the tables of the values so
+// far, and the shown image mapped row by row into the window's picture.
+void BM_BrightnessPreview(benchmark::State& state) {
+  const Dib d = Shown7000x6000();
+  BrightnessDialogState dialog(d, false, kIdentityStretch);
+  BrightnessDialogState::MarkerGeometry g{14, 528, 0, 0, 542, 30};
+  std::vector<uint8_t> picture(size_t(d.width) * 3 * size_t(d.height));
+  dialog.PressMarker(BrightnessDialogState::PositionOf(255, g), 25, g);
+  int level = 0;
+  for (auto _ : state) {
+    dialog.MoveMarker(BrightnessDialogState::PositionOf(128 + (level++ % 100), g), g);
+    BrightnessDialogState trial = dialog;
+    LookupTables tables = IdentityTables();
+    trial.Ok(tables);
+    for (int y = 0; y < d.height; ++y)
+      MapRowThroughTables(d.TopRow(y), picture.data() + size_t(y) * d.width * 3, d.width, tables);
+    benchmark::DoNotOptimize(picture.data());
+  }
+}
+BENCHMARK(BM_BrightnessPreview)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
           lumora::gui::StartupOptions::ForThisUser(QStringLiteral(LUMORA_DATA_FROM_BIN))))
     return 1;
   messenger.SetParent(kiri.MainFrame());
+  messenger.SetParentProvider([&kiri] { return kiri.MessageParent(); });
   QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
   return app.exec();
 }

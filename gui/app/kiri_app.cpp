@@ -1,5 +1,6 @@
 #include "gui/app/kiri_app.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -252,6 +253,13 @@ void CKiriApp::OnZoomBox(int level) {
 void CKiriApp::SetRequestedZoom(int level) {
   m_requestedZoom = level;
   if (m_frame) m_frame->ShowZoomLevel(level);
+}
+
+QWidget* CKiriApp::MessageParent() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (m_toolDialog && m_toolDialog->isVisible()) return m_toolDialog;
+  if (m_activeView && m_activeView->Frame()) return m_activeView->Frame();
+  return m_frame.get();
 }
 
 void CKiriApp::SetToolDialog(QWidget* dialog) {

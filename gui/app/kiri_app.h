@@ -93,6 +93,9 @@ class CKiriApp : public QObject {
 
   // The tool-dialog marker: image commands are refused while it is set.
   QWidget* ToolDialog() const { return m_toolDialog; }
+  // The window a message or question concerns: an open modal dialog or
+  // tool dialog, else the active image window, else the main frame.
+  QWidget* MessageParent() const;
   void SetToolDialog(QWidget* dialog);
   bool DialogAllowsMainWindow() const { return m_dialogAllowsMain; }
   // Set by a tool dialog that lets the user work in the image window while

@@ -50,22 +50,27 @@ int QtUiSeam::RunDialog(QDialog& dialog) { return dialog.exec(); }
 
 void QtUiSeam::Beep() { QApplication::beep(); }
 
+QWidget* GuiMessenger::Parent() const {
+  QWidget* w = m_provider ? m_provider() : nullptr;
+  return w ? w : m_parent;
+}
+
 void GuiMessenger::ShowMessage(int id) {
-  QMessageBox::warning(m_parent, kAppTitle, QString::fromUtf8(MessageText(id)));
+  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)));
 }
 
 void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
-  QMessageBox::warning(m_parent, ToQ(title), ToQ(text));
+  QMessageBox::warning(Parent(), ToQ(title), ToQ(text));
 }
 
 bool GuiMessenger::AskOkCancel(int id) {
-  return QMessageBox::question(m_parent, kAppTitle, QString::fromUtf8(MessageText(id)),
+  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)),
                                QMessageBox::Ok | QMessageBox::Cancel,
                                QMessageBox::Ok) == QMessageBox::Ok;
 }
 
 bool GuiMessenger::AskYesNo(const std::string& title, const std::string& text) {
-  return QMessageBox::question(m_parent, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(Parent(), ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "core/support/messenger.h"
@@ -51,13 +52,18 @@ class GuiMessenger : public Messenger {
  public:
   explicit GuiMessenger(QWidget* parent = nullptr) : m_parent(parent) {}
   void SetParent(QWidget* parent) { m_parent = parent; }
+  // Asked before every box: the window the message concerns (the box is
+  // centred over it); the fixed parent when it answers nullptr.
+  void SetParentProvider(std::function<QWidget*()> provider) { m_provider = std::move(provider); }
   void ShowMessage(int id) override;
   void ShowText(const std::string& title, const std::string& text) override;
   bool AskOkCancel(int id) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
 
  private:
+  QWidget* Parent() const;
   QWidget* m_parent;
+  std::function<QWidget*()> m_provider;
 };
 
 QString ToQ(const std::string& utf8);

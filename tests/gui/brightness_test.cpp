@@ -107,7 +107,11 @@ TEST_F(BrightnessTest, EditsAndMarkersPreviewAndOkKeepsWhatWasShown) {
 }
 
 TEST_F(BrightnessTest, CancelAndInvalidValuesLeaveTheImageAsItWas) {
+  // Messages concern the image window, or the dialog open over it.
+  EXPECT_EQ(app->MessageParent(), View()->Frame());
   ui.dialogs.push_back([this](QDialog& d) {
+    d.show();
+    EXPECT_EQ(app->MessageParent(), &d);
     Type(d, kOutputLowEdit, QStringLiteral("200"));
     Type(d, kOutputHighEdit, QStringLiteral("100"));
     // Output low above output high: every entry is the low value.
