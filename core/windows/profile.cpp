@@ -64,6 +64,50 @@ std::vector<StripPoint> ProfileStripPoints(const Dib& dib, float zoom, int start
   return out;
 }
 
+namespace {
+
+// Whole display pixels of the scroll plus the draw offset, in screen pixels:
+// an integer at every zoom level, as the levels are powers of two.
+ClientPoint ScrollPhase(const ViewGeometry& g) {
+  return {static_cast<int32_t>(static_cast<int32_t>(g.scrollX / g.zoom) * g.zoom) + g.drawOffsetX,
+          static_cast<int32_t>(static_cast<int32_t>(g.scrollY / g.zoom) * g.zoom) + g.drawOffsetY};
+}
+
+}  // namespace
+
+ProfileGesture FinishProfileGesture(const ViewGeometry& g, ClientPoint start, ClientPoint release) {
+  const ClientPoint phase = ScrollPhase(g);
+  const int32_t maxX = std::max(0, static_cast<int32_t>(g.dibWidth * g.zoom) - 1);
+  const int32_t maxY = std::max(0, static_cast<int32_t>(g.dibHeight * g.zoom) - 1);
+  ProfileGesture line;
+  line.vertical = ProfileLineOf(g, start, ClampSelectionEnd(g, release)).vertical;
+  line.start = {start.x + phase.x, start.y + phase.y};
+  line.end = {std::clamp(release.x + phase.x, 0, maxX), std::clamp(release.y + phase.y, 0, maxY)};
+  if (line.vertical)
+    line.end.x = line.start.x;
+  else
+    line.end.y = line.start.y;
+  // A line of one pixel is vertical, as the strip's points are.
+  if (line.start == line.end) line.vertical = true;
+  return line;
+}
+
+ClientPoint ClientOfScrolled(const ViewGeometry& g, ClientPoint scrolled) {
+  const ClientPoint phase = ScrollPhase(g);
+  return {scrolled.x - phase.x, scrolled.y - phase.y};
+}
+
+ProfileEnds ProfileEndsOf(const ViewGeometry& g, const ProfileGesture& line) {
+  auto source = [&](int32_t scrolled, int32_t origin) {
+    return static_cast<int32_t>(scrolled / g.zoom) * g.step + origin + 1;
+  };
+  ProfileEnds e{source(line.start.x, g.areaLeft), source(line.start.y, g.areaTop),
+                source(line.end.x, g.areaLeft), source(line.end.y, g.areaTop)};
+  if (e.x0 > e.x1) std::swap(e.x0, e.x1);
+  if (e.y0 > e.y1) std::swap(e.y0, e.y1);
+  return e;
+}
+
 std::string ProfileText(const std::string& settingsPath, const Dib& dib, const AreaRect& area,
                         int step, ProfileEnds e) {
   if (e.x0 > e.x1) std::swap(e.x0, e.x1);

@@ -10,6 +10,7 @@
 #include "core/support/messenger.h"
 #include "core/view/dib.h"
 #include "core/view/display_state.h"
+#include "core/view/tool_geometry.h"
 
 namespace lumora {
 
@@ -47,6 +48,19 @@ std::vector<StripPoint> ProfileStripPoints(const Dib& dib, float zoom, int start
 struct ProfileEnds {
   int x0 = 1, y0 = 1, x1 = 1, y1 = 1;
 };
+
+// A finished profile gesture in scrolled display coordinates (the phase the
+// view draws in): the start, and the release limited to the drawn image and
+// held to the line's axis. vertical comes from the gesture in the window.
+struct ProfileGesture {
+  ClientPoint start, end;
+  bool vertical = true;
+};
+ProfileGesture FinishProfileGesture(const ViewGeometry& g, ClientPoint start, ClientPoint release);
+// The client point at which a scrolled point is drawn now.
+ClientPoint ClientOfScrolled(const ViewGeometry& g, ClientPoint scrolled);
+// The gesture's ends as 1-based source pixels in the order the file wants.
+ProfileEnds ProfileEndsOf(const ViewGeometry& g, const ProfileGesture& line);
 
 // The profile file's text; the ends are put in order first. Source pixels
 // map to the bitmap through the shown area and the step; pixels outside the

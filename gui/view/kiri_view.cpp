@@ -22,6 +22,7 @@
 #include "gui/view/image_info_dlg.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
+#include "gui/windows/profile_dlg.h"
 
 namespace lumora::gui {
 
@@ -123,6 +124,7 @@ bool CKiriView::Handles(int id) {
     // mouse tools
     case kCmdOpenPart:
     case kCmdRuler:
+    case kCmdProfile:
     case kCmdDnValue:
     case kCmdSaveAs:
     case kCmdImageInfo:
@@ -160,6 +162,7 @@ void CKiriView::OnCommand(int id) {
     // mouse tools
     case kCmdOpenPart: StartSelection(kSelectPartOpen); break;
     case kCmdRuler: StartRuler(); break;
+    case kCmdProfile: StartProfile(m_app, *this); break;
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
     case kCmdClassify: OpenLandCoverDialog(m_app, *this); break;
@@ -317,6 +320,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
   if (m_session.ZoomLevel() == 1) {
     p.drawImage(-sx, -sy, m_picture);
     PaintTools(p);
+    PaintProfile(p);
     return;
   }
   const DisplayState& s = m_session.State();
@@ -328,6 +332,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   p.drawImage(target, m_picture, source);
   PaintTools(p);
+  PaintProfile(p);
 }
 
 void CKiriView::OnUndo() {

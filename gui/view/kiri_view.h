@@ -14,6 +14,7 @@
 #include "core/view/image_session.h"
 #include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
+#include "core/windows/profile.h"
 #include "gui/widgets/legend_window.h"
 
 class QCursor;
@@ -91,6 +92,7 @@ class CKiriView : public QAbstractScrollArea {
     int kind = kSelectPartOpen;
     ClientPoint start, end;
     ClientPoint docStart, docEnd;
+    ClientPoint release;    // where the button went up, not clamped
     ViewGeometry geometry;  // as it was at the release
     // The horizontal or vertical line a profile gesture stands for.
     ProfileLine line;
@@ -109,6 +111,11 @@ class CKiriView : public QAbstractScrollArea {
   int DragState() const { return m_tools.dragState; }
   bool RulerArmed() const { return m_tools.ruler; }
   bool RulerDragging() const { return m_tools.rulerDrag; }
+  // The profile's graph strip and line over the window (m_bShowProfile).
+  void ShowProfile(const ProfileGesture& line);
+  void HideProfile();
+  bool ProfileShown() const { return m_bShowProfile; }
+
   // A kept processing result that was never saved: closing asks first.
   bool HasUnsavedResult() const;
   void MarkSaved();
@@ -164,11 +171,14 @@ class CKiriView : public QAbstractScrollArea {
     int wheelZoom = 0;  // Ctrl+wheel angle not yet turned into a zoom step
   };
   void PaintTools(QPainter& p) const;
+  void PaintProfile(QPainter& p) const;
   void FinishSelection(QPoint release);
   void UpdateDnWindow(QPoint client);
   void SetToolCursor(const QCursor* cursor);
   void RunPartialOpen(const Selection& s);
   ToolState m_tools;
+  bool m_bShowProfile = false;
+  ProfileGesture m_profile;  // m_ptSelStart, m_ptSelEnd of the line shown
   std::string m_savedPath;
   QPointer<CLandCoverDlg> m_pLandCoverDlg;  // the current settings path when it was last saved
 

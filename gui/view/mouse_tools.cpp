@@ -106,6 +106,7 @@ void CKiriView::StartRuler() {
 }
 
 void CKiriView::CancelTools() {
+  if (m_tools.selecting && m_tools.kind == kSelectProfile) m_bShowProfile = false;
   if (m_tools.selecting) {
     m_tools.selecting = false;
     m_tools.dragState = 0;
@@ -194,6 +195,7 @@ void CKiriView::FinishSelection(QPoint release) {
   s.end = ClampSelectionEnd(g, ToClient(release));
   s.docStart = DocumentPixel(g, s.start);
   s.docEnd = DocumentEndPixel(g, ToClient(release));
+  s.release = ToClient(release);
   s.line = ProfileLineOf(g, s.start, s.end);
   SelectionHandler handler = std::move(m_tools.onFinished);
   m_tools.onFinished = {};
@@ -289,6 +291,39 @@ void CKiriView::PaintTools(QPainter& p) const {
     }
   }
   p.restore();
+}
+
+void CKiriView::ShowProfile(const ProfileGesture& line) {
+  m_profile = line;
+  m_bShowProfile = true;
+  viewport()->update();
+}
+
+void CKiriView::HideProfile() {
+  m_bShowProfile = false;
+  viewport()->update();
+}
+
+// The strip keeps to the window's left (vertical line) or top edge, over
+// the visible part of the image; the line is drawn where it was dragged.
+void CKiriView::PaintProfile(QPainter& p) const {
+  if (!m_bShowProfile) return;
+  const ViewGeometry g = Geometry();
+  const Dib& dib = m_session.Display();
+  const QSize client = viewport()->size();
+  const StripRect strip =
+      ProfileStripRect(m_profile.vertical, dib, g.zoom, client.width(), client.height());
+  p.fillRect(0, 0, strip.width, strip.height, Qt::black);
+  const ClientPoint origin = ClientOfScrolled(g, {0, 0});
+  for (const StripPoint& s : ProfileStripPoints(dib, g.zoom, m_profile.start.x, m_profile.start.y,
+                                                m_profile.end.x, m_profile.end.y)) {
+    const int x = m_profile.vertical ? s.x : s.x + origin.x;
+    const int y = m_profile.vertical ? s.y + origin.y : s.y;
+    p.fillRect(x, y, 1, 1, QColor(s.r, s.g, s.b));
+  }
+  p.setPen(QPen(QColor(0, 255, 255), 0));
+  p.drawLine(ToQPoint(ClientOfScrolled(g, m_profile.start)),
+             ToQPoint(ClientOfScrolled(g, m_profile.end)));
 }
 
 // The dragged area is written as a new image and opened; nothing is

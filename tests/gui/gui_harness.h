@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QWidget>
 #include <cstdio>
@@ -104,6 +105,33 @@ inline int Click(QDialog& dialog, int id) {
 inline DialogScript Answer(int result) {
   return [result](QDialog&) { return result; };
 }
+
+// Synthesized mouse events for one widget; buttons stay held from the press
+// to the release as a real mouse keeps them.
+class MouseDriver {
+ public:
+  explicit MouseDriver(std::function<QWidget*()> target) : m_target(std::move(target)) {}
+  void Send(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                  : type == QEvent::MouseMove        ? m_pressed
+                                                                     : Qt::MouseButtons(button);
+    m_pressed = held;
+    QWidget* w = m_target();
+    QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)),
+                  type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+  }
+  // Press, two moves; the release is left to the caller.
+  void Drag(QPoint from, QPoint to) {
+    Send(QEvent::MouseButtonPress, from);
+    Send(QEvent::MouseMove, (from + to) / 2);
+    Send(QEvent::MouseMove, to);
+  }
+
+ private:
+  std::function<QWidget*()> m_target;
+  Qt::MouseButtons m_pressed = Qt::NoButton;
+};
 
 // A file set of bands x (pixels x lines) 8-bit samples; band b at (x, y)
 // holds (x * 3 + y * 5 + b * 40) mod 256.

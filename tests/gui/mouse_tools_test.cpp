@@ -32,19 +32,9 @@ class MouseToolsTest : public GuiTest {
   }
   QWidget* Port() { return View()->viewport(); }
   void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                  : type == QEvent::MouseMove        ? pressed
-                                                                     : Qt::MouseButtons(button);
-    pressed = held;
-    QMouseEvent e(type, QPointF(p), Port()->mapToGlobal(QPointF(p)),
-                  type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-    QApplication::sendEvent(Port(), &e);
+    mouse.Send(type, p, button);
   }
-  void Drag(QPoint from, QPoint to) {
-    Mouse(QEvent::MouseButtonPress, from);
-    Mouse(QEvent::MouseMove, (from + to) / 2);
-    Mouse(QEvent::MouseMove, to);
-  }
+  void Drag(QPoint from, QPoint to) { mouse.Drag(from, to); }
   void SetZoom(int level, QPoint scroll) {
     app->OnZoomBox(level);
     View()->horizontalScrollBar()->setValue(scroll.x());
@@ -52,7 +42,7 @@ class MouseToolsTest : public GuiTest {
   }
 
   std::string source;
-  Qt::MouseButtons pressed = Qt::NoButton;
+  MouseDriver mouse{[this] { return Port(); }};
 };
 
 // Hand-worked: a document pixel is trunc((client + scroll) / zoom + 0.5).
