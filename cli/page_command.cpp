@@ -1,16 +1,14 @@
 // lumora-cli page: the annotated A4 map page as the program shows, prints
 // and exports it, written as a 1000 x 1414 JPEG or TIFF or as an A4 PDF.
 // Drawn with Qt's painter on the offscreen platform, so no display is needed.
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 
 #include "cli/command.h"
 #include "cli/composition.h"
+#include "cli/offscreen_gui.h"
 #include "core/output/image_file_writer.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -125,16 +123,7 @@ int RunPage(const std::vector<std::string>& argv) {
   if (const std::string why = ParseAnnotations(args, annotations); !why.empty())
     return UsageError(kName, why);
 
-  // Drawing needs a QGuiApplication; the offscreen platform needs no display.
-  // Qt's own notes (no runtime folder and the like) stay off stderr.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-  });
-  int qtArgc = 1;
-  char qtName[] = "lumora-cli";
-  char* qtArgv[] = {qtName, nullptr};
-  QGuiApplication app(qtArgc, qtArgv);
+  OffscreenGui gui;
 
   StderrMessenger messenger(args.positional()[0], *out);
   TerminalProgress bar;

@@ -3,16 +3,44 @@
 #include <cstdio>
 
 #include "cli/command.h"
+#include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/output/image_file_writer.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/windows/scatter.h"
+#if LUMORA_PAINT
+#include "cli/offscreen_gui.h"
+#include "paint/map_page_painter.h"
+#include "paint/scatter_page_painter.h"
+#endif
 
 namespace lumora::cli {
 namespace {
 
 constexpr const char* kName = "scatter";
+
+#if LUMORA_PAINT
+// A band as the band list shows it, as the program's combo boxes do.
+std::string BandCaption(const std::string& settingsPath, int band) {
+  for (const BandItem& item : ListBands(settingsPath, true, 7))
+    if (item.number == band) return item.text;
+  return Format("%02d : ", band);
+}
+#endif
+
+// The saved page: with its title and captions where Qt can draw them.
+bool RenderPage(const std::string& path, int x, int y, const ScatterCounts& cells, Dib& page) {
+#if LUMORA_PAINT
+  OffscreenGui gui;
+  const paint::ScatterTexts texts{ScatterTitle(path), BandCaption(path, x), BandCaption(path, y)};
+  page = paint::DibOf(paint::RenderScatterExportPage(cells, texts));
+  return !page.Empty();
+#else
+  (void)path, (void)x, (void)y;
+  return RenderScatterPage(cells, page);
+#endif
+}
 
 int RunScatter(const std::vector<std::string>& argv) {
   Args args(argv, {"counts"});
@@ -45,7 +73,7 @@ int RunScatter(const std::vector<std::string>& argv) {
     return kExitOk;
   }
   Dib page;
-  if (!RenderScatterPage(cells, page)) {
+  if (!RenderPage(path, x, y, cells, page)) {
     messenger.ShowMessage(kMsgNoMemory);
     return kExitFailure;
   }

@@ -101,20 +101,42 @@ CellRect PageCell(const ScatterPage& page, int x, int y) {
   return c;
 }
 
+namespace {
+
+// Fills a rectangle of the picture, cut at its edges.
+void FillCut(Dib& out, int left, int top, int width, int height, Rgb c) {
+  const int x0 = std::max(left, 0), x1 = std::min(left + width, int{out.width});
+  const int y0 = std::max(top, 0), y1 = std::min(top + height, int{out.height});
+  for (int y = y0; y < y1; ++y) {
+    uint8_t* row = out.TopRow(y) + 3 * x0;
+    for (int x = x0; x < x1; ++x, row += 3) {
+      row[0] = c.b;
+      row[1] = c.g;
+      row[2] = c.r;
+    }
+  }
+}
+
+}  // namespace
+
+bool RenderScatterPlot(const ScatterCounts& counts, int w, int h, Dib& out) {
+  if (counts.size() != kScatterCells || w < 1 || h < 1 || !out.Create(w, h)) return false;
+  std::fill(out.bits.begin(), out.bits.end(), 0);
+  for (int x = 0; x < 256; ++x)
+    for (int y = 0; y < 256; ++y) {
+      const CellRect c = ScreenCell(x, y, 0, h, w, h);
+      FillCut(out, c.left, c.top, c.width, c.height, ScatterColour(counts[x * 256 + y]));
+    }
+  return true;
+}
+
 bool RenderScatterPage(const ScatterCounts& counts, Dib& out) {
   if (counts.size() != kScatterCells || !out.Create(kScatterPageWidth, kScatterPageHeight))
     return false;
   std::fill(out.bits.begin(), out.bits.end(), 255);
   const ScatterPage page = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
   auto fill = [&](int left, int top, int width, int height, Rgb c) {
-    for (int y = top; y < top + height; ++y) {
-      uint8_t* row = out.TopRow(y) + 3 * left;
-      for (int x = 0; x < width; ++x, row += 3) {
-        row[0] = c.b;
-        row[1] = c.g;
-        row[2] = c.r;
-      }
-    }
+    FillCut(out, left, top, width, height, c);
   };
   for (int x = 0; x < 256; ++x)
     for (int y = 0; y < 256; ++y) {

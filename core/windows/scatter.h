@@ -51,6 +51,11 @@ struct CellRect {
 // frameLeft and bottom edge frameBottom, w x h pixels: X to the right, Y up.
 CellRect ScreenCell(int x, int y, int frameLeft, int frameBottom, int w, int h);
 
+// The on-screen plot as a w x h picture: black where no cell falls, every
+// cell in its count's colour, X outer and Y inner so that later cells cover
+// the pixels they share with earlier ones; cells are cut at the edges.
+bool RenderScatterPlot(const ScatterCounts& counts, int w, int h, Dib& out);
+
 // The printed and saved page: 1000 x 1414 units scaled by k.
 inline constexpr int kScatterPageWidth = 1000;
 inline constexpr int kScatterPageHeight = 1414;

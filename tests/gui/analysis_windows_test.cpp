@@ -2,10 +2,14 @@
 // and the scatter plot with its picture, saved page and printout, each
 // compared with what lumora-cli writes for the same image.
 #include <QScrollBar>
+#include <sstream>
 
 #include "core/support/string_table.h"
+#include "core/windows/scatter.h"
 #include "gui/windows/profile_dlg.h"
+#include "paint/map_page_painter.h"
 #include "tests/gui/gui_harness.h"
+#include "tests/gui/map_page_checks.h"
 #include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
@@ -13,6 +17,84 @@ namespace {
 
 using ::lumora::test::ReadFile;
 using ::lumora::test::RunCli;
+
+// The counts lumora-cli prints, one "X Y COUNT" line per cell.
+ScatterCounts CountsOf(const std::string& listing) {
+  ScatterCounts counts(kScatterCells, 0);
+  std::istringstream in(listing);
+  int x, y, n;
+  while (in >> x >> y >> n) counts[x * 256 + y] = static_cast<uint16_t>(n);
+  return counts;
+}
+
+bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+// The bounding box of the dark pixels in rows top .. bottom - 1.
+QRect DarkBox(const QImage& image, int top, int bottom) {
+  QRect box;
+  for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (Dark(image, x, y)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+// The scatter page of any size: the title centred at its place, the X
+// caption centred under the plot, the Y caption above it from its left
+// edge, and nothing dark elsewhere outside the plot's frame.
+void CheckScatterPage(const QImage& page) {
+  const ScatterPage l = ScatterPageFor(page.width(), page.height());
+  auto u = [&](double units) { return static_cast<int>(units * l.k); };
+  const int tolerance = u(3) + 1;
+  const int plotCentre = l.plotLeft + l.plotSize / 2;
+  const QRect title = DarkBox(page, l.titleTop - tolerance, l.titleTop + u(100));
+  const QRect x = DarkBox(page, l.xCaptionTop - tolerance, l.xCaptionTop + u(40));
+  const QRect y = DarkBox(page, l.yCaptionBottom - u(40), l.yCaptionBottom + tolerance);
+  ASSERT_FALSE(title.isNull() || x.isNull() || y.isNull());
+  EXPECT_NEAR(title.center().x(), u(500), tolerance);
+  EXPECT_GT(title.height(), u(50)) << "two lines";
+  EXPECT_NEAR(x.center().x(), plotCentre, tolerance);
+  EXPECT_NEAR(y.left(), l.plotLeft, tolerance);
+  const QRect frame(l.plotLeft - u(1) - 1, l.plotTop - u(1) - 1, l.plotSize + 2 * u(1) + 2,
+                    l.plotSize + 2 * u(1) + 2);
+  int stray = 0;
+  for (int py = 0; py < page.height(); ++py)
+    for (int px = 0; px < page.width(); ++px) {
+      const QPoint p(px, py);
+      if (!frame.contains(p) && !title.contains(p) && !x.contains(p) && !y.contains(p) &&
+          Dark(page, px, py))
+        ++stray;
+    }
+  EXPECT_EQ(stray, 0);
+}
+
+class ScatterPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    inf = dir / "tm.inf";
+    const auto r = RunCli(dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + inf + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  ::lumora::test::TempDir dir;
+  std::string inf;
+};
+
+// lumora-cli draws the cells exactly as core lays them out, with the title
+// and both captions around them.
+TEST_F(ScatterPageTest, CommandLinePageHasItsCellsTitleAndCaptions) {
+  const std::string out = dir / "page.tif";
+  auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QImage page = TiffPixels(ReadFile(out), kScatterPageWidth, kScatterPageHeight);
+  CheckScatterPage(page);
+  r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
+  ASSERT_EQ(r.status, 0) << r.err;
+  Dib cells;
+  ASSERT_TRUE(RenderScatterPage(CountsOf(r.out), cells));
+  const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
+  const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
+  EXPECT_EQ(page.copy(frame),
+            paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
+}
 
 class AnalysisWindowsTest : public GuiTest {
  protected:
