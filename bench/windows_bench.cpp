@@ -69,6 +69,22 @@ void BM_ScatterCounts(benchmark::State& state) {
 }
 BENCHMARK(BM_ScatterCounts)->Unit(benchmark::kMicrosecond);
 
+// What choosing another band and pressing show costs outside Qt: counting
+// the two bands and drawing the plot's picture.
+void BM_ScatterBandSwitch(benchmark::State& state) {
+  const std::string inf = SceneSettings();
+  RecordingMessenger m;
+  ScatterCounts counts;
+  Dib plot;
+  int band = 0;
+  for (auto _ : state) {
+    ComputeScatter(inf, 1 + band++ % 3, 2, kW, AreaRect{0, kH, 0, kW}, counts, m);
+    RenderScatterPlot(counts, 258, 258, plot);
+    benchmark::DoNotOptimize(plot.bits.data());
+  }
+}
+BENCHMARK(BM_ScatterBandSwitch)->Unit(benchmark::kMicrosecond);
+
 void BM_ProfileText(benchmark::State& state) {
   Dib dib;
   dib.Create(1024, 1024);

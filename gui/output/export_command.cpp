@@ -47,7 +47,8 @@ CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog
 
 float CJpegQualityDlg::Ratio() const { return static_cast<float>(m_slider->value() * 0.01); }
 
-bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture) {
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture,
+                   int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
   const QString path = ui.GetSaveFileName(parent, QString(), QStringLiteral("*.jpg"),
                                           QStringLiteral("Jpeg Files (*.jpg);;Tiff Files (*.tif)"));
   if (path.isEmpty()) return false;
@@ -60,8 +61,7 @@ bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib&
   CProgressDlg progress(parent);
   WaitCursor wait;
   CImageFileWriter writer(messenger, &progress);
-  return writer.SaveImageFile(FromQ(path), picture, ratio, kScreenPelsPerMeter,
-                              kScreenPelsPerMeter);
+  return writer.SaveImageFile(FromQ(path), picture, ratio, xPelsPerMeter, yPelsPerMeter);
 }
 
 }  // namespace lumora::gui

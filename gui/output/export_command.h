@@ -28,7 +28,9 @@ class CJpegQualityDlg : public QDialog {
 };
 
 // Asks for the file (and for JPEG the compression), then writes the
-// picture, which is the window rendered 1:1. False when cancelled or failed.
-bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture);
+// picture (the window rendered 1:1, or its map page) with its resolution in
+// pixels per metre. False when cancelled or failed.
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture,
+                   int32_t xPelsPerMeter, int32_t yPelsPerMeter);
 
 }  // namespace lumora::gui

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/output/bitmap_source.h"
 #include "core/support/regular_file.h"
 #include "core/view/zoom.h"
 #include "gui/analysis/land_cover_dlg.h"
@@ -23,6 +24,7 @@
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/profile_dlg.h"
+#include "gui/windows/scatter_dlg.h"
 
 namespace lumora::gui {
 
@@ -125,6 +127,7 @@ bool CKiriView::Handles(int id) {
     case kCmdOpenPart:
     case kCmdRuler:
     case kCmdProfile:
+    case kCmdScatter:
     case kCmdDnValue:
     case kCmdSaveAs:
     case kCmdImageInfo:
@@ -163,6 +166,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdOpenPart: StartSelection(kSelectPartOpen); break;
     case kCmdRuler: StartRuler(); break;
     case kCmdProfile: StartProfile(m_app, *this); break;
+    case kCmdScatter: ShowScatterPlot(m_app, *this); break;
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
     case kCmdClassify: OpenLandCoverDialog(m_app, *this); break;
@@ -362,6 +366,9 @@ void CKiriView::OnReverseRainbow() {
 void CKiriView::OnFilter() { RunFilterCommand(m_app, *this); }
 
 // Drawn 1:1 without annotations, the window shows exactly the display image.
-void CKiriView::OnExport() { ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display()); }
+void CKiriView::OnExport() {
+  ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display(), kScreenPelsPerMeter,
+                kScreenPelsPerMeter);
+}
 
 }  // namespace lumora::gui

@@ -1,12 +1,15 @@
 // The analysis windows: profiles dragged over the image and saved as text,
 // and the scatter plot with its picture, saved page and printout, each
 // compared with what lumora-cli writes for the same image.
+#include <QComboBox>
+#include <QPrinter>
 #include <QScrollBar>
 #include <sstream>
 
 #include "core/support/string_table.h"
 #include "core/windows/scatter.h"
 #include "gui/windows/profile_dlg.h"
+#include "gui/windows/scatter_dlg.h"
 #include "paint/map_page_painter.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
@@ -165,6 +168,70 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
     EXPECT_EQ(ReadFile(saved), ReadFile(expected));
   }
   EXPECT_TRUE(messenger.entries.empty());
+}
+
+// Bands 3 and 4 of the TM sample: the window's picture is lumora-cli's
+// counts in core's colours, its saved JPEG and TIFF pages are the files
+// lumora-cli writes, and its printout is the same page on A4.
+TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
+  const auto listing = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
+  ASSERT_EQ(listing.status, 0) << listing.err;
+  Dib expected;
+  ASSERT_TRUE(
+      RenderScatterPlot(CountsOf(listing.out), CScatterPlot::kSize, CScatterPlot::kSize, expected));
+  for (const char* kind : {"jpg", "tif"}) {
+    const std::string out = dir / Format("cli.%s", kind);
+    const auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  QPrinter& printer = app->Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
+  printer.setFullPage(true);
+
+  ui.dialogs.push_back([&](QDialog& d) {
+    EXPECT_EQ(app->AnalysisWindow(), &d);
+    EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(Find<QWidget>(d, kIdScatterSave)->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(d, kIdScatterPrint)->isEnabled());
+    Click(d, kIdScatterShow);  // no bands chosen: nothing happens
+    EXPECT_FALSE(Find<QWidget>(d, kIdScatterSave)->isEnabled());
+    auto* x = Find<QComboBox>(d, kIdScatterX);
+    EXPECT_EQ(x->count(), 7);
+    x->setCurrentIndex(2);
+    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
+    Click(d, kIdScatterShow);
+    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
+    EXPECT_EQ(plot->grab().toImage().convertToFormat(QImage::Format_RGB888),
+              paint::PictureOf(expected).convertToFormat(QImage::Format_RGB888));
+    // JPEG asks for the compression first; the slider's default is the
+    // ratio lumora-cli takes.
+    for (const char* kind : {"jpg", "tif"}) {
+      ui.saveNames.push_back(QString::fromStdString(dir / Format("saved.%s", kind)));
+      if (std::string(kind) == "jpg") ui.dialogs.push_back(Answer(QDialog::Accepted));
+      Click(d, kIdScatterSave);
+    }
+    // Letter paper is refused; A4 prints.
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    ui.dialogs.push_back(Answer(QDialog::Accepted));
+    Click(d, kIdScatterPrint);
+    EXPECT_EQ(messenger.LastId(), kMsgA4Only);
+    EXPECT_FALSE(::lumora::gui::test::FileExists(dir / "printed.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    ui.dialogs.push_back(Answer(QDialog::Accepted));
+    Click(d, kIdScatterPrint);
+    return Click(d, kIdOk);
+  });
+  ASSERT_TRUE(Frame().Action(kCmdScatter)->isEnabled());
+  Frame().Action(kCmdScatter)->trigger();
+  EXPECT_EQ(app->AnalysisWindow(), nullptr);
+  for (const char* kind : {"jpg", "tif"})
+    EXPECT_EQ(ReadFile(dir / Format("saved.%s", kind)), ReadFile(dir / Format("cli.%s", kind)))
+        << kind;
+  EXPECT_EQ(messenger.entries.size(), 1u);
+  const QImage printed = RasterisePdf(dir / "printed.pdf", dir / "printed", 100);
+  ASSERT_FALSE(printed.isNull());
+  CheckScatterPage(printed);
 }
 
 }  // namespace

@@ -1,0 +1,161 @@
+#include "gui/windows/scatter_dlg.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+#include "core/imagefile/band_catalogue.h"
+#include "core/output/bitmap_source.h"
+#include "core/support/string_table.h"
+#include "gui/app/kiri_app.h"
+#include "gui/output/export_command.h"
+#include "gui/view/kiri_view.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
+#include "paint/map_page_painter.h"
+
+namespace lumora::gui {
+
+CScatterPlot::CScatterPlot(QWidget* parent) : QWidget(parent) {
+  setObjectName(QString::number(kIdScatterPlot));
+  setFixedSize(kSize, kSize);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  SetPicture({});
+}
+
+void CScatterPlot::SetPicture(QImage picture) {
+  if (picture.isNull()) {  // nothing counted yet: an empty plot
+    picture = QImage(kSize, kSize, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+  }
+  m_picture = std::move(picture);
+  update();
+}
+
+void CScatterPlot::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(0, 0, m_picture);
+}
+
+CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
+    : QDialog(view.Frame(), Qt::Dialog | Qt::WindowStaysOnTopHint), m_app(app), m_view(view) {
+  setObjectName(QString::number(kIdScatterDlg));
+  setWindowTitle(QStringLiteral("散布図表示"));
+  m_counts.assign(kScatterCells, 0);
+  auto combo = [this](int id, int& band) {
+    auto* c = new QComboBox(this);
+    c->setObjectName(QString::number(id));
+    for (const BandItem& item : ListBands(m_view.Session().CurrentPath(), true, 7))
+      c->addItem(ToQ(item.text));
+    c->setCurrentIndex(-1);
+    c->setMinimumContentsLength(16);
+    connect(c, &QComboBox::currentTextChanged, this,
+            [&band](const QString& text) { band = BandNumberFromText(FromQ(text)); });
+    return c;
+  };
+  m_xCombo = combo(kIdScatterX, m_xBand);
+  m_yCombo = combo(kIdScatterY, m_yBand);
+  m_plot = new CScatterPlot(this);
+  auto button = [this](int id, const QString& text) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(QString::number(id));
+    b->setAutoDefault(false);
+    return b;
+  };
+  QPushButton* show = button(kIdScatterShow, QStringLiteral("表示"));
+  m_save = button(kIdScatterSave, QStringLiteral("保存"));
+  m_print = button(kIdScatterPrint, QStringLiteral("印刷"));
+  QPushButton* close = button(kIdOk, QStringLiteral("閉じる"));
+  m_save->setEnabled(false);
+  m_print->setEnabled(false);
+  connect(show, &QPushButton::clicked, this, &CScatterDlg::OnShow);
+  connect(m_save, &QPushButton::clicked, this, &CScatterDlg::OnSave);
+  connect(m_print, &QPushButton::clicked, this, &CScatterDlg::OnPrint);
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+  // The Y axis above the plot, the X axis below it, the buttons beside.
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("Ｙ軸"), this), 0, 0);
+  grid->addWidget(m_yCombo, 0, 1);
+  grid->addWidget(m_plot, 1, 0, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Ｘ軸"), this), 2, 0);
+  grid->addWidget(m_xCombo, 2, 1);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {show, m_save, m_print}) buttons->addWidget(b);
+  buttons->addStretch();
+  buttons->addWidget(close);
+  grid->addLayout(buttons, 0, 2, 3, 1);
+  setFixedSize(sizeHint());
+}
+
+paint::ScatterTexts CScatterDlg::PageTexts() const {
+  return {ScatterTitle(m_view.Session().OpenedPath()), m_xCaption, m_yCaption};
+}
+
+void CScatterDlg::OnShow() {
+  if (m_xBand < 0 || m_yBand < 0) return;
+  m_save->setEnabled(true);
+  m_print->setEnabled(true);
+  m_xCaption = FromQ(m_xCombo->currentText());
+  m_yCaption = FromQ(m_yCombo->currentText());
+  const ImageSession& session = m_view.Session();
+  WaitCursor wait;
+  ComputeScatter(session.CurrentPath(), m_xBand, m_yBand, session.State().m_nImagePixels,
+                 session.Area(), m_counts, m_app.Msg());
+  Dib picture;
+  if (!RenderScatterPlot(m_counts, CScatterPlot::kSize, CScatterPlot::kSize, picture)) {
+    m_app.Msg().ShowMessage(kMsgNoMemory);
+    return;
+  }
+  m_plot->SetPicture(paint::PictureOf(picture));
+}
+
+void CScatterDlg::OnSave() {
+  const Dib page = paint::DibOf(paint::RenderScatterExportPage(m_counts, PageTexts()));
+  if (page.Empty()) {
+    m_app.Msg().ShowMessage(kMsgNoMemory);
+    return;
+  }
+  ExportPicture(m_app.Msg(), m_app.Ui(), this, page, kPageXPelsPerMeter, kPageYPelsPerMeter);
+}
+
+// One page on A4 paper: any other paper is refused and nothing printed.
+void CScatterDlg::OnPrint() {
+  QPrinter& printer = m_app.Printer();
+  {
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("print"));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  }
+  if (printer.pageLayout().pageSize().id() != QPageSize::A4) {
+    m_app.Msg().ShowMessage(kMsgA4Only);
+    return;
+  }
+  printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
+  WaitCursor wait;
+  QPainter p;
+  if (!p.begin(&printer)) {
+    m_app.Msg().ShowMessage(kMsgCreateFailed);
+    return;
+  }
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  paint::PaintScatterPage(p, area.width(), area.height(), m_counts, PageTexts());
+  p.end();
+}
+
+void ShowScatterPlot(CKiriApp& app, CKiriView& view) {
+  if (app.AnalysisWindow()) return;
+  CScatterDlg dialog(app, view);
+  app.TakeAnalysisWindow(&dialog);
+  app.Ui().RunDialog(dialog);
+  app.ReleaseAnalysisWindow(&dialog);
+}
+
+}  // namespace lumora::gui
