@@ -55,9 +55,24 @@ void BM_ElevationColouring(benchmark::State& state) {
 }
 BENCHMARK(BM_ElevationColouring)->Unit(benchmark::kMillisecond);
 
-// The whole run as the program does it: the code file read, the three band
-// files and their companions written (to the temporary folder).
-void BM_ColouringRun(benchmark::State& state) {
+// Counts how often the progress window's bar moves.
+class MoveCounter : public ProgressSink {
+ public:
+  void Open(const std::string&) override {}
+  void Paint(float fraction, const std::string&) override {
+    if (fraction != shown) ++moves;
+    shown = fraction;
+  }
+  void Close() override {}
+  float shown = 0.0f;
+  int moves = 0;
+};
+
+// A whole run as the program does it for a kind (3 colours, 6 and 7
+// shading, 5 the bird's-eye view of one draped band): the code file read,
+// the result and its companions written (to the temporary folder). The
+// counter "moves" is how often the progress bar moved.
+void BM_DemRun(benchmark::State& state) {
   const ElevationModel& m = Model();
   const auto dir = std::filesystem::temp_directory_path() / "lumora_dem_bench";
   std::filesystem::create_directories(dir);
@@ -66,21 +81,33 @@ void BM_ColouringRun(benchmark::State& state) {
   source.basePath = (dir / "scene").string();
   source.settings.pixels = kW;
   source.settings.lines = kH;
+  source.settings.lengthPerPixel = 0.0285;
   std::ofstream(dir / "scene.lev") << "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 3810\n";
-  std::ofstream(dir / "scene.dem", std::ios::binary)
-      .write(reinterpret_cast<const char*>(m.codes.data()), std::streamsize(m.codes.size()));
-  RecordingMessenger messenger;
+  auto write = [&](const char* name) {
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(m.codes.data()), std::streamsize(m.codes.size()));
+  };
+  write("scene.dem");
   DemRequest request;
-  request.kind = 3;
+  request.kind = int(state.range(0));
+  if (request.kind == 5) {
+    write("scene.b01");  // the draped band: the codes in grey
+    request.drape.singleBand = true;
+    request.drape.blueBand = request.drape.greenBand = request.drape.redBand = 0;
+    request.drape.bandCount = 1;
+  }
+  RecordingMessenger messenger;
   for (auto _ : state) {
     StepResult result;
-    Progress progress;
+    MoveCounter bar;
+    Progress progress(&bar);
     if (!RunDemProcessing(request, source, (dir / "out").string(), result, messenger, progress))
       state.SkipWithError("run");
+    state.counters["moves"] = bar.moves;
   }
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_ColouringRun)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DemRun)->Arg(3)->Arg(6)->Arg(7)->Arg(5)->Unit(benchmark::kMillisecond);
 
 void BM_Shading(benchmark::State& state) {
   const ElevationModel& m = Model();

@@ -12,6 +12,7 @@
 #include "core/output/bitmap_source.h"
 #include "core/support/regular_file.h"
 #include "core/view/zoom.h"
+#include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
 #include "gui/app/kiri_app.h"
@@ -132,6 +133,7 @@ bool CKiriView::Handles(int id) {
     case kCmdSaveAs:
     case kCmdImageInfo:
     case kCmdClassify:
+    case kCmdDem:
     // brightness
     case kCmdBrightness:
     case kCmdSmooth:
@@ -170,6 +172,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
     case kCmdClassify: OpenLandCoverDialog(m_app, *this); break;
+    case kCmdDem: RunDemCommand(m_app, *this); break;
     // brightness
     case kCmdBrightness:
     case kCmdSmooth:
@@ -346,8 +349,14 @@ void CKiriView::OnUndo() {
   m_session.Undo(m_app.Msg());
   DisplayChanged();
   // The window keeps its size (and its scroll bars) unless the image
-  // going back has another size.
-  if (before != QSize(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight)) FitFrame();
+  // going back has another size: then it gets the size it had before.
+  if (before != QSize(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight)) {
+    if (m_undoFrame.isValid())
+      m_frame->resize(m_undoFrame);
+    else
+      FitFrame();
+  }
+  m_undoFrame = QSize();
   if (filesBack) RebuildLegend();
   FollowLegendFlag();
 }

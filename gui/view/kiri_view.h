@@ -69,6 +69,9 @@ class CKiriView : public QAbstractScrollArea {
   // After the session changed what is shown: picture, title, scroll bars.
   void DisplayChanged();
   void FitFrame();
+  // The window size before the kept step, given back when undo brings back
+  // an image of another size.
+  void KeepFrameForUndo(QSize size) { m_undoFrame = size; }
   // What the mouse tools see: zoom, scroll position and draw phase now.
   ViewGeometry Geometry() const;
 
@@ -187,6 +190,7 @@ class CKiriView : public QAbstractScrollArea {
   ImageSession m_session;
   QImage m_picture;
   QPointer<CLegendWindow> m_pLegend;
+  QSize m_undoFrame;
 };
 
 }  // namespace lumora::gui

@@ -28,18 +28,31 @@ ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view,
     if (choice) wait.emplace();
     return choice;
   };
+  // A result of another size (the bird's-eye view) gets a window of its
+  // size; when it is taken back the window gets its old size again.
+  std::optional<QSize> keptFrame;
   // The question is asked over the image window, which stays the tool
   // dialog meanwhile so that no other command starts.
   auto displayChanged = [&] {
     wait.reset();
     progress.Close();
+    const QSize shownBefore = view.Picture().size();
     view.DisplayChanged();
+    if (view.Session().StepPending()) {
+      keptFrame = view.Frame()->size();
+      if (view.Picture().size() != shownBefore) view.FitFrame();
+    } else if (keptFrame) {
+      view.Frame()->resize(*keptFrame);
+      keptFrame.reset();
+    }
     app.SetToolDialog(view.Frame());
   };
   if (app.ToolDialog()) return ImageSession::StepOutcome::kCancelled;
   const auto outcome =
       view.Session().RunStepDialog(chooseStep, app.Msg(), progress, displayChanged);
   wait.reset();
+  if (outcome == ImageSession::StepOutcome::kKept)
+    view.KeepFrameForUndo(keptFrame.value_or(QSize()));
   app.SetToolDialog(nullptr);
   return outcome;
 }

@@ -26,6 +26,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/ui_seam.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora::gui::test {
@@ -214,6 +215,16 @@ class GuiTest : public ::testing::Test {
     if (compose) ui.dialogs.push_back(std::move(compose));
     app->OnCommand(32778);
     return app->ActiveView() != nullptr && ui.openNames.empty();
+  }
+
+  // Makes a TM sample scene of size ("96x64") with lumora-cli and opens it
+  // composed as the composition dialog first offers.
+  bool OpenTmSample(const std::string& inf, const std::string& size, int seed) {
+    const auto run = ::lumora::test::RunCli(
+        dir,
+        Format("sample --sensor tm --size %s --seed %d -o '%s'", size.c_str(), seed, inf.c_str()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.status == 0 && Open(inf, [](QDialog& d) { return Click(d, 1); });
   }
 
   ::lumora::test::TempDir dir;

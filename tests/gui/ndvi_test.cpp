@@ -21,10 +21,7 @@ class NdviTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     inf = dir / "tm/scene.inf";
-    const auto run =
-        ::lumora::test::RunCli(dir, "sample --sensor tm --size 96x64 --seed 3 -o '" + inf + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenTmSample(inf, "96x64", 3));
     original = View()->Picture();
   }
   // The TM preset in rainbow colours, then OK.
