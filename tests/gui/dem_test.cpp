@@ -5,6 +5,7 @@
 
 #include "core/analysis/elevation.h"
 #include "core/support/file_set.h"
+#include "core/support/string_table.h"
 #include "gui/analysis/dem_legend_dlg.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/app/operation_dlg.h"
@@ -246,13 +247,28 @@ TEST_F(DemTest, AnAngleOutOfRangeIsRefusedAndNothingRuns) {
   EXPECT_EQ(app->ToolDialog(), nullptr);
 }
 
-TEST_F(DemTest, AnImageWithoutARangeFileCannotStartIt) {
+TEST_F(DemTest, ElevationFilesThatCannotBeUsed) {
+  // A code file one row short is refused and nothing changes.
+  const std::string dem = StripExtension(inf) + ".dem";
+  std::string codes = ::lumora::test::ReadFile(dem);
+  codes.resize(codes.size() - 96);
+  ::lumora::test::WriteFile(dem, codes);
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+  app->OnCommand(kCmdDem);
+  EXPECT_EQ(messenger.LastId(), kMsgBadDem);
+  EXPECT_FALSE(messenger.Has(0));  // no question
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->Session().CurrentPath(), inf);
+  EXPECT_EQ(WorkFiles(), 0);
+  EXPECT_EQ(app->ToolDialog(), nullptr);
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
+
+  // An image without a range file cannot start the command.
   ASSERT_TRUE(Open(WriteScene(dir, "flat", 16, 12, 3, 1), [](QDialog& d) { return Click(d, 1); }));
   EXPECT_FALSE(app->IsEnabled(kCmdDem));
   EXPECT_FALSE(app->Palette()->Button(kIdPaletteDem)->isEnabled());
   app->OnCommand(kCmdDem);
-  EXPECT_FALSE(ui.dialogNames.contains(QStringLiteral("387")));
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("387")), 1);
 }
 
 }  // namespace
