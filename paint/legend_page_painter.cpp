@@ -102,9 +102,9 @@ void PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int co
 
 }  // namespace
 
-QFont LegendFont() {
+QFont LegendFont(double s) {
   QFont f(QStringLiteral("IPAGothic"));
-  f.setPixelSize(12);
+  f.setPixelSize(std::max(1, static_cast<int>(12 * s + 0.5)));
   f.setStyleHint(QFont::SansSerif);
   return f;
 }

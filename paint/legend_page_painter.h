@@ -14,8 +14,9 @@
 
 namespace lumora::paint {
 
-// The legend texts: the installed Japanese gothic, 12 page units.
-QFont LegendFont();
+// The legend texts: the installed Japanese gothic, 12 page units, in
+// device pixels for a page drawn at scale s.
+QFont LegendFont(double s = 1.0);
 
 // The legend of a display in the given corner at the anchor, at scale s.
 // Files the legend needs are read now (a missing or broken file is

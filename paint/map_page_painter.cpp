@@ -166,7 +166,7 @@ QImage RenderExportPage(const MapPage& page) {
   QImage out(kExportPageWidth, kExportPageHeight, QImage::Format_RGB32);
   out.fill(Qt::white);
   QPainter p(&out);
-  PaintMapPage(p, page, static_cast<double>(kExportPageWidth) / page.pageWidth);
+  PaintPageOnDevice(p, kExportPageWidth, kExportPageHeight, page, true);
   return out;
 }
 

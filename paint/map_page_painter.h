@@ -83,7 +83,8 @@ void PaintPlainPage(QPainter& p, int pageWidth, int pageHeight, const QImage& pi
 // annotated: the map page, otherwise the plain page.
 void PaintPageOnDevice(QPainter& p, int width, int height, const MapPage& page, bool annotated);
 
-// The page drawn onto kExportPageWidth x kExportPageHeight pixels.
+// The page drawn onto kExportPageWidth x kExportPageHeight pixels, as a
+// window of that size shows it.
 QImage RenderExportPage(const MapPage& page);
 
 // Conversions between the display image (bottom-up BGR rows) and a picture.

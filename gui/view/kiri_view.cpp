@@ -118,6 +118,9 @@ bool CKiriView::Handles(int id) {
     case kCmdNextPane:
     case kCmdPrevPane:
     case kCmdExport:
+    case kCmdAnnotation:
+    case kCmdPrint:
+    case kCmdPrintPreview:
     case kCmdUndo:
     case kCmdEnlarge:
     case kCmdReduce:
@@ -164,6 +167,9 @@ void CKiriView::OnCommand(int id) {
     case kCmdReverseRainbow: OnReverseRainbow(); break;
     case kCmdFilter: OnFilter(); break;
     case kCmdExport: OnExport(); break;
+    case kCmdAnnotation: OnAnnotation(); break;
+    case kCmdPrint: OnPrint(); break;
+    case kCmdPrintPreview: OnPrintPreview(); break;
     // mouse tools
     case kCmdOpenPart: StartSelection(kSelectPartOpen); break;
     case kCmdRuler: StartRuler(); break;
@@ -225,8 +231,9 @@ void CKiriView::FitFrame() {
 }
 
 void CKiriView::UpdateScrollBars() {
-  const ScrollPoint total =
+  ScrollPoint total =
       ScrollSizes(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, m_session.Zoom());
+  if (m_session.AnnotationsShown()) total = {0, 0};  // the page fits the window
   const QSize client = viewport()->size();
   horizontalScrollBar()->setRange(0, std::max(0, total.x - client.width()));
   horizontalScrollBar()->setPageStep(client.width());
@@ -321,6 +328,10 @@ void CKiriView::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QSize client = viewport()->size();
   p.fillRect(QRect(QPoint(0, 0), client), Qt::white);
+  if (m_session.AnnotationsShown()) {
+    PaintAnnotatedPage(p);
+    return;
+  }
   if (m_picture.isNull()) return;
   const int sx = horizontalScrollBar()->value();
   const int sy = verticalScrollBar()->value();
@@ -373,11 +384,5 @@ void CKiriView::OnReverseRainbow() {
 }
 
 void CKiriView::OnFilter() { RunFilterCommand(m_app, *this); }
-
-// Drawn 1:1 without annotations, the window shows exactly the display image.
-void CKiriView::OnExport() {
-  ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display(), kScreenPelsPerMeter,
-                kScreenPelsPerMeter);
-}
 
 }  // namespace lumora::gui

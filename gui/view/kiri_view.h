@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "core/radiometry/brightness.h"
 #include "core/shell/command_rules.h"
@@ -20,10 +21,15 @@
 class QCursor;
 class QPainter;
 
+namespace lumora::paint {
+struct MapPage;
+}
+
 namespace lumora::gui {
 
 class CKiriApp;
 class CLandCoverDlg;
+struct PageSettings;
 class CKiriView;
 class CProgressDlg;
 
@@ -82,6 +88,20 @@ class CKiriView : public QAbstractScrollArea {
   // Shown while the legend-visible flag is set and no annotation page is shown.
   void FollowLegendFlag();
   void SetLegendInFront(bool inFront);
+
+  // --- the annotated map page, printing and preview (gui/output/map_page_view.cpp)
+  ~CKiriView() override;
+  const PageSettings& PageChoices() const;
+  // The page as this window shows, prints and exports it (page units of
+  // the screen), its legend drawn by the legend window.
+  paint::MapPage MapPage() const;
+  // What the window shows, drawn as a page into width x height device
+  // pixels (annotated page or plain image centred on A4).
+  void DrawPage(QPainter& p, int width, int height) const;
+  // The annotated page at 1000 x 1414, as exported.
+  QImage ExportPage() const;
+  // Turns the page on or off for these settings (after the dialog's OK).
+  void ApplyAnnotations(const PageSettings& settings);
 
   // --- mouse tools (mouse_tools.cpp)
   // Selection kinds: an area to open as a new image, a profile line, a
@@ -161,6 +181,10 @@ class CKiriView : public QAbstractScrollArea {
   void OnReverseRainbow();
   void OnFilter();
   void OnExport();
+  void OnAnnotation();
+  void OnPrint();
+  void OnPrintPreview();
+  void PaintAnnotatedPage(QPainter& p);
 
   // --- mouse tools (mouse_tools.cpp)
   struct ToolState {
@@ -191,6 +215,8 @@ class CKiriView : public QAbstractScrollArea {
   QImage m_picture;
   QPointer<CLegendWindow> m_pLegend;
   QSize m_undoFrame;
+  PageSettings* m_pageSettings = nullptr;  // owned; made on the first change
+  QSize m_framePlainSize;                  // the frame's size before the page was shown
 };
 
 }  // namespace lumora::gui

@@ -157,8 +157,9 @@ inline void CheckPageElements(const QImage& raster, const PageUnderTest& page, d
   EXPECT_TRUE(white(raster.pixelColor(at(l.north.Right(), l.north.Bottom()) + QPoint(3, 3))));
 
   // Title: dark text in its block.
-  EXPECT_GT(count(l.title, dark), 50);
+  EXPECT_GT(count(l.title, dark), 20);
 
+  if (!page.map.settings.showLegend) return;
   // Legend (a colour ramp at an upper corner): the ramp is coloured half way
   // down its frame, and the page is white just left of it.
   const int x0 = l.legendX + static_cast<int>(10 * s);

@@ -52,7 +52,7 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
 
   const PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
   const QImage raster = TiffPixels(tiff, 1000, 1414);
-  const double s = 1000.0 / page.map.pageWidth;
+  const double s = PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, 1000, 1414);
   CheckPageElements(raster, page, s, 1.0, {0, 0});
   // The same page drawn in this process is the same picture, pixel for pixel.
   EXPECT_EQ(raster, paint::RenderExportPage(page.map).convertToFormat(QImage::Format_RGB888));

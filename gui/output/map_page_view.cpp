@@ -1,0 +1,149 @@
+// The image window's map page: the annotation settings and the page on
+// screen, printing, the print preview and the export of what is shown.
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+
+#include "core/output/bitmap_source.h"
+#include "core/support/string_table.h"
+#include "gui/app/kiri_app.h"
+#include "gui/app/main_frame.h"
+#include "gui/output/add_info_dlg.h"
+#include "gui/output/export_command.h"
+#include "gui/output/print_preview.h"
+#include "gui/view/kiri_view.h"
+#include "gui/widgets/progress_dlg.h"
+#include "gui/widgets/ui_seam.h"
+#include "paint/legend_page_painter.h"
+#include "paint/map_page_painter.h"
+
+namespace lumora::gui {
+
+namespace {
+
+int ScreenDpiX(const QWidget* w) { return std::max(1, w->logicalDpiX()); }
+int ScreenDpiY(const QWidget* w) { return std::max(1, w->logicalDpiY()); }
+
+}  // namespace
+
+CKiriView::~CKiriView() { delete m_pageSettings; }
+
+// Made on the first change; until then the defaults.
+const PageSettings& CKiriView::PageChoices() const {
+  static const PageSettings defaults;
+  return m_pageSettings ? *m_pageSettings : defaults;
+}
+
+paint::MapPage CKiriView::MapPage() const {
+  const QImage north = paint::PictureOf(m_app.NorthMark());
+  paint::MapPage page = paint::MakeMapPage(ScreenDpiX(this), ScreenDpiY(this), m_session.Display(),
+                                           m_session.State().m_nStep, m_session.Settings(),
+                                           PageChoices().annotations, north);
+  page.style = PageChoices().style;
+  if (m_pLegend) {
+    const QPointer<CLegendWindow> legend = m_pLegend;
+    page.legend = [legend](QPainter& p, int x, int y, int corner, double s) {
+      if (!legend) return;
+      LegendPagePlacement place;
+      place.anchorX = x;
+      place.anchorY = y;
+      place.corner = corner;
+      place.scale = s;
+      place.font = paint::LegendFont(s);
+      legend->DrawOnPage(p, place);
+    };
+  }
+  return page;
+}
+
+void CKiriView::DrawPage(QPainter& p, int width, int height) const {
+  paint::PaintPageOnDevice(p, width, height, MapPage(), m_session.AnnotationsShown());
+}
+
+QImage CKiriView::ExportPage() const { return paint::RenderExportPage(MapPage()); }
+
+void CKiriView::PaintAnnotatedPage(QPainter& p) {
+  const QSize client = viewport()->size();
+  DrawPage(p, client.width(), client.height());
+}
+
+void CKiriView::OnAnnotation() {
+  const bool hasReference = HasMapReference(m_session.Settings());
+  CAddInfoDlg dialog(m_app.Ui(), PageChoices(), hasReference, m_pLegend != nullptr,
+                     ScreenDpiY(this), m_frame);
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  ApplyAnnotations(dialog.Settings());
+}
+
+void CKiriView::ApplyAnnotations(const PageSettings& settings) {
+  if (!m_pageSettings) m_pageSettings = new PageSettings;
+  *m_pageSettings = settings;
+  const bool wasShown = m_session.AnnotationsShown();
+  const bool on = settings.annotations.AnyShown();
+  m_session.SetAnnotationsShown(on);
+  if (on && !wasShown) {
+    // The window takes the page's shape, at most 565 x 800 and 90 % of the screen.
+    m_framePlainSize = m_frame->size();
+    const QSize client = viewport()->size();
+    QRect desktop(0, 0, 1280, 1024);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      desktop = screen->availableGeometry();
+    const FrameSize page = A4PageSize(ScreenDpiX(this), ScreenDpiY(this));
+    const FrameSize size =
+        AnnotationFrameSize(page.width, page.height, desktop.width(), desktop.height(),
+                            m_frame->width() - client.width(), m_frame->height() - client.height());
+    m_frame->resize(size.width, size.height);
+  } else if (!on && wasShown && m_framePlainSize.isValid()) {
+    m_frame->resize(m_framePlainSize);
+  }
+  FollowLegendFlag();
+  UpdateScrollBars();
+  m_app.RefreshCommands();
+  viewport()->update();
+}
+
+void CKiriView::OnPrint() {
+  QPrinter& printer = m_app.Printer();
+  printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
+  if (!AskA4Printer(m_app.Ui(), m_app.Msg(), printer, m_frame)) return;
+  WaitCursor wait;
+  if (!PrintOnePage(printer, [this](QPainter& p, int w, int h) { DrawPage(p, w, h); }))
+    m_app.Msg().ShowMessage(kMsgCreateFailed);
+}
+
+void CKiriView::OnPrintPreview() {
+  QPrinter& printer = m_app.Printer();
+  printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
+  m_session.SetPrintPreview(true);
+  m_app.RefreshCommands();
+  bool printAsked = false;
+  {
+    CMyPreviewView preview(
+        printer, [this](QPainter& p, int w, int h) { DrawPage(p, w, h); }, m_frame);
+    m_app.Ui().RunDialog(preview);
+    printAsked = preview.PrintAsked();
+  }
+  m_session.SetPrintPreview(false);
+  if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, {});
+  m_app.RefreshCommands();
+  if (printAsked) OnPrint();
+}
+
+// The plain window exports the display image itself (drawn 1:1 it is what
+// the window shows); the page exports at 1000 x 1414.
+void CKiriView::OnExport() {
+  if (!m_session.AnnotationsShown()) {
+    ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display(), kScreenPelsPerMeter,
+                  kScreenPelsPerMeter);
+    return;
+  }
+  const Dib page = paint::DibOf(ExportPage());
+  if (page.Empty()) {
+    m_app.Msg().ShowMessage(kMsgNoMemory);
+    return;
+  }
+  ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, page, kPageXPelsPerMeter, kPageYPelsPerMeter);
+}
+
+}  // namespace lumora::gui

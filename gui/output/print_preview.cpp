@@ -1,0 +1,83 @@
+#include "gui/output/print_preview.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/support/string_table.h"
+#include "gui/widgets/ui_seam.h"
+
+namespace lumora::gui {
+
+bool AskA4Printer(UiSeam& ui, Messenger& messenger, QPrinter& printer, QWidget* parent) {
+  for (;;) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("print"));
+    // One page only: the page range of the dialog means nothing here.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (ui.RunDialog(dialog) != QDialog::Accepted) return false;
+    if (printer.pageLayout().pageSize().id() == QPageSize::A4) return true;
+    messenger.ShowMessage(kMsgA4Only);
+  }
+}
+
+bool PrintOnePage(QPrinter& printer, const PagePrinter& draw) {
+  QPainter p;
+  if (!p.begin(&printer)) return false;
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  draw(p, area.width(), area.height());
+  return p.end();
+}
+
+CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* parent)
+    : QDialog(parent), m_draw(std::move(draw)) {
+  setObjectName(QStringLiteral("CMyPreviewView"));
+  setWindowTitle(QStringLiteral("印刷プレビュー"));
+  m_preview = new QPrintPreviewWidget(&printer, this);
+  m_preview->setObjectName(QStringLiteral("preview"));
+  connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* target) {
+    QPainter p(target);
+    const QRect area = target->pageLayout().paintRectPixels(target->resolution());
+    m_draw(p, area.width(), area.height());
+  });
+  auto* bar = new QWidget(this);
+  bar->setObjectName(QString::number(kIdPreviewBar));
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(4, 4, 4, 4);
+  const struct {
+    int id;
+    const char* text;
+  } buttons[] = {{kIdPreviewPrint, "印刷(&P)"},
+                 {kIdPreviewZoomIn, "拡大(&I)"},
+                 {kIdPreviewZoomOut, "縮小(&O)"},
+                 {kIdPreviewClose, "閉じる(&C)"}};
+  for (const auto& b : buttons) {
+    auto* button = new QPushButton(QString::fromUtf8(b.text), bar);
+    button->setObjectName(QString::number(b.id));
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, id = b.id] {
+      switch (id) {
+        case kIdPreviewPrint:
+          m_printAsked = true;
+          accept();
+          break;
+        case kIdPreviewZoomIn: m_preview->zoomIn(); break;
+        case kIdPreviewZoomOut: m_preview->zoomOut(); break;
+        default: reject(); break;
+      }
+    });
+  }
+  row->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(bar);
+  layout->addWidget(m_preview, 1);
+  resize(640, 860);
+}
+
+}  // namespace lumora::gui

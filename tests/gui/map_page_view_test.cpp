@@ -1,0 +1,190 @@
+// The image window's map page: the annotation dialogs' flow, the page on
+// screen and its export (the same bytes lumora-cli writes), undo leaving
+// the page, printing on A4 only (to a PDF through the print dialog) and
+// the print preview.
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "core/support/string_table.h"
+#include "gui/output/add_info_dlg.h"
+#include "gui/output/print_preview.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/gui/map_page_checks.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+class MapPageViewTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    m_inf = dir / "tm.inf";
+    ASSERT_EQ(
+        ::lumora::test::RunCli(dir, "sample --sensor tm --size 300x240 --seed 5 -o '" + m_inf + "'")
+            .status,
+        0);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Open(m_inf, Answer(QDialog::Accepted)));
+  }
+
+  // Runs the annotation command: title "東京" through its text dialog,
+  // grid every 5', scale bar in the centre through its place dialog, north mark.
+  void AnnotateAll() {
+    ui.dialogs.push_back([this](QDialog& d) {
+      EXPECT_TRUE(Find<QCheckBox>(d, kIdGridShown)->isEnabled());
+      EXPECT_FALSE(Find<QCheckBox>(d, kIdLegendShown)->isEnabled());  // a colour composite
+      for (int id : {kIdTitleShown, kIdGridShown, kIdScaleShown, kIdNorthShown})
+        Find<QCheckBox>(d, id)->setChecked(true);
+      Find<QComboBox>(d, kIdGridStep)->setCurrentIndex(4);  // 5'
+
+      ui.dialogs.push_back([](QDialog& title) {
+        Find<QPlainTextEdit>(title, kIdTitleEdit)->setPlainText(QStringLiteral("東京"));
+        return QDialog::Accepted;
+      });
+      Click(d, kIdTitleText);
+      ui.dialogs.push_back([](QDialog& place) {
+        place.findChild<QAbstractButton*>(QStringLiteral("place1"))->click();
+        return QDialog::Accepted;
+      });
+      Click(d, kIdScalePlace);
+      return QDialog::Accepted;
+    });
+    app->OnCommand(32845);
+  }
+
+  std::string m_inf;
+};
+
+TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUndo) {
+  AnnotateAll();
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  const AnnotationSettings& a = View()->PageChoices().annotations;
+  EXPECT_EQ(a.titleText, "東京");
+  EXPECT_EQ(a.scalePosition, 1);
+  EXPECT_FALSE(app->IsEnabled(kCmdEnlarge));  // zoom is off on the page
+  EXPECT_TRUE(app->IsEnabled(57643));         // undo leaves the page
+
+  // The export is the page as the window draws it, at 1000 x 1414.
+  QImage drawn(1000, 1414, QImage::Format_RGB32);
+  drawn.fill(Qt::white);
+  {
+    QPainter p(&drawn);
+    View()->DrawPage(p, 1000, 1414);
+  }
+  EXPECT_EQ(drawn, View()->ExportPage());
+
+  const std::string program = dir / "program.tif", cli = dir / "cli.tif";
+  ui.saveNames.push_back(QString::fromStdString(program));
+  app->OnCommand(32830);
+  ASSERT_EQ(::lumora::test::RunCli(
+                dir, "page '" + m_inf +
+                         "' --title 東京 --grid --grid-step 5 --scale --scale-position "
+                         "centre --north -o '" +
+                         cli + "'")
+                .status,
+            0);
+  const std::string bytes = ::lumora::test::ReadFile(program);
+  EXPECT_EQ(bytes.size(), 192u + 1000u * 1414u * 3u);
+  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
+
+  app->OnCommand(57643);
+  EXPECT_FALSE(View()->Session().AnnotationsShown());
+  EXPECT_TRUE(app->IsEnabled(kCmdEnlarge));
+}
+
+TEST_F(MapPageViewTest, CancelledSettingsLeaveThePlainImage) {
+  ui.dialogs.push_back([](QDialog& d) {
+    Find<QCheckBox>(d, kIdTitleShown)->setChecked(true);
+    return QDialog::Rejected;
+  });
+  app->OnCommand(32845);
+  EXPECT_FALSE(View()->Session().AnnotationsShown());
+}
+
+// A print dialog answer: the paper, the PDF file, and OK or cancel.
+DialogScript PrintAnswer(QPageSize::PageSizeId paper, const std::string& pdf, int result) {
+  return [=](QDialog& d) {
+    QPrinter* printer = static_cast<QPrintDialog&>(d).printer();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(QString::fromStdString(pdf));
+    printer->setPageSize(QPageSize(paper));
+    return result;
+  };
+}
+
+TEST_F(MapPageViewTest, OtherPapersAreRefusedUntilCancelledAndNothingPrints) {
+  const std::string pdf = dir / "letter.pdf";
+  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
+  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
+  ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Rejected));
+  app->OnCommand(57607);
+  ASSERT_EQ(messenger.entries.size(), 2u);
+  for (const auto& e : messenger.entries) EXPECT_EQ(e.id, kMsgA4Only);
+  EXPECT_FALSE(FileExists(pdf));
+}
+
+TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
+  AnnotateAll();
+  const std::string pdf = dir / "page.pdf";
+  ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Accepted));
+  app->OnCommand(57607);
+  ASSERT_TRUE(FileExists(pdf));
+  EXPECT_NE(RunTool("pdffonts '" + pdf + "'").find("IPAGothic"), std::string::npos);
+  const QImage raster = RasterisePdf(pdf, dir / "printed", 100);
+  ASSERT_FALSE(raster.isNull());
+  QPrinter& printer = app->Printer();
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double k = 100.0 / printer.resolution();
+  PageUnderTest page;
+  page.map = View()->MapPage();
+  const double s =
+      PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, area.width(), area.height());
+  CheckPageElements(raster, page, s, k,
+                    QPoint(static_cast<int>(std::lround(area.left() * k)),
+                           static_cast<int>(std::lround(area.top() * k))));
+}
+
+TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {
+  AnnotateAll();
+  const QImage before = View()->ExportPage();
+  bool flagged = false, annotationOff = false;
+  ui.dialogs.push_back([&](QDialog& d) {
+    flagged = View()->Session().PrintPreview();
+    annotationOff = !app->IsEnabled(32845);
+    Click(d, kIdPreviewZoomIn);
+    Click(d, kIdPreviewZoomOut);
+    return Click(d, kIdPreviewClose);
+  });
+  app->OnCommand(57609);
+  EXPECT_TRUE(flagged);
+  EXPECT_TRUE(annotationOff);
+  EXPECT_FALSE(View()->Session().PrintPreview());
+  EXPECT_TRUE(View()->Session().AnnotationsShown());
+  EXPECT_EQ(View()->ExportPage(), before);
+  EXPECT_TRUE(app->IsEnabled(32845));
+}
+
+// The annotation dialogs, grabbed for a look (LUMORA_GRAB=folder).
+TEST_F(MapPageViewTest, DialogsGrabbed) {
+  const QByteArray folder = qgetenv("LUMORA_GRAB");
+  if (folder.isEmpty()) GTEST_SKIP();
+  CAddInfoDlg info(ui, PageSettings{}, true, true, 96, nullptr);
+  info.adjustSize();
+  info.grab().save(QString::fromUtf8(folder) + "/add_info.png");
+  CTitleDlg title("東京の地図\r\n二〇二六年", nullptr);
+  title.grab().save(QString::fromUtf8(folder) + "/title.png");
+  CNorthPosDlg north(2, nullptr);
+  north.grab().save(QString::fromUtf8(folder) + "/north_pos.png");
+  CScalePosDlg scale(1, nullptr);
+  scale.grab().save(QString::fromUtf8(folder) + "/scale_pos.png");
+  AnnotateAll();
+  View()->Frame()->grab().save(QString::fromUtf8(folder) + "/page_window.png");
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
