@@ -22,35 +22,33 @@ namespace lumora::gui {
 
 namespace {
 
-QString Id(int id) { return QString::number(id); }
-
 QPushButton* Button(const QString& text, int id, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
-  b->setObjectName(Id(id));
+  SetControlId(b, id);
   b->setAutoDefault(false);
   return b;
 }
 
 QCheckBox* Check(const QString& text, int id, bool on, QWidget* parent) {
   auto* c = new QCheckBox(text, parent);
-  c->setObjectName(Id(id));
+  SetControlId(c, id);
   c->setChecked(on);
   return c;
 }
 
 QComboBox* Combo(int id, QWidget* parent) {
   auto* c = new QComboBox(parent);
-  c->setObjectName(Id(id));
+  SetControlId(c, id);
   return c;
 }
 
 }  // namespace
 
 CTitleDlg::CTitleDlg(const std::string& text, QWidget* parent) : QDialog(parent) {
-  setObjectName(Id(kIdTitleDlg));
+  SetControlId(this, kIdTitleDlg);
   setWindowTitle(QStringLiteral("タイトル設定"));
   m_edit = new QPlainTextEdit(this);
-  m_edit->setObjectName(Id(kIdTitleEdit));
+  SetControlId(m_edit, kIdTitleEdit);
   QString shown = paint::ToQ(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   m_edit->setPlainText(shown);
@@ -69,7 +67,7 @@ std::string CTitleDlg::Text() const {
 CPositionDlg::CPositionDlg(int id, const QString& prompt, std::initializer_list<Place> places,
                            int code, QWidget* parent)
     : QDialog(parent), m_group(new QButtonGroup(this)) {
-  setObjectName(Id(id));
+  SetControlId(this, id);
   setWindowTitle(QStringLiteral("位置の選択"));
   auto* sketch = new QFrame(this);
   sketch->setFrameShape(QFrame::Box);
@@ -122,7 +120,7 @@ CLegendPosDlg::CLegendPosDlg(int code, QWidget* parent)
 CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasReference,
                          bool hasLegend, int dpi, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_settings(settings), m_dpi(dpi) {
-  setObjectName(Id(kIdAddInfoDlg));
+  SetControlId(this, kIdAddInfoDlg);
   setWindowTitle(QStringLiteral("付加情報表示設定ダイアログ"));
   const AnnotationSettings& a = settings.annotations;
   const paint::PageStyle& style = m_settings.style;

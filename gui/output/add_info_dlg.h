@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include "core/output/map_layout.h"
+#include "gui/widgets/control_ids.h"
 #include "paint/map_page_painter.h"
 
 class QButtonGroup;
@@ -19,34 +20,6 @@ class QPushButton;
 namespace lumora::gui {
 
 class UiSeam;
-
-// Control ids of the annotation dialogs.
-enum AddInfoControl {
-  kIdAddInfoDlg = 256,
-  kIdScalePosDlg = 257,
-  kIdNorthPosDlg = 258,
-  kIdLegendPosDlg = 259,
-  kIdTitleDlg = 266,
-  kIdTitleShown = 212,
-  kIdTitleText = 300,
-  kIdTitleFont = 223,
-  kIdTitleColour = 340,
-  kIdGridShown = 292,
-  kIdGridStep = 293,
-  kIdGridFont = 294,
-  kIdGridColour = 217,
-  kIdScaleShown = 209,
-  kIdScaleLength = 299,
-  kIdScaleFont = 296,
-  kIdScaleColour = 218,
-  kIdScalePlace = 295,
-  kIdNorthShown = 210,
-  kIdNorthPlace = 297,
-  kIdNorthSize = 219,
-  kIdLegendShown = 211,
-  kIdLegendPlace = 298,
-  kIdTitleEdit = 336,
-};
 
 // The settings a view keeps for its map page.
 struct PageSettings {

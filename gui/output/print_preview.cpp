@@ -45,7 +45,7 @@ CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* par
     m_draw(p, area.width(), area.height());
   });
   auto* bar = new QWidget(this);
-  bar->setObjectName(QString::number(kIdPreviewBar));
+  SetControlId(bar, kIdPreviewBar);
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(4, 4, 4, 4);
   const struct {
@@ -57,7 +57,7 @@ CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* par
                  {kIdPreviewClose, "閉じる(&C)"}};
   for (const auto& b : buttons) {
     auto* button = new QPushButton(QString::fromUtf8(b.text), bar);
-    button->setObjectName(QString::number(b.id));
+    SetControlId(button, b.id);
     button->setAutoDefault(false);
     row->addWidget(button);
     connect(button, &QPushButton::clicked, this, [this, id = b.id] {

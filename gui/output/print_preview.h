@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <functional>
 
+#include "gui/widgets/control_ids.h"
+
 class QPrinter;
 class QPrintPreviewWidget;
 
@@ -16,15 +18,6 @@ class Messenger;
 namespace lumora::gui {
 
 class UiSeam;
-
-// Command ids of the preview's tool bar (dialog 378).
-enum PreviewControl {
-  kIdPreviewBar = 378,
-  kIdPreviewPrint = 58116,
-  kIdPreviewZoomIn = 58117,
-  kIdPreviewZoomOut = 58118,
-  kIdPreviewClose = 58112,
-};
 
 // Draws one page onto a printer from the painter's origin (the printable
 // area's corner), width x height device pixels.
