@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/imagefile/band_io.h"
 #include "core/support/file_set.h"
@@ -115,6 +116,12 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   return true;
 }
 
+Language CliLanguage() {
+  static const Language language =
+      LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  return language;
+}
+
 void StderrMessenger::ShowMessage(int id) {
   static constexpr int kWriting[] = {
       kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
@@ -123,9 +130,9 @@ void StderrMessenger::ShowMessage(int id) {
       std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
   const std::string& path = writing ? m_output : m_input;
   if (path.empty())
-    std::fprintf(stderr, "%s\n", MessageText(id));
+    std::fprintf(stderr, "%s\n", MessageText(id, CliLanguage()));
   else
-    std::fprintf(stderr, "%s %s\n", MessageText(id), path.c_str());
+    std::fprintf(stderr, "%s %s\n", MessageText(id, CliLanguage()), path.c_str());
 }
 
 void StderrMessenger::ShowText(const std::string& title, const std::string& text) {
@@ -133,7 +140,7 @@ void StderrMessenger::ShowText(const std::string& title, const std::string& text
 }
 
 bool StderrMessenger::AskOkCancel(int id) {
-  std::fprintf(stderr, "%s\n", MessageText(id));
+  std::fprintf(stderr, "%s\n", MessageText(id, CliLanguage()));
   return true;
 }
 

@@ -1,68 +1,128 @@
 #include "core/support/string_table.h"
 
+#include <cstring>
+
 namespace lumora {
 
-const char* MessageText(int id) {
-  switch (id) {
-    case kMsgProfileCreateFailed: return "Lumora cannot read this statistic file";
-    case kMsgNoMemory: return "メモリが足りません．";
-    case kMsgOpenFailed: return "ファイルを開けませんでした．";
-    case kMsgSizeMismatch:
-      return "設定された画像サイズと読み込みファイルのサイズが異なります．\n読み込みを続けますか？";
-    case kMsgA4Only: return "用紙への印刷はA4サイズでお願いします．";
-    case kMsgWorkingFileInUse: return "作業中ファイルへの上書きは出来ません．";
-    case kMsgBadInf: return "不正なinfファイルです．";
-    case kMsgBitmapFailed: return "BMPデータ取得に失敗しました．";
-    case kMsgCopyFailed: return "ファイルコピーに失敗しました．";
-    case kMsgTempDirFailed: return "作業用tempディレクトリの作成に失敗しました．";
-    case kMsgNorthMarkFailed: return "北マーク画像の読み込みに失敗しました．";
-    case kMsgAlreadyRunning: return "Lumora Zud'sは，既に起動しています。";
-    case kMsgConfirmResult: return "処理結果が表示されました．\nYES->処理OK　NO->前処理に戻る．";
-    case kMsgNoDem: return "DEMデータが存在しません．";
-    case kMsgBadDem: return "不正なDEMファイルです．";
-    case kMsgCreateFailed: return "ファイルの作成に失敗しました．";
-    case kMsgDeleteFailed: return "ファイルの削除に失敗しました．";
-    case kMsgResourceFailed: return "リソースの読み込みに失敗しました．";
-    case kMsgBadImageSize: return "画像の大きさ（LINE，PIXEL）が正しくありません．";
-    case kMsgImageTooLarge: return "画像が大きすぎて読み込めません．";
-    case kMsgUnsafeWorkDir: return "作業用tempディレクトリが安全ではないため，使用できません．";
-    case kMsgSampleFolderFailed: return "フォルダの作成に失敗しました．";
-    case kMsgSampleBadOptions: return "サンプル画像の設定が正しくありません．";
-    case kMsgBadNdvFile: return "不正なNDVファイルです．";
-    case kMsgBadMlkFile: return "不正なMLKファイルです．";
-    case kMsgBandFileShort: return "バンドファイルが画像の大きさより短いです．";
-    case kMsgImportCannotOpen: return "画像ファイルとして読み込めないファイルです．";
-    case kMsgImportNoProduct: return "取り込める衛星データが見つかりません．";
-    case kMsgImportMissingBands: return "衛星データのバンドが足りません．";
-    case kMsgImportGridMismatch:
-      return "バンドの座標系や範囲が異なり，一つの画像にまとめられません．";
-    case kMsgImportGeographic:
-      return "緯度経度の座標系の画像は取り込めません．\nUTMなどの投影座標系の画像を使ってください"
-             "．";
-    case kMsgImportNoGeoref: return "画像に位置の情報（座標系）がありません．";
-    case kMsgImportTooLarge:
-      return "画像が大きすぎます．範囲を狭めるか，大きさを小さくしてください．";
-    case kMsgImportAreaOutside: return "指定した範囲が画像の外にあります．";
-    case kMsgImportNotWritable: return "出力先のフォルダに書き込めません．";
-    case kMsgImportReadFailed: return "画像ファイルの読み込みに失敗しました．";
-    case kMsgImportTurned:
-      return "画像の向きが北から45度より大きく傾いているため，取り込めません．";
-    case kMsgImportDemExists: return "この画像には標高データがすでにあります．";
-    case kMsgImportDemOutside: return "標高データが画像の範囲と重なりません．";
-    case kMsgImportSceneNoGeoref: return "画像に位置の情報がないため，標高データを重ねられません．";
-    case kMsgClassesLeftOut: return "次の分類項目は分類に使われませんでした．";
-    case kMsgClassNoArea: return "トレーニングエリアが指定されていません．";
-    case kMsgClassTooFewSamples: return "トレーニングエリアの画素が２つ未満です．";
-    case kMsgClassSingular: return "エリア内で値が変わらないバンドがあり，統計を計算できません．";
-    case kMsgClassAreaOutside: return "トレーニングエリアが画像の外にはみ出しています．";
-    case kMsgClassNoMemory: return "メモリが足りず，統計を計算できません．";
-    case kMsgNoGroundScale: return "地上距離（LengthPerPixel）が正しくないため，表示できません．";
-    case kMsgDemBirdsEyeOnly: return "処理済みの画像には，DEMの鳥瞰表示しかできません．";
-    case kMsgDemOfBirdsEye: return "鳥瞰表示の画像には，DEM処理はできません．";
-    case kMsgAreaOutsideImage: return "指定された範囲が画像の外にあります．";
-    case kMsgError:
-    default: return "エラーが発生しました．";
+namespace {
+
+struct MessageRow {
+  int id;
+  const char* japanese;
+  const char* english;
+};
+
+// The Japanese text is the reference; the English one says the same to a child.
+constexpr MessageRow kMessages[] = {
+    {kMsgProfileCreateFailed, "Lumora cannot read this statistic file",
+     "Lumora cannot read this statistic file"},
+    {kMsgNoMemory, "メモリが足りません．", "There is not enough memory."},
+    {kMsgOpenFailed, "ファイルを開けませんでした．", "The file could not be opened."},
+    {kMsgSizeMismatch,
+     "設定された画像サイズと読み込みファイルのサイズが異なります．\n読み込みを続けますか？",
+     "The image size in the settings differs from the size of the file being read.\nContinue "
+     "reading?"},
+    {kMsgA4Only, "用紙への印刷はA4サイズでお願いします．", "Please print on A4 paper."},
+    {kMsgWorkingFileInUse, "作業中ファイルへの上書きは出来ません．",
+     "A working file cannot be overwritten."},
+    {kMsgBadInf, "不正なinfファイルです．", "This is not a valid inf file."},
+    {kMsgBitmapFailed, "BMPデータ取得に失敗しました．", "The bitmap data could not be obtained."},
+    {kMsgCopyFailed, "ファイルコピーに失敗しました．", "Copying a file failed."},
+    {kMsgTempDirFailed, "作業用tempディレクトリの作成に失敗しました．",
+     "The temp folder for working files could not be created."},
+    {kMsgNorthMarkFailed, "北マーク画像の読み込みに失敗しました．",
+     "The north mark picture could not be loaded."},
+    {kMsgAlreadyRunning, "Lumora Zud'sは，既に起動しています。",
+     "Lumora Zud's is already running."},
+    {kMsgConfirmResult, "処理結果が表示されました．\nYES->処理OK　NO->前処理に戻る．",
+     "The result is shown.\nYES -> keep it   NO -> go back to before."},
+    {kMsgNoDem, "DEMデータが存在しません．", "There is no DEM data."},
+    {kMsgBadDem, "不正なDEMファイルです．", "This is not a valid DEM file."},
+    {kMsgCreateFailed, "ファイルの作成に失敗しました．", "Creating the file failed."},
+    {kMsgDeleteFailed, "ファイルの削除に失敗しました．", "Deleting the file failed."},
+    {kMsgResourceFailed, "リソースの読み込みに失敗しました．", "Loading a resource failed."},
+    {kMsgBadImageSize, "画像の大きさ（LINE，PIXEL）が正しくありません．",
+     "The image size (LINE, PIXEL) is not valid."},
+    {kMsgImageTooLarge, "画像が大きすぎて読み込めません．", "The image is too large to be read."},
+    {kMsgUnsafeWorkDir, "作業用tempディレクトリが安全ではないため，使用できません．",
+     "The temp folder for working files is not safe and cannot be used."},
+    {kMsgSampleFolderFailed, "フォルダの作成に失敗しました．", "Creating the folder failed."},
+    {kMsgSampleBadOptions, "サンプル画像の設定が正しくありません．",
+     "The settings of the sample image are not valid."},
+    {kMsgBadNdvFile, "不正なNDVファイルです．", "This is not a valid NDV file."},
+    {kMsgBadMlkFile, "不正なMLKファイルです．", "This is not a valid MLK file."},
+    {kMsgBandFileShort, "バンドファイルが画像の大きさより短いです．",
+     "A band file is shorter than the image size."},
+    {kMsgImportCannotOpen, "画像ファイルとして読み込めないファイルです．",
+     "This file cannot be read as an image file."},
+    {kMsgImportNoProduct, "取り込める衛星データが見つかりません．",
+     "No satellite data that can be imported was found."},
+    {kMsgImportMissingBands, "衛星データのバンドが足りません．",
+     "Some bands of the satellite data are missing."},
+    {kMsgImportGridMismatch, "バンドの座標系や範囲が異なり，一つの画像にまとめられません．",
+     "The bands differ in coordinate system or area and cannot be put into one image."},
+    {kMsgImportGeographic,
+     "緯度経度の座標系の画像は取り込めません．\nUTMなどの投影座標系の画像を使ってください．",
+     "Images in latitude and longitude cannot be imported.\nPlease use an image in a projected "
+     "coordinate system such as UTM."},
+    {kMsgImportNoGeoref, "画像に位置の情報（座標系）がありません．",
+     "The image has no location information (coordinate system)."},
+    {kMsgImportTooLarge, "画像が大きすぎます．範囲を狭めるか，大きさを小さくしてください．",
+     "The image is too large. Please choose a smaller area or a smaller size."},
+    {kMsgImportAreaOutside, "指定した範囲が画像の外にあります．",
+     "The given area lies outside the image."},
+    {kMsgImportNotWritable, "出力先のフォルダに書き込めません．",
+     "The output folder cannot be written to."},
+    {kMsgImportReadFailed, "画像ファイルの読み込みに失敗しました．",
+     "Reading the image file failed."},
+    {kMsgImportTurned, "画像の向きが北から45度より大きく傾いているため，取り込めません．",
+     "The image is turned more than 45 degrees from north and cannot be imported."},
+    {kMsgImportDemExists, "この画像には標高データがすでにあります．",
+     "This image already has elevation data."},
+    {kMsgImportDemOutside, "標高データが画像の範囲と重なりません．",
+     "The elevation data does not overlap the image."},
+    {kMsgImportSceneNoGeoref, "画像に位置の情報がないため，標高データを重ねられません．",
+     "The image has no location information, so the elevation data cannot be laid over it."},
+    {kMsgClassesLeftOut, "次の分類項目は分類に使われませんでした．",
+     "These classes were not used in the classification."},
+    {kMsgClassNoArea, "トレーニングエリアが指定されていません．",
+     "No training area has been given."},
+    {kMsgClassTooFewSamples, "トレーニングエリアの画素が２つ未満です．",
+     "A training area has fewer than 2 pixels."},
+    {kMsgClassSingular, "エリア内で値が変わらないバンドがあり，統計を計算できません．",
+     "A band does not change within the area, so the statistics cannot be computed."},
+    {kMsgClassAreaOutside, "トレーニングエリアが画像の外にはみ出しています．",
+     "A training area reaches outside the image."},
+    {kMsgClassNoMemory, "メモリが足りず，統計を計算できません．",
+     "There is not enough memory to compute the statistics."},
+    {kMsgNoGroundScale, "地上距離（LengthPerPixel）が正しくないため，表示できません．",
+     "The ground distance (LengthPerPixel) is not valid, so this cannot be shown."},
+    {kMsgDemBirdsEyeOnly, "処理済みの画像には，DEMの鳥瞰表示しかできません．",
+     "A processed image can only be shown as a DEM bird's-eye view."},
+    {kMsgDemOfBirdsEye, "鳥瞰表示の画像には，DEM処理はできません．",
+     "A bird's-eye view image cannot be processed with the DEM."},
+    {kMsgAreaOutsideImage, "指定された範囲が画像の外にあります．",
+     "The given area lies outside the image."},
+    {kMsgError, "エラーが発生しました．", "An error occurred."},
+};
+
+// A locale variable counts when it is set and not empty, as POSIX says.
+bool Set(const char* value) { return value && *value; }
+
+}  // namespace
+
+const char* MessageText(int id, Language language) {
+  const MessageRow* error = nullptr;
+  for (const MessageRow& row : kMessages) {
+    if (row.id == kMsgError) error = &row;
+    if (row.id == id) return language == Language::kEnglish ? row.english : row.japanese;
   }
+  return language == Language::kEnglish ? error->english : error->japanese;
+}
+
+Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+  const char* value = Set(lcAll) ? lcAll : Set(lcMessages) ? lcMessages : lang;
+  return Set(value) && std::strncmp(value, "en", 2) == 0 ? Language::kEnglish : Language::kJapanese;
 }
 
 }  // namespace lumora

@@ -60,8 +60,17 @@ enum MessageId : int {
   kMsgImportSceneNoGeoref = 61473,
 };
 
-// The text of a message id (UTF-8); an unknown id gives the generic error text.
-const char* MessageText(int id);
+// The languages the program speaks; Japanese is the default and the reference.
+enum class Language { kJapanese, kEnglish };
+
+// The text of a message id (UTF-8) in the caller's language; an unknown id
+// gives the generic error text.
+const char* MessageText(int id, Language language = Language::kJapanese);
+
+// The language the locale asks for: the first set of LC_ALL, LC_MESSAGES and
+// LANG (pass their values, null when unset); English when it starts with "en",
+// Japanese otherwise.
+Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
 
 // Title of the confirmation asked after every processing step.
 inline constexpr const char* kConfirmTitle = "確認";

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "core/support/checked_math.h"
 #include "core/support/line_reader.h"
@@ -89,6 +91,41 @@ TEST(CheckedMath, OverflowIsCaught) {
   EXPECT_FALSE(AllocatableBytes(CheckedMul(2147483647, 2147483647, 4)));
   EXPECT_FALSE(AllocatableBytes(int64_t{-1}));
   EXPECT_TRUE(AllocatableBytes(int64_t{0}));
+}
+
+// Every message the table holds has an English text of its own, in plain
+// ASCII, and the locale's variables choose the language as POSIX orders them.
+TEST(StringTable, EnglishBesideEveryJapaneseText) {
+  const std::string error = MessageText(kMsgError, Language::kEnglish);
+  int messages = 0;
+  for (int id = 61000; id < 62000; ++id) {
+    const std::string ja = MessageText(id), en = MessageText(id, Language::kEnglish);
+    if (id != kMsgError && ja == MessageText(kMsgError)) continue;  // no such message
+    ++messages;
+    EXPECT_FALSE(en.empty()) << id;
+    EXPECT_TRUE(std::all_of(en.begin(), en.end(), [](char c) { return c > 0 && c < 0x7f; }))
+        << id << " " << en;
+    EXPECT_TRUE(id == kMsgError || en != error) << id;
+  }
+  EXPECT_GT(messages, 30);
+  const struct {
+    const char *all, *messages, *lang;
+    Language expected;
+  } locales[] = {
+      {nullptr, nullptr, "en_US.UTF-8", Language::kEnglish},
+      {nullptr, nullptr, "en", Language::kEnglish},
+      {nullptr, nullptr, "ja_JP.UTF-8", Language::kJapanese},
+      {nullptr, nullptr, nullptr, Language::kJapanese},
+      {nullptr, nullptr, "C.UTF-8", Language::kJapanese},
+      {"", "", "en_GB.UTF-8", Language::kEnglish},  // empty counts as unset
+      {nullptr, "en_US.UTF-8", "ja_JP.UTF-8", Language::kEnglish},
+      {"ja_JP.UTF-8", "en_US.UTF-8", "en_US.UTF-8", Language::kJapanese},
+      {"POSIX", nullptr, "en_US.UTF-8", Language::kJapanese},
+  };
+  for (const auto& l : locales)
+    EXPECT_EQ(LanguageFromLocale(l.all, l.messages, l.lang), l.expected)
+        << (l.all ? l.all : "-") << " " << (l.messages ? l.messages : "-") << " "
+        << (l.lang ? l.lang : "-");
 }
 
 TEST(StringTable, UnknownIdsGiveTheGeneralError) {
