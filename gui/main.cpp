@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_texts.h"
 #include "gui/widgets/fonts.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 #ifndef LUMORA_VERSION
@@ -34,15 +36,20 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
   QApplication::setApplicationName(QStringLiteral("Lumora Zud's"));
+  const auto options =
+      lumora::gui::StartupOptions::ForThisUser(QStringLiteral(LUMORA_DATA_FROM_BIN));
+  // English when chosen or asked for by the locale and its texts load; Japanese otherwise.
+  // The translations lie beside the help pages.
+  lumora::gui::InstallTranslation(lumora::gui::ChosenLanguage(),
+                                  QDir::cleanPath(options.helpFolder + "/../translations"));
   lumora::gui::InstallJapaneseFonts();
-  lumora::gui::InstallJapaneseQtTexts();
+  if (lumora::gui::CurrentLanguage() == lumora::Language::kJapanese)
+    lumora::gui::InstallJapaneseQtTexts();
 
   lumora::gui::GuiMessenger messenger;
   lumora::gui::QtUiSeam ui;
   lumora::gui::CKiriApp kiri(messenger, ui);
-  if (!kiri.InitInstance(
-          lumora::gui::StartupOptions::ForThisUser(QStringLiteral(LUMORA_DATA_FROM_BIN))))
-    return 1;
+  if (!kiri.InitInstance(options)) return 1;
   messenger.SetParent(kiri.MainFrame());
   messenger.SetParentProvider([&kiri] { return kiri.MessageParent(); });
   QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);

@@ -120,8 +120,7 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   CWelcomeDlg welcome(m_messenger, title ? title.get() : nullptr);
   const int choice = m_ui.RunDialog(welcome);
   m_mode = choice == CWelcomeDlg::kElementary ? kMenuElementary : kMenuJunior;
-  const QString modeTitle =
-      m_mode == kMenuElementary ? QStringLiteral("画像をみる") : QStringLiteral("画像を処理する");
+  const QString modeTitle = m_mode == kMenuElementary ? tr("画像をみる") : tr("画像を処理する");
   paletteFrame->setWindowTitle(modeTitle);
   // The palette has no caption of its own, so the frame shows the mode.
   m_frame->setWindowTitle(QStringLiteral("Lumora Zud's - ") + modeTitle);

@@ -40,44 +40,76 @@ struct CommandText {
 };
 
 const CommandText kCommands[] = {
-    {kCmdOpen, "開く(&O)...\tCtrl+O", "画像を開きます．\n開く", "open"},
-    {kCmdOpenPart, "部分指定で開く(&N)...\tCtrl+N",
-     "画像の一部を指定して開きます．\n部分指定で開く", "open_part"},
-    {kCmdClose, "閉じる(&C)", "画像を閉じます．\n閉じる", nullptr},
-    {kCmdSaveAs, "名前を付けて保存(&A)...\tCrtl+A", "編集した画像をSBF形式で保存します．\n保存",
-     "save_as"},
-    {kCmdExport, "JPG･TIFF形式で保存...", "JPEG又はTIFF形式で保存します．\nJPG・TIFFで保存",
-     "export"},
-    {kCmdPrint, "印刷(&P)...\tCtrl+P", "印刷します．\n印刷", "print"},
-    {kCmdPrintPreview, "印刷プレビュー(&V)...", "印刷イメージを表示します．", nullptr},
-    {kCmdPrintSetup, "プリンタの設定(&R)...", "プリンタを設定します．\nプリンタの設定", nullptr},
-    {kCmdExit, "終了(&X)", "Lumora Zud'sを終了します．\n終了", nullptr},
-    {kCmdUndo, "アンドゥ(&U)\tCtrl+Z", "ひとつ前の状態に戻します．\nアンドゥ", "undo"},
-    {kCmdEnlarge, "拡大", "画像を拡大します．\n拡大", "enlarge"},
-    {kCmdReduce, "縮小", "画像を縮小します．\n縮小", "reduce"},
-    {kCmdBrightness, "明るさの調整", "画像の明るさを調整します．\n明るさ調整", nullptr},
-    {kCmdProfile, "プロファイル(X-Y)", "X又はY方向の画素を取得します．", nullptr},
-    {kCmdScatter, "散布図表示", "2バンドによる散布図を表示します．\n散布図表示", "scatter"},
-    {kCmdDnValue, "DN値表示", "DN値を表示します．\nDN値表示", nullptr},
-    {kCmdRuler, "定規ツール", "距離を測ります．\n定規ツール", "ruler"},
-    {kCmdReverseRainbow, "レインボーカラー反転",
-     "レインボーカラーを反転します．\nレインボーカラー反転", nullptr},
-    {kCmdAnnotation, "付加情報", "付加情報を表示します．\n付加情報表示", "annotation"},
-    {kCmdFilter, "フィルタリング", "各種フィルターをかけます．\nフィルター", nullptr},
-    {kCmdVegetation, "植生指数", "植生指数を計算します．\n植生指数", nullptr},
-    {kCmdClassify, "土地被覆分類", "土地被覆分類を実行します．\n土地被覆分類", nullptr},
-    {kCmdDem, "DEM", "標高データを用いた各種処理をします．\nDEM", nullptr},
-    {kCmdAbout, "Lumora Zud'sについて(&A)...", "バージョン情報を表示します．\nバージョン情報",
-     "about"},
-    {kCmdImageInfo, "表示イメージ情報", "現画像の設定情報を表示します．", nullptr},
-    {kCmdHelpIndex, "目次(&C)", "ヘルプの目次を表示します．\n目次", nullptr},
-    {kCmdHelpUsing, "ヘルプの使い方(&H)", "ヘルプの使い方を表示します．\nヘルプの使い方", nullptr},
-    {kCmdHelp, "ヘルプ", "ヘルプを表示します．\nヘルプ", nullptr},
-    {kCmdContextHelp, "ヘルプ", "ヘルプを表示します．\nヘルプ", nullptr},
-    {kCmdNextPane, "次のウィンドウ", "次の画像ウィンドウに切り替えます．\n次のウィンドウ", nullptr},
-    {kCmdPrevPane, "前のウィンドウ", "前の画像ウィンドウに切り替えます．\n前のウィンドウ", nullptr},
-    {kCmdSmooth, "平均化", "画素のばらつきを平均化します．\n平均化", "smooth"},
-    {kCmdAutoBrightness, "明るさの自動調整", "画像の明るさを自動調整します．\n明るさの自動調整",
+    {kCmdOpen, QT_TRANSLATE_NOOP("CMainFrame", "開く(&O)...\tCtrl+O"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像を開きます．\n開く"), "open"},
+    {kCmdOpenPart, QT_TRANSLATE_NOOP("CMainFrame", "部分指定で開く(&N)...\tCtrl+N"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像の一部を指定して開きます．\n部分指定で開く"),
+     "open_part"},
+    {kCmdClose, QT_TRANSLATE_NOOP("CMainFrame", "閉じる(&C)"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像を閉じます．\n閉じる"), nullptr},
+    {kCmdSaveAs, QT_TRANSLATE_NOOP("CMainFrame", "名前を付けて保存(&A)...\tCrtl+A"),
+     QT_TRANSLATE_NOOP("CMainFrame", "編集した画像をSBF形式で保存します．\n保存"), "save_as"},
+    {kCmdExport, QT_TRANSLATE_NOOP("CMainFrame", "JPG･TIFF形式で保存..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "JPEG又はTIFF形式で保存します．\nJPG・TIFFで保存"), "export"},
+    {kCmdPrint, QT_TRANSLATE_NOOP("CMainFrame", "印刷(&P)...\tCtrl+P"),
+     QT_TRANSLATE_NOOP("CMainFrame", "印刷します．\n印刷"), "print"},
+    {kCmdPrintPreview, QT_TRANSLATE_NOOP("CMainFrame", "印刷プレビュー(&V)..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "印刷イメージを表示します．"), nullptr},
+    {kCmdPrintSetup, QT_TRANSLATE_NOOP("CMainFrame", "プリンタの設定(&R)..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "プリンタを設定します．\nプリンタの設定"), nullptr},
+    {kCmdExit, QT_TRANSLATE_NOOP("CMainFrame", "終了(&X)"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Lumora Zud'sを終了します．\n終了"), nullptr},
+    {kCmdUndo, QT_TRANSLATE_NOOP("CMainFrame", "アンドゥ(&U)\tCtrl+Z"),
+     QT_TRANSLATE_NOOP("CMainFrame", "ひとつ前の状態に戻します．\nアンドゥ"), "undo"},
+    {kCmdEnlarge, QT_TRANSLATE_NOOP("CMainFrame", "拡大"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像を拡大します．\n拡大"), "enlarge"},
+    {kCmdReduce, QT_TRANSLATE_NOOP("CMainFrame", "縮小"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像を縮小します．\n縮小"), "reduce"},
+    {kCmdBrightness, QT_TRANSLATE_NOOP("CMainFrame", "明るさの調整"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像の明るさを調整します．\n明るさ調整"), nullptr},
+    {kCmdProfile, QT_TRANSLATE_NOOP("CMainFrame", "プロファイル(X-Y)"),
+     QT_TRANSLATE_NOOP("CMainFrame", "X又はY方向の画素を取得します．"), nullptr},
+    {kCmdScatter, QT_TRANSLATE_NOOP("CMainFrame", "散布図表示"),
+     QT_TRANSLATE_NOOP("CMainFrame", "2バンドによる散布図を表示します．\n散布図表示"), "scatter"},
+    {kCmdDnValue, QT_TRANSLATE_NOOP("CMainFrame", "DN値表示"),
+     QT_TRANSLATE_NOOP("CMainFrame", "DN値を表示します．\nDN値表示"), nullptr},
+    {kCmdRuler, QT_TRANSLATE_NOOP("CMainFrame", "定規ツール"),
+     QT_TRANSLATE_NOOP("CMainFrame", "距離を測ります．\n定規ツール"), "ruler"},
+    {kCmdReverseRainbow, QT_TRANSLATE_NOOP("CMainFrame", "レインボーカラー反転"),
+     QT_TRANSLATE_NOOP("CMainFrame", "レインボーカラーを反転します．\nレインボーカラー反転"),
+     nullptr},
+    {kCmdAnnotation, QT_TRANSLATE_NOOP("CMainFrame", "付加情報"),
+     QT_TRANSLATE_NOOP("CMainFrame", "付加情報を表示します．\n付加情報表示"), "annotation"},
+    {kCmdFilter, QT_TRANSLATE_NOOP("CMainFrame", "フィルタリング"),
+     QT_TRANSLATE_NOOP("CMainFrame", "各種フィルターをかけます．\nフィルター"), nullptr},
+    {kCmdVegetation, QT_TRANSLATE_NOOP("CMainFrame", "植生指数"),
+     QT_TRANSLATE_NOOP("CMainFrame", "植生指数を計算します．\n植生指数"), nullptr},
+    {kCmdClassify, QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類"),
+     QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類を実行します．\n土地被覆分類"), nullptr},
+    {kCmdDem, QT_TRANSLATE_NOOP("CMainFrame", "DEM"),
+     QT_TRANSLATE_NOOP("CMainFrame", "標高データを用いた各種処理をします．\nDEM"), nullptr},
+    {kCmdAbout, QT_TRANSLATE_NOOP("CMainFrame", "Lumora Zud'sについて(&A)..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "バージョン情報を表示します．\nバージョン情報"), "about"},
+    {kCmdImageInfo, QT_TRANSLATE_NOOP("CMainFrame", "表示イメージ情報"),
+     QT_TRANSLATE_NOOP("CMainFrame", "現画像の設定情報を表示します．"), nullptr},
+    {kCmdHelpIndex, QT_TRANSLATE_NOOP("CMainFrame", "目次(&C)"),
+     QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの目次を表示します．\n目次"), nullptr},
+    {kCmdHelpUsing, QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの使い方(&H)"),
+     QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの使い方を表示します．\nヘルプの使い方"), nullptr},
+    {kCmdHelp, QT_TRANSLATE_NOOP("CMainFrame", "ヘルプ"),
+     QT_TRANSLATE_NOOP("CMainFrame", "ヘルプを表示します．\nヘルプ"), nullptr},
+    {kCmdContextHelp, QT_TRANSLATE_NOOP("CMainFrame", "ヘルプ"),
+     QT_TRANSLATE_NOOP("CMainFrame", "ヘルプを表示します．\nヘルプ"), nullptr},
+    {kCmdNextPane, QT_TRANSLATE_NOOP("CMainFrame", "次のウィンドウ"),
+     QT_TRANSLATE_NOOP("CMainFrame", "次の画像ウィンドウに切り替えます．\n次のウィンドウ"),
+     nullptr},
+    {kCmdPrevPane, QT_TRANSLATE_NOOP("CMainFrame", "前のウィンドウ"),
+     QT_TRANSLATE_NOOP("CMainFrame", "前の画像ウィンドウに切り替えます．\n前のウィンドウ"),
+     nullptr},
+    {kCmdSmooth, QT_TRANSLATE_NOOP("CMainFrame", "平均化"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画素のばらつきを平均化します．\n平均化"), "smooth"},
+    {kCmdAutoBrightness, QT_TRANSLATE_NOOP("CMainFrame", "明るさの自動調整"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画像の明るさを自動調整します．\n明るさの自動調整"),
      "auto_brightness"},
 };
 
@@ -91,7 +123,7 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   for (const CommandText& c : kCommands) {
-    QAction* a = AddCommand(c.id, QString::fromUtf8(c.text), QString::fromUtf8(c.prompt));
+    QAction* a = AddCommand(c.id, tr(c.text), tr(c.prompt));
     if (c.icon) a->setIcon(QIcon(LoadPicture(QStringLiteral("tool_%1").arg(c.icon))));
   }
   Action(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -150,12 +182,12 @@ void CMainFrame::LoadMenu(int menuId) {
   QMenuBar* bar = menuBar();
   bar->clear();
   const bool image = menuId != kMenuNoImage;
-  QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  QMenu* file = bar->addMenu(tr("ファイル(&F)"));
   file->addAction(Action(kCmdOpen));
   if (image) {
     Action(kCmdOpenPart)
-        ->setText(menuId == kMenuElementary ? QStringLiteral("部分読み込み(&N)...")
-                                            : QStringLiteral("部分指定で開く(&N)...\tCtrl+N"));
+        ->setText(menuId == kMenuElementary ? tr("部分読み込み(&N)...")
+                                            : tr("部分指定で開く(&N)...\tCtrl+N"));
     file->addAction(Action(kCmdOpenPart));
     file->addAction(Action(kCmdClose));
     file->addAction(Action(kCmdSaveAs));
@@ -169,9 +201,9 @@ void CMainFrame::LoadMenu(int menuId) {
   file->addSeparator();
   file->addAction(Action(kCmdExit));
   if (image) {
-    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu* edit = bar->addMenu(tr("編集(&E)"));
     edit->addAction(Action(kCmdUndo));
-    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu* view = bar->addMenu(tr("表示(&V)"));
     view->addAction(Action(kCmdEnlarge));
     view->addAction(Action(kCmdReduce));
     view->addSeparator();
@@ -186,7 +218,7 @@ void CMainFrame::LoadMenu(int menuId) {
     view->addAction(Action(kCmdImageInfo));
     view->addAction(Action(kCmdAnnotation));
     if (menuId == kMenuJunior) {
-      QMenu* proc = bar->addMenu(QStringLiteral("処理(&P)"));
+      QMenu* proc = bar->addMenu(tr("処理(&P)"));
       proc->setObjectName(QStringLiteral("processing"));
       proc->addAction(Action(kCmdFilter));
       proc->addAction(Action(kCmdVegetation));
@@ -194,7 +226,7 @@ void CMainFrame::LoadMenu(int menuId) {
       proc->addAction(Action(kCmdDem));
     }
   }
-  QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+  QMenu* help = bar->addMenu(tr("ヘルプ(&H)"));
   help->addAction(Action(kCmdHelpIndex));
   help->addAction(Action(kCmdHelpUsing));
   help->addSeparator();
@@ -222,7 +254,7 @@ void CMainFrame::CreateToolBars() {
   addToolBarBreak();
   m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
-  m_zoomLabel = new QLabel(QStringLiteral("表示"), m_bar2);
+  m_zoomLabel = new QLabel(tr("表示"), m_bar2);
   SetControlId(m_zoomLabel, kIdZoomLabel);
   m_zoomLabel->setAlignment(Qt::AlignCenter);
   m_zoomLabel->setFixedWidth(40);
@@ -327,8 +359,8 @@ void CMainFrame::FillRecentMenu(QMenu* menu) {
 void CMainFrame::ShowAbout() {
   QMessageBox box(this);
   SetControlId(&box, kIdMessageBox);
-  box.setWindowTitle(QStringLiteral("Lumora Zud'sについて"));
-  box.setText(QStringLiteral("Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
+  box.setWindowTitle(tr("Lumora Zud'sについて"));
+  box.setText(tr("Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
   m_app.Ui().RunDialog(box);
 }
 

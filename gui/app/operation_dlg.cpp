@@ -47,7 +47,7 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
   std::vector<CMyBitmapButton*> buttons;
   for (const PaletteControl& c : kControls) {
     auto* b = new CMyBitmapButton(c.id, QString::fromUtf8(c.base), this);
-    b->setToolTip(QString::fromUtf8(c.tip));
+    b->setToolTip(tr(c.tip));
     b->installEventFilter(this);
     buttons.push_back(b);
     connect(b, &CMyBitmapButton::pressedInside, this, [this](int id) {
@@ -58,9 +58,9 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
     });
   }
   AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]}, app.Msg());
-  m_inFront = new QCheckBox(QStringLiteral("前面に表示"), this);
+  m_inFront = new QCheckBox(tr("前面に表示"), this);
   SetControlId(m_inFront, kIdLegendsInFront);
-  m_inFront->setToolTip(QStringLiteral("最前面表示"));
+  m_inFront->setToolTip(tr("最前面表示"));
   m_inFront->installEventFilter(this);
   connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
 
@@ -128,8 +128,8 @@ bool COperationDlg::eventFilter(QObject* watched, QEvent* e) {
     QString text;
     if (e->type() == QEvent::Enter) {
       for (const PaletteControl& c : kControls)
-        if (watched->objectName() == QString::number(c.id)) text = QString::fromUtf8(c.status);
-      if (watched == m_inFront) text = QStringLiteral("最前面に表示します．");
+        if (watched->objectName() == QString::number(c.id)) text = tr(c.status);
+      if (watched == m_inFront) text = tr("最前面に表示します．");
     }
     if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, text);
   }

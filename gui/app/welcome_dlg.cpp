@@ -14,7 +14,7 @@ namespace lumora::gui {
 
 CWelcomeDlg::CWelcomeDlg(Messenger& messenger, QWidget* parent) : QDialog(parent) {
   SetControlId(this, kIdWelcome);
-  setWindowTitle(QStringLiteral("Lumora Zud'sへようこそ！！"));
+  setWindowTitle(tr("Lumora Zud'sへようこそ！！"));
   auto* picture = new QLabel(this);
   SetControlId(picture, kIdWelcomePicture);
   const QPixmap art = LoadPicture(QStringLiteral("IDB_WELCOME"));
@@ -27,8 +27,8 @@ CWelcomeDlg::CWelcomeDlg(Messenger& messenger, QWidget* parent) : QDialog(parent
   auto* elementary = new CMyBitmapButton(kElementary, QStringLiteral("IDB_ELEMENTARY"), this);
   auto* junior = new CMyBitmapButton(kJunior, QStringLiteral("IDB_JUNIOR"), this);
   AttachButtons({elementary, junior}, messenger);
-  elementary->setToolTip(QStringLiteral("画像をみる"));
-  junior->setToolTip(QStringLiteral("画像を処理する"));
+  elementary->setToolTip(tr("画像をみる"));
+  junior->setToolTip(tr("画像を処理する"));
   connect(elementary, &QAbstractButton::clicked, this, [this] { done(kElementary); });
   connect(junior, &QAbstractButton::clicked, this, [this] { done(kJunior); });
 
@@ -50,7 +50,7 @@ CMyBitmapButton* CWelcomeDlg::Button(int id) const {
 
 CTitleFrm::CTitleFrm() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("CTitleFrm"));
-  setWindowTitle(QStringLiteral("Lumora Zud's 起動中"));
+  setWindowTitle(tr("Lumora Zud's 起動中"));
   auto* label = new QLabel(this);
   const QPixmap art = LoadPicture(QStringLiteral("IDB_TITLE"));
   label->setPixmap(art);

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "core/support/string_table.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
@@ -56,7 +57,7 @@ QWidget* GuiMessenger::Parent() const {
 }
 
 void GuiMessenger::ShowMessage(int id) {
-  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)));
+  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id, CurrentLanguage())));
 }
 
 void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
@@ -64,7 +65,7 @@ void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
 }
 
 bool GuiMessenger::AskOkCancel(int id) {
-  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)),
+  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id, CurrentLanguage())),
                                QMessageBox::Ok | QMessageBox::Cancel,
                                QMessageBox::Ok) == QMessageBox::Ok;
 }

@@ -50,9 +50,10 @@ out=$(QT_QPA_PLATFORM=offscreen timeout 60 "$prefix/bin/lumora" --version) || fa
 
 # Data in share/lumora; samples only when the build made them.
 data=$prefix/share/lumora
-for page in ja/contents.html ja/using.html; do
+for page in ja/contents.html ja/using.html en/contents.html en/using.html; do
   [ -s "$data/help/$page" ] || fail "help page $page is not installed"
 done
+[ -s "$data/translations/lumora_en.qm" ] || fail "the English texts are not installed"
 if [ -d "$build/bin/samples" ]; then
   for s in $(cd "$build/bin/samples" && find . -name '*.inf'); do
     [ -s "$data/samples/$s" ] || fail "sample $s is not installed"
