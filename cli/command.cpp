@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/imagefile/band_io.h"
 #include "core/support/file_set.h"
@@ -116,12 +115,6 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   return true;
 }
 
-Language CliLanguage() {
-  static const Language language =
-      LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
-  return language;
-}
-
 void StderrMessenger::ShowMessage(int id) {
   static constexpr int kWriting[] = {
       kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
@@ -130,17 +123,17 @@ void StderrMessenger::ShowMessage(int id) {
       std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
   const std::string& path = writing ? m_output : m_input;
   if (path.empty())
-    std::fprintf(stderr, "%s\n", MessageText(id, CliLanguage()));
+    std::fprintf(stderr, "%s\n", MessageText(id));
   else
-    std::fprintf(stderr, "%s %s\n", MessageText(id, CliLanguage()), path.c_str());
+    std::fprintf(stderr, "%s %s\n", MessageText(id), path.c_str());
 }
 
 void StderrMessenger::ShowText(const std::string& title, const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  std::fprintf(stderr, "%s: %s\n", ShownText(title.c_str()), ShownText(text.c_str()));
 }
 
 bool StderrMessenger::AskOkCancel(int id) {
-  std::fprintf(stderr, "%s\n", MessageText(id, CliLanguage()));
+  std::fprintf(stderr, "%s\n", MessageText(id));
   return true;
 }
 

@@ -9,7 +9,6 @@
 
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
-#include "core/support/string_table.h"
 #include "core/view/image_session.h"
 #include "core/view/processing_step.h"
 
@@ -48,10 +47,6 @@ std::optional<int> ParseSensor(const std::string& name);
 bool ParseSize(const std::string& text, int& width, int& height);
 // The whole int given with an option; nothing when absent or not a number.
 std::optional<int> IntOption(const Args& args, const std::string& name);
-
-// The language of the messages: English when the locale (LC_ALL, LC_MESSAGES,
-// LANG) says so, Japanese otherwise. Files written never depend on it.
-Language CliLanguage();
 
 // Messages go to stderr in the program's own words, each followed by the
 // file it concerns: output for the messages of writing, input for the rest.

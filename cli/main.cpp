@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "core/support/string_table.h"
 
 #ifndef LUMORA_VERSION
 #define LUMORA_VERSION "unknown"
@@ -26,6 +28,9 @@ void ListCommands(std::FILE* to) {
 
 int main(int argc, char** argv) {
   using namespace lumora::cli;
+  // Messages in English when the locale asks for it; what is written stays the same.
+  lumora::SetLanguage(lumora::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                                 std::getenv("LANG")));
   auto& reg = Registry();
   if (argc < 2) {
     ListCommands(stderr);

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   lumora::gui::InstallTranslation(lumora::gui::ChosenLanguage(),
                                   QDir::cleanPath(options.helpFolder + "/../translations"));
   lumora::gui::InstallJapaneseFonts();
-  if (lumora::gui::CurrentLanguage() == lumora::Language::kJapanese)
+  if (lumora::CurrentLanguage() == lumora::Language::kJapanese)
     lumora::gui::InstallJapaneseQtTexts();
 
   lumora::gui::GuiMessenger messenger;

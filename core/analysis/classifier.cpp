@@ -404,8 +404,8 @@ std::string LeftOutReport(const std::vector<ClassItem>& classes,
       case ClassStatus::kSingular: reason = kMsgClassSingular; break;
       case ClassStatus::kNoMemory: reason = kMsgClassNoMemory; break;
     }
-    lines +=
-        Format("%2d %s：%s\n", static_cast<int>(c), classes[c].title.c_str(), MessageText(reason));
+    lines += Format(CurrentLanguage() == Language::kEnglish ? "%2d %s: %s\n" : "%2d %s：%s\n",
+                    static_cast<int>(c), classes[c].title.c_str(), MessageText(reason));
   }
   if (lines.empty()) return lines;
   return std::string(MessageText(kMsgClassesLeftOut)) + "\n" + lines;

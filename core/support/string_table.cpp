@@ -106,10 +106,63 @@ constexpr MessageRow kMessages[] = {
     {kMsgError, "エラーが発生しました．", "An error occurred."},
 };
 
+// Fixed texts core shows beside the messages, Japanese first.
+struct TextRow {
+  const char* japanese;
+  const char* english;
+};
+
+constexpr TextRow kTexts[] = {
+    {"確認", "Confirm"},
+    {"取り込み", "Import"},
+    {"土地被覆分類", "Land Cover Classification"},
+    {"処理中", "Processing"},
+    {"読み込み中", "Loading"},
+    {"反転中", "Reversing the colours"},
+    {"保存中", "Saving"},
+    {"サンプル画像を作成中", "Making the sample image"},
+    {"部分書き出し中", "Writing the part"},
+    {"取り込み中", "Importing"},
+    {"標高データを取り込み中", "Importing the elevation data"},
+    {"DIBデータの読み込みに失敗しました．", "The bitmap data could not be read."},
+    {"BMP形式未対応です．", "This bitmap format is not supported."},
+    {"圧縮率は0.0-1.0の間で設定してください．", "Please give a compression between 0.0 and 1.0."},
+    {"出力ファイルを作成できませんでした．", "The output file could not be created."},
+    {"BMPデータがセットさせていません．\nReadBMPFile又はReadDataを先に実行してください．",
+     "No bitmap data has been set.\nRun ReadBMPFile or ReadData first."},
+    {"JPG又はTIF形式のファイル名を指定してください．",
+     "Please give a file name that ends in .jpg or .tif."},
+    {"エッジ強調弱", "Edge enhancement, weak"},
+    {"エッジ強調強", "Edge enhancement, strong"},
+    {"コントラスト", "Contrast"},
+    {"ぼかし", "Blur"},
+    {"メディアンフィルタ", "Median filter"},
+    {"明暗の境界がはっきりした画像が得られます.",
+     "Gives a picture in which the borders between light and dark are clear."},
+    {"明暗の境界がよりはっきりした画像が得られます．",
+     "Gives a picture in which the borders between light and dark are even clearer."},
+    {"明るい部分はより明るい，暗い部分はより暗い画像が得られます．",
+     "Gives a picture in which light parts are lighter and dark parts darker."},
+    {"隣り合う画素同士のコントラストを弱めた画像が得られます．",
+     "Gives a picture with less contrast between neighbouring pixels."},
+    {"孤立ノイズの影響を受けずに隣り合う画素同士のコントラストを弱めた画像が得られます．",
+     "Gives a picture with less contrast between neighbouring pixels, without being thrown off "
+     "by single noisy pixels."},
+    {"希望のフィルタを選択してください．", "Please choose a filter."},
+};
+
 // A locale variable counts when it is set and not empty, as POSIX says.
 bool Set(const char* value) { return value && *value; }
 
+Language g_language = Language::kJapanese;
+
 }  // namespace
+
+void SetLanguage(Language language) { g_language = language; }
+
+Language CurrentLanguage() { return g_language; }
+
+const char* MessageText(int id) { return MessageText(id, g_language); }
 
 const char* MessageText(int id, Language language) {
   const MessageRow* error = nullptr;
@@ -119,6 +172,15 @@ const char* MessageText(int id, Language language) {
   }
   return language == Language::kEnglish ? error->english : error->japanese;
 }
+
+const char* ShownText(const char* japanese) {
+  if (g_language == Language::kEnglish)
+    for (const TextRow& row : kTexts)
+      if (std::strcmp(row.japanese, japanese) == 0) return row.english;
+  return japanese;
+}
+
+std::string ShownText(const std::string& japanese) { return ShownText(japanese.c_str()); }
 
 Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
   const char* value = Set(lcAll) ? lcAll : Set(lcMessages) ? lcMessages : lang;

@@ -1,6 +1,8 @@
 // Message texts of the program, looked up by their resource ids.
 #pragma once
 
+#include <string>
+
 namespace lumora {
 
 // Ids of the messages the program shows.
@@ -63,9 +65,21 @@ enum MessageId : int {
 // The languages the program speaks; Japanese is the default and the reference.
 enum class Language { kJapanese, kEnglish };
 
-// The text of a message id (UTF-8) in the caller's language; an unknown id
-// gives the generic error text.
-const char* MessageText(int id, Language language = Language::kJapanese);
+// The language of every text shown to the user. The program and lumora-cli
+// choose it once at start; files written never depend on it.
+void SetLanguage(Language language);
+Language CurrentLanguage();
+
+// The text of a message id (UTF-8) in the current or the given language; an
+// unknown id gives the generic error text.
+const char* MessageText(int id);
+const char* MessageText(int id, Language language);
+
+// A fixed text core shows apart from the messages (a title, a progress text,
+// a filter's name or summary) in the current language: its English when the
+// language is English and the table knows the text, the text itself otherwise.
+const char* ShownText(const char* japanese);
+std::string ShownText(const std::string& japanese);
 
 // The language the locale asks for: the first set of LC_ALL, LC_MESSAGES and
 // LANG (pass their values, null when unset); English when it starts with "en",

@@ -1,5 +1,6 @@
 #include "core/view/image_info.h"
 
+#include "core/support/string_table.h"
 #include "core/support/text.h"
 
 namespace lumora {
@@ -24,24 +25,75 @@ DegMinSec SplitDegrees(double value) {
   return r;
 }
 
-static std::string DmsLine(const char* label, const DegMinSec& v) {
-  return Format("\t%s：%3d°%2d’%05.2f\n", label, v.degrees, v.minutes, v.seconds);
+namespace {
+
+// The words of the window in one language; formats take the numbers.
+struct InfoWords {
+  const char* tm;
+  const char* mss;
+  const char* aster;
+  const char* size;  // pixels, lines
+  const char* pixelLength;
+  const char* corner;
+  const char* east;
+  const char* west;
+  const char* north;
+  const char* south;
+  const char* colon;
+  const char* inclination;
+};
+
+constexpr InfoWords kJapanese = {
+    "撮像センサ\t：ランドサット衛星\n　　　　　　\t　TMセンサ",
+    "撮像センサ\t：ランドサット衛星\n　　　　　　\t　MMSセンサ",
+    "撮像センサ\t：テラ衛星\n　　　　　\t　アスターセンサ",
+    "画像サイズ\t横：%d pixel\n　　　　　\t縦：%d pixel",
+    "１ピクセル当たりの長さ\t：%.2lf m",
+    "画像左上経緯度\n",
+    "東経",
+    "西経",
+    "北緯",
+    "南緯",
+    "：",
+    "画像と経緯線との傾き\t：%.2f°",
+};
+
+constexpr InfoWords kEnglish = {
+    "Sensor\t: Landsat satellite\n\t  TM sensor",
+    "Sensor\t: Landsat satellite\n\t  MSS sensor",
+    "Sensor\t: Terra satellite\n\t  ASTER sensor",
+    "Image size\tWidth: %d pixel\n\tHeight: %d pixel",
+    "Length of one pixel\t: %.2lf m",
+    "Top left corner\n",
+    "East",
+    "West",
+    "North",
+    "South",
+    ": ",
+    "Tilt to the grid\t: %.2f°",
+};
+
+std::string DmsLine(const char* label, const char* colon, const DegMinSec& v) {
+  return Format("\t%s%s%3d°%2d’%05.2f\n", label, colon, v.degrees, v.minutes, v.seconds);
 }
 
+}  // namespace
+
 ImageInfoTexts MakeImageInfoTexts(const ImageSettings& settings, int pixels, int lines) {
+  const InfoWords& w = CurrentLanguage() == Language::kEnglish ? kEnglish : kJapanese;
   ImageInfoTexts t;
   switch (settings.sensor) {
-    case kSensorTm: t.sensor = "撮像センサ\t：ランドサット衛星\n　　　　　　\t　TMセンサ"; break;
-    case kSensorMss: t.sensor = "撮像センサ\t：ランドサット衛星\n　　　　　　\t　MMSセンサ"; break;
-    default: t.sensor = "撮像センサ\t：テラ衛星\n　　　　　\t　アスターセンサ"; break;
+    case kSensorTm: t.sensor = w.tm; break;
+    case kSensorMss: t.sensor = w.mss; break;
+    default: t.sensor = w.aster; break;
   }
-  t.size = Format("画像サイズ\t横：%d pixel\n　　　　　\t縦：%d pixel", pixels, lines);
-  t.pixelLength = Format("１ピクセル当たりの長さ\t：%.2lf m", settings.lengthPerPixel * 1000);
+  t.size = Format(w.size, pixels, lines);
+  t.pixelLength = Format(w.pixelLength, settings.lengthPerPixel * 1000);
   const DegMinSec lon = SplitDegrees(settings.leftTopLon);
   const DegMinSec lat = SplitDegrees(settings.leftTopLat);
-  t.position = "画像左上経緯度\n" + DmsLine(lon.negative ? "西経" : "東経", lon) +
-               DmsLine(lat.negative ? "南緯" : "北緯", lat);
-  t.inclination = Format("画像と経緯線との傾き\t：%.2f°", settings.inclination);
+  t.position = w.corner + DmsLine(lon.negative ? w.west : w.east, w.colon, lon) +
+               DmsLine(lat.negative ? w.south : w.north, w.colon, lat);
+  t.inclination = Format(w.inclination, settings.inclination);
   return t;
 }
 

@@ -21,6 +21,7 @@
 #include "gui/view/kiri_view.h"
 #include "gui/view/step_command.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -134,18 +135,18 @@ void CColourFrame::keyPressEvent(QKeyEvent* e) {
 CClassItemDlg::CClassItemDlg(UiSeam& ui, QColor colour, const QString& title, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QString::number(kClassItemTemplate));
-  setWindowTitle(QStringLiteral("分類項目"));
+  setWindowTitle(translate("CLandCoverDlg", "分類項目"));
   m_frame = new CColourFrame(ui, colour, this);
   m_title = new QLineEdit(title, this);
   m_title->setObjectName(QString::number(kIdClassTitle));
   m_title->setMinimumWidth(200);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("色"), this), 0, 0);
+  grid->addWidget(new QLabel(translate("CLandCoverDlg", "色"), this), 0, 0);
   grid->addWidget(m_frame, 0, 1, Qt::AlignLeft);
-  grid->addWidget(new QLabel(QStringLiteral("表題"), this), 1, 0);
+  grid->addWidget(new QLabel(translate("CLandCoverDlg", "表題"), this), 1, 0);
   grid->addWidget(m_title, 1, 1);
-  grid->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")), 2, 0, 1,
-                  2);
+  grid->addLayout(OkCancelRow(this, QStringLiteral("OK"), translate("CLandCoverDlg", "キャンセル")),
+                  2, 0, 1, 2);
 }
 
 QString CClassItemDlg::Title() const { return m_title->text(); }
@@ -155,7 +156,7 @@ QString CClassItemDlg::Title() const { return m_title->text(); }
 CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
     : QDialog(view.Frame(), Qt::Tool), m_app(app), m_view(view) {
   setObjectName(QString::number(kLandCoverTemplate));
-  setWindowTitle(QStringLiteral("土地被覆分類"));
+  setWindowTitle(translate("CLandCoverDlg", "土地被覆分類"));
   setAttribute(Qt::WA_DeleteOnClose);
   const ImageSession& s = view.Session();
   m_list.Load(s.CurrentPath(), s.Settings().sensor, app.Msg());
@@ -180,11 +181,11 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   }
   m_bands->hide();
 
-  auto* add = Button(kIdClassNew, QStringLiteral("新規"), this);
-  auto* change = Button(kIdClassChange, QStringLiteral("変更"), this);
-  auto* remove = Button(kIdClassDelete, QStringLiteral("削除"), this);
-  auto* area = Button(kIdClassArea, QStringLiteral("エリア指定"), this);
-  auto* other = Button(kIdClassOther, QStringLiteral("その他"), this);
+  auto* add = Button(kIdClassNew, translate("CLandCoverDlg", "新規"), this);
+  auto* change = Button(kIdClassChange, translate("CLandCoverDlg", "変更"), this);
+  auto* remove = Button(kIdClassDelete, translate("CLandCoverDlg", "削除"), this);
+  auto* area = Button(kIdClassArea, translate("CLandCoverDlg", "エリア指定"), this);
+  auto* other = Button(kIdClassOther, translate("CLandCoverDlg", "その他"), this);
   other->setEnabled(false);
   other->hide();
   connect(add, &QPushButton::clicked, this, &CLandCoverDlg::OnNew);
@@ -199,10 +200,11 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   top->addWidget(m_classes, 1);
   top->addLayout(side);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("分類項目"), this));
+  layout->addWidget(new QLabel(translate("CLandCoverDlg", "分類項目"), this));
   layout->addLayout(top);
   layout->addWidget(m_bands);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")));
+  layout->addLayout(
+      OkCancelRow(this, QStringLiteral("OK"), translate("CLandCoverDlg", "キャンセル")));
   Refill();
 }
 
@@ -298,11 +300,11 @@ bool CLandCoverDlg::TrainingAreasLargeEnough() {
     if (samples <= static_cast<int64_t>(bands)) lines += Format("%2d %s\n", i, c.title.c_str());
   }
   if (lines.empty()) return true;
-  m_app.Msg().ShowText("土地被覆分類",
-                       Format("トレーニングエリアが小さすぎます．\n%zuバンドで分類するには，"
-                              "%zu画素より多い画素を含むエリアを指定してください．\n",
-                              bands, bands) +
-                           lines);
+  const QString why = translate("CLandCoverDlg",
+                                "トレーニングエリアが小さすぎます．\n%1バンドで分類するには，"
+                                "%1画素より多い画素を含むエリアを指定してください．\n")
+                          .arg(bands);
+  m_app.Msg().ShowText("土地被覆分類", why.toStdString() + lines);
   return false;
 }
 

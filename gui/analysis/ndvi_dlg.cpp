@@ -12,6 +12,7 @@
 #include "gui/view/step_command.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -28,9 +29,12 @@ struct SensorButton {
 };
 
 const SensorButton kSensorButtons[] = {
-    {kNdviAsterButton, kSensorAster, "IDB_ASTER", "ASTER", "バンド３，", "バンド２"},
-    {kNdviTmButton, kSensorTm, "IDB_TM", "Landsat_TM", "バンド４，", "バンド３"},
-    {kNdviMssButton, kSensorMss, "IDB_MSS", "Landsat_MSS", "バンド４，", "バンド２"},
+    {kNdviAsterButton, kSensorAster, "IDB_ASTER", "ASTER",
+     QT_TRANSLATE_NOOP("CNdviDlg", "バンド３，"), QT_TRANSLATE_NOOP("CNdviDlg", "バンド２")},
+    {kNdviTmButton, kSensorTm, "IDB_TM", "Landsat_TM", QT_TRANSLATE_NOOP("CNdviDlg", "バンド４，"),
+     QT_TRANSLATE_NOOP("CNdviDlg", "バンド３")},
+    {kNdviMssButton, kSensorMss, "IDB_MSS", "Landsat_MSS",
+     QT_TRANSLATE_NOOP("CNdviDlg", "バンド４，"), QT_TRANSLATE_NOOP("CNdviDlg", "バンド２")},
 };
 
 // Any sensor number that is not ASTER or TM stands for MSS.
@@ -44,7 +48,7 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
                    QWidget* parent)
     : QDialog(parent) {
   setObjectName(QString::number(kNdviTemplate));
-  setWindowTitle(QStringLiteral("植生指数"));
+  setWindowTitle(translate("CNdviDlg", "植生指数"));
   m_bands = ListBands(settingsPath, true, 7);  // bands of every sample type
   auto combo = [this](int id) {
     auto* c = new QComboBox(this);
@@ -56,7 +60,7 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
   };
   m_x = combo(kNdviXCombo);
   m_y = combo(kNdviYCombo);
-  m_rainbow = new QCheckBox(QStringLiteral("レインボーカラー表示する"), this);
+  m_rainbow = new QCheckBox(translate("CNdviDlg", "レインボーカラー表示する"), this);
   m_rainbow->setObjectName(QString::number(kNdviRainbowBox));
 
   auto* presets = new QGridLayout;
@@ -70,11 +74,10 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
     buttons.push_back(b);
     presets->addWidget(b, 0, column, Qt::AlignHCenter);
     presets->addWidget(new QLabel(QString::fromUtf8(s.name), this), 1, column, Qt::AlignHCenter);
-    presets->addWidget(
-        new QLabel(
-            QStringLiteral("X = %1\nY = %2").arg(QString::fromUtf8(s.x), QString::fromUtf8(s.y)),
-            this),
-        2, column, Qt::AlignHCenter);
+    presets->addWidget(new QLabel(QStringLiteral("X = %1\nY = %2")
+                                      .arg(translate("CNdviDlg", s.x), translate("CNdviDlg", s.y)),
+                                  this),
+                       2, column, Qt::AlignHCenter);
     ++column;
   }
   AttachButtons({buttons[0], buttons[1], buttons[2]}, messenger);
@@ -86,7 +89,7 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
   bands->addWidget(m_y, 1, 1);
   bands->setColumnStretch(1, 1);
 
-  auto* formula = new QLabel(QStringLiteral("植生指数　=　( X - Y ) / ( X + Y )"), this);
+  auto* formula = new QLabel(translate("CNdviDlg", "植生指数　=　( X - Y ) / ( X + Y )"), this);
   formula->setAlignment(Qt::AlignCenter);
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -94,7 +97,7 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
   layout->addLayout(presets);
   layout->addLayout(bands);
   layout->addWidget(m_rainbow);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")));
+  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), translate("CNdviDlg", "キャンセル")));
 }
 
 void CNdviDlg::SelectPreset(int sensor) {

@@ -13,12 +13,13 @@ namespace lumora::gui {
 CHelpDlg::CHelpDlg(const QString& helpFolder, QWidget* parent)
     : QDialog(parent), m_folder(helpFolder) {
   setObjectName(QStringLiteral("help"));
-  setWindowTitle(tr("Lumora Zud's ヘルプ"));
+  setWindowTitle(translate("CHelpDlg", "Lumora Zud's ヘルプ"));
   setModal(false);
   m_text = new QTextBrowser(this);
   m_text->setOpenLinks(false);
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* close = buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
+  QPushButton* close =
+      buttons->addButton(translate("CHelpDlg", "閉じる"), QDialogButtonBox::RejectRole);
   close->setObjectName(QStringLiteral("close"));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -41,7 +42,8 @@ void CHelpDlg::ShowPage(Page page) {
     m_text->setHtml(QString::fromUtf8(file.readAll()));
   } else {
     // Said in the window itself: the help is what the user asked for.
-    m_text->setPlainText(tr("ヘルプのページが見つかりません．") + QLatin1Char('\n') + path);
+    m_text->setPlainText(translate("CHelpDlg", "ヘルプのページが見つかりません．") +
+                         QLatin1Char('\n') + path);
   }
 }
 

@@ -27,6 +27,7 @@
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -120,7 +121,8 @@ bool CKiriApp::InitInstance(const StartupOptions& options) {
   CWelcomeDlg welcome(m_messenger, title ? title.get() : nullptr);
   const int choice = m_ui.RunDialog(welcome);
   m_mode = choice == CWelcomeDlg::kElementary ? kMenuElementary : kMenuJunior;
-  const QString modeTitle = m_mode == kMenuElementary ? tr("画像をみる") : tr("画像を処理する");
+  const QString modeTitle = m_mode == kMenuElementary ? translate("CKiriApp", "画像をみる")
+                                                      : translate("CKiriApp", "画像を処理する");
   paletteFrame->setWindowTitle(modeTitle);
   // The palette has no caption of its own, so the frame shows the mode.
   m_frame->setWindowTitle(QStringLiteral("Lumora Zud's - ") + modeTitle);
@@ -350,7 +352,7 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
     QString path = chosen;
     if (path.isEmpty())
       path = m_ui.GetOpenFileName(m_frame.get(), m_options.samplesFolder,
-                                  QStringLiteral("Lumora Zud's 設定ファイル (*.inf)"));
+                                  translate("CKiriApp", "Lumora Zud's 設定ファイル (*.inf)"));
     if (path.isEmpty()) {
       m_open.settingsPath.clear();
       return false;

@@ -21,6 +21,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -123,7 +124,8 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   for (const CommandText& c : kCommands) {
-    QAction* a = AddCommand(c.id, tr(c.text), tr(c.prompt));
+    QAction* a =
+        AddCommand(c.id, translate("CMainFrame", c.text), translate("CMainFrame", c.prompt));
     if (c.icon) a->setIcon(QIcon(LoadPicture(QStringLiteral("tool_%1").arg(c.icon))));
   }
   Action(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -182,12 +184,13 @@ void CMainFrame::LoadMenu(int menuId) {
   QMenuBar* bar = menuBar();
   bar->clear();
   const bool image = menuId != kMenuNoImage;
-  QMenu* file = bar->addMenu(tr("ファイル(&F)"));
+  QMenu* file = bar->addMenu(translate("CMainFrame", "ファイル(&F)"));
   file->addAction(Action(kCmdOpen));
   if (image) {
     Action(kCmdOpenPart)
-        ->setText(menuId == kMenuElementary ? tr("部分読み込み(&N)...")
-                                            : tr("部分指定で開く(&N)...\tCtrl+N"));
+        ->setText(menuId == kMenuElementary
+                      ? translate("CMainFrame", "部分読み込み(&N)...")
+                      : translate("CMainFrame", "部分指定で開く(&N)...\tCtrl+N"));
     file->addAction(Action(kCmdOpenPart));
     file->addAction(Action(kCmdClose));
     file->addAction(Action(kCmdSaveAs));
@@ -201,9 +204,9 @@ void CMainFrame::LoadMenu(int menuId) {
   file->addSeparator();
   file->addAction(Action(kCmdExit));
   if (image) {
-    QMenu* edit = bar->addMenu(tr("編集(&E)"));
+    QMenu* edit = bar->addMenu(translate("CMainFrame", "編集(&E)"));
     edit->addAction(Action(kCmdUndo));
-    QMenu* view = bar->addMenu(tr("表示(&V)"));
+    QMenu* view = bar->addMenu(translate("CMainFrame", "表示(&V)"));
     view->addAction(Action(kCmdEnlarge));
     view->addAction(Action(kCmdReduce));
     view->addSeparator();
@@ -218,7 +221,7 @@ void CMainFrame::LoadMenu(int menuId) {
     view->addAction(Action(kCmdImageInfo));
     view->addAction(Action(kCmdAnnotation));
     if (menuId == kMenuJunior) {
-      QMenu* proc = bar->addMenu(tr("処理(&P)"));
+      QMenu* proc = bar->addMenu(translate("CMainFrame", "処理(&P)"));
       proc->setObjectName(QStringLiteral("processing"));
       proc->addAction(Action(kCmdFilter));
       proc->addAction(Action(kCmdVegetation));
@@ -226,9 +229,23 @@ void CMainFrame::LoadMenu(int menuId) {
       proc->addAction(Action(kCmdDem));
     }
   }
-  QMenu* help = bar->addMenu(tr("ヘルプ(&H)"));
+  QMenu* help = bar->addMenu(translate("CMainFrame", "ヘルプ(&H)"));
   help->addAction(Action(kCmdHelpIndex));
   help->addAction(Action(kCmdHelpUsing));
+  help->addSeparator();
+  // Each language by its own name, so that it can be found in either.
+  QMenu* language = help->addMenu(translate("CMainFrame", "言語(&L)"));
+  language->setObjectName(QStringLiteral("language"));
+  const std::pair<Language, QString> languages[] = {
+      {Language::kJapanese, QStringLiteral("日本語")},
+      {Language::kEnglish, QStringLiteral("English")}};
+  const Language chosen = ChosenLanguage();
+  for (const auto& [code, name] : languages) {
+    QAction* a = language->addAction(name);
+    a->setCheckable(true);
+    a->setChecked(code == chosen);
+    connect(a, &QAction::triggered, this, [this, code] { ChooseLanguage(code); });
+  }
   help->addSeparator();
   help->addAction(Action(kCmdAbout));
   UpdateCommandUi();
@@ -254,7 +271,7 @@ void CMainFrame::CreateToolBars() {
   addToolBarBreak();
   m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
-  m_zoomLabel = new QLabel(tr("表示"), m_bar2);
+  m_zoomLabel = new QLabel(translate("CMainFrame", "表示"), m_bar2);
   SetControlId(m_zoomLabel, kIdZoomLabel);
   m_zoomLabel->setAlignment(Qt::AlignCenter);
   m_zoomLabel->setFixedWidth(40);
@@ -359,8 +376,20 @@ void CMainFrame::FillRecentMenu(QMenu* menu) {
 void CMainFrame::ShowAbout() {
   QMessageBox box(this);
   SetControlId(&box, kIdMessageBox);
-  box.setWindowTitle(tr("Lumora Zud'sについて"));
-  box.setText(tr("Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
+  box.setWindowTitle(translate("CMainFrame", "Lumora Zud'sについて"));
+  box.setText(translate("CMainFrame", "Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
+  m_app.Ui().RunDialog(box);
+}
+
+void CMainFrame::ChooseLanguage(Language language) {
+  RememberLanguage(language);
+  LoadMenu(m_menuId);
+  QMessageBox box(this);
+  SetControlId(&box, kIdMessageBox);
+  box.setWindowTitle(QStringLiteral("Lumora Zud's"));
+  box.setText(language == Language::kEnglish
+                  ? QStringLiteral("Lumora Zud's speaks English from its next start.")
+                  : QStringLiteral("次に起動したときから，日本語で表示します．"));
   m_app.Ui().RunDialog(box);
 }
 

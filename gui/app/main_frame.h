@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <initializer_list>
 
+#include "core/support/string_table.h"
 #include "gui/widgets/control_ids.h"
 
 class QAction;
@@ -53,6 +54,8 @@ class CMainFrame : public QMainWindow {
   QMdiArea* MdiArea() const { return m_mdi; }
 
   void ShowAbout();
+  // Remembers the language for the next start and says so in that language.
+  void ChooseLanguage(Language language);
   // The help window, opened on a page; one window however often it is asked for.
   void ShowHelp(bool usingHelp);
   CHelpDlg* HelpWindow() const { return m_help; }

@@ -11,6 +11,7 @@
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
@@ -24,11 +25,16 @@ struct PaletteControl {
 };
 
 const PaletteControl kControls[] = {
-    {kIdPaletteVegetation, "IDB_NDIV", "植生指数", "植生指数を計算します．"},
-    {kIdPaletteClassify, "IDB_MAXLIKE", "土地被覆分類", "土地被覆分類をします．"},
-    {kIdPaletteDem, "IDB_DEM", "DEM", "DEMを用いて各種処理をします．"},
-    {kIdShowLegends, "IDB_INTRODISP", "凡例表示", "凡例を表示します．"},
-    {kIdHideLegends, "IDB_INTROUNDISP", "凡例非表示", "凡例を非表示にします．"},
+    {kIdPaletteVegetation, "IDB_NDIV", QT_TRANSLATE_NOOP("COperationDlg", "植生指数"),
+     QT_TRANSLATE_NOOP("COperationDlg", "植生指数を計算します．")},
+    {kIdPaletteClassify, "IDB_MAXLIKE", QT_TRANSLATE_NOOP("COperationDlg", "土地被覆分類"),
+     QT_TRANSLATE_NOOP("COperationDlg", "土地被覆分類をします．")},
+    {kIdPaletteDem, "IDB_DEM", QT_TRANSLATE_NOOP("COperationDlg", "DEM"),
+     QT_TRANSLATE_NOOP("COperationDlg", "DEMを用いて各種処理をします．")},
+    {kIdShowLegends, "IDB_INTRODISP", QT_TRANSLATE_NOOP("COperationDlg", "凡例表示"),
+     QT_TRANSLATE_NOOP("COperationDlg", "凡例を表示します．")},
+    {kIdHideLegends, "IDB_INTROUNDISP", QT_TRANSLATE_NOOP("COperationDlg", "凡例非表示"),
+     QT_TRANSLATE_NOOP("COperationDlg", "凡例を非表示にします．")},
 };
 
 int CommandOfButton(int id) {
@@ -47,7 +53,7 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
   std::vector<CMyBitmapButton*> buttons;
   for (const PaletteControl& c : kControls) {
     auto* b = new CMyBitmapButton(c.id, QString::fromUtf8(c.base), this);
-    b->setToolTip(tr(c.tip));
+    b->setToolTip(translate("COperationDlg", c.tip));
     b->installEventFilter(this);
     buttons.push_back(b);
     connect(b, &CMyBitmapButton::pressedInside, this, [this](int id) {
@@ -58,9 +64,9 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
     });
   }
   AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]}, app.Msg());
-  m_inFront = new QCheckBox(tr("前面に表示"), this);
+  m_inFront = new QCheckBox(translate("COperationDlg", "前面に表示"), this);
   SetControlId(m_inFront, kIdLegendsInFront);
-  m_inFront->setToolTip(tr("最前面表示"));
+  m_inFront->setToolTip(translate("COperationDlg", "最前面表示"));
   m_inFront->installEventFilter(this);
   connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
 
@@ -128,8 +134,9 @@ bool COperationDlg::eventFilter(QObject* watched, QEvent* e) {
     QString text;
     if (e->type() == QEvent::Enter) {
       for (const PaletteControl& c : kControls)
-        if (watched->objectName() == QString::number(c.id)) text = tr(c.status);
-      if (watched == m_inFront) text = tr("最前面に表示します．");
+        if (watched->objectName() == QString::number(c.id))
+          text = translate("COperationDlg", c.status);
+      if (watched == m_inFront) text = translate("COperationDlg", "最前面に表示します．");
     }
     if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, text);
   }

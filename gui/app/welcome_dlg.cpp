@@ -9,12 +9,13 @@
 #include "core/support/string_table.h"
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
 CWelcomeDlg::CWelcomeDlg(Messenger& messenger, QWidget* parent) : QDialog(parent) {
   SetControlId(this, kIdWelcome);
-  setWindowTitle(tr("Lumora Zud'sへようこそ！！"));
+  setWindowTitle(translate("CWelcomeDlg", "Lumora Zud'sへようこそ！！"));
   auto* picture = new QLabel(this);
   SetControlId(picture, kIdWelcomePicture);
   const QPixmap art = LoadPicture(QStringLiteral("IDB_WELCOME"));
@@ -27,8 +28,8 @@ CWelcomeDlg::CWelcomeDlg(Messenger& messenger, QWidget* parent) : QDialog(parent
   auto* elementary = new CMyBitmapButton(kElementary, QStringLiteral("IDB_ELEMENTARY"), this);
   auto* junior = new CMyBitmapButton(kJunior, QStringLiteral("IDB_JUNIOR"), this);
   AttachButtons({elementary, junior}, messenger);
-  elementary->setToolTip(tr("画像をみる"));
-  junior->setToolTip(tr("画像を処理する"));
+  elementary->setToolTip(translate("CWelcomeDlg", "画像をみる"));
+  junior->setToolTip(translate("CWelcomeDlg", "画像を処理する"));
   connect(elementary, &QAbstractButton::clicked, this, [this] { done(kElementary); });
   connect(junior, &QAbstractButton::clicked, this, [this] { done(kJunior); });
 
@@ -50,7 +51,7 @@ CMyBitmapButton* CWelcomeDlg::Button(int id) const {
 
 CTitleFrm::CTitleFrm() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("CTitleFrm"));
-  setWindowTitle(tr("Lumora Zud's 起動中"));
+  setWindowTitle(translate("CWelcomeDlg", "Lumora Zud's 起動中"));
   auto* label = new QLabel(this);
   const QPixmap art = LoadPicture(QStringLiteral("IDB_TITLE"));
   label->setPixmap(art);

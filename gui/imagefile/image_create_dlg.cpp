@@ -18,6 +18,7 @@
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -35,7 +36,7 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
                                  const ImageSettings& settings, QWidget* parent)
     : QDialog(parent), m_messenger(messenger), m_settingsPath(settingsPath), m_settings(settings) {
   SetControlId(this, kIdComposition);
-  setWindowTitle(QStringLiteral("画面作成ダイアログ"));
+  setWindowTitle(translate("CImageCreateDlg", "画面作成ダイアログ"));
 
   auto* path = new QLineEdit(ToQ(settingsPath), this);
   SetControlId(path, kIdImagePath);
@@ -46,13 +47,14 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
   struct Group {
     const char* label;
     int sensor;
-  } groups[] = {{"アスタ－\nセンサ", kSensorAster},
-                {"ランドサット・\nエムエスエスセンサ", kSensorMss},
-                {"ランドサット・\nティ－エムセンサ", kSensorTm}};
+  } groups[] = {
+      {QT_TRANSLATE_NOOP("CImageCreateDlg", "アスタ－\nセンサ"), kSensorAster},
+      {QT_TRANSLATE_NOOP("CImageCreateDlg", "ランドサット・\nエムエスエスセンサ"), kSensorMss},
+      {QT_TRANSLATE_NOOP("CImageCreateDlg", "ランドサット・\nティ－エムセンサ"), kSensorTm}};
   bool resourcesOk = true;
   for (const Group& g : groups) {
     auto* box = new QVBoxLayout;
-    auto* label = new QLabel(QString::fromUtf8(g.label), this);
+    auto* label = new QLabel(translate("CImageCreateDlg", g.label), this);
     label->setAlignment(Qt::AlignCenter);
     box->addWidget(label);
     auto* row = new QHBoxLayout;
@@ -68,9 +70,9 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
     presets->addLayout(box);
   }
 
-  m_multi = new QRadioButton(QStringLiteral("多バンド画像作成"), this);
+  m_multi = new QRadioButton(translate("CImageCreateDlg", "多バンド画像作成"), this);
   SetControlId(m_multi, kIdColourComposite);
-  m_singleRadio = new QRadioButton(QStringLiteral("単バンド画像作成"), this);
+  m_singleRadio = new QRadioButton(translate("CImageCreateDlg", "単バンド画像作成"), this);
   SetControlId(m_singleRadio, kIdOneBand);
   auto* modes = new QButtonGroup(this);
   modes->addButton(m_multi);
@@ -78,13 +80,13 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
   connect(m_multi, &QRadioButton::clicked, this, [this] { SetSingleBand(false); });
   connect(m_singleRadio, &QRadioButton::clicked, this, [this] { SetSingleBand(true); });
 
-  m_heading = new QLabel(QStringLiteral("多バンド画像作成"), this);
+  m_heading = new QLabel(translate("CImageCreateDlg", "多バンド画像作成"), this);
   SetControlId(m_heading, kIdBandsHeading);
-  m_blueLabel = new QLabel(QStringLiteral("青 (Blue)"), this);
+  m_blueLabel = new QLabel(translate("CImageCreateDlg", "青 (Blue)"), this);
   SetControlId(m_blueLabel, kIdBlueLabel);
-  m_greenLabel = new QLabel(QStringLiteral("緑 (Green)"), this);
+  m_greenLabel = new QLabel(translate("CImageCreateDlg", "緑 (Green)"), this);
   SetControlId(m_greenLabel, kIdGreenLabel);
-  m_redLabel = new QLabel(QStringLiteral("赤 (Red)"), this);
+  m_redLabel = new QLabel(translate("CImageCreateDlg", "赤 (Red)"), this);
   SetControlId(m_redLabel, kIdRedLabel);
   m_bands = ListBands(settingsPath, true, kAllSampleTypes);
   m_blue = MakeBandCombo(kIdBlueBand);
@@ -99,7 +101,7 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
     if (pic.isNull()) resourcesOk = false;
     m_swatch[i]->setPixmap(pic);
   }
-  m_rainbow = new QCheckBox(QStringLiteral("レインボ－カラ－表示する"), this);
+  m_rainbow = new QCheckBox(translate("CImageCreateDlg", "レインボ－カラ－表示する"), this);
   SetControlId(m_rainbow, kIdRainbow);
 
   auto* bandGrid = new QGridLayout;
@@ -116,7 +118,8 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
   bandGrid->addWidget(m_rainbow, 4, 1, 1, 2);
   bandGrid->setColumnStretch(2, 1);
 
-  auto* buttons = OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル"));
+  auto* buttons =
+      OkCancelRow(this, QStringLiteral("OK"), translate("CImageCreateDlg", "キャンセル"));
 
   auto* radios = new QVBoxLayout;
   radios->addWidget(m_multi);
@@ -172,9 +175,10 @@ void CImageCreateDlg::OnPreset(int controlId) {
 
 void CImageCreateDlg::SetSingleBand(bool single) {
   m_single = single;
-  m_heading->setText(single ? QStringLiteral("単バンド画像作成")
-                            : QStringLiteral("多バンド画像作成"));
-  m_blueLabel->setText(single ? QStringLiteral("白黒 (Gray)") : QStringLiteral("青 (Blue)"));
+  m_heading->setText(single ? translate("CImageCreateDlg", "単バンド画像作成")
+                            : translate("CImageCreateDlg", "多バンド画像作成"));
+  m_blueLabel->setText(single ? translate("CImageCreateDlg", "白黒 (Gray)")
+                              : translate("CImageCreateDlg", "青 (Blue)"));
   for (QWidget* w : {static_cast<QWidget*>(m_green), static_cast<QWidget*>(m_red),
                      static_cast<QWidget*>(m_greenLabel), static_cast<QWidget*>(m_redLabel),
                      static_cast<QWidget*>(m_swatch[1]), static_cast<QWidget*>(m_swatch[2])})

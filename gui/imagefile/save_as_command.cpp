@@ -9,6 +9,7 @@
 #include "core/support/string_table.h"
 #include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -17,7 +18,7 @@ namespace lumora::gui {
 bool RunSaveAs(CKiriApp& app, CKiriView& view) {
   const QString chosen =
       app.Ui().GetSaveFileName(view.Frame(), QString(), QStringLiteral("*.inf"),
-                               QStringLiteral("Lumora Zud's 設定ファイル (*.inf)"));
+                               translate("SaveAs", "Lumora Zud's 設定ファイル (*.inf)"));
   if (chosen.isEmpty()) return false;
   const std::string target = FromQ(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath()));
   // Another window's set would change under it.

@@ -11,6 +11,7 @@
 #include "core/support/text.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -18,7 +19,7 @@ namespace lumora::gui {
 
 CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog(parent) {
   SetControlId(this, kIdExport);
-  setWindowTitle(QStringLiteral("Jpeg圧縮率指定"));
+  setWindowTitle(translate("Export", "Jpeg圧縮率指定"));
   auto* name = new QLineEdit(path, this);
   SetControlId(name, kIdExportName);
   name->setReadOnly(true);
@@ -36,13 +37,14 @@ CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog
           [this, show](int) { show(m_slider->sliderPosition()); });
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("出力ファイル名"), this), 0, 0, 1, 3);
+  grid->addWidget(new QLabel(translate("Export", "出力ファイル名"), this), 0, 0, 1, 3);
   grid->addWidget(name, 1, 0, 1, 3);
-  grid->addWidget(new QLabel(QStringLiteral("高画質\n0%"), this), 2, 0);
+  grid->addWidget(new QLabel(translate("Export", "高画質\n0%"), this), 2, 0);
   grid->addWidget(m_slider, 2, 1);
-  grid->addWidget(new QLabel(QStringLiteral("低画質\n100%"), this), 2, 2);
+  grid->addWidget(new QLabel(translate("Export", "低画質\n100%"), this), 2, 2);
   grid->addWidget(m_position, 3, 1);
-  grid->addLayout(OkCancelRow(this, QStringLiteral("保存"), QStringLiteral("ｷｬﾝｾﾙ")), 4, 0, 1, 3);
+  grid->addLayout(OkCancelRow(this, translate("Export", "保存"), translate("Export", "ｷｬﾝｾﾙ")), 4,
+                  0, 1, 3);
 }
 
 float CJpegQualityDlg::Ratio() const { return static_cast<float>(m_slider->value() * 0.01); }

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
@@ -27,7 +28,8 @@ constexpr int kFingerMargin = 14;
 constexpr int kStripHeight = 30;
 constexpr int kBarHeight = 18;
 
-const char* const kIntegerPrompt = "0 から 255 までの整数を入力してください．";
+const char* const kIntegerPrompt =
+    QT_TRANSLATE_NOOP("CBrightnessDlg", "0 から 255 までの整数を入力してください．");
 
 // A child area that paints and takes the mouse through its owner.
 class Area : public QWidget {
@@ -84,7 +86,7 @@ CBrightnessDlg::CBrightnessDlg(const Dib& shown, bool singleBand, const StretchS
       m_preview(std::move(preview)),
       m_state(shown, singleBand, starting) {
   setObjectName(QString::number(kBrightnessTemplate));
-  setWindowTitle(QStringLiteral("明るさ調整"));
+  setWindowTitle(translate("CBrightnessDlg", "明るさ調整"));
   setWindowFlag(Qt::WindowStaysOnTopHint);
 
   m_graph = new QWidget(this);
@@ -126,28 +128,29 @@ CBrightnessDlg::CBrightnessDlg(const Dib& shown, bool singleBand, const StretchS
   auto group = [this](const QString& title, QLineEdit* low, QLineEdit* high) {
     auto* box = new QGroupBox(title, this);
     auto* row = new QHBoxLayout(box);
-    row->addWidget(new QLabel(QStringLiteral("下限"), box));
+    row->addWidget(new QLabel(translate("CBrightnessDlg", "下限"), box));
     row->addWidget(low);
     row->addSpacing(8);
-    row->addWidget(new QLabel(QStringLiteral("上限"), box));
+    row->addWidget(new QLabel(translate("CBrightnessDlg", "上限"), box));
     row->addWidget(high);
     return box;
   };
-  auto* input = group(QStringLiteral("入力の調整"), m_edits[0], m_edits[1]);
-  auto* output = group(QStringLiteral("出力の調整"), m_edits[2], m_edits[3]);
+  auto* input = group(translate("CBrightnessDlg", "入力の調整"), m_edits[0], m_edits[1]);
+  auto* output = group(translate("CBrightnessDlg", "出力の調整"), m_edits[2], m_edits[3]);
 
   struct ChannelButton {
     int id;
     const char* text;
     int channel;
   };
-  const ChannelButton channels[] = {{kBlueButton, "青色の調整", 0},
-                                    {kGreenButton, "緑色の調整", 1},
-                                    {kRedButton, "赤色の調整", 2},
-                                    {kAllColoursButton, "３色同時表示", kAllChannels}};
+  const ChannelButton channels[] = {
+      {kBlueButton, QT_TRANSLATE_NOOP("CBrightnessDlg", "青色の調整"), 0},
+      {kGreenButton, QT_TRANSLATE_NOOP("CBrightnessDlg", "緑色の調整"), 1},
+      {kRedButton, QT_TRANSLATE_NOOP("CBrightnessDlg", "赤色の調整"), 2},
+      {kAllColoursButton, QT_TRANSLATE_NOOP("CBrightnessDlg", "３色同時表示"), kAllChannels}};
   auto* channelRow = new QHBoxLayout;
   for (const ChannelButton& c : channels) {
-    auto* b = new QPushButton(QString::fromUtf8(c.text), this);
+    auto* b = new QPushButton(translate("CBrightnessDlg", c.text), this);
     b->setObjectName(QString::number(c.id));
     b->setAutoDefault(false);
     const int channel = c.channel;
@@ -157,16 +160,17 @@ CBrightnessDlg::CBrightnessDlg(const Dib& shown, bool singleBand, const StretchS
     channelRow->addWidget(b);
   }
 
-  m_excludeBlack = new QCheckBox(QStringLiteral("黒を除く"), this);
+  m_excludeBlack = new QCheckBox(translate("CBrightnessDlg", "黒を除く"), this);
   m_excludeBlack->setObjectName(QString::number(kExcludeBlackBox));
   m_excludeBlack->setChecked(m_state.ExcludeBlack());
   connect(m_excludeBlack, &QCheckBox::toggled, this, &CBrightnessDlg::OnExcludeBlack);
-  auto* automatic = new QPushButton(QStringLiteral("自動調整"), this);
+  auto* automatic = new QPushButton(translate("CBrightnessDlg", "自動調整"), this);
   automatic->setObjectName(QString::number(kAutomaticButton));
   automatic->setAutoDefault(false);
   connect(automatic, &QPushButton::clicked, this, &CBrightnessDlg::OnAutomatic);
 
-  auto* buttons = OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル"));
+  auto* buttons =
+      OkCancelRow(this, QStringLiteral("OK"), translate("CBrightnessDlg", "キャンセル"));
   buttons->insertWidget(0, m_excludeBlack);
   buttons->insertWidget(2, automatic);
 
@@ -222,7 +226,8 @@ bool CBrightnessDlg::ReadEdits() {
       // The report takes the focus away from the edit; its leaving must not
       // be read again meanwhile.
       m_reading = true;
-      m_messenger.ShowText("Lumora Zud's", kIntegerPrompt);
+      m_messenger.ShowText("Lumora Zud's",
+                           translate("CBrightnessDlg", kIntegerPrompt).toStdString());
       m_edits[i]->setFocus();
       m_edits[i]->selectAll();
       m_reading = false;

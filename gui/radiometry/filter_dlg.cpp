@@ -13,35 +13,36 @@
 #include "gui/view/step_command.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
 CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent) {
   SetControlId(this, kIdFilter);
-  setWindowTitle(QStringLiteral("フィルタリング"));
+  setWindowTitle(translate("CFilterDlg", "フィルタリング"));
   m_combo = new QComboBox(this);
   SetControlId(m_combo, kIdFilterChoice);
-  for (const FilterRecord& r : FilterTable()) m_combo->addItem(QString::fromUtf8(r.name));
+  for (const FilterRecord& r : FilterTable()) m_combo->addItem(Shown(r.name));
   m_combo->setCurrentIndex(-1);
-  m_summary = new QPlainTextEdit(QString::fromUtf8(kFilterPrompt), this);
+  m_summary = new QPlainTextEdit(Shown(kFilterPrompt), this);
   SetControlId(m_summary, kIdFilterSummary);
   m_summary->setReadOnly(true);
   m_summary->setFixedHeight(60);
   connect(m_combo, &QComboBox::currentIndexChanged, this, &CFilterDlg::OnSelection);
 
-  auto* buttons = OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル"));
+  auto* buttons = OkCancelRow(this, QStringLiteral("OK"), translate("CFilterDlg", "キャンセル"));
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("フィルタ"), this));
+  layout->addWidget(new QLabel(translate("CFilterDlg", "フィルタ"), this));
   layout->addWidget(m_combo);
-  layout->addWidget(new QLabel(QStringLiteral("概要"), this));
+  layout->addWidget(new QLabel(translate("CFilterDlg", "概要"), this));
   layout->addWidget(m_summary);
   layout->addLayout(buttons);
 }
 
 void CFilterDlg::OnSelection(int index) {
   m_index = index >= 0 && index < kFilterCount ? index : -1;
-  if (m_index >= 0) m_summary->setPlainText(QString::fromUtf8(FilterTable()[m_index].description));
+  if (m_index >= 0) m_summary->setPlainText(Shown(FilterTable()[m_index].description));
 }
 
 QString CFilterDlg::Summary() const { return m_summary->toPlainText(); }

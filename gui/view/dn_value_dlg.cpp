@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -29,21 +30,21 @@ QLineEdit* ValueEdit(int id, QWidget* parent) {
 
 CDnValueDlg::CDnValueDlg(QWidget* owner) : QDialog(owner, Qt::Tool) {
   setObjectName(QStringLiteral("105"));
-  setWindowTitle(QStringLiteral("ＤＮ値表示"));
+  setWindowTitle(translate("CDnValueDlg", "ＤＮ値表示"));
   setAttribute(Qt::WA_DeleteOnClose);
   // It follows the cursor over the image window, so it never takes the focus.
   setAttribute(Qt::WA_ShowWithoutActivating);
   m_current = ValueEdit(kIdDnCurrent, this);
   m_previous = ValueEdit(kIdDnPrevious, this);
-  auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+  auto* close = new QPushButton(translate("CDnValueDlg", "閉じる"), this);
   close->setObjectName(QStringLiteral("2"));
   connect(close, &QPushButton::clicked, this, &QDialog::close);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("青(B),緑(G),赤(R)"), this), 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("現在"), this), 1, 0);
+  grid->addWidget(new QLabel(translate("CDnValueDlg", "青(B),緑(G),赤(R)"), this), 0, 1);
+  grid->addWidget(new QLabel(translate("CDnValueDlg", "現在"), this), 1, 0);
   grid->addWidget(m_current, 1, 1);
-  grid->addWidget(new QLabel(QStringLiteral("処理前"), this), 2, 0);
+  grid->addWidget(new QLabel(translate("CDnValueDlg", "処理前"), this), 2, 0);
   grid->addWidget(m_previous, 2, 1);
   grid->addWidget(close, 3, 0, 1, 2, Qt::AlignHCenter);
   setFixedSize(sizeHint());

@@ -7,6 +7,7 @@
 
 #include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -37,7 +38,7 @@ void TabbedLabel::paintEvent(QPaintEvent*) {
 
 CImageInfoDlg::CImageInfoDlg(const ImageInfoTexts& texts, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("405"));
-  setWindowTitle(QStringLiteral("画像情報"));
+  setWindowTitle(translate("CImageInfoDlg", "画像情報"));
   auto* layout = new QVBoxLayout(this);
   const std::pair<int, const std::string*> rows[] = {
       {kIdInfoSensor, &texts.sensor},           {kIdInfoSize, &texts.size},
@@ -50,7 +51,7 @@ CImageInfoDlg::CImageInfoDlg(const ImageInfoTexts& texts, QWidget* parent) : QDi
     if (shown.endsWith('\n')) shown.chop(1);
     layout->addWidget(new TabbedLabel(shown, id, this));
   }
-  auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+  auto* close = new QPushButton(translate("CImageInfoDlg", "閉じる"), this);
   close->setObjectName(QStringLiteral("1"));
   close->setDefault(true);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);

@@ -27,6 +27,7 @@
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 
@@ -69,7 +70,7 @@ void CKiriView::MarkSaved() { m_savedPath = m_session.CurrentPath(); }
 bool CKiriView::QueryClose() {
   if (!HasUnsavedResult()) return true;
   QMessageBox box(QMessageBox::Question, QStringLiteral("Lumora Zud's"),
-                  QStringLiteral("処理した画像が保存されていません．\n保存しますか？"),
+                  translate("CKiriView", "処理した画像が保存されていません．\n保存しますか？"),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_frame);
   box.setObjectName(QStringLiteral("saveBeforeClose"));
   box.setDefaultButton(QMessageBox::Yes);
@@ -331,7 +332,7 @@ void CKiriView::PaintProfile(QPainter& p) const {
 void CKiriView::RunPartialOpen(const Selection& s) {
   const QString chosen =
       m_app.Ui().GetSaveFileName(m_frame, QString(), QStringLiteral("*.inf"),
-                                 QStringLiteral("Lumora Zud's 設定ファイル (*.inf)"));
+                                 translate("CKiriView", "Lumora Zud's 設定ファイル (*.inf)"));
   if (chosen.isEmpty()) return;
   const std::string target = FromQ(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath()));
   const std::string targetBase = StripExtension(target);

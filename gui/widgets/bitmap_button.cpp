@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include "core/support/string_table.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 
 // The pictures are compiled into the static GUI library; register them
 // before the first use.
@@ -14,12 +16,54 @@ static void InitPictures() { Q_INIT_RESOURCE(lumora); }
 
 namespace lumora::gui {
 
+namespace {
+
+// The words drawn in the pictures, for lupdate; in English each <text> of a
+// picture is replaced by its translation before the picture is drawn.
+[[maybe_unused]] const char* const kPictureTexts[] = {
+    QT_TRANSLATE_NOOP("Pictures", "ようこそ！"),
+    QT_TRANSLATE_NOOP("Pictures", "どちらにするか えらんでね"),
+    QT_TRANSLATE_NOOP("Pictures", "うちゅうから ちきゅうを みてみよう"),
+    QT_TRANSLATE_NOOP("Pictures", "画像をみる"),
+    QT_TRANSLATE_NOOP("Pictures", "しょうがくせい"),
+    QT_TRANSLATE_NOOP("Pictures", "画像を処理する"),
+    QT_TRANSLATE_NOOP("Pictures", "ちゅうがくせい"),
+    QT_TRANSLATE_NOOP("Pictures", "植生指数"),
+    QT_TRANSLATE_NOOP("Pictures", "土地被覆分類"),
+    QT_TRANSLATE_NOOP("Pictures", "凡例表示"),
+    QT_TRANSLATE_NOOP("Pictures", "凡例非表示"),
+    QT_TRANSLATE_NOOP("Pictures", "ナチュラル"),
+    QT_TRANSLATE_NOOP("Pictures", "トゥルー"),
+    QT_TRANSLATE_NOOP("Pictures", "フォルス"),
+};
+
+QByteArray InProgramLanguage(QByteArray svg) {
+  if (CurrentLanguage() != Language::kEnglish) return svg;
+  QString text = QString::fromUtf8(svg);
+  static const QRegularExpression kText(QStringLiteral("(<text[^>]*>)([^<]*)(</text>)"));
+  QString out;
+  qsizetype last = 0;
+  for (auto it = kText.globalMatch(text); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    const QByteArray words = m.captured(2).toUtf8();
+    const QString english = translate("Pictures", words.constData());
+    if (english == m.captured(2)) continue;  // not a text of the table
+    out += QStringView(text).mid(last, m.capturedStart(2) - last);
+    out += english.toHtmlEscaped();
+    last = m.capturedEnd(2);
+  }
+  out += QStringView(text).mid(last);
+  return out.toUtf8();
+}
+
+}  // namespace
+
 QPixmap LoadPicture(const QString& name) {
   static const bool registered = (InitPictures(), true);
   (void)registered;
-  const QString path = QStringLiteral(":/pictures/%1.svg").arg(name);
-  if (!QFile::exists(path)) return {};
-  QSvgRenderer svg(path);
+  QFile file(QStringLiteral(":/pictures/%1.svg").arg(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QSvgRenderer svg(InProgramLanguage(file.readAll()));
   if (!svg.isValid()) return {};
   QPixmap pixmap(svg.defaultSize());
   pixmap.fill(Qt::transparent);

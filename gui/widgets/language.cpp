@@ -4,12 +4,12 @@
 #include <QSettings>
 #include <QTranslator>
 #include <cstdlib>
+#include <memory>
 
 namespace lumora::gui {
 
 namespace {
 
-Language g_current = Language::kJapanese;
 QTranslator* g_translator = nullptr;
 
 QSettings ProgramSettings() {
@@ -39,7 +39,7 @@ bool InstallTranslation(Language language, const QString& folder) {
     delete g_translator;
     g_translator = nullptr;
   }
-  g_current = Language::kJapanese;
+  SetLanguage(Language::kJapanese);
   if (language == Language::kJapanese) return true;
   auto translator = std::make_unique<QTranslator>();
   // load() checks the file's signature: a damaged file is refused here.
@@ -47,10 +47,8 @@ bool InstallTranslation(Language language, const QString& folder) {
       !QCoreApplication::installTranslator(translator.get()))
     return false;
   g_translator = translator.release();
-  g_current = Language::kEnglish;
+  SetLanguage(Language::kEnglish);
   return true;
 }
-
-Language CurrentLanguage() { return g_current; }
 
 }  // namespace lumora::gui

@@ -6,13 +6,15 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "gui/widgets/language.h"
+
 namespace lumora::gui {
 
 CLegendWindow::CLegendWindow(QWidget* owner, int templateId)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::CustomizeWindowHint) {
   setObjectName(QString::number(templateId));
-  setWindowTitle(QStringLiteral("凡例"));
+  setWindowTitle(translate("CLegendWindow", "凡例"));
   setAttribute(Qt::WA_DeleteOnClose);
   // A legend never takes the keyboard away from the image.
   setAttribute(Qt::WA_ShowWithoutActivating);

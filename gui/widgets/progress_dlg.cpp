@@ -10,6 +10,7 @@
 
 #include "core/support/text.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -59,7 +60,7 @@ CProgressDlg::CProgressDlg(QWidget* parent)
   auto* row = new QHBoxLayout;
   row->addStretch();
   row->addWidget(m_percent);
-  row->addWidget(new QLabel(QStringLiteral("％完了　おまちください．"), this));
+  row->addWidget(new QLabel(translate("CProgressDlg", "％完了　おまちください．"), this));
   row->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_action);
@@ -69,7 +70,7 @@ CProgressDlg::CProgressDlg(QWidget* parent)
 }
 
 void CProgressDlg::Open(const std::string& text) {
-  m_action->setText(ToQ(text));
+  m_action->setText(Shown(text));
   m_bar->SetFraction(0.0f);
   m_percent->setText(QStringLiteral("  0"));
   show();
@@ -79,7 +80,7 @@ void CProgressDlg::Open(const std::string& text) {
 
 void CProgressDlg::Paint(float fraction, const std::string& text) {
   const QString percent = ToQ(Format("%3d", static_cast<int>(fraction * 100)));
-  const QString action = ToQ(text);
+  const QString action = Shown(text);
   // Long operations report once per row; repainting when neither the
   // number nor a pixel of the bar changes would cost a frame per row.
   const bool changed = percent != m_percent->text() || action != m_action->text() ||

@@ -57,21 +57,22 @@ QWidget* GuiMessenger::Parent() const {
 }
 
 void GuiMessenger::ShowMessage(int id) {
-  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id, CurrentLanguage())));
+  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)));
 }
 
 void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
-  QMessageBox::warning(Parent(), ToQ(title), ToQ(text));
+  QMessageBox::warning(Parent(), Shown(title), Shown(text));
 }
 
 bool GuiMessenger::AskOkCancel(int id) {
-  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id, CurrentLanguage())),
+  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)),
                                QMessageBox::Ok | QMessageBox::Cancel,
                                QMessageBox::Ok) == QMessageBox::Ok;
 }
 
 bool GuiMessenger::AskYesNo(const std::string& title, const std::string& text) {
-  return QMessageBox::question(Parent(), ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(Parent(), Shown(title), Shown(text),
+                               QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 

@@ -50,8 +50,9 @@ TEST(CliLanguage, MessagesFollowTheLocale) {
   for (const auto& c : cases) {
     const auto r = RunIn(dir, c.lcAll, c.lang, args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string(MessageText(kMsgSampleFolderFailed, c.expected)) + "\n")
-        << c.lcAll << " " << c.lang;
+    // The message, then the file it concerns.
+    EXPECT_EQ(r.err.rfind(MessageText(kMsgSampleFolderFailed, c.expected), 0), 0u)
+        << c.lcAll << " " << c.lang << ": " << r.err;
   }
 }
 

@@ -1,10 +1,108 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ja_JP">
+<context>
+    <name>CBrightnessDlg</name>
+    <message>
+        <source>0 から 255 までの整数を入力してください．</source>
+        <translation>Please enter a whole number from 0 to 255.</translation>
+    </message>
+    <message>
+        <source>明るさ調整</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>下限</source>
+        <translation>Lower</translation>
+    </message>
+    <message>
+        <source>上限</source>
+        <translation>Upper</translation>
+    </message>
+    <message>
+        <source>入力の調整</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>出力の調整</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>青色の調整</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>緑色の調整</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>赤色の調整</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>３色同時表示</source>
+        <translation>All three</translation>
+    </message>
+    <message>
+        <source>黒を除く</source>
+        <translation>Leave out black</translation>
+    </message>
+    <message>
+        <source>自動調整</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CDnValueDlg</name>
+    <message>
+        <source>ＤＮ値表示</source>
+        <translation>DN Values</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>青(B),緑(G),赤(R)</source>
+        <translation>Blue (B), Green (G), Red (R)</translation>
+    </message>
+    <message>
+        <source>現在</source>
+        <translation>Now</translation>
+    </message>
+    <message>
+        <source>処理前</source>
+        <translation>Before</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterDlg</name>
+    <message>
+        <source>フィルタリング</source>
+        <translation>Filtering</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>フィルタ</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation>Summary</translation>
+    </message>
+</context>
 <context>
     <name>CHelpDlg</name>
     <message>
-        <source>Lumora Zud's ヘルプ</source>
-        <translation>Lumora Zud's Help</translation>
+        <source>Lumora Zud&apos;s ヘルプ</source>
+        <translation>Lumora Zud&apos;s Help</translation>
     </message>
     <message>
         <source>閉じる</source>
@@ -16,6 +114,74 @@
     </message>
 </context>
 <context>
+    <name>CImageCreateDlg</name>
+    <message>
+        <source>画面作成ダイアログ</source>
+        <translation>Make the Picture</translation>
+    </message>
+    <message>
+        <source>アスタ－
+センサ</source>
+        <translation>ASTER
+sensor</translation>
+    </message>
+    <message>
+        <source>ランドサット・
+エムエスエスセンサ</source>
+        <translation>Landsat
+MSS sensor</translation>
+    </message>
+    <message>
+        <source>ランドサット・
+ティ－エムセンサ</source>
+        <translation>Landsat
+TM sensor</translation>
+    </message>
+    <message>
+        <source>多バンド画像作成</source>
+        <translation>Picture of several bands</translation>
+    </message>
+    <message>
+        <source>単バンド画像作成</source>
+        <translation>Picture of one band</translation>
+    </message>
+    <message>
+        <source>青 (Blue)</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>緑 (Green)</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>赤 (Red)</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>レインボ－カラ－表示する</source>
+        <translation>Show in rainbow colours</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>白黒 (Gray)</source>
+        <translation>Gray</translation>
+    </message>
+</context>
+<context>
+    <name>CImageInfoDlg</name>
+    <message>
+        <source>画像情報</source>
+        <translation>Image Information</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CKiriApp</name>
     <message>
         <source>画像をみる</source>
@@ -24,6 +190,81 @@
     <message>
         <source>画像を処理する</source>
         <translation>Process pictures</translation>
+    </message>
+    <message>
+        <source>Lumora Zud&apos;s 設定ファイル (*.inf)</source>
+        <translation>Lumora Zud&apos;s settings files (*.inf)</translation>
+    </message>
+</context>
+<context>
+    <name>CKiriView</name>
+    <message>
+        <source>処理した画像が保存されていません．
+保存しますか？</source>
+        <translation>The processed picture has not been saved.
+Save it?</translation>
+    </message>
+    <message>
+        <source>Lumora Zud&apos;s 設定ファイル (*.inf)</source>
+        <translation>Lumora Zud&apos;s settings files (*.inf)</translation>
+    </message>
+</context>
+<context>
+    <name>CLandCoverDlg</name>
+    <message>
+        <source>分類項目</source>
+        <translation>Classes</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>表題</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>土地被覆分類</source>
+        <translation>Land Cover Classification</translation>
+    </message>
+    <message>
+        <source>新規</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>変更</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>エリア指定</source>
+        <translation>Area</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>トレーニングエリアが小さすぎます．
+%1バンドで分類するには，%1画素より多い画素を含むエリアを指定してください．
+</source>
+        <translation>A training area is too small.
+To classify with %1 bands, please give areas with more than %1 pixels.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CLegendWindow</name>
+    <message>
+        <source>凡例</source>
+        <translation>Legend</translation>
     </message>
 </context>
 <context>
@@ -111,9 +352,9 @@ Printer setup</translation>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <source>Lumora Zud'sを終了します．
+        <source>Lumora Zud&apos;sを終了します．
 終了</source>
-        <translation>Quits Lumora Zud's.
+        <translation>Quits Lumora Zud&apos;s.
 Exit</translation>
     </message>
     <message>
@@ -255,8 +496,8 @@ DEM</source>
 DEM</translation>
     </message>
     <message>
-        <source>Lumora Zud'sについて(&amp;A)...</source>
-        <translation>&amp;About Lumora Zud's...</translation>
+        <source>Lumora Zud&apos;sについて(&amp;A)...</source>
+        <translation>&amp;About Lumora Zud&apos;s...</translation>
     </message>
     <message>
         <source>バージョン情報を表示します．
@@ -371,14 +612,53 @@ Automatic brightness</translation>
         <translation>Zoom</translation>
     </message>
     <message>
-        <source>Lumora Zud'sについて</source>
-        <translation>About Lumora Zud's</translation>
+        <source>Lumora Zud&apos;sについて</source>
+        <translation>About Lumora Zud&apos;s</translation>
     </message>
     <message>
-        <source>Lumora Zud's
+        <source>Lumora Zud&apos;s
 衛星画像をみて，しらべるためのプログラム</source>
-        <translation>Lumora Zud's
+        <translation>Lumora Zud&apos;s
 A program for looking at and exploring satellite pictures</translation>
+    </message>
+    <message>
+        <source>言語(&amp;L)</source>
+        <translation>&amp;Language</translation>
+    </message>
+</context>
+<context>
+    <name>CNdviDlg</name>
+    <message>
+        <source>バンド３，</source>
+        <translation>band 3,</translation>
+    </message>
+    <message>
+        <source>バンド２</source>
+        <translation>band 2</translation>
+    </message>
+    <message>
+        <source>バンド４，</source>
+        <translation>band 4,</translation>
+    </message>
+    <message>
+        <source>バンド３</source>
+        <translation>band 3</translation>
+    </message>
+    <message>
+        <source>植生指数</source>
+        <translation>Vegetation Index</translation>
+    </message>
+    <message>
+        <source>レインボーカラー表示する</source>
+        <translation>Show in rainbow colours</translation>
+    </message>
+    <message>
+        <source>植生指数&#x3000;=&#x3000;( X - Y ) / ( X + Y )</source>
+        <translation>Vegetation index = ( X - Y ) / ( X + Y )</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -431,19 +711,23 @@ A program for looking at and exploring satellite pictures</translation>
         <source>最前面に表示します．</source>
         <translation>Keeps the legends in front of other windows.</translation>
     </message>
+    <message>
+        <source>DEM</source>
+        <translation>DEM</translation>
+    </message>
 </context>
 <context>
-    <name>CTitleFrm</name>
+    <name>CProgressDlg</name>
     <message>
-        <source>Lumora Zud's 起動中</source>
-        <translation>Lumora Zud's is starting</translation>
+        <source>％完了&#x3000;おまちください．</source>
+        <translation>% done. Please wait.</translation>
     </message>
 </context>
 <context>
     <name>CWelcomeDlg</name>
     <message>
-        <source>Lumora Zud'sへようこそ！！</source>
-        <translation>Welcome to Lumora Zud's!!</translation>
+        <source>Lumora Zud&apos;sへようこそ！！</source>
+        <translation>Welcome to Lumora Zud&apos;s!!</translation>
     </message>
     <message>
         <source>画像をみる</source>
@@ -452,6 +736,107 @@ A program for looking at and exploring satellite pictures</translation>
     <message>
         <source>画像を処理する</source>
         <translation>Process pictures</translation>
+    </message>
+    <message>
+        <source>Lumora Zud&apos;s 起動中</source>
+        <translation>Lumora Zud&apos;s is starting</translation>
+    </message>
+</context>
+<context>
+    <name>Export</name>
+    <message>
+        <source>Jpeg圧縮率指定</source>
+        <translation>JPEG Compression</translation>
+    </message>
+    <message>
+        <source>出力ファイル名</source>
+        <translation>Output file name</translation>
+    </message>
+    <message>
+        <source>高画質
+0%</source>
+        <translation>Best quality
+0%</translation>
+    </message>
+    <message>
+        <source>低画質
+100%</source>
+        <translation>Smallest file
+100%</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>Pictures</name>
+    <message>
+        <source>ようこそ！</source>
+        <translation>Welcome!</translation>
+    </message>
+    <message>
+        <source>どちらにするか えらんでね</source>
+        <translation>Choose one of the two</translation>
+    </message>
+    <message>
+        <source>うちゅうから ちきゅうを みてみよう</source>
+        <translation>Look at the Earth from space</translation>
+    </message>
+    <message>
+        <source>画像をみる</source>
+        <translation>Look</translation>
+    </message>
+    <message>
+        <source>しょうがくせい</source>
+        <translation>elementary school</translation>
+    </message>
+    <message>
+        <source>画像を処理する</source>
+        <translation>Process</translation>
+    </message>
+    <message>
+        <source>ちゅうがくせい</source>
+        <translation>junior high school</translation>
+    </message>
+    <message>
+        <source>植生指数</source>
+        <translation>Vegetation</translation>
+    </message>
+    <message>
+        <source>土地被覆分類</source>
+        <translation>Land cover</translation>
+    </message>
+    <message>
+        <source>凡例表示</source>
+        <translation>Legend</translation>
+    </message>
+    <message>
+        <source>凡例非表示</source>
+        <translation>No legend</translation>
+    </message>
+    <message>
+        <source>ナチュラル</source>
+        <translation>Natural</translation>
+    </message>
+    <message>
+        <source>トゥルー</source>
+        <translation>True</translation>
+    </message>
+    <message>
+        <source>フォルス</source>
+        <translation>False</translation>
+    </message>
+</context>
+<context>
+    <name>SaveAs</name>
+    <message>
+        <source>Lumora Zud&apos;s 設定ファイル (*.inf)</source>
+        <translation>Lumora Zud&apos;s settings files (*.inf)</translation>
     </message>
 </context>
 </TS>

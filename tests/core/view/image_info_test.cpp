@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/support/string_table.h"
+
 namespace lumora {
 namespace {
 
@@ -34,6 +36,15 @@ TEST(ImageInfo, PositionPixelLengthAndInclination) {
   s.leftTopLat = 500.0;  // not set: shown as it is
   EXPECT_EQ(MakeImageInfoTexts(s, 1, 1).position,
             "画像左上経緯度\n\t西経：  0°30’00.00\n\t北緯：500° 0’00.00\n");
+
+  // The same numbers in English.
+  SetLanguage(Language::kEnglish);
+  const ImageInfoTexts e = MakeImageInfoTexts(s, 640, 480);
+  SetLanguage(Language::kJapanese);
+  EXPECT_EQ(e.position, "Top left corner\n\tWest:   0°30’00.00\n\tNorth: 500° 0’00.00\n");
+  EXPECT_EQ(e.size, "Image size\tWidth: 640 pixel\n\tHeight: 480 pixel");
+  EXPECT_EQ(e.pixelLength, "Length of one pixel\t: 28.50 m");
+  EXPECT_EQ(e.inclination, "Tilt to the grid\t: -12.35°");
 }
 
 TEST(ImageInfo, SecondsNeverShowSixty) {
