@@ -6,15 +6,17 @@
 #include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
 
 CProfileDlg::CProfileDlg(CKiriView* view) : QDialog(view->Frame()), m_view(view) {
   setObjectName(QString::number(kIdProfileDlg));
-  setWindowTitle(QStringLiteral("プロファイル"));
+  setWindowTitle(translate("CProfileDlg", "プロファイル"));
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("保存"), QStringLiteral("閉じる")));
+  layout->addLayout(
+      OkCancelRow(this, translate("CProfileDlg", "保存"), translate("CProfileDlg", "閉じる")));
   setFixedSize(sizeHint());
 }
 

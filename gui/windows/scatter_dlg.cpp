@@ -14,6 +14,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/output/export_command.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 #include "paint/map_page_painter.h"
@@ -44,7 +45,7 @@ void CScatterPlot::paintEvent(QPaintEvent*) {
 CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
     : QDialog(view.Frame(), Qt::Dialog | Qt::WindowStaysOnTopHint), m_app(app), m_view(view) {
   setObjectName(QString::number(kIdScatterDlg));
-  setWindowTitle(QStringLiteral("散布図表示"));
+  setWindowTitle(translate("CScatterDlg", "散布図表示"));
   m_counts.assign(kScatterCells, 0);
   auto combo = [this](int id, int& band) {
     auto* c = new QComboBox(this);
@@ -66,10 +67,10 @@ CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
     b->setAutoDefault(false);
     return b;
   };
-  QPushButton* show = button(kIdScatterShow, QStringLiteral("表示"));
-  m_save = button(kIdScatterSave, QStringLiteral("保存"));
-  m_print = button(kIdScatterPrint, QStringLiteral("印刷"));
-  QPushButton* close = button(kIdOk, QStringLiteral("閉じる"));
+  QPushButton* show = button(kIdScatterShow, translate("CScatterDlg", "表示"));
+  m_save = button(kIdScatterSave, translate("CScatterDlg", "保存"));
+  m_print = button(kIdScatterPrint, translate("CScatterDlg", "印刷"));
+  QPushButton* close = button(kIdOk, translate("CScatterDlg", "閉じる"));
   m_save->setEnabled(false);
   m_print->setEnabled(false);
   connect(show, &QPushButton::clicked, this, &CScatterDlg::OnShow);
@@ -79,10 +80,10 @@ CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
 
   // The Y axis above the plot, the X axis below it, the buttons beside.
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("Ｙ軸"), this), 0, 0);
+  grid->addWidget(new QLabel(translate("CScatterDlg", "Ｙ軸"), this), 0, 0);
   grid->addWidget(m_yCombo, 0, 1);
   grid->addWidget(m_plot, 1, 0, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Ｘ軸"), this), 2, 0);
+  grid->addWidget(new QLabel(translate("CScatterDlg", "Ｘ軸"), this), 2, 0);
   grid->addWidget(m_xCombo, 2, 1);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {show, m_save, m_print}) buttons->addWidget(b);

@@ -717,10 +717,56 @@ A program for looking at and exploring satellite pictures</translation>
     </message>
 </context>
 <context>
+    <name>CProfileDlg</name>
+    <message>
+        <source>プロファイル</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CProgressDlg</name>
     <message>
         <source>％完了&#x3000;おまちください．</source>
         <translation>% done. Please wait.</translation>
+    </message>
+</context>
+<context>
+    <name>CScatterDlg</name>
+    <message>
+        <source>散布図表示</source>
+        <translation>Scatter Plot</translation>
+    </message>
+    <message>
+        <source>表示</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>印刷</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Ｙ軸</source>
+        <translation>Y axis</translation>
+    </message>
+    <message>
+        <source>Ｘ軸</source>
+        <translation>X axis</translation>
     </message>
 </context>
 <context>
