@@ -331,7 +331,7 @@ TEST(Translation, EveryJapaneseTextHasItsEnglish) {
   QSet<QString> messages;
   for (int id = 0; id < 65536; ++id)
     messages << QString::fromUtf8(MessageText(id, Language::kJapanese));
-  for (const QString& folder : {"core", "cli", "paint", "importer"})
+  for (const char* folder : {"core", "cli", "paint", "importer"})
     for (const QString& file : SourceFiles(folder)) {
       if (file.endsWith("string_table.cpp") || file.endsWith("image_info.cpp")) continue;
       for (const QString& text : JapaneseLiterals(file))
