@@ -6,6 +6,7 @@
 #include "core/analysis/dem_legend.h"
 #include "core/view/image_session.h"
 #include "gui/widgets/control_ids.h"
+#include "gui/widgets/language.h"
 #include "paint/legend_page_painter.h"
 
 namespace lumora::gui {
@@ -51,7 +52,7 @@ CDemLegendDlg::CDemLegendDlg(const ImageSession& session, int hint, Messenger& m
   };
   m_high = label(kDemLegendHigh, QStringLiteral("1000m"), kTop);
   m_low = label(kDemLegendLow, QStringLiteral("1000m"), kTop + kBarHeight);
-  label(0, QStringLiteral("海"), kSeaTop + kSeaHeight / 2);
+  label(0, translate("CDemLegendDlg", "海"), kSeaTop + kSeaHeight / 2);
   setFixedSize(kLabelLeft + kLabelWidth + 6, kSeaTop + kSeaHeight + 12);
 
   if (ReadDemLegendRange(session.CurrentPath(), session.State().m_nFileState, hint, m_range,

@@ -14,12 +14,12 @@
 
 #include "core/analysis/dem_processing.h"
 #include "core/imagefile/settings_file.h"
-#include "core/support/text.h"
 #include "gui/app/kiri_app.h"
 #include "gui/view/kiri_view.h"
 #include "gui/view/step_command.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 
 namespace lumora::gui {
 
@@ -70,11 +70,11 @@ constexpr const char* kRatioText[] = {"1:1", "1:2", "1:3", "1:4", "1:5"};
 CDemSettingDlg::CDemSettingDlg(int fileState, Messenger& messenger, QWidget* parent)
     : QDialog(parent), m_form(fileState), m_messenger(messenger) {
   SetControlId(this, kDemSettingTemplate);
-  setWindowTitle(QStringLiteral("DEM設定ダイアログ"));
+  setWindowTitle(translate("CDemSettingDlg", "DEM設定ダイアログ"));
   auto* kinds = new QButtonGroup(this);
   auto* ratios = new QButtonGroup(this);
   auto radio = [&](QButtonGroup* group, int id, const char* text) {
-    QAbstractButton* b = Radio(id, QString::fromUtf8(text));
+    QAbstractButton* b = Radio(id, translate("CDemSettingDlg", text));
     group->addButton(b, id);
     return b;
   };
@@ -82,48 +82,57 @@ CDemSettingDlg::CDemSettingDlg(int fileState, Messenger& messenger, QWidget* par
   auto direction = [&](const char* heading, int azimuthId, float azimuth, int elevationId,
                        float elevation) {
     auto* grid = new QGridLayout;
-    if (*heading) grid->addWidget(new QLabel(QString::fromUtf8(heading), this), 0, 0, 1, 3);
+    if (*heading)
+      grid->addWidget(new QLabel(translate("CDemSettingDlg", heading), this), 0, 0, 1, 3);
     const struct {
       const char* label;
       int id;
       float value;
       float maximum;
-    } rows[] = {{"方角", azimuthId, azimuth, 360.0f}, {"仰角", elevationId, elevation, 90.0f}};
+    } rows[] = {{QT_TRANSLATE_NOOP("CDemSettingDlg", "方角"), azimuthId, azimuth, 360.0f},
+                {QT_TRANSLATE_NOOP("CDemSettingDlg", "仰角"), elevationId, elevation, 90.0f}};
     int row = 1;
     for (const auto& r : rows) {
-      grid->addWidget(new QLabel(QString::fromUtf8(r.label), this), row, 0);
+      grid->addWidget(new QLabel(translate("CDemSettingDlg", r.label), this), row, 0);
       grid->addWidget(Angle(r.id, r.value, r.maximum), row, 1);
-      grid->addWidget(new QLabel(QStringLiteral("度"), this), row, 2);
+      grid->addWidget(new QLabel(translate("CDemSettingDlg", "度"), this), row, 2);
       ++row;
     }
     grid->setColumnStretch(1, 1);
     return grid;
   };
 
-  auto* height = new QGroupBox(QStringLiteral("高度表示"), this);
+  auto* height = new QGroupBox(translate("CDemSettingDlg", "高度表示"), this);
   auto* heightLayout = new QVBoxLayout(height);
-  heightLayout->addWidget(radio(kinds, kDemRadioAbsolute, "絶対標高"));
-  heightLayout->addWidget(radio(kinds, kDemRadioRelative, "相対標高"));
+  heightLayout->addWidget(
+      radio(kinds, kDemRadioAbsolute, QT_TRANSLATE_NOOP("CDemSettingDlg", "絶対標高")));
+  heightLayout->addWidget(
+      radio(kinds, kDemRadioRelative, QT_TRANSLATE_NOOP("CDemSettingDlg", "相対標高")));
   heightLayout->addStretch();
 
-  auto* shade = new QGroupBox(QStringLiteral("陰影表示"), this);
+  auto* shade = new QGroupBox(translate("CDemSettingDlg", "陰影表示"), this);
   auto* shadeLayout = new QVBoxLayout(shade);
-  shadeLayout->addWidget(radio(kinds, kDemRadioShadeMono, "白黒"));
-  shadeLayout->addWidget(radio(kinds, kDemRadioShadeAbsolute, "絶対標高"));
-  shadeLayout->addWidget(radio(kinds, kDemRadioShadeRelative, "相対標高"));
-  shadeLayout->addLayout(direction("光源方向", kDemLightAzimuth, m_form.lightAzimuth,
-                                   kDemLightElevation, m_form.lightElevation));
+  shadeLayout->addWidget(
+      radio(kinds, kDemRadioShadeMono, QT_TRANSLATE_NOOP("CDemSettingDlg", "白黒")));
+  shadeLayout->addWidget(
+      radio(kinds, kDemRadioShadeAbsolute, QT_TRANSLATE_NOOP("CDemSettingDlg", "絶対標高")));
+  shadeLayout->addWidget(
+      radio(kinds, kDemRadioShadeRelative, QT_TRANSLATE_NOOP("CDemSettingDlg", "相対標高")));
+  shadeLayout->addLayout(direction(QT_TRANSLATE_NOOP("CDemSettingDlg", "光源方向"),
+                                   kDemLightAzimuth, m_form.lightAzimuth, kDemLightElevation,
+                                   m_form.lightElevation));
 
   auto* birdsEye = new QGroupBox(this);
   auto* birdsEyeLayout = new QVBoxLayout(birdsEye);
-  birdsEyeLayout->addWidget(radio(kinds, kDemRadioBirdsEye, "鳥瞰表示"));
-  auto* view = new QGroupBox(QStringLiteral("視線方向"), this);
+  birdsEyeLayout->addWidget(
+      radio(kinds, kDemRadioBirdsEye, QT_TRANSLATE_NOOP("CDemSettingDlg", "鳥瞰表示")));
+  auto* view = new QGroupBox(translate("CDemSettingDlg", "視線方向"), this);
   auto* viewLayout = new QVBoxLayout(view);
   QGridLayout* viewAngles =
       direction("", kDemViewAzimuth, m_form.viewAzimuth, kDemViewElevation, m_form.viewElevation);
   viewLayout->addLayout(viewAngles);
   birdsEyeLayout->addWidget(view);
-  auto* ratio = new QGroupBox(QStringLiteral("H/V比"), this);
+  auto* ratio = new QGroupBox(translate("CDemSettingDlg", "H/V比"), this);
   auto* ratioLayout = new QHBoxLayout(ratio);
   for (int id = kDemRatio1; id <= kDemRatio5; ++id)
     ratioLayout->addWidget(radio(ratios, id, kRatioText[id - kDemRatio1]));
@@ -148,7 +157,8 @@ CDemSettingDlg::CDemSettingDlg(int fileState, Messenger& messenger, QWidget* par
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   layout->addLayout(columns);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("キャンセル")));
+  layout->addLayout(
+      OkCancelRow(this, QStringLiteral("OK"), translate("CDemSettingDlg", "キャンセル")));
   Follow();
 }
 
@@ -181,8 +191,10 @@ void CDemSettingDlg::accept() {
   m_form.viewElevation = angle(kDemViewElevation)->Value();
   if (const int bad = m_form.InvalidAngle()) {
     CAngleEdit* edit = angle(bad);
-    m_messenger.ShowText("Lumora Zud's", Format("0 から %d までの数値を入力してください．",
-                                                static_cast<int>(edit->Maximum())));
+    m_messenger.ShowText("Lumora Zud's",
+                         translate("CDemSettingDlg", "0 から %1 までの数値を入力してください．")
+                             .arg(static_cast<int>(edit->Maximum()))
+                             .toStdString());
     edit->setFocus();
     edit->selectAll();
     return;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSet>
@@ -19,6 +20,7 @@
 #include <algorithm>
 
 #include "core/shell/command_rules.h"
+#include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/help_dlg.h"
 #include "gui/app/operation_dlg.h"
@@ -164,12 +166,27 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
   Look("help", *help);
   EXPECT_TRUE(help->findChild<QTextBrowser*>()->toPlainText().contains("How to use"));
 
+  // The elevation model of a sample scene, and its legend.
+  View()->CloseFrame();
+  ASSERT_TRUE(OpenTmSample(dir / "tm/dem.inf", "48x32", 5));
+  ui.dialogs.push_back(LookThen("dem settings", [](QDialog& d) {
+    Click(d, kDemRadioRelative);
+    return Click(d, 1);
+  }));
+  app->OnCommand(kCmdDem);
+  ASSERT_NE(View()->LegendWindow(), nullptr);
+  Look("dem legend", *View()->LegendWindow());
+
   CWelcomeDlg welcome(messenger);
   Look("welcome", welcome);
   CProgressDlg progress;
   progress.Open("処理中");
   Look("progress", progress);
   progress.Close();
+
+  // The unsaved result asks before its window closes.
+  ui.dialogs.push_back(LookThen("save before close", Answer(QMessageBox::No)));
+  View()->CloseFrame();
 
   for (const QString& name : seen) {
     EXPECT_TRUE(japanese[name].isEmpty()) << name.toStdString() << "\n"
@@ -178,8 +195,7 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
                                         << cutOff[name].join('\n').toStdString();
   }
   EXPECT_TRUE(japanese["menus"].isEmpty()) << japanese["menus"].join('\n').toStdString();
-  EXPECT_EQ(seen.size(), 16) << seen.join(", ").toStdString();
-  View()->CloseFrame();
+  EXPECT_EQ(seen.size(), 19) << seen.join(", ").toStdString();
 }
 
 // The translation file by context|source: every text of it translated, none

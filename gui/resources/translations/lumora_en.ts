@@ -57,6 +57,76 @@
     </message>
 </context>
 <context>
+    <name>CDemLegendDlg</name>
+    <message>
+        <source>海</source>
+        <translation>Sea</translation>
+    </message>
+</context>
+<context>
+    <name>CDemSettingDlg</name>
+    <message>
+        <source>DEM設定ダイアログ</source>
+        <translation>DEM Settings</translation>
+    </message>
+    <message>
+        <source>方角</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>仰角</source>
+        <translation>Elevation</translation>
+    </message>
+    <message>
+        <source>度</source>
+        <translation>degrees</translation>
+    </message>
+    <message>
+        <source>高度表示</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>絶対標高</source>
+        <translation>Absolute height</translation>
+    </message>
+    <message>
+        <source>相対標高</source>
+        <translation>Relative height</translation>
+    </message>
+    <message>
+        <source>陰影表示</source>
+        <translation>Shading</translation>
+    </message>
+    <message>
+        <source>白黒</source>
+        <translation>Black and white</translation>
+    </message>
+    <message>
+        <source>光源方向</source>
+        <translation>Direction of the light</translation>
+    </message>
+    <message>
+        <source>鳥瞰表示</source>
+        <translation>Bird&apos;s-eye view</translation>
+    </message>
+    <message>
+        <source>視線方向</source>
+        <translation>Direction of view</translation>
+    </message>
+    <message>
+        <source>H/V比</source>
+        <translation>H/V ratio</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>0 から %1 までの数値を入力してください．</source>
+        <translation>Please enter a number from 0 to %1.</translation>
+    </message>
+</context>
+<context>
     <name>CDnValueDlg</name>
     <message>
         <source>ＤＮ値表示</source>
