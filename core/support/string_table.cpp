@@ -149,6 +149,9 @@ constexpr TextRow kTexts[] = {
      "Gives a picture with less contrast between neighbouring pixels, without being thrown off "
      "by single noisy pixels."},
     {"希望のフィルタを選択してください．", "Please choose a filter."},
+    {"小", "Small"},
+    {"中", "Medium"},
+    {"大", "Large"},
 };
 
 // A locale variable counts when it is set and not empty, as POSIX says.

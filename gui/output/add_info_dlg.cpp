@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -46,7 +47,7 @@ QComboBox* Combo(int id, QWidget* parent) {
 
 CTitleDlg::CTitleDlg(const std::string& text, QWidget* parent) : QDialog(parent) {
   SetControlId(this, kIdTitleDlg);
-  setWindowTitle(QStringLiteral("タイトル設定"));
+  setWindowTitle(translate("CAddInfoDlg", "タイトル設定"));
   m_edit = new QPlainTextEdit(this);
   SetControlId(m_edit, kIdTitleEdit);
   QString shown = paint::ToQ(text);
@@ -55,7 +56,7 @@ CTitleDlg::CTitleDlg(const std::string& text, QWidget* parent) : QDialog(parent)
   m_edit->setMinimumSize(320, 120);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_edit);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("ｷｬﾝｾﾙ")));
+  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), translate("CAddInfoDlg", "ｷｬﾝｾﾙ")));
 }
 
 std::string CTitleDlg::Text() const {
@@ -68,18 +69,18 @@ CPositionDlg::CPositionDlg(int id, const QString& prompt, std::initializer_list<
                            int code, QWidget* parent)
     : QDialog(parent), m_group(new QButtonGroup(this)) {
   SetControlId(this, id);
-  setWindowTitle(QStringLiteral("位置の選択"));
+  setWindowTitle(translate("CAddInfoDlg", "位置の選択"));
   auto* sketch = new QFrame(this);
   sketch->setFrameShape(QFrame::Box);
   sketch->setMinimumSize(220, 260);
   auto* grid = new QGridLayout(sketch);
-  auto* area = new QLabel(QStringLiteral("印刷領域"), sketch);
+  auto* area = new QLabel(translate("CAddInfoDlg", "印刷領域"), sketch);
   area->setAlignment(Qt::AlignCenter);
   grid->addWidget(area, 1, 1);
   grid->setRowStretch(1, 1);
   grid->setColumnStretch(1, 1);
   for (const Place& p : places) {
-    auto* radio = new QRadioButton(QString::fromUtf8(p.text), sketch);
+    auto* radio = new QRadioButton(translate("CAddInfoDlg", p.text), sketch);
     radio->setObjectName(QStringLiteral("place%1").arg(p.code));
     m_group->addButton(radio, p.code);
     const Qt::Alignment align = (p.column == 0   ? Qt::AlignLeft
@@ -92,7 +93,7 @@ CPositionDlg::CPositionDlg(int id, const QString& prompt, std::initializer_list<
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(prompt, this));
   layout->addWidget(sketch);
-  auto* row = OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("ｷｬﾝｾﾙ"));
+  auto* row = OkCancelRow(this, QStringLiteral("OK"), translate("CAddInfoDlg", "ｷｬﾝｾﾙ"));
   m_ok = findChild<QPushButton*>(QStringLiteral("1"));
   layout->addLayout(row);
 }
@@ -104,32 +105,41 @@ void CPositionDlg::SetCode(int code) {
 }
 
 CScalePosDlg::CScalePosDlg(int code, QWidget* parent)
-    : CPositionDlg(kIdScalePosDlg, QStringLiteral("縮尺の位置を選択してください．"),
-                   {{0, "右", 2, 2}, {1, "中央", 2, 1}, {2, "左", 2, 0}}, code, parent) {}
+    : CPositionDlg(kIdScalePosDlg, translate("CAddInfoDlg", "縮尺の位置を選択してください．"),
+                   {{0, QT_TRANSLATE_NOOP("CAddInfoDlg", "右"), 2, 2},
+                    {1, QT_TRANSLATE_NOOP("CAddInfoDlg", "中央"), 2, 1},
+                    {2, QT_TRANSLATE_NOOP("CAddInfoDlg", "左"), 2, 0}},
+                   code, parent) {}
 
 CNorthPosDlg::CNorthPosDlg(int code, QWidget* parent)
-    : CPositionDlg(kIdNorthPosDlg, QStringLiteral("北マークの位置を選択してください．"),
-                   {{0, "右上", 0, 2}, {1, "右下", 2, 2}, {2, "左下", 2, 0}, {3, "左上", 0, 0}},
+    : CPositionDlg(kIdNorthPosDlg, translate("CAddInfoDlg", "北マークの位置を選択してください．"),
+                   {{0, QT_TRANSLATE_NOOP("CAddInfoDlg", "右上"), 0, 2},
+                    {1, QT_TRANSLATE_NOOP("CAddInfoDlg", "右下"), 2, 2},
+                    {2, QT_TRANSLATE_NOOP("CAddInfoDlg", "左下"), 2, 0},
+                    {3, QT_TRANSLATE_NOOP("CAddInfoDlg", "左上"), 0, 0}},
                    code, parent) {}
 
 CLegendPosDlg::CLegendPosDlg(int code, QWidget* parent)
-    : CPositionDlg(kIdLegendPosDlg, QStringLiteral("凡例の位置を選択してください．"),
-                   {{0, "右上", 0, 2}, {1, "右下", 2, 2}, {2, "左下", 2, 0}, {3, "左上", 0, 0}},
+    : CPositionDlg(kIdLegendPosDlg, translate("CAddInfoDlg", "凡例の位置を選択してください．"),
+                   {{0, QT_TRANSLATE_NOOP("CAddInfoDlg", "右上"), 0, 2},
+                    {1, QT_TRANSLATE_NOOP("CAddInfoDlg", "右下"), 2, 2},
+                    {2, QT_TRANSLATE_NOOP("CAddInfoDlg", "左下"), 2, 0},
+                    {3, QT_TRANSLATE_NOOP("CAddInfoDlg", "左上"), 0, 0}},
                    code, parent) {}
 
 CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasReference,
                          bool hasLegend, int dpi, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_settings(settings), m_dpi(dpi) {
   SetControlId(this, kIdAddInfoDlg);
-  setWindowTitle(QStringLiteral("付加情報表示設定ダイアログ"));
+  setWindowTitle(translate("CAddInfoDlg", "付加情報表示設定ダイアログ"));
   const AnnotationSettings& a = settings.annotations;
   const paint::PageStyle& style = m_settings.style;
 
   auto* titleBox = new QGroupBox(this);
   auto* titleRow = new QHBoxLayout(titleBox);
-  m_title = Check(QStringLiteral("タイトル"), kIdTitleShown, a.showTitle, titleBox);
-  auto* text = Button(QStringLiteral("文章"), kIdTitleText, titleBox);
-  auto* titleFont = Button(QStringLiteral("文字"), kIdTitleFont, titleBox);
+  m_title = Check(translate("CAddInfoDlg", "タイトル"), kIdTitleShown, a.showTitle, titleBox);
+  auto* text = Button(translate("CAddInfoDlg", "文章"), kIdTitleText, titleBox);
+  auto* titleFont = Button(translate("CAddInfoDlg", "文字"), kIdTitleFont, titleBox);
   auto* titleColour = Button(QString(), kIdTitleColour, titleBox);
   titleRow->addWidget(m_title);
   titleRow->addStretch();
@@ -139,9 +149,10 @@ CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasRefer
 
   auto* gridBox = new QGroupBox(this);
   auto* gridRow = new QHBoxLayout(gridBox);
-  m_grid = Check(QStringLiteral("緯度・経度"), kIdGridShown, a.showGrid && hasReference, gridBox);
+  m_grid = Check(translate("CAddInfoDlg", "緯度・経度"), kIdGridShown, a.showGrid && hasReference,
+                 gridBox);
   m_step = Combo(kIdGridStep, gridBox);
-  auto* gridFont = Button(QStringLiteral("文字"), kIdGridFont, gridBox);
+  auto* gridFont = Button(translate("CAddInfoDlg", "文字"), kIdGridFont, gridBox);
   auto* gridColour = Button(QString(), kIdGridColour, gridBox);
   gridRow->addWidget(m_grid);
   gridRow->addStretch();
@@ -151,11 +162,12 @@ CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasRefer
 
   auto* scaleBox = new QGroupBox(this);
   auto* scaleRow = new QHBoxLayout(scaleBox);
-  m_scale = Check(QStringLiteral("縮尺"), kIdScaleShown, a.showScale && hasReference, scaleBox);
+  m_scale =
+      Check(translate("CAddInfoDlg", "縮尺"), kIdScaleShown, a.showScale && hasReference, scaleBox);
   m_length = Combo(kIdScaleLength, scaleBox);
-  auto* scaleFont = Button(QStringLiteral("文字"), kIdScaleFont, scaleBox);
+  auto* scaleFont = Button(translate("CAddInfoDlg", "文字"), kIdScaleFont, scaleBox);
   auto* scaleColour = Button(QString(), kIdScaleColour, scaleBox);
-  auto* scalePlace = Button(QStringLiteral("場所"), kIdScalePlace, scaleBox);
+  auto* scalePlace = Button(translate("CAddInfoDlg", "場所"), kIdScalePlace, scaleBox);
   scaleRow->addWidget(m_scale);
   scaleRow->addStretch();
   for (QWidget* w : {static_cast<QWidget*>(m_length), static_cast<QWidget*>(scaleFont),
@@ -164,10 +176,10 @@ CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasRefer
 
   auto* northBox = new QGroupBox(this);
   auto* northRow = new QHBoxLayout(northBox);
-  m_north = Check(QStringLiteral("北マーク"), kIdNorthShown, a.showNorth, northBox);
-  auto* northPlace = Button(QStringLiteral("場所"), kIdNorthPlace, northBox);
+  m_north = Check(translate("CAddInfoDlg", "北マーク"), kIdNorthShown, a.showNorth, northBox);
+  auto* northPlace = Button(translate("CAddInfoDlg", "場所"), kIdNorthPlace, northBox);
   m_size = Combo(kIdNorthSize, northBox);
-  for (const char* size : kNorthSizeTexts) m_size->addItem(QString::fromUtf8(size));
+  for (const char* size : kNorthSizeTexts) m_size->addItem(Shown(size));
   m_size->setCurrentIndex(a.northSize);
   northRow->addWidget(m_north);
   northRow->addStretch();
@@ -176,8 +188,9 @@ CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasRefer
 
   auto* legendBox = new QGroupBox(this);
   auto* legendRow = new QHBoxLayout(legendBox);
-  m_legend = Check(QStringLiteral("凡例"), kIdLegendShown, a.showLegend && hasLegend, legendBox);
-  auto* legendPlace = Button(QStringLiteral("場所"), kIdLegendPlace, legendBox);
+  m_legend =
+      Check(translate("CAddInfoDlg", "凡例"), kIdLegendShown, a.showLegend && hasLegend, legendBox);
+  auto* legendPlace = Button(translate("CAddInfoDlg", "場所"), kIdLegendPlace, legendBox);
   legendRow->addWidget(m_legend);
   legendRow->addStretch();
   legendRow->addWidget(legendPlace);
@@ -236,11 +249,11 @@ CAddInfoDlg::CAddInfoDlg(UiSeam& ui, const PageSettings& settings, bool hasRefer
   });
 
   auto* layout = new QVBoxLayout(this);
-  auto* note =
-      new QLabel(QStringLiteral("緯度・経度，縮尺，北マーク，凡例の表示設定が出来ます．"), this);
+  auto* note = new QLabel(
+      translate("CAddInfoDlg", "緯度・経度，縮尺，北マーク，凡例の表示設定が出来ます．"), this);
   layout->addWidget(note);
   for (QWidget* box : {titleBox, gridBox, scaleBox, northBox, legendBox}) layout->addWidget(box);
-  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), QStringLiteral("ｷｬﾝｾﾙ")));
+  layout->addLayout(OkCancelRow(this, QStringLiteral("OK"), translate("CAddInfoDlg", "ｷｬﾝｾﾙ")));
 }
 
 PageSettings CAddInfoDlg::Settings() const {
@@ -287,7 +300,7 @@ void CAddInfoDlg::PaintSwatch(QPushButton* swatch, const QColor& colour) {
   }
   swatch->setIcon(QIcon(chip));
   swatch->setIconSize(chip.size());
-  swatch->setToolTip(QStringLiteral("色"));
+  swatch->setToolTip(translate("CAddInfoDlg", "色"));
 }
 
 }  // namespace lumora::gui

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/support/string_table.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 
 namespace lumora::gui {
@@ -36,7 +37,7 @@ bool PrintOnePage(QPrinter& printer, const PagePrinter& draw) {
 CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* parent)
     : QDialog(parent), m_draw(std::move(draw)) {
   setObjectName(QStringLiteral("CMyPreviewView"));
-  setWindowTitle(QStringLiteral("印刷プレビュー"));
+  setWindowTitle(translate("CPrintPreview", "印刷プレビュー"));
   m_preview = new QPrintPreviewWidget(&printer, this);
   m_preview->setObjectName(QStringLiteral("preview"));
   connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* target) {
@@ -51,12 +52,12 @@ CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* par
   const struct {
     int id;
     const char* text;
-  } buttons[] = {{kIdPreviewPrint, "印刷(&P)"},
-                 {kIdPreviewZoomIn, "拡大(&I)"},
-                 {kIdPreviewZoomOut, "縮小(&O)"},
-                 {kIdPreviewClose, "閉じる(&C)"}};
+  } buttons[] = {{kIdPreviewPrint, QT_TRANSLATE_NOOP("CPrintPreview", "印刷(&P)")},
+                 {kIdPreviewZoomIn, QT_TRANSLATE_NOOP("CPrintPreview", "拡大(&I)")},
+                 {kIdPreviewZoomOut, QT_TRANSLATE_NOOP("CPrintPreview", "縮小(&O)")},
+                 {kIdPreviewClose, QT_TRANSLATE_NOOP("CPrintPreview", "閉じる(&C)")}};
   for (const auto& b : buttons) {
-    auto* button = new QPushButton(QString::fromUtf8(b.text), bar);
+    auto* button = new QPushButton(translate("CPrintPreview", b.text), bar);
     SetControlId(button, b.id);
     button->setAutoDefault(false);
     row->addWidget(button);

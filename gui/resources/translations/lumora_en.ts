@@ -2,6 +2,109 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ja_JP">
 <context>
+    <name>CAddInfoDlg</name>
+    <message>
+        <source>タイトル設定</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>位置の選択</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>印刷領域</source>
+        <translation>Printed area</translation>
+    </message>
+    <message>
+        <source>縮尺の位置を選択してください．</source>
+        <translation>Please choose where the scale goes.</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>中央</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>北マークの位置を選択してください．</source>
+        <translation>Please choose where the north mark goes.</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>凡例の位置を選択してください．</source>
+        <translation>Please choose where the legend goes.</translation>
+    </message>
+    <message>
+        <source>付加情報表示設定ダイアログ</source>
+        <translation>Map Annotations</translation>
+    </message>
+    <message>
+        <source>タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>文章</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>文字</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>緯度・経度</source>
+        <translation>Latitude and longitude</translation>
+    </message>
+    <message>
+        <source>縮尺</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>場所</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>北マーク</source>
+        <translation>North mark</translation>
+    </message>
+    <message>
+        <source>凡例</source>
+        <translation>Legend</translation>
+    </message>
+    <message>
+        <source>緯度・経度，縮尺，北マーク，凡例の表示設定が出来ます．</source>
+        <translation>Choose the latitude and longitude lines, scale, north mark and legend shown on the page.</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>Colour</translation>
+    </message>
+</context>
+<context>
     <name>CBrightnessDlg</name>
     <message>
         <source>0 から 255 までの整数を入力してください．</source>
@@ -784,6 +887,29 @@ A program for looking at and exploring satellite pictures</translation>
     <message>
         <source>DEM</source>
         <translation>DEM</translation>
+    </message>
+</context>
+<context>
+    <name>CPrintPreview</name>
+    <message>
+        <source>印刷プレビュー</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>印刷(&amp;P)</source>
+        <translation>&amp;Print</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;I)</source>
+        <translation>Zoom &amp;in</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;O)</source>
+        <translation>Zoom &amp;out</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
     </message>
 </context>
 <context>
