@@ -18,6 +18,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
   const bool unprocessedOrFiltered = fs == 0 || fs >= 9;
   switch (id) {
     case kCmdOpen:
+    case kCmdImport:
     case kCmdPrintSetup:
     case kCmdExit:
     case kCmdAbout:

@@ -29,6 +29,7 @@ enum CommandId : int {
   kCmdDem = 32841,
   kCmdAnnotation = 32845,
   kCmdReverseRainbow = 32859,
+  kCmdImport = 32870,  // satellite products and GeoTIFFs as a file set
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

@@ -83,6 +83,8 @@ constexpr MessageRow kMessages[] = {
      "The elevation data does not overlap the image."},
     {kMsgImportSceneNoGeoref, "画像に位置の情報がないため，標高データを重ねられません．",
      "The image has no location information, so the elevation data cannot be laid over it."},
+    {kMsgImportReplace, "同じ名前の画像があります．置き換えますか？",
+     "There is already an image with this name. Replace it?"},
     {kMsgClassesLeftOut, "次の分類項目は分類に使われませんでした．",
      "These classes were not used in the classification."},
     {kMsgClassNoArea, "トレーニングエリアが指定されていません．",

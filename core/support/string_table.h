@@ -60,6 +60,7 @@ enum MessageId : int {
   kMsgImportDemExists = 61471,
   kMsgImportDemOutside = 61472,
   kMsgImportSceneNoGeoref = 61473,
+  kMsgImportReplace = 61474,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

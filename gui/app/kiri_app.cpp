@@ -23,6 +23,9 @@
 #include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
+#ifdef LUMORA_IMPORT
+#include "gui/imagefile/import_dlg.h"
+#endif
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
@@ -220,6 +223,7 @@ void CKiriApp::OnCommand(int id) {
   if (!IsEnabled(id)) return;
   switch (id) {
     case kCmdOpen: OnFileOpen(); break;
+    case kCmdImport: OnImport(); break;
     case kCmdExit: m_frame->close(); break;
     case kCmdAbout: m_frame->ShowAbout(); break;
     case kCmdHelp:
@@ -342,6 +346,16 @@ bool CKiriApp::QueryCloseAllViews() {
 void CKiriApp::SetReopen(const OpenRequest& request) {
   m_open = request;
   m_reopen = true;
+}
+
+bool CKiriApp::OnImport() {
+#ifndef LUMORA_IMPORT
+  return false;
+#else
+  CImportDlg dialog(m_ui, m_messenger, m_options.samplesFolder, m_frame.get());
+  if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
+  return OnFileOpen(ToQ(dialog.OutputPath()));
+#endif
 }
 
 bool CKiriApp::OnFileOpen(const QString& chosen) {

@@ -72,6 +72,8 @@ class CKiriApp : public QObject {
 
   // Open (32778): asks for a settings file unless a path is given.
   bool OnFileOpen(const QString& path = {});
+  // Import (32870): the import dialog, then the new set opens as by Open.
+  bool OnImport();
   const OpenRequest& LastOpen() const { return m_open; }
   const WorkingFiles& LastWorkingFiles() const { return m_working; }
   // Set by a partial write: the next open takes the stored path and

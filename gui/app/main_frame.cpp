@@ -46,6 +46,10 @@ const CommandText kCommands[] = {
     {kCmdOpenPart, QT_TRANSLATE_NOOP("CMainFrame", "部分指定で開く(&N)...\tCtrl+N"),
      QT_TRANSLATE_NOOP("CMainFrame", "画像の一部を指定して開きます．\n部分指定で開く"),
      "open_part"},
+    {kCmdImport, QT_TRANSLATE_NOOP("CMainFrame", "衛星データの取り込み(&I)..."),
+     QT_TRANSLATE_NOOP("CMainFrame",
+                       "ランドサット 8/9・センチネル 2・GeoTIFF の画像を取り込みます．\n取り込み"),
+     nullptr},
     {kCmdClose, QT_TRANSLATE_NOOP("CMainFrame", "閉じる(&C)"),
      QT_TRANSLATE_NOOP("CMainFrame", "画像を閉じます．\n閉じる"), nullptr},
     {kCmdSaveAs, QT_TRANSLATE_NOOP("CMainFrame", "名前を付けて保存(&A)...\tCrtl+A"),
@@ -186,6 +190,9 @@ void CMainFrame::LoadMenu(int menuId) {
   const bool image = menuId != kMenuNoImage;
   QMenu* file = bar->addMenu(translate("CMainFrame", "ファイル(&F)"));
   file->addAction(Action(kCmdOpen));
+#ifdef LUMORA_IMPORT
+  file->addAction(Action(kCmdImport));
+#endif
   if (image) {
     Action(kCmdOpenPart)
         ->setText(menuId == kMenuElementary

@@ -107,6 +107,7 @@ bool CKiriView::InitialUpdate(const OpenRequest& request, const WorkingFiles& fi
 bool CKiriView::Handles(int id) {
   switch (id) {
     case kCmdOpen:
+    case kCmdImport:
     case kCmdClose:
     case kCmdExit:
     case kCmdAbout:

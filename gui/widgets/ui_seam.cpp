@@ -26,6 +26,16 @@ QString QtUiSeam::GetOpenFileName(QWidget* parent, const QString& folder, const 
                                       QFileDialog::ReadOnly);
 }
 
+QStringList QtUiSeam::GetOpenFileNames(QWidget* parent, const QString& folder,
+                                       const QString& filter) {
+  return QFileDialog::getOpenFileNames(parent, QString(), folder, filter, nullptr,
+                                       QFileDialog::ReadOnly);
+}
+
+QString QtUiSeam::GetExistingDirectory(QWidget* parent, const QString& folder) {
+  return QFileDialog::getExistingDirectory(parent, QString(), folder);
+}
+
 QString SuffixOfFilter(const QString& nameFilter) {
   static const QRegularExpression kFirstSuffix(QStringLiteral("\\*\\.(\\w+)"));
   return kFirstSuffix.match(nameFilter).captured(1);

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,11 @@ class UiSeam {
                                   const QString& filter) = 0;
   virtual QString GetSaveFileName(QWidget* parent, const QString& folder,
                                   const QString& initialName, const QString& filter) = 0;
+  // Several files at once; empty when the user cancels.
+  virtual QStringList GetOpenFileNames(QWidget* parent, const QString& folder,
+                                       const QString& filter) = 0;
+  // A folder; empty when the user cancels.
+  virtual QString GetExistingDirectory(QWidget* parent, const QString& folder) = 0;
   // Runs a modal dialog and returns its result code.
   virtual int RunDialog(QDialog& dialog) = 0;
   virtual void Beep() {}
@@ -42,6 +48,9 @@ class QtUiSeam : public UiSeam {
   QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
   QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& initialName,
                           const QString& filter) override;
+  QStringList GetOpenFileNames(QWidget* parent, const QString& folder,
+                               const QString& filter) override;
+  QString GetExistingDirectory(QWidget* parent, const QString& folder) override;
   int RunDialog(QDialog& dialog) override;
   void Beep() override;
   QColor GetColor(QWidget* parent, const QColor& initial) override;

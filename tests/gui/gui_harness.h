@@ -50,6 +50,15 @@ class ScriptedUi : public UiSeam {
   QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return Pop(saveNames);
   }
+  std::deque<QStringList> openLists;
+  std::deque<QString> folders;
+  QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override {
+    if (openLists.empty()) return {};
+    QStringList l = openLists.front();
+    openLists.pop_front();
+    return l;
+  }
+  QString GetExistingDirectory(QWidget*, const QString&) override { return Pop(folders); }
   int RunDialog(QDialog& dialog) override {
     dialogNames << dialog.objectName();
     if (dialogs.empty()) {

@@ -1,0 +1,136 @@
+// The import dialog: a product chosen, its bands listed and previewed, the
+// set written exactly as lumora-cli import writes it, and the new scene
+// opened with the composition dialog; bad input changes nothing.
+#include "gui/imagefile/import_dlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "core/support/string_table.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/importer/import_fixtures.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+template <typename T>
+T* Named(QWidget& parent, const char* name) {
+  T* w = parent.findChild<T*>(QString::fromUtf8(name));
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+void ClickNamed(QDialog& d, const char* name) {
+  if (auto* b = Named<QPushButton>(d, name)) b->click();
+}
+
+class ImportDialogTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+    fs::create_directories(dir / "download");
+    ::lumora::test::TiffSpec tiff;
+    tiff.width = 40;
+    tiff.height = 30;
+    mtl = ::lumora::test::WriteLandsat(dir / "download", tiff, [](int band, int x, int y) {
+      return 7000.0 + band * 900 + x * 37 + y * 23;
+    });
+  }
+  std::string mtl;
+};
+
+TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
+  const std::string out = dir / "scenes/lake.inf";
+  fs::create_directories(dir / "scenes");
+  ui.dialogs.push_back([&](QDialog& d) {
+    ui.openLists.push_back({QString::fromStdString(mtl)});
+    ClickNamed(d, "chooseFiles");
+    auto& dialog = static_cast<CImportDlg&>(d);
+    EXPECT_EQ(Named<QTreeWidget>(d, "bands")->topLevelItemCount(), 7);  // 1-5, 7 and thermal 6
+    EXPECT_EQ(dialog.Preview().size(), QSize(40, 30));       // the whole product, not enlarged
+    EXPECT_FALSE(Named<QWidget>(d, "sensor")->isEnabled());  // a product names its sensor
+
+    Named<QRadioButton>(d, "part")->setChecked(true);
+    Named<QSpinBox>(d, "areaLeft")->setValue(4);
+    Named<QSpinBox>(d, "areaTop")->setValue(2);
+    Named<QSpinBox>(d, "areaWidth")->setValue(30);
+    Named<QSpinBox>(d, "areaHeight")->setValue(20);
+    Named<QSpinBox>(d, "maxWidth")->setValue(15);
+    Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("lake"));
+    EXPECT_EQ(dialog.OutputPath(), out);
+    return Click(d, kIdOk);
+  });
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });  // the composition dialog
+  ASSERT_TRUE(app->IsEnabled(kCmdImport));
+  app->OnCommand(kCmdImport);
+  ASSERT_EQ(ui.dialogNames, QStringList({QStringLiteral("250"), QStringLiteral("CImportDlg"),
+                                         QStringLiteral("261")}));
+  ASSERT_NE(View(), nullptr);
+  EXPECT_EQ(View()->Session().State().m_nImagePixels, 15);
+  EXPECT_TRUE(messenger.entries.empty());
+
+  const std::string cliOut = dir / "cli/lake.inf";
+  const auto run = ::lumora::test::RunCli(
+      dir, "import '" + mtl + "' --area 4,2,30,20 --size 15x2000 -o '" + cliOut + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto ours = SetFiles(dir / "scenes/lake"), theirs = SetFiles(dir / "cli/lake");
+  EXPECT_EQ(ours.size(), 15u);  // settings, seven bands and their descriptions
+  EXPECT_EQ(ours, theirs);
+}
+
+TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {
+  const std::string junk = dir / "download/notes.tif";
+  ::lumora::test::WriteFile(junk, "not a picture");
+  fs::create_directories(dir / "scenes");
+  const std::string kept = WriteScene(dir, "scenes/lake", 4, 3, 3, 1);
+  const auto before = SetFiles(dir / "scenes/lake");
+
+  messenger.answers.push_back(false);  // do not replace the existing set
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto& dialog = static_cast<CImportDlg&>(d);
+    auto* ok = Find<QPushButton>(d, kIdOk);
+    ui.openLists.push_back({QString::fromStdString(junk)});
+    ClickNamed(d, "chooseFiles");
+    EXPECT_EQ(messenger.entries.size(), 1u);  // cannot be read, and says which file
+    EXPECT_TRUE(Named<QLineEdit>(d, "source")->text().isEmpty());
+    EXPECT_FALSE(ok->isEnabled());
+
+    EXPECT_TRUE(dialog.ChooseInputs({mtl}));
+    Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("../lake"));
+    EXPECT_FALSE(ok->isEnabled());  // a name, not a path
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("lake"));
+    EXPECT_TRUE(ok->isEnabled());
+    ok->click();  // asks before replacing; the answer is no
+    EXPECT_TRUE(d.isVisible() || d.result() != QDialog::Accepted);
+
+    // An area outside the product is refused by the import itself.
+    Named<QRadioButton>(d, "part")->setChecked(true);
+    Named<QSpinBox>(d, "areaLeft")->setValue(39);
+    Named<QSpinBox>(d, "areaWidth")->setValue(10);
+    messenger.answers.push_back(true);
+    ok->click();
+    return d.result();
+  });
+  app->OnCommand(kCmdImport);
+  EXPECT_EQ(View(), nullptr);
+  ASSERT_EQ(messenger.entries.size(), 4u);  // unreadable, replace? no, replace? yes, outside
+  EXPECT_EQ(messenger.entries[1].id, kMsgImportReplace);
+  EXPECT_EQ(messenger.entries[2].id, kMsgImportReplace);
+  EXPECT_NE(messenger.entries[3].text.find("40 x 30"), std::string::npos);
+  EXPECT_EQ(SetFiles(dir / "scenes/lake"), before);
+  EXPECT_TRUE(fs::exists(kept));
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
