@@ -355,6 +355,145 @@ TM sensor</translation>
     </message>
 </context>
 <context>
+    <name>CImportDlg</name>
+    <message>
+        <source>ランドサット 8/9</source>
+        <translation>Landsat 8/9</translation>
+    </message>
+    <message>
+        <source>センチネル 2</source>
+        <translation>Sentinel-2</translation>
+    </message>
+    <message>
+        <source> 画素</source>
+        <translation> pixels</translation>
+    </message>
+    <message>
+        <source>衛星データの取り込み</source>
+        <translation>Import satellite data</translation>
+    </message>
+    <message>
+        <source>ファイルかフォルダを選んでください</source>
+        <translation>Choose files or a folder</translation>
+    </message>
+    <message>
+        <source>ファイルを選ぶ...</source>
+        <translation>Choose files...</translation>
+    </message>
+    <message>
+        <source>GeoTIFF のファイル（いくつでも）か、ランドサットの MTL ファイル</source>
+        <translation>GeoTIFF files (as many as you like) or a Landsat MTL file</translation>
+    </message>
+    <message>
+        <source>フォルダを選ぶ...</source>
+        <translation>Choose a folder...</translation>
+    </message>
+    <message>
+        <source>ランドサット 8/9 かセンチネル 2 の製品のフォルダ</source>
+        <translation>The folder of a Landsat 8/9 or Sentinel-2 product</translation>
+    </message>
+    <message>
+        <source>バンド</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>元のバンド</source>
+        <translation>Source band</translation>
+    </message>
+    <message>
+        <source>説明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>取り込むデータ</source>
+        <translation>Data to import</translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation>Whole image</translation>
+    </message>
+    <message>
+        <source>一部（画素で指定）</source>
+        <translation>Part (in pixels)</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>幅</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>高さ</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>範囲</source>
+        <translation>Area</translation>
+    </message>
+    <message>
+        <source>小さくして取り込む（最大の大きさ）</source>
+        <translation>Make it smaller (largest size)</translation>
+    </message>
+    <message>
+        <source>16ビットのまま取り込む</source>
+        <translation>Keep 16 bits</translation>
+    </message>
+    <message>
+        <source>ランドサット TM</source>
+        <translation>Landsat TM</translation>
+    </message>
+    <message>
+        <source>ランドサット MSS</source>
+        <translation>Landsat MSS</translation>
+    </message>
+    <message>
+        <source>アスター</source>
+        <translation>ASTER</translation>
+    </message>
+    <message>
+        <source>センサ（GeoTIFF のとき）</source>
+        <translation>Sensor (for GeoTIFF)</translation>
+    </message>
+    <message>
+        <source>大きさ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>フォルダ</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>保存先</source>
+        <translation>Save to</translation>
+    </message>
+    <message>
+        <source>取り込む</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1&#x3000;%2 バンド&#x3000;%3 × %4 画素&#x3000;%5</source>
+        <translation>%1   %2 bands   %3 × %4 pixels   %5</translation>
+    </message>
+</context>
+<context>
     <name>CKiriApp</name>
     <message>
         <source>画像をみる</source>
@@ -797,6 +936,16 @@ A program for looking at and exploring satellite pictures</translation>
     <message>
         <source>言語(&amp;L)</source>
         <translation>&amp;Language</translation>
+    </message>
+    <message>
+        <source>衛星データの取り込み(&amp;I)...</source>
+        <translation>&amp;Import satellite data...</translation>
+    </message>
+    <message>
+        <source>ランドサット 8/9・センチネル 2・GeoTIFF の画像を取り込みます．
+取り込み</source>
+        <translation>Imports Landsat 8/9, Sentinel-2 or GeoTIFF images.
+Import</translation>
     </message>
 </context>
 <context>
