@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
   QApplication::setApplicationName(QStringLiteral("Lumora Zud's"));
+  QApplication::setApplicationVersion(QStringLiteral(LUMORA_VERSION));
   const auto options =
       lumora::gui::StartupOptions::ForThisUser(QStringLiteral(LUMORA_DATA_FROM_BIN));
   // English when chosen or asked for by the locale and its texts load; Japanese otherwise.

@@ -17,6 +17,7 @@
 
 #include "core/shell/command_rules.h"
 #include "core/view/zoom.h"
+#include "gui/app/about_dlg.h"
 #include "gui/app/help_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/widgets/bitmap_button.h"
@@ -381,11 +382,8 @@ void CMainFrame::FillRecentMenu(QMenu* menu) {
 }
 
 void CMainFrame::ShowAbout() {
-  QMessageBox box(this);
-  SetControlId(&box, kIdMessageBox);
-  box.setWindowTitle(translate("CMainFrame", "Lumora Zud'sについて"));
-  box.setText(translate("CMainFrame", "Lumora Zud's\n衛星画像をみて，しらべるためのプログラム"));
-  m_app.Ui().RunDialog(box);
+  CAboutDlg dialog(this);
+  m_app.Ui().RunDialog(dialog);
 }
 
 void CMainFrame::ChooseLanguage(Language language) {

@@ -139,6 +139,9 @@ CImageCreateDlg::CImageCreateDlg(Messenger& messenger, const std::string& settin
   m_multi->setChecked(true);
   SelectBands(3, 2, 1);
   SetSingleBand(false);
+  // Sized for three bands: switching to one band hides controls and leaves
+  // their place, so the dialog never grows or shrinks under the pupil.
+  setFixedSize(sizeHint());
   if (m_red->count() < 2) {
     m_singleRadio->setChecked(true);
     SetSingleBand(true);

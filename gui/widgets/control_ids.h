@@ -10,6 +10,7 @@ namespace lumora::gui {
 enum ControlId : int {
   kIdOk = 1,
   kIdCancel = 2,
+  kIdAbout = 100,
   kIdMessageBox = 100,
   kIdZoomBox = 103,
   kIdZoomLabel = 105,

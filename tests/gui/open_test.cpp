@@ -92,11 +92,18 @@ TEST_F(OpenTest, SingleBandAndRainbow) {
   EXPECT_EQ(s.m_nBlueBand, 1);
   EXPECT_TRUE(Frame().Action(32859)->isEnabled());  // rainbow reversal
 
-  // Rainbow chosen, then back to several bands: no rainbow.
+  // Rainbow chosen, then back to several bands: no rainbow, and the dialog
+  // on screen keeps its size.
   ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    d.show();
+    QCoreApplication::processEvents();
+    const QSize size = d.size();
     Find<QRadioButton>(d, 309)->click();
     Find<QCheckBox>(d, 320)->setChecked(true);
+    QCoreApplication::processEvents();
     Find<QRadioButton>(d, 308)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.size(), size);
     EXPECT_TRUE(Find(d, 320)->isHidden());
     EXPECT_TRUE(Find(d, 305)->isEnabled());
     return Click(d, 1);

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -65,6 +66,17 @@ TEST_F(GuiTest, HelpCommandsShareOneWindowAndItsKeys) {
   app->OnCommand(57670);
   EXPECT_EQ(Frame().HelpWindow(), first);
   EXPECT_EQ(HelpWindows(), 1);
+
+  // About shows the program's picture in its own modal dialog.
+  bool pictured = false;
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto* picture = d.findChild<QLabel*>(QStringLiteral("picture"));
+    pictured = picture && !picture->pixmap().isNull();
+    return Click(d, 1);
+  });
+  app->OnCommand(57664);
+  EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("100"));
+  EXPECT_TRUE(pictured);
 }
 
 TEST_F(GuiTest, NextAndPreviousPaneCycleTheImageWindows) {

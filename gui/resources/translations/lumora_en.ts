@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ja_JP">
 <context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>Lumora Zud&apos;sについて</source>
+        <translation>About Lumora Zud&apos;s</translation>
+    </message>
+    <message>
+        <source>バージョン %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>衛星画像をみて，しらべるためのプログラム</source>
+        <translation>A program for looking at and exploring satellite pictures</translation>
+    </message>
+</context>
+<context>
     <name>CAddInfoDlg</name>
     <message>
         <source>タイトル設定</source>
@@ -922,16 +937,6 @@ Automatic brightness</translation>
     <message>
         <source>表示</source>
         <translation>Zoom</translation>
-    </message>
-    <message>
-        <source>Lumora Zud&apos;sについて</source>
-        <translation>About Lumora Zud&apos;s</translation>
-    </message>
-    <message>
-        <source>Lumora Zud&apos;s
-衛星画像をみて，しらべるためのプログラム</source>
-        <translation>Lumora Zud&apos;s
-A program for looking at and exploring satellite pictures</translation>
     </message>
     <message>
         <source>言語(&amp;L)</source>
