@@ -4,15 +4,20 @@
 //   lumora_screenshots OUTDIR SAMPLES_DIR
 // A new screen is one more entry in kScreens: a file name, a caption and a
 // function that brings the program into the state to show.
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <cstdlib>
 #include <fstream>
 
+#include "core/analysis/land_cover.h"
 #include "gui/app/qt_texts.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/fonts.h"
 #include "tests/gui/gui_harness.h"
 
@@ -124,13 +129,71 @@ class Screens : public GuiTest {
     return Desktop();
   }
 
-  QImage Vegetation() {
+  // The program started with the lakes scene's vegetation index in rainbow
+  // colours open.
+  void OpenVegetation() {
     StartShown();
     const std::string out = "ndvi/lakes.inf";
     std::filesystem::create_directories(dir / "ndvi");
     EXPECT_TRUE(
         Cli("ndvi '" + Sample("tm/lakes.inf") + "' --x 4 --y 3 --rainbow -o '" + out + "'"));
     OpenMade(out);
+  }
+
+  QImage Vegetation() {
+    OpenVegetation();
+    return Desktop();
+  }
+
+  // Four classes trained on areas of the lakes scene: shallow and deep lake
+  // water together, the wooded
+  // hills, the field mosaic and the grey town patch south of the lakes.
+  QImage LandCover() {
+    StartShown();
+    auto item = [](uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
+                   const char* title) {
+      ClassItem c{r, g, b};
+      c.left = left, c.top = top, c.right = right, c.bottom = bottom, c.title = title;
+      return c;
+    };
+    const std::vector<ClassItem> classes = {
+        item(40, 90, 220, 120, 490, 200, 545, "水域"),
+        item(20, 120, 40, 520, 80, 600, 160, "森林"),
+        item(235, 205, 90, 600, 420, 680, 500, "畑"),
+        item(210, 60, 60, 490, 725, 555, 775, "市街地"),
+    };
+    ::lumora::test::WriteFile(dir / "classes.mlk",
+                              FormatLandCoverFile({1, 2, 3, 4, 5, 7}, classes));
+    const std::string out = "classified/lakes.inf";
+    std::filesystem::create_directories(dir / "classified");
+    EXPECT_TRUE(Cli("classify '" + Sample("tm/lakes.inf") + "' --classes '" + dir / "classes.mlk" +
+                    "' -o '" + out + "'"));
+    OpenMade(out);
+    // The lakes, fields and town south of the volcano.
+    View()->horizontalScrollBar()->setValue(120);
+    View()->verticalScrollBar()->setValue(470);
+    return Desktop();
+  }
+
+  // The vegetation index on the map page with a title, a grid every 5', a
+  // scale bar, the north mark and its legend.
+  QImage MapPage() {
+    OpenVegetation();
+    ui.dialogs.push_back([this](QDialog& d) {
+      for (int id : {kIdTitleShown, kIdGridShown, kIdScaleShown, kIdNorthShown, kIdLegendShown})
+        Find<QCheckBox>(d, id)->setChecked(true);
+      Find<QComboBox>(d, kIdGridStep)->setCurrentIndex(4);  // every 5'
+      ui.dialogs.push_back([](QDialog& title) {
+        Find<QPlainTextEdit>(title, kIdTitleEdit)->setPlainText(QStringLiteral("植生指数"));
+        return QDialog::Accepted;
+      });
+      Click(d, kIdTitleText);
+      return QDialog::Accepted;
+    });
+    app->OnCommand(32845);
+    // A window as tall as the screen shows the page large enough to read.
+    View()->window()->resize(760, 940);
+    EXPECT_TRUE(View()->Session().AnnotationsShown());
     return Desktop();
   }
 
@@ -160,6 +223,11 @@ const Screen kScreens[] = {
     {"palette.png", "The main window with the operation palette", &Screens::Palette},
     {"vegetation.png", "The vegetation index in rainbow colours with its legend",
      &Screens::Vegetation},
+    {"landcover.png", "Land cover classified into water, forest, fields and town, with its legend",
+     &Screens::LandCover},
+    {"mappage.png",
+     "A map page of the vegetation index with a title, grid, scale bar, north mark and legend",
+     &Screens::MapPage},
     {"birdseye.png", "A bird's-eye view of a volcano from its elevation model", &Screens::BirdsEye},
 };
 
