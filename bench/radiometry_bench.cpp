@@ -11,6 +11,7 @@
 #include "core/radiometry/brightness.h"
 #include "core/radiometry/filter_kernels.h"
 #include "core/radiometry/filter_run.h"
+#include "core/support/vector_code.h"
 
 namespace {
 

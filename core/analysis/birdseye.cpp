@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <vector>
 
 #include "core/analysis/geometry.h"
+#include "core/support/allocation.h"
 #include "core/support/string_table.h"
 
 namespace lumora {
@@ -249,29 +249,16 @@ bool RenderBirdsEye(const ElevationModel& model, const BirdsEyeRequest& request,
                     const DrapeRowReader& readRow, ColourPlanes& out, Messenger& messenger,
                     Progress& progress) {
   std::vector<double> depth;
-  try {
-    depth.assign(size_t(kBirdsEyeSize) * kBirdsEyeSize, 0.0);
-  } catch (const std::bad_alloc&) {
-    progress.Close();
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(
+          messenger, [&] { depth.assign(size_t(kBirdsEyeSize) * kBirdsEyeSize, 0.0); }, &progress))
     return false;
-  }
-  if (!AllocatePlanes(out, kBirdsEyeSize, kBirdsEyeSize, request.bands == 1 ? 1 : 3, 0)) {
-    progress.Close();
-    messenger.ShowMessage(kMsgNoMemory);
-    return false;
-  }
+  if (!AllocatePlanes(out, kBirdsEyeSize, kBirdsEyeSize, request.bands == 1 ? 1 : 3, 0))
+    return progress.Fail(messenger, kMsgNoMemory);
   BirdsEyeRequest r = request;
   r.bands = out.count;
   Renderer renderer(model, r, out, depth);
-  try {
-    renderer.Draw(renderer.Scale(), readRow, progress);
-  } catch (const std::bad_alloc&) {
-    progress.Close();
-    messenger.ShowMessage(kMsgNoMemory);
-    return false;
-  }
-  return true;
+  return AllocateOrReport(
+      messenger, [&] { renderer.Draw(renderer.Scale(), readRow, progress); }, &progress);
 }
 
 }  // namespace lumora

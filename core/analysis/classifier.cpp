@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <new>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "core/support/vector_code.h"
 
 namespace lumora {
 
@@ -177,11 +178,10 @@ bool ComputeClassStatistics(const ClassItem& item, const std::vector<int>& bands
   }
   std::vector<std::vector<uint8_t>> samples;
   std::vector<uint8_t> row;
-  try {
-    samples.assign(bands.size(), std::vector<uint8_t>(count));
-    row.resize(static_cast<size_t>(width));
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(messenger, [&] {
+        samples.assign(bands.size(), std::vector<uint8_t>(count));
+        row.resize(static_cast<size_t>(width));
+      })) {
     out.status = ClassStatus::kNoMemory;
     return true;
   }
@@ -251,13 +251,6 @@ FastClassifier::FastClassifier(const std::vector<ClassStatistics>& classes) {
 
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// The same operations, in wider registers where the processor has them.
-#define LUMORA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define LUMORA_VECTOR_CLONES
-#endif
-
 using Lanes = double __attribute__((vector_size(32)));
 using LaneIndex = long long __attribute__((vector_size(32)));
 
@@ -313,9 +306,8 @@ inline __attribute__((always_inline)) void DecideBatchOf(const FastClassifier::E
   }
 }
 
-LUMORA_VECTOR_CLONES
-void DecideBatch(const FastClassifier::Entry* entries, int count, int n, const double* xs,
-                 int* chosen) {
+[[gnu::always_inline]] inline void DecideBatch(const FastClassifier::Entry* entries, int count,
+                                               int n, const double* xs, int* chosen) {
   switch (n) {
     case 1: return DecideBatchOf<1>(entries, count, n, xs, chosen);
     case 2: return DecideBatchOf<2>(entries, count, n, xs, chosen);
@@ -328,6 +320,15 @@ void DecideBatch(const FastClassifier::Entry* entries, int count, int n, const d
     case 9: return DecideBatchOf<9>(entries, count, n, xs, chosen);
     default: return DecideBatchOf<0>(entries, count, n, xs, chosen);
   }
+}
+
+LUMORA_WIDE_VECTORS void DecideBatchWide(const FastClassifier::Entry* entries, int count, int n,
+                                         const double* xs, int* chosen) {
+  DecideBatch(entries, count, n, xs, chosen);
+}
+void DecideBatchPortable(const FastClassifier::Entry* entries, int count, int n, const double* xs,
+                         int* chosen) {
+  DecideBatch(entries, count, n, xs, chosen);
 }
 
 }  // namespace
@@ -351,7 +352,8 @@ void FastClassifier::ClassifyRow(const uint8_t* const* planes, int count, int16_
     for (int l = waiting; l < kBatch; ++l)  // unused lanes repeat the first
       for (int j = 0; j < n; ++j) xs[kBatch * j + l] = xs[kBatch * j];
     int chosen[kBatch];
-    DecideBatch(m_entries.data(), static_cast<int>(m_entries.size()), n, xs, chosen);
+    (UseWideVectors() ? DecideBatchWide : DecideBatchPortable)(
+        m_entries.data(), static_cast<int>(m_entries.size()), n, xs, chosen);
     for (int l = 0; l < waiting; ++l) {
       const int cls = chosen[l] < 0 ? -1 : m_entries[chosen[l]].index;
       out[at[l]] = static_cast<int16_t>(cls);
@@ -455,26 +457,21 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
   std::vector<const uint8_t*> planes(bands.size());
   std::vector<uint8_t> out[3];
   std::vector<int16_t> chosen;
-  try {
-    for (size_t b = 0; b < bands.size(); ++b) {
-      in[b].resize(width);
-      planes[b] = in[b].data();
-    }
-    for (auto& o : out) o.resize(width);
-    chosen.resize(width);
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(messenger, [&] {
+        for (size_t b = 0; b < bands.size(); ++b) {
+          in[b].resize(width);
+          planes[b] = in[b].data();
+        }
+        for (auto& o : out) o.resize(width);
+        chosen.resize(width);
+      }))
     return false;
-  }
   FastClassifier classifier(stats);
   progress.Create(std::max(1, height / 100), "処理中");
   for (int y = 0; y < height; ++y) {
     for (size_t b = 0; b < bands.size(); ++b) {
-      if (std::fread(in[b].data(), 1, width, inFiles[b].get()) != static_cast<size_t>(width)) {
-        progress.Close();
-        messenger.ShowMessage(kMsgBandFileShort);
-        return false;
-      }
+      if (std::fread(in[b].data(), 1, width, inFiles[b].get()) != static_cast<size_t>(width))
+        return progress.Fail(messenger, kMsgBandFileShort);
     }
     classifier.ClassifyRow(planes.data(), width, chosen.data());
     for (int x = 0; x < width; ++x) {

@@ -20,11 +20,6 @@ namespace {
 
 constexpr const char* kProcessingText = "処理中";
 
-void Fail(int id, Messenger& messenger, Progress& progress) {
-  progress.Close();
-  messenger.ShowMessage(id);
-}
-
 // Copies sourceBase + ext (in any letter case) beside targetBase under its
 // name, keeping the extension as spelled.
 bool CopyCompanion(const std::string& sourceBase, const std::string& ext,
@@ -143,10 +138,8 @@ bool RunShading(const DemRequest& request, const StepSource& source, const std::
     return false;
   ElevationModel model;
   if (!StartAndLoad(source, model, messenger, progress)) return false;
-  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, 1.0)) {
-    Fail(kMsgNoGroundScale, messenger, progress);
-    return false;
-  }
+  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, 1.0))
+    return progress.Fail(messenger, kMsgNoGroundScale);
   ColourPlanes planes;
   const ShadingRequest shading{request.kind, source.settings.lengthPerPixel, request.lightAzimuth,
                                request.lightElevation};
@@ -214,11 +207,8 @@ bool RunBirdsEye(const DemRequest& request, const StepSource& source, const std:
   }
   ElevationModel model;
   if (!StartAndLoad(source, model, messenger, progress)) return false;
-  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel,
-                         request.exaggeration)) {
-    Fail(kMsgNoGroundScale, messenger, progress);
-    return false;
-  }
+  if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, request.exaggeration))
+    return progress.Fail(messenger, kMsgNoGroundScale);
   // Rows come in order, so each band is read straight through; what a read
   // error leaves out shows black.
   const size_t w = size_t(model.pixels);

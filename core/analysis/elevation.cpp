@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
-#include <new>
 
 #include "core/imagefile/settings_file.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
@@ -88,58 +88,33 @@ std::string CompanionPath(const std::string& settingsPath, const std::string& ex
 bool LoadElevation(const std::string& settingsPath, int32_t pixels, int32_t lines,
                    ElevationModel& model, Messenger& messenger, Progress& progress) {
   ElevationRange range;
-  if (!ReadElevationRangeFile(CompanionPath(settingsPath, ".lev"), range)) {
-    progress.Close();
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
-  if (range.minAltitude > range.maxAltitude || range.minCode > range.maxCode) {
-    progress.Close();
-    messenger.ShowMessage(kMsgBadDem);
-    return false;
-  }
-  if (pixels < 1 || lines < 1) {
-    progress.Close();
-    messenger.ShowMessage(kMsgBadImageSize);
-    return false;
-  }
+  if (!ReadElevationRangeFile(CompanionPath(settingsPath, ".lev"), range))
+    return progress.Fail(messenger, kMsgOpenFailed);
+  if (range.minAltitude > range.maxAltitude || range.minCode > range.maxCode)
+    return progress.Fail(messenger, kMsgBadDem);
+  if (pixels < 1 || lines < 1) return progress.Fail(messenger, kMsgBadImageSize);
   const std::string demPath = CompanionPath(settingsPath, ".dem");
   FilePtr f = OpenRegularFile(demPath);
-  if (!f) {
-    progress.Close();
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
+  if (!f) return progress.Fail(messenger, kMsgOpenFailed);
   const auto bytes = CheckedMul(pixels, lines);
   // A code file too short for the image is refused before its buffer is
   // taken, so a hostile size cannot claim memory for nothing.
   std::error_code ec;
   const auto fileBytes = std::filesystem::file_size(demPath, ec);
-  if (bytes && !ec && fileBytes < static_cast<uintmax_t>(*bytes)) {
-    progress.Close();
-    messenger.ShowMessage(kMsgBadDem);
-    return false;
-  }
+  if (bytes && !ec && fileBytes < static_cast<uintmax_t>(*bytes))
+    return progress.Fail(messenger, kMsgBadDem);
   std::vector<uint8_t> codes;
-  try {
-    if (!AllocatableBytes(bytes)) throw std::bad_alloc();
-    codes.resize(static_cast<size_t>(*bytes));
-  } catch (const std::bad_alloc&) {
-    progress.Close();
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocatableBytes(bytes)) return progress.Fail(messenger, kMsgNoMemory);
+  if (!AllocateOrReport(
+          messenger, [&] { codes.resize(static_cast<size_t>(*bytes)); }, &progress))
     return false;
-  }
   int32_t row = 0;
   for (; row < lines; ++row) {
     uint8_t* dst = codes.data() + size_t(row) * size_t(pixels);
     if (std::fread(dst, 1, size_t(pixels), f.get()) != size_t(pixels)) break;
     progress.SetProgress(static_cast<float>(row) / (2.0f * lines));
   }
-  if (row < lines) {
-    progress.Close();
-    messenger.ShowMessage(kMsgBadDem);
-    return false;
-  }
+  if (row < lines) return progress.Fail(messenger, kMsgBadDem);
   model.range = range;
   model.pixels = pixels;
   model.lines = lines;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "core/imagefile/settings_file.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/string_table.h"
 
@@ -164,13 +164,10 @@ class Shader {
 bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int count, uint8_t fill) {
   const auto bytes = CheckedMul(width, height);
   if (!AllocatableBytes(bytes) || !AllocatableBytes(CheckedMul(*bytes, count))) return false;
-  try {
-    for (int i = 0; i < 3; ++i) {
-      planes.plane[i].clear();
-      planes.plane[i].shrink_to_fit();
-    }
-    for (int i = 0; i < count; ++i) planes.plane[i].assign(static_cast<size_t>(*bytes), fill);
-  } catch (const std::bad_alloc&) {
+  for (auto& p : planes.plane) std::vector<uint8_t>().swap(p);
+  if (!TryAllocate([&] {
+        for (int i = 0; i < count; ++i) planes.plane[i].assign(static_cast<size_t>(*bytes), fill);
+      })) {
     for (auto& p : planes.plane) std::vector<uint8_t>().swap(p);
     return false;
   }
@@ -185,11 +182,8 @@ Bgr ScaleLuminance(const Bgr& colour, double s) { return LumaColour(colour).Scal
 bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
                     Messenger& messenger, Progress& progress) {
   const bool grey = request.kind == kStateShadeMono;
-  if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0)) {
-    progress.Close();
-    messenger.ShowMessage(kMsgNoMemory);
-    return false;
-  }
+  if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0))
+    return progress.Fail(messenger, kMsgNoMemory);
   // The grey kind scales white; the others scale each code's colour.
   const ElevationColourTable colours = BuildElevationColours();
   const DisplayRange range = DisplayRangeFor(request.kind, model.rangeBottom, model.rangeTop);

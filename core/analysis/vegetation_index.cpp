@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
@@ -145,15 +145,13 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
   std::vector<uint8_t> bufX, bufY, bufOut;
   std::vector<uint8_t> table;
   const bool bytePairs = params.xType == kSample8 && params.yType == kSample8;
-  try {
-    bufX.resize(static_cast<size_t>(xSize) * width * rowsPerBlock);
-    bufY.resize(static_cast<size_t>(ySize) * width * rowsPerBlock);
-    bufOut.resize(static_cast<size_t>(width) * rowsPerBlock);
-    if (bytePairs) table.resize(65536);
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(messenger, [&] {
+        bufX.resize(static_cast<size_t>(xSize) * width * rowsPerBlock);
+        bufY.resize(static_cast<size_t>(ySize) * width * rowsPerBlock);
+        bufOut.resize(static_cast<size_t>(width) * rowsPerBlock);
+        if (bytePairs) table.resize(65536);
+      }))
     return false;
-  }
   // 8-bit pairs take their bytes from a table. The byte never falls as the
   // index rises, so the largest index lies among the pixels of the largest
   // byte (the smallest likewise): only those are computed again.
@@ -170,11 +168,8 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
     const size_t nx = static_cast<size_t>(xSize) * width * rows;
     const size_t ny = static_cast<size_t>(ySize) * width * rows;
     if (std::fread(bufX.data(), 1, nx, inX.get()) != nx ||
-        std::fread(bufY.data(), 1, ny, inY.get()) != ny) {
-      progress.Close();
-      messenger.ShowMessage(kMsgBandFileShort);
-      return false;
-    }
+        std::fread(bufY.data(), 1, ny, inY.get()) != ny)
+      return progress.Fail(messenger, kMsgBandFileShort);
     const size_t count = static_cast<size_t>(width) * rows;
     if (bytePairs) {
       MapBytePairs(bufX.data(), bufY.data(), table.data(), bufOut.data(), count, largest, smallest);

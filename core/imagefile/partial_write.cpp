@@ -8,6 +8,7 @@
 #include "core/imagefile/ground_scale.h"
 #include "core/imagefile/level_file.h"
 #include "core/imagefile/staged_file_set.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -55,12 +56,8 @@ bool CopyRasterWindow(const std::string& dstPath, const std::string& srcPath, bo
     return false;
   }
   std::vector<uint8_t> row;
-  try {
-    row.resize(static_cast<size_t>(*rowBytes));
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(messenger, [&] { row.resize(static_cast<size_t>(*rowBytes)); }))
     return false;
-  }
   int minCode = 255, maxCode = 0;  // non-zero codes of the window; sea is 0
   for (int i = 0; i < area.m_nAreaLines; ++i) {
     const auto offset = CheckedMul(int64_t{area.m_nAreaTop} + i, imagePixels);
@@ -138,8 +135,8 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
   run.progress = &progress;
   run.total =
       std::max<int64_t>(1, rasterFiles * area.m_nAreaLines + (hasDem ? area.m_nAreaLines : 0));
-  progress.Create(static_cast<int>(std::min<int64_t>(run.total / 100, INT32_MAX)),
-                  "部分書き出し中");
+  ProgressScope shown(progress, static_cast<int>(std::min<int64_t>(run.total / 100, INT32_MAX)),
+                      "部分書き出し中");
 
   for (const auto& path : items) {
     const std::string ext = LowerExtension(path);
@@ -162,10 +159,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
         ok = false;
       }
     }
-    if (!ok) {
-      progress.Close();
-      return false;
-    }
+    if (!ok) return false;
   }
   progress.Close();
   return staged.Commit(messenger);

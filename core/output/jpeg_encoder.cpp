@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
 #include "core/support/string_table.h"
+#include "core/support/vector_code.h"
 
 namespace lumora {
 namespace {
@@ -132,10 +133,11 @@ typedef double Double4 __attribute__((vector_size(32)));
 #if defined(__clang__)
 #define LUMORA_NO_FP_CONTRACT
 #else
-#define LUMORA_NO_FP_CONTRACT optimize("fp-contract=off")
+#define LUMORA_NO_FP_CONTRACT __attribute__((optimize("fp-contract=off")))
 #endif
-__attribute__((target_clones("avx2", "default"), LUMORA_NO_FP_CONTRACT)) void ForwardDct(
-    const int32_t* f, ptrdiff_t stride, int32_t* out) {
+[[gnu::always_inline]] inline LUMORA_NO_FP_CONTRACT void ForwardDct(const int32_t* f,
+                                                                    ptrdiff_t stride,
+                                                                    int32_t* out) {
 #if defined(__clang__)
 #pragma clang fp contract(off)
 #endif
@@ -168,6 +170,14 @@ __attribute__((target_clones("avx2", "default"), LUMORA_NO_FP_CONTRACT)) void Fo
       }
     }
   }
+}
+
+LUMORA_WIDE_VECTORS LUMORA_NO_FP_CONTRACT void ForwardDctWide(const int32_t* f, ptrdiff_t stride,
+                                                              int32_t* out) {
+  ForwardDct(f, stride, out);
+}
+LUMORA_NO_FP_CONTRACT void ForwardDctPortable(const int32_t* f, ptrdiff_t stride, int32_t* out) {
+  ForwardDct(f, stride, out);
 }
 
 // The products of the colour conversion for every byte value, so that each
@@ -353,14 +363,11 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   const int32_t height = bmp.height;
   const int32_t mcuCols = (width + 15) / 16;
   const int32_t mcuRows = (height + 15) / 16;
+  const auto forwardDct = UseWideVectors() ? ForwardDctWide : ForwardDctPortable;
 
   size_t capacity = static_cast<size_t>(int64_t{width} * height * 3);
   capacity = std::max(capacity, kHeaderBytes + kMcuReserve + 2);
-  try {
-    out.assign(capacity, '\0');
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!TryAllocate([&] { out.assign(capacity, '\0'); })) return false;
   auto* base = reinterpret_cast<uint8_t*>(out.data());
 
   uint8_t divisors[2][64];
@@ -420,13 +427,12 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   const ColourProducts& cp = Products();
   const int32_t planeWidth = mcuCols * 16;
   std::vector<int32_t> yPlane, cbPlane, crPlane;
-  try {
-    yPlane.resize(static_cast<size_t>(planeWidth) * 16);
-    cbPlane.resize(static_cast<size_t>(planeWidth / 2) * 8);
-    crPlane.resize(cbPlane.size());
-  } catch (const std::bad_alloc&) {
+  if (!TryAllocate([&] {
+        yPlane.resize(static_cast<size_t>(planeWidth) * 16);
+        cbPlane.resize(static_cast<size_t>(planeWidth / 2) * 8);
+        crPlane.resize(cbPlane.size());
+      }))
     return false;
-  }
   Divider dividers[2][64];
   for (int t = 0; t < 2; ++t)
     for (int k = 0; k < 64; ++k) dividers[t][k] = Divider(divisors[t][k]);
@@ -468,11 +474,7 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
     for (int32_t mx = 0; mx < mcuCols; ++mx) {
       const size_t used = static_cast<size_t>(bits.Position() - base);
       if (used + kMcuReserve > out.size()) {
-        try {
-          out.resize(out.size() * 2);
-        } catch (const std::bad_alloc&) {
-          return false;
-        }
+        if (!TryAllocate([&] { out.resize(out.size() * 2); })) return false;
         base = reinterpret_cast<uint8_t*>(out.data());
         bits.Rebase(base + used);
       }
@@ -485,7 +487,7 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
       for (int blk = 0; blk < 6; ++blk) {
         const int c = blk < 4 ? 0 : blk - 3;
         const int table = c == 0 ? 0 : 1;
-        ForwardDct(sources[blk], c == 0 ? planeWidth : planeWidth / 2, coef);
+        forwardDct(sources[blk], c == 0 ? planeWidth : planeWidth / 2, coef);
         const Divider* d = dividers[table];
         for (int k = 0; k < 64; ++k) coef[k] = d[k](coef[k]);
         EncodeBlock(coef, predictor[c], codes.dc[table], codes.ac[table], bits);

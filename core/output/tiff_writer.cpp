@@ -1,7 +1,6 @@
 #include "core/output/tiff_writer.h"
 
-#include <new>
-
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
@@ -67,11 +66,7 @@ bool CTiffWriter::Encode(std::string& out) {
   const int32_t h = m_bitmap.height;
   const int64_t size = FileSize(w, h);
   if (!AllocatableBytes(size)) return false;
-  try {
-    out.assign(static_cast<size_t>(size), '\0');
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!TryAllocate([&] { out.assign(static_cast<size_t>(size), '\0'); })) return false;
   BigEndian be(out.data());
   be.U16(0x4D4D);  // "MM"
   be.U16(42);

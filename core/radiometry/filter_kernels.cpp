@@ -1,9 +1,10 @@
 #include "core/radiometry/filter_kernels.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <utility>
+
+#include "core/support/vector_code.h"
 
 namespace lumora {
 namespace {
@@ -138,33 +139,21 @@ int TableIndexOf(const FilterRecord& record) {
   }
 }
 
-// The same loops compiled twice: for any x86-64 and for processors with
-// 256-bit integer vectors, chosen at run time.
-__attribute__((target("avx2"))) void ConvolveFixedWide(const uint8_t* const rows[5], uint8_t* out,
-                                                       int32_t width, int kind) {
+LUMORA_WIDE_VECTORS void ConvolveFixedWide(const uint8_t* const rows[5], uint8_t* out,
+                                           int32_t width, int kind) {
   ConvolveFixed(rows, out, width, kind);
 }
 void ConvolveFixedPortable(const uint8_t* const rows[5], uint8_t* out, int32_t width, int kind) {
   ConvolveFixed(rows, out, width, kind);
 }
-__attribute__((target("avx2"))) void MedianWide(const uint8_t* const rows[3], uint8_t* out,
-                                                int32_t width) {
+LUMORA_WIDE_VECTORS void MedianWide(const uint8_t* const rows[3], uint8_t* out, int32_t width) {
   MedianInterior(rows, out, width);
 }
 void MedianPortable(const uint8_t* const rows[3], uint8_t* out, int32_t width) {
   MedianInterior(rows, out, width);
 }
 
-std::atomic<bool> g_wideAllowed{true};
-
-bool UseWide() {
-  static const bool hasWide = __builtin_cpu_supports("avx2");
-  return hasWide && g_wideAllowed.load(std::memory_order_relaxed);
-}
-
 }  // namespace
-
-void AllowWideVectors(bool allowed) { g_wideAllowed.store(allowed, std::memory_order_relaxed); }
 
 const std::array<FilterRecord, kFilterCount>& FilterTable() { return kTable; }
 
@@ -181,7 +170,7 @@ void ConvolveRow(const uint8_t* const rows[5], uint8_t* out, int32_t width,
   if (width < 5 || record.divisor == 0) return;
   const int kind = TableIndexOf(record);
   if (kind >= 0)
-    (UseWide() ? ConvolveFixedWide : ConvolveFixedPortable)(rows, out, width, kind);
+    (UseWideVectors() ? ConvolveFixedWide : ConvolveFixedPortable)(rows, out, width, kind);
   else
     ConvolveInteriorGeneric(rows, out, width, record);
 }
@@ -190,7 +179,7 @@ void MedianRow(const uint8_t* const rows[3], uint8_t* out, int32_t width) {
   if (width <= 0) return;
   std::memcpy(out, rows[1], static_cast<size_t>(width));
   if (width < 3) return;
-  (UseWide() ? MedianWide : MedianPortable)(rows, out, width);
+  (UseWideVectors() ? MedianWide : MedianPortable)(rows, out, width);
 }
 
 void FilterBand(const uint8_t* in, uint8_t* out, int32_t width, int32_t height,

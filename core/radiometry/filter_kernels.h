@@ -51,11 +51,6 @@ void ConvolveRow(const uint8_t* const rows[5], uint8_t* out, int32_t width,
 // the first and last pixel are copied from rows[1]. width < 3 copies the row.
 void MedianRow(const uint8_t* const rows[3], uint8_t* out, int32_t width);
 
-// Whether the engines may use the wider vector instructions the processor
-// offers. Always on in the program; tests switch it off to check the
-// portable code on the same machine. Results are identical either way.
-void AllowWideVectors(bool allowed);
-
 // A whole band in memory (height rows of width samples, top row first),
 // with the border rows and bands smaller than the window copied unchanged.
 void FilterBand(const uint8_t* in, uint8_t* out, int32_t width, int32_t height,

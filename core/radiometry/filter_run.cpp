@@ -11,6 +11,7 @@
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/imagefile/staged_file_set.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -45,13 +46,11 @@ bool FilterBandFile(const std::string& inPath, const std::string& outPath, int32
   const int windowRows = 2 * h + 1;
   // The ring of window rows and one output row.
   std::vector<uint8_t> buffer;
-  try {
-    if (!AllocatableBytes(CheckedMul(width, windowRows + 1))) throw std::bad_alloc();
-    buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(windowRows + 1));
-  } catch (const std::bad_alloc&) {
-    messenger.ShowMessage(kMsgNoMemory);
+  if (!AllocateOrReport(messenger, [&] {
+        if (!AllocatableBytes(CheckedMul(width, windowRows + 1))) throw std::bad_alloc();
+        buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(windowRows + 1));
+      }))
     return false;
-  }
   BandWriter out;
   if (!out.Create(outPath)) {
     messenger.ShowMessage(kMsgOpenFailed);
@@ -103,46 +102,28 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
     if (type != 0) ++bandFiles;
     if (type == kSample8) ++eightBitBands;
   }
-  progress.Create(0, "処理中");
-  if (!DeleteFiles(outputBase + ".*")) {
-    progress.Close();
-    messenger.ShowMessage(kMsgDeleteFailed);
-    return false;
-  }
-  if (bandFiles == 0) {
-    progress.Close();
-    messenger.ShowMessage(kMsgOpenFailed);
-    return false;
-  }
+  ProgressScope shown(progress, 0, "処理中");
+  if (!DeleteFiles(outputBase + ".*")) return progress.Fail(messenger, kMsgDeleteFailed);
+  if (bandFiles == 0) return progress.Fail(messenger, kMsgOpenFailed);
   FilterRunProgress run{&progress, 0, std::max(1, eightBitBands)};
   for (const auto& e : entries) {
     const BandSuffix suffix = ParseBandSuffix(LowerExtension(e));
     if (LowerExtension(e) == "inf" || suffix.letter == 'd') continue;
     if (suffix.letter == 'b') {
       const int band = suffix.band;
-      if (!WriteBandDescription(outputBase, band, kFilteredBandText)) {
-        progress.Close();
-        messenger.ShowMessage(kMsgOpenFailed);
-        return false;
-      }
+      if (!WriteBandDescription(outputBase, band, kFilteredBandText))
+        return progress.Fail(messenger, kMsgOpenFailed);
       if (!FilterBandFile(e.string(), BandFilePath(outputBase, kSample8, band), width, height,
-                          record, messenger, run)) {
-        progress.Close();
+                          record, messenger, run))
         return false;
-      }
       continue;
     }
     const fs::path target = outputBase + e.extension().string();
     std::error_code ec;
     fs::copy_file(e, target, fs::copy_options::overwrite_existing, ec);
     if (!ec) fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-    if (ec) {
-      progress.Close();
-      messenger.ShowMessage(kMsgCopyFailed);
-      return false;
-    }
+    if (ec) return progress.Fail(messenger, kMsgCopyFailed);
   }
-  progress.Close();
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/support/messenger.h"
+
 namespace lumora {
 
 void ProgressCounter::Create(int interval, std::string text) {
@@ -37,6 +39,12 @@ void Progress::SetProgress(float fraction) {
 void Progress::Close() {
   if (m_open && m_sink) m_sink->Close();
   m_open = false;
+}
+
+bool Progress::Fail(Messenger& messenger, int id) {
+  Close();
+  messenger.ShowMessage(id);
+  return false;
 }
 
 }  // namespace lumora

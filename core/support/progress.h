@@ -6,6 +6,8 @@
 
 namespace lumora {
 
+class Messenger;
+
 // Paints a progress state. Implemented by the progress window and the
 // command-line tool's bar; the null sink paints nothing.
 class ProgressSink {
@@ -46,12 +48,28 @@ class Progress {
   void Create(int interval, const std::string& text);
   void SetProgress(float fraction);
   void Close();
+  // Closes the window, then shows message id; false, for returning.
+  bool Fail(Messenger& messenger, int id);
   const ProgressCounter& Counter() const { return m_counter; }
 
  private:
   ProgressSink* m_sink;
   ProgressCounter m_counter;
   bool m_open = false;
+};
+
+// Opens a progress window for a scope and closes it on every way out.
+class ProgressScope {
+ public:
+  ProgressScope(Progress& progress, int interval, const std::string& text) : m_progress(progress) {
+    progress.Create(interval, text);
+  }
+  ~ProgressScope() { m_progress.Close(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  Progress& m_progress;
 };
 
 }  // namespace lumora

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <new>
 #include <vector>
 
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 
 namespace lumora {
@@ -28,12 +28,9 @@ struct Dib {
     if (w < 1 || h < 1) return false;
     auto bytes = CheckedMul(StrideFor(w), h);
     if (!AllocatableBytes(bytes)) return false;
-    try {
-      std::vector<uint8_t> fresh(static_cast<size_t>(*bytes), 0);
-      bits.swap(fresh);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    std::vector<uint8_t> fresh;
+    if (!TryAllocate([&] { fresh.assign(static_cast<size_t>(*bytes), 0); })) return false;
+    bits.swap(fresh);
     width = w;
     height = h;
     return true;

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
@@ -138,21 +138,13 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
   for (int c = 0; c < 3; ++c) {
     const int bps = SampleBytes(types[c]);
     FilePtr f = bps ? OpenShownBand(base, types[c], bands[c] + 1) : nullptr;
-    if (!f) {
-      progress.Close();
-      messenger.ShowMessage(kMsgOpenFailed);
-      return false;
-    }
+    if (!f) return progress.Fail(messenger, kMsgOpenFailed);
     // Only the samples the step keeps are needed from each row.
     const int64_t rowBytes = ((w - 1) * step + 1) * bps;
     std::vector<uint8_t> row;
-    try {
-      row.resize(static_cast<size_t>(rowBytes));
-    } catch (const std::bad_alloc&) {
-      progress.Close();
-      messenger.ShowMessage(kMsgNoMemory);
+    if (!AllocateOrReport(
+            messenger, [&] { row.resize(static_cast<size_t>(rowBytes)); }, &progress))
       return false;
-    }
     ChannelScale scale;
     if (bps == 2) scale = MakeChannelScale(0.0f, 65535.0f);
     if (bps == 4) {

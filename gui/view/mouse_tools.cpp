@@ -364,7 +364,6 @@ void CKiriView::RunPartialOpen(const Selection& s) {
     Progress progress(&dialog);
     WaitCursor wait;
     written = PartialWrite(targetBase, source, area, progress, m_app.Msg());
-    progress.Close();
   }
   if (!written) return;
   // The new image opens with this window's composition.

@@ -9,6 +9,7 @@
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/string_table.h"
+#include "core/support/vector_code.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -163,7 +164,6 @@ TEST(DecisionRule, FastRuleAgreesWithPlainRule) {
   std::mt19937 rng(11);
   for (int bands : {1, 3, 6, 9}) {
     const auto classes = RandomClasses(rng, bands, 10);
-    FastClassifier fast(classes);
     std::vector<std::vector<uint8_t>> planes(bands, std::vector<uint8_t>(20000));
     for (auto& p : planes)
       for (size_t i = 0; i < p.size(); ++i)
@@ -171,15 +171,20 @@ TEST(DecisionRule, FastRuleAgreesWithPlainRule) {
         p[i] = static_cast<uint8_t>(i % 7 < 3 ? p[i ? i - 1 : 0] : rng());
     std::vector<const uint8_t*> rows;
     for (auto& p : planes) rows.push_back(p.data());
-    std::vector<int16_t> got(20000);
-    fast.ClassifyRow(rows.data(), 20000, got.data());
-    int mismatches = 0;
-    for (size_t i = 0; i < got.size(); ++i) {
-      uint8_t x[16];
-      for (int b = 0; b < bands; ++b) x[b] = planes[b][i];
-      mismatches += got[i] != BestClassPlain(classes, x);
+    // Both the wide-vector and the portable code, whatever this machine has.
+    for (bool wide : {true, false}) {
+      AllowWideVectors(wide);
+      std::vector<int16_t> got(20000);
+      FastClassifier(classes).ClassifyRow(rows.data(), 20000, got.data());
+      int mismatches = 0;
+      for (size_t i = 0; i < got.size(); ++i) {
+        uint8_t x[16];
+        for (int b = 0; b < bands; ++b) x[b] = planes[b][i];
+        mismatches += got[i] != BestClassPlain(classes, x);
+      }
+      EXPECT_EQ(mismatches, 0) << bands << " bands" << (wide ? " wide" : " portable");
     }
-    EXPECT_EQ(mismatches, 0) << bands << " bands";
+    AllowWideVectors(true);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/support/messenger.h"
 #include "core/support/string_table.h"
+#include "core/support/vector_code.h"
 #include "tests/support/jpeg_reference.h"
 #include "tests/support/temp_dir.h"
 
@@ -135,16 +136,22 @@ class JpegScan : public testing::TestWithParam<ScanCase> {};
 TEST_P(JpegScan, CoefficientsMatchTheReference) {
   const ScanCase c = GetParam();
   Picture p(c.width, c.height, c.align, c.noise, 7);
-  const std::string file = Encode(p, c.ratio);
-  const auto d = DecodeBaseline(file);
-  ASSERT_EQ(d.error, "");
-  EXPECT_TRUE(d.fillAllOnes);
-  EXPECT_EQ(d.width, c.width);
-  EXPECT_EQ(d.height, c.height);
-  const auto ref = test::ReferenceBlocks(p.bits.data(), p.width, p.height, p.Stride(),
-                                         d.quant.at(0), d.quant.at(1));
-  ASSERT_EQ(d.blocks.size(), ref.size());
-  for (size_t i = 0; i < ref.size(); ++i) ASSERT_EQ(d.blocks[i], ref[i]) << "block " << i;
+  // Both the wide-vector and the portable code, whatever this machine has.
+  for (bool wide : {true, false}) {
+    AllowWideVectors(wide);
+    const std::string file = Encode(p, c.ratio);
+    AllowWideVectors(true);
+    const auto d = DecodeBaseline(file);
+    ASSERT_EQ(d.error, "");
+    EXPECT_TRUE(d.fillAllOnes);
+    EXPECT_EQ(d.width, c.width);
+    EXPECT_EQ(d.height, c.height);
+    const auto ref = test::ReferenceBlocks(p.bits.data(), p.width, p.height, p.Stride(),
+                                           d.quant.at(0), d.quant.at(1));
+    ASSERT_EQ(d.blocks.size(), ref.size());
+    for (size_t i = 0; i < ref.size(); ++i)
+      ASSERT_EQ(d.blocks[i], ref[i]) << "block " << i << (wide ? " wide" : " portable");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, JpegScan,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/support/vector_code.h"
 #include "tests/support/radiometry_reference.h"
 
 namespace lumora {
