@@ -36,19 +36,19 @@ QRect Normalised(int left, int top, int right, int bottom) {
                QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1));
 }
 
-void PaintRamp(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+bool PaintRamp(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
                Messenger& messenger, bool fromRangeFile) {
   RampLegend legend;
   const bool rainbow = state.m_bRainbow;
   if (fromRangeFile) {
-    if (!FillRampFromRangeFile(state.m_strSettingsPath, rainbow, legend, messenger)) return;
+    if (!FillRampFromRangeFile(state.m_strSettingsPath, rainbow, legend, messenger)) return false;
   } else {
     FillRampFromNumbers(state.m_fDispMax, state.m_fDispMin, rainbow, legend);
   }
   RampPageLayout l;
   if (!LayoutRampOnPage(legend, state.m_strSettingsPath, state.m_fDispMin, state.m_fDispMax,
                         rainbow, state.m_bRainbowReversed, x, y, corner, s, l, messenger))
-    return;
+    return false;
   for (size_t k = 0; k < l.steps.size(); ++k) {
     const auto& r = l.steps[k];
     const RainbowEntry c = l.colours[k];
@@ -61,12 +61,14 @@ void PaintRamp(QPainter& p, const DisplayState& state, int x, int y, int corner,
   p.setBrush(Qt::NoBrush);
   p.drawRect(Normalised(l.frame.left, l.frame.top, l.frame.right, l.frame.bottom));
   for (const PageLabel& label : l.labels) DrawText(p, label.x, label.y, label.text, s);
+  return true;
 }
 
-void PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+bool PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
                   Messenger& messenger) {
   std::vector<LegendItem> items;
-  LoadClassLegendForPage(StripExtension(state.m_strSettingsPath) + ".mlk", items, messenger);
+  if (!LoadClassLegendForPage(StripExtension(state.m_strSettingsPath) + ".mlk", items, messenger))
+    return false;
   const QFontMetrics m(LegendFont());
   const ClassPageLayout l =
       LayoutClassLegendOnPage(items, x, y, corner, s, [&](const std::string& text) {
@@ -79,6 +81,7 @@ void PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corn
                QColor(l.colours[i].red, l.colours[i].green, l.colours[i].blue));
   }
   for (const PageLabel& line : l.lines) DrawText(p, line.x, line.y, line.text, s);
+  return true;
 }
 
 void FillBand(QPainter& p, const LegendBand& b) {
@@ -87,10 +90,11 @@ void FillBand(QPainter& p, const LegendBand& b) {
   p.fillRect(box, QColor(b.colour[2], b.colour[1], b.colour[0]));
 }
 
-void PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
+bool PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
                     Messenger& messenger) {
   DemLegendRange range;
-  if (!ReadDemLegendRange(state.m_strSettingsPath, state.m_nFileState, 0, range, messenger)) return;
+  if (!ReadDemLegendRange(state.m_strSettingsPath, state.m_nFileState, 0, range, messenger))
+    return false;
   const DemPrintLegend l = DemLegendOnPage(corner, x, y, s);
   for (const LegendBand& b : l.bar) FillBand(p, b);
   p.fillRect(Normalised(l.sea.left, l.sea.top, l.sea.right, l.sea.bottom), QColor(0, 0, 255));
@@ -98,28 +102,37 @@ void PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int co
   DrawText(p, l.labelX, l.lowLabelY - h, range.LowPrintLabel(), s);
   DrawText(p, l.labelX, l.highLabelY - h, range.HighPrintLabel(), s);
   DrawText(p, l.labelX, l.seaLabelY, "海", s);
+  return true;
 }
 
 }  // namespace
 
-QFont LegendFont(double s) {
+QFont LegendFont() {
   QFont f(QStringLiteral("IPAGothic"));
-  f.setPixelSize(std::max(1, static_cast<int>(12 * s + 0.5)));
+  f.setPixelSize(12);
   f.setStyleHint(QFont::SansSerif);
   return f;
 }
 
-void PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
+bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
                  double s, Messenger& messenger) {
   p.save();
+  bool drawn = false;
   switch (kind) {
     case LegendKind::kNone: break;
-    case LegendKind::kVegetation: PaintRamp(p, state, x, y, corner, s, messenger, true); break;
-    case LegendKind::kColourRamp: PaintRamp(p, state, x, y, corner, s, messenger, false); break;
-    case LegendKind::kClass: PaintClasses(p, state, x, y, corner, s, messenger); break;
-    case LegendKind::kElevation: PaintElevation(p, state, x, y, corner, s, messenger); break;
+    case LegendKind::kVegetation:
+      drawn = PaintRamp(p, state, x, y, corner, s, messenger, true);
+      break;
+    case LegendKind::kColourRamp:
+      drawn = PaintRamp(p, state, x, y, corner, s, messenger, false);
+      break;
+    case LegendKind::kClass: drawn = PaintClasses(p, state, x, y, corner, s, messenger); break;
+    case LegendKind::kElevation:
+      drawn = PaintElevation(p, state, x, y, corner, s, messenger);
+      break;
   }
   p.restore();
+  return drawn;
 }
 
 LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger) {

@@ -14,14 +14,13 @@
 
 namespace lumora::paint {
 
-// The legend texts: the installed Japanese gothic, 12 page units, in
-// device pixels for a page drawn at scale s.
-QFont LegendFont(double s = 1.0);
+// The legend texts: the installed Japanese gothic, 12 page units.
+QFont LegendFont();
 
 // The legend of a display in the given corner at the anchor, at scale s.
 // Files the legend needs are read now (a missing or broken file is
-// reported through the messenger and draws nothing).
-void PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
+// reported through the messenger and draws nothing: false).
+bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
                  double s, Messenger& messenger);
 
 // A painter for the map page that draws the legend of this display.

@@ -145,7 +145,7 @@ ClassPageLayout LayoutClassLegendOnPage(const std::vector<LegendItem>& items, in
     const auto lines = WrapLegendTitle(item.title, size.cx, w);
     const RainbowEntry colour{item.red, item.green, item.blue};
     if (upper) {
-      layout.swatches.push_back(PageRect{xs, y, swatchRight, y + size.cy});
+      layout.swatches.push_back(LegendRect{xs, y, swatchRight, y + size.cy});
       layout.colours.push_back(colour);
       for (const auto& line : lines) {
         layout.lines.push_back(PageLabel{textX, y, line});
@@ -157,7 +157,7 @@ ClassPageLayout LayoutClassLegendOnPage(const std::vector<LegendItem>& items, in
         layout.lines.push_back(PageLabel{textX, y - size.cy, *it});
         y = y - size.cy + 1;
       }
-      layout.swatches.push_back(PageRect{xs, y, swatchRight, y + size.cy});
+      layout.swatches.push_back(LegendRect{xs, y, swatchRight, y + size.cy});
       layout.colours.push_back(colour);
       y -= size.cy;
     }

@@ -48,7 +48,7 @@ struct TextSize {
 using TextMeasure = std::function<TextSize(const std::string& utf8)>;
 
 struct ClassPageLayout {
-  std::vector<PageRect> swatches;
+  std::vector<LegendRect> swatches;
   std::vector<RainbowEntry> colours;  // per swatch
   std::vector<PageLabel> lines;       // title lines, top-left positions
   int columnWidth = 0;

@@ -278,13 +278,13 @@ RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reve
   return RainbowEntry{b, b, b};
 }
 
-std::vector<PageRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth) {
+std::vector<LegendRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth) {
   penWidth = std::max(0, right - left - 2);
   const double step = (bottom - top) / 256.0;
-  std::vector<PageRect> steps;
+  std::vector<LegendRect> steps;
   for (int k = 0; k < 256; ++k)
-    steps.push_back(PageRect{right - (right - left - 2) - 1, Trunc(bottom - k * step), right - 1,
-                             Trunc(bottom - (k + 1) * step)});
+    steps.push_back(LegendRect{right - (right - left - 2) - 1, Trunc(bottom - k * step), right - 1,
+                               Trunc(bottom - (k + 1) * step)});
   return steps;
 }
 
@@ -301,10 +301,10 @@ bool LayoutRampOnPage(const RampLegend& legend, const std::string& settingsPath,
   out.penWidth = w;
   for (int k = 0; k < 256; ++k) {
     out.steps.push_back(
-        PageRect{x0 + 1, Trunc(y0 - k * step), x0 + w + 1, Trunc(y0 - (k + 1) * step)});
+        LegendRect{x0 + 1, Trunc(y0 - k * step), x0 + w + 1, Trunc(y0 - (k + 1) * step)});
     out.colours.push_back(RampColour(legend, k, rainbow, reversed));
   }
-  out.frame = PageRect{x0, y0, x0 + Trunc(25 * s), y0 + Trunc(-100 * s)};
+  out.frame = LegendRect{x0, y0, x0 + Trunc(25 * s), y0 + Trunc(-100 * s)};
   const int lx = Trunc(x0 + 30 * s);
   const double middle = (minimum + maximum) * 0.5;
   const bool fromFile = legend.mode == 1;

@@ -76,14 +76,16 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
 // when reversed) or the grey of the legend's range.
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed);
 
-struct PageRect {
+// A rectangle of a legend drawing by its four edges (the page's own
+// rectangles, by corner and size, are core/output's PageRect).
+struct LegendRect {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // The 256 ramp steps (bottom first) in the ramp frame's client rectangle on
 // screen, drawn with a pen as wide as the frame minus 2. The step height is
 // kept as a fraction, so that frames lower than 256 pixels still fill.
-std::vector<PageRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth);
+std::vector<LegendRect> RampScreenSteps(int left, int top, int right, int bottom, int& penWidth);
 
 // The legend drawn on a page at scale s (page units per legend unit).
 struct PageLabel {
@@ -92,9 +94,9 @@ struct PageLabel {
 };
 struct RampPageLayout {
   int penWidth = 0;                   // the ramp's pen (inside frame)
-  std::vector<PageRect> steps;        // 256, bottom first
+  std::vector<LegendRect> steps;      // 256, bottom first
   std::vector<RainbowEntry> colours;  // per step
-  PageRect frame;                     // black, one unit wide
+  LegendRect frame;                   // black, one unit wide
   std::vector<PageLabel> labels;      // maximum, middle, minimum
 };
 // corner: 0 upper right, 1 lower right, 2 lower left, 3 upper left; (x, y)

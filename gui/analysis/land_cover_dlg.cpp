@@ -23,6 +23,7 @@
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
+#include "paint/legend_page_painter.h"
 
 namespace lumora::gui {
 
@@ -395,29 +396,8 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
 }
 
 bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
-  std::vector<LegendItem> items;
-  if (!LoadClassLegendForPage(StripExtension(m_session.CurrentPath()) + ".mlk", items, m_messenger))
-    return false;
-  const QFontMetrics metrics(place.font, p.device());
-  const ClassPageLayout layout =
-      LayoutClassLegendOnPage(items, place.anchorX, place.anchorY, place.corner, place.scale,
-                              [&metrics](const std::string& text) {
-                                const QString t = ToQ(text);
-                                return TextSize{metrics.horizontalAdvance(t), metrics.height()};
-                              });
-  p.save();
-  for (size_t k = 0; k < layout.swatches.size(); ++k) {
-    const PageRect& r = layout.swatches[k];
-    const RainbowEntry& c = layout.colours[k];
-    p.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)).normalized(),
-               ColourOf(c.red, c.green, c.blue));
-  }
-  p.setFont(place.font);
-  p.setPen(Qt::black);
-  for (const PageLabel& l : layout.lines)
-    p.drawText(QPoint(l.x, l.y + metrics.ascent()), ToQ(l.text));
-  p.restore();
-  return true;
+  return paint::PaintLegend(p, LegendKind::kClass, m_session.State(), place.anchorX, place.anchorY,
+                            place.corner, place.scale, m_messenger);
 }
 
 }  // namespace lumora::gui

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "core/view/image_session.h"
+#include "paint/legend_page_painter.h"
 
 namespace lumora::gui {
 
@@ -71,7 +72,7 @@ void CRampLegendDlg::DrawOnScreen(QPainter& p) {
       RampScreenSteps(r.left(), r.top(), r.left() + r.width(), r.top() + r.height(), pen);
   const bool reversed = m_session.State().m_bRainbowReversed;
   for (int k = 0; k < 256; ++k) {
-    const PageRect& s = steps[size_t(k)];
+    const LegendRect& s = steps[size_t(k)];
     // A step covers the rows between its two edges (top edge included).
     const QRect step(QPoint(s.left, s.bottom), QPoint(s.right - 1, s.top - 1));
     p.fillRect(step, ColourOf(RampColour(m_legend, k, m_legend.rainbow, reversed)));
@@ -82,31 +83,8 @@ void CRampLegendDlg::DrawOnScreen(QPainter& p) {
 }
 
 bool CRampLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
-  const DisplayState& s = m_session.State();
-  RampPageLayout layout;
-  if (!LayoutRampOnPage(m_legend, m_session.CurrentPath(), s.m_fDispMin, s.m_fDispMax, s.m_bRainbow,
-                        s.m_bRainbowReversed, place.anchorX, place.anchorY, place.corner,
-                        place.scale, layout, m_messenger))
-    return false;
-  p.save();
-  for (size_t k = 0; k < layout.steps.size(); ++k) {
-    const PageRect& r = layout.steps[k];
-    // An inside-frame pen as wide as the step: the step is filled between
-    // its edges.
-    p.fillRect(QRect(QPoint(r.left, r.bottom), QPoint(r.right - 1, r.top - 1)),
-               ColourOf(layout.colours[k]));
-  }
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::NoBrush);
-  const PageRect& f = layout.frame;
-  p.drawRect(QRect(QPoint(f.left, f.bottom), QPoint(f.right, f.top)));
-  p.setFont(place.font);
-  p.setPen(Qt::black);
-  for (const PageLabel& l : layout.labels)
-    p.drawText(QPoint(l.x, l.y + QFontMetrics(place.font).ascent()),
-               QString::fromStdString(l.text));
-  p.restore();
-  return true;
+  return paint::PaintLegend(p, m_session.Legend(), m_session.State(), place.anchorX, place.anchorY,
+                            place.corner, place.scale, m_messenger);
 }
 
 }  // namespace lumora::gui

@@ -15,7 +15,6 @@
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
-#include "paint/legend_page_painter.h"
 #include "paint/map_page_painter.h"
 
 namespace lumora::gui {
@@ -50,7 +49,6 @@ paint::MapPage CKiriView::MapPage() const {
       place.anchorY = y;
       place.corner = corner;
       place.scale = s;
-      place.font = paint::LegendFont(s);
       legend->DrawOnPage(p, place);
     };
   }
@@ -83,6 +81,7 @@ void CKiriView::ApplyAnnotations(const PageSettings& settings) {
   const bool on = settings.annotations.AnyShown();
   m_session.SetAnnotationsShown(on);
   if (on && !wasShown) {
+    SetPageScrollBars(true);
     // The window takes the page's shape, at most 565 x 800 and 90 % of the screen.
     m_framePlainSize = m_frame->size();
     const QSize client = viewport()->size();
@@ -94,13 +93,24 @@ void CKiriView::ApplyAnnotations(const PageSettings& settings) {
         AnnotationFrameSize(page.width, page.height, desktop.width(), desktop.height(),
                             m_frame->width() - client.width(), m_frame->height() - client.height());
     m_frame->resize(size.width, size.height);
-  } else if (!on && wasShown && m_framePlainSize.isValid()) {
-    m_frame->resize(m_framePlainSize);
+  } else if (!on && wasShown) {
+    LeavePageShape();
   }
   FollowLegendFlag();
   UpdateScrollBars();
   m_app.RefreshCommands();
   viewport()->update();
+}
+
+void CKiriView::SetPageScrollBars(bool onPage) {
+  setHorizontalScrollBarPolicy(onPage ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(onPage ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+}
+
+// The window gets back its scroll bars and the size it had before the page.
+void CKiriView::LeavePageShape() {
+  SetPageScrollBars(false);
+  if (m_framePlainSize.isValid()) m_frame->resize(m_framePlainSize);
 }
 
 void CKiriView::OnPrint() {

@@ -358,11 +358,15 @@ void CKiriView::OnUndo() {
   WaitCursor wait;
   const bool filesBack = m_session.State().m_bProcessed;
   const QSize before(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight);
+  const bool leavesPage = m_session.AnnotationsShown();
   m_session.Undo(m_app.Msg());
   DisplayChanged();
-  // The window keeps its size (and its scroll bars) unless the image
-  // going back has another size: then it gets the size it had before.
-  if (before != QSize(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight)) {
+  // Leaving the page the window gets its size from before the page back.
+  // Otherwise it keeps its size (and its scroll bars) unless the image going
+  // back has another size: then it gets the size it had before.
+  if (leavesPage) {
+    LeavePageShape();
+  } else if (before != QSize(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight)) {
     if (m_undoFrame.isValid())
       m_frame->resize(m_undoFrame);
     else

@@ -185,6 +185,9 @@ class CKiriView : public QAbstractScrollArea {
   void OnPrint();
   void OnPrintPreview();
   void PaintAnnotatedPage(QPainter& p);
+  // The page fills the window: no scroll bars while it is shown.
+  void SetPageScrollBars(bool onPage);
+  void LeavePageShape();
 
   // --- mouse tools (mouse_tools.cpp)
   struct ToolState {

@@ -5,7 +5,6 @@
 // itself once more on the printed or exported map page.
 #pragma once
 
-#include <QFont>
 #include <QWidget>
 
 class QPainter;
@@ -20,7 +19,6 @@ struct LegendPagePlacement {
   int anchorY = 0;
   int corner = 0;  // 0 upper right, 1 lower right, 2 lower left, 3 upper left
   double scale = 1.0;
-  QFont font;  // the image's legend font
 };
 
 class CLegendWindow : public QWidget {
@@ -39,8 +37,9 @@ class CLegendWindow : public QWidget {
   // Closes and deletes the window for good (the image got another legend).
   void Dispose();
 
-  // Draws the legend onto a map page. False (drawing nothing) when its data
-  // cannot be read any more; the reason was reported.
+  // Draws the legend onto a map page with the shared page painter, as
+  // lumora-cli draws it. False (drawing nothing) when its data cannot be
+  // read any more; the reason was reported.
   virtual bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const = 0;
 
  protected:

@@ -3,11 +3,15 @@
 // the page, printing on A4 only (to a PDF through the print dialog) and
 // the print preview.
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScrollBar>
 
 #include "core/support/string_table.h"
 #include "gui/output/add_info_dlg.h"
@@ -61,8 +65,11 @@ class MapPageViewTest : public GuiTest {
 };
 
 TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUndo) {
+  const QSize plain = View()->Frame()->size();
   AnnotateAll();
   ASSERT_TRUE(View()->Session().AnnotationsShown());
+  EXPECT_NE(View()->Frame()->size(), plain);  // the window takes the page's shape
+  EXPECT_FALSE(View()->verticalScrollBar()->isVisible());
   const AnnotationSettings& a = View()->PageChoices().annotations;
   EXPECT_EQ(a.titleText, "東京");
   EXPECT_EQ(a.scalePosition, 1);
@@ -95,15 +102,113 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   app->OnCommand(57643);
   EXPECT_FALSE(View()->Session().AnnotationsShown());
   EXPECT_TRUE(app->IsEnabled(kCmdEnlarge));
+  EXPECT_EQ(View()->Frame()->size(), plain);  // its size before the page
+  EXPECT_TRUE(View()->verticalScrollBar()->isVisible());
 }
 
-TEST_F(MapPageViewTest, CancelledSettingsLeaveThePlainImage) {
+// A rainbow display of band 4 with its ramp legend at the upper left: the
+// legend window draws its page form as lumora-cli does, and the program's
+// JPEG of the page is the file lumora-cli page writes.
+TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
+  OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
+  request.composition.red = request.composition.green = request.composition.blue = 4;
+  request.composition.singleBand = request.composition.rainbow = true;
+  app->SetReopen(request);
+  app->OnCommand(32778);
+  ASSERT_NE(View()->LegendWindow(), nullptr);
+  EXPECT_FALSE(View()->LegendWindow()->isHidden());
+  ui.dialogs.push_back([this](QDialog& d) {
+    QCheckBox* legend = Find<QCheckBox>(d, kIdLegendShown);
+    EXPECT_TRUE(legend->isEnabled());
+    legend->setChecked(true);
+    ui.dialogs.push_back([](QDialog& place) {
+      place.findChild<QAbstractButton*>(QStringLiteral("place3"))->click();
+      return QDialog::Accepted;
+    });
+    Click(d, kIdLegendPlace);
+    return QDialog::Accepted;
+  });
+  app->OnCommand(32845);
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
+
+  // The ramp (saturated colours) stands in the left margin, beside the image.
+  const QImage page = View()->ExportPage();
+  int coloured = 0;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < 120; ++x) {
+      const QColor c = page.pixelColor(x, y);
+      coloured +=
+          std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100;
+    }
+  EXPECT_GT(coloured, 500);
+
+  const std::string program = dir / "program.jpg", cli = dir / "cli.jpg";
+  ui.saveNames.push_back(QString::fromStdString(program));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(32830);
+  const auto r = ::lumora::test::RunCli(
+      dir, "page '" + m_inf + "' --gray 4 --rainbow --legend --legend-position top-left -o '" +
+               cli + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string bytes = ::lumora::test::ReadFile(program);
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
+}
+
+// Cancelled settings leave the plain image; fonts and colours come from
+// their dialogs through the seam and stay with the window; without a geo
+// reference grid and scale bar are off with empty lists.
+TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndOfferOnlyWhatTheImageAllows) {
   ui.dialogs.push_back([](QDialog& d) {
     Find<QCheckBox>(d, kIdTitleShown)->setChecked(true);
     return QDialog::Rejected;
   });
   app->OnCommand(32845);
   EXPECT_FALSE(View()->Session().AnnotationsShown());
+
+  ui.dialogs.push_back([this](QDialog& d) {
+    Find<QCheckBox>(d, kIdTitleShown)->setChecked(true);
+    ui.dialogs.push_back([](QDialog& font) {
+      QFont f(QStringLiteral("IPAGothic"));
+      f.setPointSize(24);
+      static_cast<QFontDialog&>(font).setCurrentFont(f);
+      return QDialog::Accepted;
+    });
+    Click(d, kIdTitleFont);
+    ui.dialogs.push_back([](QDialog& colour) {
+      static_cast<QColorDialog&>(colour).setCurrentColor(Qt::blue);
+      return QDialog::Accepted;
+    });
+    Click(d, kIdGridColour);
+    ui.dialogs.push_back(Answer(QDialog::Rejected));  // a cancelled font changes nothing
+    Click(d, kIdScaleFont);
+    return QDialog::Accepted;
+  });
+  app->OnCommand(32845);
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  const paint::PageStyle& style = View()->PageChoices().style;
+  // Points of the font dialog become page units of the screen.
+  EXPECT_EQ(style.titleFont.pixelSize(), 24 * View()->logicalDpiY() / 72);
+  EXPECT_EQ(style.gridColour, QColor(Qt::blue));
+  EXPECT_EQ(style.scaleFont, paint::DefaultPageStyle().scaleFont);
+
+  bool kept = false;
+  ui.dialogs.push_back([&](QDialog& d) {
+    kept = Find<QCheckBox>(d, kIdTitleShown)->isChecked();
+    return QDialog::Rejected;
+  });
+  app->OnCommand(32845);
+  EXPECT_TRUE(kept);
+
+  PageSettings wanted;
+  wanted.annotations.showGrid = wanted.annotations.showScale = true;
+  CAddInfoDlg unreferenced(ui, wanted, false, false, 96, nullptr);
+  for (int id : {kIdGridShown, kIdScaleShown, kIdLegendShown})
+    EXPECT_FALSE(Find<QCheckBox>(unreferenced, id)->isEnabled()) << id;
+  EXPECT_EQ(Find<QComboBox>(unreferenced, kIdGridStep)->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(unreferenced, kIdScaleLength)->count(), 0);
+  EXPECT_FALSE(unreferenced.Settings().annotations.AnyShown());
 }
 
 // A print dialog answer: the paper, the PDF file, and OK or cancel.
@@ -182,8 +287,16 @@ TEST_F(MapPageViewTest, DialogsGrabbed) {
   north.grab().save(QString::fromUtf8(folder) + "/north_pos.png");
   CScalePosDlg scale(1, nullptr);
   scale.grab().save(QString::fromUtf8(folder) + "/scale_pos.png");
+  CLegendPosDlg legend(3, nullptr);
+  legend.grab().save(QString::fromUtf8(folder) + "/legend_pos.png");
   AnnotateAll();
   View()->Frame()->grab().save(QString::fromUtf8(folder) + "/page_window.png");
+  ui.dialogs.push_back([&](QDialog& d) {
+    static_cast<CMyPreviewView&>(d).Preview()->updatePreview();
+    d.grab().save(QString::fromUtf8(folder) + "/preview.png");
+    return Click(d, kIdPreviewClose);
+  });
+  app->OnCommand(57609);
 }
 
 }  // namespace
