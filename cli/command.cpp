@@ -176,7 +176,7 @@ int UsageError(const std::string& command, const std::string& why) {
 bool ShownBandsWhole(const OpenRequest& r, Messenger& messenger) {
   const std::string base = StripExtension(r.settingsPath);
   const Composition& c = r.composition;
-  for (const auto [band, type] :
+  for (const auto& [band, type] :
        {std::pair{c.red, c.redType}, {c.green, c.greenType}, {c.blue, c.blueType}}) {
     if (!OpenBand(base, type, band, r.settings.pixels, r.settings.lines, messenger)) return false;
   }

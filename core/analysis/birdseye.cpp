@@ -26,7 +26,7 @@ Camera ViewCamera(const ElevationModel& m, const BirdsEyeRequest& r) {
 class GridProjector {
  public:
   GridProjector(const Camera& cam, const ElevationModel& m, const double* height)
-      : m_cam(cam), m_cols(size_t(m.pixels)), m_rows(size_t(m.lines)) {
+      : m_cols(size_t(m.pixels)), m_rows(size_t(m.lines)) {
     const Vec3& t = cam.Target();
     for (int32_t x = 0; x < m.pixels; ++x) {
       const double q = x - t.x;
@@ -50,7 +50,6 @@ class GridProjector {
   }
 
  private:
-  const Camera& m_cam;
   std::vector<Vec3> m_cols, m_rows;
   Vec3 m_codes[256];
 };

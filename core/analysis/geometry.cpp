@@ -20,8 +20,7 @@ Camera::Camera(const Vec3& eye, const Vec3& target, int viewportWidth, int viewp
     : m_eye(eye),
       m_target(target),
       m_viewportWidth(viewportWidth),
-      m_viewportHeight(viewportHeight),
-      m_viewAngle(viewAngle) {
+      m_viewportHeight(viewportHeight) {
   m_tanHalfAngle = std::tan(viewAngle * kHalfRadiansPerDegree);
   const Vec3 w = eye - target;
   m_distance = w.Length();

@@ -75,7 +75,6 @@ class Camera {
  private:
   Vec3 m_eye, m_target;
   int m_viewportWidth = 0, m_viewportHeight = 0;
-  double m_viewAngle = 0.0;
   double m_tanHalfAngle = 0.0;
   double m_distance = 0.0;
   Vec3 m_f, m_e1, m_e2;
