@@ -252,7 +252,7 @@ void CMainFrame::LoadMenu(int menuId) {
     QAction* a = language->addAction(name);
     a->setCheckable(true);
     a->setChecked(code == chosen);
-    connect(a, &QAction::triggered, this, [this, code] { ChooseLanguage(code); });
+    connect(a, &QAction::triggered, this, [this, picked = code] { ChooseLanguage(picked); });
   }
   help->addSeparator();
   help->addAction(Action(kCmdAbout));
