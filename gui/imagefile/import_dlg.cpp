@@ -207,8 +207,9 @@ CImportDlg::CImportDlg(UiSeam& ui, Messenger& messenger, const QString& startFol
 void CImportDlg::OnChooseFiles() {
   const QStringList chosen = m_ui.GetOpenFileNames(
       this, m_startFolder,
-      QStringLiteral("衛星データ (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;"
-                     "すべてのファイル (*)"));
+      translate(
+          "CImportDlg",
+          "衛星データ (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;すべてのファイル (*)"));
   if (chosen.isEmpty()) return;
   std::vector<std::string> inputs;
   for (const QString& f : chosen) inputs.push_back(FromQ(f));

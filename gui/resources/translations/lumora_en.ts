@@ -372,6 +372,10 @@ TM sensor</translation>
 <context>
     <name>CImportDlg</name>
     <message>
+        <source>衛星データ (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;すべてのファイル (*)</source>
+        <translation>Satellite data (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;All files (*)</translation>
+    </message>
+    <message>
         <source>ランドサット 8/9</source>
         <translation>Landsat 8/9</translation>
     </message>
