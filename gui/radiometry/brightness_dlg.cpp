@@ -187,6 +187,10 @@ CBrightnessDlg::CBrightnessDlg(const Dib& shown, bool singleBand, const StretchS
   ShowEdits();
 }
 
+CBrightnessDlg::~CBrightnessDlg() {
+  for (QLineEdit* edit : m_edits) edit->disconnect(this);
+}
+
 BrightnessDialogState::MarkerGeometry CBrightnessDlg::Geometry() const {
   // In the strip's coordinates: the colour bar gives the level scale.
   const QRect bar = m_bar->geometry().translated(-m_strip->pos());

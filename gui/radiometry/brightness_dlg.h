@@ -44,6 +44,9 @@ class CBrightnessDlg : public QDialog {
   // they change.
   CBrightnessDlg(const Dib& shown, bool singleBand, const StretchSet& starting,
                  Messenger& messenger, Preview preview, QWidget* parent = nullptr);
+  // An edit that loses the focus while the dialog is destroyed must not
+  // reach the dialog's members: its signals are cut first.
+  ~CBrightnessDlg() override;
 
   const BrightnessDialogState& State() const { return m_state; }
   // After OK: the tables built and the per-channel values.
