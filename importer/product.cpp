@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -58,13 +60,84 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
-// The MTL file of a Landsat folder, or empty.
+// Collection 2 products carry the same metadata as text, JSON and XML.
+constexpr std::array<const char*, 3> kMtlEndings{"_MTL.txt", "_MTL.json", "_MTL.xml"};
+
+bool IsMtlName(const std::string& name) {
+  return std::any_of(kMtlEndings.begin(), kMtlEndings.end(),
+                     [&](const char* ending) { return EndsWithNoCase(name, ending); });
+}
+
+// The MTL file of a Landsat folder (the text one when there are several), or
+// empty.
 fs::path FindMtl(const fs::path& folder) {
+  fs::path best;
+  size_t bestRank = kMtlEndings.size();
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_regular_file(ec) && EndsWithNoCase(it->path().filename().string(), "_MTL.txt"))
-      return it->path();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    for (size_t rank = 0; rank < bestRank; ++rank)
+      if (EndsWithNoCase(name, kMtlEndings[rank]) && it->is_regular_file(ec)) {
+        best = it->path();
+        bestRank = rank;
+      }
+  }
+  return best;
+}
+
+// "KEY": "VALUE" in JSON text: the first string member of that name. Escapes
+// other than plain ASCII ones give an empty value: no band file is named so.
+std::string JsonValue(const std::string& text, const std::string& key) {
+  const std::string quoted = '"' + key + '"';
+  for (size_t at = text.find(quoted); at != std::string::npos;
+       at = text.find(quoted, at + quoted.size())) {
+    size_t i = at + quoted.size();
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (i >= text.size() || text[i] != ':') continue;  // the name was a value
+    ++i;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (i >= text.size() || text[i] != '"') return {};
+    std::string value;
+    for (++i; i < text.size(); ++i) {
+      char c = text[i];
+      if (c == '"') return value;
+      if (c == '\\') {
+        if (++i >= text.size()) return {};
+        c = text[i];
+        if (c != '"' && c != '\\' && c != '/') return {};
+      }
+      value += c;
+    }
+    return {};  // unterminated
+  }
   return {};
+}
+
+// <KEY>VALUE</KEY> in XML text, with the five predefined entities.
+std::string XmlValue(const std::string& text, const std::string& key) {
+  const std::string open = '<' + key + '>', close = "</" + key + '>';
+  const size_t at = text.find(open);
+  if (at == std::string::npos) return {};
+  const size_t start = at + open.size(), end = text.find(close, start);
+  if (end == std::string::npos) return {};
+  static constexpr std::array<std::pair<const char*, char>, 5> kEntities{
+      {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}}};
+  std::string value;
+  for (size_t i = start; i < end; ++i) {
+    if (text[i] != '&') {
+      value += text[i];
+      continue;
+    }
+    const auto* entity = std::find_if(kEntities.begin(), kEntities.end(), [&](const auto& e) {
+      return text.compare(i, std::strlen(e.first), e.first) == 0;
+    });
+    if (entity == kEntities.end()) return {};
+    value += entity->second;
+    i += std::strlen(entity->first) - 1;
+  }
+  const size_t first = value.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
@@ -161,6 +234,9 @@ bool FindSentinel(const fs::path& folder, Product& product, ImportError& error) 
 }  // namespace
 
 std::string MtlValue(const std::string& text, const std::string& key) {
+  const size_t first = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+  if (first != std::string::npos && text[first] == '{') return JsonValue(text, key);
+  if (first != std::string::npos && text[first] == '<') return XmlValue(text, key);
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
@@ -196,7 +272,7 @@ bool FindProduct(const std::vector<std::string>& inputs, Product& product, Impor
       error = {kMsgImportNoProduct, inputs[0]};
       return false;
     }
-    if (EndsWithNoCase(in.filename().string(), "_MTL.txt")) return FindLandsat(in, product, error);
+    if (IsMtlName(in.filename().string())) return FindLandsat(in, product, error);
   }
   product.kind = ProductKind::kGeoTiff;
   for (const auto& input : inputs) {

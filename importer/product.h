@@ -1,5 +1,5 @@
 // Which files of a download make up a scene: a Landsat 8/9 Collection 2
-// product (its MTL file or folder), a Sentinel-2 Level-2A folder, or plain
+// product (its MTL file, text, JSON or XML, or its folder), a Sentinel-2 Level-2A folder, or plain
 // GeoTIFF files. Only names and the MTL text are read here; the rasters are
 // opened by the importer.
 #pragma once
@@ -43,8 +43,9 @@ struct ImportError {
 // the inputs are not a product.
 bool FindProduct(const std::vector<std::string>& inputs, Product& product, ImportError& error);
 
-// The value of KEY = "VALUE" lines of MTL text (first occurrence wins);
-// empty when absent.
+// The value of KEY in MTL metadata, which comes as KEY = "VALUE" lines, as
+// JSON ("KEY": "VALUE") or as XML (<KEY>VALUE</KEY>); the first occurrence
+// wins. Empty when absent.
 std::string MtlValue(const std::string& text, const std::string& key);
 
 }  // namespace lumora::importer

@@ -205,11 +205,11 @@ CImportDlg::CImportDlg(UiSeam& ui, Messenger& messenger, const QString& startFol
 }
 
 void CImportDlg::OnChooseFiles() {
-  const QStringList chosen = m_ui.GetOpenFileNames(
-      this, m_startFolder,
-      translate(
-          "CImportDlg",
-          "衛星データ (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;すべてのファイル (*)"));
+  const QStringList chosen =
+      m_ui.GetOpenFileNames(this, m_startFolder,
+                            translate("CImportDlg",
+                                      "衛星データ (*.tif *.tiff *.TIF *.TIFF *.jp2 *.JP2 *_MTL.txt "
+                                      "*_MTL.TXT *_MTL.json *_MTL.xml);;すべてのファイル (*)"));
   if (chosen.isEmpty()) return;
   std::vector<std::string> inputs;
   for (const QString& f : chosen) inputs.push_back(FromQ(f));

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <memory>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "core/support/text.h"
 
@@ -14,11 +16,17 @@ namespace lumora::test {
 
 namespace fs = std::filesystem;
 
-void WriteGeoTiff(const std::string& path, const TiffSpec& tiff, const PixelFn& value) {
+namespace {
+
+// The raster in a GDAL dataset of the driver: GeoTIFF is written directly,
+// JPEG 2000 is copied losslessly from memory.
+void WriteRaster(const char* driverName, const std::string& path, const TiffSpec& tiff,
+                 const PixelFn& value) {
   GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-  GDALDataset* ds =
-      driver->Create(path.c_str(), tiff.width, tiff.height, tiff.bands, tiff.type, nullptr);
+  const bool direct = std::string(driverName) == "GTiff";
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(direct ? "GTiff" : "MEM");
+  GDALDataset* ds = driver->Create(direct ? path.c_str() : "", tiff.width, tiff.height, tiff.bands,
+                                   tiff.type, nullptr);
   if (!ds) throw std::runtime_error("cannot create " + path);
   double t[6] = {tiff.originX, tiff.pixelSize, 0, tiff.originY, 0, -tiff.pixelSize};
   ds->SetGeoTransform(t);
@@ -36,36 +44,79 @@ void WriteGeoTiff(const std::string& path, const TiffSpec& tiff, const PixelFn& 
         throw std::runtime_error("cannot write " + path);
     }
   }
+  if (!direct) {
+    const char* options[] = {"REVERSIBLE=YES", "QUALITY=100", nullptr};
+    GDALDataset* copy =
+        GetGDALDriverManager()
+            ->GetDriverByName(driverName)
+            ->CreateCopy(path.c_str(), ds, FALSE, const_cast<char**>(options), nullptr, nullptr);
+    GDALClose(ds);
+    if (!copy) throw std::runtime_error("cannot write " + path);
+    ds = copy;
+  }
   GDALClose(ds);
 }
 
+std::string MtlText(MtlFormat format,
+                    const std::vector<std::pair<std::string, std::string>>& items) {
+  std::string out;
+  switch (format) {
+    case MtlFormat::kText:
+      out = "GROUP = LANDSAT_METADATA_FILE\n  GROUP = PRODUCT_CONTENTS\n";
+      for (const auto& [key, value] : items) out += "    " + key + " = \"" + value + "\"\n";
+      return out + "  END_GROUP = PRODUCT_CONTENTS\nEND_GROUP = LANDSAT_METADATA_FILE\nEND\n";
+    case MtlFormat::kJson:
+      out = "{\n  \"LANDSAT_METADATA_FILE\": {\n    \"PRODUCT_CONTENTS\": {";
+      for (size_t i = 0; i < items.size(); ++i)
+        out +=
+            (i ? ",\n      \"" : "\n      \"") + items[i].first + "\": \"" + items[i].second + '"';
+      return out + "\n    }\n  }\n}\n";
+    case MtlFormat::kXml:
+      out =
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<LANDSAT_METADATA_FILE>\n  "
+          "<PRODUCT_CONTENTS>\n";
+      for (const auto& [key, value] : items)
+        out += "    <" + key + ">" + value + "</" + key + ">\n";
+      return out + "  </PRODUCT_CONTENTS>\n</LANDSAT_METADATA_FILE>\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+void WriteGeoTiff(const std::string& path, const TiffSpec& tiff, const PixelFn& value) {
+  WriteRaster("GTiff", path, tiff, value);
+}
+
 std::string WriteLandsat(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
-                         bool withThermal, int skipBand) {
+                         bool withThermal, int skipBand, MtlFormat format) {
   fs::create_directories(folder);
   const std::string id = "LC09_L2SP_107035_20240501_20240502_02_T1";
-  std::string mtl = "GROUP = LANDSAT_METADATA_FILE\n  GROUP = PRODUCT_CONTENTS\n";
-  mtl += "    LANDSAT_PRODUCT_ID = \"" + id + "\"\n";
+  std::vector<std::pair<std::string, std::string>> items{{"LANDSAT_PRODUCT_ID", id}};
   TiffSpec one = tiff;
   one.bands = 1;
   for (int b = 1; b <= 7; ++b) {
     const std::string name = id + Format("_SR_B%d.TIF", b);
-    mtl += Format("    FILE_NAME_BAND_%d = \"", b) + name + "\"\n";
+    items.emplace_back(Format("FILE_NAME_BAND_%d", b), name);
     if (b != skipBand)
       WriteGeoTiff(folder + "/" + name, one, [&](int, int x, int y) { return value(b, x, y); });
   }
   if (withThermal) {
     const std::string name = id + "_ST_B10.TIF";
-    mtl += "    FILE_NAME_BAND_ST_B10 = \"" + name + "\"\n";
+    items.emplace_back("FILE_NAME_BAND_ST_B10", name);
     WriteGeoTiff(folder + "/" + name, one, [&](int, int x, int y) { return value(10, x, y); });
   }
-  mtl += "  END_GROUP = PRODUCT_CONTENTS\n  GROUP = IMAGE_ATTRIBUTES\n";
-  mtl += "    SPACECRAFT_ID = \"LANDSAT_9\"\n  END_GROUP = IMAGE_ATTRIBUTES\nEND\n";
-  const std::string path = folder + "/" + id + "_MTL.txt";
-  std::ofstream(path) << mtl;
+  items.emplace_back("SPACECRAFT_ID", "LANDSAT_9");
+  const char* ending = format == MtlFormat::kJson  ? "_MTL.json"
+                       : format == MtlFormat::kXml ? "_MTL.xml"
+                                                   : "_MTL.txt";
+  const std::string path = folder + "/" + id + ending;
+  std::ofstream(path) << MtlText(format, items);
   return path;
 }
 
-std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value) {
+std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
+                          bool jpeg2000) {
   const std::string img = folder + "/GRANULE/L2A_T54SUE_A000001_20240501T012345/IMG_DATA";
   fs::create_directories(img + "/R10m");
   fs::create_directories(img + "/R20m");
@@ -75,12 +126,14 @@ std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const
   coarse.width = tiff.width / 2;
   coarse.height = tiff.height / 2;
   const std::string stem = "T54SUE_20240501T012345_B";
+  const char* driver = jpeg2000 ? "JP2OpenJPEG" : "GTiff";
+  const char* ending = jpeg2000 ? "jp2" : "tif";
   for (int b : {2, 3, 4, 8})
-    WriteGeoTiff(img + Format("/R10m/%s%02d_10m.tif", stem.c_str(), b), fine,
-                 [&](int, int x, int y) { return value(b, x, y); });
+    WriteRaster(driver, img + Format("/R10m/%s%02d_10m.%s", stem.c_str(), b, ending), fine,
+                [&](int, int x, int y) { return value(b, x, y); });
   for (int b : {2, 5, 11, 12})
-    WriteGeoTiff(img + Format("/R20m/%s%02d_20m.tif", stem.c_str(), b), coarse,
-                 [&](int, int x, int y) { return value(b, x, y); });
+    WriteRaster(driver, img + Format("/R20m/%s%02d_20m.%s", stem.c_str(), b, ending), coarse,
+                [&](int, int x, int y) { return value(b, x, y); });
   return folder;
 }
 

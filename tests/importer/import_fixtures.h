@@ -28,17 +28,22 @@ struct TiffSpec {
 
 void WriteGeoTiff(const std::string& path, const TiffSpec& tiff, const PixelFn& value);
 
+enum class MtlFormat { kText, kJson, kXml };
+
 // Landsat 9 Level-2 product in folder: SR_B1..SR_B7, ST_B10 (withThermal)
-// and the MTL file, each band from value(band number of the product, x, y).
-// skipBand leaves out that band's file (the MTL still names it).
-// Returns the MTL path.
+// and the MTL file in the given format, each band from value(band number of
+// the product, x, y). skipBand leaves out that band's file (the MTL still
+// names it). Returns the MTL path.
 std::string WriteLandsat(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
-                         bool withThermal = true, int skipBand = 0);
+                         bool withThermal = true, int skipBand = 0,
+                         MtlFormat format = MtlFormat::kText);
 
 // Sentinel-2 L2A-like tile: B02, B03, B04, B08 at tiff's 10 m grid in R10m,
 // B05, B11, B12 at 20 m in R20m (half the cells), value(band number, x, y)
-// on each file's own grid. Returns the product folder.
-std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value);
+// on each file's own grid, as GeoTIFF or, as delivered, lossless JPEG 2000.
+// Returns the product folder.
+std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
+                          bool jpeg2000 = false);
 
 // Longitude and latitude (WGS 84) of a point of an EPSG system, by GDAL.
 void GdalLonLat(int epsg, double x, double y, double& lon, double& lat);

@@ -105,9 +105,22 @@ TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
   }
   EXPECT_NE(ReadFile(dir / "out/scene.d03").find("SR_B4.TIF"), std::string::npos);
   EXPECT_NE(ReadFile(dir / "out/scene.d03").find("STRETCH_LOW = "), std::string::npos);
-  // The folder names the same product as its MTL file.
+  // The folder names the same product as its MTL file, and the JSON and XML
+  // forms of the metadata name the same bands.
   ASSERT_EQ(Run("import " + Q(dir / "product") + " -o " + Q(dir / "again.inf")).status, 0);
   EXPECT_EQ(Bytes(dir / "again.b04"), Bytes(dir / "out/scene.b04"));
+  for (auto [format, name] :
+       {std::pair{test::MtlFormat::kJson, "json"}, std::pair{test::MtlFormat::kXml, "xml"}}) {
+    SCOPED_TRACE(name);
+    const std::string mtl = test::WriteLandsat(dir / name, tiff, LandsatValue, true, 0, format);
+    // The file and its folder (where it is the only metadata).
+    for (const std::string& input : {mtl, std::string(dir / name)}) {
+      const std::string set = input + ".set";
+      ASSERT_EQ(Run("import " + Q(input) + " -o " + Q(set + ".inf")).status, 0);
+      for (int n = 1; n <= 7; ++n)
+        EXPECT_EQ(Bytes(BandFilePath(set, 1, n)), Bytes(BandFilePath(dir / "out/scene", 1, n)));
+    }
+  }
 }
 
 TEST_F(Import, ImportedSceneShowsVegetationWithTheTmPreset) {
@@ -194,6 +207,13 @@ TEST_F(Import, SentinelTwentyMetreBandsLandOnTheTenMetreGrid) {
   EXPECT_EQ(Bytes(dir / "out/scene.b07"),
             ExpectedStretch(Grid(40, 30, [&](int x, int y) { return value(12, x / 2, y / 2); })));
   EXPECT_FALSE(fs::exists(dir / "out/scene.b06"));
+  // Delivered products hold lossless JPEG 2000 files: the same scene.
+  const auto jp2 = test::WriteSentinel(dir / "S2B_MSIL2A.SAFE", tiff, value, true);
+  ASSERT_EQ(Run("import " + Q(jp2) + " -o " + Q(dir / "jp2.inf")).status, 0);
+  EXPECT_EQ(ReadFile(dir / "jp2.inf"), ReadFile(out));
+  for (int n : {1, 2, 3, 4, 5, 7})
+    EXPECT_EQ(Bytes(BandFilePath(dir / "jp2", 1, n)), Bytes(BandFilePath(dir / "out/scene", 1, n)))
+        << n;
 }
 
 std::vector<uint8_t> LittleEndian16(const std::vector<double>& values) {

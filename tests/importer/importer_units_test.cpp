@@ -57,6 +57,27 @@ TEST(ImportProduct, MtlValues) {
   EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_1"), "a_B1.TIF");
   EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_10"), "a_B10.TIF");
   EXPECT_EQ(MtlValue(mtl, "FILE_NAME_BAND_2"), "");
+
+  const std::string json =
+      "\xEF\xBB\xBF {\"A\": {\"NOTE\": \"FILE_NAME_BAND_1\", \"FILE_NAME_BAND_10\" : \"b10\",\n"
+      "\"FILE_NAME_BAND_1\":\"a\\\"b\\\\c\\/d\", \"FILE_NAME_BAND_2\": \"\\u0041\",\n"
+      "\"FILE_NAME_BAND_3\": 3, \"FILE_NAME_BAND_4\": \"open";
+  EXPECT_EQ(MtlValue(json, "FILE_NAME_BAND_10"), "b10");
+  // A name standing as a value is not a key; escapes of plain ASCII are read.
+  EXPECT_EQ(MtlValue(json, "FILE_NAME_BAND_1"), "a\"b\\c/d");
+  // Anything else names no file: other escapes, numbers, unterminated strings.
+  EXPECT_EQ(MtlValue(json, "FILE_NAME_BAND_2"), "");
+  EXPECT_EQ(MtlValue(json, "FILE_NAME_BAND_3"), "");
+  EXPECT_EQ(MtlValue(json, "FILE_NAME_BAND_4"), "");
+
+  const std::string xml =
+      "<?xml version=\"1.0\"?><M><FILE_NAME_BAND_10>b10</FILE_NAME_BAND_10>"
+      "<FILE_NAME_BAND_1>\n  a&amp;b&lt;&gt;&quot;&apos;  </FILE_NAME_BAND_1>"
+      "<FILE_NAME_BAND_2>a&#65;</FILE_NAME_BAND_2><FILE_NAME_BAND_3>open";
+  EXPECT_EQ(MtlValue(xml, "FILE_NAME_BAND_1"), "a&b<>\"'");
+  EXPECT_EQ(MtlValue(xml, "FILE_NAME_BAND_10"), "b10");
+  EXPECT_EQ(MtlValue(xml, "FILE_NAME_BAND_2"), "");
+  EXPECT_EQ(MtlValue(xml, "FILE_NAME_BAND_3"), "");
 }
 
 TEST(ImportDemCodes, SeaAndEnds) {

@@ -372,8 +372,8 @@ TM sensor</translation>
 <context>
     <name>CImportDlg</name>
     <message>
-        <source>衛星データ (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;すべてのファイル (*)</source>
-        <translation>Satellite data (*.tif *.tiff *.TIF *.TIFF *_MTL.txt *_MTL.TXT);;All files (*)</translation>
+        <source>衛星データ (*.tif *.tiff *.TIF *.TIFF *.jp2 *.JP2 *_MTL.txt *_MTL.TXT *_MTL.json *_MTL.xml);;すべてのファイル (*)</source>
+        <translation>Satellite data (*.tif *.tiff *.TIF *.TIFF *.jp2 *.JP2 *_MTL.txt *_MTL.TXT *_MTL.json *_MTL.xml);;All files (*)</translation>
     </message>
     <message>
         <source>ランドサット 8/9</source>
