@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <utility>
 
 #include "core/shell/command_rules.h"
@@ -28,6 +29,9 @@
 namespace lumora::gui {
 
 namespace {
+
+// Pixels between a status pane's border and its text, and after the last pane.
+constexpr int kPaneAir = 2;
 
 QSettings RecentSettings() {
   return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
@@ -302,13 +306,24 @@ void CMainFrame::CreateStatusBar() {
     m_panes[i] = new QLabel(bar);
     m_panes[i]->setObjectName(QStringLiteral("pane%1").arg(i));
   }
+  // The message pane gives way first: a long prompt is cut at its end
+  // rather than pushing the coordinate panes off the frame.
+  m_panes[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   bar->addWidget(m_panes[0], 1);
-  const int width = m_panes[1]->fontMetrics().horizontalAdvance(QStringLiteral("X=5555.5"));
+  // The coordinate panes hold "X=5555.5", or the widest readout of an image
+  // up to 99999 pixels, inside their sunken border with a little air.
+  const QFontMetrics metrics = m_panes[1]->fontMetrics();
+  int text = 0;
+  for (const char* widest : {"X=5555.5", "x=99999", "y=99999"})
+    text = std::max(text, metrics.horizontalAdvance(QString::fromLatin1(widest)));
   for (int i = 1; i < 3; ++i) {
-    m_panes[i]->setFixedWidth(width);
     m_panes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_panes[i]->setIndent(kPaneAir);
+    m_panes[i]->setFixedWidth(text + 2 * (m_panes[i]->frameWidth() + kPaneAir));
     bar->addPermanentWidget(m_panes[i]);
   }
+  // The last pane's border stays clear of the frame's edge.
+  bar->setContentsMargins(0, 0, kPaneAir, 0);
   // Fly-by help goes to pane 0.
   connect(bar, &QStatusBar::messageChanged, this,
           [this](const QString& m) { m_panes[0]->setText(m); });

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -139,9 +140,24 @@ TEST_F(GuiTest, MainFrameLayout) {
                         (id >= 57666 && id <= 57670);  // help
     EXPECT_EQ(f.Action(id)->isEnabled(), always) << id;
   }
-  const int paneWidth = f.statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("X=5555.5"));
-  for (int pane = 1; pane <= 2; ++pane)
-    EXPECT_EQ(f.findChild<QLabel*>(QStringLiteral("pane%1").arg(pane))->width(), paneWidth);
+
+  // A long prompt does not push the coordinate panes off the frame, and
+  // each shows its widest text whole, inside the status bar.
+  f.show();
+  f.SetStatusText(0, QStringLiteral("選択した画像の明るさを自動的に調整します．長い説明文です．"));
+  const QString widest[] = {QStringLiteral("X=5555.5"), QStringLiteral("y=99999")};
+  for (int pane = 1; pane <= 2; ++pane) {
+    auto* label = f.findChild<QLabel*>(QStringLiteral("pane%1").arg(pane));
+    for (const QString& text : widest) {
+      label->setText(text);
+      f.statusBar()->layout()->activate();
+      EXPECT_GE(label->contentsRect().width() - label->indent(),
+                label->fontMetrics().horizontalAdvance(text));
+      const QRect inBar(label->mapTo(f.statusBar(), QPoint(0, 0)), label->size());
+      EXPECT_LT(inBar.right(), f.statusBar()->width() - 1) << pane;
+      EXPECT_EQ(f.statusBar()->mapTo(&f, QPoint(f.statusBar()->width(), 0)).x(), f.width());
+    }
+  }
 }
 
 TEST_F(GuiTest, MenusFollowTheModeOnceAnImageIsOpen) {
