@@ -93,7 +93,9 @@ void FillBand(QPainter& p, const LegendBand& b) {
 bool PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
                     Messenger& messenger) {
   DemLegendRange range;
-  if (!ReadDemLegendRange(state.m_strSettingsPath, state.m_nFileState, 0, range, messenger))
+  if (!ReadDemLegendRange(state.m_strSettingsPath, state.m_nFileState,
+                          ElevationLegendHint(state.m_strSettingsPath, state.m_nFileState), range,
+                          messenger))
     return false;
   const DemPrintLegend l = DemLegendOnPage(corner, x, y, s);
   for (const LegendBand& b : l.bar) FillBand(p, b);

@@ -184,6 +184,13 @@ std::string DemLegendRange::HighLabel() const { return Format("%dm", TruncToInt(
 std::string DemLegendRange::LowPrintLabel() const { return Format("%4dm", TruncToInt(low)); }
 std::string DemLegendRange::HighPrintLabel() const { return Format("%4dm", TruncToInt(high)); }
 
+int ElevationLegendHint(const std::string& settingsPath, int fileState) {
+  if (fileState != kStateBirdsEye) return 0;
+  DisplayStateFile brd;
+  if (!ReadDisplayStateFile(CompanionPath(settingsPath, ".brd"), brd)) return 0;
+  return brd.state;
+}
+
 bool ReadDemLegendRange(const std::string& settingsPath, int fileState, int hint,
                         DemLegendRange& out, Messenger& messenger) {
   ElevationRange range;

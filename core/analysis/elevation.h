@@ -99,6 +99,11 @@ struct DemLegendRange {
   std::string LowPrintLabel() const;   // "%4dm"
   std::string HighPrintLabel() const;  // "%4dm"
 };
+// The state whose range an elevation legend shows besides the image's own:
+// a bird's-eye view shows the legend of the image it drapes, which its .brd
+// names; 0 for every other image, or when the .brd cannot be read.
+int ElevationLegendHint(const std::string& settingsPath, int fileState);
+
 // 61234 when the range file cannot be opened, 61288 when it is inconsistent;
 // the range keeps its initial values then.
 bool ReadDemLegendRange(const std::string& settingsPath, int fileState, int hint,

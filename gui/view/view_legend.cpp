@@ -2,8 +2,7 @@
 // follows the palette.
 #include <QCheckBox>
 
-#include "core/imagefile/settings_file.h"
-#include "core/support/file_set.h"
+#include "core/analysis/elevation.h"
 #include "gui/analysis/dem_legend_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
@@ -34,13 +33,7 @@ CLegendWindow* MakeLegendWindow(CKiriApp& app, CKiriView& view) {
     }
     case LegendKind::kClass: return new CClassLegendDlg(s, app.Msg(), view.Frame());
     case LegendKind::kElevation: {
-      // A bird's-eye view takes the legend of the image it drapes.
-      int hint = 0;
-      DisplayStateFile brd;
-      if (s.State().m_nFileState == kStateBirdsEye &&
-          ReadDisplayStateFile(ResolveNoCase(StripExtension(s.CurrentPath()) + ".brd").string(),
-                               brd))
-        hint = brd.state;
+      const int hint = ElevationLegendHint(s.CurrentPath(), s.State().m_nFileState);
       return new CDemLegendDlg(s, hint, app.Msg(), view.Frame());
     }
     default: return nullptr;

@@ -1,5 +1,7 @@
 #include <QAbstractButton>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <filesystem>
 
@@ -154,6 +156,15 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   auto* legend = qobject_cast<CDemLegendDlg*>(View()->LegendWindow());
   ASSERT_NE(legend, nullptr);
   const QString low = legend->LabelText(kDemLegendLow), high = legend->LabelText(kDemLegendHigh);
+  // The legend as a printed page and the map page draw it.
+  auto onPage = [](const CDemLegendDlg& l) {
+    QImage page(400, 300, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    EXPECT_TRUE(l.DrawOnPage(p, LegendPagePlacement{200, 20, 0, 1.0}));
+    return page;
+  };
+  const QImage printed = onPage(*legend);
 
   ui.dialogs.push_back([](QDialog& d) {
     EXPECT_TRUE(Find<QAbstractButton>(d, kDemRadioBirdsEye)->isChecked());
@@ -178,6 +189,7 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   EXPECT_TRUE(legend->isVisible());
   EXPECT_EQ(legend->LabelText(kDemLegendLow), low);
   EXPECT_EQ(legend->LabelText(kDemLegendHigh), high);
+  EXPECT_EQ(onPage(*legend), printed);
 
   app->OnCommand(kCmdUndo);
   EXPECT_EQ(View()->Session().CurrentPath(), coloured);
