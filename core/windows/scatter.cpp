@@ -69,7 +69,10 @@ CellRect ScreenCell(int x, int y, int frameLeft, int frameBottom, int w, int h) 
   c.left = frameLeft + 1 + x * (w - 2) / 255;
   c.width = (w - 2) / 255 + 1;
   c.height = (h - 2) / 255 + 1;
-  const int bottomRow = frameBottom - 1 - y * h / 255;
+  // Y spans the same h - 2 pixels as X does across: scaled by the whole
+  // height, the row of value 255 would fall above the frame and the window
+  // would hide what the saved and printed page show.
+  const int bottomRow = frameBottom - 1 - y * (h - 2) / 255;
   c.top = bottomRow - c.height + 1;
   return c;
 }

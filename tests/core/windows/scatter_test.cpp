@@ -121,6 +121,11 @@ TEST(ScatterPlot, PageCellsTileThePlotAndTheRenderShowsTheCounts) {
   EXPECT_EQ(dib.TopRow(0)[0], 255);                               // white page
   EXPECT_EQ(dib.TopRow(page.plotTop - 1)[3 * page.plotLeft], 0);  // frame
   EXPECT_FALSE(RenderScatterPage(ScatterCounts(3), dib));
+
+  // The window's plot shows the cell of the page's top-right corner too.
+  counts[255 * 256 + 255] = 7;
+  ASSERT_TRUE(RenderScatterPlot(counts, 258, 258, dib));
+  EXPECT_EQ(dib.TopRow(0)[3 * 257], 255);
 }
 
 TEST(ScatterPlot, TitleNamesTheImageAsOpened) {
