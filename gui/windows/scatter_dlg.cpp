@@ -13,6 +13,7 @@
 #include "core/support/string_table.h"
 #include "gui/app/kiri_app.h"
 #include "gui/output/export_command.h"
+#include "gui/output/print_preview.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
@@ -141,14 +142,11 @@ void CScatterDlg::OnPrint() {
   }
   printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
   WaitCursor wait;
-  QPainter p;
-  if (!p.begin(&printer)) {
+  const paint::ScatterTexts texts = PageTexts();
+  if (!PrintOnePage(printer, [&](QPainter& p, int width, int height) {
+        paint::PaintScatterPage(p, width, height, m_counts, texts);
+      }))
     m_app.Msg().ShowMessage(kMsgCreateFailed);
-    return;
-  }
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-  paint::PaintScatterPage(p, area.width(), area.height(), m_counts, PageTexts());
-  p.end();
 }
 
 void ShowScatterPlot(CKiriApp& app, CKiriView& view) {
