@@ -2,8 +2,6 @@
 // image as the view composes it.
 #include "cli/command.h"
 #include "cli/composition.h"
-#include "core/imagefile/settings_file.h"
-#include "core/support/file_set.h"
 #include "core/view/image_session.h"
 #include "core/windows/profile.h"
 
@@ -13,11 +11,10 @@ namespace {
 constexpr const char* kName = "profile";
 
 int RunProfile(const std::vector<std::string>& argv) {
-  Args args(argv, {"rainbow", "reverse"});
+  Args args(argv, CompositionFlags());
   if (!args.ok()) return UsageError(kName, args.error());
-  if (args.positional().size() != 1 || !args.Unknown({"row", "column", "from", "to", "o", "rgb",
-                                                      "gray", "rainbow", "reverse", "step"})
-                                            .empty())
+  if (args.positional().size() != 1 ||
+      !args.Unknown(WithComposition({"row", "column", "from", "to", "o"})).empty())
     return UsageError(kName, "one settings file and the options below expected");
   if (args.Has("row") == args.Has("column")) return UsageError(kName, "give --row Y or --column X");
   const auto at = IntOption(args, args.Has("row") ? "row" : "column");
@@ -31,20 +28,16 @@ int RunProfile(const std::vector<std::string>& argv) {
   if (const std::string why = ParseComposition(args, composition); !why.empty())
     return UsageError(kName, why);
 
+  // The values of the display as the window shows it, brightness included.
   const std::string& path = args.positional()[0];
   StderrMessenger messenger(path, *out);
-  ImageSettings settings;
-  if (!ReadSettings(path, settings, messenger)) return kExitFailure;
-  OpenRequest request = ComposeOnOpen(path, settings);
-  if (const std::string why = ApplyComposition(composition, path, request); !why.empty())
-    return UsageError(kName, why);
-
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;
-  if (!ShownBandsWhole(request, messenger) ||
-      !session.Open(request, WorkingFiles{}, messenger, progress))
-    return kExitFailure;
+  if (const int status = OpenComposed(kName, path, composition, session, messenger, progress);
+      status != kExitOk)
+    return status;
+  progress.Close();
   ProfileEnds ends;
   if (args.Has("row"))
     ends = {lo, a, hi, a};
@@ -56,10 +49,11 @@ int RunProfile(const std::vector<std::string>& argv) {
              : kExitFailure;
 }
 
-Registrar reg(kName,
-              "profile IMAGE.inf (--row Y | --column X) --from A --to B [--rgb R,G,B | --gray B "
-              "[--rainbow] [--reverse]] [--step N] -o OUT.txt",
-              "Writes the values along a row or a column as a profile text file.", RunProfile);
+Registrar reg(
+    kName,
+    "profile IMAGE.inf (--row Y | --column X) --from A --to B [--rgb R,G,B | --gray B "
+    "[--rainbow] [--reverse]] [--step N] [--stretch auto|equalize|IL,IH,OL,OH] -o OUT.txt",
+    "Writes the values along a row or a column as a profile text file.", RunProfile);
 
 }  // namespace
 }  // namespace lumora::cli

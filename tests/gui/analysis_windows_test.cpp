@@ -120,10 +120,12 @@ class AnalysisWindowsTest : public GuiTest {
   MouseDriver mouse{[this] { return View()->viewport(); }};
 };
 
-// Slanted drags at two zoom levels: each is held to its axis, shows its
-// strip while the dialog is open, and saves what lumora-cli writes for the
-// same row or column.
+// Slanted drags at two zoom levels over the display stretched by the
+// automatic brightness: each is held to its axis, shows its strip while the
+// dialog is open, and saves what lumora-cli writes for the same row or
+// column of the same stretched display.
 TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
+  app->OnCommand(kCmdAutoBrightness);
   const struct {
     int level;
     QPoint scroll, from, to;
@@ -162,8 +164,8 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
     EXPECT_TRUE(stripShown);
     EXPECT_FALSE(View()->ProfileShown());
     EXPECT_EQ(View()->viewport()->grab().toImage(), plain);
-    const auto r = RunCli(
-        dir, "profile '" + inf + "' " + c.cli + " " + RgbOption() + " -o '" + expected + "'");
+    const auto r = RunCli(dir, "profile '" + inf + "' " + c.cli + " " + RgbOption() +
+                                   " --stretch auto -o '" + expected + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(saved), ReadFile(expected));
   }
