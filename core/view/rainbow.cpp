@@ -53,8 +53,11 @@ int RainbowIndex(int v, float dispMin, float dispMax, bool reverse) {
   // instead of converting NaN.
   if (!(t > 0.0)) t = 0.0;
   if (t > 255.0) t = 255.0;
-  if (reverse) t = 255.0 - t;
-  return static_cast<int>(t);
+  // Reversed, a sample takes entry 255 - k, as the reverse command and the
+  // reversed legend give it; truncating 255 - t instead would shift every
+  // sample by one entry and leave the range's low end short of 255.
+  const int k = static_cast<int>(t);
+  return reverse ? 255 - k : k;
 }
 
 void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse) {

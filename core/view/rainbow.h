@@ -22,7 +22,8 @@ using RainbowTable = std::array<RainbowEntry, 256>;
 const RainbowTable& Rainbow();
 
 // The rainbow index of a grey byte v for the display range dispMin ..
-// dispMax; -1 when v lies below the range (the pixel keeps its grey).
+// dispMax, or 255 minus it reversed; -1 when v lies below the range (the
+// pixel keeps its grey).
 int RainbowIndex(int v, float dispMin, float dispMax, bool reverse);
 
 // Repaints every pixel of a one-band display (its first byte is the sample)

@@ -106,9 +106,10 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   EXPECT_TRUE(View()->verticalScrollBar()->isVisible());
 }
 
-// A rainbow display of band 4 with its ramp legend at the upper left: the
-// legend window draws its page form as lumora-cli does, and the program's
-// JPEG of the page is the file lumora-cli page writes.
+// A rainbow display of band 4, reversed by the command, with its ramp
+// legend at the upper left: the legend window draws its page form as
+// lumora-cli does, and the program's JPEG of the page is the file
+// lumora-cli page writes for the display opened reversed.
 TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
   OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
   request.composition.red = request.composition.green = request.composition.blue = 4;
@@ -116,6 +117,7 @@ TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
   app->SetReopen(request);
   app->OnCommand(32778);
   ASSERT_NE(View()->LegendWindow(), nullptr);
+  app->OnCommand(kCmdReverseRainbow);
   EXPECT_FALSE(View()->LegendWindow()->isHidden());
   ui.dialogs.push_back([this](QDialog& d) {
     QCheckBox* legend = Find<QCheckBox>(d, kIdLegendShown);
@@ -148,8 +150,9 @@ TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
   ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
   app->OnCommand(32830);
   const auto r = ::lumora::test::RunCli(
-      dir, "page '" + m_inf + "' --gray 4 --rainbow --legend --legend-position top-left -o '" +
-               cli + "'");
+      dir, "page '" + m_inf +
+               "' --gray 4 --rainbow --reverse --legend --legend-position top-left -o '" + cli +
+               "'");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string bytes = ::lumora::test::ReadFile(program);
   EXPECT_GT(bytes.size(), 1000u);
