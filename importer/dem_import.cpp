@@ -4,6 +4,7 @@
 #include <ogr_spatialref.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -34,9 +35,30 @@ int CPL_STDCALL OnWarp(double done, const char*, void* data) {
   return TRUE;
 }
 
+// Whether the model's raster reaches any of a lattice of the grid's points.
+bool Reaches(void* transformer, GDALDataset* dem, const Grid& grid) {
+  constexpr int kSteps = 16;
+  for (int j = 0; j <= kSteps; ++j) {
+    std::array<double, kSteps + 1> x{}, y{}, z{};
+    std::array<int, kSteps + 1> ok{};
+    for (int i = 0; i <= kSteps; ++i) {
+      x[i] = grid.width * static_cast<double>(i) / kSteps;
+      y[i] = grid.height * static_cast<double>(j) / kSteps;
+    }
+    GDALGenImgProjTransform(transformer, TRUE, kSteps + 1, x.data(), y.data(), z.data(), ok.data());
+    for (int i = 0; i <= kSteps; ++i)
+      if (ok[i] && x[i] >= 0 && x[i] <= dem->GetRasterXSize() && y[i] >= 0 &&
+          y[i] <= dem->GetRasterYSize())
+        return true;
+  }
+  return false;
+}
+
 // The model resampled (bilinear) onto the grid; cells it does not cover
-// hold kOutside.
-bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, Progress* progress) {
+// hold kOutside. reaches tells whether the model lies over the grid at all,
+// for telling a model elsewhere from one without values there.
+bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, bool& reaches,
+          Progress* progress) {
   GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
   if (!mem) return false;
   DatasetPtr target(mem->Create("", grid.width, grid.height, 1, GDT_Float32, nullptr));
@@ -69,6 +91,7 @@ bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, Progress*
   wo->pTransformerArg = GDALCreateGenImgProjTransformer2(dem, target.get(), nullptr);
   bool ok = wo->pTransformerArg != nullptr;
   if (ok) {
+    reaches = Reaches(wo->pTransformerArg, dem, grid);
     wo->pfnTransformer = GDALGenImgProjTransform;
     GDALWarpOperation operation;
     ok = operation.Initialize(wo) == CE_None &&
@@ -106,7 +129,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
     }
   }
   DatasetPtr dem = OpenRaster(demPath);
-  if (!dem) {
+  if (!dem || dem->GetRasterCount() < 1) {
     error = {kMsgImportCannotOpen, demPath};
     return false;
   }
@@ -119,7 +142,8 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
   const size_t count = static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height);
   std::vector<float> altitude(count);
   if (progress) progress->Create(0, "標高データを取り込み中");
-  if (!Warp(dem.get(), grid, altitude, progress)) {
+  bool reaches = false;
+  if (!Warp(dem.get(), grid, altitude, reaches, progress)) {
     error = {kMsgImportReadFailed, demPath};
     return false;
   }
@@ -127,7 +151,8 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
   float lowest = 0.0f, highest = 0.0f;
   bool anyLand = false;
   for (float a : altitude) {
-    if (a == static_cast<float>(kOutside)) continue;
+    // NaN and infinity are no altitudes, though the model may not declare them so.
+    if (a == static_cast<float>(kOutside) || !std::isfinite(a)) continue;
     reached = true;
     if (!IsLand(a)) continue;
     lowest = anyLand ? std::min(lowest, a) : a;
@@ -135,7 +160,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
     anyLand = true;
   }
   if (!reached) {
-    error = {kMsgImportDemOutside, demPath};
+    error = {reaches ? kMsgImportDemNoValues : kMsgImportDemOutside, demPath};
     return false;
   }
   // Whole metres as the range file holds them; a flat land still spans one

@@ -19,7 +19,8 @@ int ElevationCode(double altitude, int minAltitude, int maxAltitude);
 
 // Writes SCENE.dem and SCENE.lev for the scene of sceneInf. An elevation
 // model already there is kept unless replace is set (61471). Messages as
-// the scene import, and 61472 when the model does not reach the scene,
+// the scene import, and 61472 when the model does not reach the scene, 61475
+// when it holds no altitude (all no-data or NaN) where it does,
 // 61473 when the scene has no geographic reference.
 bool ImportDem(const std::string& demPath, const std::string& sceneInf, bool replace,
                Messenger& messenger, Progress* progress);

@@ -141,8 +141,12 @@ std::string XmlValue(const std::string& text, const std::string& key) {
 }
 
 bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
-  // An MTL file is a few tens of kilobytes; more is not one.
-  const std::string text = ReadText(mtl, 1 << 20);
+  // An MTL file is a few tens of kilobytes; more is not one (and its band
+  // names, past what is read, would be reported missing).
+  constexpr size_t kMtlLimit = 1 << 20;
+  std::error_code ec;
+  const auto size = fs::file_size(mtl, ec);
+  const std::string text = ec || size > kMtlLimit ? std::string() : ReadText(mtl, kMtlLimit);
   const std::string craft = MtlValue(text, "SPACECRAFT_ID");
   if (craft != "LANDSAT_8" && craft != "LANDSAT_9") {
     error = {kMsgImportNoProduct, mtl.string()};
@@ -158,7 +162,6 @@ bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
     // Surface temperature takes the thermal band's place in Level-2 products.
     if (name.empty() && std::string(role.source) == "10")
       name = MtlValue(text, "FILE_NAME_BAND_ST_B10");
-    std::error_code ec;
     // A name with a folder in it would read outside the product.
     const bool plain = !name.empty() && name.find('/') == std::string::npos &&
                        name.find('\\') == std::string::npos && name != "." && name != "..";

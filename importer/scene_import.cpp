@@ -115,6 +115,12 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
       error = {kMsgImportGridMismatch, FileName(firstPath) + " / " + FileName(source.path)};
       return false;
     }
+    // A grid whose numbers overflow (a cell of 1e200 m) places nothing.
+    if (!std::all_of(t.begin(), t.end(), [](double v) { return std::isfinite(v); }) ||
+        !std::isfinite(t[1] * t[5])) {
+      error = {kMsgImportNoGeoref, source.path};
+      return false;
+    }
     // Turned grids would need resampling of every band; downloads are north-up.
     if (t[2] != 0.0 || t[4] != 0.0 || !(t[1] > 0.0) || !(t[5] < 0.0)) {
       error = {kMsgImportGridMismatch, source.path};
@@ -309,8 +315,10 @@ bool ImportLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int a
       error = {kMsgImportReadFailed, l.source.path};
       return false;
     }
-    const float noData = static_cast<float>(l.noData);
-    auto valid = [&](float v) { return std::isfinite(v) && !(l.hasNoData && v == noData); };
+    // A no-data value beyond the float range matches no value.
+    const bool noDataFits = l.hasNoData && std::abs(l.noData) <= std::numeric_limits<float>::max();
+    const float noData = noDataFits ? static_cast<float>(l.noData) : 0.0f;
+    auto valid = [&](float v) { return std::isfinite(v) && !(noDataFits && v == noData); };
     bool fits = IsIntegerType(sourceType);
     std::vector<float> sorted;
     sorted.reserve(count);
@@ -346,22 +354,17 @@ bool ImportLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int a
   return true;
 }
 
-// True when writing the set would replace one of the files it is read from
-// (a GeoTIFF named like a band file).
+// True when replacing the set would delete a file it is read from: a
+// GeoTIFF named like a band file, or reached through a link under another
+// name. A set file that is itself a link goes without its target.
 bool ReplacesInput(const OpenProduct& open, const std::string& outBase) {
   std::vector<std::string> inputs = open.product.otherFiles;
   for (const auto& l : open.layers) inputs.push_back(l.source.path);
-  const fs::path base(outBase);
   std::error_code ec;
-  for (const auto& input : inputs) {
-    const fs::path p(input);
-    const std::string ext = p.extension().string();
-    if (!EqualsNoCase(p.stem().string(), base.filename().string()) || ext.size() < 2 ||
-        !IsFileSetExtension(std::string_view(ext).substr(1)))
-      continue;
-    const fs::path a = p.parent_path().empty() ? "." : p.parent_path();
-    const fs::path b = base.parent_path().empty() ? "." : base.parent_path();
-    if (fs::equivalent(a, b, ec)) return true;
+  for (const auto& file : SetFiles(outBase)) {
+    if (fs::is_symlink(file, ec)) continue;
+    for (const auto& input : inputs)
+      if (fs::equivalent(file, input, ec)) return true;
   }
   return false;
 }

@@ -85,6 +85,8 @@ constexpr MessageRow kMessages[] = {
      "The image has no location information, so the elevation data cannot be laid over it."},
     {kMsgImportReplace, "同じ名前の画像があります．置き換えますか？",
      "There is already an image with this name. Replace it?"},
+    {kMsgImportDemNoValues, "標高データの画像と重なる部分に，標高の値がありません．",
+     "The elevation data holds no altitudes where it overlaps the image."},
     {kMsgClassesLeftOut, "次の分類項目は分類に使われませんでした．",
      "These classes were not used in the classification."},
     {kMsgClassNoArea, "トレーニングエリアが指定されていません．",

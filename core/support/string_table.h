@@ -61,6 +61,7 @@ enum MessageId : int {
   kMsgImportDemOutside = 61472,
   kMsgImportSceneNoGeoref = 61473,
   kMsgImportReplace = 61474,
+  kMsgImportDemNoValues = 61475,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
@@ -353,6 +355,20 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemExists)), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
+  // A model over the scene without one altitude there (NaN, not declared
+  // no-data) is no replacement: it is refused as such, not as elsewhere.
+  TiffSpec empty;
+  empty.type = GDT_Float32;
+  empty.originX = scene.originX - 300;
+  empty.originY = scene.originY + 300;
+  empty.width = 60;
+  empty.height = 50;
+  test::WriteGeoTiff(dir / "nan.tif", empty, [](int, int, int) { return std::nan(""); });
+  r = Run("import-dem " + Q(dir / "nan.tif") + " --like " + Q(out) + " --replace");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(MessageText(kMsgImportDemNoValues)), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
+  EXPECT_EQ(ReadFile(dir / "out/scene.lev"), "old range");
   r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Bytes(dir / "out/scene.dem").size(), 40u * 30u);
@@ -440,6 +456,16 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   } else if (name == "AreaOutside") {
     test::WriteGeoTiff(input, tiff, flat);
     extra = " --area 30,0,8,8";
+  } else if (name == "CellsTooLarge") {
+    tiff.pixelSize = 1e200;  // the cell's area overflows
+    test::WriteGeoTiff(input, tiff, flat);
+  } else if (name == "HugeMtl") {
+    // Band names past the first megabyte must not be reported missing.
+    input = Landsat(tiff);
+    std::string text = ReadFile(input);
+    text.insert(text.find('\n') + 1, "  SPACECRAFT_ID = \"LANDSAT_9\"\n  NOTE = \"" +
+                                         std::string(1 << 20, 'x') + "\"\n");
+    test::WriteFile(input, text);
   } else if (name == "FolderIsAFile") {
     test::WriteGeoTiff(input, tiff, flat);
     test::WriteFile(dir / "plain", "a file");
@@ -466,20 +492,26 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"Geographic", kMsgImportGeographic, "in.tif"},
                       BadCase{"MissingBand", kMsgImportMissingBands, "B5"},
                       BadCase{"AreaOutside", kMsgImportAreaOutside, "32 x 24"},
+                      BadCase{"CellsTooLarge", kMsgImportNoGeoref, "in.tif"},
+                      BadCase{"HugeMtl", kMsgImportNoProduct, "_MTL.txt"},
                       BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Import, OutputBesideItsSourceKeepsTheSource) {
   // scene.tif is not a file of the set scene.inf and stays; a GeoTIFF that
-  // carries a band file's name would be replaced and is refused.
-  for (const std::string name : {"scene.tif", "scene.b01"}) {
-    SCOPED_TRACE(name);
-    test::WriteGeoTiff(dir / name, TiffSpec{}, [](int, int x, int) { return x; });
-    const auto before = Bytes(dir / name);
-    const auto r = Run("import " + Q(dir / name) + " -o " + Q(dir / "scene.inf"));
-    EXPECT_EQ(r.status, name == "scene.tif" ? 0 : 1) << r.err;
-    EXPECT_EQ(Bytes(dir / name), before);
-    fs::remove(dir / name);
+  // carries a band file's name, given so or behind a link, would be deleted
+  // with the old set and is refused.
+  for (const auto& [input, file] : std::vector<std::pair<std::string, std::string>>{
+           {"scene.tif", "scene.tif"}, {"scene.b01", "scene.b01"}, {"link.tif", "scene.b01"}}) {
+    SCOPED_TRACE(input);
+    test::WriteGeoTiff(dir / file, TiffSpec{}, [](int, int x, int) { return x; });
+    if (input != file) fs::create_symlink(file, dir / input);
+    const auto before = Bytes(dir / file);
+    const auto r = Run("import " + Q(dir / input) + " -o " + Q(dir / "scene.inf"));
+    EXPECT_EQ(r.status, input == "scene.tif" ? 0 : 1) << r.err;
+    EXPECT_EQ(Bytes(dir / file), before);
+    fs::remove(dir / input);
+    fs::remove(dir / file);
   }
 }
 
