@@ -130,7 +130,8 @@ bool SceneGrid(const std::string& settingsPath, const ImageSettings& s, Grid& gr
   const double pw = ExtraKey(text, kGridPixelWidthKey), ph = ExtraKey(text, kGridPixelHeightKey);
   const size_t epsgAt = s.gpsChar.find("(EPSG:");
   OGRSpatialReference srs;
-  if (pw > 0.0 && ph > 0.0 && epsgAt != std::string::npos &&
+  // A cell size that is no finite number is no grid.
+  if (pw > 0.0 && ph > 0.0 && std::isfinite(pw * ph) && epsgAt != std::string::npos &&
       srs.importFromEPSG(AtoI(std::string_view(s.gpsChar).substr(epsgAt + 6))) == OGRERR_NONE &&
       srs.IsProjected()) {
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);

@@ -346,6 +346,17 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
       EXPECT_NEAR((code - 1) * step + minAlt, plane.At(lon, lat), step / 2 + 0.25) << x << "," << y;
     }
   EXPECT_GT(sea, 0);
+
+  // A grid cell size that is no number is no grid: the corner rule places
+  // the model, nearly where the grid did, instead of an empty sea.
+  std::string settings = ReadFile(out);
+  const size_t at = settings.find("GridPixelWidth = ");
+  ASSERT_NE(at, std::string::npos);
+  settings.replace(at, settings.find('\n', at) - at, "GridPixelWidth = inf");
+  test::WriteFile(out, settings);
+  ASSERT_EQ(Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace").status, 0);
+  const std::string byCorner = ReadFile(dir / "out/scene.lev");
+  EXPECT_NEAR(AtoI(byCorner.substr(byCorner.find("MAX_ALTITUDE =") + 14)), maxAlt, 1);
 }
 
 TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
