@@ -29,10 +29,7 @@ QColor ColourOf(const Bgr& c) { return QColor(c[2], c[1], c[0]); }
 
 CDemLegendDlg::CDemLegendDlg(const ImageSession& session, int hint, Messenger& messenger,
                              QWidget* owner)
-    : CLegendWindow(owner, kDemLegendTemplate),
-      m_session(session),
-      m_messenger(messenger),
-      m_hint(hint) {
+    : CLegendWindow(owner, kDemLegendTemplate), m_session(session) {
   // Both frames only mark their places; the window paints them.
   auto frame = [this](int id, int top, int height) {
     auto* w = new QWidget(this);
@@ -88,14 +85,10 @@ void CDemLegendDlg::DrawOnScreen(QPainter& p) {
   }
 }
 
-bool CDemLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
-  DemLegendRange range;
-  if (!ReadDemLegendRange(m_session.CurrentPath(), m_session.State().m_nFileState, m_hint, range,
-                          m_messenger))
-    return false;
-  paint::PaintLegend(p, LegendKind::kElevation, m_session.State(), place.anchorX, place.anchorY,
-                     place.corner, place.scale, m_messenger);
-  return true;
+bool CDemLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place,
+                               Messenger& messenger) const {
+  return paint::PaintLegend(p, LegendKind::kElevation, m_session.State(), place.anchorX,
+                            place.anchorY, place.corner, place.scale, messenger);
 }
 
 }  // namespace lumora::gui

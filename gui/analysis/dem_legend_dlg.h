@@ -35,15 +35,14 @@ class CDemLegendDlg : public CLegendWindow {
   QRect SeaRect() const;
   QRect BarRect() const;
 
-  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const override;
+  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
+                  Messenger& messenger) const override;
 
  protected:
   void DrawOnScreen(QPainter& painter) override;
 
  private:
   const ImageSession& m_session;
-  Messenger& m_messenger;
-  int m_hint;
   DemLegendRange m_range;
   QWidget* m_sea;
   QWidget* m_bar;

@@ -376,7 +376,7 @@ void OpenLandCoverDialog(CKiriApp& app, CKiriView& view) {
 // --- class legend
 
 CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
-    : CLegendWindow(owner, kClassLegendTemplate), m_session(session), m_messenger(messenger) {
+    : CLegendWindow(owner, kClassLegendTemplate), m_session(session) {
   m_list = new QListWidget(this);
   m_list->setObjectName(QString::number(kIdClassList));
   m_list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -395,9 +395,10 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
   }
 }
 
-bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
+bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place,
+                                 Messenger& messenger) const {
   return paint::PaintLegend(p, LegendKind::kClass, m_session.State(), place.anchorX, place.anchorY,
-                            place.corner, place.scale, m_messenger);
+                            place.corner, place.scale, messenger);
 }
 
 }  // namespace lumora::gui

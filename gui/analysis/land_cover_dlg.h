@@ -120,11 +120,11 @@ class CClassLegendDlg : public CLegendWindow {
   CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner);
   const std::vector<LegendItem>& Items() const { return m_items; }
   QListWidget* List() const { return m_list; }
-  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const override;
+  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
+                  Messenger& messenger) const override;
 
  private:
   const ImageSession& m_session;
-  Messenger& m_messenger;
   std::vector<LegendItem> m_items;
   QListWidget* m_list;
 };

@@ -82,9 +82,10 @@ void CRampLegendDlg::DrawOnScreen(QPainter& p) {
   p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
-bool CRampLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place) const {
+bool CRampLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place,
+                                Messenger& messenger) const {
   return paint::PaintLegend(p, m_session.Legend(), m_session.State(), place.anchorX, place.anchorY,
-                            place.corner, place.scale, m_messenger);
+                            place.corner, place.scale, messenger);
 }
 
 }  // namespace lumora::gui

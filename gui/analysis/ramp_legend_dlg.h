@@ -37,7 +37,8 @@ class CRampLegendDlg : public CLegendWindow {
   // The ramp frame's rectangle in the window.
   QRect RampRect() const;
 
-  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const override;
+  bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
+                  Messenger& messenger) const override;
 
  protected:
   void DrawOnScreen(QPainter& painter) override;

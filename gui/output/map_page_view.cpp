@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "core/output/bitmap_source.h"
+#include "core/support/messenger.h"
 #include "core/support/string_table.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
@@ -34,7 +35,9 @@ const PageSettings& CKiriView::PageChoices() const {
   return m_pageSettings ? *m_pageSettings : defaults;
 }
 
-paint::MapPage CKiriView::MapPage() const {
+paint::MapPage CKiriView::MapPage() const { return MapPage(m_app.Msg()); }
+
+paint::MapPage CKiriView::MapPage(Messenger& legendFailures) const {
   const QImage north = paint::PictureOf(m_app.NorthMark());
   paint::MapPage page = paint::MakeMapPage(ScreenDpiX(this), ScreenDpiY(this), m_session.Display(),
                                            m_session.State().m_nStep, m_session.Settings(),
@@ -42,14 +45,14 @@ paint::MapPage CKiriView::MapPage() const {
   page.style = PageChoices().style;
   if (m_pLegend) {
     const QPointer<CLegendWindow> legend = m_pLegend;
-    page.legend = [legend](QPainter& p, int x, int y, int corner, double s) {
+    page.legend = [legend, &legendFailures](QPainter& p, int x, int y, int corner, double s) {
       if (!legend) return;
       LegendPagePlacement place;
       place.anchorX = x;
       place.anchorY = y;
       place.corner = corner;
       place.scale = s;
-      legend->DrawOnPage(p, place);
+      legend->DrawOnPage(p, place, legendFailures);
     };
   }
   return page;
@@ -61,9 +64,13 @@ void CKiriView::DrawPage(QPainter& p, int width, int height) const {
 
 QImage CKiriView::ExportPage() const { return paint::RenderExportPage(MapPage()); }
 
+// The window paints its page again and again: a legend that cannot be read
+// any more is left out here without a message box in the middle of a paint;
+// printing and export report it.
 void CKiriView::PaintAnnotatedPage(QPainter& p) {
   const QSize client = viewport()->size();
-  DrawPage(p, client.width(), client.height());
+  RecordingMessenger unshown;
+  paint::PaintPageOnDevice(p, client.width(), client.height(), MapPage(unshown), true);
 }
 
 void CKiriView::OnAnnotation() {

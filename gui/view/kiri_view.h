@@ -93,8 +93,11 @@ class CKiriView : public QAbstractScrollArea {
   ~CKiriView() override;
   const PageSettings& PageChoices() const;
   // The page as this window shows, prints and exports it (page units of
-  // the screen), its legend drawn by the legend window.
+  // the screen), its legend drawn by the legend window; a legend whose data
+  // cannot be read any more is left out and reported to the messenger
+  // (the application's unless another is given).
   paint::MapPage MapPage() const;
+  paint::MapPage MapPage(Messenger& legendFailures) const;
   // What the window shows, drawn as a page into width x height device
   // pixels (annotated page or plain image centred on A4).
   void DrawPage(QPainter& p, int width, int height) const;

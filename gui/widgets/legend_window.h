@@ -9,6 +9,10 @@
 
 class QPainter;
 
+namespace lumora {
+class Messenger;
+}
+
 namespace lumora::gui {
 
 // Where a legend goes on the map page, in page units: the anchor the map
@@ -38,9 +42,10 @@ class CLegendWindow : public QWidget {
   void Dispose();
 
   // Draws the legend onto a map page with the shared page painter, as
-  // lumora-cli draws it. False (drawing nothing) when its data cannot be
-  // read any more; the reason was reported.
-  virtual bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place) const = 0;
+  // lumora-cli draws it, reading its data again. False (drawing nothing)
+  // when the data cannot be read any more; the reason goes to messenger.
+  virtual bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
+                          Messenger& messenger) const = 0;
 
  protected:
   // The on-screen drawing, into the whole client area; legends made of

@@ -161,7 +161,8 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
     QImage page(400, 300, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter p(&page);
-    EXPECT_TRUE(l.DrawOnPage(p, LegendPagePlacement{200, 20, 0, 1.0}));
+    RecordingMessenger m;
+    EXPECT_TRUE(l.DrawOnPage(p, LegendPagePlacement{200, 20, 0, 1.0}, m));
     return page;
   };
   const QImage printed = onPage(*legend);

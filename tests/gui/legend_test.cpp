@@ -2,10 +2,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <filesystem>
 
 #include "core/support/string_table.h"
 #include "gui/analysis/ramp_legend_dlg.h"
 #include "gui/app/operation_dlg.h"
+#include "gui/output/add_info_dlg.h"
 #include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 
@@ -103,6 +105,19 @@ TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
     EXPECT_EQ(View()->LegendWindow(), nullptr) << c.name;
     EXPECT_EQ(messenger.LastId(), c.message) << c.name;
   }
+
+  // A range file gone while the window shows the map page: the page is
+  // painted again and again without its legend and without a message box
+  // in the middle of each paint.
+  ASSERT_TRUE(Open(IndexResult(
+      "gone", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+  PageSettings page;
+  page.annotations.showLegend = true;
+  View()->ApplyAnnotations(page);
+  std::filesystem::remove(dir / "gone.ndv");
+  messenger.entries.clear();
+  for (int i = 0; i < 2; ++i) View()->viewport()->grab();
+  EXPECT_TRUE(messenger.entries.empty());
 }
 
 TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
@@ -129,7 +144,7 @@ TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
     place.anchorX = 50;
     place.anchorY = 20;
     place.corner = 0;
-    EXPECT_TRUE(legend->DrawOnPage(p, place));
+    EXPECT_TRUE(legend->DrawOnPage(p, place, messenger));
   }
   EXPECT_EQ(page.pixelColor(50 + 10, 20 + 50), QColor(Qt::black));  // frame's left edge
   const QColor bottom = page.pixelColor(50 + 22, 20 + 100 - 1);     // near black
