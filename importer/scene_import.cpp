@@ -369,6 +369,29 @@ bool ReplacesInput(const OpenProduct& open, const std::string& outBase) {
   return false;
 }
 
+// Creates a folder and those above it that are missing; unless kept, removes
+// again those of them that are still empty.
+struct FoldersMade {
+  explicit FoldersMade(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::path p = fs::absolute(folder, ec); !ec && !p.empty() && !fs::exists(p, ec);
+         p = p.parent_path()) {
+      made.push_back(p);
+      if (p == p.parent_path()) break;
+    }
+    fs::create_directories(folder, ec);
+  }
+  ~FoldersMade() {
+    std::error_code ec;
+    if (!keep)
+      for (const auto& p : made) fs::remove(p, ec);  // deepest first; only if empty
+  }
+  FoldersMade(const FoldersMade&) = delete;
+  FoldersMade& operator=(const FoldersMade&) = delete;
+  std::vector<fs::path> made;
+  bool keep = false;
+};
+
 // Physical memory in bytes; 0 when unknown.
 uint64_t PhysicalMemory() {
   const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
@@ -438,8 +461,8 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   }
   fs::path folder = fs::path(outBase).parent_path();
   if (folder.empty()) folder = ".";
-  std::error_code ec;
-  fs::create_directories(folder, ec);
+  // Folders made for the set go again when it is not written.
+  FoldersMade made(folder);
   StagedFileSet staged;
   if (!staged.Begin(outBase)) {
     error = {kMsgImportNotWritable, folder.string()};
@@ -467,7 +490,8 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   }
   // Commit reports its own failures.
   if (!staged.Commit(messenger)) error = {-1, ""};
-  return error.id == 0;
+  made.keep = error.id == 0;
+  return made.keep;
 }
 
 }  // namespace

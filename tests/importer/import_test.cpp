@@ -477,6 +477,12 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     text.insert(text.find('\n') + 1, "  SPACECRAFT_ID = \"LANDSAT_9\"\n  NOTE = \"" +
                                          std::string(1 << 20, 'x') + "\"\n");
     test::WriteFile(input, text);
+  } else if (name == "BandCutShort") {
+    // Found out only when the last band is read, into a folder made for it.
+    input = Landsat(tiff);
+    const std::string band = input.substr(0, input.rfind("_MTL.txt")) + "_SR_B7.TIF";
+    fs::resize_file(band, fs::file_size(band) - 1000);
+    output = dir / "new/deeper/scene.inf";
   } else if (name == "FolderIsAFile") {
     test::WriteGeoTiff(input, tiff, flat);
     test::WriteFile(dir / "plain", "a file");
@@ -493,6 +499,7 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   EXPECT_EQ(ReadFile(dir / "out/scene.b01"), "x");
   for (const auto& entry : fs::directory_iterator(dir / "out"))
     EXPECT_EQ(entry.path().filename().string().rfind(".lumora", 0), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "new"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -505,6 +512,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"AreaOutside", kMsgImportAreaOutside, "32 x 24"},
                       BadCase{"CellsTooLarge", kMsgImportNoGeoref, "in.tif"},
                       BadCase{"HugeMtl", kMsgImportNoProduct, "_MTL.txt"},
+                      BadCase{"BandCutShort", kMsgImportReadFailed, "_SR_B7.TIF"},
                       BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
     [](const auto& info) { return std::string(info.param.name); });
 
