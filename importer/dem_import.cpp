@@ -181,14 +181,11 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
 
   fs::path folder = fs::path(base).parent_path();
   if (folder.empty()) folder = ".";
-  // Only the two files are replaced, one after the other; the scene's
-  // other files stay.
   StagedFileSet staged;
   if (!staged.Begin(base)) {
     error = {kMsgImportNotWritable, folder.string()};
     return false;
   }
-  const std::string name = fs::path(base).filename().string();
   BandWriter writer;
   if (writer.Create(staged.StageBase() + ".dem")) writer.Write(codes.data(), count);
   if (!writer.Close(messenger)) {
@@ -203,20 +200,11 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
     return false;
   }
   if (progress) progress->Close();
-  // The code file first: a range file beside its codes means the pair is complete.
-  for (const char* suffix : {".dem", ".lev"}) {
-    fs::rename(staged.StageBase() + suffix, base + suffix, ec);
-    if (ec) {
-      error = {kMsgCopyFailed, base + suffix};
-      return false;
-    }
-  }
-  // A model replaced under other spellings (.DEM, .LEV) would leave two.
-  for (const auto& old : FindFiles(base + ".*")) {
-    const std::string file = old.filename().string();
-    if ((EqualsNoCase(file, name + ".dem") && file != name + ".dem") ||
-        (EqualsNoCase(file, name + ".lev") && file != name + ".lev"))
-      fs::remove(old, ec);
+  // Only the pair is replaced (under any spelling, .DEM too), both or
+  // neither; the scene's other files stay.
+  if (!staged.Commit(messenger, kMsgCopyFailed, {"dem", "lev"})) {
+    error = {-1, ""};  // reported by the commit
+    return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <vector>
@@ -101,7 +102,8 @@ std::string StagedFileSet::StageBase() const {
   return (fs::path(m_folder) / fs::path(m_targetBase).filename()).string();
 }
 
-bool StagedFileSet::Commit(Messenger& messenger, int failMessage) {
+bool StagedFileSet::Commit(Messenger& messenger, int failMessage,
+                           const std::vector<std::string>& only) {
   const fs::path folder = FolderOf(m_targetBase);
   std::vector<fs::path> staged;
   std::error_code ec;
@@ -125,7 +127,10 @@ bool StagedFileSet::Commit(Messenger& messenger, int failMessage) {
     for (const auto& name : movedAside) all = MoveNoReplace(aside / name, folder / name) && all;
     if (all) fs::remove(aside, ec);
   };
+  const size_t nameSize = fs::path(m_targetBase).filename().string().size() + 1;
   for (const auto& old : SetFiles(m_targetBase)) {
+    const std::string ext = ToLowerAscii(old.filename().string().substr(nameSize));
+    if (!only.empty() && std::find(only.begin(), only.end(), ext) == only.end()) continue;
     if (!MoveNoReplace(old, aside / old.filename())) {
       putBack();
       messenger.ShowMessage(kMsgDeleteFailed);

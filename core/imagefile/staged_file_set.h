@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/support/messenger.h"
 #include "core/support/string_table.h"
@@ -29,8 +30,10 @@ class StagedFileSet {
   const std::string& Folder() const { return m_folder; }
   // Replaces the target's set with the staged files. 61290 when the old set
   // cannot be moved aside, failMessage when the new set cannot be moved in;
-  // either way the old set is back in place.
-  bool Commit(Messenger& messenger, int failMessage = kMsgCopyFailed);
+  // either way the old set is back in place. With only (extensions, lower
+  // case, "dem"), just those files of the old set are replaced.
+  bool Commit(Messenger& messenger, int failMessage = kMsgCopyFailed,
+              const std::vector<std::string>& only = {});
 
  private:
   std::string m_folder;

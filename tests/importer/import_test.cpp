@@ -380,6 +380,14 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemNoValues)), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
   EXPECT_EQ(ReadFile(dir / "out/scene.lev"), "old range");
+  // Nor is the old pair split when the range file cannot take its place.
+  fs::remove(dir / "out/scene.lev");
+  fs::create_directory(dir / "out/scene.lev");
+  test::WriteFile(dir / "out/scene.lev/keep", "");
+  r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
+  fs::remove_all(dir / "out/scene.lev");
   r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Bytes(dir / "out/scene.dem").size(), 40u * 30u);
