@@ -34,12 +34,13 @@ int Pieces(std::string_view text, std::string_view key, int buffer = 128) {
 bool HasPiece(std::string_view text, std::string_view key) { return Pieces(text, key) > 0; }
 
 // The value the partial write leaves for the key: a key heading a whole line
-// takes the value written; a key only inside a long line is copied as it is
-// and read back as before. -1 when both kinds meet (read order decides).
+// takes the value written, an absent key keeps what the source gave. A key
+// inside a long line is copied, or dropped with the line it lies in, so
+// there is no one value to expect then (-1).
 int PartialWriteValue(std::string_view text, std::string_view key, int written, int before) {
   const int pieces = Pieces(text, key), lines = Pieces(text, key, 1 << 20);
-  if (lines == 0) return before;
-  return pieces == lines ? written : -1;
+  if (pieces != lines) return -1;
+  return lines == 0 ? before : written;
 }
 
 }  // namespace
