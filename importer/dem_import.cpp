@@ -105,7 +105,11 @@ bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, bool& rea
   return ok;
 }
 
-bool IsLand(float a) { return a != static_cast<float>(kOutside) && std::isfinite(a) && a > 0.0f; }
+// An altitude on Earth: not the mark of cells outside the model, not NaN or
+// infinity (which a model may not declare as no-data), not a height of a
+// hundred kilometres and more.
+bool IsAltitude(float a) { return std::abs(a) < 100000.0f; }
+bool IsLand(float a) { return IsAltitude(a) && a > 0.0f; }
 
 bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
          Messenger& messenger, Progress* progress, ImportError& error) {
@@ -151,8 +155,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
   float lowest = 0.0f, highest = 0.0f;
   bool anyLand = false;
   for (float a : altitude) {
-    // NaN and infinity are no altitudes, though the model may not declare them so.
-    if (a == static_cast<float>(kOutside) || !std::isfinite(a)) continue;
+    if (!IsAltitude(a)) continue;
     reached = true;
     if (!IsLand(a)) continue;
     lowest = anyLand ? std::min(lowest, a) : a;

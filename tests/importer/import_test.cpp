@@ -367,14 +367,16 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemExists)), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
   // A model over the scene without one altitude there (NaN, not declared
-  // no-data) is no replacement: it is refused as such, not as elsewhere.
+  // no-data, and heights no ground has) is no replacement: it is refused as
+  // such, not as elsewhere.
   TiffSpec empty;
   empty.type = GDT_Float32;
   empty.originX = scene.originX - 300;
   empty.originY = scene.originY + 300;
   empty.width = 60;
   empty.height = 50;
-  test::WriteGeoTiff(dir / "nan.tif", empty, [](int, int, int) { return std::nan(""); });
+  test::WriteGeoTiff(dir / "nan.tif", empty,
+                     [](int, int x, int) { return x < 30 ? std::nan("") : 3e9; });
   r = Run("import-dem " + Q(dir / "nan.tif") + " --like " + Q(out) + " --replace");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemNoValues)), std::string::npos) << r.err;
