@@ -160,12 +160,17 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
     bottom = std::min(bottom, (l.height - l.offsetY) / l.scaleY);
   }
   // Reference cells that every band covers whole (a hair of slack for the
-  // rounding of the grids' origins).
+  // rounding of the grids' origins). Bands far apart give bounds past any
+  // int (or none, NaN), kept to a range where they still tell that nothing
+  // overlaps.
   const double kSlack = 1e-6;
-  open.left = static_cast<int>(std::ceil(left - kSlack));
-  open.top = static_cast<int>(std::ceil(top - kSlack));
-  open.right = static_cast<int>(std::floor(std::min(right + kSlack, 2e9)));
-  open.bottom = static_cast<int>(std::floor(std::min(bottom + kSlack, 2e9)));
+  auto cell = [](double v) {
+    return v >= -1.0 && v <= 2e9 ? static_cast<int>(v) : v > 2e9 ? 2000000000 : -1;
+  };
+  open.left = cell(std::ceil(left - kSlack));
+  open.top = cell(std::ceil(top - kSlack));
+  open.right = cell(std::floor(right + kSlack));
+  open.bottom = cell(std::floor(bottom + kSlack));
   if (open.right - open.left < 1 || open.bottom - open.top < 1) {
     error = {kMsgImportGridMismatch, FileName(firstPath)};
     return false;

@@ -461,6 +461,11 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     tiff.epsg = 32653;
     test::WriteGeoTiff(dir / "b.tif", tiff, flat);
     input = (dir / "a.tif") + "' '" + (dir / "b.tif");
+  } else if (name == "BandsApart") {
+    test::WriteGeoTiff(dir / "a.tif", tiff, flat);
+    tiff.originX = 1e15;  // the cells between overflow an int
+    test::WriteGeoTiff(dir / "b.tif", tiff, flat);
+    input = (dir / "a.tif") + "' '" + (dir / "b.tif");
   } else if (name == "TooLarge") {
     tiff.width = 20001;
     tiff.height = 1;
@@ -516,6 +521,7 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, ImportRefuses,
     ::testing::Values(BadCase{"NotARaster", kMsgImportCannotOpen, "in.tif"},
                       BadCase{"TwoZones", kMsgImportGridMismatch, "a.tif / b.tif"},
+                      BadCase{"BandsApart", kMsgImportGridMismatch, "a.tif"},
                       BadCase{"TooLarge", kMsgImportTooLarge, "20001 x 1"},
                       BadCase{"Geographic", kMsgImportGeographic, "in.tif"},
                       BadCase{"MissingBand", kMsgImportMissingBands, "B5"},
