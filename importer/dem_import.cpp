@@ -144,6 +144,11 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
     return false;
   }
   const size_t count = static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height);
+  // The altitudes, the warp's own copy of them and the codes.
+  if (!FitsInMemory(uint64_t{count} * 9)) {
+    error = {kMsgNoMemory, ""};
+    return false;
+  }
   std::vector<float> altitude(count);
   if (progress) progress->Create(0, "標高データを取り込み中");
   bool reaches = false;

@@ -4,6 +4,7 @@
 
 #include <gdal_priv.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,5 +25,9 @@ using DatasetPtr = std::unique_ptr<GDALDataset, DatasetCloser>;
 
 // Opens a raster read-only; null when GDAL cannot.
 DatasetPtr OpenRaster(const std::string& path);
+
+// Whether buffers of this many bytes fit in half the physical memory (true
+// when that is unknown): more would push a school computer into swapping.
+bool FitsInMemory(uint64_t bytes);
 
 }  // namespace lumora::importer

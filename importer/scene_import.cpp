@@ -1,7 +1,6 @@
 #include "importer/scene_import.h"
 
 #include <ogr_spatialref.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -397,12 +396,6 @@ struct FoldersMade {
   bool keep = false;
 };
 
-// Physical memory in bytes; 0 when unknown.
-uint64_t PhysicalMemory() {
-  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
-  return pages > 0 && size > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(size) : 0;
-}
-
 bool Run(const std::vector<std::string>& inputs, const std::string& outInf, const ImportOptions& o,
          Messenger& messenger, Progress* progress, ImportError& error) {
   OpenProduct open;
@@ -437,9 +430,7 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
     return false;
   }
   // A band is held as floats, its sorted copy and its output at once.
-  const uint64_t need = static_cast<uint64_t>(outWidth) * static_cast<uint64_t>(outHeight) * 9;
-  const uint64_t physical = PhysicalMemory();
-  if (physical != 0 && need > physical / 2) {
+  if (!FitsInMemory(static_cast<uint64_t>(outWidth) * static_cast<uint64_t>(outHeight) * 9)) {
     error = {kMsgImportTooLarge, Format("%d x %d", outWidth, outHeight)};
     return false;
   }
