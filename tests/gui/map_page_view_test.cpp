@@ -281,7 +281,8 @@ TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {
 TEST_F(MapPageViewTest, DialogsGrabbed) {
   const QByteArray folder = qgetenv("LUMORA_GRAB");
   if (folder.isEmpty()) GTEST_SKIP();
-  CAddInfoDlg info(ui, PageSettings{}, true, true, 96, nullptr);
+  const PageSettings settings;
+  CAddInfoDlg info(ui, settings, true, true, 96, nullptr);
   info.adjustSize();
   info.grab().save(QString::fromUtf8(folder) + "/add_info.png");
   CTitleDlg title("東京の地図\r\n二〇二六年", nullptr);

@@ -152,7 +152,8 @@ class Screens : public GuiTest {
     StartShown();
     auto item = [](uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
                    const char* title) {
-      ClassItem c{r, g, b};
+      ClassItem c;
+      c.red = r, c.green = g, c.blue = b;
       c.left = left, c.top = top, c.right = right, c.bottom = bottom, c.title = title;
       return c;
     };
