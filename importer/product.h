@@ -1,7 +1,7 @@
 // Which files of a download make up a scene: a Landsat 8/9 Collection 2
-// product (its MTL file, text, JSON or XML, or its folder), a Sentinel-2 Level-2A folder, or plain
-// GeoTIFF files. Only names and the MTL text are read here; the rasters are
-// opened by the importer.
+// product (its MTL file, text, JSON or XML, or its folder), a Sentinel-2
+// Level-2A folder, or plain GeoTIFF files. Only names and the MTL text are
+// read here; the rasters are opened by the importer.
 #pragma once
 
 #include <string>

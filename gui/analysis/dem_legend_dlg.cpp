@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "core/analysis/dem_legend.h"
+#include "core/analysis/elevation.h"
 #include "core/view/image_session.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/language.h"
@@ -27,8 +28,7 @@ QColor ColourOf(const Bgr& c) { return QColor(c[2], c[1], c[0]); }
 
 }  // namespace
 
-CDemLegendDlg::CDemLegendDlg(const ImageSession& session, int hint, Messenger& messenger,
-                             QWidget* owner)
+CDemLegendDlg::CDemLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
     : CLegendWindow(owner, kDemLegendTemplate), m_session(session) {
   // Both frames only mark their places; the window paints them.
   auto frame = [this](int id, int top, int height) {
@@ -52,8 +52,9 @@ CDemLegendDlg::CDemLegendDlg(const ImageSession& session, int hint, Messenger& m
   label(0, translate("CDemLegendDlg", "海"), kSeaTop + kSeaHeight / 2);
   setFixedSize(kLabelLeft + kLabelWidth + 6, kSeaTop + kSeaHeight + 12);
 
-  if (ReadDemLegendRange(session.CurrentPath(), session.State().m_nFileState, hint, m_range,
-                         messenger)) {
+  const std::string& path = session.CurrentPath();
+  const int state = session.State().m_nFileState;
+  if (ReadDemLegendRange(path, state, ElevationLegendHint(path, state), m_range, messenger)) {
     m_low->setText(QString::fromStdString(m_range.LowLabel()));
     m_high->setText(QString::fromStdString(m_range.HighLabel()));
   }

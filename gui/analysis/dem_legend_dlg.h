@@ -25,10 +25,10 @@ class CDemLegendDlg : public CLegendWindow {
   Q_OBJECT
  public:
   // Reads the range file beside the image's current settings file; the
-  // range is relative when the image's file state or hint (the state of
-  // the image a bird's-eye view drapes) is a relative one. When the file
-  // cannot be read (reported) the labels keep their initial "1000m".
-  CDemLegendDlg(const ImageSession& session, int hint, Messenger& messenger, QWidget* owner);
+  // range is relative when the image's file state, or that of the image a
+  // bird's-eye view drapes, is a relative one. When the file cannot be read
+  // (reported) the labels keep their initial "1000m".
+  CDemLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner);
 
   const DemLegendRange& Range() const { return m_range; }
   QString LabelText(int id) const;

@@ -2,7 +2,6 @@
 // follows the palette.
 #include <QCheckBox>
 
-#include "core/analysis/elevation.h"
 #include "gui/analysis/dem_legend_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
@@ -32,10 +31,7 @@ CLegendWindow* MakeLegendWindow(CKiriApp& app, CKiriView& view) {
       return legend;
     }
     case LegendKind::kClass: return new CClassLegendDlg(s, app.Msg(), view.Frame());
-    case LegendKind::kElevation: {
-      const int hint = ElevationLegendHint(s.CurrentPath(), s.State().m_nFileState);
-      return new CDemLegendDlg(s, hint, app.Msg(), view.Frame());
-    }
+    case LegendKind::kElevation: return new CDemLegendDlg(s, app.Msg(), view.Frame());
     default: return nullptr;
   }
 }
