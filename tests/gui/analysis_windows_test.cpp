@@ -11,6 +11,7 @@
 #include "gui/windows/profile_dlg.h"
 #include "gui/windows/scatter_dlg.h"
 #include "paint/map_page_painter.h"
+#include "paint/scatter_page_painter.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
 #include "tests/support/cli_run.h"
@@ -97,6 +98,18 @@ TEST_F(ScatterPageTest, CommandLinePageHasItsCellsTitleAndCaptions) {
   const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
   EXPECT_EQ(page.copy(frame),
             paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
+}
+
+// Each caption at its own place: a one-letter X caption under the plot, a
+// long Y caption above it.
+TEST_F(ScatterPageTest, CaptionsKeepTheirPlaces) {
+  const QImage page = paint::RenderScatterExportPage(ScatterCounts(kScatterCells, 0),
+                                                     {"t", "X", "YYYYYYYYYYYYYYYY"});
+  const ScatterPage l = ScatterPageFor(page.width(), page.height());
+  const QRect x = DarkBox(page, l.xCaptionTop, l.xCaptionTop + 40);
+  const QRect y = DarkBox(page, l.yCaptionBottom - 40, l.yCaptionBottom);
+  ASSERT_FALSE(x.isNull() || y.isNull());
+  EXPECT_GT(y.width(), 8 * x.width());
 }
 
 class AnalysisWindowsTest : public GuiTest {

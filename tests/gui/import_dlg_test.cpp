@@ -65,7 +65,10 @@ TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
     Named<QSpinBox>(d, "areaWidth")->setValue(30);
     Named<QSpinBox>(d, "areaHeight")->setValue(20);
     Named<QSpinBox>(d, "maxWidth")->setValue(15);
+    Named<QCheckBox>(d, "keep16bit")->setChecked(true);
     Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("lake.INF"));
+    EXPECT_EQ(dialog.OutputPath(), out);  // the extension typed or not
     Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("lake"));
     EXPECT_EQ(dialog.OutputPath(), out);
     return Click(d, kIdOk);
@@ -81,7 +84,7 @@ TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
 
   const std::string cliOut = dir / "cli/lake.inf";
   const auto run = ::lumora::test::RunCli(
-      dir, "import '" + mtl + "' --area 4,2,30,20 --size 15x2000 -o '" + cliOut + "'");
+      dir, "import '" + mtl + "' --area 4,2,30,20 --size 15x2000 --keep-16bit -o '" + cliOut + "'");
   ASSERT_EQ(run.status, 0) << run.err;
   const auto ours = SetFiles(dir / "scenes/lake"), theirs = SetFiles(dir / "cli/lake");
   EXPECT_EQ(ours.size(), 15u);  // settings, seven bands and their descriptions
@@ -107,8 +110,11 @@ TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {
 
     EXPECT_TRUE(dialog.ChooseInputs({mtl}));
     Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
-    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("../lake"));
-    EXPECT_FALSE(ok->isEnabled());  // a name, not a path
+    // A name, not a path, and nothing hidden.
+    for (const char* bad : {"../lake", "a\\b", ".lake", " "}) {
+      Named<QLineEdit>(d, "outputName")->setText(QString::fromUtf8(bad));
+      EXPECT_FALSE(ok->isEnabled()) << bad;
+    }
     Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("lake"));
     EXPECT_TRUE(ok->isEnabled());
     ok->click();  // asks before replacing; the answer is no

@@ -127,6 +127,8 @@ TEST(MapLayout, NorthMarkShortfallGrowsTheCheaperMargin) {
     EXPECT_EQ(l.north.width, 65);
     const bool right = pos < 2;
     EXPECT_EQ(l.north.left, right ? 794 - 10 - 65 : 10) << pos;
+    // Positions 0 and 3 are the upper corners, 1 and 2 the lower ones.
+    EXPECT_EQ(l.north.top, pos == 0 || pos == 3 ? 10 : 1123 - 10 - 65) << pos;
     EXPECT_DOUBLE_EQ(right ? l.marginRight : l.marginLeft, 75) << pos;
     // The mark no longer covers the image.
     EXPECT_TRUE(right ? l.north.left >= l.image.Right() : l.north.Right() <= l.image.left) << pos;
