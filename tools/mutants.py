@@ -10,7 +10,7 @@ whether a test failed (caught) or all passed (survived).
   tools/mutants.py --random core/support/file_set.cpp -n 10 --tests core_support_tests
   tools/mutants.py LIST --only 3,7                    # some entries of a list
 
-A list file holds blocks like this (see tools/mutants/README.md):
+A list file holds blocks like this (see docs/testing.md):
 
   file core/imagefile/staged_file_set.cpp
   tests core_imagefile_tests cli_tests
@@ -20,7 +20,7 @@ A list file holds blocks like this (see tools/mutants/README.md):
   # a comment line; a "-" line followed by no "+" line drops the text
 
 The "-" text must occur exactly once in the file (give more of the line when it
-does not). A mutant that does not build is reported as "invalid" and left out
+does not; "⏎" in a text stands for a line break). A mutant that does not build is reported as "invalid" and left out
 of the ratio. The build directory defaults to build/release (configured with
 the release preset when missing).
 """
@@ -87,11 +87,11 @@ def parse_list(path: Path) -> list[Mutation]:
         line = raw.rstrip("\n")
         if line.startswith("- "):
             flush()
-            pending = (line[2:], number)
+            pending = (line[2:].replace("⏎", "\n"), number)
         elif line.startswith("+ ") or line == "+":
             if pending is None:
                 sys.exit(f"{path}:{number}: '+' without a '-' before it")
-            flush(line[2:])
+            flush(line[2:].replace("⏎", "\n"))
         elif line.startswith("file "):
             flush()
             file = line[5:].strip()
@@ -261,9 +261,17 @@ def main() -> int:
     parser.add_argument("--filter", default="", help="a --gtest_filter for every test program")
     parser.add_argument("--build-dir", type=Path, default=ROOT / "build" / "release")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
-    parser.add_argument("--timeout", type=float, default=300, help="seconds per test program")
+    parser.add_argument("--timeout", type=float, default=60, help="seconds per test program")
     parser.add_argument("--table", action="store_true", help="end with a Markdown summary table")
     args = parser.parse_args()
+
+    def interrupt(*_):
+        raise KeyboardInterrupt
+
+    # Also when started in the background, where SIGINT may be ignored: the
+    # file under mutation is always put back.
+    signal.signal(signal.SIGINT, interrupt)
+    signal.signal(signal.SIGTERM, interrupt)
 
     groups: list[tuple[str, list[Mutation]]] = []
     for lst in args.lists:
