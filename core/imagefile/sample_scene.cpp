@@ -10,6 +10,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
+#include "core/imagefile/staged_file_set.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
@@ -818,6 +819,7 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
       return false;
     }
   }
+  RecoverInterruptedReplacements(folder.string(), messenger);
   const std::string base = StripExtension(settingsPath);
   SampleScene scene(options);
   const auto& bands = scene.bands();

@@ -31,7 +31,7 @@ Listing List(const fs::path& folder) {
 // Stages files "name.ext" with the given contents for targetBase and commits them.
 bool Replace(const std::string& targetBase, const Listing& newFiles, Messenger& m) {
   StagedFileSet staged;
-  if (!staged.Begin(targetBase)) return false;
+  if (!staged.Begin(targetBase, m)) return false;
   for (const auto& [ext, content] : newFiles) WriteFile(staged.StageBase() + "." + ext, content);
   return staged.Commit(m);
 }
@@ -42,11 +42,13 @@ TEST(StagedFileSet, ReplacesOnlyTheSetAndNamesAreNotPatterns) {
     const char* target;
     Listing before;
     Listing after;
+    Listing written = {{"inf", "new"}, {"b01", "new"}};
   } cases[] = {
-      {"the old set goes, the user's other files of that name stay",
+      {"the old set goes whole, the user's other files of that name stay",
        "out",
        {{"out.inf", "old"},
         {"out.b02", "stale"},
+        {"out.MLK", "old classes"},
         {"out.txt", "t"},
         {"out.jpg", "j"},
         {"out.inf.bak", "k"},
@@ -57,6 +59,27 @@ TEST(StagedFileSet, ReplacesOnlyTheSetAndNamesAreNotPatterns) {
         {"out.jpg", "j"},
         {"out.inf.bak", "k"},
         {"outer.b01", "o"}}},
+      {"without a settings file there, only what the new set writes and what would join it goes",
+       "out",
+       {{"out.mlk", "my classes"},
+        {"out.NDV", "my range"},
+        {"out.brd", "my state"},
+        {"out.B01", "b"},
+        {"out.b1", "b"},
+        {"out.r07", "r"},
+        {"out.d03", "d"},
+        {"out.DEM", "e"},
+        {"out.lev", "l"}},
+       {{"out.mlk", "my classes"},
+        {"out.NDV", "my range"},
+        {"out.brd", "my state"},
+        {"out.inf", "new"},
+        {"out.b01", "new"}}},
+      {"a class list the new set writes replaces the old one of any case",
+       "cl",
+       {{"cl.MLK", "old"}, {"cl.brd", "mine"}},
+       {{"cl.mlk", "new"}, {"cl.inf", "new"}, {"cl.brd", "mine"}},
+       {{"inf", "new"}, {"mlk", "new"}}},
       {"a star is a star",
        "*",
        {{"s.inf", "s"}, {"s.b01", "s"}, {"a.txt", "a"}},
@@ -70,7 +93,7 @@ TEST(StagedFileSet, ReplacesOnlyTheSetAndNamesAreNotPatterns) {
     TempDir dir;
     for (const auto& [name, content] : c.before) WriteFile(dir / name, content);
     RecordingMessenger m;
-    ASSERT_TRUE(Replace(dir / c.target, {{"inf", "new"}, {"b01", "new"}}, m)) << c.what;
+    ASSERT_TRUE(Replace(dir / c.target, c.written, m)) << c.what;
     EXPECT_EQ(List(dir.path()), c.after) << c.what;
   }
 }
@@ -88,21 +111,39 @@ TEST(StagedFileSet, AFailedMoveInPutsTheOldSetBack) {
   EXPECT_EQ(List(dir.path()), before);
 }
 
-TEST(StagedFileSet, StagingFoldersOfEndedRunsAreRemoved) {
+TEST(StagedFileSet, WhatEndedRunsLeftIsRemovedButTheUsersFilesAreKept) {
   TempDir dir;
   const pid_t child = fork();
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);
-  const std::string dead = Format(".lumora-stage-%d-abcdef", static_cast<int>(child));
-  const std::string alive = Format(".lumora-stage-%d-abcdef", static_cast<int>(getppid()));
-  const std::string aside = Format(".lumora-aside-%d-abcdef", static_cast<int>(child));
-  for (const auto& name : {dead, alive, aside}) {
+  const int dead = static_cast<int>(child), alive = static_cast<int>(getppid());
+  for (const auto& name :
+       {Format(".lumora-stage-%d-abcdef", dead), Format(".lumora-stage-%d-abcdef", alive),
+        Format(".lumora-aside-%d-abcdef", alive), Format(".lumora-aside-%d-kept00", dead),
+        Format(".lumora-aside-%d-empty0", dead)}) {
     fs::create_directory(dir / name);
-    WriteFile(dir / (name + "/x.b01"), "x");
+    if (name.find("empty") == std::string::npos) WriteFile(dir / (name + "/x.b01"), "x");
   }
+  WriteFile(dir / Format(".lumora-%d-0.part", dead), "half a settings file");
+  WriteFile(dir / Format(".lumora-%d-0.part", alive), "being written");
   RecordingMessenger m;
   ASSERT_TRUE(Replace(dir / "out", {{"inf", "new"}}, m));
-  EXPECT_EQ(List(dir.path()), (Listing{{alive, "<dir>"}, {aside, "<dir>"}, {"out.inf", "new"}}));
+  // An aside folder without a journal that holds anything is kept (under
+  // this run's name) and reported.
+  Listing after = List(dir.path());
+  std::string kept;
+  for (const auto& [name, content] : after)
+    if (name.starts_with(Format(".lumora-aside-%d-", static_cast<int>(getpid())))) kept = name;
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(List(dir.path() / kept), (Listing{{"x.b01", "x"}}));
+  after.erase(kept);
+  EXPECT_EQ(after, (Listing{{Format(".lumora-stage-%d-abcdef", alive), "<dir>"},
+                            {Format(".lumora-aside-%d-abcdef", alive), "<dir>"},
+                            {Format(".lumora-%d-0.part", alive), "being written"},
+                            {"out.inf", "new"}}));
+  ASSERT_EQ(m.entries.size(), 1u);
+  EXPECT_EQ(m.entries[0].text,
+            std::string(MessageText(kMsgReplacementKept)) + "\n" + (dir.path() / kept).string());
 }
 
 TEST(SameFileSet, ComparesAsTheFileSystemResolvesNames) {
