@@ -166,10 +166,11 @@ std::string JournalText(const Journal& j) {
   return text + SumLine(text);
 }
 
-// A name the journal may act on: a file of the set in the target folder
-// itself, never a path.
+// A name the journal may act on: a file of the set. With a base that holds
+// no '/' and an extension of letters and digits, it names a file in the
+// target folder itself, never a path.
 bool SetFileName(const std::string& name, const std::string& base) {
-  return name.size() > base.size() + 1 && name.find('/') == std::string::npos &&
+  return name.size() > base.size() + 1 &&
          EqualsNoCase(std::string_view(name).substr(0, base.size()), base) &&
          name[base.size()] == '.' && IsFileSetExtension(name.substr(base.size() + 1));
 }
@@ -201,9 +202,7 @@ bool ParseJournal(const std::string& text, Journal& j) {
     std::string name;
     if (!Unescaped(rest, name)) return false;
     if (first) {
-      if (key != "base" || name.empty() || name == "." || name == ".." ||
-          name.find('/') != std::string::npos)
-        return false;
+      if (key != "base" || name.empty() || name.find('/') != std::string::npos) return false;
       j.base = name;
     } else if (!SetFileName(name, j.base) || !seen.insert(std::string(key) + " " + name).second) {
       return false;

@@ -314,22 +314,27 @@ TEST(StagedFileSet, ADamagedOrStrayJournalIsNeverActedOn) {
   waitpid(child, nullptr, 0);
   const std::string aside = Format(".lumora-aside-%d-abcdef", static_cast<int>(child));
   const std::string good = "lumora replacement 1\nbase s\nold s.b01\nnew 3 s.inf\n";
+  // With the mark, a journal taken at its word would delete the old file.
   const struct {
     const char* what;
     std::string journal;
-    bool settles;
+    bool mark, staged, settles;
   } cases[] = {
-      {"a sound journal without the mark puts the old set back", SignedJournal(good), true},
-      {"a changed line", SignedJournal(good).replace(good.find("b01"), 3, "b02"), false},
-      {"a journal cut short", good, false},
-      {"a name outside the folder", SignedJournal(good + "old ../victim.inf\n"), false},
-      {"a name outside, escaped", SignedJournal(good + "old s.b02%2F..%2F..%2Fvictim.inf\n"),
+      {"a sound journal without the mark puts the old set back", SignedJournal(good), false, true,
+       true},
+      {"a new file neither staged nor in place puts the old set back", SignedJournal(good), true,
+       false, true},
+      {"a changed line", SignedJournal(good).replace(good.find("b01"), 3, "b02"), true, true,
        false},
-      {"a file of another set", SignedJournal(good + "old victim.inf\n"), false},
-      {"the folder above as the set", SignedJournal("lumora replacement 1\nbase ..\nold ...inf\n"),
-       false},
-      {"a line of an unknown kind", SignedJournal(good + "delete s.b01\n"), false},
-      {"a name twice", SignedJournal(good + "old s.b01\n"), false},
+      {"a journal cut short", good, true, true, false},
+      {"a name outside the folder", SignedJournal(good + "old ../victim.inf\n"), true, true, false},
+      {"a name outside, escaped", SignedJournal(good + "old s.b02%2F..%2F..%2Fvictim.inf\n"), true,
+       true, false},
+      {"a file of another set", SignedJournal(good + "old victim.inf\n"), true, true, false},
+      {"a set in the folder above",
+       SignedJournal("lumora replacement 1\nbase ../s\nold ../s.inf\n"), true, true, false},
+      {"a line of an unknown kind", SignedJournal(good + "delete s.b01\n"), true, true, false},
+      {"a name twice", SignedJournal(good + "old s.b01\n"), true, true, false},
   };
   const Listing settled = {{"s.inf", "current"}, {"s.b01", "old"}, {"victim.inf", "victim"}};
   for (const auto& c : cases) {
@@ -337,11 +342,10 @@ TEST(StagedFileSet, ADamagedOrStrayJournalIsNeverActedOn) {
     WriteFile(dir / "s.inf", "current");
     WriteFile(dir / "victim.inf", "victim");
     fs::create_directories(dir / (aside + "/new"));
-    WriteFile(dir / (aside + "/new/s.inf"), "new");
+    if (c.staged) WriteFile(dir / (aside + "/new/s.inf"), "new");
     WriteFile(dir / (aside + "/s.b01"), "old");
     WriteFile(dir / (aside + "/journal"), c.journal);
-    // With the mark, a journal taken at its word would delete the old files.
-    if (!c.settles) WriteFile(dir / (aside + "/committed"), "");
+    if (c.mark) WriteFile(dir / (aside + "/committed"), "");
     const Listing before = Tree(dir.path());
     RecordingMessenger m;
     EXPECT_EQ(RecoverInterruptedReplacements(dir.path(), m), c.settles) << c.what;
