@@ -190,7 +190,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
   fs::path folder = fs::path(base).parent_path();
   if (folder.empty()) folder = ".";
   StagedFileSet staged;
-  if (!staged.Begin(base)) {
+  if (!staged.Begin(base, messenger)) {
     error = {kMsgImportNotWritable, folder.string()};
     return false;
   }

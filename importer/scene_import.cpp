@@ -460,7 +460,7 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   // Folders made for the set go again when it is not written.
   FoldersMade made(folder);
   StagedFileSet staged;
-  if (!staged.Begin(outBase)) {
+  if (!staged.Begin(outBase, messenger)) {
     error = {kMsgImportNotWritable, folder.string()};
     return false;
   }

@@ -263,6 +263,8 @@ def main() -> int:
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--timeout", type=float, default=60, help="seconds per test program")
     parser.add_argument("--table", action="store_true", help="end with a Markdown summary table")
+    parser.add_argument("--check", action="store_true",
+                        help="only check that every mutation can be placed; build nothing")
     args = parser.parse_args()
 
     def interrupt(*_):
@@ -286,6 +288,17 @@ def main() -> int:
     if args.only:
         wanted = {int(x) for x in args.only.split(",")}
         groups = [(g, [m for i, m in enumerate(ms, 1) if i in wanted]) for g, ms in groups]
+
+    if args.check:
+        bad = 0
+        for _, mutations in groups:
+            for m in mutations:
+                found = (ROOT / m.file).read_text(encoding="utf-8").count(m.old)
+                if found != 1:
+                    bad += 1
+                    print(f"{m.source}: found {found} times in {m.file}: {short(m.old, 70)!r}")
+        print(f"{sum(len(ms) for _, ms in groups)} mutations, {bad} not placeable")
+        return 1 if bad else 0
 
     build_dir = args.build_dir.resolve()
     ensure_build_dir(build_dir)

@@ -126,7 +126,7 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
   }
 
   StagedFileSet staged;
-  if (!staged.Begin(newBase)) {
+  if (!staged.Begin(newBase, messenger)) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }

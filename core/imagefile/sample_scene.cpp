@@ -10,6 +10,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
+#include "core/imagefile/staged_file_set.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
@@ -713,95 +714,6 @@ double SampleScene::LeftTopLon() const { return m_impl->lon; }
 double SampleScene::LeftTopLat() const { return m_impl->lat; }
 double SampleScene::Inclination() const { return m_impl->inclination; }
 
-namespace {
-
-// Files written under temporary names and moved into place together, so that
-// a failure leaves an earlier scene of the same name as it was.
-class PendingFiles {
- public:
-  ~PendingFiles() {
-    for (auto& f : m_files) {
-      f.file.reset();
-      std::error_code ec;
-      std::filesystem::remove(f.temp, ec);
-    }
-  }
-  // Null when the temporary cannot be created or the final name is taken by
-  // something that is not a file (the move would fail after others were made).
-  std::FILE* Open(const std::string& path) {
-    if (!Movable(path)) return nullptr;
-    const std::string temp = path + ".part";
-    // A temporary left by a killed run goes first. So does a link planted
-    // there: removing a link never touches what it points at, and the new
-    // temporary is created only where nothing is.
-    std::error_code ec;
-    const auto status = std::filesystem::symlink_status(temp, ec);
-    if (std::filesystem::is_symlink(status) || std::filesystem::is_regular_file(status))
-      std::filesystem::remove(temp, ec);
-    FilePtr f = CreateFileForWriting(temp, true);
-    if (!f) return nullptr;
-    m_files.push_back({path, temp, std::move(f)});
-    return m_files.back().file.get();
-  }
-  // A file that someone else writes under the name temp, moved to path with the rest.
-  bool Reserve(const std::string& path, const std::string& temp) {
-    if (!Movable(path)) return false;
-    m_files.push_back({path, temp, FilePtr()});
-    return true;
-  }
-  bool Write(const std::string& path, const std::string& content) {
-    std::FILE* f = Open(path);
-    return f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  }
-  // Closes every file; false when one of them failed to write.
-  bool CloseAll() {
-    bool ok = true;
-    for (auto& f : m_files)
-      if (f.file && !CloseWritten(f.file)) ok = false;
-    return ok;
-  }
-  bool Commit() {
-    for (auto& f : m_files) {
-      std::error_code ec;
-      std::filesystem::rename(f.temp, f.path, ec);
-      if (ec) return false;
-    }
-    m_files.clear();
-    return true;
-  }
-
- private:
-  static bool Movable(const std::string& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::symlink_status(path, ec);
-    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
-  }
-  struct File {
-    std::string path, temp;
-    FilePtr file;
-  };
-  std::vector<File> m_files;
-};
-
-// Band and description files of the base that the new scene does not have
-// (an earlier scene of another sensor under the same name).
-void RemoveStaleBands(const std::string& base, const std::vector<SampleBand>& bands) {
-  const std::string prefix = BaseName(base + ".x");
-  std::vector<std::string> ours;
-  for (const auto& b : bands) {
-    ours.push_back(prefix + Format(".%c%02d", SampleLetter(b.sampleType), b.number));
-    ours.push_back(prefix + Format(".d%02d", b.number));
-  }
-  for (const auto& file : SetFiles(base)) {
-    if (!ParseBandSuffix(LowerExtension(file)).letter) continue;
-    const std::string name = file.filename().string();
-    std::error_code ec;
-    if (std::find(ours.begin(), ours.end(), name) == ours.end()) std::filesystem::remove(file, ec);
-  }
-}
-
-}  // namespace
-
 bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions& options,
                       Messenger& messenger, Progress* progress) {
   if (!ValidSampleOptions(options)) {
@@ -823,17 +735,23 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   const auto& bands = scene.bands();
   const int width = options.width, height = options.height;
 
-  PendingFiles pending;
-  std::vector<std::FILE*> files;
+  // The scene is written beside its place and replaces an earlier one of the
+  // same name as one step, so that a failure or a crash leaves that one whole.
+  StagedFileSet staged;
+  if (!staged.Begin(base, messenger)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  const std::string stage = staged.StageBase();
+  std::vector<FilePtr> files;
   for (const auto& b : bands) {
-    std::FILE* f = pending.Open(BandFilePath(base, b.sampleType, b.number));
-    if (!f) {
+    files.push_back(CreateFileForWriting(BandFilePath(stage, b.sampleType, b.number), true));
+    if (!files.back()) {
       messenger.ShowMessage(kMsgCreateFailed);
       return false;
     }
-    files.push_back(f);
   }
-  std::FILE* dem = pending.Open(base + ".dem");
+  FilePtr dem = CreateFileForWriting(stage + ".dem", true);
   if (!dem) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
@@ -846,9 +764,9 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   for (int y = 0; y < height && written; ++y) {
     scene.NextRow(row);
     for (size_t b = 0; b < bands.size(); ++b)
-      written &=
-          std::fwrite(row.bands[b].data(), 1, row.bands[b].size(), files[b]) == row.bands[b].size();
-    written &= std::fwrite(row.dem.data(), 1, row.dem.size(), dem) == row.dem.size();
+      written &= std::fwrite(row.bands[b].data(), 1, row.bands[b].size(), files[b].get()) ==
+                 row.bands[b].size();
+    written &= std::fwrite(row.dem.data(), 1, row.dem.size(), dem.get()) == row.dem.size();
     for (uint8_t c : row.dem) {
       if (c != 0) minCode = std::min<int>(minCode, c);
       maxCode = std::max<int>(maxCode, c);
@@ -856,27 +774,17 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
     if (progress) progress->SetProgress(static_cast<float>(y + 1) / static_cast<float>(height));
   }
   if (progress) progress->Close();
-  if (!written) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
+  for (auto& f : files) written = CloseWritten(f) && written;
+  written = CloseWritten(dem) && written;
   // A scene that is all sea still gets a consistent range.
   if (maxCode == 0) minCode = maxCode = 1;
 
-  // Descriptions, range file and settings file go last: a settings file
-  // beside its bands means the set is complete.
-  bool created = true;
-  // Descriptions are made by the band catalogue's writer under a staging base.
-  const std::string staging = base + ".new";
-  for (const auto& b : bands) {
-    const std::string suffix = Format(".d%02d", b.number);
-    created = created && pending.Reserve(base + suffix, staging + suffix) &&
-              WriteBandDescription(staging, b.number, b.description);
-  }
-  created =
-      created && pending.Write(base + ".lev", Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = "
-                                                     "%d\nMAX_ALTITUDE = %d\n",
-                                                     minCode, 0, maxCode, kSampleMaxAltitude));
+  for (const auto& b : bands)
+    written = written && WriteBandDescription(stage, b.number, b.description);
+  written = written &&
+            WriteFileAtomically(stage + ".lev", Format("MIN_VAL = %d\nMIN_ALTITUDE = %d\nMAX_VAL = "
+                                                       "%d\nMAX_ALTITUDE = %d\n",
+                                                       minCode, 0, maxCode, kSampleMaxAltitude));
   std::string inf = Format("LINE = %d\nPIXEL = %d\n", height, width);
   inf += "START_LINE = 0\nSTART_PIXEL = 0\nSAMPLING_RATE = 1\n";
   inf += Format("SENSOR = %d\n", options.sensor);
@@ -885,21 +793,12 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   inf += Format("LeftTop_Lat = %lf\n", scene.LeftTopLat());
   inf += Format("Inclination = %lf\n", scene.Inclination());
   inf += "File_State = 0\nRainbow = 0\nSingle_Band = 0\n";
-  created = created && pending.Write(settingsPath, inf);
-  if (!created) {
+  written = written && WriteFileAtomically(stage + ".inf", inf);
+  if (!written) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
-  if (!pending.CloseAll()) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
-  RemoveStaleBands(base, bands);
-  if (!pending.Commit()) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
-  return true;
+  return staged.Commit(messenger, kMsgCreateFailed);
 }
 
 }  // namespace lumora

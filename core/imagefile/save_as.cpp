@@ -31,7 +31,7 @@ bool SaveImageAs(const std::string& targetSettingsPath, const WorkingFiles& file
   }
   StagedFileSet staged;
   const auto setFiles = SetFiles(sourceBase);
-  bool copied = staged.Begin(targetBase) && !setFiles.empty();
+  bool copied = staged.Begin(targetBase, messenger) && !setFiles.empty();
   for (const auto& f : setFiles)
     copied = copied && CopyFiles(f, staged.Folder(), BaseName(targetSettingsPath));
   if (!copied) {

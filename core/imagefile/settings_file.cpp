@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/imagefile/staged_file_set.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
@@ -143,6 +144,9 @@ bool ParseSettings(const std::string& text, ImageSettings& out) {
 }
 
 bool ReadSettings(const std::string& path, ImageSettings& out, Messenger& messenger) {
+  // Every use of a set starts here: a replacement a crash cut off in its
+  // folder is settled before anything of the set is read.
+  RecoverInterruptedReplacements(std::filesystem::path(path).parent_path().string(), messenger);
   std::string text;
   const TextRead read = ReadTextFile(ResolveNoCase(path), kMaxSettingsFileBytes, text);
   if (read == TextRead::kCannotOpen) {

@@ -107,6 +107,11 @@ constexpr MessageRow kMessages[] = {
      "A bird's-eye view image cannot be processed with the DEM."},
     {kMsgAreaOutsideImage, "指定された範囲が画像の外にあります．",
      "The given area lies outside the image."},
+    {kMsgReplacementKept,
+     "前に途中で止まったファイルの置き換えを，終えることも元に戻すこともできませんでした．"
+     "元のファイルは次の隠しフォルダに残してあります．",
+     "Files whose replacement was cut off earlier could neither be replaced nor put back. The "
+     "old files are kept in this hidden folder:"},
     {kMsgError, "エラーが発生しました．", "An error occurred."},
 };
 
@@ -119,6 +124,7 @@ struct TextRow {
 constexpr TextRow kTexts[] = {
     {"確認", "Confirm"},
     {"取り込み", "Import"},
+    {"ファイルの置き換え", "Replacing files"},
     {"土地被覆分類", "Land Cover Classification"},
     {"処理中", "Processing"},
     {"読み込み中", "Loading"},

@@ -62,6 +62,8 @@ enum MessageId : int {
   kMsgImportSceneNoGeoref = 61473,
   kMsgImportReplace = 61474,
   kMsgImportDemNoValues = 61475,
+  // Replacing a file set.
+  kMsgReplacementKept = 61490,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.
@@ -90,6 +92,9 @@ Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const cha
 
 // Title of the confirmation asked after every processing step.
 inline constexpr const char* kConfirmTitle = "確認";
+
+// Title of the messages about replacing a file set.
+inline constexpr const char* kReplacementTitle = "ファイルの置き換え";
 
 // Title of the messages of the import.
 inline constexpr const char* kImportTitle = "取り込み";

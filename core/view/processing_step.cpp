@@ -30,7 +30,7 @@ StepOutput WriteStepOutput(const std::string& settingsPath, const std::string& o
       !CheckImageSize(source.settings, messenger))
     return StepOutput::kFailed;
   StagedFileSet staged;
-  if (!staged.Begin(outBase)) {
+  if (!staged.Begin(outBase, messenger)) {
     messenger.ShowMessage(kMsgCreateFailed);
     return StepOutput::kFailed;
   }
