@@ -14,7 +14,8 @@ A list file holds blocks like this (see docs/testing.md):
 
   file core/imagefile/staged_file_set.cpp
   tests core_imagefile_tests cli_tests
-  filter StagedFileSet*:*Replace*      (optional: a --gtest_filter for this block)
+  filter gui_tests=Scatter*:Print*     (optional: a --gtest_filter for this block,
+                                       for one program or, bare, for all)
   - if (all) fs::remove(aside, ec);
   + fs::remove_all(aside, ec);
   # a comment line; a "-" line followed by no "+" line drops the text
@@ -188,10 +189,14 @@ _QT_FAIL = re.compile(r"^FAIL!\s+:\s+(\S+)", re.M)
 
 def run_tests(build_dir: Path, tests: list[str], timeout: float, gtest_filter: str) -> tuple[str, str]:
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LANG="C.UTF-8", LC_ALL="", LC_MESSAGES="")
+    # "gui_tests=Map*" filters one program; a bare pattern filters them all.
+    per_target = dict(f.split("=", 1) for f in gtest_filter.split() if "=" in f)
+    common = " ".join(f for f in gtest_filter.split() if "=" not in f)
     for target in tests:
         command = [str(test_binary(build_dir, target)), "--gtest_brief=1"]
-        if gtest_filter:
-            command.append(f"--gtest_filter={gtest_filter}")
+        pattern = per_target.get(target, common)
+        if pattern:
+            command.append(f"--gtest_filter={pattern}")
         try:
             proc = subprocess.run(command, cwd=test_binary(build_dir, target).parent, env=env,
                                   capture_output=True, text=True, timeout=timeout,

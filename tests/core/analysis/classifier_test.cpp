@@ -221,7 +221,7 @@ TEST(Classify, ColourPlanesAndLeftOutClasses) {
       ClassItem{10, 20, 30, 2, 20, 12, 2, "dark"},        //
       ClassItem{200, 150, 100, 5, 25, 38, 25, "bright"},  //
       ClassItem{1, 1, 1, 10, 11, 31, 30, "dot"},          // one pixel
-      ClassItem{9, 9, 9, 20, 25, 60, 30, "outside"},
+      ClassItem{9, 9, 9, 20, 25, 41, 30, "outside"},      // one column past the edge
   };
   ASSERT_TRUE(scene.Run({1, 2}, classes));
   const std::string& target = scene.target;

@@ -221,6 +221,8 @@ TEST_F(ElevationFiles, LegendReadsMissingAltitudesAsZeroAndRoundsRelativeRanges)
        "1300m"},
       {"MIN_VAL = 57\nMIN_ALTITUDE = 0\nMAX_VAL = 124\nMAX_ALTITUDE = 2540\n", 0, 8, true, "500m",
        "1300m"},
+      // Without codes the range runs from code 1 to 255: 2501 m rounds up to 2600.
+      {"MIN_ALTITUDE = 0\nMAX_ALTITUDE = 2501\n", 4, 0, true, "0m", "2600m"},
       {"MIN_ALTITUDE = 9\nMAX_ALTITUDE = 1\n", 4, 0, false, "1000m", "1000m"},
   };
   for (const auto& c : cases) {

@@ -26,6 +26,10 @@ struct PixelCase {
 };
 
 TEST(VegetationIndex, PixelIndexAndByte) {
+  // Near infrared and red of each sensor: ASTER 3N and 2, TM 4 and 3, MSS 4 and 2.
+  EXPECT_EQ(NdviPreset(kSensorAster).x * 10 + NdviPreset(kSensorAster).y, 32);
+  EXPECT_EQ(NdviPreset(kSensorTm).x * 10 + NdviPreset(kSensorTm).y, 43);
+  EXPECT_EQ(NdviPreset(kSensorMss).x * 10 + NdviPreset(kSensorMss).y, 42);
   const PixelCase cases[] = {
       {0, 0, -1.0f, true, 0},
       {100, 0, 1.0f, false, 255},

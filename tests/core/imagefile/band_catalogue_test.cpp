@@ -55,12 +55,17 @@ TEST(BandCatalogue, DescriptionsAreFirstLinesOfAtMost79Bytes) {
   std::string kana;
   for (int i = 0; i < 27; ++i) kana += "あ";
   WriteFile(base + ".D04", kana);
+  // CP932 (not UTF-8): 亜 and 76 letters fill 78 bytes; the two-byte 漾 (lead
+  // byte 0xE0) would pass 79 and is left out whole.
+  WriteFile(base + ".b05", "");
+  WriteFile(base + ".d05", "\x88\x9f" + std::string(76, 'a') + "\xe0\x40zz\n");
   auto items = ListBands(base + ".inf", true, 7);
-  ASSERT_EQ(items.size(), 4u);
+  ASSERT_EQ(items.size(), 5u);
   EXPECT_EQ(items[0].text, "01 : Blue  0.45-0.52");
   EXPECT_EQ(items[1].text, "02 : " + std::string(79, 'a'));
   EXPECT_EQ(items[2].text, "03 : 緑色");
   EXPECT_EQ(items[3].text.size(), 5u + 78u);
+  EXPECT_EQ(items[4].text, "05 : 亜" + std::string(76, 'a'));
 }
 
 TEST(BandCatalogue, DescriptionRoundTripIsStoredAsCp932) {

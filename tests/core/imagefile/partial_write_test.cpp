@@ -76,6 +76,13 @@ TEST(PartialWrite, CutsBandsDemAndRewritesTheSettings) {
   EXPECT_NEAR(s.leftTopLon, 139.0 + 1 / g.pixelsPerDegLon, 1e-6);  // %lf keeps 6 decimals
   EXPECT_NEAR(s.leftTopLat, 36.0 - 1 / g.pixelsPerDegLat, 1e-6);
   EXPECT_EQ(s.lengthPerPixel, 0.03);
+
+  // A flat model (one altitude) is cut like any other.
+  WriteFile(img.dir / "img.lev",
+            "MIN_VAL = 1\nMIN_ALTITUDE = 500\nMAX_VAL = 200\nMAX_ALTITUDE = 500\n");
+  ASSERT_TRUE(img.Cut(1, 1, 2, 2, "flat"));
+  EXPECT_EQ(ReadFile(img.dir / "flat.lev"),
+            "MIN_VAL = 111\nMIN_ALTITUDE = 500\nMAX_VAL = 122\nMAX_ALTITUDE = 500\n");
   EXPECT_TRUE(img.m.entries.empty());
 }
 

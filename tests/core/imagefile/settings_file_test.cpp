@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/support/string_table.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -30,6 +33,7 @@ TEST(SettingsGrammar, KeyMustBeFollowedByExactlyOneBlankAndEquals) {
       {"LINE = abc\n", 0},         {"LINE = -7\n", -7},
       {"LINE = 1\nLINE = 2\n", 2}, {"LINE = 99999999999\n", 2147483647},
       {"LINE = 5\r\n", 5},         {"LINE =", 0},
+      {"LINE :100\n", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(Parse(c.text).lines, c.lines) << c.text;
 }
@@ -226,6 +230,19 @@ TEST(DisplayStateFile, WritesTruncatedRangeAndReadsItBack) {
   EXPECT_EQ(d.state, 3);
   EXPECT_EQ(d.maxVal, 200);
   EXPECT_EQ(d.minVal, -3);
+  // Beyond int the values stop at its ends.
+  ASSERT_TRUE(WriteDisplayStateFile(dir / "x.brd", 3, 2147483648.0f, -4e9f, m));
+  EXPECT_EQ(ReadFile(dir / "x.brd"), "State = 3\nMax_Val = 2147483647\nMin_Val = -2147483648\n");
+  {
+    // A write that fails at its close leaves the old file whole and no
+    // temporary behind.
+    test::FileSizeLimit limit(16);
+    EXPECT_FALSE(WriteDisplayStateFile(dir / "x.brd", 4, 1, 0, m));
+  }
+  EXPECT_EQ(ReadFile(dir / "x.brd"), "State = 3\nMax_Val = 2147483647\nMin_Val = -2147483648\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
   EXPECT_FALSE(WriteDisplayStateFile(dir / "none/x.brd", 1, 0, 0, m));
   EXPECT_EQ(m.LastId(), kMsgCreateFailed);
 }

@@ -208,6 +208,8 @@ TEST(JpegDecode, IndependentDecoderReadsItBack) {
     const std::string jpg = dir / "out.jpg", ppm = dir / "out.ppm";
     CJpegEncoder enc(m);
     ASSERT_TRUE(enc.ReadData(p.bits, &p.header, 0));
+    std::string refused;
+    EXPECT_FALSE(enc.Encode(1.0f + c.ratio + 1e-3f, refused));  // quality ratios end at 1
     ASSERT_TRUE(enc.SaveJpeg(jpg, c.ratio));
     const std::string cmd = "djpeg -ppm -outfile '" + ppm + "' '" + jpg + "' 2>&1";
     if (std::system("command -v djpeg >/dev/null") != 0) GTEST_SKIP() << "djpeg is not installed";

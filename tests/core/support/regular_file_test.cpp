@@ -17,6 +17,7 @@
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_handle.h"
 #include "core/support/string_table.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -48,6 +49,22 @@ bool ReturnsPromptly(const std::function<void()>& work, const std::string& fifo)
   done.wait();
   if (fd >= 0) ::close(fd);
   return false;
+}
+
+// A write that failed before the close is reported by the close, whether the
+// stream saw the failure at once or only when flushing its buffer.
+TEST(RegularFile, CloseReportsEveryFailedWrite) {
+  TempDir dir;
+  test::FileSizeLimit limit(16);
+  const std::string block(size_t{1} << 16, 'x');
+  FilePtr big = CreateFileForWriting(dir / "big");
+  ASSERT_TRUE(big);
+  EXPECT_NE(std::fwrite(block.data(), 1, block.size(), big.get()), block.size());
+  EXPECT_FALSE(CloseWritten(big));
+  FilePtr small = CreateFileForWriting(dir / "small");
+  ASSERT_TRUE(small);
+  EXPECT_EQ(std::fwrite(block.data(), 1, 100, small.get()), 100u);
+  EXPECT_FALSE(CloseWritten(small));
 }
 
 TEST(RegularFile, OpensRegularFilesAndLinksToThemOnly) {

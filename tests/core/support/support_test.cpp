@@ -40,6 +40,9 @@ TEST(Text, AtoiAndAtofFollowTheCRuntime) {
   EXPECT_EQ(AtoI("+8"), 8);
   EXPECT_EQ(AtoI("x1"), 0);
   EXPECT_EQ(AtoI("-99999999999999999999"), -2147483647 - 1);
+  EXPECT_EQ(AtoI("99999999999999999999"), 2147483647);
+  EXPECT_TRUE(StartsWith("State =", "State ="));
+  EXPECT_FALSE(StartsWith("State", "State ="));
   EXPECT_EQ(AtoF(" 0.0285km"), 0.0285);
   EXPECT_EQ(AtoF("-1.5e2"), -150.0);
   EXPECT_EQ(AtoF("+2."), 2.0);
@@ -61,8 +64,9 @@ TEST(Text, ControlCharactersAreShownEscaped) {
       {"a\tb\x7f\x01", "a\\x09b\\x7F\\x01"},
       {"\xc2\x9b"
        "31m",
-       "\\u009B31m"},                    // the one-byte CSI of C1, in UTF-8
-      {"\xc2\xa0\xc2", "\xc2\xa0\xc2"},  // no-break space and a cut sequence stay
+       "\\u009B31m"},                          // the one-byte CSI of C1, in UTF-8
+      {"\xc2\x80\xc2\x9f", "\\u0080\\u009F"},  // both ends of C1
+      {"\xc2\xa0\xc2", "\xc2\xa0\xc2"},        // no-break space and a cut sequence stay
   };
   for (const auto& c : cases) EXPECT_EQ(EscapeControlCharacters(c.in), c.out) << c.in;
 }

@@ -90,6 +90,13 @@ TEST_F(SessionTest, OpenShowsTheCompositionAndCannotUndo) {
   // Blue byte of the top-left pixel is band 1's first sample.
   EXPECT_EQ(session.Display().TopRow(0)[0], test::NoiseBytes(kW * kH, 1)[0]);
   EXPECT_EQ(session.Display().TopRow(0)[2], test::NoiseBytes(kW * kH, 3)[0]);
+
+  // An area that leaves the image is cut to it: here its last pixel.
+  ImageSession cut;
+  OpenRequest r = Request();
+  r.area = AreaRect{35, 10, 45, 10};  // top, lines, left, pixels
+  Open(cut, r);
+  EXPECT_EQ(cut.Area(), (AreaRect{29, 1, 39, 1}));
 }
 
 TEST_F(SessionTest, RainbowOpenMapsTheRangeEnds) {

@@ -49,14 +49,14 @@ TEST(Zoom, EnlargeThenReduceKeepsTheCentre) {
 }
 
 TEST(Zoom, DrawPlanShiftsAMagnifiedImageScrolledToItsEnd) {
-  // 100 x 80 display at 4x in a 250 x 170 client scrolled to the very end.
-  const DrawPlan end = PlanZoomedDraw(100, 80, 4.0f, 250, 170, -(400 - 250), -(320 - 170));
-  EXPECT_EQ(end.drawOffsetX, 4 - 250 % 4);
-  EXPECT_EQ(end.drawOffsetY, 4 - 170 % 4);
+  // 100 x 80 display at 4x in a 250 x 171 client scrolled to the very end.
+  const DrawPlan end = PlanZoomedDraw(100, 80, 4.0f, 250, 171, -(400 - 250), -(320 - 171));
+  EXPECT_EQ(end.drawOffsetX, 2);  // 4 - 250 % 4
+  EXPECT_EQ(end.drawOffsetY, 1);  // 4 - 171 % 4
   EXPECT_EQ(end.srcWidth, 63);
   EXPECT_EQ(end.srcHeight, 43);
   EXPECT_EQ(end.srcX, 37);
-  EXPECT_EQ(end.srcY, -37 + 80 - 43);
+  EXPECT_EQ(end.srcY, 0);  // -37 + 80 - 43
   EXPECT_EQ(end.dstX, -end.drawOffsetX);
   EXPECT_EQ(end.dstWidth, 252);
   // Not at the end: no shift. Reduced displays are never shifted.
