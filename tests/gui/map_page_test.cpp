@@ -58,6 +58,17 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
   EXPECT_EQ(raster, paint::RenderExportPage(page.map).convertToFormat(QImage::Format_RGB888));
 }
 
+// A north mark or legend switched off leaves no trace, though the page has one.
+TEST_F(MapPageTest, SwitchedOffElementsLeaveNoTrace) {
+  PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
+  page.map.settings.showNorth = false;
+  page.map.settings.showLegend = false;
+  const QImage off = paint::RenderExportPage(page.map);
+  page.map.northMark = QImage();
+  page.map.legend = nullptr;
+  EXPECT_EQ(paint::RenderExportPage(page.map), off);
+}
+
 TEST_F(MapPageTest, PdfPageCarriesTheJapaneseFontAndTheElementsAtTheirPlaces) {
   const std::string out = m_dir / "page.pdf";
   const auto r = RunCli(m_dir, Page(kAllOptions, out));

@@ -168,6 +168,10 @@ TEST(MapGrid, LinesAtMultiplesOfTheStepInsideTheFrame) {
   for (const auto& line : lines) labels.push_back(line.label.text);
   EXPECT_EQ(labels,
             (std::vector<std::string>{"E139ﾟ30", "E140ﾟ00", "E140ﾟ30", "N 36ﾟ00", "N 35ﾟ30"}));
+  // A step of 24.6' rounds to 25': the first meridian east of 139ﾟ24' is 139ﾟ35'.
+  AnnotationSettings rounded = a;
+  rounded.gridStep = 41;
+  EXPECT_EQ(LayoutGrid(l, img, rounded, fm).front().label.text, "E139ﾟ35");
   // The 139.5 meridian lies 0.1 degree east of the corner.
   EXPECT_NEAR(lines[0].from.x, l.image.left + 0.1 * g.pixelsPerDegLon * l.f, 1e-6);
   EXPECT_NEAR(lines[0].to.y, l.image.top + 500 * l.f, 1e-6);

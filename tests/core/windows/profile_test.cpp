@@ -85,6 +85,12 @@ TEST(ProfileStrip, MagnifiedVerticalLinePlotsEachBitmapRowTwice) {
   EXPECT_EQ(pts[2].b, 255);
 }
 
+TEST(ProfileStrip, ALineAsSteepAsItIsWideIsVertical) {
+  EXPECT_TRUE(IsVerticalProfile(0, 0, 5, 5));
+  EXPECT_TRUE(IsVerticalProfile(3, 9, 2, 0));
+  EXPECT_FALSE(IsVerticalProfile(0, 0, 6, -5));
+}
+
 TEST(ProfileStrip, HorizontalLinePlotsFromTheTopAndSkipsPixelsOutside) {
   Dib d;
   d.Create(4, 2);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <tuple>
 
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
@@ -17,8 +18,9 @@ TEST(ScatterSampling, StepsAndCounts) {
   struct Case {
     int pixels, lines, colStep, lineStep, cols, rows;
   } cases[] = {
-      {80, 60, 1, 1, 80, 60}, {1000, 1000, 9, 9, 100, 100}, {299, 300, 1, 2, 100, 100},
-      {100, 1, 1, 1, 100, 1}, {1, 100000, 1, 999, 1, 100},  {0, 0, 1, 1, 0, 0},
+      {80, 60, 1, 1, 80, 60},     {1000, 1000, 9, 9, 100, 100}, {299, 300, 1, 2, 100, 100},
+      {100, 1, 1, 1, 100, 1},     {1, 100000, 1, 999, 1, 100},  {0, 0, 1, 1, 0, 0},
+      {300, 399, 2, 2, 100, 100},
   };
   for (const Case& c : cases) {
     const ScatterSampling s = SamplingFor(c.pixels, c.lines);
@@ -93,6 +95,19 @@ TEST(ScatterPlot, CountColours) {
   for (int n = 0; n < 8; ++n) EXPECT_EQ(ScatterColour(n), expected[n]) << n;
   EXPECT_EQ(ScatterColour(300), (Rgb{255, 255, 255}));
   EXPECT_EQ(ScatterColour(65535), (Rgb{255, 255, 255}));
+}
+
+// In a frame of 257 x 257 pixels the 255 inner pixels of each side hold one
+// cell a value, two pixels wide and high: X grows to the right, Y upwards.
+TEST(ScatterPlot, ScreenCellsByHand) {
+  auto cell = [](int x, int y, int bottom, int w, int h) {
+    const CellRect c = ScreenCell(x, y, 10, bottom, w, h);
+    return std::make_tuple(c.left, c.top, c.width, c.height);
+  };
+  EXPECT_EQ(cell(0, 0, 300, 257, 257), std::make_tuple(11, 298, 2, 2));
+  EXPECT_EQ(cell(255, 255, 300, 257, 257), std::make_tuple(266, 43, 2, 2));
+  // A frame of 130 x 70: 128 x 68 inner pixels for 256 values, cells of one pixel.
+  EXPECT_EQ(cell(200, 100, 69, 130, 70), std::make_tuple(111, 42, 1, 1));
 }
 
 TEST(ScatterPlot, PageCellsTileThePlotAndTheRenderShowsTheCounts) {
