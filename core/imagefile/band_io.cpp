@@ -1,5 +1,7 @@
 #include "core/imagefile/band_io.h"
 
+#include <filesystem>
+
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
@@ -41,6 +43,31 @@ FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t 
     return nullptr;
   }
   return OpenBandFile(BandFilePath(basePath, sampleType, band), *bytes, messenger);
+}
+
+bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
+                   Messenger& messenger) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(basePath).parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string pattern = fs::path(basePath).filename().string() + ".*";
+  const size_t nameSize = pattern.size() - 1;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!NameMatches(pattern, name)) continue;
+    const int type = ParseBandSuffix(std::string_view(name).substr(nameSize)).SampleType();
+    if (type == 0) continue;
+    const auto bytes = CheckedMul(pixels, lines, int64_t{SampleBytes(type)});
+    if (!bytes) {
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+    if (!OpenBandFile(it->path().string(), *bytes, messenger)) return false;
+  }
+  if (!ec) return true;
+  messenger.ShowMessage(kMsgOpenFailed);
+  return false;
 }
 
 bool BandWriter::Create(const std::string& path, bool exclusive) {

@@ -45,6 +45,9 @@ TEST_F(BandFiles, ShownBandThatIsNoWholeBandIsRefusedByEveryCommand) {
       {"compose %IN -o %OUT", "out.tif"},
       {"profile %IN --row 1 --from 1 --to 9 -o %OUT", "out.txt"},
       {"dem %IN --kind birdseye -o %OUT", "out.inf"},
+      {"filter %IN --kind blur -o %OUT", "out.inf"},
+      {"crop %IN --area 0,0,5,5 -o %OUT", "out.inf"},
+      {"scatter %IN --x 3 --y 4 -o %OUT", "out.jpg"},
   };
   const std::string band = m_dir / "s.b03";
   const std::string whole = test::ReadFile(band);
@@ -106,6 +109,43 @@ TEST_F(BandFiles, WriteFailureKeepsTheEarlierOutput) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     for (const char* name : c.outputs) EXPECT_EQ(test::ReadFile(m_dir / name), "earlier") << c.args;
     for (const char* name : c.outputs) fs::remove(m_dir / name);
+  }
+}
+
+TEST_F(BandFiles, OutputThatReachesAFileOfTheInputIsRefused) {
+  // A link at the output's name, symbolic or hard, to a file of the input
+  // set; a link to a file elsewhere is replaced and its file kept.
+  test::WriteFile(m_dir / "elsewhere", "elsewhere");
+  const struct {
+    const char* target;
+    bool hard;
+    bool refused;
+  } links[] = {{"s.b01", false, true},
+               {"s.inf", true, true},
+               {"S.B02", false, true},
+               {"elsewhere", false, false}};
+  const char* commands[] = {"compose %IN -o %OUT.tif", "scatter %IN --x 3 --y 4 -o %OUT.jpg",
+                            "profile %IN --row 1 --from 1 --to 9 -o %OUT.txt"};
+  fs::rename(m_dir / "s.b02", m_dir / "S.B02");
+  for (const auto& l : links) {
+    for (const char* c : commands) {
+      std::string args = c;
+      args.replace(args.find("%IN"), 3, In());
+      const std::string ext = args.substr(args.rfind('.'));
+      const std::string out = m_dir / ("out" + ext);
+      args.replace(args.find("%OUT" + ext), 4 + ext.size(), Q(out));
+      const std::string before = test::ReadFile(m_dir / l.target);
+      if (l.hard)
+        fs::create_hard_link(m_dir / l.target, out);
+      else
+        fs::create_symlink(l.target, out);
+      const auto r = test::RunCli(m_dir, args);
+      EXPECT_EQ(r.status, l.refused ? 1 : 0) << c << " " << l.target << "\n" << r.err;
+      EXPECT_EQ(Says(r, kMsgWorkingFileInUse), l.refused) << c << " " << l.target;
+      EXPECT_EQ(test::ReadFile(m_dir / l.target), before) << c << " " << l.target;
+      EXPECT_EQ(fs::is_symlink(out), !l.hard && l.refused) << c << " " << l.target;
+      fs::remove(out);
+    }
   }
 }
 
