@@ -132,7 +132,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
       return false;
     }
   }
-  DatasetPtr dem = OpenRaster(demPath);
+  DatasetPtr dem = OpenRaster(demPath, RasterKind::kElevation);
   if (!dem || dem->GetRasterCount() < 1) {
     error = {kMsgImportCannotOpen, demPath};
     return false;

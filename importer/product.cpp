@@ -60,6 +60,18 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
+// Whether file, links followed, is a regular file inside folder: a link in
+// a product may not bring in a file from anywhere else.
+bool RegularFileInside(const fs::path& file, const fs::path& folder) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(file, ec);
+  if (ec || !fs::is_regular_file(real, ec)) return false;
+  const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : folder, ec);
+  if (ec) return false;
+  const auto [r, f] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
+  return r == root.end() && f != real.end();
+}
+
 // Collection 2 products carry the same metadata as text, JSON and XML.
 constexpr std::array<const char*, 3> kMtlEndings{"_MTL.txt", "_MTL.json", "_MTL.xml"};
 
@@ -165,7 +177,7 @@ bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
     // A name with a folder in it would read outside the product.
     const bool plain = !name.empty() && name.find('/') == std::string::npos &&
                        name.find('\\') == std::string::npos && name != "." && name != "..";
-    if (!plain || !fs::is_regular_file(folder / name, ec)) {
+    if (!plain || !RegularFileInside(folder / name, folder)) {
       if (role.required || !name.empty())
         missing += (missing.empty() ? "" : ", ") + std::string("B") + role.source +
                    (name.empty() ? "" : " (" + name + ")");
@@ -203,7 +215,7 @@ bool FindSentinel(const fs::path& folder, Product& product, ImportError& error) 
        !ec && it != end && ++visited < 100000; it.increment(ec)) {
     std::smatch m;
     const std::string name = it->path().filename().string();
-    if (!it->is_regular_file(ec) || !std::regex_match(name, m, kName)) continue;
+    if (!std::regex_match(name, m, kName) || !RegularFileInside(it->path(), folder)) continue;
     const int metres = m[3].matched ? AtoI(m[3].str()) : 0;
     auto& slot = found[ToUpperAscii(m[1].str())];
     if (slot.second.empty() || (metres != 0 && metres < slot.first))

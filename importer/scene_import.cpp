@@ -79,7 +79,7 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
   if (!FindProduct(inputs, open.product, error)) return false;
   for (const auto& band : open.product.bands) {
     if (open.datasets.count(band.path)) continue;
-    DatasetPtr ds = OpenRaster(band.path);
+    DatasetPtr ds = OpenRaster(band.path, RasterKind::kScene);
     if (!ds || ds->GetRasterCount() < 1) {
       error = {kMsgImportCannotOpen, band.path};
       return false;

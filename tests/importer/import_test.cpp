@@ -19,6 +19,7 @@
 #include "core/support/text.h"
 #include "tests/importer/import_fixtures.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -398,6 +399,33 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+// Models the import cannot use are refused by name, and the scene keeps
+// what it had.
+TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
+  TiffSpec over;  // the scene's cells and more around them
+  over.type = GDT_Float32;
+  over.originX = scene.originX - 300;
+  over.originY = scene.originY + 300;
+  over.width = 60;
+  over.height = 50;
+  const struct {
+    const char* name;
+    int message;
+  } cases[] = {
+      {"virtual.vrt", kMsgImportCannotOpen},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.name, model = dir / name;
+    if (name == "virtual.vrt") test::WriteVrt(model, dir / "dem.tif");
+    const auto r = Run("import-dem " + Q(model) + " " + Q(out));
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_NE(r.err.find(MessageText(c.message)), std::string::npos) << name << "\n" << r.err;
+    EXPECT_NE(r.err.find(name), std::string::npos) << name << "\n" << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out/scene.dem")) << name;
+    EXPECT_FALSE(fs::exists(dir / "out/scene.lev")) << name;
+  }
+}
+
 TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
   // A sample scene carries only longitude, latitude, length and inclination.
   ASSERT_EQ(Run("sample --sensor tm --size 64x48 -o " + Q(dir / "tm/tokyo.inf")).status, 0);
@@ -452,7 +480,7 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   const std::string name = GetParam().name;
   TiffSpec tiff;
   std::string input = dir / "in.tif", output = out;
-  std::string extra;
+  std::string extra, limit;
   auto flat = [](int, int, int) { return 1.0; };
   if (name == "NotARaster") {
     test::WriteFile(input, "II*\0 this is no image");
@@ -498,6 +526,27 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     const std::string band = input.substr(0, input.rfind("_MTL.txt")) + "_SR_B7.TIF";
     fs::resize_file(band, fs::file_size(band) - 1000);
     output = dir / "new/deeper/scene.inf";
+  } else if (name == "BandLinkOutside" || name == "SentinelLinkOutside") {
+    // A link in the product to a file elsewhere brings in no outside file.
+    const bool landsat = name == "BandLinkOutside";
+    const std::string product =
+        landsat ? Landsat(tiff) : test::WriteSentinel(dir / "s2", tiff, flat);
+    std::string band;
+    for (const auto& e : fs::recursive_directory_iterator(landsat ? dir / "product" : product))
+      if (e.path().string().find(landsat ? "_SR_B2." : "_B03_") != std::string::npos)
+        band = e.path().string();
+    fs::rename(band, dir / "outside.tif");
+    fs::create_symlink(dir / "outside.tif", band);
+    input = product;
+  } else if (name == "VirtualRaster") {
+    test::WriteGeoTiff(dir / "real.tif", tiff, flat);
+    input = dir / "in.vrt";
+    test::WriteVrt(input, dir / "real.tif");
+  } else if (name == "BandWriteFails") {
+    // The band is larger than the files may grow: its write fails at close.
+    tiff.width = tiff.height = 64;
+    test::WriteGeoTiff(input, tiff, [](int, int x, int y) { return x * 64 + y; });
+    limit = test::kSmallFileLimit;
   } else if (name == "FolderIsAFile") {
     test::WriteGeoTiff(input, tiff, flat);
     test::WriteFile(dir / "plain", "a file");
@@ -506,7 +555,7 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   fs::create_directories(dir / "out");
   test::WriteFile(dir / "out/scene.inf", "LINE = 1\nPIXEL = 1\n");
   test::WriteFile(dir / "out/scene.b01", "x");
-  const auto r = Run("import " + Q(input) + extra + " -o " + Q(output));
+  const auto r = RunCli(dir, "import " + Q(input) + extra + " -o " + Q(output), limit);
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find(MessageText(GetParam().message)), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(GetParam().detail), std::string::npos) << r.err;
@@ -529,6 +578,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"CellsTooLarge", kMsgImportNoGeoref, "in.tif"},
                       BadCase{"HugeMtl", kMsgImportNoProduct, "_MTL.txt"},
                       BadCase{"BandCutShort", kMsgImportReadFailed, "_SR_B7.TIF"},
+                      BadCase{"BandWriteFails", kMsgCreateFailed, ""},
+                      BadCase{"BandLinkOutside", kMsgImportMissingBands, "B2"},
+                      BadCase{"SentinelLinkOutside", kMsgImportMissingBands, "B03"},
+                      BadCase{"VirtualRaster", kMsgImportCannotOpen, "in.vrt"},
                       BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
     [](const auto& info) { return std::string(info.param.name); });
 
