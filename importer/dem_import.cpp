@@ -171,6 +171,11 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
     error = {reaches ? kMsgImportDemNoValues : kMsgImportDemOutside, demPath};
     return false;
   }
+  // A range file cannot describe land that is not there.
+  if (!anyLand) {
+    error = {kMsgImportDemAllSea, demPath};
+    return false;
+  }
   // Whole metres as the range file holds them; a flat land still spans one
   // metre so that codes stay defined.
   const int minAltitude = anyLand ? static_cast<int>(std::floor(lowest)) : 0;

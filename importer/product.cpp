@@ -80,21 +80,23 @@ bool IsMtlName(const std::string& name) {
                      [&](const char* ending) { return EndsWithNoCase(name, ending); });
 }
 
-// The MTL file of a Landsat folder (the text one when there are several), or
-// empty.
-fs::path FindMtl(const fs::path& folder) {
-  fs::path best;
-  size_t bestRank = kMtlEndings.size();
+// The MTL files of a Landsat folder, text ones first, then JSON and XML,
+// each kind by name.
+std::vector<fs::path> FindMtls(const fs::path& folder) {
+  std::vector<std::pair<size_t, fs::path>> found;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    for (size_t rank = 0; rank < bestRank; ++rank)
+    for (size_t rank = 0; rank < kMtlEndings.size(); ++rank)
       if (EndsWithNoCase(name, kMtlEndings[rank]) && it->is_regular_file(ec)) {
-        best = it->path();
-        bestRank = rank;
+        found.emplace_back(rank, it->path());
+        break;
       }
   }
-  return best;
+  std::sort(found.begin(), found.end());
+  std::vector<fs::path> paths;
+  for (auto& f : found) paths.push_back(std::move(f.second));
+  return paths;
 }
 
 // "KEY": "VALUE" in JSON text: the first string member of that name. Escapes
@@ -281,8 +283,17 @@ bool FindProduct(const std::vector<std::string>& inputs, Product& product, Impor
   if (inputs.size() == 1) {
     const fs::path in(inputs[0]);
     if (fs::is_directory(in, ec)) {
-      const fs::path mtl = FindMtl(in);
-      if (!mtl.empty()) return FindLandsat(mtl, product, error);
+      // A stray file named like an MTL does not hide the product's own: the
+      // first that makes a product is taken, else the most telling refusal.
+      const std::vector<fs::path> mtls = FindMtls(in);
+      for (const fs::path& mtl : mtls) {
+        ImportError why;
+        if (FindLandsat(mtl, product, why)) return true;
+        if (error.id == 0 || (error.id == kMsgImportNoProduct && why.id != kMsgImportNoProduct))
+          error = why;
+        product = Product();
+      }
+      if (!mtls.empty()) return false;
       if (FindSentinel(in, product, error) || error.id != 0) return error.id == 0;
       error = {kMsgImportNoProduct, inputs[0]};
       return false;

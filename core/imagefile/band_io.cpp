@@ -1,5 +1,6 @@
 #include "core/imagefile/band_io.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/imagefile/band_catalogue.h"
@@ -71,20 +72,29 @@ bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
 }
 
 bool BandWriter::Create(const std::string& path, bool exclusive) {
+  m_path = path;
+  m_error = 0;
   m_file = CreateFileForWriting(path, exclusive);
   m_ok = m_file != nullptr;
+  if (!m_ok) NoteWriteFailure(path, errno);
   if (m_ok) std::setvbuf(m_file.get(), nullptr, _IOFBF, kStreamBuffer);
   return m_ok;
 }
 
 bool BandWriter::Write(const void* data, size_t bytes) {
-  m_ok = m_ok && std::fwrite(data, 1, bytes, m_file.get()) == bytes;
+  if (m_ok && std::fwrite(data, 1, bytes, m_file.get()) != bytes) {
+    m_ok = false;
+    m_error = errno;
+  }
   return m_ok;
 }
 
 bool BandWriter::Close(Messenger& messenger) {
   // A full disk often shows only when the buffered rest is written.
-  m_ok = m_file && CloseWritten(m_file) && m_ok;
+  const bool hadFile = m_file != nullptr;
+  const bool closed = hadFile && CloseWritten(m_file);
+  if (hadFile && !(closed && m_ok)) NoteWriteFailure(m_path, m_error ? m_error : errno);
+  m_ok = closed && m_ok;
   m_file.reset();
   if (!m_ok) messenger.ShowMessage(kMsgCreateFailed);
   return m_ok;

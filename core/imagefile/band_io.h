@@ -40,6 +40,8 @@ class BandWriter {
  private:
   FilePtr m_file;
   bool m_ok = false;
+  std::string m_path;
+  int m_error = 0;  // of the first failed write
 };
 
 }  // namespace lumora

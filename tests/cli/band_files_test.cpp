@@ -3,6 +3,7 @@
 // output lost.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/output/bitmap_source.h"
@@ -101,12 +102,18 @@ TEST_F(BandFiles, WriteFailureKeepsTheEarlierOutput) {
   };
   for (const auto& c : commands) {
     for (const char* name : c.outputs) test::WriteFile(m_dir / name, "earlier");
+    SCOPED_TRACE(c.args);
     std::string args = c.args;
     if (args.find("%IN") != std::string::npos) args.replace(args.find("%IN"), 3, In());
     args.replace(args.find("%OUT"), 4, Out(c.outputs[0]));
     const auto r = test::RunCli(m_dir, args, test::kSmallFileLimit);
     EXPECT_EQ(r.status, 1) << c.args;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    // The file that could not be written, by its own name, and the reason.
+    EXPECT_NE(r.err.find(" " + (m_dir / "out.")), std::string::npos) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(std::string("(") + SystemErrorText(EFBIG) + ")"), std::string::npos)
+        << c.args << "\n"
+        << r.err;
     for (const char* name : c.outputs) EXPECT_EQ(test::ReadFile(m_dir / name), "earlier") << c.args;
     for (const char* name : c.outputs) fs::remove(m_dir / name);
   }
@@ -146,6 +153,22 @@ TEST_F(BandFiles, OutputThatReachesAFileOfTheInputIsRefused) {
       EXPECT_EQ(fs::is_symlink(out), !l.hard && l.refused) << c << " " << l.target;
       fs::remove(out);
     }
+  }
+}
+
+TEST_F(BandFiles, OutputNameTooLongIsTheOneBlamed) {
+  const std::string name = std::string(252, 'n');
+  for (const std::string args :
+       {"filter %IN --kind blur -o %OUT.inf", "crop %IN --area 0,0,5,5 -o %OUT.inf"}) {
+    std::string a = args;
+    a.replace(a.find("%IN"), 3, In());
+    a.replace(a.find("%OUT"), 4, Q(m_dir / name));
+    const auto r = test::RunCli(m_dir, a);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.err.find(name), std::string::npos) << args << "\n" << r.err;
+    EXPECT_NE(r.err.find(SystemErrorText(ENAMETOOLONG)), std::string::npos) << args << "\n"
+                                                                            << r.err;
+    EXPECT_EQ(r.err.find("s.inf"), std::string::npos) << args << "\n" << r.err;
   }
 }
 

@@ -278,6 +278,38 @@ TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
   EXPECT_LE(s.startPixel + s.pixels, 17);
   EXPECT_GE(s.startLine + s.lines, 12);
   EXPECT_LE(s.startLine + s.lines, 13);
+  // A box around the whole image, far past its projection's zone, takes all of it.
+  TiffSpec away = tiff;
+  away.originX = 250000.0;
+  test::WriteGeoTiff(dir / "away.tif", away, [](int, int x, int) { return x; });
+  const std::string whole = dir / "whole.inf";
+  const auto all =
+      Run("import " + Q(dir / "away.tif") + " --lonlat -179,-89,179,89 -o " + Q(whole));
+  ASSERT_EQ(all.status, 0) << all.err;
+  const ImageSettings w = WrittenSettings(whole);
+  EXPECT_EQ(std::vector<int>({w.startPixel, w.startLine, w.pixels, w.lines}),
+            std::vector<int>({0, 0, tiff.width, tiff.height}));
+}
+
+TEST_F(Import, WhatTheInputsHoldIsFoundAndWhatIsCutIsSaid) {
+  // A stray file named like the metadata, sorted before the product's own.
+  Landsat();
+  test::WriteFile(dir / "product/aa_MTL.txt", "not a product\n");
+  auto r = Run("import " + Q(dir / "product") + " -o " + Q(out));
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Files of different extents give their overlap, and say so.
+  TiffSpec small;
+  small.width = small.height = 16;
+  test::WriteGeoTiff(dir / "large.tif", TiffSpec{}, [](int, int x, int) { return x; });
+  test::WriteGeoTiff(dir / "small.tif", small, [](int, int, int y) { return y; });
+  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "small.tif") + " -o " + Q(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(MessageText(kMsgImportCutToOverlap)), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("16 x 16"), std::string::npos) << r.err;
+  EXPECT_EQ(WrittenSettings(out).pixels, 16);
+  // Bands of one extent say nothing.
+  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "large.tif") + " -o " + Q(out));
+  EXPECT_EQ(r.err, "");
 }
 
 // Altitudes of the model: a tilted plane in degrees, sea west of a meridian.
@@ -400,7 +432,7 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
 }
 
 // Models the import cannot use are refused by name, and the scene keeps
-// what it had.
+// what it had; a model of one cell over the whole scene is one altitude.
 TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
   TiffSpec over;  // the scene's cells and more around them
   over.type = GDT_Float32;
@@ -413,17 +445,52 @@ TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
     int message;
   } cases[] = {
       {"virtual.vrt", kMsgImportCannotOpen},
+      {"sea.tif", kMsgImportDemAllSea},
+      {"zero.tif", kMsgImportDemAllSea},
+      {"cell.tif", 0},
   };
   for (const auto& c : cases) {
     const std::string name = c.name, model = dir / name;
     if (name == "virtual.vrt") test::WriteVrt(model, dir / "dem.tif");
+    if (name == "sea.tif" || name == "zero.tif") {
+      const double altitude = name == "sea.tif" ? -12.0 : 0.0;
+      test::WriteGeoTiff(model, over, [&](int, int, int) { return altitude; });
+    }
+    if (name == "cell.tif") {
+      TiffSpec cell = over;
+      cell.width = cell.height = 1;
+      double lon = 0, lat = 0;
+      GdalLonLat(scene.epsg, scene.originX, scene.originY, lon, lat);
+      cell.epsg = 4326;
+      cell.pixelSize = 1.0;
+      cell.originX = lon - 0.5;
+      cell.originY = lat + 0.5;
+      test::WriteGeoTiff(model, cell, [](int, int, int) { return 250.0; });
+    }
     const auto r = Run("import-dem " + Q(model) + " " + Q(out));
+    if (c.message == 0) {
+      EXPECT_EQ(r.status, 0) << name << "\n" << r.err;
+      const auto codes = Bytes(dir / "out/scene.dem");
+      EXPECT_EQ(codes.size(), 40u * 30u) << name;
+      EXPECT_TRUE(std::all_of(codes.begin(), codes.end(), [&](uint8_t v) { return v == codes[0]; }))
+          << name;
+      EXPECT_GT(codes.empty() ? 0 : codes[0], 0) << name;
+      fs::remove(dir / "out/scene.dem");
+      fs::remove(dir / "out/scene.lev");
+      continue;
+    }
     EXPECT_EQ(r.status, 1) << name;
     EXPECT_NE(r.err.find(MessageText(c.message)), std::string::npos) << name << "\n" << r.err;
     EXPECT_NE(r.err.find(name), std::string::npos) << name << "\n" << r.err;
     EXPECT_FALSE(fs::exists(dir / "out/scene.dem")) << name;
     EXPECT_FALSE(fs::exists(dir / "out/scene.lev")) << name;
   }
+  // A folder in the model's place stays, and the message names it.
+  fs::create_directories(dir / "out/scene.dem/keep");
+  const auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(dir / "out/scene.dem"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "out/scene.dem/keep"));
 }
 
 TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
@@ -538,6 +605,19 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     fs::rename(band, dir / "outside.tif");
     fs::create_symlink(dir / "outside.tif", band);
     input = product;
+  } else if (name == "AllNoData" || name == "AllNaN" || name == "Huge") {
+    tiff.hasNoData = name == "AllNoData";
+    tiff.noData = 7;
+    tiff.type = name == "AllNoData" ? GDT_UInt16 : name == "AllNaN" ? GDT_Float32 : GDT_Float64;
+    test::WriteGeoTiff(input, tiff, [&](int, int x, int) {
+      return name == "AllNoData" ? 7.0 : name == "AllNaN" ? std::nan("") : x % 2 ? 1e300 : -1e300;
+    });
+  } else if (name == "UpsideDown") {
+    test::WriteGeoTiff(input, tiff, flat);
+    GDALDatasetH ds = GDALOpen(input.c_str(), GA_Update);
+    double t[6] = {tiff.originX, tiff.pixelSize, 0, tiff.originY, 0, tiff.pixelSize};
+    ASSERT_EQ(GDALSetGeoTransform(ds, t), CE_None);
+    GDALClose(ds);
   } else if (name == "VirtualRaster") {
     test::WriteGeoTiff(dir / "real.tif", tiff, flat);
     input = dir / "in.vrt";
@@ -582,6 +662,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"BandLinkOutside", kMsgImportMissingBands, "B2"},
                       BadCase{"SentinelLinkOutside", kMsgImportMissingBands, "B03"},
                       BadCase{"VirtualRaster", kMsgImportCannotOpen, "in.vrt"},
+                      BadCase{"AllNoData", kMsgImportNoValues, "in.tif"},
+                      BadCase{"AllNaN", kMsgImportNoValues, "in.tif"},
+                      BadCase{"Huge", kMsgImportNoValues, "in.tif"},
+                      BadCase{"UpsideDown", kMsgImportNotNorthUp, "in.tif"},
                       BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
     [](const auto& info) { return std::string(info.param.name); });
 
