@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/imagefile/band_io.h"
+#include "core/support/file_handle.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -115,6 +116,31 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   return true;
 }
 
+namespace {
+
+// Names and texts from files and the command line are shown, never obeyed:
+// a control byte in them could steer the terminal. Line breaks of a text
+// stay; each line is escaped.
+std::string Shown(const std::string& text) {
+  std::string out;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    out += EscapeControlCharacters(std::string_view(text).substr(start, end - start)) + "\n";
+  return out + EscapeControlCharacters(std::string_view(text).substr(start));
+}
+
+// The file a write failed on and why, when one is pending: " PATH (reason)".
+std::string PendingWriteFailure() {
+  const WriteFailure f = TakeWriteFailure();
+  std::string out;
+  if (f.path.empty()) return out;
+  out.append(" ").append(Shown(f.path));
+  if (f.error) out.append(" (").append(SystemErrorText(f.error)).append(")");
+  return out;
+}
+
+}  // namespace
+
 void StderrMessenger::ShowMessage(int id) {
   static constexpr int kWriting[] = {
       kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
@@ -122,14 +148,15 @@ void StderrMessenger::ShowMessage(int id) {
   const bool writing =
       std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
   const std::string& path = writing ? m_output : m_input;
-  if (path.empty())
-    std::fprintf(stderr, "%s\n", MessageText(id));
-  else
-    std::fprintf(stderr, "%s %s\n", MessageText(id), path.c_str());
+  // A file that could not be written is the one the message is about.
+  std::string about = PendingWriteFailure();
+  if (about.empty() && !path.empty()) about.append(" ").append(Shown(path));
+  std::fprintf(stderr, "%s%s\n", MessageText(id), about.c_str());
 }
 
 void StderrMessenger::ShowText(const std::string& title, const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", ShownText(title.c_str()), ShownText(text.c_str()));
+  std::fprintf(stderr, "%s: %s%s\n", Shown(ShownText(title)).c_str(),
+               Shown(ShownText(text)).c_str(), PendingWriteFailure().c_str());
 }
 
 bool StderrMessenger::AskOkCancel(int id) {
@@ -166,7 +193,7 @@ std::map<std::string, Command>& Registry() {
 }
 
 int UsageError(const std::string& command, const std::string& why) {
-  std::fprintf(stderr, "lumora-cli %s: %s\n", command.c_str(), why.c_str());
+  std::fprintf(stderr, "lumora-cli %s: %s\n", command.c_str(), Shown(why).c_str());
   auto it = Registry().find(command);
   if (it != Registry().end())
     std::fprintf(stderr, "usage: lumora-cli %s\n", it->second.usage.c_str());

@@ -2,6 +2,7 @@
 // optionally through the brightness tables, saved as JPEG or TIFF.
 #include "cli/command.h"
 #include "cli/composition.h"
+#include "core/imagefile/output_guard.h"
 #include "core/output/image_file_writer.h"
 
 namespace lumora::cli {
@@ -23,6 +24,7 @@ int RunCompose(const std::vector<std::string>& argv) {
     return UsageError(kName, why);
 
   StderrMessenger messenger(args.positional()[0], *out);
+  if (!OutputSparesSet(*out, args.positional()[0], messenger)) return kExitFailure;
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;

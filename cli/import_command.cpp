@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "cli/command.h"
+#include "core/support/file_set.h"
+#include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "importer/dem_import.h"
 #include "importer/product.h"
@@ -68,7 +70,13 @@ int RunImport(const std::vector<std::string>& argv) {
       return UsageError(
           kName, Format("--size must be WxH with sides from 1 to %d", importer::kMaxImportSide));
   }
-  StderrMessenger messenger;
+  StderrMessenger messenger("", *out);
+  // Bands of different extents lose what the others do not cover: said
+  // before, as the import dialog says it. Failures are the import's to report.
+  importer::ProductSummary summary;
+  RecordingMessenger quiet;
+  if (importer::InspectProduct(args.positional(), summary, quiet) && summary.cutToOverlap)
+    messenger.ShowText(kImportTitle, importer::OverlapNote(summary));
   TerminalProgress bar;
   Progress progress(&bar);
   return importer::ImportScene(args.positional(), *out, options, messenger, &progress)
@@ -86,7 +94,8 @@ int RunImportDem(const std::vector<std::string>& argv) {
   if (auto like = args.Get("like")) positional.push_back(*like);
   if (positional.size() != 2 || !IsSettingsPath(positional[1]))
     return UsageError(kName, "an elevation model and a scene's settings file expected");
-  StderrMessenger messenger;
+  // What cannot be written is the model's file of the scene.
+  StderrMessenger messenger(positional[1], StripExtension(positional[1]) + ".dem");
   TerminalProgress bar;
   Progress progress(&bar);
   return importer::ImportDem(positional[0], positional[1], args.Has("replace"), messenger,

@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "core/support/string_table.h"
+#include "core/support/text.h"
 
 #ifndef LUMORA_VERSION
 #define LUMORA_VERSION "unknown"
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
   }
   auto it = reg.find(first);
   if (it == reg.end()) {
-    std::fprintf(stderr, "lumora-cli: unknown command '%s'\n", argv[1]);
+    std::fprintf(stderr, "lumora-cli: unknown command '%s'\n",
+                 lumora::EscapeControlCharacters(argv[1]).c_str());
     return kExitUsage;
   }
   std::vector<std::string> args(argv + 2, argv + argc);

@@ -3,17 +3,18 @@
 // Drawn with Qt's painter on the offscreen platform, so no display is needed.
 #include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <map>
 
 #include "cli/command.h"
 #include "cli/composition.h"
 #include "cli/offscreen_gui.h"
+#include "core/imagefile/output_guard.h"
 #include "core/output/image_file_writer.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "paint/legend_page_painter.h"
 #include "paint/map_page_painter.h"
+#include "paint/pdf_file.h"
 
 namespace lumora::cli {
 namespace {
@@ -88,17 +89,13 @@ std::string ParseAnnotations(const Args& args, AnnotationSettings& a) {
 }
 
 bool WritePdf(const std::string& path, const paint::MapPage& page, Messenger& messenger) {
-  QPdfWriter pdf(paint::ToQ(path));
-  pdf.setCreator(QStringLiteral("Lumora Zud's"));
-  pdf.setTitle(QStringLiteral("Lumora Zud's イメージ"));
-  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-  QPainter p;
-  if (!p.begin(&pdf)) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
-  paint::PaintPageOnDevice(p, pdf.width(), pdf.height(), page, true);
-  return p.end();
+  return paint::WritePdfFile(
+      path, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()), 1200,
+      QStringLiteral("Lumora Zud's イメージ"),
+      [&](QPainter& p, int width, int height) {
+        paint::PaintPageOnDevice(p, width, height, page, true);
+      },
+      messenger);
 }
 
 int RunPage(const std::vector<std::string>& argv) {
@@ -126,6 +123,7 @@ int RunPage(const std::vector<std::string>& argv) {
   OffscreenGui gui;
 
   StderrMessenger messenger(args.positional()[0], *out);
+  if (!OutputSparesSet(*out, args.positional()[0], messenger)) return kExitFailure;
   TerminalProgress bar;
   Progress progress(&bar);
   ImageSession session;

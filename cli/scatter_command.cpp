@@ -4,8 +4,11 @@
 
 #include "cli/command.h"
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
+#include "core/imagefile/output_guard.h"
 #include "core/imagefile/settings_file.h"
 #include "core/output/image_file_writer.h"
+#include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/windows/scatter.h"
@@ -59,9 +62,14 @@ int RunScatter(const std::vector<std::string>& argv) {
 
   const std::string& path = args.positional()[0];
   StderrMessenger messenger(path, out.value_or(""));
+  if (out && !OutputSparesSet(*out, path, messenger)) return kExitFailure;
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger) || !CheckImageSize(settings, messenger))
     return kExitFailure;
+  // Only sampled rows are read; a band too short would pass unnoticed.
+  for (const int band : {x, y})
+    if (!OpenBand(StripExtension(path), kSample8, band, settings.pixels, settings.lines, messenger))
+      return kExitFailure;
   ScatterCounts cells;
   const AreaRect whole{0, settings.lines, 0, settings.pixels};
   if (!ComputeScatter(path, x, y, settings.pixels, whole, cells, messenger)) return kExitFailure;

@@ -132,7 +132,7 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
       return false;
     }
   }
-  DatasetPtr dem = OpenRaster(demPath);
+  DatasetPtr dem = OpenRaster(demPath, RasterKind::kElevation);
   if (!dem || dem->GetRasterCount() < 1) {
     error = {kMsgImportCannotOpen, demPath};
     return false;
@@ -169,6 +169,11 @@ bool Run(const std::string& demPath, const std::string& sceneInf, bool replace,
   }
   if (!reached) {
     error = {reaches ? kMsgImportDemNoValues : kMsgImportDemOutside, demPath};
+    return false;
+  }
+  // A range file cannot describe land that is not there.
+  if (!anyLand) {
+    error = {kMsgImportDemAllSea, demPath};
     return false;
   }
   // Whole metres as the range file holds them; a flat land still spans one

@@ -3,6 +3,7 @@
 #include <cpl_error.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <mutex>
 
 namespace lumora::importer {
@@ -15,9 +16,14 @@ GdalSession::GdalSession() {
 
 GdalSession::~GdalSession() { CPLPopErrorHandler(); }
 
-DatasetPtr OpenRaster(const std::string& path) {
+DatasetPtr OpenRaster(const std::string& path, RasterKind kind) {
+  static const char* const kScene[] = {"GTiff", "JP2OpenJPEG", nullptr};
+  static const char* const kElevation[] = {"GTiff", "SRTMHGT", "DTED", "AAIGrid", nullptr};
+  std::error_code ec;
+  if (path.rfind("/vsi", 0) == 0 || !std::filesystem::is_regular_file(path, ec)) return nullptr;
   return DatasetPtr(GDALDataset::FromHandle(
-      GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
+      GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+                 kind == RasterKind::kScene ? kScene : kElevation, nullptr, nullptr)));
 }
 
 bool FitsInMemory(uint64_t bytes) {

@@ -23,8 +23,17 @@ struct DatasetCloser {
 };
 using DatasetPtr = std::unique_ptr<GDALDataset, DatasetCloser>;
 
-// Opens a raster read-only; null when GDAL cannot.
-DatasetPtr OpenRaster(const std::string& path);
+// What a raster is opened as: only the drivers of those formats are tried,
+// none of the formats that name other files (a VRT could read any file).
+enum class RasterKind {
+  kScene,      // GeoTIFF, JPEG 2000
+  kElevation,  // GeoTIFF, SRTM HGT, DTED, ASCII grid
+};
+
+// Opens a regular file as a raster, read-only; null when it is no regular
+// file (a GDAL virtual path such as /vsicurl/ included) or GDAL cannot open
+// it with the drivers of its kind.
+DatasetPtr OpenRaster(const std::string& path, RasterKind kind);
 
 // Whether buffers of this many bytes fit in half the physical memory (true
 // when that is unknown): more would push a school computer into swapping.

@@ -60,6 +60,18 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
+// Whether file, links followed, is a regular file inside folder: a link in
+// a product may not bring in a file from anywhere else.
+bool RegularFileInside(const fs::path& file, const fs::path& folder) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(file, ec);
+  if (ec || !fs::is_regular_file(real, ec)) return false;
+  const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : folder, ec);
+  if (ec) return false;
+  const auto [r, f] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
+  return r == root.end() && f != real.end();
+}
+
 // Collection 2 products carry the same metadata as text, JSON and XML.
 constexpr std::array<const char*, 3> kMtlEndings{"_MTL.txt", "_MTL.json", "_MTL.xml"};
 
@@ -68,21 +80,23 @@ bool IsMtlName(const std::string& name) {
                      [&](const char* ending) { return EndsWithNoCase(name, ending); });
 }
 
-// The MTL file of a Landsat folder (the text one when there are several), or
-// empty.
-fs::path FindMtl(const fs::path& folder) {
-  fs::path best;
-  size_t bestRank = kMtlEndings.size();
+// The MTL files of a Landsat folder, text ones first, then JSON and XML,
+// each kind by name.
+std::vector<fs::path> FindMtls(const fs::path& folder) {
+  std::vector<std::pair<size_t, fs::path>> found;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    for (size_t rank = 0; rank < bestRank; ++rank)
+    for (size_t rank = 0; rank < kMtlEndings.size(); ++rank)
       if (EndsWithNoCase(name, kMtlEndings[rank]) && it->is_regular_file(ec)) {
-        best = it->path();
-        bestRank = rank;
+        found.emplace_back(rank, it->path());
+        break;
       }
   }
-  return best;
+  std::sort(found.begin(), found.end());
+  std::vector<fs::path> paths;
+  for (auto& f : found) paths.push_back(std::move(f.second));
+  return paths;
 }
 
 // "KEY": "VALUE" in JSON text: the first string member of that name. Escapes
@@ -165,7 +179,7 @@ bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
     // A name with a folder in it would read outside the product.
     const bool plain = !name.empty() && name.find('/') == std::string::npos &&
                        name.find('\\') == std::string::npos && name != "." && name != "..";
-    if (!plain || !fs::is_regular_file(folder / name, ec)) {
+    if (!plain || !RegularFileInside(folder / name, folder)) {
       if (role.required || !name.empty())
         missing += (missing.empty() ? "" : ", ") + std::string("B") + role.source +
                    (name.empty() ? "" : " (" + name + ")");
@@ -203,7 +217,7 @@ bool FindSentinel(const fs::path& folder, Product& product, ImportError& error) 
        !ec && it != end && ++visited < 100000; it.increment(ec)) {
     std::smatch m;
     const std::string name = it->path().filename().string();
-    if (!it->is_regular_file(ec) || !std::regex_match(name, m, kName)) continue;
+    if (!std::regex_match(name, m, kName) || !RegularFileInside(it->path(), folder)) continue;
     const int metres = m[3].matched ? AtoI(m[3].str()) : 0;
     auto& slot = found[ToUpperAscii(m[1].str())];
     if (slot.second.empty() || (metres != 0 && metres < slot.first))
@@ -269,8 +283,17 @@ bool FindProduct(const std::vector<std::string>& inputs, Product& product, Impor
   if (inputs.size() == 1) {
     const fs::path in(inputs[0]);
     if (fs::is_directory(in, ec)) {
-      const fs::path mtl = FindMtl(in);
-      if (!mtl.empty()) return FindLandsat(mtl, product, error);
+      // A stray file named like an MTL does not hide the product's own: the
+      // first that makes a product is taken, else the most telling refusal.
+      const std::vector<fs::path> mtls = FindMtls(in);
+      for (const fs::path& mtl : mtls) {
+        ImportError why;
+        if (FindLandsat(mtl, product, why)) return true;
+        if (error.id == 0 || (error.id == kMsgImportNoProduct && why.id != kMsgImportNoProduct))
+          error = why;
+        product = Product();
+      }
+      if (!mtls.empty()) return false;
       if (FindSentinel(in, product, error) || error.id != 0) return error.id == 0;
       error = {kMsgImportNoProduct, inputs[0]};
       return false;

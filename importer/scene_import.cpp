@@ -47,6 +47,7 @@ struct OpenProduct {
   double reference[6] = {0, 1, 0, 0, 0, -1};
   // The reference pixels every band covers: [left, right) x [top, bottom).
   int left = 0, top = 0, right = 0, bottom = 0;
+  bool cut = false;  // some band covers more than that
 };
 
 std::string FileName(const std::string& path) { return fs::path(path).filename().string(); }
@@ -79,7 +80,7 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
   if (!FindProduct(inputs, open.product, error)) return false;
   for (const auto& band : open.product.bands) {
     if (open.datasets.count(band.path)) continue;
-    DatasetPtr ds = OpenRaster(band.path);
+    DatasetPtr ds = OpenRaster(band.path, RasterKind::kScene);
     if (!ds || ds->GetRasterCount() < 1) {
       error = {kMsgImportCannotOpen, band.path};
       return false;
@@ -122,7 +123,7 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
     }
     // Turned grids would need resampling of every band; downloads are north-up.
     if (t[2] != 0.0 || t[4] != 0.0 || !(t[1] > 0.0) || !(t[5] < 0.0)) {
-      error = {kMsgImportGridMismatch, source.path};
+      error = {kMsgImportNotNorthUp, source.path};
       return false;
     }
     if (t[1] * -t[5] < finest) {
@@ -146,6 +147,7 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
   }
   const double* r = open.reference;
   double left = -1e300, right = 1e300, top = -1e300, bottom = 1e300;
+  double widest = 0.0, tallest = 0.0;
   for (size_t i = 0; i < open.layers.size(); ++i) {
     Layer& l = open.layers[i];
     const auto& t = transforms[i];
@@ -157,6 +159,8 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
     right = std::min(right, (l.width - l.offsetX) / l.scaleX);
     top = std::max(top, -l.offsetY / l.scaleY);
     bottom = std::min(bottom, (l.height - l.offsetY) / l.scaleY);
+    widest = std::max(widest, l.width / l.scaleX);
+    tallest = std::max(tallest, l.height / l.scaleY);
   }
   // Reference cells that every band covers whole (a hair of slack for the
   // rounding of the grids' origins). Bands far apart give bounds past any
@@ -170,6 +174,9 @@ bool Open(const std::vector<std::string>& inputs, OpenProduct& open, ImportError
   open.top = cell(std::ceil(top - kSlack));
   open.right = cell(std::floor(right + kSlack));
   open.bottom = cell(std::floor(bottom + kSlack));
+  // A band reaching a whole cell beyond the others loses it to the overlap.
+  open.cut = widest - (open.right - open.left) >= 1.0 - kSlack ||
+             tallest - (open.bottom - open.top) >= 1.0 - kSlack;
   if (open.right - open.left < 1 || open.bottom - open.top < 1) {
     error = {kMsgImportGridMismatch, FileName(firstPath)};
     return false;
@@ -187,24 +194,48 @@ bool LonLatArea(const OpenProduct& open, const ImportOptions& o, int& left, int&
   OGRSpatialReference target(open.srs);
   target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   std::unique_ptr<OGRCoordinateTransformation> ct(OGRCreateCoordinateTransformation(&wgs, &target));
-  if (!ct) return false;
+  std::unique_ptr<OGRCoordinateTransformation> back(
+      OGRCreateCoordinateTransformation(&target, &wgs));
+  if (!ct || !back) return false;
   // The box's edges bend in the projection: follow them in small steps.
   constexpr int kSteps = 32;
   double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+  auto take = [&](double px, double py) {
+    minX = std::min(minX, px);
+    maxX = std::max(maxX, px);
+    minY = std::min(minY, py);
+    maxY = std::max(maxY, py);
+  };
+  // The image's own edges where they lie in the box: a box around the whole
+  // image has edges that no projection of the image's zone can carry.
+  for (int i = 0; i <= kSteps; ++i) {
+    const double f = static_cast<double>(i) / kSteps;
+    const double across = open.left + (open.right - open.left) * f;
+    const double down = open.top + (open.bottom - open.top) * f;
+    double px[4] = {across, across, static_cast<double>(open.left),
+                    static_cast<double>(open.right)};
+    double py[4] = {static_cast<double>(open.top), static_cast<double>(open.bottom), down, down};
+    double xs[4], ys[4];
+    for (int k = 0; k < 4; ++k) {
+      xs[k] = open.reference[0] + px[k] * open.reference[1];
+      ys[k] = open.reference[3] + py[k] * open.reference[5];
+    }
+    int ok[4] = {0, 0, 0, 0};
+    back->Transform(4, xs, ys, nullptr, ok);  // false when any one fails
+    for (int k = 0; k < 4; ++k)
+      if (ok[k] && xs[k] >= o.west && xs[k] <= o.east && ys[k] >= o.south && ys[k] <= o.north)
+        take(px[k], py[k]);
+  }
   for (int i = 0; i <= kSteps; ++i) {
     const double f = static_cast<double>(i) / kSteps;
     const double lon = o.west + (o.east - o.west) * f, lat = o.south + (o.north - o.south) * f;
     double xs[4] = {lon, lon, o.west, o.east}, ys[4] = {o.south, o.north, lat, lat};
     int ok[4] = {0, 0, 0, 0};
-    if (!ct->Transform(4, xs, ys, nullptr, ok)) continue;
+    ct->Transform(4, xs, ys, nullptr, ok);  // false when any one fails
     for (int k = 0; k < 4; ++k) {
       if (!ok[k]) continue;
-      const double px = (xs[k] - open.reference[0]) / open.reference[1];
-      const double py = (ys[k] - open.reference[3]) / open.reference[5];
-      minX = std::min(minX, px);
-      maxX = std::max(maxX, px);
-      minY = std::min(minY, py);
-      maxY = std::max(maxY, py);
+      take((xs[k] - open.reference[0]) / open.reference[1],
+           (ys[k] - open.reference[3]) / open.reference[5]);
     }
   }
   if (!(minX <= maxX)) return false;
@@ -294,6 +325,11 @@ bool ImportLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int a
     const bool noDataFits =
         l.hasNoData && l.noData >= 0 && l.noData <= 65535 && l.noData == std::floor(l.noData);
     const int noData = noDataFits ? static_cast<int>(l.noData) : -1;
+    if (noData >= 0 &&
+        std::all_of(values.begin(), values.end(), [&](uint16_t v) { return v == noData; })) {
+      error = {kMsgImportNoValues, l.source.path};
+      return false;
+    }
     if (keep16) {
       if (noData > 0)
         for (auto& v : values) v = v == noData ? 0 : v;
@@ -331,6 +367,10 @@ bool ImportLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int a
         sorted.push_back(v);
         fits = fits && v >= 0.0f && v <= 65535.0f;
       }
+    if (sorted.empty()) {
+      error = {kMsgImportNoValues, l.source.path};
+      return false;
+    }
     if (keep16 && fits) {
       std::vector<uint16_t> out16(count);
       for (size_t i = 0; i < count; ++i)
@@ -513,7 +553,14 @@ bool InspectProduct(const std::vector<std::string>& inputs, ProductSummary& summ
   summary.width = open.right - open.left;
   summary.height = open.bottom - open.top;
   summary.system = open.srs.GetName() ? open.srs.GetName() : "";
+  summary.cutToOverlap = open.cut;
   return true;
+}
+
+std::string OverlapNote(const ProductSummary& summary) {
+  if (!summary.cutToOverlap) return {};
+  return std::string(MessageText(kMsgImportCutToOverlap)) + "\n" +
+         Format("%d x %d", summary.width, summary.height);
 }
 
 bool ImportScene(const std::vector<std::string>& inputs, const std::string& outInf,

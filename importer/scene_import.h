@@ -36,12 +36,19 @@ struct ProductSummary {
   int width = 0;    // the finest grid, all bands overlapping
   int height = 0;
   std::string system;  // name of the coordinate system
+  // Some band reaches beyond the part all bands cover, which is all that
+  // is imported.
+  bool cutToOverlap = false;
 };
 
 // Opens the inputs and checks that their bands fit on one grid. Failures
 // are reported through the messenger (title kImportTitle).
 bool InspectProduct(const std::vector<std::string>& inputs, ProductSummary& summary,
                     Messenger& messenger);
+
+// When the inputs are cut to the part they all cover, the words that say so
+// with the size that remains (61479 and "W x H"); empty otherwise.
+std::string OverlapNote(const ProductSummary& summary);
 
 // Writes the file set of outInf (FOLDER/NAME.inf), creating the folder when
 // missing. Messages as InspectProduct, and 61466 too large, 61467 area

@@ -1,5 +1,8 @@
 #include "core/imagefile/band_io.h"
 
+#include <cerrno>
+#include <filesystem>
+
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/checked_math.h"
@@ -43,21 +46,55 @@ FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t 
   return OpenBandFile(BandFilePath(basePath, sampleType, band), *bytes, messenger);
 }
 
+bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
+                   Messenger& messenger) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(basePath).parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string pattern = fs::path(basePath).filename().string() + ".*";
+  const size_t nameSize = pattern.size() - 1;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!NameMatches(pattern, name)) continue;
+    const int type = ParseBandSuffix(std::string_view(name).substr(nameSize)).SampleType();
+    if (type == 0) continue;
+    const auto bytes = CheckedMul(pixels, lines, int64_t{SampleBytes(type)});
+    if (!bytes) {
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+    if (!OpenBandFile(it->path().string(), *bytes, messenger)) return false;
+  }
+  if (!ec) return true;
+  messenger.ShowMessage(kMsgOpenFailed);
+  return false;
+}
+
 bool BandWriter::Create(const std::string& path, bool exclusive) {
+  m_path = path;
+  m_error = 0;
   m_file = CreateFileForWriting(path, exclusive);
   m_ok = m_file != nullptr;
+  if (!m_ok) NoteWriteFailure(path, errno);
   if (m_ok) std::setvbuf(m_file.get(), nullptr, _IOFBF, kStreamBuffer);
   return m_ok;
 }
 
 bool BandWriter::Write(const void* data, size_t bytes) {
-  m_ok = m_ok && std::fwrite(data, 1, bytes, m_file.get()) == bytes;
+  if (m_ok && std::fwrite(data, 1, bytes, m_file.get()) != bytes) {
+    m_ok = false;
+    m_error = errno;
+  }
   return m_ok;
 }
 
 bool BandWriter::Close(Messenger& messenger) {
   // A full disk often shows only when the buffered rest is written.
-  m_ok = m_file && CloseWritten(m_file) && m_ok;
+  const bool hadFile = m_file != nullptr;
+  const bool closed = hadFile && CloseWritten(m_file);
+  if (hadFile && !(closed && m_ok)) NoteWriteFailure(m_path, m_error ? m_error : errno);
+  m_ok = closed && m_ok;
   m_file.reset();
   if (!m_ok) messenger.ShowMessage(kMsgCreateFailed);
   return m_ok;

@@ -19,6 +19,13 @@ FilePtr OpenBandFile(const std::string& path, int64_t bytes, Messenger& messenge
 FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t pixels,
                  int64_t lines, Messenger& messenger);
 
+// Every band file of the set base names (".b01", ".I02", ... of any kind
+// of file: a folder in a band's place counts) opened as OpenBand opens it,
+// pixels x lines samples each; false after the first refusal. A step that
+// takes the whole set must not leave out a band it cannot read.
+bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
+                   Messenger& messenger);
+
 // A band file being written. A failed write is remembered, so a caller may
 // write on and look once; Close reports 61289 when the file could not be
 // created or anything (the buffered rest included) was not written.
@@ -33,6 +40,8 @@ class BandWriter {
  private:
   FilePtr m_file;
   bool m_ok = false;
+  std::string m_path;
+  int m_error = 0;  // of the first failed write
 };
 
 }  // namespace lumora

@@ -27,6 +27,8 @@ bool WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
   newLon = leftTopLon;
   newLat = leftTopLat;
   if (left == 0 && top == 0) return true;
+  // A length that is no number says as little as an infinite one.
+  if (std::isnan(lengthPerPixelKm)) return false;
   // Without a ground length the pixels per degree are infinite and the
   // corner cannot move; avoid 0 / 0 further down.
   if (!(lengthPerPixelKm > 0.0)) return true;

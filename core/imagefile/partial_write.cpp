@@ -105,6 +105,8 @@ bool PartialWrite(const std::string& newBase, const PartialWriteSource& source,
     messenger.ShowMessage(kMsgWorkingFileInUse);
     return false;
   }
+  // A window near the top would not reach the end of a short band.
+  if (!SetBandsWhole(docBase, source.imagePixels, source.imageLines, messenger)) return false;
 
   const auto items = SetFiles(docBase);
   int64_t rasterFiles = 0;

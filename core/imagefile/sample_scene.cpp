@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -743,30 +744,36 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
     return false;
   }
   const std::string stage = staged.StageBase();
+  // The bands, then the elevation codes; a file that fails is the one named.
+  std::vector<std::string> paths;
+  for (const auto& b : bands) paths.push_back(BandFilePath(stage, b.sampleType, b.number));
+  paths.push_back(stage + ".dem");
   std::vector<FilePtr> files;
-  for (const auto& b : bands) {
-    files.push_back(CreateFileForWriting(BandFilePath(stage, b.sampleType, b.number), true));
+  for (const auto& path : paths) {
+    files.push_back(CreateFileForWriting(path, true));
     if (!files.back()) {
+      NoteWriteFailure(path, errno);
       messenger.ShowMessage(kMsgCreateFailed);
       return false;
     }
   }
-  FilePtr dem = CreateFileForWriting(stage + ".dem", true);
-  if (!dem) {
-    messenger.ShowMessage(kMsgCreateFailed);
-    return false;
-  }
+  bool written = true;
+  auto failed = [&](size_t file) {
+    if (written) NoteWriteFailure(paths[file], errno);
+    written = false;
+  };
+  auto put = [&](const std::vector<uint8_t>& data, size_t file) {
+    if (written && std::fwrite(data.data(), 1, data.size(), files[file].get()) != data.size())
+      failed(file);
+  };
 
   if (progress) progress->Create(height / 100, "サンプル画像を作成中");
   SampleRow row;
   int minCode = 255, maxCode = 0;
-  bool written = true;
   for (int y = 0; y < height && written; ++y) {
     scene.NextRow(row);
-    for (size_t b = 0; b < bands.size(); ++b)
-      written &= std::fwrite(row.bands[b].data(), 1, row.bands[b].size(), files[b].get()) ==
-                 row.bands[b].size();
-    written &= std::fwrite(row.dem.data(), 1, row.dem.size(), dem.get()) == row.dem.size();
+    for (size_t b = 0; b < bands.size(); ++b) put(row.bands[b], b);
+    put(row.dem, bands.size());
     for (uint8_t c : row.dem) {
       if (c != 0) minCode = std::min<int>(minCode, c);
       maxCode = std::max<int>(maxCode, c);
@@ -774,8 +781,8 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
     if (progress) progress->SetProgress(static_cast<float>(y + 1) / static_cast<float>(height));
   }
   if (progress) progress->Close();
-  for (auto& f : files) written = CloseWritten(f) && written;
-  written = CloseWritten(dem) && written;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (!CloseWritten(files[i])) failed(i);
   // A scene that is all sea still gets a consistent range.
   if (maxCode == 0) minCode = maxCode = 1;
 

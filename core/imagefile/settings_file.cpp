@@ -185,17 +185,26 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
     tmp = (folder.empty() ? "" : folder + "/") +
           Format(".lumora-%d-%d.part", static_cast<int>(getpid()), attempt);
     f = CreateFileForWriting(tmp, true);
-    if (!f && errno != EEXIST) return false;
+    if (!f && errno != EEXIST) {
+      NoteWriteFailure(path, errno);
+      return false;
+    }
   }
-  if (!f) return false;
+  if (!f) {
+    NoteWriteFailure(path, EEXIST);
+    return false;
+  }
   const bool written = std::fwrite(content.data(), 1, content.size(), f.get()) == content.size();
+  int error = written ? 0 : errno;
   if (!CloseWritten(f) || !written) {
+    NoteWriteFailure(path, error ? error : errno);
     std::remove(tmp.c_str());
     return false;
   }
   std::error_code ec;
   std::filesystem::rename(tmp, path, ec);
   if (ec) {
+    NoteWriteFailure(path, ec.value());
     std::remove(tmp.c_str());
     return false;
   }

@@ -75,7 +75,11 @@ void FitImage(MapLayout& l, const MapImage& img, bool turnedFrame) {
 }  // namespace
 
 bool HasMapReference(const ImageSettings& s) {
-  return s.lengthPerPixel != 0.0 && s.HasGeoReference();
+  MapImage img;
+  img.lengthPerPixel = s.lengthPerPixel;
+  img.leftTopLon = s.leftTopLon;
+  img.leftTopLat = s.leftTopLat;
+  return img.HasReference();
 }
 
 FrameSize AnnotationFrameSize(int pageWidth, int pageHeight, int screenWidth, int screenHeight,

@@ -19,6 +19,7 @@
 //   the margin with the smaller shortfall grows by that shortfall.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,11 @@ struct MapImage {
   int northBitmapWidth = 0;
   int northBitmapHeight = 0;
 
+  // A ground length that is infinite or no number places no grid line and
+  // no scale bar.
   bool HasReference() const {
-    return lengthPerPixel != 0.0 && leftTopLon != 500.0 && leftTopLat != 500.0;
+    return lengthPerPixel != 0.0 && std::isfinite(lengthPerPixel) && leftTopLon != 500.0 &&
+           leftTopLat != 500.0;
   }
 };
 

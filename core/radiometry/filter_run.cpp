@@ -95,6 +95,7 @@ bool RunFilter(const std::string& sourceBase, const std::string& outputBase,
     messenger.ShowMessage(kMsgWorkingFileInUse);
     return false;
   }
+  if (!SetBandsWhole(sourceBase, width, height, messenger)) return false;
   const auto entries = SetFiles(sourceBase);
   int bandFiles = 0, eightBitBands = 0;
   for (const auto& e : entries) {

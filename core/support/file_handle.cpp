@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <limits>
+#include <utility>
 
 namespace lumora {
 
@@ -57,6 +59,20 @@ bool SeekTo(std::FILE* f, int64_t offset) {
 bool SeekBy(std::FILE* f, int64_t offset) {
   return FitsOffset(offset) && fseeko(f, static_cast<off_t>(offset), SEEK_CUR) == 0;
 }
+
+namespace {
+thread_local WriteFailure g_writeFailure;
+}  // namespace
+
+void NoteWriteFailure(const std::string& path, int error) {
+  namespace fs = std::filesystem;
+  // Staging folders (".lumora-stage-PID-XXXXXX") are ours, not the user's.
+  const fs::path file(path), folder = file.parent_path();
+  const bool staged = folder.filename().string().rfind(".lumora-stage-", 0) == 0;
+  g_writeFailure = {staged ? (folder.parent_path() / file.filename()).string() : path, error};
+}
+
+WriteFailure TakeWriteFailure() { return std::exchange(g_writeFailure, WriteFailure{}); }
 
 bool CloseWritten(FilePtr& f) {
   if (!f) return false;

@@ -40,4 +40,15 @@ bool SeekBy(std::FILE* f, int64_t offset);
 // buffered rest could not be written.
 bool CloseWritten(FilePtr& f);
 
+// The last file that could not be written, with the system's error number,
+// so that a message can name it and say why (a full disk, a read-only one).
+// A file written in a staging folder is named by the name it was to take.
+struct WriteFailure {
+  std::string path;  // empty when none is pending
+  int error = 0;
+};
+void NoteWriteFailure(const std::string& path, int error);
+// The failure noted since the last call, if any; it is no longer pending.
+WriteFailure TakeWriteFailure();
+
 }  // namespace lumora

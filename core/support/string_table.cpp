@@ -1,5 +1,6 @@
 #include "core/support/string_table.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace lumora {
@@ -87,6 +88,21 @@ constexpr MessageRow kMessages[] = {
      "There is already an image with this name. Replace it?"},
     {kMsgImportDemNoValues, "標高データの画像と重なる部分に，標高の値がありません．",
      "The elevation data holds no altitudes where it overlaps the image."},
+    {kMsgImportNoValues, "取り込む範囲に，画像の値がありません（すべて値なしです）．",
+     "The image holds no values over the area to be imported (all of it is no data)."},
+    {kMsgImportDemAllSea,
+     "標高データの画像と重なる部分は，すべて海（0m以下）です．陸地の標高がありません．",
+     "Where the elevation data overlaps the image, all of it is sea (0 m or lower). There are no "
+     "land altitudes."},
+    {kMsgImportNotNorthUp,
+     "画像の画素が北を上にして並んでいない（回転している，または大きさが0か向きが逆）ため，取り込め"
+     "ま"
+     "せん．",
+     "The image's pixels are not laid out with north up (the grid is turned, or a pixel size is "
+     "zero or runs the wrong way), so it cannot be imported."},
+    {kMsgImportCutToOverlap,
+     "入力ファイルの範囲が異なるため，すべてが重なる部分だけを取り込みます．",
+     "The input files cover different areas, so only the part they all cover is imported."},
     {kMsgClassesLeftOut, "次の分類項目は分類に使われませんでした．",
      "These classes were not used in the classification."},
     {kMsgClassNoArea, "トレーニングエリアが指定されていません．",
@@ -159,6 +175,13 @@ constexpr TextRow kTexts[] = {
      "Gives a picture with less contrast between neighbouring pixels, without being thrown off "
      "by single noisy pixels."},
     {"希望のフィルタを選択してください．", "Please choose a filter."},
+    {"ディスクがいっぱいです", "the disk is full"},
+    {"ファイルが大きすぎます", "the file is too large"},
+    {"書き込みが許されていません", "writing is not allowed"},
+    {"読み取り専用のディスクです", "the disk is read-only"},
+    {"ファイル名が長すぎます", "the file name is too long"},
+    {"フォルダがありません", "the folder does not exist"},
+    {"同じ名前のフォルダがあります", "a folder of that name is in the way"},
     {"小", "Small"},
     {"中", "Medium"},
     {"大", "Large"},
@@ -194,6 +217,22 @@ const char* ShownText(const char* japanese) {
 }
 
 std::string ShownText(const std::string& japanese) { return ShownText(japanese.c_str()); }
+
+std::string SystemErrorText(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: return ShownText("ディスクがいっぱいです");
+    case EFBIG: return ShownText("ファイルが大きすぎます");
+    case EACCES:
+    case EPERM: return ShownText("書き込みが許されていません");
+    case EROFS: return ShownText("読み取り専用のディスクです");
+    case ENAMETOOLONG: return ShownText("ファイル名が長すぎます");
+    case ENOENT:
+    case ENOTDIR: return ShownText("フォルダがありません");
+    case EISDIR: return ShownText("同じ名前のフォルダがあります");
+    default: return std::strerror(error);
+  }
+}
 
 Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
   const char* value = Set(lcAll) ? lcAll : Set(lcMessages) ? lcMessages : lang;

@@ -62,6 +62,10 @@ enum MessageId : int {
   kMsgImportSceneNoGeoref = 61473,
   kMsgImportReplace = 61474,
   kMsgImportDemNoValues = 61475,
+  kMsgImportNoValues = 61476,
+  kMsgImportDemAllSea = 61477,
+  kMsgImportNotNorthUp = 61478,
+  kMsgImportCutToOverlap = 61479,
   // Replacing a file set.
   kMsgReplacementKept = 61490,
 };
@@ -84,6 +88,11 @@ const char* MessageText(int id, Language language);
 // language is English and the table knows the text, the text itself otherwise.
 const char* ShownText(const char* japanese);
 std::string ShownText(const std::string& japanese);
+
+// Why the system refused a file (an errno value) in the current language:
+// the reasons a user can act on in the program's words, others as the
+// system words them.
+std::string SystemErrorText(int error);
 
 // The language the locale asks for: the first set of LC_ALL, LC_MESSAGES and
 // LANG (pass their values, null when unset); English when it starts with "en",

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
+#include "core/imagefile/output_guard.h"
 #include "core/imagefile/settings_file.h"
-#include "core/imagefile/staged_file_set.h"
-#include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -138,15 +136,7 @@ std::string ProfileText(const std::string& settingsPath, const Dib& dib, const A
 bool WriteProfileFile(const std::string& path, const std::string& settingsPath, const Dib& dib,
                       const AreaRect& area, int step, const ProfileEnds& ends,
                       Messenger& messenger) {
-  // A file of the image's own set (its settings, a band, ...) is never
-  // replaced by a profile, under whatever spelling the output names it.
-  const std::string name = std::filesystem::path(path).filename().string();
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && IsFileSetExtension(std::string_view(name).substr(dot + 1)) &&
-      SameFileSet(StripExtension(path), StripExtension(settingsPath))) {
-    messenger.ShowMessage(kMsgWorkingFileInUse);
-    return false;
-  }
+  if (!OutputSparesSet(path, settingsPath, messenger)) return false;
   if (!WriteFileAtomically(path, ProfileText(settingsPath, dib, area, step, ends))) {
     messenger.ShowMessage(kMsgProfileCreateFailed);
     return false;

@@ -242,7 +242,10 @@ bool CImportDlg::ChooseInputs(const std::vector<std::string>& inputs) {
                        .arg(summary.product.bands.size())
                        .arg(summary.width)
                        .arg(summary.height)
-                       .arg(ToQ(summary.system)));
+                       .arg(ToQ(summary.system)) +
+                   (summary.cutToOverlap
+                        ? QStringLiteral("\n") + ToQ(importer::OverlapNote(summary))
+                        : QString()));
   m_bands->clear();
   for (const importer::SourceBand& b : summary.product.bands)
     m_bands->addTopLevelItem(

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "core/imagefile/output_guard.h"
 #include "core/output/image_file_writer.h"
 #include "core/support/text.h"
 #include "gui/widgets/control_ids.h"
@@ -49,11 +50,18 @@ CJpegQualityDlg::CJpegQualityDlg(const QString& path, QWidget* parent) : QDialog
 
 float CJpegQualityDlg::Ratio() const { return static_cast<float>(m_slider->value() * 0.01); }
 
-bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture,
-                   int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
+bool OutputSparesImage(const std::string& output, const ImageSession& session,
+                       Messenger& messenger) {
+  for (const std::string* settings : {&session.OpenedPath(), &session.CurrentPath()})
+    if (!settings->empty() && !OutputSparesSet(output, *settings, messenger)) return false;
+  return true;
+}
+
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
+                   const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
   const QString path = ui.GetSaveFileName(parent, QString(), QStringLiteral("*.jpg"),
                                           QStringLiteral("Jpeg Files (*.jpg);;Tiff Files (*.tif)"));
-  if (path.isEmpty()) return false;
+  if (path.isEmpty() || !OutputSparesImage(FromQ(path), session, messenger)) return false;
   float ratio = 1.0f;
   if (ImageFileKindOf(FromQ(path)) == ImageFileKind::kJpeg) {
     CJpegQualityDlg dialog(path, parent);

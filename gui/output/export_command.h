@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "core/support/messenger.h"
 #include "core/view/dib.h"
+#include "core/view/image_session.h"
 
 class QLabel;
 class QSlider;
@@ -27,10 +29,15 @@ class CJpegQualityDlg : public QDialog {
   QLabel* m_position;
 };
 
+// An output file that is no file of the image shown (the opened set or its
+// working copy) by any name or link; otherwise 61273 and false.
+bool OutputSparesImage(const std::string& output, const ImageSession& session,
+                       Messenger& messenger);
+
 // Asks for the file (and for JPEG the compression), then writes the
 // picture (the window rendered 1:1, or its map page) with its resolution in
 // pixels per metre. False when cancelled or failed.
-bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Dib& picture,
-                   int32_t xPelsPerMeter, int32_t yPelsPerMeter);
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
+                   const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter);
 
 }  // namespace lumora::gui

@@ -125,8 +125,8 @@ void CKiriView::OnPrint() {
   printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
   if (!AskA4Printer(m_app.Ui(), m_app.Msg(), printer, m_frame)) return;
   WaitCursor wait;
-  if (!PrintOnePage(printer, [this](QPainter& p, int w, int h) { DrawPage(p, w, h); }))
-    m_app.Msg().ShowMessage(kMsgCreateFailed);
+  PrintOnePage(
+      printer, [this](QPainter& p, int w, int h) { DrawPage(p, w, h); }, m_session, m_app.Msg());
 }
 
 void CKiriView::OnPrintPreview() {
@@ -151,8 +151,8 @@ void CKiriView::OnPrintPreview() {
 // the window shows); the page exports at 1000 x 1414.
 void CKiriView::OnExport() {
   if (!m_session.AnnotationsShown()) {
-    ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session.Display(), kScreenPelsPerMeter,
-                  kScreenPelsPerMeter);
+    ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session, m_session.Display(),
+                  kScreenPelsPerMeter, kScreenPelsPerMeter);
     return;
   }
   const Dib page = paint::DibOf(ExportPage());
@@ -160,7 +160,8 @@ void CKiriView::OnExport() {
     m_app.Msg().ShowMessage(kMsgNoMemory);
     return;
   }
-  ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, page, kPageXPelsPerMeter, kPageYPelsPerMeter);
+  ExportPicture(m_app.Msg(), m_app.Ui(), m_frame, m_session, page, kPageXPelsPerMeter,
+                kPageYPelsPerMeter);
 }
 
 }  // namespace lumora::gui

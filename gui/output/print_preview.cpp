@@ -8,9 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/support/messenger.h"
 #include "core/support/string_table.h"
+#include "gui/output/export_command.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
+#include "paint/pdf_file.h"
 
 namespace lumora::gui {
 
@@ -26,12 +29,26 @@ bool AskA4Printer(UiSeam& ui, Messenger& messenger, QPrinter& printer, QWidget* 
   }
 }
 
-bool PrintOnePage(QPrinter& printer, const PagePrinter& draw) {
+bool PrintOnePage(QPrinter& printer, const PagePrinter& draw, const ImageSession& session,
+                  Messenger& messenger) {
+  // Qt would open the file itself, truncating it in place and following a
+  // link at its name.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+    const std::string path = FromQ(printer.outputFileName());
+    return OutputSparesImage(path, session, messenger) &&
+           paint::WritePdfFile(path, printer.pageLayout(), printer.resolution(), printer.docName(),
+                               draw, messenger);
+  }
   QPainter p;
-  if (!p.begin(&printer)) return false;
+  if (!p.begin(&printer)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
   const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   draw(p, area.width(), area.height());
-  return p.end();
+  if (p.end()) return true;
+  messenger.ShowMessage(kMsgCreateFailed);
+  return false;
 }
 
 CMyPreviewView::CMyPreviewView(QPrinter& printer, PagePrinter draw, QWidget* parent)

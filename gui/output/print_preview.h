@@ -12,8 +12,9 @@ class QPrinter;
 class QPrintPreviewWidget;
 
 namespace lumora {
+class ImageSession;
 class Messenger;
-}
+}  // namespace lumora
 
 namespace lumora::gui {
 
@@ -27,8 +28,11 @@ using PagePrinter = std::function<void(QPainter& p, int width, int height)>;
 // or cancels; every other paper is refused with 61270. False on cancel.
 bool AskA4Printer(UiSeam& ui, Messenger& messenger, QPrinter& printer, QWidget* parent);
 
-// Prints one page; false when the printer cannot be opened.
-bool PrintOnePage(QPrinter& printer, const PagePrinter& draw);
+// Prints one page; false after showing why (61289 when the printer cannot
+// be opened). Printing to a PDF file writes it as the picture exports are
+// written (whole or not at all, never over a file of the image shown).
+bool PrintOnePage(QPrinter& printer, const PagePrinter& draw, const ImageSession& session,
+                  Messenger& messenger);
 
 class CMyPreviewView : public QDialog {
   Q_OBJECT

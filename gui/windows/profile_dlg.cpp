@@ -4,6 +4,7 @@
 
 #include "core/windows/profile.h"
 #include "gui/app/kiri_app.h"
+#include "gui/output/export_command.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
@@ -31,8 +32,9 @@ void RunProfileWindow(CKiriApp& app, CKiriView& view, const CKiriView::Selection
   if (save) {
     const QString path = app.Ui().GetSaveFileName(view.Frame(), QString(), QStringLiteral("*.txt"),
                                                   QStringLiteral("Text File (*.txt)"));
-    if (!path.isEmpty()) {
-      const ImageSession& session = view.Session();
+    const ImageSession& session = view.Session();
+    // The opened set is spared as well as the working copy the profile is of.
+    if (!path.isEmpty() && OutputSparesImage(FromQ(path), session, app.Msg())) {
       WriteProfileFile(FromQ(path), session.CurrentPath(), session.Display(), session.Area(),
                        session.State().m_nStep, ProfileEndsOf(s.geometry, line), app.Msg());
     }

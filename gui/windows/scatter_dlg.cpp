@@ -122,7 +122,8 @@ void CScatterDlg::OnSave() {
     m_app.Msg().ShowMessage(kMsgNoMemory);
     return;
   }
-  ExportPicture(m_app.Msg(), m_app.Ui(), this, page, kPageXPelsPerMeter, kPageYPelsPerMeter);
+  ExportPicture(m_app.Msg(), m_app.Ui(), this, m_view.Session(), page, kPageXPelsPerMeter,
+                kPageYPelsPerMeter);
 }
 
 // One page on A4 paper: any other paper is refused and nothing printed.
@@ -143,10 +144,12 @@ void CScatterDlg::OnPrint() {
   printer.setDocName(QStringLiteral("Lumora Zud's イメージ"));
   WaitCursor wait;
   const paint::ScatterTexts texts = PageTexts();
-  if (!PrintOnePage(printer, [&](QPainter& p, int width, int height) {
+  PrintOnePage(
+      printer,
+      [&](QPainter& p, int width, int height) {
         paint::PaintScatterPage(p, width, height, m_counts, texts);
-      }))
-    m_app.Msg().ShowMessage(kMsgCreateFailed);
+      },
+      m_view.Session(), m_app.Msg());
 }
 
 void ShowScatterPlot(CKiriApp& app, CKiriView& view) {

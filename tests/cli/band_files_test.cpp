@@ -3,6 +3,7 @@
 // output lost.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/output/bitmap_source.h"
@@ -45,6 +46,9 @@ TEST_F(BandFiles, ShownBandThatIsNoWholeBandIsRefusedByEveryCommand) {
       {"compose %IN -o %OUT", "out.tif"},
       {"profile %IN --row 1 --from 1 --to 9 -o %OUT", "out.txt"},
       {"dem %IN --kind birdseye -o %OUT", "out.inf"},
+      {"filter %IN --kind blur -o %OUT", "out.inf"},
+      {"crop %IN --area 0,0,5,5 -o %OUT", "out.inf"},
+      {"scatter %IN --x 3 --y 4 -o %OUT", "out.jpg"},
   };
   const std::string band = m_dir / "s.b03";
   const std::string whole = test::ReadFile(band);
@@ -98,14 +102,73 @@ TEST_F(BandFiles, WriteFailureKeepsTheEarlierOutput) {
   };
   for (const auto& c : commands) {
     for (const char* name : c.outputs) test::WriteFile(m_dir / name, "earlier");
+    SCOPED_TRACE(c.args);
     std::string args = c.args;
     if (args.find("%IN") != std::string::npos) args.replace(args.find("%IN"), 3, In());
     args.replace(args.find("%OUT"), 4, Out(c.outputs[0]));
     const auto r = test::RunCli(m_dir, args, test::kSmallFileLimit);
     EXPECT_EQ(r.status, 1) << c.args;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    // The file that could not be written, by its own name, and the reason.
+    EXPECT_NE(r.err.find(" " + (m_dir / "out.")), std::string::npos) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(std::string("(") + SystemErrorText(EFBIG) + ")"), std::string::npos)
+        << c.args << "\n"
+        << r.err;
     for (const char* name : c.outputs) EXPECT_EQ(test::ReadFile(m_dir / name), "earlier") << c.args;
     for (const char* name : c.outputs) fs::remove(m_dir / name);
+  }
+}
+
+TEST_F(BandFiles, OutputThatReachesAFileOfTheInputIsRefused) {
+  // A link at the output's name, symbolic or hard, to a file of the input
+  // set; a link to a file elsewhere is replaced and its file kept.
+  test::WriteFile(m_dir / "elsewhere", "elsewhere");
+  const struct {
+    const char* target;
+    bool hard;
+    bool refused;
+  } links[] = {{"s.b01", false, true},
+               {"s.inf", true, true},
+               {"S.B02", false, true},
+               {"elsewhere", false, false}};
+  const char* commands[] = {"compose %IN -o %OUT.tif", "scatter %IN --x 3 --y 4 -o %OUT.jpg",
+                            "profile %IN --row 1 --from 1 --to 9 -o %OUT.txt"};
+  fs::rename(m_dir / "s.b02", m_dir / "S.B02");
+  for (const auto& l : links) {
+    for (const char* c : commands) {
+      std::string args = c;
+      args.replace(args.find("%IN"), 3, In());
+      const std::string ext = args.substr(args.rfind('.'));
+      const std::string out = m_dir / ("out" + ext);
+      args.replace(args.find("%OUT" + ext), 4 + ext.size(), Q(out));
+      const std::string before = test::ReadFile(m_dir / l.target);
+      if (l.hard)
+        fs::create_hard_link(m_dir / l.target, out);
+      else
+        fs::create_symlink(l.target, out);
+      const auto r = test::RunCli(m_dir, args);
+      EXPECT_EQ(r.status, l.refused ? 1 : 0) << c << " " << l.target << "\n" << r.err;
+      EXPECT_EQ(Says(r, kMsgWorkingFileInUse), l.refused) << c << " " << l.target;
+      EXPECT_EQ(test::ReadFile(m_dir / l.target), before) << c << " " << l.target;
+      EXPECT_EQ(fs::is_symlink(out), !l.hard && l.refused) << c << " " << l.target;
+      fs::remove(out);
+    }
+  }
+}
+
+TEST_F(BandFiles, OutputNameTooLongIsTheOneBlamed) {
+  const std::string name = std::string(252, 'n');
+  for (const std::string args :
+       {"filter %IN --kind blur -o %OUT.inf", "crop %IN --area 0,0,5,5 -o %OUT.inf"}) {
+    std::string a = args;
+    a.replace(a.find("%IN"), 3, In());
+    a.replace(a.find("%OUT"), 4, Q(m_dir / name));
+    const auto r = test::RunCli(m_dir, a);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.err.find(name), std::string::npos) << args << "\n" << r.err;
+    EXPECT_NE(r.err.find(SystemErrorText(ENAMETOOLONG)), std::string::npos) << args << "\n"
+                                                                            << r.err;
+    EXPECT_EQ(r.err.find("s.inf"), std::string::npos) << args << "\n" << r.err;
   }
 }
 

@@ -73,6 +73,7 @@ TEST_F(CropTest, ACornerThatCannotBeComputedIsRefusedBeforeAnythingIsWritten) {
   } cases[] = {
       {"LengthPerPixel = 0.03\nLeftTop_Lon = 179.9999\nLeftTop_Lat = 36.0\n", 0},
       {"LengthPerPixel = inf\nLeftTop_Lon = 139.0\nLeftTop_Lat = 36.0\n", 1},
+      {"LengthPerPixel = nan\nLeftTop_Lon = 139.0\nLeftTop_Lat = 36.0\n", 1},
       {"LengthPerPixel = 0.03\nLeftTop_Lon = 139.0\nLeftTop_Lat = 90\n", 1},
   };
   for (const Case& c : cases) {

@@ -22,6 +22,18 @@ TEST(InfoCommand, ControlBytesOfFilesReachTheTerminalEscaped) {
   EXPECT_EQ(r.out.find('\a'), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("GPS_CHAR = \\x07\\x1B]0;title\\x07\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("01 : \\x1B[2J\\x1B[31mred\\u009B\n"), std::string::npos) << r.out;
+
+  // Names in messages too: a file that is missing, an output that cannot be
+  // written, a command that is none.
+  const std::string bad = "x/\x1b[31mno";
+  for (const std::string& args :
+       {"info '" + (dir / bad) + ".inf'",
+        "compose '" + (dir / "s.inf") + "' -o '" + (dir / bad) + ".tif'", "'" + bad + "'"}) {
+    const auto e = test::RunCli(dir, args);
+    EXPECT_NE(e.status, 0) << args;
+    EXPECT_EQ(e.err.find('\x1b'), std::string::npos) << args << "\n" << e.err;
+    EXPECT_NE(e.err.find("\\x1B[31mno"), std::string::npos) << args << "\n" << e.err;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "gui/imagefile/import_dlg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,7 +109,16 @@ TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {
     EXPECT_TRUE(Named<QLineEdit>(d, "source")->text().isEmpty());
     EXPECT_FALSE(ok->isEnabled());
 
+    // Files of different extents: the facts say what is cut away, and to what.
+    ::lumora::test::TiffSpec small;
+    small.width = small.height = 16;
+    ::lumora::test::WriteGeoTiff(dir / "large.tif", {}, [](int, int x, int) { return x; });
+    ::lumora::test::WriteGeoTiff(dir / "small.tif", small, [](int, int x, int) { return x; });
+    const QString cut = QString::fromUtf8(MessageText(kMsgImportCutToOverlap));
+    EXPECT_TRUE(dialog.ChooseInputs({dir / "large.tif", dir / "small.tif"}));
+    EXPECT_TRUE(Named<QLabel>(d, "facts")->text().contains(cut + QStringLiteral("\n16 x 16")));
     EXPECT_TRUE(dialog.ChooseInputs({mtl}));
+    EXPECT_FALSE(Named<QLabel>(d, "facts")->text().contains(cut));
     Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
     // A name, not a path, and nothing hidden.
     for (const char* bad : {"../lake", "a\\b", ".lake", " "}) {

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <filesystem>
 
 #include "core/output/image_file_writer.h"
 #include "core/support/file_set.h"
@@ -14,6 +15,7 @@
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
 
 namespace lumora::gui::test {
 namespace {
@@ -94,6 +96,14 @@ TEST_F(MapPageTest, JpegPageHasTheA4Size) {
 TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
   const std::string plain = WriteScene(m_dir, "flat", 20, 10, 3, 1);  // no geo reference, no legend
   const std::string out = m_dir / "x.tif";
+  // A ground length that is no number places nothing, as an infinite one.
+  std::string settings = ::lumora::test::ReadFile(m_inf);
+  const size_t at = settings.find("LengthPerPixel");
+  settings.replace(at, settings.find('\n', at) - at, "LengthPerPixel = nan");
+  const std::string nan = m_dir / "nan.inf";
+  ::lumora::test::WriteFile(nan, settings);
+  for (int b = 1; b <= 7; ++b)
+    std::filesystem::copy_file(m_dir / Format("tm.b%02d", b), m_dir / Format("nan.b%02d", b));
   struct Case {
     std::string args;
     int status;
@@ -106,10 +116,45 @@ TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
       {Page("--legend", out), 1},  // a colour composite has no legend
       {"page '" + plain + "' --grid -o '" + out + "'", 1},
       {"page '" + plain + "' --scale -o '" + out + "'", 1},
+      {"page '" + nan + "' --grid -o '" + out + "'", 1},
+      {"page '" + nan + "' --scale -o '" + out + "'", 1},
   };
   for (const Case& c : cases) EXPECT_EQ(RunCli(m_dir, c.args).status, c.status) << c.args;
   EXPECT_FALSE(FileExists(out));
   EXPECT_EQ(RunCli(m_dir, "page '" + plain + "' --north --title t -o '" + out + "'").status, 0);
+}
+
+// A PDF goes in place whole, as the pictures do: a link at its name to a file
+// of the image is refused, a link elsewhere replaced (its file kept), and a
+// write that fails or is cut short leaves the earlier file.
+TEST_F(MapPageTest, PdfIsWrittenBesideAndNeverThroughALink) {
+  namespace fs = std::filesystem;
+  const std::string out = m_dir / "p.pdf", elsewhere = m_dir / "elsewhere";
+  ::lumora::test::WriteFile(elsewhere, "elsewhere");
+  const struct {
+    std::string target;
+    bool hard;
+    int status;
+  } links[] = {{"tm.b01", false, 1}, {"tm.inf", true, 1}, {elsewhere, false, 0}};
+  for (const auto& l : links) {
+    const std::string target = l.target[0] == '/' ? l.target : m_dir / l.target;
+    const std::string before = ::lumora::test::ReadFile(target);
+    if (l.hard)
+      fs::create_hard_link(target, out);
+    else
+      fs::create_symlink(target, out);
+    const auto r = RunCli(m_dir, Page("--north", out));
+    EXPECT_EQ(r.status, l.status) << l.target << "\n" << r.err;
+    EXPECT_EQ(::lumora::test::ReadFile(target), before) << l.target;
+    EXPECT_EQ(fs::is_symlink(out), l.status != 0 && !l.hard) << l.target;
+    fs::remove(out);
+  }
+  ::lumora::test::WriteFile(out, "earlier");
+  const auto r = RunCli(m_dir, Page("--north", out), ::lumora::test::kSmallFileLimit);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(::lumora::test::ReadFile(out), "earlier");
+  for (const auto& e : fs::directory_iterator(m_dir.path()))
+    EXPECT_NE(e.path().filename().string().rfind(".lumora", 0), 0u) << e.path();
 }
 
 // Grid labels name the hemisphere of each line, west and south too.

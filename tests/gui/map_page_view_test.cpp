@@ -12,6 +12,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
+#include <filesystem>
 
 #include "core/support/string_table.h"
 #include "gui/output/add_info_dlg.h"
@@ -255,6 +256,26 @@ TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
   CheckPageElements(raster, page, s, k,
                     QPoint(static_cast<int>(std::lround(area.left() * k)),
                            static_cast<int>(std::lround(area.top() * k))));
+}
+
+// Printing to a PDF file writes it beside and renames it: never through a
+// link onto a file of the image, and a link elsewhere is replaced.
+TEST_F(MapPageViewTest, PrintToFileNeverWritesThroughALink) {
+  namespace fs = std::filesystem;
+  const std::string pdf = dir / "page.pdf", band = dir / "tm.b01", elsewhere = dir / "elsewhere";
+  ::lumora::test::WriteFile(elsewhere, "elsewhere");
+  const std::string bandBefore = ::lumora::test::ReadFile(band);
+  for (const std::string& target : {band, elsewhere}) {
+    fs::create_symlink(target, pdf);
+    messenger.entries.clear();
+    ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Accepted));
+    app->OnCommand(57607);
+    EXPECT_EQ(messenger.Has(kMsgWorkingFileInUse), target == band) << target;
+    EXPECT_EQ(fs::is_symlink(pdf), target == band) << target;
+    fs::remove(pdf);
+  }
+  EXPECT_EQ(::lumora::test::ReadFile(band), bandBefore);
+  EXPECT_EQ(::lumora::test::ReadFile(elsewhere), "elsewhere");
 }
 
 TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {

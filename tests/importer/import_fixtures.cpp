@@ -137,6 +137,16 @@ std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const
   return folder;
 }
 
+void WriteVrt(const std::string& vrt, const std::string& source) {
+  GDALAllRegister();
+  std::unique_ptr<GDALDataset> src(GDALDataset::FromHandle(GDALOpen(source.c_str(), GA_ReadOnly)));
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("VRT");
+  if (!src || !driver) throw std::runtime_error("cannot read " + source);
+  std::unique_ptr<GDALDataset> copy(
+      driver->CreateCopy(vrt.c_str(), src.get(), FALSE, nullptr, nullptr, nullptr));
+  if (!copy) throw std::runtime_error("cannot create " + vrt);
+}
+
 void GdalLonLat(int epsg, double x, double y, double& lon, double& lat) {
   OGRSpatialReference source, wgs;
   source.importFromEPSG(epsg);

@@ -45,6 +45,9 @@ std::string WriteLandsat(const std::string& folder, const TiffSpec& tiff, const 
 std::string WriteSentinel(const std::string& folder, const TiffSpec& tiff, const PixelFn& value,
                           bool jpeg2000 = false);
 
+// A GDAL virtual raster at vrt that reads the raster file source.
+void WriteVrt(const std::string& vrt, const std::string& source);
+
 // Longitude and latitude (WGS 84) of a point of an EPSG system, by GDAL.
 void GdalLonLat(int epsg, double x, double y, double& lon, double& lat);
 

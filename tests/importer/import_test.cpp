@@ -19,6 +19,7 @@
 #include "core/support/text.h"
 #include "tests/importer/import_fixtures.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -277,6 +278,38 @@ TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
   EXPECT_LE(s.startPixel + s.pixels, 17);
   EXPECT_GE(s.startLine + s.lines, 12);
   EXPECT_LE(s.startLine + s.lines, 13);
+  // A box around the whole image, far past its projection's zone, takes all of it.
+  TiffSpec away = tiff;
+  away.originX = 250000.0;
+  test::WriteGeoTiff(dir / "away.tif", away, [](int, int x, int) { return x; });
+  const std::string whole = dir / "whole.inf";
+  const auto all =
+      Run("import " + Q(dir / "away.tif") + " --lonlat -179,-89,179,89 -o " + Q(whole));
+  ASSERT_EQ(all.status, 0) << all.err;
+  const ImageSettings w = WrittenSettings(whole);
+  EXPECT_EQ(std::vector<int>({w.startPixel, w.startLine, w.pixels, w.lines}),
+            std::vector<int>({0, 0, tiff.width, tiff.height}));
+}
+
+TEST_F(Import, WhatTheInputsHoldIsFoundAndWhatIsCutIsSaid) {
+  // A stray file named like the metadata, sorted before the product's own.
+  Landsat();
+  test::WriteFile(dir / "product/aa_MTL.txt", "not a product\n");
+  auto r = Run("import " + Q(dir / "product") + " -o " + Q(out));
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Files of different extents give their overlap, and say so.
+  TiffSpec small;
+  small.width = small.height = 16;
+  test::WriteGeoTiff(dir / "large.tif", TiffSpec{}, [](int, int x, int) { return x; });
+  test::WriteGeoTiff(dir / "small.tif", small, [](int, int, int y) { return y; });
+  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "small.tif") + " -o " + Q(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(MessageText(kMsgImportCutToOverlap)), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("16 x 16"), std::string::npos) << r.err;
+  EXPECT_EQ(WrittenSettings(out).pixels, 16);
+  // Bands of one extent say nothing.
+  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "large.tif") + " -o " + Q(out));
+  EXPECT_EQ(r.err, "");
 }
 
 // Altitudes of the model: a tilted plane in degrees, sea west of a meridian.
@@ -398,6 +431,68 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+// Models the import cannot use are refused by name, and the scene keeps
+// what it had; a model of one cell over the whole scene is one altitude.
+TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
+  TiffSpec over;  // the scene's cells and more around them
+  over.type = GDT_Float32;
+  over.originX = scene.originX - 300;
+  over.originY = scene.originY + 300;
+  over.width = 60;
+  over.height = 50;
+  const struct {
+    const char* name;
+    int message;
+  } cases[] = {
+      {"virtual.vrt", kMsgImportCannotOpen},
+      {"sea.tif", kMsgImportDemAllSea},
+      {"zero.tif", kMsgImportDemAllSea},
+      {"cell.tif", 0},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.name, model = dir / name;
+    if (name == "virtual.vrt") test::WriteVrt(model, dir / "dem.tif");
+    if (name == "sea.tif" || name == "zero.tif") {
+      const double altitude = name == "sea.tif" ? -12.0 : 0.0;
+      test::WriteGeoTiff(model, over, [&](int, int, int) { return altitude; });
+    }
+    if (name == "cell.tif") {
+      TiffSpec cell = over;
+      cell.width = cell.height = 1;
+      double lon = 0, lat = 0;
+      GdalLonLat(scene.epsg, scene.originX, scene.originY, lon, lat);
+      cell.epsg = 4326;
+      cell.pixelSize = 1.0;
+      cell.originX = lon - 0.5;
+      cell.originY = lat + 0.5;
+      test::WriteGeoTiff(model, cell, [](int, int, int) { return 250.0; });
+    }
+    const auto r = Run("import-dem " + Q(model) + " " + Q(out));
+    if (c.message == 0) {
+      EXPECT_EQ(r.status, 0) << name << "\n" << r.err;
+      const auto codes = Bytes(dir / "out/scene.dem");
+      EXPECT_EQ(codes.size(), 40u * 30u) << name;
+      EXPECT_TRUE(std::all_of(codes.begin(), codes.end(), [&](uint8_t v) { return v == codes[0]; }))
+          << name;
+      EXPECT_GT(codes.empty() ? 0 : codes[0], 0) << name;
+      fs::remove(dir / "out/scene.dem");
+      fs::remove(dir / "out/scene.lev");
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_NE(r.err.find(MessageText(c.message)), std::string::npos) << name << "\n" << r.err;
+    EXPECT_NE(r.err.find(name), std::string::npos) << name << "\n" << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out/scene.dem")) << name;
+    EXPECT_FALSE(fs::exists(dir / "out/scene.lev")) << name;
+  }
+  // A folder in the model's place stays, and the message names it.
+  fs::create_directories(dir / "out/scene.dem/keep");
+  const auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(dir / "out/scene.dem"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "out/scene.dem/keep"));
+}
+
 TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
   // A sample scene carries only longitude, latitude, length and inclination.
   ASSERT_EQ(Run("sample --sensor tm --size 64x48 -o " + Q(dir / "tm/tokyo.inf")).status, 0);
@@ -452,7 +547,7 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   const std::string name = GetParam().name;
   TiffSpec tiff;
   std::string input = dir / "in.tif", output = out;
-  std::string extra;
+  std::string extra, limit;
   auto flat = [](int, int, int) { return 1.0; };
   if (name == "NotARaster") {
     test::WriteFile(input, "II*\0 this is no image");
@@ -498,6 +593,40 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     const std::string band = input.substr(0, input.rfind("_MTL.txt")) + "_SR_B7.TIF";
     fs::resize_file(band, fs::file_size(band) - 1000);
     output = dir / "new/deeper/scene.inf";
+  } else if (name == "BandLinkOutside" || name == "SentinelLinkOutside") {
+    // A link in the product to a file elsewhere brings in no outside file.
+    const bool landsat = name == "BandLinkOutside";
+    const std::string product =
+        landsat ? Landsat(tiff) : test::WriteSentinel(dir / "s2", tiff, flat);
+    std::string band;
+    for (const auto& e : fs::recursive_directory_iterator(landsat ? dir / "product" : product))
+      if (e.path().string().find(landsat ? "_SR_B2." : "_B03_") != std::string::npos)
+        band = e.path().string();
+    fs::rename(band, dir / "outside.tif");
+    fs::create_symlink(dir / "outside.tif", band);
+    input = product;
+  } else if (name == "AllNoData" || name == "AllNaN" || name == "Huge") {
+    tiff.hasNoData = name == "AllNoData";
+    tiff.noData = 7;
+    tiff.type = name == "AllNoData" ? GDT_UInt16 : name == "AllNaN" ? GDT_Float32 : GDT_Float64;
+    test::WriteGeoTiff(input, tiff, [&](int, int x, int) {
+      return name == "AllNoData" ? 7.0 : name == "AllNaN" ? std::nan("") : x % 2 ? 1e300 : -1e300;
+    });
+  } else if (name == "UpsideDown") {
+    test::WriteGeoTiff(input, tiff, flat);
+    GDALDatasetH ds = GDALOpen(input.c_str(), GA_Update);
+    double t[6] = {tiff.originX, tiff.pixelSize, 0, tiff.originY, 0, tiff.pixelSize};
+    ASSERT_EQ(GDALSetGeoTransform(ds, t), CE_None);
+    GDALClose(ds);
+  } else if (name == "VirtualRaster") {
+    test::WriteGeoTiff(dir / "real.tif", tiff, flat);
+    input = dir / "in.vrt";
+    test::WriteVrt(input, dir / "real.tif");
+  } else if (name == "BandWriteFails") {
+    // The band is larger than the files may grow: its write fails at close.
+    tiff.width = tiff.height = 64;
+    test::WriteGeoTiff(input, tiff, [](int, int x, int y) { return x * 64 + y; });
+    limit = test::kSmallFileLimit;
   } else if (name == "FolderIsAFile") {
     test::WriteGeoTiff(input, tiff, flat);
     test::WriteFile(dir / "plain", "a file");
@@ -506,7 +635,7 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
   fs::create_directories(dir / "out");
   test::WriteFile(dir / "out/scene.inf", "LINE = 1\nPIXEL = 1\n");
   test::WriteFile(dir / "out/scene.b01", "x");
-  const auto r = Run("import " + Q(input) + extra + " -o " + Q(output));
+  const auto r = RunCli(dir, "import " + Q(input) + extra + " -o " + Q(output), limit);
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find(MessageText(GetParam().message)), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(GetParam().detail), std::string::npos) << r.err;
@@ -529,6 +658,14 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"CellsTooLarge", kMsgImportNoGeoref, "in.tif"},
                       BadCase{"HugeMtl", kMsgImportNoProduct, "_MTL.txt"},
                       BadCase{"BandCutShort", kMsgImportReadFailed, "_SR_B7.TIF"},
+                      BadCase{"BandWriteFails", kMsgCreateFailed, ""},
+                      BadCase{"BandLinkOutside", kMsgImportMissingBands, "B2"},
+                      BadCase{"SentinelLinkOutside", kMsgImportMissingBands, "B03"},
+                      BadCase{"VirtualRaster", kMsgImportCannotOpen, "in.vrt"},
+                      BadCase{"AllNoData", kMsgImportNoValues, "in.tif"},
+                      BadCase{"AllNaN", kMsgImportNoValues, "in.tif"},
+                      BadCase{"Huge", kMsgImportNoValues, "in.tif"},
+                      BadCase{"UpsideDown", kMsgImportNotNorthUp, "in.tif"},
                       BadCase{"FolderIsAFile", kMsgImportNotWritable, "plain"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -54,8 +54,8 @@ TEST(GroundScale, WindowCornerStaysOnTheGlobeOrIsRefused) {
       {179.999, 36.0, 0.0, 0.03, 1000, 0, true, 179.999 + 1000 / 90.477 * 0.03 - 360.0},
       {-179.999, 36.0, 180.0, 0.03, 1000, 0, true, -179.999 - 1000 / 90.477 * 0.03 + 360.0},
       {139.0, 36.0, 0.0, inf, 10, 10, false, 0.0},
-      {139.0, 36.0, 0.0, nan, 10, 10, true, 139.0},  // no ground length: the corner stays
-      {139.0, 90.0, 0.0, 0.03, 10, 0, false, 0.0},   // no longitude at the pole
+      {139.0, 36.0, 0.0, nan, 10, 10, false, 0.0},  // no number is no more a length than inf
+      {139.0, 90.0, 0.0, 0.03, 10, 0, false, 0.0},  // no longitude at the pole
       {139.0, -90.0, 0.0, 0.03, 0, 10, false, 0.0},
       {139.0, 89.99, 0.0, 0.03, 0, 0, true, 139.0},  // the corner itself is always fine
       {139.0, 89.99, 0.0, 0.03, 0, 2000, true, 139.0},
