@@ -150,7 +150,7 @@ TEST_F(BrightnessTest, AllColoursShowNoMarkersAndASingleBandNoColourButtons) {
   const std::string grey = WriteScene(dir, "g", 20, 10, 1, 1);
   ASSERT_TRUE(Open(grey, [](QDialog& d) { return Click(d, 1); }));
   ASSERT_TRUE(View()->Session().State().m_bSingleBand);
-  ui.dialogs.push_back([this](QDialog& d) {
+  ui.dialogs.push_back([](QDialog& d) {
     for (int id : {kRedButton, kGreenButton, kBlueButton, kAllColoursButton})
       EXPECT_FALSE(Find<QWidget>(d, id)->isVisibleTo(&d)) << id;
     auto& dialog = dynamic_cast<CBrightnessDlg&>(d);

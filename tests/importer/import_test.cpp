@@ -258,6 +258,13 @@ TEST_F(Import, SixteenBitAreaAndSize) {
   EXPECT_NEAR(WrittenSettings(dir / "half.inf").lengthPerPixel, 0.060, 0.0002);
   EXPECT_EQ(Bytes(dir / "half.i01"),
             LittleEndian16(Grid(16, 12, [](int i, int j) { return 1006 + 8 * i + 16 * j; })));
+  // No exact factor: the other side is rounded, 24 / (32 / 21) = 15.75 to 16.
+  ASSERT_EQ(
+      Run("import " + Q(dir / "ramp.tif") + " --keep-16bit --size 21x100 -o " + Q(dir / "odd.inf"))
+          .status,
+      0);
+  EXPECT_EQ(WrittenSettings(dir / "odd.inf").pixels, 21);
+  EXPECT_EQ(WrittenSettings(dir / "odd.inf").lines, 16);
 }
 
 TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
@@ -358,6 +365,12 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   const int minAlt = AtoI(lev.substr(lev.find("MIN_ALTITUDE =") + 14));
   const int maxAlt = AtoI(lev.substr(lev.find("MAX_ALTITUDE =") + 14));
   EXPECT_EQ(lev.find("MIN_VAL = "), 0u);
+  // The code range is that of the land; sea cells (code 0) do not count.
+  int lowest = 255, highest = 0;
+  for (uint8_t c : codes)
+    if (c != 0) lowest = std::min<int>(lowest, c), highest = std::max<int>(highest, c);
+  EXPECT_EQ(AtoI(lev.substr(9)), lowest);
+  EXPECT_EQ(AtoI(lev.substr(lev.find("MAX_VAL =") + 9)), highest);
   const double step = (maxAlt - minAlt) * 0.003937007874015748;
   int sea = 0;
   for (int y = 1; y < 30; y += 4)
@@ -390,6 +403,16 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   ASSERT_EQ(Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace").status, 0);
   const std::string byCorner = ReadFile(dir / "out/scene.lev");
   EXPECT_NEAR(AtoI(byCorner.substr(byCorner.find("MAX_ALTITUDE =") + 14)), maxAlt, 1);
+
+  // A flat land at a whole metre is land everywhere, over a range of one metre.
+  TiffSpec flat = scene;
+  flat.type = GDT_Float32;
+  test::WriteGeoTiff(dir / "flat.tif", flat, [](int, int, int) { return 500.0; });
+  ASSERT_EQ(Run("import-dem " + Q(dir / "flat.tif") + " " + Q(out) + " --replace").status, 0);
+  for (uint8_t c : Bytes(dir / "out/scene.dem")) ASSERT_NE(c, 0);
+  const std::string flatRange = ReadFile(dir / "out/scene.lev");
+  EXPECT_NE(flatRange.find("MIN_ALTITUDE = 500\n"), std::string::npos) << flatRange;
+  EXPECT_NE(flatRange.find("MAX_ALTITUDE = 501\n"), std::string::npos) << flatRange;
 }
 
 TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
