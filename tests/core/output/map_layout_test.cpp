@@ -113,6 +113,14 @@ TEST(MapLayout, ScaleBarGeometryAndLabels) {
   }
   img.lengthPerPixel = 0.0;  // no ground length: no bar
   EXPECT_TRUE(LayoutMap(794, 1123, 1.0, img, a, fm).scaleLabels.empty());
+  // The same rule for a settings file: a corner and a ground length that is a number.
+  ImageSettings s;
+  s.leftTopLon = 139.4;
+  s.leftTopLat = 36.1;
+  for (double length : {0.03, 0.0, std::nan(""), HUGE_VAL}) {
+    s.lengthPerPixel = length;
+    EXPECT_EQ(HasMapReference(s), length == 0.03) << length;
+  }
 }
 
 TEST(MapLayout, NorthMarkShortfallGrowsTheCheaperMargin) {

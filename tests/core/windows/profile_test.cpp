@@ -89,6 +89,17 @@ TEST(ProfileStrip, ALineAsSteepAsItIsWideIsVertical) {
   EXPECT_TRUE(IsVerticalProfile(0, 0, 5, 5));
   EXPECT_TRUE(IsVerticalProfile(3, 9, 2, 0));
   EXPECT_FALSE(IsVerticalProfile(0, 0, 6, -5));
+  // A drag past the image ends level at its last column; from that column
+  // on it is a line of one pixel, which is vertical.
+  ViewGeometry g;
+  g.dibWidth = g.imagePixels = 40;
+  g.dibHeight = g.imageLines = 30;
+  const ProfileGesture across = FinishProfileGesture(g, {10, 5}, {90, 7});
+  EXPECT_FALSE(across.vertical);
+  EXPECT_EQ(across.end, (ClientPoint{39, 5}));
+  const ProfileGesture dot = FinishProfileGesture(g, {39, 5}, {60, 5});
+  EXPECT_TRUE(dot.vertical);
+  EXPECT_EQ(dot.end, (ClientPoint{39, 5}));
 }
 
 TEST(ProfileStrip, HorizontalLinePlotsFromTheTopAndSkipsPixelsOutside) {
