@@ -61,6 +61,13 @@ TEST_F(ClassifyCommand, WritesTheCompleteSet) {
   EXPECT_EQ(s.fileState, 2);
   EXPECT_EQ(s.rainbow, 0);
   EXPECT_EQ(s.singleBand, 0);
+
+  // Class titles come from a file: the report shows them escaped, on any line.
+  const auto report = Classify(
+      FormatLandCoverFile({1, 2}, {ClassItem{9, 9, 9, 0, 0, 0, 0, "\x1b[2J"},
+                                   ClassItem{9, 9, 9, 0, 0, 0, 0, "b"}, classes[0], classes[1]}));
+  EXPECT_EQ(report.err.find('\x1b'), std::string::npos) << report.err;
+  EXPECT_NE(report.err.find("\\x1B[2J"), std::string::npos) << report.err;
 }
 
 TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {

@@ -121,16 +121,16 @@ TEST_F(ComposeTest, ProcessedImagesKeepTheCompositionOpeningGives) {
 
 TEST_F(ComposeTest, BadUsageAndFailures) {
   const char* usage[] = {
-      "--rgb 1,2",       "--rgb 1,2,0",
-      "--gray 256",      "--gray 1 --rgb 1,2,3",
-      "--step 0",        "--step 11",
-      "--stretch 1,2,3", "--stretch 1,2,3,300",
-      "--stretch fast",  "--rgb 1,2,3 --rainbow",
-      "--quality high",  "--colour 1",
-      "--quality 2",     "--quality -0.1",
+      "--rgb 1,2",      "--rgb 1,2,0",           "--rgb 3,2,1,4",
+      "--gray 256",     "--gray 1 --rgb 1,2,3",  "--step 0",
+      "--step 11",      "--stretch 1,2,3",       "--stretch 1,2,3,300",
+      "--stretch fast", "--rgb 1,2,3 --rainbow", "--quality high",
+      "--colour 1",     "--quality 2",           "--quality -0.1",
       "--quality nan",
   };
   for (const char* args : usage) EXPECT_EQ(Compose(m_dir, Args(args)).status, 2) << args;
+  EXPECT_EQ(Compose(m_dir, Args("--quality +0.5")).status, 0);  // a sign is no option
+  std::remove(Out().c_str());
   EXPECT_EQ(Compose(m_dir, Quoted(m_inf)).status, 2);
   EXPECT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(m_dir / "out.png")).status, 2);
 

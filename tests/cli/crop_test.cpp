@@ -53,6 +53,7 @@ TEST_F(CropTest, BadUsageAndBadInput) {
       {Crop("--area 1,2,3,2"), 2, nullptr},
       {Crop("--area 1,2,3,2 -o '" + (m_dir / "cut.txt") + "'"), 2, nullptr},
       {Crop("--area 4,0,3,1" + out), 1, MessageText(kMsgAreaOutsideImage)},
+      {Crop("--area -1,0,3,1" + out), 1, MessageText(kMsgAreaOutsideImage)},  // a value
       {"crop '" + (m_dir / "none.inf") + "' --area 0,0,1,1" + out, 1, MessageText(kMsgOpenFailed)},
       {Crop("--area 0,0,1,1 -o '" + (m_dir / "no/such/cut.inf") + "'"), 1, nullptr},
   };

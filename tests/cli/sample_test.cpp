@@ -46,7 +46,7 @@ TEST(CliSample, BadUsageExitsWithTwo) {
 TEST(CliSample, WritesTheSceneIntoANewFolder) {
   TempDir dir;
   const std::string inf = dir / "samples/mss/coast.inf";
-  const auto r = Sample(dir, "--sensor mss --size 48x32 --seed 11 -o '" + inf + "'");
+  const auto r = Sample(dir, "--sensor mss --size 48X32 --seed 11 -o '" + inf + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   const ImageSettings s = test::WrittenSettings(inf);
   EXPECT_EQ(s.pixels, 48);

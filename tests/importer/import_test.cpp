@@ -413,6 +413,13 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   const std::string flatRange = ReadFile(dir / "out/scene.lev");
   EXPECT_NE(flatRange.find("MIN_ALTITUDE = 500\n"), std::string::npos) << flatRange;
   EXPECT_NE(flatRange.find("MAX_ALTITUDE = 501\n"), std::string::npos) << flatRange;
+  // Two levels between whole metres: the range runs from 100 up to 301 m, and
+  // 300.5 m is code 1 + trunc(200.5 * 254 / 201 + 0.5) = 254.
+  test::WriteGeoTiff(dir / "steps.tif", flat,
+                     [](int, int x, int) { return x < 20 ? 100.25 : 300.5; });
+  ASSERT_EQ(Run("import-dem " + Q(dir / "steps.tif") + " " + Q(out) + " --replace").status, 0);
+  EXPECT_EQ(ReadFile(dir / "out/scene.lev"),
+            "MIN_VAL = 1\nMIN_ALTITUDE = 100\nMAX_VAL = 254\nMAX_ALTITUDE = 301\n");
 }
 
 TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
@@ -584,9 +591,9 @@ TEST_P(ImportRefuses, WithAClearMessageAndNothingWritten) {
     tiff.originX = 1e15;  // the cells between overflow an int
     test::WriteGeoTiff(dir / "b.tif", tiff, flat);
     input = (dir / "a.tif") + "' '" + (dir / "b.tif");
-  } else if (name == "TooLarge") {
-    tiff.width = 20001;
-    tiff.height = 1;
+  } else if (name == "TooLarge" || name == "TooTall") {
+    tiff.width = name == "TooLarge" ? 20001 : 1;
+    tiff.height = name == "TooLarge" ? 1 : 20001;
     tiff.type = GDT_Byte;
     test::WriteGeoTiff(input, tiff, flat);
   } else if (name == "Geographic") {
@@ -675,6 +682,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"TwoZones", kMsgImportGridMismatch, "a.tif / b.tif"},
                       BadCase{"BandsApart", kMsgImportGridMismatch, "a.tif"},
                       BadCase{"TooLarge", kMsgImportTooLarge, "20001 x 1"},
+                      BadCase{"TooTall", kMsgImportTooLarge, "1 x 20001"},
                       BadCase{"Geographic", kMsgImportGeographic, "in.tif"},
                       BadCase{"MissingBand", kMsgImportMissingBands, "B5"},
                       BadCase{"AreaOutside", kMsgImportAreaOutside, "32 x 24"},
