@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic clang-format ccache
   xvfb xauth libjpeg-turbo-progs libtiff-tools qt6-image-formats-plugins imagemagick
-  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgdal-dev
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgdal-dev libmuparser-dev
   desktop-file-utils appstream dpkg-dev poppler-utils
   clang libclang-rt-14-dev llvm
 )

@@ -191,14 +191,20 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
   }
   progress.Close();
   if (!out.Close(messenger)) return false;
-  if (!WriteFileAtomically(targetBase + ".ndv", FormatRangeFile(largest, smallest))) {
+  return FinishIndexResult(targetBase, FormatRangeFile(largest, smallest), width, height,
+                           params.rainbow, result, messenger);
+}
+
+bool FinishIndexResult(const std::string& targetBase, const std::string& rangeText, int width,
+                       int height, bool rainbow, StepResult& result, Messenger& messenger) {
+  if (!WriteFileAtomically(targetBase + ".ndv", rangeText)) {
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
   result.lines = height;
   result.pixels = width;
   result.fileState = kStateVegetation;
-  result.rainbow = params.rainbow ? 1 : 0;
+  result.rainbow = rainbow ? 1 : 0;
   result.singleBand = 1;
   return true;
 }

@@ -50,6 +50,11 @@ bool RunVegetationIndex(const StepSource& source, const std::string& targetBase,
                         Progress& progress);
 StepBody MakeVegetationIndexStep(NdviParams params);
 
+// The end of an index run (the band maths' too): writes targetBase.ndv with
+// rangeText and returns a single band of the vegetation state.
+bool FinishIndexResult(const std::string& targetBase, const std::string& rangeText, int width,
+                       int height, bool rainbow, StepResult& result, Messenger& messenger);
+
 // The colour-ramp legend: range, labels and how its ramp is coloured.
 struct RampLegend {
   float minimum = -1.0f;

@@ -128,6 +128,13 @@ constexpr MessageRow kMessages[] = {
      "元のファイルは次の隠しフォルダに残してあります．",
      "Files whose replacement was cut off earlier could neither be replaced nor put back. The "
      "old files are kept in this hidden folder:"},
+    {kMsgMathUnavailable,
+     "このプログラムではバンド計算を使えません（式を読むライブラリなしで作られました）．",
+     "Band maths is not available in this program (it was built without the formula library)."},
+    {kMsgMathAllUndefined, "計算結果がすべて「値なし」になりました（0で割った，など）．",
+     "The result has no value anywhere (a division by zero, for example)."},
+    {kMsgMathConstant, "計算結果がどこでも同じ値です．",
+     "The result is the same value everywhere."},
     {kMsgError, "エラーが発生しました．", "An error occurred."},
 };
 
@@ -185,6 +192,26 @@ constexpr TextRow kTexts[] = {
     {"小", "Small"},
     {"中", "Medium"},
     {"大", "Large"},
+    {"バンド計算", "Band maths"},
+    {"式が空です．", "The formula is empty."},
+    {"式が長すぎます（%d文字まで）．", "The formula is too long (at most %d characters)."},
+    {"%d文字目：式に使えない文字です．", "Character %d: this sign cannot be used in a formula."},
+    {"%d文字目：この画像にバンド%dはありません．",
+     "Character %d: there is no band %d in this image."},
+    {"%d文字目：「%s」という名前は知りません．", "Character %d: the name \"%s\" is not known."},
+    {"%d文字目：かっこが閉じていません．", "Character %d: this bracket is not closed."},
+    {"%d文字目：閉じかっこに対応する開きかっこがありません．",
+     "Character %d: this closing bracket has no opening bracket."},
+    {"%d文字目：式が途中で終わっています．", "Character %d: the formula ends too early."},
+    {"%d文字目：関数に渡す値の数が違います．",
+     "Character %d: the function is given the wrong number of values."},
+    {"%d文字目：ここは式として読めません．", "Character %d: the formula cannot be read here."},
+    {"このセンサーには短波長赤外のバンドがありません．",
+     "This sensor has no short-wave infrared band."},
+    {"8ビットのバンドがありません．", "There is no 8-bit band."},
+    {"バンド%dのファイルの大きさが画像の大きさと合いません．",
+     "The file of band %d is not the size of the image."},
+    {"値なし", "no value"},
 };
 
 // A locale variable counts when it is set and not empty, as POSIX says.

@@ -68,6 +68,9 @@ enum MessageId : int {
   kMsgImportCutToOverlap = 61479,
   // Replacing a file set.
   kMsgReplacementKept = 61490,
+  kMsgMathUnavailable = 61510,
+  kMsgMathAllUndefined = 61511,
+  kMsgMathConstant = 61512,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

@@ -1,0 +1,344 @@
+#include "core/analysis/band_math.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "core/analysis/band_expression.h"
+#include "core/analysis/land_cover.h"
+#include "core/analysis/vegetation_index.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/band_io.h"
+#include "core/support/allocation.h"
+#include "core/support/checked_math.h"
+#include "core/support/file_set.h"
+#include "core/support/line_reader.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+
+namespace lumora {
+
+namespace {
+
+// Pixels evaluated per call: the parser's arrays stay in the cache.
+constexpr int kChunk = 1 << 14;
+
+// A sample as a double: a byte, an unsigned little-endian word, or a float
+// whose first byte 0xFF marks "no data" (no value).
+void Samples(const uint8_t* raw, int type, size_t count, double* out) {
+  switch (type) {
+    case kSample16:
+      for (size_t i = 0; i < count; ++i) out[i] = raw[2 * i] | (raw[2 * i + 1] << 8);
+      break;
+    case kSampleFloat:
+      for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = raw + 4 * i;
+        uint32_t bits = p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        out[i] = p[0] == 0xFF ? std::nan("") : f;
+      }
+      break;
+    default:
+      for (size_t i = 0; i < count; ++i) out[i] = raw[i];
+  }
+}
+
+// The float written for a value: NaN for no value; a float whose first byte
+// would be 0xFF (read back as "no data") moves by its last bit.
+float Stored(double v) {
+  const auto f = static_cast<float>(v);
+  if (!std::isfinite(f)) return std::nanf("");
+  uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  if ((bits & 0xFF) == 0xFF) bits ^= 1;
+  float g;
+  std::memcpy(&g, &bits, sizeof g);
+  return g;
+}
+
+const char* Title() { return ShownText("バンド計算"); }
+
+// The bands a sensor's preset takes: green, red, near infrared, short-wave
+// infrared (0: the sensor has none).
+struct SensorBands {
+  int green, red, nir, swir;
+};
+SensorBands BandsOf(int sensor) {
+  if (sensor == kSensorAster) return {1, 2, 3, 4};
+  if (sensor == kSensorTm) return {2, 3, 4, 5};
+  return {1, 2, 4, 0};  // MSS: bands 4, 5 and 7 of the scanner
+}
+
+bool Compile(BandExpression& expression, const std::string& text,
+             const std::array<uint8_t, 256>& types, Messenger* messenger, std::string& error) {
+  ExpressionError e;
+  if (expression.Compile(text, types, e)) return true;
+  error = ExpressionErrorText(e);
+  if (messenger) messenger->ShowText(Title(), error);
+  return false;
+}
+
+}  // namespace
+
+const char* MathPresetName(int preset) {
+  static const char* const kNames[] = {"ndvi", "ndwi", "ndbi", "ndsi", "ratio", "mean"};
+  return preset >= 0 && preset < kMathPresetCount ? kNames[preset] : "";
+}
+
+std::string MathPresetFormula(int preset, int sensor, const std::array<uint8_t, 256>& types,
+                              std::string* why) {
+  const SensorBands b = BandsOf(sensor);
+  auto normalized = [](int x, int y) { return Format("(B%d-B%d)/(B%d+B%d)", x, y, x, y); };
+  std::string formula;
+  switch (preset) {
+    case kMathNdvi: formula = normalized(b.nir, b.red); break;
+    case kMathNdwi: formula = normalized(b.green, b.nir); break;
+    case kMathNdbi:
+    case kMathNdsi:
+      if (b.swir == 0) {
+        if (why) *why = ShownText("このセンサーには短波長赤外のバンドがありません．");
+        return {};
+      }
+      formula = preset == kMathNdbi ? normalized(b.swir, b.nir) : normalized(b.green, b.swir);
+      break;
+    case kMathRatio: formula = Format("B%d/B%d", b.nir, b.red); break;
+    case kMathMean: {
+      // Every 8-bit band of the image, thermal ones too: the mean brightness.
+      std::string sum;
+      int count = 0;
+      for (int n = 1; n <= 255; ++n)
+        if (types[static_cast<size_t>(n)] == kSample8) {
+          sum += (sum.empty() ? "B" : "+B") + std::to_string(n);
+          ++count;
+        }
+      if (count == 0) {
+        if (why) *why = ShownText("8ビットのバンドがありません．");
+        return {};
+      }
+      formula = count == 1 ? sum : "(" + sum + ")/" + std::to_string(count);
+      return formula;
+    }
+    default: return {};
+  }
+  BandExpression expression;
+  ExpressionError e;
+  if (BandExpression::Available() && !expression.Compile(formula, types, e)) {
+    if (why) *why = ExpressionErrorText(e);
+    return {};
+  }
+  return formula;
+}
+
+std::string FormatMathRangeFile(float largest, float smallest, const std::string& expression) {
+  return std::string(kMathRangeHeader) + "\n" +
+         Format("%lf,%lf\n", static_cast<double>(largest), static_cast<double>(smallest)) +
+         expression + "\n";
+}
+
+std::string MathFormulaOfRangeFile(const std::string& text) {
+  StringLineReader reader(text, 4096);
+  std::string header, range, formula;
+  if (!reader.Next(header) || !reader.Next(range) || !reader.Next(formula)) return {};
+  while (!header.empty() && (header.back() == '\n' || header.back() == '\r')) header.pop_back();
+  while (!formula.empty() && (formula.back() == '\n' || formula.back() == '\r')) formula.pop_back();
+  return header == kMathRangeHeader ? formula : std::string();
+}
+
+uint8_t MathByte(float value, float smallest, float largest) {
+  if (!std::isfinite(value)) return 0;
+  const double t =
+      (static_cast<double>(value) - smallest) / (static_cast<double>(largest) - smallest);
+  return static_cast<uint8_t>(1 + std::clamp(std::lround(t * 254.0), 0L, 254L));
+}
+
+bool RunBandMath(const StepSource& source, const std::string& targetBase, const MathParams& params,
+                 StepResult& result, Messenger& messenger, Progress& progress) {
+  const int width = source.settings.pixels;
+  const int height = source.settings.lines;
+  const auto pixelCount = CheckedMul(width, height);
+  if (width <= 0 || height <= 0 || !pixelCount) {
+    messenger.ShowMessage(kMsgBadImageSize);
+    return false;
+  }
+  const int64_t total = *pixelCount;
+  const auto types = ScanBandTypes(source.basePath);
+  BandExpression expression;
+  std::string error;
+  if (!Compile(expression, params.expression, types, &messenger, error)) return false;
+  const std::vector<int>& bands = expression.Bands();
+  // A band of another size would pair pixels of different places.
+  for (const int n : bands) {
+    const int type = types[static_cast<size_t>(n)];
+    std::error_code ec;
+    const auto size =
+        std::filesystem::file_size(ResolveNoCase(BandFilePath(source.basePath, type, n)), ec);
+    if (!ec && static_cast<int64_t>(size) != total * SampleBytes(type)) {
+      messenger.ShowText(
+          Title(), Format(ShownText("バンド%dのファイルの大きさが画像の大きさと合いません．"), n));
+      return false;
+    }
+  }
+  if (!DeleteFiles(targetBase + ".*")) {
+    messenger.ShowMessage(kMsgDeleteFailed);
+    return false;
+  }
+  if (!CopyCompanions(source.basePath, targetBase, {".lev", ".dem"}, messenger)) return false;
+  if (!WriteBandDescription(targetBase, 1,
+                            ShownText("バンド計算") + std::string(" ") + params.expression)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  std::vector<FilePtr> inputs;
+  for (const int n : bands) {
+    inputs.push_back(
+        OpenBand(source.basePath, types[static_cast<size_t>(n)], n, width, height, messenger));
+    if (!inputs.back()) return false;
+  }
+  const std::string floatPath = BandFilePath(targetBase, kSampleFloat, 1);
+  BandWriter out;
+  if (!out.Create(floatPath)) {
+    messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  std::vector<uint8_t> raw;
+  std::vector<double> values;
+  std::vector<float> floats;
+  if (!AllocateOrReport(messenger, [&] {
+        raw.resize(size_t{4} * kChunk);
+        values.resize(kChunk);
+        floats.resize(kChunk);
+        expression.Reserve(kChunk);
+      }))
+    return false;
+
+  float largest = -INFINITY, smallest = INFINITY;
+  progress.Create(std::max<int64_t>(1, total / kChunk / 100), "処理中");
+  for (int64_t done = 0; done < total; done += kChunk) {
+    const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
+    for (size_t b = 0; b < bands.size(); ++b) {
+      const int type = types[static_cast<size_t>(bands[b])];
+      const size_t bytes = count * static_cast<size_t>(SampleBytes(type));
+      if (std::fread(raw.data(), 1, bytes, inputs[b].get()) != bytes)
+        return progress.Fail(messenger, kMsgBandFileShort);
+      Samples(raw.data(), type, count, expression.Input(b));
+    }
+    expression.Evaluate(values.data(), static_cast<int>(count));
+    for (size_t i = 0; i < count; ++i) {
+      const float f = Stored(values[i]);
+      floats[i] = f;
+      if (f == f) {
+        largest = std::max(largest, f);
+        smallest = std::min(smallest, f);
+      }
+    }
+    if (!out.Write(floats.data(), count * sizeof(float))) {
+      progress.Close();
+      return out.Close(messenger);
+    }
+    progress.SetProgress(static_cast<float>(done) / static_cast<float>(total) * 0.8f);
+  }
+  if (!out.Close(messenger)) {
+    progress.Close();
+    return false;
+  }
+  if (!(largest >= smallest)) {
+    progress.Close();
+    messenger.ShowMessage(kMsgMathAllUndefined);
+    return false;
+  }
+  if (largest == smallest) {
+    progress.Close();
+    messenger.ShowMessage(kMsgMathConstant);
+    return false;
+  }
+
+  // The display band from the float band just written.
+  FilePtr in = OpenBand(targetBase, kSampleFloat, 1, width, height, messenger);
+  BandWriter display;
+  if (!in || !display.Create(BandFilePath(targetBase, kSample8, 1))) {
+    progress.Close();
+    if (in) messenger.ShowMessage(kMsgCreateFailed);
+    return false;
+  }
+  for (int64_t done = 0; done < total; done += kChunk) {
+    const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
+    if (std::fread(floats.data(), sizeof(float), count, in.get()) != count)
+      return progress.Fail(messenger, kMsgBandFileShort);
+    for (size_t i = 0; i < count; ++i) raw[i] = MathByte(floats[i], smallest, largest);
+    if (!display.Write(raw.data(), count)) break;
+    progress.SetProgress(0.8f + static_cast<float>(done) / static_cast<float>(total) * 0.2f);
+  }
+  progress.Close();
+  if (!display.Close(messenger)) return false;
+  return FinishIndexResult(targetBase, FormatMathRangeFile(largest, smallest, params.expression),
+                           width, height, params.rainbow, result, messenger);
+}
+
+StepBody MakeBandMathStep(MathParams params) {
+  return [params](const StepSource& source, const std::string& targetBase, StepResult& result,
+                  Messenger& messenger, Progress& progress) {
+    return RunBandMath(source, targetBase, params, result, messenger, progress);
+  };
+}
+
+bool PreviewBandMath(const std::string& basePath, const ImageSettings& settings,
+                     const std::string& text, int step, MathPreview& preview, std::string& error) {
+  preview = MathPreview();
+  const int width = settings.pixels, height = settings.lines;
+  if (width <= 0 || height <= 0 || step < 1) return false;
+  const auto types = ScanBandTypes(basePath);
+  BandExpression expression;
+  if (!Compile(expression, text, types, nullptr, error)) return false;
+  const std::vector<int>& bands = expression.Bands();
+  preview.width = (width + step - 1) / step;
+  preview.height = (height + step - 1) / step;
+  expression.Reserve(preview.width);
+  std::vector<FilePtr> files;
+  RecordingMessenger quiet;
+  for (const int n : bands) {
+    files.push_back(OpenBand(basePath, types[static_cast<size_t>(n)], n, width, height, quiet));
+    if (!files.back()) {
+      error = MessageText(kMsgOpenFailed);
+      return false;
+    }
+  }
+  std::vector<uint8_t> row, picked;
+  std::vector<double> values(static_cast<size_t>(preview.width));
+  preview.values.reserve(static_cast<size_t>(preview.width) * preview.height);
+  preview.smallest = INFINITY;
+  preview.largest = -INFINITY;
+  for (int y = 0; y < preview.height; ++y) {
+    for (size_t b = 0; b < bands.size(); ++b) {
+      const int type = types[static_cast<size_t>(bands[b])];
+      const int size = SampleBytes(type);
+      row.resize(static_cast<size_t>(width) * size);
+      picked.resize(static_cast<size_t>(preview.width) * size);
+      const int64_t offset = int64_t{y} * step * width * size;
+      if (fseeko(files[b].get(), offset, SEEK_SET) != 0 ||
+          std::fread(row.data(), 1, row.size(), files[b].get()) != row.size()) {
+        error = MessageText(kMsgBandFileShort);
+        return false;
+      }
+      for (int x = 0; x < preview.width; ++x)
+        std::memcpy(&picked[static_cast<size_t>(x) * size],
+                    &row[static_cast<size_t>(x) * step * size], static_cast<size_t>(size));
+      Samples(picked.data(), type, static_cast<size_t>(preview.width), expression.Input(b));
+    }
+    expression.Evaluate(values.data(), preview.width);
+    for (const double v : values) {
+      const float f = Stored(v);
+      preview.values.push_back(f);
+      if (f == f) {
+        preview.anyValue = true;
+        preview.smallest = std::min(preview.smallest, f);
+        preview.largest = std::max(preview.largest, f);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace lumora
