@@ -2,10 +2,10 @@
 #include <cstdio>
 
 #include "cli/command.h"
-#include "core/analysis/band_expression.h"
 #include "core/analysis/band_math.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/band_expression.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/analysis/band_expression.h"
 #include "core/analysis/land_cover.h"
 #include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
 #include "core/support/allocation.h"
+#include "core/support/band_expression.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/line_reader.h"
@@ -146,6 +146,8 @@ std::string MathFormulaOfRangeFile(const std::string& text) {
   while (!formula.empty() && (formula.back() == '\n' || formula.back() == '\r')) formula.pop_back();
   return header == kMathRangeHeader ? formula : std::string();
 }
+
+std::string NoValueLabel() { return ShownText("黒：値なし"); }
 
 uint8_t MathByte(float value, float smallest, float largest) {
   if (!std::isfinite(value)) return 0;

@@ -39,6 +39,9 @@ std::string FormatMathRangeFile(float largest, float smallest, const std::string
 // The formula of a band-maths range file, or "" for an index range file.
 std::string MathFormulaOfRangeFile(const std::string& text);
 
+// What the legends write beside "no value": "黒：値なし", "black: no value".
+std::string NoValueLabel();
+
 // The display byte of a value for the range smallest .. largest (largest
 // above smallest): 1 .. 255, rounded; "no value" (not finite) gives 0.
 uint8_t MathByte(float value, float smallest, float largest);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/analysis/band_math.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
@@ -231,7 +232,7 @@ namespace {
 
 // Reads the range file beside a settings file; reports and fails like the legend does.
 bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
-                     Messenger& messenger) {
+                     Messenger& messenger, std::string* formula = nullptr) {
   // The range file is two short lines; a hostile one is not read beyond its bound.
   std::string text;
   const TextRead read =
@@ -244,6 +245,7 @@ bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& s
     messenger.ShowMessage(kMsgBadNdvFile);
     return false;
   }
+  if (formula) *formula = MathFormulaOfRangeFile(text);
   return true;
 }
 
@@ -252,7 +254,9 @@ bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& s
 bool FillRampFromRangeFile(const std::string& settingsPath, bool rainbow, RampLegend& legend,
                            Messenger& messenger) {
   double largest = 0.0, smallest = 0.0;
-  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger)) return false;
+  std::string formula;
+  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula)) return false;
+  legend.formula = formula;
   legend.maximum = static_cast<float>(largest);
   legend.minimum = static_cast<float>(smallest);
   legend.middle = static_cast<float>((legend.maximum - legend.minimum) * 0.5 + legend.minimum);
@@ -273,10 +277,16 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
   legend.bottomLabel = Format("%3d", Trunc(minimum));
   legend.rainbow = rainbow;
   legend.mode = 0;
+  legend.formula.clear();
 }
 
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed) {
   if (rainbow) return Rainbow()[reversed ? 255 - k : k];
+  if (!legend.formula.empty()) {
+    // Band maths spreads its range over the display bytes.
+    const auto b = static_cast<uint8_t>(std::max(k, 1));
+    return RainbowEntry{b, b, b};
+  }
   // Computed as the float range times k over 255, then in double.
   const float f = (legend.maximum - legend.minimum) * k / 255 + legend.minimum;
   const int g = std::clamp(Trunc((f + 1.0) * 128.0 + 0.5), 0, 255);
@@ -317,6 +327,10 @@ bool LayoutRampOnPage(const RampLegend& legend, const std::string& settingsPath,
   out.labels.push_back({lx, Trunc(y0 - 110 * s), Format(fromFile ? "%3.2lf" : "%3.0lf", maximum)});
   out.labels.push_back({lx, Trunc(y0 - 60 * s), Format(fromFile ? "%3.2lf" : "%4.1lf", middle)});
   out.labels.push_back({lx, Trunc(y0 - 10 * s), Format(fromFile ? "%3.2lf" : "%3.0lf", minimum)});
+  if (fromFile && !legend.formula.empty()) {
+    out.labels.push_back({x0, Trunc(y0 - 130 * s), legend.formula});
+    out.labels.push_back({x0, Trunc(y0 + 15 * s), NoValueLabel()});
+  }
   return true;
 }
 

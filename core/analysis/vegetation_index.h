@@ -65,6 +65,10 @@ struct RampLegend {
   std::string topLabel = "255.0";
   std::string middleLabel = "255.0";
   std::string bottomLabel = "255.0";
+  // A band-maths result's formula (its range file's third line): the
+  // legend's title; its grey ramp then runs over the range, and "no value"
+  // is named.
+  std::string formula;
 };
 
 // Largest and smallest of a range file's text (two lines of at most 255

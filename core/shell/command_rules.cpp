@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/support/band_expression.h"
 #include "core/support/file_set.h"
 #include "core/support/regular_file.h"
 
@@ -53,6 +54,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdFilter: return vid && l && !s.hasLegend && unprocessedOrFiltered;
     case kCmdVegetation:
     case kCmdClassify: return vid && l && unprocessedOrFiltered;
+    case kCmdBandMath: return BandExpression::Available() && vid && l && unprocessedOrFiltered;
     case kCmdDem: return vid && l && fs != 5 && s.rangeFileExists;
     default: return false;
   }

@@ -30,6 +30,7 @@ enum CommandId : int {
   kCmdAnnotation = 32845,
   kCmdReverseRainbow = 32859,
   kCmdImport = 32870,  // satellite products and GeoTIFFs as a file set
+  kCmdBandMath = 32880,
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

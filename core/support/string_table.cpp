@@ -211,7 +211,7 @@ constexpr TextRow kTexts[] = {
     {"8ビットのバンドがありません．", "There is no 8-bit band."},
     {"バンド%dのファイルの大きさが画像の大きさと合いません．",
      "The file of band %d is not the size of the image."},
-    {"値なし", "no value"},
+    {"黒：値なし", "black: no value"},
 };
 
 // A locale variable counts when it is set and not empty, as POSIX says.

@@ -126,14 +126,14 @@ void RunVegetationIndexCommand(CKiriApp& app, CKiriView& view) {
     const ImageSession& s = view.Session();
     CNdviDlg dialog(s.CurrentPath(), s.Settings().sensor, app.Msg(), view.Frame());
     if (!RunToolDialog(app, dialog)) return std::nullopt;
-    // The result is one 8-bit band, shown in grey or in rainbow colours.
-    return ImageSession::StepChoice{MakeVegetationIndexStep(dialog.Params()),
-                                    [](DisplayState& next) {
-                                      next.m_nBlueBand = next.m_nGreenBand = next.m_nRedBand = 0;
-                                      next.m_nBlueType = next.m_nGreenType = next.m_nRedType = 1;
-                                    }};
+    return ImageSession::StepChoice{MakeVegetationIndexStep(dialog.Params()), ShowIndexBand};
   });
   if (outcome == ImageSession::StepOutcome::kKept) view.RebuildLegend();
+}
+
+void ShowIndexBand(DisplayState& next) {
+  next.m_nBlueBand = next.m_nGreenBand = next.m_nRedBand = 0;
+  next.m_nBlueType = next.m_nGreenType = next.m_nRedType = 1;
 }
 
 }  // namespace lumora::gui

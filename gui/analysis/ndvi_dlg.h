@@ -9,6 +9,7 @@
 #include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/messenger.h"
+#include "core/view/display_state.h"
 
 class QCheckBox;
 class QComboBox;
@@ -52,5 +53,9 @@ class CNdviDlg : public QDialog {
 };
 
 void RunVegetationIndexCommand(CKiriApp& app, CKiriView& view);
+
+// An index result (the band maths' too) is one 8-bit band, shown in grey or
+// in rainbow colours.
+void ShowIndexBand(DisplayState& next);
 
 }  // namespace lumora::gui

@@ -3,7 +3,9 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "core/analysis/band_math.h"
 #include "core/view/image_session.h"
+#include "gui/widgets/ui_seam.h"
 #include "paint/legend_page_painter.h"
 
 namespace lumora::gui {
@@ -35,11 +37,21 @@ CRampLegendDlg::CRampLegendDlg(const ImageSession& session, Messenger& messenger
     const int h = m_labels[i]->fontMetrics().height();
     m_labels[i]->setGeometry(kLabelLeft, centres[i] - h / 2, 64, h);
   }
+  m_noValue = new QLabel(ToQ(NoValueLabel()), this);
+  m_noValue->setObjectName(QString::number(kRampNoValueLabel));
+  m_noValue->setGeometry(kRampLeft, kRampTop + kRampHeight + 10, kLabelLeft + 60 - kRampLeft,
+                         m_noValue->fontMetrics().height());
+  m_noValue->hide();
   setFixedSize(kLabelLeft + 64 + 6, kRampTop + kRampHeight + 12);
 }
 
 bool CRampLegendDlg::FillFromRangeFile(bool rainbow) {
   if (!FillRampFromRangeFile(m_session.CurrentPath(), rainbow, m_legend, m_messenger)) return false;
+  if (!m_legend.formula.empty()) {
+    setWindowTitle(ToQ(m_legend.formula));
+    m_noValue->show();
+    setFixedSize(kLabelLeft + 64 + 6, kRampTop + kRampHeight + 16 + m_noValue->height());
+  }
   ShowLabels();
   return true;
 }

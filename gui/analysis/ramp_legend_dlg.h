@@ -1,6 +1,7 @@
 // The colour-ramp legend of a vegetation-index result or of an image shown
 // in rainbow colours: the ramp from the minimum at the bottom to the maximum
-// at the top, with the three values beside it.
+// at the top, with the three values beside it. A band-maths result's legend
+// has its formula as title and names the colour of "no value".
 #pragma once
 
 #include "core/analysis/vegetation_index.h"
@@ -20,6 +21,7 @@ inline constexpr int kRampTopLabel = 345;
 inline constexpr int kRampMiddleLabel = 346;
 inline constexpr int kRampBottomLabel = 347;
 inline constexpr int kRampFrame = 348;
+inline constexpr int kRampNoValueLabel = 349;
 
 class CRampLegendDlg : public CLegendWindow {
   Q_OBJECT
@@ -51,6 +53,7 @@ class CRampLegendDlg : public CLegendWindow {
   RampLegend m_legend;
   QWidget* m_frame;
   QLabel* m_labels[3];
+  QLabel* m_noValue;  // band maths only
 };
 
 }  // namespace lumora::gui

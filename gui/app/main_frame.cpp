@@ -17,6 +17,8 @@
 #include <utility>
 
 #include "core/shell/command_rules.h"
+#include "core/support/band_expression.h"
+#include "core/support/string_table.h"
 #include "core/view/zoom.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/help_dlg.h"
@@ -94,6 +96,9 @@ const CommandText kCommands[] = {
      QT_TRANSLATE_NOOP("CMainFrame", "各種フィルターをかけます．\nフィルター"), nullptr},
     {kCmdVegetation, QT_TRANSLATE_NOOP("CMainFrame", "植生指数"),
      QT_TRANSLATE_NOOP("CMainFrame", "植生指数を計算します．\n植生指数"), nullptr},
+    {kCmdBandMath, QT_TRANSLATE_NOOP("CMainFrame", "バンド計算"),
+     QT_TRANSLATE_NOOP("CMainFrame", "水・市街地・雪の指数や自分の式を計算します．\nバンド計算"),
+     nullptr},
     {kCmdClassify, QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類"),
      QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類を実行します．\n土地被覆分類"), nullptr},
     {kCmdDem, QT_TRANSLATE_NOOP("CMainFrame", "DEM"),
@@ -137,6 +142,9 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
         AddCommand(c.id, translate("CMainFrame", c.text), translate("CMainFrame", c.prompt));
     if (c.icon) a->setIcon(QIcon(LoadPicture(QStringLiteral("tool_%1").arg(c.icon))));
   }
+  // Built without the formula library, band maths stays greyed and says why.
+  if (!BandExpression::Available())
+    Action(kCmdBandMath)->setStatusTip(ToQ(MessageText(kMsgMathUnavailable)));
   Action(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Action(kCmdSaveAs)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
   Action(kCmdPrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -237,6 +245,7 @@ void CMainFrame::LoadMenu(int menuId) {
       proc->setObjectName(QStringLiteral("processing"));
       proc->addAction(Action(kCmdFilter));
       proc->addAction(Action(kCmdVegetation));
+      proc->addAction(Action(kCmdBandMath));
       proc->addAction(Action(kCmdClassify));
       proc->addAction(Action(kCmdDem));
     }

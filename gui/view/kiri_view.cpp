@@ -12,6 +12,7 @@
 #include "core/output/bitmap_source.h"
 #include "core/support/regular_file.h"
 #include "core/view/zoom.h"
+#include "gui/analysis/band_math_dlg.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
@@ -143,6 +144,7 @@ bool CKiriView::Handles(int id) {
     case kCmdSmooth:
     case kCmdAutoBrightness:
     case kCmdVegetation: return true;
+    case kCmdBandMath: return true;
     default: return false;
   }
 }
@@ -185,6 +187,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdSmooth:
     case kCmdAutoBrightness: RunBrightnessCommand(m_app, *this, id); break;
     case kCmdVegetation: RunVegetationIndexCommand(m_app, *this); break;
+    case kCmdBandMath: RunBandMathCommand(m_app, *this); break;
     default: break;
   }
 }

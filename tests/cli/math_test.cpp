@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/analysis/band_expression.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/band_expression.h"
 #include "core/support/string_table.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"

@@ -140,7 +140,8 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
     const char* name;
   } dialogs[] = {{kCmdFilter, "filter"},         {kCmdVegetation, "vegetation index"},
                  {kCmdBrightness, "brightness"}, {kCmdImageInfo, "image information"},
-                 {kCmdScatter, "scatter plot"},  {kCmdAbout, "about"}};
+                 {kCmdScatter, "scatter plot"},  {kCmdAbout, "about"},
+                 {kCmdBandMath, "band maths"}};
   for (const auto& d : dialogs) {
     ui.dialogs.push_back(LookThen(d.name));
     app->OnCommand(d.command);
@@ -209,7 +210,7 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
                                         << cutOff[name].join('\n').toStdString();
   }
   EXPECT_TRUE(japanese["menus"].isEmpty()) << japanese["menus"].join('\n').toStdString();
-  EXPECT_EQ(seen.size(), 23) << seen.join(", ").toStdString();
+  EXPECT_EQ(seen.size(), 24) << seen.join(", ").toStdString();
 }
 
 // The translation file by context|source: every text of it translated, none

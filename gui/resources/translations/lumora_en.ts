@@ -599,6 +599,69 @@ To classify with %1 bands, please give areas with more than %1 pixels.
     </message>
 </context>
 <context>
+    <name>CBandMathDlg</name>
+    <message>
+        <source>バンド計算</source>
+        <translation>Band maths</translation>
+    </message>
+    <message>
+        <source>植生（NDVI）</source>
+        <translation>Vegetation (NDVI)</translation>
+    </message>
+    <message>
+        <source>水（NDWI）</source>
+        <translation>Water (NDWI)</translation>
+    </message>
+    <message>
+        <source>市街地（NDBI）</source>
+        <translation>Built-up land (NDBI)</translation>
+    </message>
+    <message>
+        <source>雪（NDSI）</source>
+        <translation>Snow (NDSI)</translation>
+    </message>
+    <message>
+        <source>比（近赤外÷赤）</source>
+        <translation>Ratio (near infrared ÷ red)</translation>
+    </message>
+    <message>
+        <source>明るさの平均</source>
+        <translation>Mean brightness</translation>
+    </message>
+    <message>
+        <source>灰色</source>
+        <translation>Grey</translation>
+    </message>
+    <message>
+        <source>レインボーカラー</source>
+        <translation>Rainbow colours</translation>
+    </message>
+    <message>
+        <source>色：</source>
+        <translation>Colours:</translation>
+    </message>
+    <message>
+        <source>よく使う指数：</source>
+        <translation>Common indices:</translation>
+    </message>
+    <message>
+        <source>自分の式（バンド B1～Bn，数，+ − × ÷，かっこ，sqrt abs min max log）：</source>
+        <translation>My formula (bands B1…Bn, numbers, + − × ÷, brackets, sqrt abs min max log):</translation>
+    </message>
+    <message>
+        <source>黒：値なし（0で割ったときなど）</source>
+        <translation>Black: no value (a division by zero, for example)</translation>
+    </message>
+    <message>
+        <source>範囲： %1 ～ %2</source>
+        <translation>Range: %1 to %2</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>CMainFrame</name>
     <message>
         <source>開く(&amp;O)...	Ctrl+O</source>
@@ -799,6 +862,16 @@ Filter</translation>
     <message>
         <source>植生指数</source>
         <translation>Vegetation Index</translation>
+    </message>
+    <message>
+        <source>バンド計算</source>
+        <translation>Band maths</translation>
+    </message>
+    <message>
+        <source>水・市街地・雪の指数や自分の式を計算します．
+バンド計算</source>
+        <translation>Computes the water, built-up land or snow index, or your own formula.
+Band maths</translation>
     </message>
     <message>
         <source>植生指数を計算します．

@@ -7,9 +7,9 @@
 #include <functional>
 #include <random>
 
-#include "core/analysis/band_expression.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/band_expression.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "tests/support/temp_dir.h"

@@ -276,6 +276,22 @@ TEST(RampLegend, PageLayoutByCorner) {
   legend.mode = 1;
   EXPECT_FALSE(LayoutRampOnPage(legend, dir / "x.inf", 0, 0, false, false, 0, 0, 0, 1.0, upper, m));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
+
+  // A band-maths range: the formula above the ramp, "no value" below it, a
+  // grey ramp spread over the whole range (the display bytes 1..255).
+  WriteFile(dir / "x.ndv", "Lumora Band Maths Range File\n12.500000,0.250000\nB4/B3\n");
+  ASSERT_TRUE(FillRampFromRangeFile(dir / "x.inf", false, legend, m));
+  EXPECT_EQ(legend.formula, "B4/B3");
+  EXPECT_EQ(legend.topLabel, "12.50");
+  EXPECT_EQ(RampColour(legend, 0, false, false).green, 1);
+  EXPECT_EQ(RampColour(legend, 200, false, false).green, 200);
+  ASSERT_TRUE(
+      LayoutRampOnPage(legend, dir / "x.inf", 0, 0, false, false, 100, 50, 0, 1.0, upper, m));
+  ASSERT_EQ(upper.labels.size(), 5u);
+  EXPECT_EQ(upper.labels[3].text, "B4/B3");
+  EXPECT_EQ(upper.labels[3].y, 20);
+  EXPECT_EQ(upper.labels[4].text, "黒：値なし");
+  EXPECT_EQ(upper.labels[4].y, 165);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "core/analysis/band_expression.h"
+#include "core/support/band_expression.h"
 
 #include <algorithm>
 #include <cctype>

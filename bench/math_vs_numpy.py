@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Band maths side by side with numpy: the same float result from the same files.
+
+Writes a 7000 x 6000 TM scene of two 8-bit bands once, then times, each as a
+whole process, `lumora-cli math --expr "(B4-B3)/(B4+B3)"` and a numpy script
+that reads the two band files, computes the float32 quotient (NaN where it is
+undefined) and writes it as a float band. The two float bands are compared.
+
+usage: bench/math_vs_numpy.py path/to/lumora-cli [work-folder] [runs]
+numpy is needed for this comparison only (Debian: python3-numpy).
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+W, H = 7000, 6000
+
+NUMPY_RUN = r"""
+import sys
+import numpy as np
+base, out = sys.argv[1], sys.argv[2]
+b4 = np.fromfile(base + ".b04", dtype=np.uint8).astype(np.float32)
+b3 = np.fromfile(base + ".b03", dtype=np.uint8).astype(np.float32)
+with np.errstate(divide="ignore", invalid="ignore"):
+    r = (b4 - b3) / (b4 + b3)
+r[~np.isfinite(r)] = np.nan
+r.astype("<f4").tofile(out)
+"""
+
+
+def scene(folder):
+    base = os.path.join(folder, "scene")
+    if not os.path.exists(base + ".inf"):
+        rng = __import__("random").Random(1)
+        for band in (3, 4):
+            with open(base + ".b%02d" % band, "wb") as f:
+                for _ in range(H):
+                    f.write(rng.randbytes(W))
+        with open(base + ".inf", "w") as f:
+            f.write("LINE = %d\nPIXEL = %d\nSENSOR = 1\n" % (H, W))
+    return base
+
+
+def timed(cmd):
+    start = time.perf_counter()
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def main():
+    cli = sys.argv[1]
+    folder = sys.argv[2] if len(sys.argv) > 2 else os.path.join(tempfile.gettempdir(), "lumora_math_bench")
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    os.makedirs(folder, exist_ok=True)
+    base = scene(folder)
+    script = os.path.join(folder, "numpy_run.py")
+    with open(script, "w") as f:
+        f.write(NUMPY_RUN)
+    ours, theirs = [], []
+    for _ in range(runs):
+        ours.append(timed([cli, "math", base + ".inf", "--expr", "(B4-B3)/(B4+B3)",
+                           "-o", os.path.join(folder, "out.inf")]))
+        theirs.append(timed([sys.executable, script, base, os.path.join(folder, "numpy.r01")]))
+    import numpy as np
+    a = np.fromfile(os.path.join(folder, "out.r01"), dtype="<f4")
+    b = np.fromfile(os.path.join(folder, "numpy.r01"), dtype="<f4")
+    # Lumora moves a float whose first byte is 0xFF by one unit in the last
+    # place (that byte marks "no data"): equal within one unit, NaN alike.
+    same = bool(np.array_equal(np.isnan(a), np.isnan(b)) and
+                np.all(np.abs(np.nan_to_num(a) - np.nan_to_num(b)) <= np.spacing(np.abs(np.nan_to_num(b)))))
+    print("lumora-cli math: best %.2f s of %d" % (min(ours), runs))
+    print("numpy          : best %.2f s of %d" % (min(theirs), runs))
+    print("same floats (within one unit in the last place, NaN alike):", same)
+    return 0 if same else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,112 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+#include <filesystem>
+
+#include "core/support/band_expression.h"
+#include "gui/analysis/band_math_dlg.h"
+#include "gui/analysis/ramp_legend_dlg.h"
+#include "tests/gui/gui_harness.h"
+#include "tests/support/cli_run.h"
+
+namespace lumora::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BandMathTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";
+    ASSERT_TRUE(Start());
+    inf = dir / "tm/scene.inf";
+    ASSERT_TRUE(OpenTmSample(inf, "96x64", 3));
+    original = View()->Picture();
+  }
+  std::string inf;
+  QImage original;
+};
+
+TEST_F(BandMathTest, TypedFormulaIsCheckedAndTheWaterIndexIsWhatTheCommandLineWrites) {
+  ASSERT_TRUE(app->IsEnabled(kCmdBandMath));
+  ui.dialogs.push_back([](QDialog& d) {
+    auto* edit = Find<QLineEdit>(d, kMathFormulaEdit);
+    auto* error = Find<QLabel>(d, kMathErrorLabel);
+    // The vegetation preset is there at the start, with a preview and its range.
+    EXPECT_EQ(edit->text(), QStringLiteral("(B4-B3)/(B4+B3)"));
+    EXPECT_FALSE(Find<QLabel>(d, kMathPreview)->pixmap().isNull());
+    EXPECT_TRUE(error->text().isEmpty());
+    // Typed key by key: an open bracket, then a band the image lacks.
+    edit->clear();
+    QTest::keyClicks(edit, "(B2 - B4");
+    EXPECT_EQ(error->text(), QStringLiteral("1文字目：かっこが閉じていません．"));
+    EXPECT_TRUE(Find<QLabel>(d, kMathPreview)->pixmap().isNull());
+    QTest::keyClicks(edit, ") / B9");
+    EXPECT_EQ(error->text(), QStringLiteral("13文字目：この画像にバンド9はありません．"));
+    Click(d, 1);  // OK with a bad formula keeps the dialog
+    EXPECT_EQ(d.result(), 0);
+    // A band button inserts its name at the cursor.
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    Click(d, kMathBandFirst + 5);
+    EXPECT_EQ(edit->text(), QStringLiteral("(B2 - B4) / B5"));
+    EXPECT_TRUE(error->text().isEmpty());
+    EXPECT_FALSE(Find<QLabel>(d, kMathRangeLabel)->text().isEmpty());
+    Click(d, kMathPresetFirst + kMathNdwi);
+    EXPECT_EQ(edit->text(), QStringLiteral("(B2-B4)/(B2+B4)"));
+    Find<QComboBox>(d, kMathColours)->setCurrentIndex(1);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdBandMath);
+  ASSERT_EQ(ui.dialogNames.last(), QStringLiteral("400"));
+  ASSERT_EQ(messenger.entries.size(), 1u);  // the Yes/No question only
+
+  const std::string cliInf = dir / "cliout.inf";
+  const auto run = ::lumora::test::RunCli(
+      dir, "math '" + inf + "' --preset ndwi --colours rainbow -o '" + cliInf + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string base = View()->Session().CurrentPath();
+  ASSERT_NE(base, inf);
+  for (const char* suffix : {".b01", ".r01", ".d01", ".ndv", ".inf"})
+    EXPECT_EQ(::lumora::test::ReadFile(base.substr(0, base.size() - 4) + suffix),
+              ::lumora::test::ReadFile(cliInf.substr(0, cliInf.size() - 4) + suffix))
+        << suffix;
+
+  auto* legend = qobject_cast<CRampLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_EQ(legend->windowTitle(), QStringLiteral("(B2-B4)/(B2+B4)"));
+  EXPECT_TRUE(Find<QLabel>(*legend, kRampNoValueLabel)->isVisible());
+  EXPECT_FALSE(app->IsEnabled(kCmdBandMath));  // a result is not computed on again
+
+  app->OnCommand(57643);
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->LegendWindow(), nullptr);
+  EXPECT_EQ(View()->Session().CurrentPath(), inf);
+  EXPECT_FALSE(fs::exists(base));
+}
+
+TEST_F(BandMathTest, NoGoesBackToTheDialog) {
+  messenger.answers = {false};
+  ui.dialogs.push_back([](QDialog& d) {
+    Click(d, kMathPresetFirst + kMathNdsi);
+    return Click(d, 1);
+  });
+  ui.dialogs.push_back([](QDialog& d) {
+    // A TM scene can compute every preset.
+    for (int p = 0; p < kMathPresetCount; ++p)
+      EXPECT_TRUE(Find<QPushButton>(d, kMathPresetFirst + p)->isEnabled()) << p;
+    return Click(d, 2);
+  });
+  app->OnCommand(kCmdBandMath);
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("400")), 2);
+  EXPECT_EQ(View()->Picture(), original);
+  EXPECT_EQ(View()->Session().CurrentPath(), inf);
+  EXPECT_FALSE(app->IsEnabled(57643));
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
