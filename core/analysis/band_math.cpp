@@ -1,6 +1,7 @@
 #include "core/analysis/band_math.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -48,15 +49,43 @@ void Samples(const uint8_t* raw, int type, size_t count, double* out) {
 
 // The float written for a value: NaN for no value; a float whose first byte
 // would be 0xFF (read back as "no data") moves by its last bit.
-float Stored(double v) {
+// Written without branches, so that the compiler runs it over many values at once.
+inline float Stored(double v) {
   const auto f = static_cast<float>(v);
-  if (!std::isfinite(f)) return std::nanf("");
   uint32_t bits;
   std::memcpy(&bits, &f, sizeof bits);
-  if ((bits & 0xFF) == 0xFF) bits ^= 1;
+  const bool finite = (bits & 0x7F800000u) != 0x7F800000u;
+  bits ^= (bits & 0xFFu) == 0xFFu ? 1u : 0u;
+  bits = finite ? bits : 0x7FC00000u;
   float g;
   std::memcpy(&g, &bits, sizeof g);
   return g;
+}
+
+// Stored values of count results; largest and smallest take the values that
+// are numbers. Eight running extremes keep the loops free of a chain from one
+// value to the next.
+void StoreAll(const double* __restrict values, float* __restrict out, size_t count, float& largest,
+              float& smallest) {
+  for (size_t i = 0; i < count; ++i) out[i] = Stored(values[i]);
+  float hi[8], lo[8];
+  for (int k = 0; k < 8; ++k) hi[k] = largest, lo[k] = smallest;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    for (int k = 0; k < 8; ++k) {
+      // NaN compares false: it moves neither.
+      const float f = out[i + k];
+      hi[k] = f > hi[k] ? f : hi[k];
+      lo[k] = f < lo[k] ? f : lo[k];
+    }
+  for (; i < count; ++i) {
+    hi[0] = out[i] > hi[0] ? out[i] : hi[0];
+    lo[0] = out[i] < lo[0] ? out[i] : lo[0];
+  }
+  for (int k = 0; k < 8; ++k) {
+    largest = hi[k] > largest ? hi[k] : largest;
+    smallest = lo[k] < smallest ? lo[k] : smallest;
+  }
 }
 
 const char* Title() { return ShownText("バンド計算"); }
@@ -149,11 +178,30 @@ std::string MathFormulaOfRangeFile(const std::string& text) {
 
 std::string NoValueLabel() { return ShownText("黒：値なし"); }
 
+namespace {
+
+// Branch-free, so that it runs over many values at once. A NaN fails both
+// comparisons and lands on 0 before it is converted; values are rounded half
+// up, as lround rounds these non-negative ones.
+void MapBytes(const float* __restrict values, uint8_t* __restrict out, size_t count, float smallest,
+              float largest) {
+  const double span = static_cast<double>(largest) - smallest;
+  for (size_t i = 0; i < count; ++i) {
+    const float v = values[i];
+    double t = (static_cast<double>(v) - smallest) / span * 254.0;
+    t = t > 0.0 ? t : 0.0;
+    t = t < 254.0 ? t : 254.0;
+    const int b = 1 + static_cast<int>(t + 0.5);
+    out[i] = static_cast<uint8_t>(v == v && std::fabs(v) <= FLT_MAX ? b : 0);
+  }
+}
+
+}  // namespace
+
 uint8_t MathByte(float value, float smallest, float largest) {
-  if (!std::isfinite(value)) return 0;
-  const double t =
-      (static_cast<double>(value) - smallest) / (static_cast<double>(largest) - smallest);
-  return static_cast<uint8_t>(1 + std::clamp(std::lround(t * 254.0), 0L, 254L));
+  uint8_t b = 0;
+  MapBytes(&value, &b, 1, smallest, largest);
+  return b;
 }
 
 bool RunBandMath(const StepSource& source, const std::string& targetBase, const MathParams& params,
@@ -228,14 +276,7 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
       Samples(raw.data(), type, count, expression.Input(b));
     }
     expression.Evaluate(values.data(), static_cast<int>(count));
-    for (size_t i = 0; i < count; ++i) {
-      const float f = Stored(values[i]);
-      floats[i] = f;
-      if (f == f) {
-        largest = std::max(largest, f);
-        smallest = std::min(smallest, f);
-      }
-    }
+    StoreAll(values.data(), floats.data(), count, largest, smallest);
     if (!out.Write(floats.data(), count * sizeof(float))) {
       progress.Close();
       return out.Close(messenger);
@@ -269,7 +310,7 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
     const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
     if (std::fread(floats.data(), sizeof(float), count, in.get()) != count)
       return progress.Fail(messenger, kMsgBandFileShort);
-    for (size_t i = 0; i < count; ++i) raw[i] = MathByte(floats[i], smallest, largest);
+    MapBytes(floats.data(), raw.data(), count, smallest, largest);
     if (!display.Write(raw.data(), count)) break;
     progress.SetProgress(0.8f + static_cast<float>(done) / static_cast<float>(total) * 0.2f);
   }
@@ -309,7 +350,7 @@ bool PreviewBandMath(const std::string& basePath, const ImageSettings& settings,
   }
   std::vector<uint8_t> row, picked;
   std::vector<double> values(static_cast<size_t>(preview.width));
-  preview.values.reserve(static_cast<size_t>(preview.width) * preview.height);
+  preview.values.resize(static_cast<size_t>(preview.width) * preview.height);
   preview.smallest = INFINITY;
   preview.largest = -INFINITY;
   for (int y = 0; y < preview.height; ++y) {
@@ -330,16 +371,10 @@ bool PreviewBandMath(const std::string& basePath, const ImageSettings& settings,
       Samples(picked.data(), type, static_cast<size_t>(preview.width), expression.Input(b));
     }
     expression.Evaluate(values.data(), preview.width);
-    for (const double v : values) {
-      const float f = Stored(v);
-      preview.values.push_back(f);
-      if (f == f) {
-        preview.anyValue = true;
-        preview.smallest = std::min(preview.smallest, f);
-        preview.largest = std::max(preview.largest, f);
-      }
-    }
+    StoreAll(values.data(), &preview.values[static_cast<size_t>(y) * preview.width], values.size(),
+             preview.largest, preview.smallest);
   }
+  preview.anyValue = preview.largest >= preview.smallest;
   return true;
 }
 

@@ -109,7 +109,138 @@ struct BandExpression::Impl {
   mu::Parser parser;
   std::string ascii;
   double dummy = 1.0;
+  // The parser's compiled formula run one operation at a time over whole
+  // arrays, as numpy does, instead of the whole formula once per value:
+  // many times faster. Empty when the formula holds an operation not run
+  // this way; the parser's bulk mode then evaluates it.
+  std::vector<mu::SToken> program;
+  std::vector<std::vector<double>> stack;
+
+  void Compile();
+  void Run(double* out, int count);
 };
+
+void BandExpression::Impl::Compile() {
+  program.clear();
+  parser.Eval();  // builds the byte code
+  std::vector<mu::SToken> tokens;
+  int depth = 0, deepest = 0;
+  for (const mu::SToken* t = parser.GetByteCode().GetBase(); t->Cmd != mu::cmEND; ++t) {
+    switch (t->Cmd) {
+      case mu::cmLE:
+      case mu::cmGE:
+      case mu::cmNEQ:
+      case mu::cmEQ:
+      case mu::cmLT:
+      case mu::cmGT:
+      case mu::cmADD:
+      case mu::cmSUB:
+      case mu::cmMUL:
+      case mu::cmDIV:
+      case mu::cmPOW: --depth; break;
+      case mu::cmVAR:
+      case mu::cmVAL:
+      case mu::cmVARPOW2:
+      case mu::cmVARPOW3:
+      case mu::cmVARPOW4:
+      case mu::cmVARMUL: ++depth; break;
+      case mu::cmFUNC:
+        if (t->Fun.argc == 2)
+          --depth;
+        else if (t->Fun.argc != 1)
+          return;
+        break;
+      default: return;
+    }
+    if (depth < 1 && t->Cmd != mu::cmEND) return;
+    deepest = std::max(deepest, depth);
+    tokens.push_back(*t);
+  }
+  if (depth != 1) return;
+  program = std::move(tokens);
+  stack.resize(static_cast<size_t>(deepest));
+}
+
+void BandExpression::Impl::Run(double* out, int count) {
+  const auto n = static_cast<size_t>(count);
+  for (auto& column : stack)
+    if (column.size() < n) column.resize(n);
+  int top = -1;
+  for (const mu::SToken& t : program) {
+    if (t.Cmd <= mu::cmPOW) {
+      double* __restrict a = stack[static_cast<size_t>(top - 1)].data();
+      const double* __restrict b = stack[static_cast<size_t>(top)].data();
+      --top;
+      switch (t.Cmd) {
+        case mu::cmLE:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] <= b[i];
+          break;
+        case mu::cmGE:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] >= b[i];
+          break;
+        case mu::cmNEQ:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] != b[i];
+          break;
+        case mu::cmEQ:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] == b[i];
+          break;
+        case mu::cmLT:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] < b[i];
+          break;
+        case mu::cmGT:
+          for (size_t i = 0; i < n; ++i) a[i] = a[i] > b[i];
+          break;
+        case mu::cmADD:
+          for (size_t i = 0; i < n; ++i) a[i] += b[i];
+          break;
+        case mu::cmSUB:
+          for (size_t i = 0; i < n; ++i) a[i] -= b[i];
+          break;
+        case mu::cmMUL:
+          for (size_t i = 0; i < n; ++i) a[i] *= b[i];
+          break;
+        case mu::cmDIV:
+          for (size_t i = 0; i < n; ++i) a[i] /= b[i];
+          break;
+        default:
+          for (size_t i = 0; i < n; ++i) a[i] = std::pow(a[i], b[i]);
+          break;
+      }
+      continue;
+    }
+    if (t.Cmd == mu::cmFUNC) {
+      double* __restrict a = stack[static_cast<size_t>(top - (t.Fun.argc == 2 ? 1 : 0))].data();
+      if (t.Fun.argc == 1) {
+        for (size_t i = 0; i < n; ++i) a[i] = t.Fun.cb.call_fun<1>(a[i]);
+      } else {
+        const double* __restrict b = stack[static_cast<size_t>(top)].data();
+        for (size_t i = 0; i < n; ++i) a[i] = t.Fun.cb.call_fun<2>(a[i], b[i]);
+        --top;
+      }
+      continue;
+    }
+    double* __restrict r = stack[static_cast<size_t>(++top)].data();
+    const double* __restrict v = t.Val.ptr;
+    const double k = t.Val.data, d = t.Val.data2;
+    switch (t.Cmd) {
+      case mu::cmVAR: std::copy(v, v + n, r); break;
+      case mu::cmVAL: std::fill(r, r + n, d); break;
+      case mu::cmVARPOW2:
+        for (size_t i = 0; i < n; ++i) r[i] = v[i] * v[i];
+        break;
+      case mu::cmVARPOW3:
+        for (size_t i = 0; i < n; ++i) r[i] = v[i] * v[i] * v[i];
+        break;
+      case mu::cmVARPOW4:
+        for (size_t i = 0; i < n; ++i) r[i] = v[i] * v[i] * v[i] * v[i];
+        break;
+      default:
+        for (size_t i = 0; i < n; ++i) r[i] = v[i] * k + d;
+        break;
+    }
+  }
+  std::copy(stack[0].data(), stack[0].data() + n, out);
+}
 
 BandExpression::BandExpression() : m_impl(std::make_unique<Impl>()) {}
 BandExpression::~BandExpression() = default;
@@ -192,10 +323,19 @@ void BandExpression::Reserve(int count) {
   for (size_t i = 0; i < m_bands.size(); ++i)
     p.DefineVar(Format("B%d", m_bands[i]), m_inputs[i].data());
   p.SetExpr(m_impl->ascii);
+  try {
+    m_impl->Compile();
+  } catch (const mu::Parser::exception_type&) {
+    m_impl->program.clear();
+  }
 }
 
 void BandExpression::Evaluate(double* out, int count) {
   if (count <= 0) return;
+  if (!m_impl->program.empty()) {
+    m_impl->Run(out, count);
+    return;
+  }
   try {
     m_impl->parser.Eval(out, count);
   } catch (const mu::Parser::exception_type&) {
