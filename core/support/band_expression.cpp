@@ -42,8 +42,10 @@ bool ToAscii(const std::string& text, std::string& out, ExpressionError& error) 
       const char* utf8;
       char ascii;
     };
-    static const Sign kSigns[] = {{"×", '*'},  {"÷", '/'},  {"−", '-'},  {"（", '('},
-                                  {"）", ')'}, {"＋", '+'}, {"－", '-'}, {"　", ' '}};
+    // Full-width brackets, signs and space as a Japanese keyboard types them.
+    static const Sign kSigns[] = {{"×", '*'},      {"÷", '/'},      {"−", '-'},
+                                  {"\uFF08", '('}, {"\uFF09", ')'}, {"\uFF0B", '+'},
+                                  {"\uFF0D", '-'}, {"\u3000", ' '}};
     bool known = false;
     for (const Sign& s : kSigns) {
       const size_t n = std::char_traits<char>::length(s.utf8);
