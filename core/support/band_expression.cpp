@@ -13,6 +13,8 @@
 
 namespace lumora {
 
+#if LUMORA_MATH
+
 namespace {
 
 // The formula in single-byte characters, one per character typed, so that
@@ -94,8 +96,6 @@ int BandOfWord(const std::string& word) {
 }
 
 }  // namespace
-
-#if LUMORA_MATH
 
 namespace {
 
