@@ -31,10 +31,9 @@ int RunClassify(const std::vector<std::string>& argv) {
     return kExitFailure;
   }
   ClassificationParams params;
-  // Unlike the class dialog, where the user sees the list and can mend it, a
-  // batch run refuses a legend that is cut short, too long or holds no class.
-  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, params.classes) ||
-      params.classes.empty()) {
+  // A legend cut short or too long is refused; an empty class list is a
+  // valid one and classifies every pixel black, as the class dialog does.
+  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, params.classes)) {
     classesMessenger.ShowMessage(kMsgBadMlkFile);
     return kExitFailure;
   }

@@ -77,8 +77,9 @@ bool PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corn
       });
   for (size_t i = 0; i < l.swatches.size(); ++i) {
     const auto& r = l.swatches[i];
-    p.fillRect(Normalised(r.left, r.top, r.right, r.bottom),
-               QColor(l.colours[i].red, l.colours[i].green, l.colours[i].blue));
+    PaintSwatch(p, Normalised(r.left, r.top, r.right, r.bottom),
+                QColor(l.colours[i].red, l.colours[i].green, l.colours[i].blue),
+                std::max(1, static_cast<int>(s)));
   }
   for (const PageLabel& line : l.lines) DrawText(p, line.x, line.y, line.text, s);
   return true;
@@ -108,6 +109,12 @@ bool PaintElevation(QPainter& p, const DisplayState& state, int x, int y, int co
 }
 
 }  // namespace
+
+void PaintSwatch(QPainter& p, const QRect& box, const QColor& colour, int frame) {
+  p.fillRect(box, QColor(64, 64, 64));
+  const QRect inside = box.adjusted(frame, frame, -frame, -frame);
+  if (inside.isValid()) p.fillRect(inside, colour);
+}
 
 QFont LegendFont() {
   QFont f(QStringLiteral("IPAGothic"));

@@ -4,7 +4,9 @@
 // windows draw their page form through these, and so does lumora-cli.
 #pragma once
 
+#include <QColor>
 #include <QFont>
+#include <QRect>
 #include <string>
 
 #include "core/support/messenger.h"
@@ -16,6 +18,10 @@ namespace lumora::paint {
 
 // The legend texts: the installed Japanese gothic, 12 page units.
 QFont LegendFont();
+
+// A class swatch: the colour inside a dark frame `frame` pixels wide, so
+// that a white class shows on white paper and on screen alike.
+void PaintSwatch(QPainter& p, const QRect& box, const QColor& colour, int frame);
 
 // The legend of a display in the given corner at the anchor, at scale s.
 // Files the legend needs are read now (a missing or broken file is

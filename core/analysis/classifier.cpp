@@ -446,9 +446,10 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
       return false;
   const std::string report = LeftOutReport(classes, stats);
   if (!report.empty()) messenger.ShowText("土地被覆分類", report);
-  if (requireUsableClass && std::none_of(stats.begin(), stats.end(), [](const ClassStatistics& s) {
-        return s.status == ClassStatus::kUsable;
-      })) {
+  // An empty list is a valid one: every pixel is black.
+  if (requireUsableClass && !stats.empty() &&
+      std::none_of(stats.begin(), stats.end(),
+                   [](const ClassStatistics& s) { return s.status == ClassStatus::kUsable; })) {
     if (report.empty()) messenger.ShowMessage(kMsgClassNoArea);
     return false;
   }

@@ -110,7 +110,8 @@ class FastClassifier {
 // usable statistics are left out and reported in one message; pixels no
 // class takes are black. False on a failure that stops the run, and, when
 // requireUsableClass is set (a batch run, where nobody sees the all-black
-// result), when no class is usable.
+// result), when classes are listed but none is usable. An empty list gives
+// a black image.
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
               Messenger& messenger, Progress& progress, bool requireUsableClass = false);

@@ -19,8 +19,9 @@ static bool SamePath(const std::string& a, const std::string& b) {
 
 bool SaveImageAs(const std::string& targetSettingsPath, const WorkingFiles& files,
                  Messenger& messenger) {
-  const std::string sourceBase =
-      files.slot >= 0 ? files.SlotBase(files.slot) : StripExtension(files.currentSettingsPath);
+  // The set shown, which is the slot's set except after an undo that could
+  // not clear the slot.
+  const std::string sourceBase = StripExtension(files.currentSettingsPath);
   const std::string targetBase = StripExtension(targetSettingsPath);
   // Deleting the target set first would delete the source itself when both
   // name one set (the same file, or the same base with another extension).

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/staged_file_set.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
@@ -220,13 +221,16 @@ bool ImageSession::Undo(Messenger& messenger) {
   bool ok = true;
   if (m_state.m_bProcessed) {
     // Files first: the step's working set goes and the set before it is
-    // current again, even when a file refuses to go (the next step clears
-    // its slot before writing).
+    // current again. When a file refuses to go the slot stays where it is
+    // (what is left of the step's set waits there for the next step to
+    // clear it) and only the set shown goes back.
     if (m_files.slot >= 0 && !DeleteFiles(m_files.SlotBase(m_files.slot) + ".*")) {
       messenger.ShowMessage(kMsgDeleteFailed);
       ok = false;
+      m_files.currentSettingsPath = m_undoFiles.currentSettingsPath;
+    } else {
+      m_files = m_undoFiles;
     }
-    m_files = m_undoFiles;
     m_state = m_prevState;
     m_state.m_strSettingsPath = m_files.currentSettingsPath;
     m_legend = RestoredLegend(m_state);
@@ -246,7 +250,11 @@ bool ImageSession::BeginStep(const StepBody& body, Messenger& messenger, Progres
                              const StateAdjust& adjust) {
   if (m_pending || m_hDib.Empty()) return false;
   Pending p{m_state, m_rcArea, m_files, Dib{}};
-  const std::string targetBase = m_files.BeginStep();
+  std::string targetBase = m_files.BeginStep();
+  // After an undo that could not clear its slot, the flipped slot may hold
+  // the set shown now: the step writes into the other one.
+  if (SameFileSet(targetBase, StripExtension(p.files.currentSettingsPath)))
+    targetBase = m_files.BeginStep();
   // The slot may still hold the set of two steps ago; none of it may mix
   // with the new result.
   if (!DeleteFiles(targetBase + ".*")) {

@@ -79,8 +79,9 @@ class LegendRowDelegate : public QStyledItemDelegate {
     p->setPen(Qt::black);
     const int base = r.top() + 3 + p->fontMetrics().ascent();
     p->drawText(r.left(), base, QString::asprintf("%2d", index.row()));
-    p->fillRect(QRect(QPoint(r.left() + 20, r.top() + 1), QPoint(r.left() + 39, r.bottom() - 1)),
-                index.data(Qt::UserRole).value<QColor>());
+    paint::PaintSwatch(
+        *p, QRect(QPoint(r.left() + 20, r.top() + 1), QPoint(r.left() + 39, r.bottom() - 1)),
+        index.data(Qt::UserRole).value<QColor>(), 1);
     p->drawText(r.left() + 50, base, index.data(Qt::DisplayRole).toString());
     p->restore();
   }
@@ -381,8 +382,6 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
   m_list->setObjectName(QString::number(kIdClassList));
   m_list->setSelectionMode(QAbstractItemView::NoSelection);
   m_list->setFocusPolicy(Qt::NoFocus);
-  m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_list->setItemDelegate(new LegendRowDelegate(m_list));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

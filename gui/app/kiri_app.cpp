@@ -300,6 +300,12 @@ void CKiriApp::OnViewActivated(CKiriView* view) {
   RefreshCommands();
 }
 
+void CKiriApp::OnPaletteActivated() {
+  if (!m_imageViewActive) return;
+  m_imageViewActive = false;
+  RefreshCommands();
+}
+
 void CKiriApp::OnViewDeactivated(CKiriView*) {
   // The menus and tool bars live in the main frame, so leaving an image
   // window for them keeps it the active image view.

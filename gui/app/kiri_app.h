@@ -85,6 +85,9 @@ class CKiriApp : public QObject {
   CKiriView* ActiveView() const { return m_activeView; }
   bool ImageViewActive() const { return m_imageViewActive; }
   void OnViewActivated(CKiriView* view);
+  // The palette became the active window: the image commands wait until an
+  // image window is active again.
+  void OnPaletteActivated();
   void OnViewDeactivated(CKiriView* view);
   void OnViewClosed(CKiriView* view);
 

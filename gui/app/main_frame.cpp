@@ -186,11 +186,10 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
 QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt) {
   auto* a = new QAction(text, this);
   a->setObjectName(QString::number(id));
+  // A prompt without a tool tip part is the status text whole.
   const int nl = int(prompt.indexOf('\n'));
-  if (nl >= 0) {
-    a->setStatusTip(prompt.left(nl));
-    a->setToolTip(prompt.mid(nl + 1));
-  }
+  a->setStatusTip(nl >= 0 ? prompt.left(nl) : prompt);
+  if (nl >= 0) a->setToolTip(prompt.mid(nl + 1));
   connect(a, &QAction::triggered, this, [this, id] { m_app.OnCommand(id); });
   m_actions.insert(id, a);
   return a;

@@ -68,6 +68,8 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
   SetControlId(m_inFront, kIdLegendsInFront);
   m_inFront->setToolTip(translate("COperationDlg", "最前面表示"));
   m_inFront->installEventFilter(this);
+  // The palette never holds the keyboard: the active image keeps it.
+  m_inFront->setFocusPolicy(Qt::NoFocus);
   connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
 
   auto* top = new QHBoxLayout;
@@ -128,8 +130,14 @@ void COperationDlg::OnInFront(bool on) {
   for (CKiriView* view : m_app.Views()) view->SetLegendInFront(on);
 }
 
+void COperationDlg::mousePressEvent(QMouseEvent* e) {
+  m_app.OnPaletteActivated();
+  QWidget::mousePressEvent(e);
+}
+
 // The status bar tells what the control under the mouse does.
 bool COperationDlg::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::MouseButtonPress && watched == m_inFront) m_app.OnPaletteActivated();
   if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
     QString text;
     if (e->type() == QEvent::Enter) {

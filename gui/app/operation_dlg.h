@@ -28,6 +28,9 @@ class COperationDlg : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
+  // A click on the palette makes it the active window; its picture buttons
+  // act on the active image like tool bar buttons and leave it active.
+  void mousePressEvent(QMouseEvent* e) override;
 
  private:
   void OnAnalysisPressed(int id);

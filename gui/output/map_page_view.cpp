@@ -91,14 +91,13 @@ void CKiriView::ApplyAnnotations(const PageSettings& settings) {
     SetPageScrollBars(true);
     // The window takes the page's shape, at most 565 x 800 and 90 % of the screen.
     m_framePlainSize = m_frame->size();
-    const QSize client = viewport()->size();
+    const QSize border = FrameBorder();
     QRect desktop(0, 0, 1280, 1024);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       desktop = screen->availableGeometry();
     const FrameSize page = A4PageSize(ScreenDpiX(this), ScreenDpiY(this));
-    const FrameSize size =
-        AnnotationFrameSize(page.width, page.height, desktop.width(), desktop.height(),
-                            m_frame->width() - client.width(), m_frame->height() - client.height());
+    const FrameSize size = AnnotationFrameSize(page.width, page.height, desktop.width(),
+                                               desktop.height(), border.width(), border.height());
     m_frame->resize(size.width, size.height);
   } else if (!on && wasShown) {
     LeavePageShape();
@@ -111,7 +110,7 @@ void CKiriView::ApplyAnnotations(const PageSettings& settings) {
 
 void CKiriView::SetPageScrollBars(bool onPage) {
   setHorizontalScrollBarPolicy(onPage ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-  setVerticalScrollBarPolicy(onPage ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(onPage ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 }
 
 // The window gets back its scroll bars and the size it had before the page.

@@ -59,7 +59,6 @@ CKiriView::CKiriView(CKiriApp& app, CKiriViewFrame* frame)
     : QAbstractScrollArea(frame), m_app(app), m_frame(frame) {
   setObjectName(QStringLiteral("CKiriView"));
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setFrameShape(QFrame::NoFrame);
   viewport()->setMouseTracking(true);  // the status bar follows the cursor
 }
@@ -154,7 +153,8 @@ void CKiriView::FillCommandState(CommandState& s) const {
   s.annotationsShown = m_session.AnnotationsShown();
   s.fileState = m_session.State().m_nFileState;
   s.hasPreviousImage = m_session.Previous() != nullptr;
-  s.hasLegend = m_pLegend || m_session.Legend() != LegendKind::kNone;
+  // A legend closed by its close box is gone; one hidden by the palette counts.
+  s.hasLegend = !m_pLegend.isNull();
   s.rainbow = m_session.State().m_bRainbow;
   s.lengthPerPixel = m_session.LengthPerPixel();
   s.rangeFileExists = HasElevationRange(m_session.CurrentPath());
@@ -213,10 +213,15 @@ void CKiriView::DisplayChanged() {
   viewport()->update();
 }
 
+// Measured from the view itself, not from its viewport, whose scroll bars
+// come and go with the size being chosen.
+QSize CKiriView::FrameBorder() const {
+  const int edge = 2 * frameWidth();
+  return {m_frame->width() - width() + edge, m_frame->height() - height() + edge};
+}
+
 void CKiriView::FitFrame() {
-  const QSize client = viewport()->size();
-  const int borderW = m_frame->width() - client.width();
-  const int borderH = m_frame->height() - client.height();
+  const QSize border = FrameBorder();
   QRect desktop(0, 0, 1280, 1024);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     desktop = screen->availableGeometry();
@@ -229,8 +234,8 @@ void CKiriView::FitFrame() {
   const int roomH =
       std::clamp(desktop.bottom() + 1 - corner.y(), desktop.height() / 2, desktop.height());
   const FrameSize size =
-      lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, borderW,
-                       borderH, roomW, roomH);
+      lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight,
+                       border.width(), border.height(), roomW, roomH);
   m_frame->resize(size.width, size.height);
 }
 
@@ -238,7 +243,11 @@ void CKiriView::UpdateScrollBars() {
   ScrollPoint total =
       ScrollSizes(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight, m_session.Zoom());
   if (m_session.AnnotationsShown()) total = {0, 0};  // the page fits the window
-  const QSize client = viewport()->size();
+  // A picture that fits the window without scroll bars gets none, whatever
+  // bars the window shows while it is being sized.
+  QSize client = viewport()->size();
+  const QSize room = maximumViewportSize();
+  if (total.x <= room.width() && total.y <= room.height()) client = room;
   horizontalScrollBar()->setRange(0, std::max(0, total.x - client.width()));
   horizontalScrollBar()->setPageStep(client.width());
   verticalScrollBar()->setRange(0, std::max(0, total.y - client.height()));
@@ -247,6 +256,13 @@ void CKiriView::UpdateScrollBars() {
   // image viewers do, rather than three screen pixels.
   horizontalScrollBar()->setSingleStep(std::max(8, client.width() / 24));
   verticalScrollBar()->setSingleStep(std::max(8, client.height() / 24));
+  // The scroll area shows or hides its bars only once the events are
+  // processed; the window is laid out now, so what it shows is final.
+  const bool wantH = horizontalScrollBar()->maximum() > 0;
+  const bool wantV = verticalScrollBar()->maximum() > 0;
+  if (wantH != horizontalScrollBar()->isVisibleTo(this) ||
+      wantV != verticalScrollBar()->isVisibleTo(this))
+    setViewportMargins(0, 0, 0, 0);
 }
 
 QPoint CKiriView::ScrollPosition() const {

@@ -74,7 +74,10 @@ class CKiriView : public QAbstractScrollArea {
   const QImage& Picture() const { return m_picture; }
   // After the session changed what is shown: picture, title, scroll bars.
   void DisplayChanged();
+  // The frame takes exactly the picture, or the room the screen leaves.
   void FitFrame();
+  // The frame's size less the picture area when no scroll bar shows.
+  QSize FrameBorder() const;
   // The window size before the kept step, given back when undo brings back
   // an image of another size.
   void KeepFrameForUndo(QSize size) { m_undoFrame = size; }

@@ -127,6 +127,8 @@ QPoint CKiriView::ClientOfDocument(int x, int y) const {
 }
 
 void CKiriView::mousePressEvent(QMouseEvent* e) {
+  // A click into the image makes its window the active one again.
+  if (m_app.ActiveView() != this || !m_app.ImageViewActive()) m_app.OnViewActivated(this);
   if (e->button() == Qt::RightButton) {
     if (m_tools.selecting || m_tools.ruler) CancelTools();
     return;
@@ -265,7 +267,7 @@ void CKiriView::PaintTools(QPainter& p) const {
     for (const OutlinePoint& o : outline)
       polygon << ClientOfDocument(o.x - area.m_nAreaLeft, o.y - area.m_nAreaTop);
     p.save();
-    p.setPen(QPen(Qt::white, 0));
+    p.setPen(QPen(QColor(0, 255, 255), 0));
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.drawPolyline(polygon);
     p.restore();

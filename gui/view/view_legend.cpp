@@ -42,6 +42,11 @@ void CKiriView::RebuildLegend() {
   if (m_pLegend) m_pLegend->Dispose();
   m_pLegend = MakeLegendWindow(m_app, *this);
   if (!m_pLegend) return;
+  // Closing the legend gives back the commands it kept off.
+  connect(m_pLegend, &QObject::destroyed, this, [this](QObject* gone) {
+    if (m_pLegend == gone) m_pLegend = nullptr;
+    m_app.RefreshCommands();
+  });
   if (const COperationDlg* palette = m_app.Palette())
     m_pLegend->SetInFront(palette->InFront()->isChecked());
   FollowLegendFlag();

@@ -1,6 +1,5 @@
 #include "gui/widgets/legend_window.h"
 
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -53,7 +52,6 @@ void CLegendWindow::SetInFront(bool inFront) {
 }
 
 void CLegendWindow::Dispose() {
-  m_disposing = true;
   hide();
   deleteLater();
 }
@@ -63,15 +61,6 @@ void CLegendWindow::DrawOnScreen(QPainter&) {}
 void CLegendWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   DrawOnScreen(p);
-}
-
-void CLegendWindow::closeEvent(QCloseEvent* e) {
-  if (m_disposing) {
-    QWidget::closeEvent(e);
-    return;
-  }
-  e->ignore();
-  hide();
 }
 
 }  // namespace lumora::gui

@@ -2,7 +2,8 @@
 // (colour ramp, classes, elevations). A legend is a modeless tool window
 // owned by the image window: it closes with it, follows the palette's show
 // and hide buttons, stays in front when the palette says so, and draws
-// itself once more on the printed or exported map page.
+// itself once more on the printed or exported map page. Its close box ends
+// it (the palette's hide button only hides it).
 #pragma once
 
 #include <QWidget>
@@ -52,14 +53,10 @@ class CLegendWindow : public QWidget {
   // child widgets need not draw anything here.
   virtual void DrawOnScreen(QPainter& painter);
   void paintEvent(QPaintEvent* e) override;
-  // The user's close button only hides the legend: the palette's show
-  // button brings it back.
-  void closeEvent(QCloseEvent* e) override;
 
  private:
   bool m_placed = false;
   bool m_inFront = false;
-  bool m_disposing = false;
 };
 
 }  // namespace lumora::gui

@@ -79,7 +79,6 @@ TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {
   } cases[] = {
       {"1\n2\n3\n0\n4\n" + line, MessageText(kMsgBadMlkFile)},  // ends early
       {"garbage\n\xff\xfe\n", MessageText(kMsgBadMlkFile)},
-      {"1\n2\n3\n0\n0\n", MessageText(kMsgBadMlkFile)},  // no class
       {"1\n2\n3\n0\n1\n" + noArea, MessageText(kMsgClassesLeftOut)},
   };
   WriteFile(out, "kept");
@@ -90,6 +89,14 @@ TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {
     EXPECT_EQ(ReadFile(out), "kept");
     EXPECT_FALSE(FileExists(dir / "k.b03"));
   }
+}
+
+TEST_F(ClassifyCommand, AnEmptyClassListGivesBlackEverywhere) {
+  const auto r = Classify("1\n2\n3\n0\n0\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int band : {1, 2, 3})
+    EXPECT_EQ(ReadFile(BandFilePath(dir / "k", kSample8, band)), std::string(200, '\0'));
+  EXPECT_EQ(test::WrittenSettings(out).fileState, 2);
 }
 
 TEST_F(ClassifyCommand, ShortLegendFilesAndFailures) {

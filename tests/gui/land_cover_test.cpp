@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <filesystem>
 #include <map>
 
@@ -92,6 +94,33 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[1].title, "water area");
+  // Three short rows fit: no scroll bars. Each swatch has a dark frame, so a
+  // light class shows against the white rows.
+  EXPECT_FALSE(legend->List()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(legend->List()->horizontalScrollBar()->isVisible());
+  const QImage rows = legend->List()->viewport()->grab().toImage();
+  const int middle = legend->List()->visualItemRect(legend->List()->item(0)).center().y();
+  EXPECT_EQ(rows.pixelColor(20, middle), QColor(64, 64, 64));
+  EXPECT_EQ(rows.pixelColor(39, middle), QColor(64, 64, 64));
+  EXPECT_EQ(rows.pixelColor(30, middle), QColor(255, 0, 128));
+  // On the page the swatch is framed the same way.
+  QImage page(400, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  {
+    QPainter p(&page);
+    RecordingMessenger quiet;
+    ASSERT_TRUE(legend->DrawOnPage(p, LegendPagePlacement{50, 20, 3, 1.0}, quiet));
+  }
+  QRect swatch;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x)
+      if (page.pixelColor(x, y) == QColor(255, 0, 128)) swatch |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(swatch.isEmpty());
+  for (const QPoint at : {QPoint(swatch.left() - 1, swatch.center().y()),
+                          QPoint(swatch.right() + 1, swatch.center().y()),
+                          QPoint(swatch.center().x(), swatch.top() - 1),
+                          QPoint(swatch.center().x(), swatch.bottom() + 1)})
+    EXPECT_EQ(page.pixelColor(at), QColor(64, 64, 64)) << at.x() << "," << at.y();
 
   const std::string ours = StripExtension(View()->Session().CurrentPath());
   fs::create_directory(dir / "cli");
@@ -168,11 +197,15 @@ TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
   ASSERT_EQ(dlg->List().Count(), 2);
   EXPECT_EQ(dlg->List().Classes()[0].title, "forest one");
   EXPECT_EQ(dlg->List().Classes()[1].right, 9);
-  // The selected class's area is outlined on the image.
+  // The selected class's area is outlined on the image in exclusive-or
+  // with RGB(0, 255, 255), like the rubber rectangle that drew it.
   const QImage before = View()->viewport()->grab().toImage();
   dlg->ClassList()->setCurrentRow(1);
   const QImage after = View()->viewport()->grab().toImage();
-  EXPECT_NE(before.pixelColor(1, 5), after.pixelColor(1, 5));
+  const QColor under = before.pixelColor(1, 5), edge = after.pixelColor(1, 5);
+  EXPECT_EQ(edge.red(), under.red());
+  EXPECT_EQ(edge.green(), under.green() ^ 255);
+  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
   Click(*dlg, 2);
 }
 

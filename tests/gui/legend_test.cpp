@@ -55,11 +55,13 @@ TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
   EXPECT_TRUE(top.red() == 255 && top.green() < 20 && top.blue() == 0) << top.name().toStdString();
   EXPECT_TRUE(bottom.red() == 0 && bottom.green() == 0 && bottom.blue() <= 10)
       << bottom.name().toStdString();
-  // Brightness is off while a legend is shown.
-  EXPECT_FALSE(app->IsEnabled(32791));
+  // Brightness is off while a legend is shown, and while the palette hides it.
+  const int offWithLegend[] = {kCmdBrightness, kCmdSmooth, kCmdAutoBrightness};
+  for (int id : offWithLegend) EXPECT_FALSE(app->IsEnabled(id)) << id;
 
   PressPalette(210);
   EXPECT_FALSE(legend->isVisible());
+  for (int id : offWithLegend) EXPECT_FALSE(app->IsEnabled(id)) << id;
   // A second image opened while legends are hidden keeps its legend hidden.
   ASSERT_TRUE(Open(IndexResult(
       "m", "The Normalized Difference Vegetation Index Intro File\n1.000000,-1.000000\n")));
@@ -76,15 +78,26 @@ TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
   app->Palette()->InFront()->setChecked(false);
   EXPECT_FALSE(second->windowFlags() & Qt::WindowStaysOnTopHint);
 
-  // The user's close button only hides it; closing the image closes it.
+  // The legend's close box ends it: the commands it kept off come back and
+  // the palette's show button does not bring it back.
   QPointer<CRampLegendDlg> watched = second;
   second->close();
-  EXPECT_FALSE(watched.isNull());
-  EXPECT_FALSE(second->isVisible());
-  View()->CloseFrame();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(watched.isNull());
+  EXPECT_EQ(View()->LegendWindow(), nullptr);
+  for (int id : offWithLegend) {
+    EXPECT_TRUE(app->IsEnabled(id)) << id;
+    EXPECT_TRUE(Frame().Action(id)->isEnabled()) << id;
+  }
+  PressPalette(211);
+  EXPECT_EQ(View()->LegendWindow(), nullptr);
+  // Closing the image closes its legend.
+  QPointer<CRampLegendDlg> first = legend;
+  View()->CloseFrame();
   EXPECT_TRUE(legend->isVisible());
+  View()->CloseFrame();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull());
 }
 
 TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {

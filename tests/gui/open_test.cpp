@@ -1,9 +1,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTest>
 #include <cstdio>
 
 #include "core/support/string_table.h"
+#include "gui/app/operation_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
 #include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
@@ -201,6 +203,20 @@ TEST_F(OpenTest, CommandsFollowTheActiveImage) {
   EXPECT_FALSE(Frame().Action(32798)->isEnabled());
   EXPECT_TRUE(Frame().Action(101)->isEnabled());  // zoom stays
   app->SetToolDialog(nullptr);
+  // A click on the palette makes it the active window: the image commands
+  // wait (the DN window's does not ask for it) until the image is clicked.
+  for (QWidget* target :
+       {static_cast<QWidget*>(app->Palette()), static_cast<QWidget*>(app->Palette()->InFront())}) {
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(app->ImageViewActive());
+    EXPECT_FALSE(Frame().Action(32798)->isEnabled());
+    EXPECT_FALSE(Frame().Action(32830)->isEnabled());
+    EXPECT_TRUE(Frame().Action(32775)->isEnabled());
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(app->ImageViewActive());
+    EXPECT_TRUE(Frame().Action(32798)->isEnabled());
+  }
+  app->Palette()->InFront()->setChecked(false);
   View()->CloseFrame();
   EXPECT_FALSE(Frame().Action(32798)->isEnabled());
   EXPECT_EQ(app->ActiveView(), nullptr);

@@ -6,6 +6,7 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTranslator>
 
 #include "core/support/string_table.h"
@@ -77,6 +78,30 @@ TEST_F(GuiTest, HelpCommandsShareOneWindowAndItsKeys) {
   app->OnCommand(57664);
   EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("100"));
   EXPECT_TRUE(pictured);
+}
+
+TEST_F(GuiTest, EveryCommandsPromptReachesTheStatusBar) {
+  ASSERT_TRUE(Start());
+  const struct {
+    int id;
+    const char* status;
+    const char* tip;  // nullptr: the menu text stands
+  } cases[] = {
+      {kCmdProfile, "X又はY方向の画素を取得します．", nullptr},
+      {kCmdPrintPreview, "印刷イメージを表示します．", nullptr},
+      {kCmdImageInfo, "現画像の設定情報を表示します．", nullptr},
+      {kCmdOpen, "画像を開きます．", "開く"},
+  };
+  for (const auto& c : cases) {
+    QAction* a = Frame().Action(c.id);
+    ASSERT_NE(a, nullptr) << c.id;
+    // What a menu does when the mouse rests on the entry.
+    a->showStatusText(&Frame());
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.status)) << c.id;
+    if (c.tip) {
+      EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip)) << c.id;
+    }
+  }
 }
 
 TEST_F(GuiTest, NextAndPreviousPaneCycleTheImageWindows) {
@@ -242,6 +267,26 @@ TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
     EXPECT_LE(size.height(), screen.height() - 40) << c.x << "," << c.y;
     EXPECT_LE(size.width(), screen.width() - 40) << c.x << "," << c.y;
   }
+}
+
+TEST_F(GuiTest, ImageWindowsTakeExactlyTheirPicture) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Open(WriteScene(dir, "fit", 300, 250, 3, 1), [](QDialog& d) { return Click(d, 1); }));
+  CKiriView& v = *View();
+  EXPECT_EQ(v.Frame()->size(), QSize(300, 250));
+  EXPECT_EQ(v.viewport()->size(), QSize(300, 250));
+  EXPECT_FALSE(v.horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(v.verticalScrollBar()->isVisible());
+  // No white strip: the window shows the picture and nothing else.
+  EXPECT_EQ(v.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            v.Picture().convertToFormat(QImage::Format_RGB32));
+  // Scroll bars come only when the picture outgrows the window.
+  app->OnCommand(kCmdEnlarge);
+  EXPECT_TRUE(v.horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(v.verticalScrollBar()->isVisible());
+  app->OnCommand(kCmdReduce);
+  EXPECT_FALSE(v.horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(v.verticalScrollBar()->isVisible());
 }
 
 TEST(QtTexts, StandardDialogsSpeakJapanese) {

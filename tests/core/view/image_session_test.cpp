@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/imagefile/save_as.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/view/rainbow.h"
 #include "core/view/zoom.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/undeletable.h"
 #include "tests/support/view_reference.h"
 
 namespace lumora {
@@ -318,6 +320,37 @@ TEST_F(SessionTest, FailuresRollBackFilesAndDisplay) {
   }
   EXPECT_TRUE(m_messenger.Has(kMsgOpenFailed));
   EXPECT_TRUE(m_messenger.Has(kMsgNoMemory));
+}
+
+TEST_F(SessionTest, UndoThatCannotDeleteKeepsTheSlotAndTheNextStepSparesTheSetShown) {
+  ImageSession& session = Opened();
+  const std::string slot0 = m_dir / "work/0img", slot1 = m_dir / "work/1img";
+  session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);  // slot 0
+  const Dib first = session.Display();
+  session.RunStep(Invert(kStateFiltered), m_messenger, m_progress);  // slot 1
+  {
+    test::Undeletable stuck(slot1 + ".b02");
+    if (!stuck.Active()) GTEST_SKIP() << "no way to make a deletion fail here";
+    EXPECT_FALSE(session.Undo(m_messenger));
+  }
+  EXPECT_EQ(m_messenger.LastId(), kMsgDeleteFailed);
+  // The slot stays; the picture and the set shown go back.
+  EXPECT_EQ(session.Files().slot, 1);
+  EXPECT_EQ(session.Display().bits, first.bits);
+  EXPECT_EQ(session.CurrentPath(), slot0 + ".inf");
+  EXPECT_EQ(session.State().m_nFileState, kStateFiltered);
+  EXPECT_FALSE(session.CanUndo());
+  // Saving saves the set shown; the next step reads it and writes over the leftovers.
+  const std::string shownBand = test::ReadFile(slot0 + ".b01");
+  ASSERT_TRUE(SaveImageAs(m_dir / "saved.inf", session.Files(), m_messenger));
+  EXPECT_EQ(test::ReadFile(m_dir / "saved.b01"), shownBand);
+  ASSERT_EQ(session.RunStep(Invert(kStateFiltered), m_messenger, m_progress),
+            ImageSession::StepOutcome::kKept);
+  EXPECT_EQ(session.CurrentPath(), slot1 + ".inf");
+  EXPECT_EQ(test::ReadFile(slot0 + ".b01"), shownBand);
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_EQ(session.CurrentPath(), slot0 + ".inf");
+  EXPECT_EQ(session.Display().bits, first.bits);
 }
 
 TEST_F(SessionTest, AStepNeverMixesWithTheSetOfTwoStepsAgo) {
