@@ -41,24 +41,26 @@ constexpr Angle kAngles[] = {
 };
 
 // The composition the bird's-eye view drapes: the image as it opens, or as
-// --rgb / --gray compose it; its display range comes from loading it.
-bool ComposeDrape(const std::string& path, const ImageSettings& settings,
-                  const CompositionChoice& choice, DrapeComposition& drape, Messenger& messenger) {
+// --rgb / --gray (with --rainbow and --reverse) compose it, its colours as
+// the view shows them; its display range comes from loading it.
+int ComposeDrape(const std::string& path, const ImageSettings& settings,
+                 const CompositionChoice& choice, DrapeComposition& drape, Messenger& messenger) {
   OpenRequest request = ComposeOnOpen(path, settings);
-  ApplyComposition(choice, path, request);
+  if (const std::string why = ApplyComposition(choice, path, request); !why.empty())
+    return UsageError(kName, why);
   Progress quiet;
   ImageSession session;
-  if (!session.Open(request, WorkingFiles{}, messenger, quiet)) return false;
+  if (!session.Open(request, WorkingFiles{}, messenger, quiet)) return kExitFailure;
   drape = DrapeFromState(session.State(), session.DisplayKind());
-  return true;
+  return kExitOk;
 }
 
 int RunDem(const std::vector<std::string>& argv) {
-  Args args(argv, {});
+  Args args(argv, CompositionFlags());
   if (!args.ok()) return UsageError(kName, args.error());
   if (args.positional().size() != 1 ||
       !args.Unknown({"kind", "light-azimuth", "light-elevation", "view-azimuth", "view-elevation",
-                     "exaggeration", "rgb", "gray", "o"})
+                     "exaggeration", "rgb", "gray", "rainbow", "reverse", "o"})
            .empty())
     return UsageError(kName, "one settings file and the options below expected");
   DemRequest request;
@@ -86,8 +88,11 @@ int RunDem(const std::vector<std::string>& argv) {
   CompositionChoice composition;
   if (const std::string why = ParseComposition(args, composition); !why.empty())
     return UsageError(kName, why);
-  if ((composition.rgb || composition.gray) && !birdsEye)
-    return UsageError(kName, "--rgb and --gray choose what the bird's-eye view drapes");
+  if ((composition.rgb || composition.gray || composition.rainbow || composition.reverse) &&
+      !birdsEye)
+    return UsageError(kName,
+                      "--rgb, --gray, --rainbow and --reverse choose what the bird's-eye view "
+                      "drapes");
   const auto out = args.Get("o");
   if (!out || out->empty()) return UsageError(kName, "-o OUT.inf is required");
 
@@ -115,9 +120,10 @@ int RunDem(const std::vector<std::string>& argv) {
     return kExitFailure;
   }
   if (birdsEye) {
-    if (!CheckImageSize(settings, messenger) ||
-        !ComposeDrape(path, settings, composition, request.drape, messenger))
-      return kExitFailure;
+    if (!CheckImageSize(settings, messenger)) return kExitFailure;
+    if (const int status = ComposeDrape(path, settings, composition, request.drape, messenger);
+        status != kExitOk)
+      return status;
   }
   return RunStepToOutput(kName, path, *out, MakeDemStep(request));
 }
@@ -125,7 +131,7 @@ int RunDem(const std::vector<std::string>& argv) {
 Registrar reg(kName,
               "dem IMAGE.inf --kind absolute|relative|shade|shade-absolute|shade-relative|birdseye "
               "[--light-azimuth A] [--light-elevation E] [--view-azimuth A] [--view-elevation E] "
-              "[--exaggeration 1..5] [--rgb R,G,B | --gray B] -o OUT.inf",
+              "[--exaggeration 1..5] [--rgb R,G,B | --gray B [--rainbow] [--reverse]] -o OUT.inf",
               "Colours, shades or draws a bird's-eye view of the image from its elevation model.",
               RunDem);
 

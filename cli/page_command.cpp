@@ -132,9 +132,11 @@ int RunPage(const std::vector<std::string>& argv) {
       status != kExitOk)
     return status;
   progress.Close();
-  if ((annotations.showGrid || annotations.showScale) && !HasMapReference(session.Settings())) {
+  if ((annotations.showGrid || annotations.showScale) &&
+      !HasMapReference(session.Settings(), session.State().m_nFileState)) {
     messenger.ShowText(kName,
-                       "--grid and --scale need LengthPerPixel, LeftTop_Lon and LeftTop_Lat");
+                       "--grid and --scale need LengthPerPixel, LeftTop_Lon and LeftTop_Lat, "
+                       "and a picture seen from straight above");
     return kExitFailure;
   }
   if (annotations.showLegend && session.Legend() == LegendKind::kNone) {
@@ -146,9 +148,9 @@ int RunPage(const std::vector<std::string>& argv) {
     messenger.ShowMessage(kMsgNorthMarkFailed);
     return kExitFailure;
   }
-  paint::MapPage page =
-      paint::MakeMapPage(paint::kDefaultDpi, paint::kDefaultDpi, session.Display(),
-                         session.State().m_nStep, session.Settings(), annotations, north);
+  paint::MapPage page = paint::MakeMapPage(
+      paint::kDefaultDpi, paint::kDefaultDpi, session.Display(), session.State().m_nStep,
+      session.Settings(), session.State().m_nFileState, annotations, north);
   page.legend = paint::LegendOf(session.Legend(), session.State(), messenger);
   if (pdf) return WritePdf(*out, page, messenger) ? kExitOk : kExitFailure;
   const Dib drawn = paint::DibOf(paint::RenderExportPage(page));

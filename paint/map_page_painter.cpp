@@ -79,8 +79,9 @@ QString ToQ(const std::string& utf8) {
 PageStyle DefaultPageStyle() {
   PageStyle style;
   style.titleFont = GothicFont(28, true);
-  style.gridFont = GothicFont(12);
-  style.scaleFont = GothicFont(12);
+  // 16 units are 4 mm on the A4 sheet: labels a pupil reads on paper.
+  style.gridFont = GothicFont(16);
+  style.scaleFont = GothicFont(16);
   return style;
 }
 
@@ -97,7 +98,7 @@ TextExtent PageTextMeasurer::Measure(TextRole role, const std::string& utf8) {
 }
 
 MapPage MakeMapPage(int dpiX, int dpiY, const Dib& display, int step, const ImageSettings& s,
-                    const AnnotationSettings& a, const QImage& northMark) {
+                    int shownFileState, const AnnotationSettings& a, const QImage& northMark) {
   MapPage page;
   const FrameSize size = A4PageSize(dpiX, dpiY);
   page.pageWidth = size.width;
@@ -106,10 +107,12 @@ MapPage MakeMapPage(int dpiX, int dpiY, const Dib& display, int step, const Imag
   page.image.dibWidth = display.width;
   page.image.dibHeight = display.height;
   page.image.step = step;
-  page.image.lengthPerPixel = s.lengthPerPixel;
-  page.image.leftTopLon = s.leftTopLon;
-  page.image.leftTopLat = s.leftTopLat;
-  page.image.inclination = s.inclination;
+  if (HasMapReference(s, shownFileState)) {
+    page.image.lengthPerPixel = s.lengthPerPixel;
+    page.image.leftTopLon = s.leftTopLon;
+    page.image.leftTopLat = s.leftTopLat;
+    page.image.inclination = s.inclination;
+  }
   page.image.northBitmapWidth = northMark.width();
   page.image.northBitmapHeight = northMark.height();
   page.settings = a;
@@ -125,9 +128,6 @@ MapLayout PaintMapPage(QPainter& p, const MapPage& page, double s) {
   p.save();
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);
   p.fillRect(QRect(0, 0, l.pageWidth, l.pageHeight), Qt::white);
-  // The image goes first so that the grid lines stay visible on it.
-  if (!page.picture.isNull() && l.image.width > 0 && l.image.height > 0)
-    p.drawImage(QRect(l.image.left, l.image.top, l.image.width, l.image.height), page.picture);
   if (page.settings.showGrid) DrawGrid(p, l, page);
   for (const TextBox& line : l.titleLines)
     DrawLine(p, page.style.titleFont, page.style.titleColour, line.rect, line.text, s);
@@ -136,6 +136,10 @@ MapLayout PaintMapPage(QPainter& p, const MapPage& page, double s) {
   if (!l.scaleLabels.empty()) DrawScaleBar(p, l, page.style);
   if (page.settings.showLegend && page.legend)
     page.legend(p, l.legendX, l.legendY, page.settings.legendPosition, s);
+  // The image last, over whatever fell into its rectangle: the grid shows
+  // around it, as ticks and labels along its edges.
+  if (!page.picture.isNull() && l.image.width > 0 && l.image.height > 0)
+    p.drawImage(QRect(l.image.left, l.image.top, l.image.width, l.image.height), page.picture);
   p.restore();
   return l;
 }

@@ -39,7 +39,7 @@ struct PageStyle {
   QColor gridColour{255, 0, 0};
   QColor scaleColour{0, 0, 0};
 };
-// The installed Japanese gothic (IPAGothic): title 28, labels 12 units.
+// The installed Japanese gothic (IPAGothic): title 28, labels 16 units.
 PageStyle DefaultPageStyle();
 // A font chosen in points on a screen of dpi becomes a page-unit font.
 QFont PageFont(const QFont& chosen, int dpi);
@@ -65,13 +65,15 @@ struct MapPage {
   LegendPainter legend;  // none: nothing is drawn for the legend
 };
 
-// A map page for a display image and its settings with the default style.
+// A map page for a display image of file state shownFileState and its
+// settings with the default style. Without a map reference (see
+// HasMapReference) the page has no grid and no scale bar whatever a asks.
 MapPage MakeMapPage(int dpiX, int dpiY, const Dib& display, int step, const ImageSettings& s,
-                    const AnnotationSettings& a, const QImage& northMark);
+                    int shownFileState, const AnnotationSettings& a, const QImage& northMark);
 
 // Lays the page out at scale s and draws it with its top-left corner at the
-// painter's origin: the page white, the image, then grid, title, north
-// mark, scale bar and legend over it. Returns the layout drawn.
+// painter's origin: the page white, the grid, title, north mark, scale bar
+// and legend, then the image over them. Returns the layout drawn.
 MapLayout PaintMapPage(QPainter& p, const MapPage& page, double s);
 
 // The page without annotations: the picture centred with at least 50 units

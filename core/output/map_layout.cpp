@@ -74,12 +74,12 @@ void FitImage(MapLayout& l, const MapImage& img, bool turnedFrame) {
 
 }  // namespace
 
-bool HasMapReference(const ImageSettings& s) {
+bool HasMapReference(const ImageSettings& s, int shownFileState) {
   MapImage img;
   img.lengthPerPixel = s.lengthPerPixel;
   img.leftTopLon = s.leftTopLon;
   img.leftTopLat = s.leftTopLat;
-  return img.HasReference();
+  return shownFileState != kStateBirdsEye && img.HasReference();
 }
 
 FrameSize AnnotationFrameSize(int pageWidth, int pageHeight, int screenWidth, int screenHeight,
@@ -224,7 +224,9 @@ std::vector<GridLine> LayoutGrid(const MapLayout& l, const MapImage& img,
   const double lastLat = std::ceil(lat1 / stepMinutes);
   if (lastLon - firstLon + firstLat - lastLat > kMaxGridLines) return lines;
 
-  const double gap = 2 * l.s;
+  // Labels keep clear of the frame's edge and of the image drawn over it.
+  const double gap = 4 * l.s;
+  const double labelBottom = l.image.top - gap, labelRight = l.image.left - gap;
   for (double k = firstLon; k <= lastLon; ++k) {
     const int minutes = static_cast<int>(k) * stepMinutes;
     const double along = (minutes - lon0) / 60 * lonUnits;
@@ -234,7 +236,7 @@ std::vector<GridLine> LayoutGrid(const MapLayout& l, const MapImage& img,
     line.to = {line.from.x + frameH * v.x, line.from.y + frameH * v.y};
     line.label.text = GridLabel(true, minutes);
     line.label.rect = CentredAbove(measurer.Measure(TextRole::kGridLabel, line.label.text), l.s,
-                                   line.from.x, line.from.y - gap);
+                                   line.from.x, std::min(line.from.y - gap, labelBottom));
     lines.push_back(std::move(line));
   }
   for (double k = firstLat; k >= lastLat; --k) {
@@ -248,7 +250,7 @@ std::vector<GridLine> LayoutGrid(const MapLayout& l, const MapImage& img,
     PageRect& r = line.label.rect;
     r.width = static_cast<int>(e.width * l.s);
     r.height = static_cast<int>(e.height * l.s);
-    r.left = static_cast<int>(line.from.x - gap - r.width);
+    r.left = static_cast<int>(std::min(line.from.x - gap, labelRight) - r.width);
     r.top = static_cast<int>(line.from.y - r.height * 0.5);
     lines.push_back(std::move(line));
   }

@@ -5,9 +5,10 @@
 //
 // Choices where the drawing is not fixed by the page's rules:
 // - Longitude labels sit centred above the point where their line meets the
-//   frame's top edge, 2 s clear of it; latitude labels sit left of the point
-//   where their line meets the frame's left edge, right-aligned 2 s clear of
-//   it and centred on the line.
+//   frame's top edge; latitude labels sit left of the point where their line
+//   meets the frame's left edge, right-aligned and centred on the line. Both
+//   keep 4 s clear of that edge and of the image, which is drawn over the
+//   grid (with an inclination the frame's edge may run inside the image).
 // - With an inclination the grid frame is the image rectangle turned by the
 //   inclination about its top-left corner (that corner carries LeftTop_Lon
 //   and LeftTop_Lat, so the labels are right there). The image and this frame
@@ -74,8 +75,10 @@ struct AnnotationSettings {
   bool AnyShown() const { return showTitle || showGrid || showScale || showNorth || showLegend; }
 };
 
-// Grid and scale bar need a ground length and both corner values.
-bool HasMapReference(const ImageSettings& s);
+// Grid and scale bar need a ground length, both corner values and a picture
+// drawn to the map's scale: a bird's-eye view (shownFileState 5) is a
+// perspective, where they mean nothing.
+bool HasMapReference(const ImageSettings& s, int shownFileState);
 
 // The child frame's size when the annotated page is first shown:
 // min(page, 0.9 x screen, 565 x 800) plus the frame's borders.

@@ -39,9 +39,9 @@ paint::MapPage CKiriView::MapPage() const { return MapPage(m_app.Msg()); }
 
 paint::MapPage CKiriView::MapPage(Messenger& legendFailures) const {
   const QImage north = paint::PictureOf(m_app.NorthMark());
-  paint::MapPage page = paint::MakeMapPage(ScreenDpiX(this), ScreenDpiY(this), m_session.Display(),
-                                           m_session.State().m_nStep, m_session.Settings(),
-                                           PageChoices().annotations, north);
+  paint::MapPage page = paint::MakeMapPage(
+      ScreenDpiX(this), ScreenDpiY(this), m_session.Display(), m_session.State().m_nStep,
+      m_session.Settings(), m_session.State().m_nFileState, PageChoices().annotations, north);
   page.style = PageChoices().style;
   if (m_pLegend) {
     const QPointer<CLegendWindow> legend = m_pLegend;
@@ -74,7 +74,7 @@ void CKiriView::PaintAnnotatedPage(QPainter& p) {
 }
 
 void CKiriView::OnAnnotation() {
-  const bool hasReference = HasMapReference(m_session.Settings());
+  const bool hasReference = HasMapReference(m_session.Settings(), m_session.State().m_nFileState);
   CAddInfoDlg dialog(m_app.Ui(), PageChoices(), hasReference, m_pLegend != nullptr,
                      ScreenDpiY(this), m_frame);
   if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;

@@ -81,8 +81,8 @@ inline void MakeAllOnPage(const std::string& inf, const QImage& northMark, PageU
   a.northPosition = 2;
   a.showLegend = true;
   a.legendPosition = 3;
-  out.map = paint::MakeMapPage(96, 96, session.Display(), session.State().m_nStep, settings, a,
-                               northMark);
+  out.map = paint::MakeMapPage(96, 96, session.Display(), session.State().m_nStep, settings,
+                               session.State().m_nFileState, a, northMark);
   static RecordingMessenger legendMessages;  // outlives the painter that reports to it
   out.map.legend = paint::LegendOf(session.Legend(), session.State(), legendMessages);
 }

@@ -56,6 +56,21 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
   const QImage raster = TiffPixels(tiff, 1000, 1414);
   const double s = PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, 1000, 1414);
   CheckPageElements(raster, page, s, 1.0, {0, 0});
+  // The image is drawn last: inside its rectangle the page is the picture
+  // alone, the grid lines under it.
+  paint::PageTextMeasurer measurer(page.map.style);
+  const MapLayout l = LayoutMap(page.map.pageWidth, page.map.pageHeight, s, page.map.image,
+                                page.map.settings, measurer);
+  const QRect inside(l.image.left, l.image.top, l.image.width, l.image.height);
+  QImage alone(1000, 1414, QImage::Format_RGB32);
+  alone.fill(Qt::white);
+  {
+    QPainter p(&alone);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(inside, page.map.picture);
+  }
+  EXPECT_TRUE(raster.copy(inside) == alone.convertToFormat(QImage::Format_RGB888).copy(inside));
+
   // The same page drawn in this process is the same picture, pixel for pixel.
   EXPECT_EQ(raster, paint::RenderExportPage(page.map).convertToFormat(QImage::Format_RGB888));
 }
@@ -93,6 +108,39 @@ TEST_F(MapPageTest, JpegPageHasTheA4Size) {
   EXPECT_EQ(jpeg.dotsPerMeterX(), 4724);  // 120 dots per inch as JFIF keeps it
 }
 
+// With the default fonts and the small north mark, the marks are large
+// enough to read on the printed sheet (1000 pixels across 210 mm): the north
+// mark at least 8 mm tall, the scale's figures at least 2.7 mm.
+TEST_F(MapPageTest, DefaultMarksAreLargeEnoughToReadOnPaper) {
+  const std::string out = m_dir / "small.tif";
+  ASSERT_EQ(RunCli(m_dir, Page("--scale --north", out)).status, 0);
+  const QImage raster = TiffPixels(::lumora::test::ReadFile(out), 1000, 1414);
+  paint::MapPage map;
+  map.image = {400, 300, 1, 0.0285, 139.8, 35.3, 0.0, 0, 0};
+  map.style = paint::DefaultPageStyle();
+  map.settings.showScale = map.settings.showNorth = true;
+  const QImage mark = paint::LoadNorthMark();
+  map.image.northBitmapWidth = mark.width();
+  map.image.northBitmapHeight = mark.height();
+  paint::PageTextMeasurer measurer(map.style);
+  const double s = PageToDeviceFactor(794, 1123, 1000, 1414);
+  const MapLayout l = LayoutMap(794, 1123, s, map.image, map.settings, measurer);
+  // Rows holding dark pixels inside a rectangle of the page.
+  auto inkHeight = [&](const PageRect& r) {
+    int top = -1, bottom = -1;
+    for (int y = r.top; y < r.Bottom(); ++y)
+      for (int x = r.left; x < r.Right(); ++x)
+        if (raster.rect().contains(x, y) && raster.pixelColor(x, y).lightness() < 100) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+    return top < 0 ? 0 : bottom - top + 1;
+  };
+  EXPECT_GE(inkHeight(l.north), 38);
+  ASSERT_EQ(l.scaleLabels.size(), 3u);
+  EXPECT_GE(inkHeight(l.scaleLabels[0].rect), 13);  // "0km"
+}
+
 TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
   const std::string plain = WriteScene(m_dir, "flat", 20, 10, 3, 1);  // no geo reference, no legend
   const std::string out = m_dir / "x.tif";
@@ -104,6 +152,8 @@ TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
   ::lumora::test::WriteFile(nan, settings);
   for (int b = 1; b <= 7; ++b)
     std::filesystem::copy_file(m_dir / Format("tm.b%02d", b), m_dir / Format("nan.b%02d", b));
+  const std::string birdsEye = m_dir / "above.inf";
+  ASSERT_EQ(RunCli(m_dir, "dem '" + m_inf + "' --kind birdseye -o '" + birdsEye + "'").status, 0);
   struct Case {
     std::string args;
     int status;
@@ -118,10 +168,14 @@ TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
       {"page '" + plain + "' --scale -o '" + out + "'", 1},
       {"page '" + nan + "' --grid -o '" + out + "'", 1},
       {"page '" + nan + "' --scale -o '" + out + "'", 1},
+      // A bird's-eye view is a perspective: no grid, no scale bar.
+      {"page '" + birdsEye + "' --grid -o '" + out + "'", 1},
+      {"page '" + birdsEye + "' --scale -o '" + out + "'", 1},
   };
   for (const Case& c : cases) EXPECT_EQ(RunCli(m_dir, c.args).status, c.status) << c.args;
   EXPECT_FALSE(FileExists(out));
   EXPECT_EQ(RunCli(m_dir, "page '" + plain + "' --north --title t -o '" + out + "'").status, 0);
+  EXPECT_EQ(RunCli(m_dir, "page '" + birdsEye + "' --north --title t -o '" + out + "'").status, 0);
 }
 
 // A PDF goes in place whole, as the pictures do: a link at its name to a file

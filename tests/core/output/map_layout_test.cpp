@@ -119,8 +119,11 @@ TEST(MapLayout, ScaleBarGeometryAndLabels) {
   s.leftTopLat = 36.1;
   for (double length : {0.03, 0.0, std::nan(""), HUGE_VAL}) {
     s.lengthPerPixel = length;
-    EXPECT_EQ(HasMapReference(s), length == 0.03) << length;
+    EXPECT_EQ(HasMapReference(s, kStateUnprocessed), length == 0.03) << length;
   }
+  // A bird's-eye view is a perspective: no grid, no scale bar.
+  s.lengthPerPixel = 0.03;
+  EXPECT_FALSE(HasMapReference(s, kStateBirdsEye));
 }
 
 TEST(MapLayout, NorthMarkShortfallGrowsTheCheaperMargin) {
@@ -183,10 +186,10 @@ TEST(MapGrid, LinesAtMultiplesOfTheStepInsideTheFrame) {
   // The 139.5 meridian lies 0.1 degree east of the corner.
   EXPECT_NEAR(lines[0].from.x, l.image.left + 0.1 * g.pixelsPerDegLon * l.f, 1e-6);
   EXPECT_NEAR(lines[0].to.y, l.image.top + 500 * l.f, 1e-6);
-  EXPECT_EQ(lines[0].label.rect.Bottom(), static_cast<int>(l.image.top - 2));
+  EXPECT_EQ(lines[0].label.rect.Bottom(), static_cast<int>(l.image.top - 4));
   // The 36.0 parallel lies 0.1 degree south of the corner; its label is left of the frame.
   EXPECT_NEAR(lines[3].from.y, l.image.top + 0.1 * g.pixelsPerDegLat * l.f, 1e-6);
-  EXPECT_EQ(lines[3].label.rect.Right(), static_cast<int>(l.image.left - 2.0));
+  EXPECT_EQ(lines[3].label.rect.Right(), static_cast<int>(l.image.left - 4.0));
 
   img.leftTopLat = 500.0;  // no reference: no grid
   EXPECT_TRUE(LayoutGrid(l, img, a, fm).empty());
@@ -218,6 +221,14 @@ TEST(MapGrid, InclinedFrameTurnsAboutTheCornerAndFitsWithLabelRoom) {
     for (const auto& line : lines) {
       EXPECT_TRUE(Inside(line.from, l.marginLeft - 1, l.marginTop - 1, 784, 1113));
       EXPECT_TRUE(Inside(line.to, l.marginLeft - 1, l.marginTop - 1, 784, 1113));
+      // Labels stay 4 units clear of their frame edge and of the image,
+      // which the page draws over the grid.
+      const PageRect& r = line.label.rect;
+      if (line.meridian) {
+        EXPECT_LE(r.Bottom(), std::min(line.from.y, double(l.image.top)) - 4) << incl;
+      } else {
+        EXPECT_LE(r.Right(), std::min(line.from.x, double(l.image.left)) - 4) << incl;
+      }
     }
   }
 }
