@@ -30,12 +30,12 @@ int RunImport(const std::vector<std::string>& argv) {
 
   importer::ImportOptions options;
   options.keep16bit = args.Has("keep-16bit");
+  importer::Product product;
+  importer::ImportError error;
+  const bool found = importer::FindProduct(args.positional(), product, error);
+  const bool geoTiff = found && product.kind == importer::ProductKind::kGeoTiff;
   if (auto sensor = args.Get("sensor")) {
-    importer::Product product;
-    importer::ImportError error;
-    if (importer::FindProduct(args.positional(), product, error) &&
-        product.kind != importer::ProductKind::kGeoTiff)
-      return UsageError(kName, "--sensor applies to GeoTIFF files only");
+    if (found && !geoTiff) return UsageError(kName, "--sensor applies to GeoTIFF files only");
     const auto code = ParseSensor(*sensor);
     if (!code) return UsageError(kName, "--sensor must be tm, mss or aster");
     options.sensor = *code;
@@ -79,9 +79,11 @@ int RunImport(const std::vector<std::string>& argv) {
     messenger.ShowText(kImportTitle, importer::OverlapNote(summary));
   TerminalProgress bar;
   Progress progress(&bar);
-  return importer::ImportScene(args.positional(), *out, options, messenger, &progress)
-             ? kExitOk
-             : kExitFailure;
+  if (!importer::ImportScene(args.positional(), *out, options, messenger, &progress))
+    return kExitFailure;
+  // Plain GeoTIFF bands carry no sensor: say which one they were taken as.
+  if (geoTiff && !args.Has("sensor")) messenger.ShowMessage(kMsgImportAssumedTm);
+  return kExitOk;
 }
 
 int RunImportDem(const std::vector<std::string>& argv) {

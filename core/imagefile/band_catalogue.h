@@ -13,7 +13,8 @@ inline constexpr const char* kUnknownBand = "UNKOWN BAND";
 struct BandItem {
   int number = 0;      // 1..255
   int sampleType = 0;  // 1, 2, 3; 0 when the band has no file
-  std::string text;    // "%02d : " + description (UTF-8)
+  std::string text;    // "%02d : " + description (UTF-8), as in the file
+  std::string shown;   // "%02d : " + the description in the interface language
 };
 
 // Sample type per band number (index 0 unused) of the files base + ".*":
@@ -33,6 +34,11 @@ std::string ReadBandDescription(const std::string& basePath, int band);
 // Writes base + ".dNN" with one line (stored as CP932); false when it
 // cannot be created.
 bool WriteBandDescription(const std::string& basePath, int band, const std::string& utf8Text);
+
+// A band description as the interface shows it: the descriptions the
+// program writes itself (sample scenes, imports, processing results) in the
+// interface language; any other text as it is. Files keep their Japanese.
+std::string ShownBandDescription(const std::string& description);
 
 // The band number of an item text: the text up to the first ':' read as by
 // atoi; an empty text gives -1.

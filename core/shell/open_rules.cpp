@@ -1,5 +1,6 @@
 #include "core/shell/open_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -7,6 +8,8 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
 
 namespace lumora {
 
@@ -24,6 +27,26 @@ const CompositionPreset* FindPreset(int controlId) {
   for (const auto& p : kPresets)
     if (p.controlId == controlId) return &p;
   return nullptr;
+}
+
+PresetOffer OfferPreset(const CompositionPreset& preset, int sensor, std::span<const int> bands) {
+  if (preset.sensor != sensor) return {false, MessageText(kMsgPresetOtherSensor)};
+  std::string missing;
+  for (int band : {preset.red, preset.green, preset.blue}) {
+    if (std::find(bands.begin(), bands.end(), band) != bands.end()) continue;
+    const std::string number = std::to_string(band);
+    if (missing.find(number) == std::string::npos)
+      missing += (missing.empty() ? "" : ", ") + number;
+  }
+  if (missing.empty()) return {true, {}};
+  return {false, Format(MessageText(kMsgPresetMissingBands), missing.c_str())};
+}
+
+std::string BandFileFailure(const std::string& settingsPath, int sampleType, int band) {
+  const std::string base = StripExtension(settingsPath);
+  const int type = SampleBytes(sampleType) == 0 ? kSample8 : sampleType;
+  return std::string(MessageText(kMsgOpenFailed)) + "\n" +
+         ResolveNoCase(BandFilePath(base, type, band)).string();
 }
 
 BandFileCheck CheckBandFile(const std::string& settingsPath, int sampleType, int band,

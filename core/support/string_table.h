@@ -45,6 +45,8 @@ enum MessageId : int {
   kMsgDemOfBirdsEye = 61428,
   kMsgAreaOutsideImage = 61440,
   kMsgBandFileShort = 61441,
+  kMsgPresetOtherSensor = 61442,
+  kMsgPresetMissingBands = 61443,  // %s: the band numbers
   // Import of satellite products and elevation models.
   kMsgImportCannotOpen = 61460,
   kMsgImportNoProduct = 61461,
@@ -66,6 +68,7 @@ enum MessageId : int {
   kMsgImportDemAllSea = 61477,
   kMsgImportNotNorthUp = 61478,
   kMsgImportCutToOverlap = 61479,
+  kMsgImportAssumedTm = 61480,
   // Replacing a file set.
   kMsgReplacementKept = 61490,
   kMsgMathUnavailable = 61510,

@@ -53,7 +53,7 @@ CNdviDlg::CNdviDlg(const std::string& settingsPath, int sensor, Messenger& messe
   auto combo = [this](int id) {
     auto* c = new QComboBox(this);
     c->setObjectName(QString::number(id));
-    for (const BandItem& item : m_bands) c->addItem(ToQ(item.text), item.number);
+    for (const BandItem& item : m_bands) c->addItem(ToQ(item.shown), item.number);
     c->setCurrentIndex(-1);
     c->setMinimumContentsLength(18);
     return c;

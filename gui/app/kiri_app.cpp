@@ -364,6 +364,18 @@ bool CKiriApp::OnImport() {
 #endif
 }
 
+// The folder of the image opened last (this run or, through the recent
+// files, an earlier one) while it is there; the samples at first.
+QString CKiriApp::OpenFolder() const {
+  QString last;
+  if (!m_open.settingsPath.empty())
+    last = ToQ(m_open.settingsPath);
+  else if (m_frame && !m_frame->RecentFiles().isEmpty())
+    last = m_frame->RecentFiles().first();
+  const QString folder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+  return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : m_options.samplesFolder;
+}
+
 bool CKiriApp::OnFileOpen(const QString& chosen) {
   const bool reopen = m_reopen;
   const OpenRequest kept = m_open;
@@ -371,7 +383,7 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
   if (!reopen) {
     QString path = chosen;
     if (path.isEmpty())
-      path = m_ui.GetOpenFileName(m_frame.get(), m_options.samplesFolder,
+      path = m_ui.GetOpenFileName(m_frame.get(), OpenFolder(),
                                   translate("CKiriApp", "Lumora Zud's 設定ファイル (*.inf)"));
     if (path.isEmpty()) {
       m_open.settingsPath.clear();

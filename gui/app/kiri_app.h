@@ -70,8 +70,10 @@ class CKiriApp : public QObject {
   bool IsEnabled(int id) const;
   void RefreshCommands();
 
-  // Open (32778): asks for a settings file unless a path is given.
+  // Open (32778): asks for a settings file unless a path is given; the
+  // dialog starts in OpenFolder().
   bool OnFileOpen(const QString& path = {});
+  QString OpenFolder() const;
   // Import (32870): the import dialog, then the new set opens as by Open.
   bool OnImport();
   const OpenRequest& LastOpen() const { return m_open; }

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,6 +35,23 @@ namespace {
 
 // Pixels between a status pane's border and its text, and after the last pane.
 constexpr int kPaneAir = 2;
+
+// The message pane: a text longer than the pane ends in "…" rather than in
+// half a character; text() stays whole.
+class MessagePane : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QString Shown() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(contentsRect(), int(alignment()), Shown());
+  }
+};
 
 QSettings RecentSettings() {
   return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
@@ -311,7 +329,7 @@ void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setSizeGripEnabled(false);  // the frame cannot be resized
   for (int i = 0; i < 3; ++i) {
-    m_panes[i] = new QLabel(bar);
+    m_panes[i] = i == 0 ? new MessagePane(bar) : new QLabel(bar);
     m_panes[i]->setObjectName(QStringLiteral("pane%1").arg(i));
   }
   // The message pane gives way first: a long prompt is cut at its end
@@ -343,6 +361,10 @@ void CMainFrame::SetStatusText(int pane, const QString& text) {
 
 QString CMainFrame::StatusText(int pane) const {
   return pane >= 0 && pane < 3 ? m_panes[pane]->text() : QString();
+}
+
+QString CMainFrame::ShownStatusText() const {
+  return static_cast<MessagePane*>(m_panes[0])->Shown();
 }
 
 void CMainFrame::UpdateCommandUi() {

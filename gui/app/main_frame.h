@@ -50,6 +50,8 @@ class CMainFrame : public QMainWindow {
 
   void SetStatusText(int pane, const QString& text);
   QString StatusText(int pane) const;
+  // Pane 0 as it shows its text: ended with "…" when the pane is too narrow.
+  QString ShownStatusText() const;
   QToolBar* ToolBar(int index) const { return index == 0 ? m_bar1 : m_bar2; }
   QMdiArea* MdiArea() const { return m_mdi; }
 

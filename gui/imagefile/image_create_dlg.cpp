@@ -153,13 +153,15 @@ QComboBox* CImageCreateDlg::MakeBandCombo(int id) {
   auto* combo = new QComboBox(this);
   SetControlId(combo, id);
   combo->setPlaceholderText(QString::fromUtf8(kUnknownBand));
-  for (const BandItem& item : m_bands) combo->addItem(ToQ(item.text), item.number);
+  for (const BandItem& item : m_bands) combo->addItem(ToQ(item.shown), item.number);
   combo->setMinimumContentsLength(20);
   return combo;
 }
 
 void CImageCreateDlg::SelectBand(QComboBox* combo, int band) {
   combo->setCurrentIndex(combo->findData(band));  // -1 shows "UNKOWN BAND"
+  // Kept so that the message can name the band file that is not there.
+  combo->setProperty("wanted", band);
 }
 
 void CImageCreateDlg::SelectBands(int red, int green, int blue) {
@@ -169,6 +171,8 @@ void CImageCreateDlg::SelectBands(int red, int green, int blue) {
 }
 
 int CImageCreateDlg::BandOf(const QComboBox* combo) const {
+  if (combo->currentIndex() < 0 && combo->property("wanted").toInt() > 0)
+    return combo->property("wanted").toInt();
   return BandNumberFromText(FromQ(combo->currentText()));
 }
 
@@ -187,9 +191,15 @@ void CImageCreateDlg::SetSingleBand(bool single) {
                      static_cast<QWidget*>(m_swatch[1]), static_cast<QWidget*>(m_swatch[2])})
     w->setVisible(!single);
   m_rainbow->setVisible(single);
+  // A preset of another sensor or asking for a band the image lacks is
+  // grey, and its tool tip says why.
+  std::vector<int> present;
+  for (const BandItem& item : m_bands) present.push_back(item.number);
   for (CMyBitmapButton* b : m_presets) {
     const CompositionPreset* p = FindPreset(b->ControlId());
-    b->setEnabled(!single && p && p->sensor == m_settings.sensor);
+    const PresetOffer offer = p ? OfferPreset(*p, m_settings.sensor, present) : PresetOffer{};
+    b->setEnabled(!single && offer.offered);
+    b->setToolTip(ToQ(offer.reason));
   }
   m_swatch[0]->setPixmap(LoadPicture(QString::fromUtf8(single ? kSwatchGrey : kSwatchBlue)));
 }
@@ -218,7 +228,9 @@ void CImageCreateDlg::accept() {
     if (!checked.insert({type, band}).second) continue;
     switch (CheckBandFile(m_settingsPath, type, band, m_settings)) {
       case BandFileCheck::kOk: break;
-      case BandFileCheck::kCannotOpen: m_messenger.ShowMessage(kMsgOpenFailed); return;
+      case BandFileCheck::kCannotOpen:
+        m_messenger.ShowText("Lumora Zud's", BandFileFailure(m_settingsPath, type, band));
+        return;
       case BandFileCheck::kWrongSize:
         if (!m_messenger.AskOkCancel(kMsgSizeMismatch)) return;
         break;

@@ -159,6 +159,10 @@ CImportDlg::CImportDlg(UiSeam& ui, Messenger& messenger, const QString& startFol
   m_sensor->addItem(translate("CImportDlg", "ランドサット TM"), kSensorTm);
   m_sensor->addItem(translate("CImportDlg", "ランドサット MSS"), kSensorMss);
   m_sensor->addItem(translate("CImportDlg", "アスター"), kSensorAster);
+  // Plain GeoTIFF bands carry no sensor: the teacher names it.
+  m_sensor->setPlaceholderText(translate("CImportDlg", "選んでください"));
+  m_sensor->setCurrentIndex(-1);
+  connect(m_sensor, &QComboBox::currentIndexChanged, this, &CImportDlg::UpdateEnabling);
   auto* sizeGrid = new QGridLayout;
   sizeGrid->addWidget(m_shrink, 0, 0, 1, 4);
   sizeGrid->addWidget(new QLabel(translate("CImportDlg", "幅"), this), 1, 0);
@@ -275,7 +279,6 @@ void CImportDlg::MakePreview() {
   if (!temp.isValid()) return;
   importer::ImportOptions o;
   o.maxWidth = o.maxHeight = kPreviewSide;
-  o.sensor = m_sensor->currentData().toInt();
   const std::string inf = FromQ(temp.filePath(QStringLiteral("preview.inf")));
   RecordingMessenger quiet;  // a preview that cannot be made is simply not shown
   {
@@ -300,9 +303,10 @@ void CImportDlg::UpdateEnabling() {
   for (QSpinBox* b : m_area) b->setEnabled(chosen && m_part->isChecked());
   m_maxWidth->setEnabled(m_shrink->isChecked());
   m_maxHeight->setEnabled(m_shrink->isChecked());
-  m_sensor->setEnabled(!chosen || m_summary.product.kind == importer::ProductKind::kGeoTiff);
+  const bool geoTiff = m_summary.product.kind == importer::ProductKind::kGeoTiff;
+  m_sensor->setEnabled(!chosen || geoTiff);
   if (auto* ok = findChild<QPushButton*>(QString::number(kIdOk)))
-    ok->setEnabled(chosen && !OutputPath().empty());
+    ok->setEnabled(chosen && !OutputPath().empty() && (!geoTiff || m_sensor->currentIndex() >= 0));
 }
 
 importer::ImportOptions CImportDlg::Options() const {
@@ -319,7 +323,7 @@ importer::ImportOptions CImportDlg::Options() const {
     o.maxHeight = m_maxHeight->value();
   }
   o.keep16bit = m_keep16->isChecked();
-  if (m_summary.product.kind == importer::ProductKind::kGeoTiff)
+  if (m_summary.product.kind == importer::ProductKind::kGeoTiff && m_sensor->currentIndex() >= 0)
     o.sensor = m_sensor->currentData().toInt();
   return o;
 }
@@ -338,6 +342,8 @@ std::string CImportDlg::OutputPath() const {
 void CImportDlg::accept() {
   const std::string out = OutputPath();
   if (m_inputs.empty() || out.empty()) return;
+  if (m_summary.product.kind == importer::ProductKind::kGeoTiff && m_sensor->currentIndex() < 0)
+    return;
   std::error_code ec;
   if (std::filesystem::exists(out, ec) && !m_messenger.AskOkCancel(kMsgImportReplace)) return;
   bool ok;

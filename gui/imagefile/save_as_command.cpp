@@ -17,7 +17,7 @@ namespace lumora::gui {
 
 bool RunSaveAs(CKiriApp& app, CKiriView& view) {
   const QString chosen =
-      app.Ui().GetSaveFileName(view.Frame(), QString(), QStringLiteral("*.inf"),
+      app.Ui().GetSaveFileName(view.Frame(), view.PictureFolder(), QStringLiteral("*.inf"),
                                translate("SaveAs", "Lumora Zud's 設定ファイル (*.inf)"));
   if (chosen.isEmpty()) return false;
   const std::string target = FromQ(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath()));

@@ -1,5 +1,6 @@
 #include "gui/output/export_command.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,10 +58,15 @@ bool OutputSparesImage(const std::string& output, const ImageSession& session,
   return true;
 }
 
+QString FolderOfImage(const ImageSession& session) {
+  return QFileInfo(ToQ(session.OpenedPath())).absolutePath();
+}
+
 bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
                    const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
-  const QString path = ui.GetSaveFileName(parent, QString(), QStringLiteral("*.jpg"),
-                                          QStringLiteral("Jpeg Files (*.jpg);;Tiff Files (*.tif)"));
+  const QString path =
+      ui.GetSaveFileName(parent, FolderOfImage(session), QStringLiteral("*.jpg"),
+                         translate("Export", "JPEG ファイル (*.jpg);;TIFF ファイル (*.tif)"));
   if (path.isEmpty() || !OutputSparesImage(FromQ(path), session, messenger)) return false;
   float ratio = 1.0f;
   if (ImageFileKindOf(FromQ(path)) == ImageFileKind::kJpeg) {

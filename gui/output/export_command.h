@@ -34,9 +34,13 @@ class CJpegQualityDlg : public QDialog {
 bool OutputSparesImage(const std::string& output, const ImageSession& session,
                        Messenger& messenger);
 
-// Asks for the file (and for JPEG the compression), then writes the
-// picture (the window rendered 1:1, or its map page) with its resolution in
-// pixels per metre. False when cancelled or failed.
+// The folder of the image as opened (never the working folder of a
+// processed result): where the save and export dialogs start.
+QString FolderOfImage(const ImageSession& session);
+
+// Asks for the file (the dialog starts in the image's folder; for JPEG also
+// the compression), then writes the picture (the window rendered 1:1, or its
+// map page) with its resolution in pixels per metre. False when cancelled or failed.
 bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
                    const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter);
 

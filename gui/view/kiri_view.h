@@ -145,6 +145,10 @@ class CKiriView : public QAbstractScrollArea {
   void HideProfile();
   bool ProfileShown() const { return m_bShowProfile; }
 
+  // The folder of the image as opened (never the working folder): where the
+  // save and export dialogs start.
+  QString PictureFolder() const;
+
   // A kept processing result that was never saved: closing asks first.
   bool HasUnsavedResult() const;
   void MarkSaved();

@@ -24,6 +24,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/imagefile/save_as_command.h"
+#include "gui/output/export_command.h"
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/widgets/bitmap_button.h"
@@ -58,6 +59,18 @@ QPoint ToQPoint(ClientPoint p) { return {p.x, p.y}; }
 // The DN window's texts while no image window has the focus.
 constexpr const char* kDnNoFocus = "(---,---,---)";
 
+// What an armed tool asks the pupil to do, in the status bar.
+QString ArmedPrompt(int kind) {
+  switch (kind) {
+    case CKiriView::kSelectPartOpen: return translate("CKiriView", "範囲をドラッグしてください");
+    case CKiriView::kSelectProfile:
+      return translate("CKiriView", "横か縦に線をドラッグしてください");
+    case CKiriView::kSelectTraining:
+      return translate("CKiriView", "トレーニングエリアをドラッグしてください");
+    default: return translate("CKiriView", "測りたいところをドラッグしてください");
+  }
+}
+
 }  // namespace
 
 bool CKiriView::HasUnsavedResult() const {
@@ -66,6 +79,8 @@ bool CKiriView::HasUnsavedResult() const {
 }
 
 void CKiriView::MarkSaved() { m_savedPath = m_session.CurrentPath(); }
+
+QString CKiriView::PictureFolder() const { return FolderOfImage(m_session); }
 
 bool CKiriView::QueryClose() {
   if (!HasUnsavedResult()) return true;
@@ -95,6 +110,7 @@ void CKiriView::StartSelection(int kind, SelectionHandler onFinished) {
   m_tools.kind = kind;
   m_tools.onFinished = std::move(onFinished);
   SetToolCursor(&SelectionCursor());
+  if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, ArmedPrompt(kind));
   setFocus(Qt::OtherFocusReason);
 }
 
@@ -103,12 +119,13 @@ void CKiriView::StartRuler() {
   m_tools.ruler = true;
   m_tools.rulerDrag = false;
   SetToolCursor(&RulerCursor());
+  if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, ArmedPrompt(-1));
   setFocus(Qt::OtherFocusReason);
 }
 
 void CKiriView::CancelTools() {
   if (m_tools.selecting && m_tools.kind == kSelectProfile) m_bShowProfile = false;
-  if (m_tools.selecting) {
+  if (m_tools.selecting || (m_tools.ruler && !m_tools.rulerDrag)) {
     m_tools.selecting = false;
     m_tools.dragState = 0;
     m_tools.onFinished = {};
@@ -333,7 +350,7 @@ void CKiriView::PaintProfile(QPainter& p) const {
 // written when the user cancels or names a file set in use.
 void CKiriView::RunPartialOpen(const Selection& s) {
   const QString chosen =
-      m_app.Ui().GetSaveFileName(m_frame, QString(), QStringLiteral("*.inf"),
+      m_app.Ui().GetSaveFileName(m_frame, PictureFolder(), QStringLiteral("*.inf"),
                                  translate("CKiriView", "Lumora Zud's 設定ファイル (*.inf)"));
   if (chosen.isEmpty()) return;
   const std::string target = FromQ(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath()));

@@ -30,8 +30,9 @@ void RunProfileWindow(CKiriApp& app, CKiriView& view, const CKiriView::Selection
   CProfileDlg dialog(&view);
   const bool save = app.Ui().RunDialog(dialog) == QDialog::Accepted;
   if (save) {
-    const QString path = app.Ui().GetSaveFileName(view.Frame(), QString(), QStringLiteral("*.txt"),
-                                                  QStringLiteral("Text File (*.txt)"));
+    const QString path =
+        app.Ui().GetSaveFileName(view.Frame(), view.PictureFolder(), QStringLiteral("*.txt"),
+                                 translate("CProfileDlg", "テキスト ファイル (*.txt)"));
     const ImageSession& session = view.Session();
     // The opened set is spared as well as the working copy the profile is of.
     if (!path.isEmpty() && OutputSparesImage(FromQ(path), session, app.Msg())) {

@@ -52,7 +52,7 @@ CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
     auto* c = new QComboBox(this);
     c->setObjectName(QString::number(id));
     for (const BandItem& item : ListBands(m_view.Session().CurrentPath(), true, 7))
-      c->addItem(ToQ(item.text));
+      c->addItem(ToQ(item.shown), ToQ(item.text));  // the page's caption is the file's text
     c->setCurrentIndex(-1);
     c->setMinimumContentsLength(16);
     connect(c, &QComboBox::currentTextChanged, this,
@@ -102,8 +102,8 @@ void CScatterDlg::OnShow() {
   if (m_xBand < 0 || m_yBand < 0) return;
   m_save->setEnabled(true);
   m_print->setEnabled(true);
-  m_xCaption = FromQ(m_xCombo->currentText());
-  m_yCaption = FromQ(m_yCombo->currentText());
+  m_xCaption = FromQ(m_xCombo->currentData().toString());
+  m_yCaption = FromQ(m_yCombo->currentData().toString());
   const ImageSession& session = m_view.Session();
   WaitCursor wait;
   ComputeScatter(session.CurrentPath(), m_xBand, m_yBand, session.State().m_nImagePixels,

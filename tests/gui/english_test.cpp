@@ -19,6 +19,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 
+#include "core/imagefile/band_catalogue.h"
 #include "core/shell/command_rules.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
@@ -130,6 +131,11 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
   Frame().show();
   Look("main frame", Frame());
   const std::string inf = WriteScene(dir, "e", 40, 30, 4, 1);
+  // Bands described as the program describes them, shown in English.
+  for (const auto& [band, text] :
+       {std::pair{1, "TM バンド1 青 0.45-0.52μm"}, std::pair{2, "TM バンド2 緑 0.52-0.60μm"},
+        std::pair{3, "TM バンド3 赤 0.63-0.69μm"}, std::pair{4, "TM バンド4 近赤外 0.76-0.90μm"}})
+    ASSERT_TRUE(WriteBandDescription(dir / "e", band, text));
   ASSERT_TRUE(Open(inf, LookThen("composition", [](QDialog& d) { return Click(d, 1); })));
   Look("main frame with an image", Frame());
   for (QAction* a : Frame().menuBar()->actions())
@@ -309,12 +315,15 @@ TEST(Translation, EveryJapaneseTextHasItsEnglish) {
   // Texts that stay as they are in English: font names, each language's own
   // name and the note said in the language chosen, the widest caption the
   // information window measures its tab stop with.
-  const QSet<QString> kept = {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("ＭＳ Ｐゴシック"),
-                              QStringLiteral("日本語"),
-                              QStringLiteral("次に起動したときから，日本語で表示します．"),
-                              QStringLiteral("１ピクセル当たりの長さ　"),
-                              // the name of a printed document, also in the files lumora-cli writes
-                              QStringLiteral("Lumora Zud's イメージ")};
+  const QSet<QString> kept = {
+      QStringLiteral("ＭＳ ゴシック"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("日本語"),
+      QStringLiteral("次に起動したときから，日本語で表示します．"),
+      QStringLiteral("１ピクセル当たりの長さ　"),
+      // the name of a printed document, also in the files lumora-cli writes
+      QStringLiteral("Lumora Zud's イメージ"),
+      // Qt's own texts, given in Japanese only to the Japanese program
+      QStringLiteral("フォルダ"), QStringLiteral("ドライブ"), QStringLiteral("エイリアス"),
+      QStringLiteral("ショートカット"), QStringLiteral("不明")};
   SetLanguage(Language::kEnglish);
   auto coreKnows = [](const QString& text) {
     const std::string utf8 = text.toStdString();

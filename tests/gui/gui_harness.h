@@ -47,7 +47,9 @@ class ScriptedUi : public UiSeam {
     lastOpenFolder = folder;
     return Pop(openNames);
   }
-  QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+  QString GetSaveFileName(QWidget*, const QString& folder, const QString&,
+                          const QString&) override {
+    lastSaveFolder = folder;
     return Pop(saveNames);
   }
   std::deque<QStringList> openLists;
@@ -77,7 +79,7 @@ class ScriptedUi : public UiSeam {
     colours.pop_front();
     return c;
   }
-  QString lastOpenFolder;
+  QString lastOpenFolder, lastSaveFolder;
 
  private:
   static QString Pop(std::deque<QString>& q) {

@@ -4,6 +4,7 @@
 #include "gui/imagefile/import_dlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <filesystem>
 
 #include "core/support/string_table.h"
+#include "core/support/text.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/importer/import_fixtures.h"
 #include "tests/support/cli_run.h"
@@ -90,6 +92,54 @@ TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
   const auto ours = SetFiles(dir / "scenes/lake"), theirs = SetFiles(dir / "cli/lake");
   EXPECT_EQ(ours.size(), 15u);  // settings, seven bands and their descriptions
   EXPECT_EQ(ours, theirs);
+}
+
+// Plain GeoTIFF bands carry no sensor: the teacher must name one before the
+// import, lumora-cli says which it assumed, and the composition dialog greys
+// the presets whose bands a four-band file lacks, saying why.
+TEST_F(ImportDialogTest, APlainGeoTiffTakesTheSensorTheTeacherNames) {
+  ::lumora::test::TiffSpec spec;
+  spec.width = 20;
+  spec.height = 16;
+  spec.bands = 4;
+  const std::string tif = dir / "download/plain.tif";
+  ::lumora::test::WriteGeoTiff(
+      tif, spec, [](int band, int x, int y) { return 3000.0 + band * 500 + x * 40 + y * 30; });
+  fs::create_directories(dir / "scenes");
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto& dialog = static_cast<CImportDlg&>(d);
+    auto* ok = Find<QPushButton>(d, kIdOk);
+    auto* sensor = Named<QComboBox>(d, "sensor");
+    EXPECT_TRUE(dialog.ChooseInputs({tif}));
+    Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("plain"));
+    EXPECT_TRUE(sensor->isEnabled());
+    EXPECT_EQ(sensor->currentIndex(), -1);
+    EXPECT_FALSE(ok->isEnabled());
+    sensor->setCurrentIndex(sensor->findData(kSensorTm));
+    EXPECT_TRUE(ok->isEnabled());
+    return Click(d, kIdOk);
+  });
+  ui.dialogs.push_back([](QDialog& d) {
+    auto* natural = Find<QWidget>(d, 305);  // TM 5, 4, 2
+    EXPECT_FALSE(natural->isEnabled());
+    EXPECT_EQ(natural->toolTip().toStdString(), Format(MessageText(kMsgPresetMissingBands), "5"));
+    EXPECT_TRUE(Find<QWidget>(d, 306)->isEnabled());  // TM 4, 3, 2
+    EXPECT_EQ(Find<QWidget>(d, 302)->toolTip().toStdString(), MessageText(kMsgPresetOtherSensor));
+    return Click(d, kIdOk);
+  });
+  app->OnCommand(kCmdImport);
+  ASSERT_NE(View(), nullptr);
+
+  const auto named = ::lumora::test::RunCli(
+      dir, "import '" + tif + "' --sensor tm -o '" + (dir / "cli/named.inf") + "'");
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.err, "");
+  EXPECT_EQ(SetFiles(dir / "scenes/plain"), SetFiles(dir / "cli/named"));
+  const auto assumed =
+      ::lumora::test::RunCli(dir, "import '" + tif + "' -o '" + (dir / "cli/assumed.inf") + "'");
+  ASSERT_EQ(assumed.status, 0) << assumed.err;
+  EXPECT_NE(assumed.err.find(MessageText(kMsgImportAssumedTm)), std::string::npos);
 }
 
 TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {

@@ -185,6 +185,34 @@ TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADrag) {
   EXPECT_FALSE(View()->RulerDragging());
 }
 
+// An armed tool says in the status bar what to do; a right click disarms it
+// and the prompt goes. A prompt longer than the pane ends in "…".
+TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
+  OpenScene(128, 128);
+  Frame().show();
+  const struct {
+    int command;
+    const char* prompt;
+  } tools[] = {{kCmdOpenPart, "範囲をドラッグしてください"},
+               {kCmdProfile, "横か縦に線をドラッグしてください"},
+               {kCmdRuler, "測りたいところをドラッグしてください"}};
+  for (const auto& t : tools) {
+    app->OnCommand(t.command);
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
+    Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+    EXPECT_EQ(Frame().StatusText(0), QString()) << t.command;
+  }
+  const QString longPrompt = QStringLiteral("画像の一部を指定して開きます．").repeated(4);
+  Frame().SetStatusText(0, longPrompt);
+  QCoreApplication::processEvents();
+  const QString shown = Frame().ShownStatusText();
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(longPrompt.startsWith(shown.chopped(1)));
+  EXPECT_LT(shown.size(), longPrompt.size());
+  Frame().SetStatusText(0, QStringLiteral("開く"));
+  EXPECT_EQ(Frame().ShownStatusText(), QStringLiteral("開く"));
+}
+
 TEST_F(MouseToolsTest, PressBesideThePictureKeepsTheToolArmed) {
   OpenScene(64, 64);
   SetZoom(0, {0, 0});  // 32 x 32 on screen

@@ -3,6 +3,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 
 #include "core/support/string_table.h"
 #include "gui/app/operation_dlg.h"
@@ -49,7 +51,48 @@ TEST_F(OpenTest, EachPresetComposesItsBands) {
     EXPECT_NE(TitleOfActive().find(c.rgb), std::string::npos) << TitleOfActive();
   }
   EXPECT_EQ(app->Views().size(), 6u);
+}
+
+// The open dialog starts in the samples, then where the last image came
+// from; the save, export and partial-open dialogs beside the picture shown,
+// never in the working folder of a processed result.
+TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
+  ui.openNames.push_back({});  // cancelled
+  app->OnCommand(kCmdOpen);
   EXPECT_TRUE(ui.lastOpenFolder.endsWith("samples"));
+  std::filesystem::create_directories(dir / "pupil");
+  ASSERT_TRUE(
+      Open(WriteScene(dir, "pupil/lake", 40, 30, 3, 1), [](QDialog& d) { return Click(d, 1); }));
+  const QString folder = QString::fromStdString(dir / "pupil");
+  ui.openNames.push_back({});
+  app->OnCommand(kCmdOpen);
+  EXPECT_EQ(ui.lastOpenFolder, folder);
+  messenger.answers = {true};
+  ui.dialogs.push_back([](QDialog& d) {
+    Find<QComboBox>(d, 351)->setCurrentIndex(4);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdFilter);
+  ASSERT_NE(View()->Session().CurrentPath(), View()->Session().OpenedPath());
+  const struct {
+    const char* name;
+    std::function<void()> run;
+  } saves[] = {
+      {"save as", [this] { app->OnCommand(kCmdSaveAs); }},
+      {"export", [this] { app->OnCommand(kCmdExport); }},
+      {"partial open",
+       [this] {
+         app->OnCommand(kCmdOpenPart);
+         MouseDriver mouse([this] { return View()->viewport(); });
+         mouse.Drag({2, 2}, {20, 15});
+         mouse.Send(QEvent::MouseButtonRelease, {20, 15});
+       }},
+  };
+  for (const auto& s : saves) {
+    ui.lastSaveFolder.clear();
+    s.run();
+    EXPECT_EQ(ui.lastSaveFolder, folder) << s.name;
+  }
 }
 
 TEST_F(OpenTest, TitleNamesPathStepCornersAndBands) {
@@ -68,7 +111,9 @@ TEST_F(OpenTest, MissingBandNumberShowsUnknownAndIsRefused) {
     EXPECT_EQ(red->currentIndex(), -1);  // band 3 is not there
     EXPECT_EQ(red->placeholderText(), QStringLiteral("UNKOWN BAND"));
     EXPECT_EQ(Click(d, 1), QDialog::Rejected);  // stays open
-    EXPECT_EQ(messenger.LastId(), kMsgOpenFailed);
+    // The message names the band file that is not there.
+    EXPECT_EQ(messenger.entries.back().text,
+              std::string(MessageText(kMsgOpenFailed)) + "\n" + (dir / "two.b03"));
     return Click(d, 2);
   }));
   EXPECT_TRUE(app->Views().empty());
@@ -82,7 +127,7 @@ TEST_F(OpenTest, SingleBandAndRainbow) {
     EXPECT_EQ(Find<QLabel>(d, 319)->text(), QStringLiteral("白黒 (Gray)"));
     EXPECT_TRUE(Find(d, 162)->isHidden());
     EXPECT_FALSE(Find(d, 320)->isHidden());
-    EXPECT_FALSE(Find(d, 305)->isEnabled());
+    EXPECT_FALSE(Find(d, 307)->isEnabled());
     Find<QComboBox>(d, 159)->setCurrentIndex(1);
     Find<QCheckBox>(d, 320)->setChecked(true);
     return Click(d, 1);
@@ -107,7 +152,7 @@ TEST_F(OpenTest, SingleBandAndRainbow) {
     QCoreApplication::processEvents();
     EXPECT_EQ(d.size(), size);
     EXPECT_TRUE(Find(d, 320)->isHidden());
-    EXPECT_TRUE(Find(d, 305)->isEnabled());
+    EXPECT_TRUE(Find(d, 307)->isEnabled());  // TM 3, 2, 1: bands the image has
     return Click(d, 1);
   }));
   EXPECT_FALSE(View()->Session().State().m_bRainbow);

@@ -511,6 +511,10 @@ TM sensor</translation>
         <source>%1&#x3000;%2 バンド&#x3000;%3 × %4 画素&#x3000;%5</source>
         <translation>%1   %2 bands   %3 × %4 pixels   %5</translation>
     </message>
+    <message>
+        <source>選んでください</source>
+        <translation>Please choose</translation>
+    </message>
 </context>
 <context>
     <name>CKiriApp</name>
@@ -538,6 +542,22 @@ Save it?</translation>
     <message>
         <source>Lumora Zud&apos;s 設定ファイル (*.inf)</source>
         <translation>Lumora Zud&apos;s settings files (*.inf)</translation>
+    </message>
+    <message>
+        <source>範囲をドラッグしてください</source>
+        <translation>Drag over the area to open</translation>
+    </message>
+    <message>
+        <source>横か縦に線をドラッグしてください</source>
+        <translation>Drag a line across or down the image</translation>
+    </message>
+    <message>
+        <source>トレーニングエリアをドラッグしてください</source>
+        <translation>Drag over the training area</translation>
+    </message>
+    <message>
+        <source>測りたいところをドラッグしてください</source>
+        <translation>Drag along what you want to measure</translation>
     </message>
 </context>
 <context>
@@ -1157,6 +1177,10 @@ Import</translation>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>テキスト ファイル (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
 </context>
 <context>
     <name>CProgressDlg</name>
@@ -1244,6 +1268,10 @@ Import</translation>
     <message>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>JPEG ファイル (*.jpg);;TIFF ファイル (*.tif)</source>
+        <translation>JPEG files (*.jpg);;TIFF files (*.tif)</translation>
     </message>
 </context>
 <context>

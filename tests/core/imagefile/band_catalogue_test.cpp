@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -76,12 +77,47 @@ TEST(BandCatalogue, DescriptionRoundTripIsStoredAsCp932) {
   EXPECT_EQ(ReadBandDescription(base, 12), "フィルタ処理");
 }
 
+// In English the descriptions the program writes are shown in English, a
+// user's own text as it is; the list keeps the file's text beside.
+TEST(BandCatalogue, OwnDescriptionsAreShownInTheInterfaceLanguage) {
+  const struct {
+    const char* file;
+    const char* english;
+  } cases[] = {
+      {"TM バンド3 赤 0.63-0.69μm", "TM band 3 red 0.63-0.69μm"},
+      {"OLI バンド6 短波長赤外 1.57-1.65μm", "OLI band 6 shortwave infrared 1.57-1.65μm"},
+      {"ASTER バンド13 熱赤外 10.25-10.95μm", "ASTER band 13 thermal infrared 10.25-10.95μm"},
+      {"kanto.tif バンド2", "kanto.tif band 2"},
+      {"植生指数データ　単バンド", "Vegetation index, one band"},
+      {"土地被覆分類データ　緑", "Land cover classes, green"},
+      {"鳥瞰画像　白黒", "Bird's-eye view, grey"},
+      {"フィルタ済み画像データ", "Filtered image"},
+      // Not ours: kept.
+      {"森のバンド", "森のバンド"},
+      {"TM バンド3 赤い 0.63-0.69μm", "TM バンド3 赤い 0.63-0.69μm"},
+      {"TM バンド3 赤 とても明るい", "TM バンド3 赤 とても明るい"},
+      {"Blue  0.45-0.52", "Blue  0.45-0.52"},
+  };
+  TempDir dir;
+  const std::string base = dir / "s";
+  WriteFile(base + ".b01", "");
+  for (const auto& c : cases) {
+    ASSERT_TRUE(WriteBandDescription(base, 1, c.file));
+    SetLanguage(Language::kEnglish);
+    const BandItem item = ListBands(base + ".inf", true, 7).at(0);
+    EXPECT_EQ(item.shown, std::string("01 : ") + c.english);
+    EXPECT_EQ(item.text, std::string("01 : ") + c.file);
+    SetLanguage(Language::kJapanese);
+    EXPECT_EQ(ShownBandDescription(c.file), c.file);
+  }
+}
+
 TEST(BandCatalogue, NumbersFromItemTexts) {
   EXPECT_EQ(BandNumberFromText("07 : near infrared"), 7);
   EXPECT_EQ(BandNumberFromText("255 : "), 255);
   EXPECT_EQ(BandNumberFromText(""), -1);
   EXPECT_EQ(BandNumberFromText(kUnknownBand), 0);
-  std::vector<BandItem> items = {{3, 2, "03 : "}};
+  std::vector<BandItem> items = {{3, 2, "03 : ", "03 : "}};
   EXPECT_EQ(SampleTypeOf(items, 3), 2);
   EXPECT_EQ(SampleTypeOf(items, 4), 0);
   EXPECT_EQ(SampleTypeOf(items, 0), 0);
