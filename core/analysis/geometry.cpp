@@ -17,10 +17,7 @@ Vec3 DirectionFromAngles(float azimuth, float elevation) {
 
 Camera::Camera(const Vec3& eye, const Vec3& target, int viewportWidth, int viewportHeight,
                double viewAngle)
-    : m_eye(eye),
-      m_target(target),
-      m_viewportWidth(viewportWidth),
-      m_viewportHeight(viewportHeight) {
+    : m_target(target), m_viewportWidth(viewportWidth), m_viewportHeight(viewportHeight) {
   m_tanHalfAngle = std::tan(viewAngle * kHalfRadiansPerDegree);
   const Vec3 w = eye - target;
   m_distance = w.Length();

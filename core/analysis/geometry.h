@@ -73,7 +73,7 @@ class Camera {
   int ViewportHeight() const { return m_viewportHeight; }
 
  private:
-  Vec3 m_eye, m_target;
+  Vec3 m_target;
   int m_viewportWidth = 0, m_viewportHeight = 0;
   double m_tanHalfAngle = 0.0;
   double m_distance = 0.0;

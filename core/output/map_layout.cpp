@@ -187,6 +187,13 @@ MapLayout LayoutMap(int pageWidth, int pageHeight, double s, const MapImage& img
           {texts[i], CentredAbove(measurer.Measure(TextRole::kScaleLabel, texts[i]), s, ticks[i],
                                   l.scaleBar.top - 10 * s)});
     }
+    // Over a short bar the end labels move outwards, 4 s clear of the middle one.
+    const int clear = static_cast<int>(4 * s);
+    PageRect& first = l.scaleLabels[0].rect;
+    PageRect& middle = l.scaleLabels[1].rect;
+    PageRect& last = l.scaleLabels[2].rect;
+    first.left = std::min(first.left, middle.left - clear - first.width);
+    last.left = std::max(last.left, middle.Right() + clear);
   }
   if (a.showLegend) {
     const double g = grid ? l.gridLabel.width * s : 0.0;

@@ -15,6 +15,8 @@
 //   together are fitted into the available area, times 0.95, and centred.
 // - Grid lines are computed in whole minutes (every step of the list is a
 //   whole number of minutes), so labels never show 59 for a 60.
+// - Scale labels sit centred above their ticks; over a bar too short for
+//   them the end labels move outwards to keep 4 s clear of the middle one.
 // - The north mark sits in its page corner, 10 s in from the edges. It is
 //   clear of the image when it fits beside it or above/below it; otherwise
 //   the margin with the smaller shortfall grows by that shortfall.

@@ -111,6 +111,17 @@ TEST(MapLayout, ScaleBarGeometryAndLabels) {
     EXPECT_EQ(l.scaleLabels[2].rect.Bottom(), 1013);  // 10 units above the bar
     EXPECT_EQ(l.scaleTicks[2], static_cast<int>(left[pos] + length));
   }
+  // A bar 40 units long: "0km" (24 wide), " 7.5km" (48) and "15km" (32)
+  // centred on their ticks would overlap; the end labels keep 4 units clear
+  // of the middle one, which stays centred.
+  img.lengthPerPixel = 15 * LayoutMap(794, 1123, 1.0, img, a, fm).f / (2 * 40.0);
+  a.scalePosition = 1;
+  const MapLayout l = LayoutMap(794, 1123, 1.0, img, a, fm);
+  const int mid = l.scaleTicks[1];
+  EXPECT_NEAR(l.scaleLength, 40.0, 1e-9);
+  EXPECT_EQ(l.scaleLabels[1].rect.left, mid - 24);
+  EXPECT_EQ(l.scaleLabels[0].rect.Right(), mid - 24 - 4);
+  EXPECT_EQ(l.scaleLabels[2].rect.left, mid + 24 + 4);
   img.lengthPerPixel = 0.0;  // no ground length: no bar
   EXPECT_TRUE(LayoutMap(794, 1123, 1.0, img, a, fm).scaleLabels.empty());
   // The same rule for a settings file: a corner and a ground length that is a number.
