@@ -350,12 +350,14 @@ void CMainFrame::CreateStatusBar() {
   }
   // The last pane's border stays clear of the frame's edge.
   bar->setContentsMargins(0, 0, kPaneAir, 0);
-  // Fly-by help goes to pane 0.
+  // Fly-by help goes to pane 0; when it ends, what the program said there
+  // (an armed tool's prompt) comes back.
   connect(bar, &QStatusBar::messageChanged, this,
-          [this](const QString& m) { m_panes[0]->setText(m); });
+          [this](const QString& m) { m_panes[0]->setText(m.isEmpty() ? m_standing : m); });
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
+  if (pane == 0) m_standing = text;
   if (pane >= 0 && pane < 3) m_panes[pane]->setText(text);
 }
 

@@ -89,6 +89,7 @@ class CMainFrame : public QMainWindow {
   QComboBox* m_zoomBox = nullptr;
   QLabel* m_zoomLabel = nullptr;
   QLabel* m_panes[3] = {};
+  QString m_standing;  // pane 0's text apart from fly-by help
   QMdiArea* m_mdi = nullptr;
   CHelpDlg* m_help = nullptr;  // a child of the frame, made on first use
 };

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QStatusBar>
 
 #include "core/shell/command_rules.h"
 #include "gui/app/kiri_app.h"
@@ -146,7 +147,13 @@ bool COperationDlg::eventFilter(QObject* watched, QEvent* e) {
           text = translate("COperationDlg", c.status);
       if (watched == m_inFront) text = translate("COperationDlg", "最前面に表示します．");
     }
-    if (CMainFrame* frame = m_app.MainFrame()) frame->SetStatusText(0, text);
+    // Fly-by help, like the tool bars': what pane 0 said before comes back.
+    if (CMainFrame* frame = m_app.MainFrame()) {
+      if (text.isEmpty())
+        frame->statusBar()->clearMessage();
+      else
+        frame->statusBar()->showMessage(text);
+    }
   }
   return QWidget::eventFilter(watched, e);
 }

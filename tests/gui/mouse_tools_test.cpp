@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QWheelEvent>
 #include <filesystem>
 
@@ -198,6 +199,10 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
                {kCmdRuler, "測りたいところをドラッグしてください"}};
   for (const auto& t : tools) {
     app->OnCommand(t.command);
+    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
+    // The help of a button the mouse passes over comes and goes; the prompt stays.
+    Frame().statusBar()->showMessage(QStringLiteral("画像を拡大します．"));
+    Frame().statusBar()->clearMessage();
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
     Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
     EXPECT_EQ(Frame().StatusText(0), QString()) << t.command;
