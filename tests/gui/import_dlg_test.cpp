@@ -98,13 +98,13 @@ TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
 // import, lumora-cli says which it assumed, and the composition dialog greys
 // the presets whose bands a four-band file lacks, saying why.
 TEST_F(ImportDialogTest, APlainGeoTiffTakesTheSensorTheTeacherNames) {
-  ::lumora::test::TiffSpec spec;
-  spec.width = 20;
-  spec.height = 16;
-  spec.bands = 4;
+  ::lumora::test::TiffSpec tiff;
+  tiff.width = 20;
+  tiff.height = 16;
+  tiff.bands = 4;
   const std::string tif = dir / "download/plain.tif";
   ::lumora::test::WriteGeoTiff(
-      tif, spec, [](int band, int x, int y) { return 3000.0 + band * 500 + x * 40 + y * 30; });
+      tif, tiff, [](int band, int x, int y) { return 3000.0 + band * 500 + x * 40 + y * 30; });
   fs::create_directories(dir / "scenes");
   ui.dialogs.push_back([&](QDialog& d) {
     auto& dialog = static_cast<CImportDlg&>(d);
