@@ -43,8 +43,8 @@ void CKiriView::RebuildLegend() {
   m_pLegend = MakeLegendWindow(m_app, *this);
   if (!m_pLegend) return;
   // Closing the legend gives back the commands it kept off.
-  connect(m_pLegend, &QObject::destroyed, this, [this](QObject* gone) {
-    if (m_pLegend == gone) m_pLegend = nullptr;
+  connect(m_pLegend, &CLegendWindow::closedByUser, this, [this, legend = m_pLegend.data()] {
+    if (m_pLegend == legend) m_pLegend = nullptr;
     m_app.RefreshCommands();
   });
   if (const COperationDlg* palette = m_app.Palette())

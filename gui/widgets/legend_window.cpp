@@ -1,5 +1,6 @@
 #include "gui/widgets/legend_window.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -61,6 +62,11 @@ void CLegendWindow::DrawOnScreen(QPainter&) {}
 void CLegendWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   DrawOnScreen(p);
+}
+
+void CLegendWindow::closeEvent(QCloseEvent* e) {
+  QWidget::closeEvent(e);
+  if (e->isAccepted()) emit closedByUser();
 }
 
 }  // namespace lumora::gui

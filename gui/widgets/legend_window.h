@@ -48,11 +48,16 @@ class CLegendWindow : public QWidget {
   virtual bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
                           Messenger& messenger) const = 0;
 
+ signals:
+  // The close box ended the legend; the window deletes itself afterwards.
+  void closedByUser();
+
  protected:
   // The on-screen drawing, into the whole client area; legends made of
   // child widgets need not draw anything here.
   virtual void DrawOnScreen(QPainter& painter);
   void paintEvent(QPaintEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   bool m_placed = false;
