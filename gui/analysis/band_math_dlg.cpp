@@ -68,7 +68,7 @@ CBandMathDlg::CBandMathDlg(const std::string& settingsPath, const ImageSettings&
   for (const BandItem& item : ListBands(settingsPath, true, 7)) {
     auto* b = new QPushButton(QStringLiteral("B%1").arg(item.number), this);
     b->setObjectName(QString::number(kMathBandFirst + item.number));
-    b->setToolTip(ToQ(item.text));
+    b->setToolTip(ToQ(item.shown));
     const int n = item.number;
     connect(b, &QPushButton::clicked, this, [this, n] {
       m_formula->insert(QStringLiteral("B%1").arg(n));
