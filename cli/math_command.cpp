@@ -22,8 +22,8 @@ int RunMath(const std::vector<std::string>& argv) {
   if (preset.has_value() == expr.has_value())
     return UsageError("math", "give either --preset or --expr");
   const std::string colours = args.Get("colours").value_or("grey");
-  if (colours != "grey" && colours != "rainbow")
-    return UsageError("math", "--colours takes rainbow or grey");
+  if (colours != "grey" && colours != "rainbow" && colours != "diverging")
+    return UsageError("math", "--colours takes rainbow, grey or diverging");
   const auto out = args.Get("o");
   if (!out || out->empty()) return UsageError("math", "-o OUT.inf is required");
   if (!BandExpression::Available()) {
@@ -33,6 +33,7 @@ int RunMath(const std::vector<std::string>& argv) {
   const std::string& path = args.positional()[0];
   MathParams params;
   params.rainbow = colours == "rainbow";
+  params.diverging = colours == "diverging";
   if (preset) {
     int chosen = -1;
     for (int p = 0; p < kMathPresetCount; ++p)
@@ -58,7 +59,7 @@ int RunMath(const std::vector<std::string>& argv) {
 Registrar reg(
     "math",
     "math IMAGE.inf (--preset ndwi|ndbi|ndsi|ratio|ndvi|mean | --expr \"(B4-B3)/(B4+B3)\") "
-    "[--colours rainbow|grey] -o OUT.inf",
+    "[--colours rainbow|grey|diverging] -o OUT.inf",
     "Computes an index or a formula of the bands.", RunMath);
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "core/support/line_reader.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "core/view/rainbow.h"
 
 namespace lumora {
 
@@ -161,10 +162,22 @@ std::string MathPresetFormula(int preset, int sensor, const std::array<uint8_t, 
   return formula;
 }
 
-std::string FormatMathRangeFile(float largest, float smallest, const std::string& expression) {
-  return std::string(kMathRangeHeader) + "\n" +
-         Format("%lf,%lf\n", static_cast<double>(largest), static_cast<double>(smallest)) +
-         expression + "\n";
+std::string FormatMathRangeFile(float largest, float smallest, const std::string& expression,
+                                bool diverging) {
+  std::string text =
+      std::string(kMathRangeHeader) + "\n" +
+      Format("%lf,%lf\n", static_cast<double>(largest), static_cast<double>(smallest)) +
+      expression + "\n";
+  if (diverging) text += std::string(kDivergingRangeLine) + "\n";
+  return text;
+}
+
+void MathDisplayRange(float smallest, float largest, bool diverging, float& lo, float& hi) {
+  lo = smallest;
+  hi = largest;
+  if (!diverging) return;
+  hi = std::max({1.0f, std::fabs(smallest), std::fabs(largest)});
+  lo = -hi;
 }
 
 std::string MathFormulaOfRangeFile(const std::string& text) {
@@ -299,6 +312,8 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
   }
 
   // The display band from the float band just written.
+  float lo = smallest, hi = largest;
+  MathDisplayRange(smallest, largest, params.diverging, lo, hi);
   FilePtr in = OpenBand(targetBase, kSampleFloat, 1, width, height, messenger);
   BandWriter display;
   if (!in || !display.Create(BandFilePath(targetBase, kSample8, 1))) {
@@ -310,14 +325,15 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
     const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
     if (std::fread(floats.data(), sizeof(float), count, in.get()) != count)
       return progress.Fail(messenger, kMsgBandFileShort);
-    MapBytes(floats.data(), raw.data(), count, smallest, largest);
+    MapBytes(floats.data(), raw.data(), count, lo, hi);
     if (!display.Write(raw.data(), count)) break;
     progress.SetProgress(0.8f + static_cast<float>(done) / static_cast<float>(total) * 0.2f);
   }
   progress.Close();
   if (!display.Close(messenger)) return false;
-  return FinishIndexResult(targetBase, FormatMathRangeFile(largest, smallest, params.expression),
-                           width, height, params.rainbow, result, messenger);
+  return FinishIndexResult(targetBase,
+                           FormatMathRangeFile(hi, lo, params.expression, params.diverging), width,
+                           height, params.rainbow && !params.diverging, result, messenger);
 }
 
 StepBody MakeBandMathStep(MathParams params) {

@@ -30,12 +30,23 @@ std::string MathPresetFormula(int preset, int sensor, const std::array<uint8_t, 
 struct MathParams {
   std::string expression;
   bool rainbow = false;
+  // Blue below 0, white at 0, green above: the display band's range is then
+  // -1 .. 1 (or symmetric about 0 when the values go beyond), so that 0 is
+  // always white and two results compare.
+  bool diverging = false;
 };
 
 inline constexpr const char* kMathRangeHeader = "Lumora Band Maths Range File";
 
-// Text of the range file: header, "%lf,%lf" of largest and smallest, the formula.
-std::string FormatMathRangeFile(float largest, float smallest, const std::string& expression);
+// Text of the range file: header, "%lf,%lf" of largest and smallest, the
+// formula, and for the diverging colours kDivergingRangeLine.
+std::string FormatMathRangeFile(float largest, float smallest, const std::string& expression,
+                                bool diverging = false);
+
+// The range the display band spreads over codes 1 .. 255: the values' own,
+// or for the diverging colours -m .. m with m the larger of 1 and the
+// largest magnitude.
+void MathDisplayRange(float smallest, float largest, bool diverging, float& lo, float& hi);
 // The formula of a band-maths range file, or "" for an index range file.
 std::string MathFormulaOfRangeFile(const std::string& text);
 

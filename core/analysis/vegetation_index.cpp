@@ -232,7 +232,8 @@ namespace {
 
 // Reads the range file beside a settings file; reports and fails like the legend does.
 bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
-                     Messenger& messenger, std::string* formula = nullptr) {
+                     Messenger& messenger, std::string* formula = nullptr,
+                     bool* diverging = nullptr) {
   // The range file is two short lines; a hostile one is not read beyond its bound.
   std::string text;
   const TextRead read =
@@ -246,6 +247,7 @@ bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& s
     return false;
   }
   if (formula) *formula = MathFormulaOfRangeFile(text);
+  if (diverging) *diverging = RangeTextAsksDiverging(text);
   return true;
 }
 
@@ -255,7 +257,10 @@ bool FillRampFromRangeFile(const std::string& settingsPath, bool rainbow, RampLe
                            Messenger& messenger) {
   double largest = 0.0, smallest = 0.0;
   std::string formula;
-  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula)) return false;
+  bool diverging = false;
+  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula, &diverging))
+    return false;
+  legend.diverging = diverging;
   legend.formula = formula;
   legend.maximum = static_cast<float>(largest);
   legend.minimum = static_cast<float>(smallest);
@@ -278,9 +283,11 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
   legend.rainbow = rainbow;
   legend.mode = 0;
   legend.formula.clear();
+  legend.diverging = false;
 }
 
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed) {
+  if (legend.diverging) return Diverging()[std::max(k, 1)];
   if (rainbow) return Rainbow()[reversed ? 255 - k : k];
   if (!legend.formula.empty()) {
     // Band maths spreads its range over the display bytes.

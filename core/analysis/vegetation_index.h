@@ -69,6 +69,8 @@ struct RampLegend {
   // legend's title; its grey ramp then runs over the range, and "no value"
   // is named.
   std::string formula;
+  // Its range file asks for the diverging colours (codes, white at 0).
+  bool diverging = false;
 };
 
 // Largest and smallest of a range file's text (two lines of at most 255

@@ -68,6 +68,7 @@ PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int ban
   const int fs = s.fileState;
   b.vegetation = b.classification = (fs == 0 || fs == 9) && bandCount > 2;
   b.dem = fs != 5 && s.rangeFileExists;
+  b.bandMath = BandExpression::Available() && (fs == 0 || fs == 9) && bandCount > 0;
   return b;
 }
 

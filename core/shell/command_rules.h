@@ -72,6 +72,7 @@ struct PaletteButtons {
   bool vegetation = false;
   bool classification = false;
   bool dem = false;
+  bool bandMath = false;
   bool operator==(const PaletteButtons&) const = default;
 };
 PaletteButtons PaletteButtonsFor(const CommandState& s, bool juniorMenu, int bandCount);

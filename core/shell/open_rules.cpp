@@ -34,9 +34,7 @@ PresetOffer OfferPreset(const CompositionPreset& preset, int sensor, std::span<c
   std::string missing;
   for (int band : {preset.red, preset.green, preset.blue}) {
     if (std::find(bands.begin(), bands.end(), band) != bands.end()) continue;
-    const std::string number = std::to_string(band);
-    if (missing.find(number) == std::string::npos)
-      missing += (missing.empty() ? "" : ", ") + number;
+    missing += (missing.empty() ? "" : ", ") + std::to_string(band);
   }
   if (missing.empty()) return {true, {}};
   return {false, Format(MessageText(kMsgPresetMissingBands), missing.c_str())};

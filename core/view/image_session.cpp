@@ -7,6 +7,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/staged_file_set.h"
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/view/rainbow.h"
 #include "core/view/zoom.h"
@@ -26,9 +27,21 @@ LegendKind RestoredLegend(const DisplayState& s) {
   return LegendForState(brd.state, s.m_bRainbow);
 }
 
+// An index result whose range file asks for it is drawn in the diverging
+// colours, by its codes (its legend fixes the range, so no stretch applies).
+bool DrawnDiverging(const DisplayState& s) {
+  if (s.m_bRainbow || !s.m_bSingleBand || s.m_nFileState != kStateVegetation) return false;
+  std::string text;
+  return ReadTextFile(ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".ndv"),
+                      kMaxRangeFileBytes, text) == TextRead::kOk &&
+         RangeTextAsksDiverging(text);
+}
+
 void PaintRainbow(const DisplayState& s, Dib& dib) {
   if (s.m_bRainbow && s.m_bSingleBand)
     ApplyRainbow(dib, s.m_fDispMin, s.m_fDispMax, s.m_bRainbowReversed);
+  else if (DrawnDiverging(s))
+    ApplyDiverging(dib);
 }
 
 }  // namespace

@@ -30,6 +30,20 @@ RainbowTable BuildRainbow() {
   return t;
 }
 
+// White at code 128, blended linearly (rounded) towards the end colour.
+RainbowTable BuildDiverging() {
+  RainbowTable t{};
+  const auto blend = [](int end, int steps) {
+    return static_cast<uint8_t>(255 - ((255 - end) * steps * 2 + 127) / 254);
+  };
+  for (int k = 1; k < 256; ++k) {
+    const int steps = k < 128 ? 128 - k : k - 128;  // 0 .. 127
+    t[k] = k < 128 ? RainbowEntry{blend(33, steps), blend(102, steps), blend(172, steps)}
+                   : RainbowEntry{blend(27, steps), blend(120, steps), blend(55, steps)};
+  }
+  return t;
+}
+
 uint32_t Key(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (g << 8) | b; }
 
 }  // namespace
@@ -37,6 +51,36 @@ uint32_t Key(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (g 
 const RainbowTable& Rainbow() {
   static const RainbowTable table = BuildRainbow();
   return table;
+}
+
+const RainbowTable& Diverging() {
+  static const RainbowTable table = BuildDiverging();
+  return table;
+}
+
+void ApplyDiverging(Dib& dib) {
+  const RainbowTable& table = Diverging();
+  for (int32_t y = 0; y < dib.height; ++y) {
+    uint8_t* p = dib.StoredRow(y);
+    for (int32_t x = 0; x < dib.width; ++x, p += 3) {
+      const RainbowEntry& e = table[p[0]];
+      p[0] = e.blue;
+      p[1] = e.green;
+      p[2] = e.red;
+    }
+  }
+}
+
+bool RangeTextAsksDiverging(std::string_view text) {
+  // Header, range, formula, then the colour line.
+  for (int line = 0; line < 3; ++line) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) return false;
+    text.remove_prefix(end + 1);
+  }
+  text = text.substr(0, text.find('\n'));
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  return text == kDivergingRangeLine;
 }
 
 int RainbowIndex(int v, float dispMin, float dispMax, bool reverse) {

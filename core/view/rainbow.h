@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "core/support/progress.h"
 #include "core/view/dib.h"
@@ -29,6 +30,22 @@ int RainbowIndex(int v, float dispMin, float dispMax, bool reverse);
 // Repaints every pixel of a one-band display (its first byte is the sample)
 // with the rainbow colour of that sample, in place.
 void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse);
+
+// The diverging table of index results: code 128 (the value 0) white, codes
+// below it ever bluer to (33, 102, 172) at 1, codes above it ever greener to
+// (27, 120, 55) at 255; code 0 ("no value") black.
+const RainbowTable& Diverging();
+
+// Repaints every pixel of a one-band display with the diverging colour of
+// its code, in place.
+void ApplyDiverging(Dib& dib);
+
+// The line a band-maths range file carries (as its fourth) when its display
+// band is drawn in the diverging colours.
+inline constexpr std::string_view kDivergingRangeLine = "colours: blue-white-green";
+
+// Whether the text of a range file asks for the diverging colours.
+bool RangeTextAsksDiverging(std::string_view text);
 
 // A new image in which every pixel whose colour is rainbow entry k shows
 // entry 255 - k; pixels of other colours become black. False when the new

@@ -93,6 +93,7 @@ CBandMathDlg::CBandMathDlg(const std::string& settingsPath, const ImageSettings&
   m_colours->setObjectName(QString::number(kMathColours));
   m_colours->addItem(translate("CBandMathDlg", "灰色"));
   m_colours->addItem(translate("CBandMathDlg", "レインボーカラー"));
+  m_colours->addItem(translate("CBandMathDlg", "青・白・緑（0が白）"));
 
   auto* colours = new QHBoxLayout;
   colours->addWidget(new QLabel(translate("CBandMathDlg", "色："), this));
@@ -140,17 +141,19 @@ void CBandMathDlg::Update() {
     return;
   }
   const bool rainbow = m_colours->currentIndex() == 1;
-  const float lo = m_preview.smallest;
-  const float hi = m_preview.largest > lo ? m_preview.largest : lo + 1.0f;
+  const bool diverging = m_colours->currentIndex() == 2;
+  float lo = m_preview.smallest, hi = m_preview.largest;
+  MathDisplayRange(m_preview.smallest, m_preview.largest, diverging, lo, hi);
+  if (!(hi > lo)) hi = lo + 1.0f;
   QImage image(m_preview.width, m_preview.height, QImage::Format_RGB32);
-  const RainbowTable& table = Rainbow();
+  const RainbowTable& table = diverging ? Diverging() : Rainbow();
   for (int y = 0; y < m_preview.height; ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < m_preview.width; ++x) {
       const uint8_t b = MathByte(m_preview.values[size_t(y) * m_preview.width + x], lo, hi);
-      const RainbowEntry e = b == 0    ? RainbowEntry{0, 0, 0}
-                             : rainbow ? table[b]
-                                       : RainbowEntry{b, b, b};
+      const RainbowEntry e = b == 0                 ? RainbowEntry{0, 0, 0}
+                             : rainbow || diverging ? table[b]
+                                                    : RainbowEntry{b, b, b};
       row[x] = qRgb(e.red, e.green, e.blue);
     }
   }
@@ -164,6 +167,7 @@ void CBandMathDlg::accept() {
   if (!m_ok) return;
   m_params.expression = m_formula->text().toStdString();
   m_params.rainbow = m_colours->currentIndex() == 1;
+  m_params.diverging = m_colours->currentIndex() == 2;
   QDialog::accept();
 }
 

@@ -32,6 +32,8 @@ const PaletteControl kControls[] = {
      QT_TRANSLATE_NOOP("COperationDlg", "土地被覆分類をします．")},
     {kIdPaletteDem, "IDB_DEM", QT_TRANSLATE_NOOP("COperationDlg", "DEM"),
      QT_TRANSLATE_NOOP("COperationDlg", "DEMを用いて各種処理をします．")},
+    {kIdPaletteBandMath, "IDB_MATH", QT_TRANSLATE_NOOP("COperationDlg", "バンド計算"),
+     QT_TRANSLATE_NOOP("COperationDlg", "バンドの値で計算して，水や町や雪を見つけます．")},
     {kIdShowLegends, "IDB_INTRODISP", QT_TRANSLATE_NOOP("COperationDlg", "凡例表示"),
      QT_TRANSLATE_NOOP("COperationDlg", "凡例を表示します．")},
     {kIdHideLegends, "IDB_INTROUNDISP", QT_TRANSLATE_NOOP("COperationDlg", "凡例非表示"),
@@ -43,6 +45,7 @@ int CommandOfButton(int id) {
     case kIdPaletteVegetation: return kCmdVegetation;
     case kIdPaletteClassify: return kCmdClassify;
     case kIdPaletteDem: return kCmdDem;
+    case kIdPaletteBandMath: return kCmdBandMath;
     default: return 0;
   }
 }
@@ -64,7 +67,8 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
         OnAnalysisPressed(id);
     });
   }
-  AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]}, app.Msg());
+  AttachButtons({buttons[0], buttons[1], buttons[2], buttons[3], buttons[4], buttons[5]},
+                app.Msg());
   m_inFront = new QCheckBox(translate("COperationDlg", "前面に表示"), this);
   SetControlId(m_inFront, kIdLegendsInFront);
   m_inFront->setToolTip(translate("COperationDlg", "最前面表示"));
@@ -74,12 +78,12 @@ COperationDlg::COperationDlg(CKiriApp& app, QWidget* parent) : QWidget(parent), 
   connect(m_inFront, &QCheckBox::toggled, this, &COperationDlg::OnInFront);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(buttons[3]);
   top->addWidget(buttons[4]);
+  top->addWidget(buttons[5]);
   top->addWidget(m_inFront);
   top->addStretch();
   auto* bottom = new QHBoxLayout;
-  for (int i = 0; i < 3; ++i) bottom->addWidget(buttons[i]);
+  for (int i = 0; i < 4; ++i) bottom->addWidget(buttons[i]);
   bottom->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -103,6 +107,7 @@ void COperationDlg::RefreshButtons() {
   Button(kIdPaletteVegetation)->setEnabled(b.vegetation && CKiriView::Handles(kCmdVegetation));
   Button(kIdPaletteClassify)->setEnabled(b.classification && CKiriView::Handles(kCmdClassify));
   Button(kIdPaletteDem)->setEnabled(b.dem && CKiriView::Handles(kCmdDem));
+  Button(kIdPaletteBandMath)->setEnabled(b.bandMath && CKiriView::Handles(kCmdBandMath));
 }
 
 void COperationDlg::EnableLegendButtons(bool enable) {

@@ -30,6 +30,7 @@ namespace {
     QT_TRANSLATE_NOOP("Pictures", "ちゅうがくせい"),
     QT_TRANSLATE_NOOP("Pictures", "植生指数"),
     QT_TRANSLATE_NOOP("Pictures", "土地被覆分類"),
+    QT_TRANSLATE_NOOP("Pictures", "バンド計算"),
     QT_TRANSLATE_NOOP("Pictures", "凡例表示"),
     QT_TRANSLATE_NOOP("Pictures", "凡例非表示"),
     QT_TRANSLATE_NOOP("Pictures", "ナチュラル"),
@@ -147,7 +148,8 @@ void CMyBitmapButton::mousePressEvent(QMouseEvent* e) {
       case kIdShowLegends:
       case kIdPaletteVegetation:
       case kIdPaletteClassify:
-      case kIdPaletteDem: emit pressedInside(m_controlId); return;
+      case kIdPaletteDem:
+      case kIdPaletteBandMath: emit pressedInside(m_controlId); return;
       default: break;
     }
   }

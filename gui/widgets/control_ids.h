@@ -36,6 +36,7 @@ enum ControlId : int {
   kIdPaletteVegetation = 289,
   kIdPaletteClassify = 290,
   kIdPaletteDem = 291,
+  kIdPaletteBandMath = 288,
   kIdColourComposite = 308,
   kIdOneBand = 309,
   kIdBlueSwatch = 316,

@@ -122,6 +122,9 @@ TEST_F(DemCommand, BadUsageAndRefusedImages) {
       "--kind birdseye --rgb 1,2,3 --gray 1",
       "--kind birdseye --gray 0",
       "--kind birdseye --colour 1",
+      "--kind shade --rainbow",
+      "--kind absolute --reverse",
+      "--kind birdseye --rgb 1,2,3 --rainbow",
   };
   for (const char* u : usage) EXPECT_EQ(Dem(u).status, 2) << u;
   EXPECT_EQ(RunCli(dir, "dem '" + (dir / "x.inf") + "' --kind shade").status, 2);
@@ -143,7 +146,11 @@ TEST_F(DemCommand, BadUsageAndRefusedImages) {
     EXPECT_NE(res.err.find(MessageText(r.message)), std::string::npos) << res.err;
     EXPECT_FALSE(test::FileExists(out)) << r.options;
   }
+  // A drape whose band has no file.
   Settings("0 0.03");
+  const auto noBand = Dem("--kind birdseye --gray 5");
+  EXPECT_EQ(noBand.status, 1);
+  EXPECT_FALSE(test::FileExists(out));
   std::filesystem::remove(dir / "x.lev");
   const auto res = Dem("--kind absolute");
   EXPECT_EQ(res.status, 1);

@@ -2,12 +2,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QtTest/QTest>
 #include <filesystem>
 
 #include "core/support/band_expression.h"
+#include "core/view/rainbow.h"
 #include "gui/analysis/band_math_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
+#include "gui/app/operation_dlg.h"
+#include "gui/widgets/bitmap_button.h"
+#include "gui/widgets/control_ids.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/support/cli_run.h"
 
@@ -57,16 +62,19 @@ TEST_F(BandMathTest, TypedFormulaIsCheckedAndTheWaterIndexIsWhatTheCommandLineWr
     EXPECT_FALSE(Find<QLabel>(d, kMathRangeLabel)->text().isEmpty());
     Click(d, kMathPresetFirst + kMathNdwi);
     EXPECT_EQ(edit->text(), QStringLiteral("(B2-B4)/(B2+B4)"));
-    Find<QComboBox>(d, kMathColours)->setCurrentIndex(1);
+    Find<QComboBox>(d, kMathColours)->setCurrentIndex(2);  // blue, white, green
     return Click(d, 1);
   });
-  app->OnCommand(kCmdBandMath);
+  // The palette's picture button sends the command on the press.
+  CMyBitmapButton* button = app->Palette()->Button(kIdPaletteBandMath);
+  ASSERT_TRUE(button->isEnabled());
+  QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
   ASSERT_EQ(ui.dialogNames.last(), QStringLiteral("400"));
   ASSERT_EQ(messenger.entries.size(), 1u);  // the Yes/No question only
 
   const std::string cliInf = dir / "cliout.inf";
   const auto run = ::lumora::test::RunCli(
-      dir, "math '" + inf + "' --preset ndwi --colours rainbow -o '" + cliInf + "'");
+      dir, "math '" + inf + "' --preset ndwi --colours diverging -o '" + cliInf + "'");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string base = View()->Session().CurrentPath();
   ASSERT_NE(base, inf);
@@ -80,7 +88,28 @@ TEST_F(BandMathTest, TypedFormulaIsCheckedAndTheWaterIndexIsWhatTheCommandLineWr
   EXPECT_TRUE(legend->isVisible());
   EXPECT_EQ(legend->windowTitle(), QStringLiteral("(B2-B4)/(B2+B4)"));
   EXPECT_TRUE(Find<QLabel>(*legend, kRampNoValueLabel)->isVisible());
+  // The picture and the legend's ramp show the diverging colours: white at 0.
+  const QImage shown = View()->Picture().convertToFormat(QImage::Format_RGB32);
+  QSet<QRgb> divergingColours;
+  for (const RainbowEntry& e : Diverging()) divergingColours.insert(qRgb(e.red, e.green, e.blue));
+  int bluish = 0, greenish = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) {
+      const QRgb c = shown.pixel(x, y);
+      ASSERT_TRUE(divergingColours.contains(c)) << x << "," << y;
+      bluish += qBlue(c) > qGreen(c);
+      greenish += qGreen(c) > qBlue(c);
+    }
+  EXPECT_GT(bluish, 0);
+  EXPECT_GT(greenish, 0);
+  const QImage ramp = legend->grab().toImage();
+  const QRect frame = Find<QWidget>(*legend, kRampFrame)->geometry();
+  const auto at = [&](int y) { return ramp.pixelColor(frame.center().x(), y); };
+  EXPECT_GE(at(frame.center().y()).lightness(), 250);                        // 0: white
+  EXPECT_GT(at(frame.top() + 4).green(), at(frame.top() + 4).blue());        // top: green
+  EXPECT_GT(at(frame.bottom() - 4).blue(), at(frame.bottom() - 4).green());  // bottom: blue
   EXPECT_FALSE(app->IsEnabled(kCmdBandMath));  // a result is not computed on again
+  EXPECT_FALSE(button->isEnabled());
 
   app->OnCommand(57643);
   EXPECT_EQ(View()->Picture(), original);

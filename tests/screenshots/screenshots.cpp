@@ -148,12 +148,12 @@ class Screens : public GuiTest {
     OpenMade(out);
   }
 
-  // The lakes scene's water index in rainbow colours with its legend.
+  // The lakes scene's water index in blue, white and green with its legend.
   QImage Water() {
     StartShown();
     const std::string out = "math/lakes.inf";
     std::filesystem::create_directories(dir / "math");
-    EXPECT_TRUE(Cli("math '" + Sample("tm/lakes.inf") + "' --preset ndwi --colours rainbow -o '" +
+    EXPECT_TRUE(Cli("math '" + Sample("tm/lakes.inf") + "' --preset ndwi --colours diverging -o '" +
                     out + "'"));
     OpenMade(out);
     return Desktop();
@@ -243,7 +243,8 @@ const Screen kScreens[] = {
     {"palette.png", "The main window with the operation palette", &Screens::Palette},
     {"vegetation.png", "The vegetation index in rainbow colours with its legend",
      &Screens::Vegetation},
-    {"water.png", "The water index (green and near infrared) in rainbow colours with its legend",
+    {"water.png",
+     "The water index (green and near infrared) in blue, white and green with its legend",
      &Screens::Water},
     {"landcover.png", "Land cover classified into water, forest, fields and town, with its legend",
      &Screens::LandCover},

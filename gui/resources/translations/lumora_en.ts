@@ -657,6 +657,10 @@ To classify with %1 bands, please give areas with more than %1 pixels.
         <translation>Rainbow colours</translation>
     </message>
     <message>
+        <source>青・白・緑（0が白）</source>
+        <translation>blue, white, green (0 is white)</translation>
+    </message>
+    <message>
         <source>色：</source>
         <translation>Colours:</translation>
     </message>
@@ -1108,6 +1112,14 @@ Import</translation>
         <translation>Processes with the DEM.</translation>
     </message>
     <message>
+        <source>バンド計算</source>
+        <translation>Band Maths</translation>
+    </message>
+    <message>
+        <source>バンドの値で計算して，水や町や雪を見つけます．</source>
+        <translation>Computes with the band values to find water, towns and snow.</translation>
+    </message>
+    <message>
         <source>凡例表示</source>
         <translation>Show legend</translation>
     </message>
@@ -1311,6 +1323,10 @@ Import</translation>
     <message>
         <source>土地被覆分類</source>
         <translation>Land cover</translation>
+    </message>
+    <message>
+        <source>バンド計算</source>
+        <translation>Band maths</translation>
     </message>
     <message>
         <source>凡例表示</source>

@@ -12,6 +12,7 @@
 #include "core/support/band_expression.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "core/view/rainbow.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -51,9 +52,10 @@ struct MathScene {
       WriteFile(BandFilePath(source.basePath, n == 6 ? kSample16 : kSample8, n), bytes);
     }
   }
-  bool Run(const std::string& expression, RecordingMessenger& m, StepResult& result) {
+  bool Run(const std::string& expression, RecordingMessenger& m, StepResult& result,
+           bool diverging = false) {
     Progress progress;
-    return RunBandMath(source, target, {expression, true}, result, m, progress);
+    return RunBandMath(source, target, {expression, !diverging, diverging}, result, m, progress);
   }
   std::string target = dir / "out";
 };
@@ -145,6 +147,42 @@ TEST(BandMath, PresetsAndFormulasMatchPlainLoops) {
   std::string why;
   EXPECT_EQ(MathPresetFormula(kMathNdbi, kSensorMss, types, &why), "");
   EXPECT_EQ(why, "このセンサーには短波長赤外のバンドがありません．");
+}
+
+// The diverging colours fix 0 on code 128: an index spreads over -1 .. 1, a
+// larger value range over -m .. m; the range file says so for the legend.
+TEST(BandMath, DivergingColoursCentreTheDisplayBandOnZero) {
+  SKIP_WITHOUT_PARSER();
+  MathScene scene;
+  const auto& b = scene.band;
+  const struct {
+    const char* formula;
+    double m;  // the range's end
+  } cases[] = {{"(B2-B4)/(B2+B4)", 1.0}, {"B4/B3 - 300", 300.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.formula);
+    RecordingMessenger m;
+    StepResult result;
+    ASSERT_TRUE(scene.Run(c.formula, m, result, true));
+    EXPECT_EQ(result.rainbow, 0);
+    const std::string bytes = ReadFile(scene.target + ".b01");
+    ASSERT_EQ(bytes.size(), b[1].size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      const double v = c.m == 1.0
+                           ? (b[2][i] - b[4][i]) / (b[2][i] + b[4][i])
+                           : static_cast<double>(static_cast<float>(b[4][i] / b[3][i])) - 300;
+      const int want =
+          std::isfinite(v)
+              ? static_cast<int>(1 + std::lround((static_cast<float>(v) + c.m) / (2 * c.m) * 254))
+              : 0;
+      ASSERT_EQ(static_cast<uint8_t>(bytes[i]), want) << i << " " << v;
+    }
+    const std::string range = ReadFile(scene.target + ".ndv");
+    EXPECT_EQ(range, "Lumora Band Maths Range File\n" + Format("%lf,%lf\n", c.m, -c.m) + c.formula +
+                         "\ncolours: blue-white-green\n");
+    EXPECT_TRUE(RangeTextAsksDiverging(range));
+    EXPECT_FALSE(RangeTextAsksDiverging(range.substr(0, range.size() - 2)));
+  }
 }
 
 // A float band's sample whose first byte is 0xFF is "no data": no value.

@@ -94,6 +94,9 @@ TEST(BandCatalogue, OwnDescriptionsAreShownInTheInterfaceLanguage) {
       {"フィルタ済み画像データ", "Filtered image"},
       // Not ours: kept.
       {"森のバンド", "森のバンド"},
+      {"サブバンド1", "サブバンド1"},
+      {"全 バンド", "全 バンド"},
+      {"TM バンド3 赤 約0.63-0.69μm", "TM バンド3 赤 約0.63-0.69μm"},
       {"TM バンド3 赤い 0.63-0.69μm", "TM バンド3 赤い 0.63-0.69μm"},
       {"TM バンド3 赤 とても明るい", "TM バンド3 赤 とても明るい"},
       {"Blue  0.45-0.52", "Blue  0.45-0.52"},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/support/band_expression.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -125,6 +126,8 @@ TEST(CommandRules, NoImageOpenDisablesEveryImageCommand) {
 }
 
 TEST(PaletteRules, AnalysisButtons) {
+  // Band maths needs the formula parser the build may lack.
+  const bool m = BandExpression::Available();
   struct Case {
     const char* what;
     CommandState s;
@@ -132,25 +135,27 @@ TEST(PaletteRules, AnalysisButtons) {
     int bands;
     PaletteButtons expected;
   } cases[] = {
-      {"all there", Everything(), true, 3, {true, true, true}},
+      {"all there", Everything(), true, 3, {true, true, true, m}},
       {"elementary menu", Everything(), false, 3, {}},
       {"no image", CommandState{}, true, 3, {}},
       {"palette active", Without('I'), true, 3, {}},
       {"tool dialog", Without('D'), true, 3, {}},
       {"annotations", Without('L'), true, 3, {}},
       {"preview", Without('P'), true, 3, {}},
-      {"two bands", Everything(), true, 2, {false, false, true}},
-      {"no range file", Without('E'), true, 3, {true, true, false}},
+      {"two bands", Everything(), true, 2, {false, false, true, m}},
+      {"no range file", Without('E'), true, 3, {true, true, false, m}},
+      {"no band", Everything(), true, 0, {false, false, true, false}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(PaletteButtonsFor(c.s, c.junior, c.bands), c.expected) << c.what;
-  // Results of an analysis keep only the elevation button; a bird's-eye
+  // Results of an analysis keep only the elevation button (band maths takes
+  // unprocessed or filtered bands only); a bird's-eye
   // view keeps none; a filtered image keeps all.
   const struct {
     int fileState;
     PaletteButtons expected;
   } states[] = {
-      {1, {false, false, true}}, {2, {false, false, true}}, {5, {}}, {9, {true, true, true}}};
+      {1, {false, false, true}}, {2, {false, false, true}}, {5, {}}, {9, {true, true, true, m}}};
   for (const auto& st : states) {
     CommandState s = Everything();
     s.fileState = st.fileState;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lumora {
@@ -21,6 +22,30 @@ TEST(Rainbow, TableRunsFromNearBlackThroughBlueCyanGreenYellowToRed) {
     EXPECT_EQ(e.green, c.green) << c.k;
     EXPECT_EQ(e.blue, c.blue) << c.k;
   }
+}
+
+TEST(Rainbow, DivergingTableRunsFromBlueThroughWhiteToGreen) {
+  struct Case {
+    int k, red, green, blue;
+  } cases[] = {
+      // 255 - round((255 - end) * steps / 127), steps from code 128
+      {0, 0, 0, 0},         {1, 33, 102, 172},    {64, 143, 178, 213},  {127, 253, 254, 254},
+      {128, 255, 255, 255}, {129, 253, 254, 253}, {192, 140, 187, 154}, {255, 27, 120, 55},
+  };
+  for (const Case& c : cases) {
+    const RainbowEntry& e = Diverging()[c.k];
+    EXPECT_EQ(e.red, c.red) << c.k;
+    EXPECT_EQ(e.green, c.green) << c.k;
+    EXPECT_EQ(e.blue, c.blue) << c.k;
+  }
+  Dib dib;
+  ASSERT_TRUE(dib.Create(3, 1));
+  const uint8_t codes[] = {0, 128, 255};
+  for (int x = 0; x < 3; ++x)
+    for (int c = 0; c < 3; ++c) dib.StoredRow(0)[3 * x + c] = codes[x];
+  ApplyDiverging(dib);
+  const uint8_t want[] = {0, 0, 0, 255, 255, 255, 55, 120, 27};  // blue, green, red
+  EXPECT_TRUE(std::equal(want, want + 9, dib.StoredRow(0)));
 }
 
 TEST(Rainbow, IndexOfSamplesInRange) {
