@@ -7,6 +7,10 @@
 #include <cstring>
 #include <filesystem>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/analysis/land_cover.h"
 #include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
@@ -199,7 +203,35 @@ namespace {
 void MapBytes(const float* __restrict values, uint8_t* __restrict out, size_t count, float smallest,
               float largest) {
   const double span = static_cast<double>(largest) - smallest;
-  for (size_t i = 0; i < count; ++i) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Eight at a time, the same double operations side by side: maxpd and
+  // minpd return their second operand for a NaN, as the comparisons below do.
+  const __m128d lo = _mm_set1_pd(smallest), width = _mm_set1_pd(span);
+  const __m128d top = _mm_set1_pd(254.0), half = _mm_set1_pd(0.5), zero = _mm_setzero_pd();
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 finite = _mm_set1_ps(FLT_MAX);
+  const __m128i one = _mm_set1_epi32(1);
+  const auto code = [&](__m128d v) {
+    __m128d t = _mm_mul_pd(_mm_div_pd(_mm_sub_pd(v, lo), width), top);
+    t = _mm_min_pd(_mm_max_pd(t, zero), top);
+    return _mm_cvttpd_epi32(_mm_add_pd(t, half));
+  };
+  for (; i + 8 <= count; i += 8) {
+    __m128i codes[2];
+    for (int h = 0; h < 2; ++h) {
+      const __m128 v = _mm_loadu_ps(values + i + 4 * h);
+      const __m128i b = _mm_add_epi32(
+          _mm_unpacklo_epi64(code(_mm_cvtps_pd(v)), code(_mm_cvtps_pd(_mm_movehl_ps(v, v)))), one);
+      const __m128 shown =
+          _mm_and_ps(_mm_cmpord_ps(v, v), _mm_cmple_ps(_mm_and_ps(v, magnitude), finite));
+      codes[h] = _mm_and_si128(b, _mm_castps_si128(shown));
+    }
+    const __m128i words = _mm_packs_epi32(codes[0], codes[1]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(words, words));
+  }
+#endif
+  for (; i < count; ++i) {
     const float v = values[i];
     double t = (static_cast<double>(v) - smallest) / span * 254.0;
     t = t > 0.0 ? t : 0.0;
