@@ -1,6 +1,7 @@
 #include "core/radiometry/brightness.h"
 
 #include <QLineEdit>
+#include <QSet>
 #include <QTest>
 
 #include "gui/radiometry/brightness_dlg.h"
@@ -139,6 +140,16 @@ TEST_F(BrightnessTest, CancelAndInvalidValuesLeaveTheImageAsItWas) {
 TEST_F(BrightnessTest, AllColoursShowNoMarkersAndASingleBandNoColourButtons) {
   ui.dialogs.push_back([](QDialog& d) {
     auto& dialog = dynamic_cast<CBrightnessDlg&>(d);
+    // The green channel's colour bar runs from black through every green.
+    Click(d, kGreenButton);
+    const QImage shown = d.grab().toImage();
+    QSet<int> greens;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) {
+        const QRgb c = shown.pixel(x, y);
+        if (qRed(c) == 0 && qBlue(c) == 0) greens.insert(qGreen(c));
+      }
+    EXPECT_GT(greens.size(), 100);
     Click(d, kAllColoursButton);
     EXPECT_FALSE(Find<QLineEdit>(d, kInputLowEdit)->isEnabled());
     Drag(dialog, 0, 120, false);

@@ -153,6 +153,9 @@ inline void CheckPageElements(const QImage& raster, const PageUnderTest& page, d
 
   // North mark: dark strokes inside its box, white just outside it.
   EXPECT_GT(count(l.north, dark), 20);
+  // The arrow's feet reach the box's foot: the mark fills its box's height.
+  const int sole = l.north.height / 10;
+  EXPECT_GT(count(PageRect{l.north.left, l.north.Bottom() - sole, l.north.width, sole}, dark), 3);
   EXPECT_TRUE(white(raster.pixelColor(at(l.north.left, l.north.top) - QPoint(3, 3))));
   EXPECT_TRUE(white(raster.pixelColor(at(l.north.Right(), l.north.Bottom()) + QPoint(3, 3))));
 

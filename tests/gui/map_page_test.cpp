@@ -211,6 +211,28 @@ TEST_F(MapPageTest, PdfIsWrittenBesideAndNeverThroughALink) {
     EXPECT_NE(e.path().filename().string().rfind(".lumora", 0), 0u) << e.path();
 }
 
+// The colour ramp at scale 1 (corner 0, anchored at 0,0): its steps fill
+// x 11..33 under y 100, a white gap at 34, the frame's sides at 10 and 35.
+TEST(MapPageLegend, RampStepsStopOnePixelInsideTheFrame) {
+  DisplayState state;
+  state.m_bRainbow = state.m_bSingleBand = true;
+  state.m_fDispMin = 0.0f;
+  state.m_fDispMax = 255.0f;
+  QImage page(120, 120, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  RecordingMessenger messenger;
+  {
+    QPainter p(&page);
+    ASSERT_TRUE(paint::PaintLegend(p, LegendKind::kColourRamp, state, 0, 0, 0, 1.0, messenger));
+  }
+  const int y = 50;
+  EXPECT_EQ(page.pixelColor(10, y), QColor(Qt::black));
+  EXPECT_NE(page.pixelColor(11, y), QColor(Qt::white));
+  EXPECT_NE(page.pixelColor(33, y), QColor(Qt::white));
+  EXPECT_EQ(page.pixelColor(34, y), QColor(Qt::white));
+  EXPECT_EQ(page.pixelColor(35, y), QColor(Qt::black));
+}
+
 // Grid labels name the hemisphere of each line, west and south too.
 TEST(MapPageGrid, LabelsCarryTheirHemisphere) {
   const struct {
