@@ -142,12 +142,7 @@ std::string PendingWriteFailure() {
 }  // namespace
 
 void StderrMessenger::ShowMessage(int id) {
-  static constexpr int kWriting[] = {
-      kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
-      kMsgCreateFailed,        kMsgDeleteFailed,     kMsgSampleFolderFailed};
-  const bool writing =
-      std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
-  const std::string& path = writing ? m_output : m_input;
+  const std::string& path = IsWriteMessage(id) ? m_output : m_input;
   // A file that could not be written is the one the message is about.
   std::string about = PendingWriteFailure();
   if (about.empty() && !path.empty()) about.append(" ").append(Shown(path));

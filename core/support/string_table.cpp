@@ -1,7 +1,9 @@
 #include "core/support/string_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace lumora {
 
@@ -289,6 +291,13 @@ std::string SystemErrorText(int error) {
     case EISDIR: return ShownText("同じ名前のフォルダがあります");
     default: return std::strerror(error);
   }
+}
+
+bool IsWriteMessage(int id) {
+  static constexpr int kWriting[] = {
+      kMsgProfileCreateFailed, kMsgWorkingFileInUse, kMsgBitmapFailed,      kMsgCopyFailed,
+      kMsgCreateFailed,        kMsgDeleteFailed,     kMsgSampleFolderFailed};
+  return std::find(std::begin(kWriting), std::end(kWriting), id) != std::end(kWriting);
 }
 
 Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {

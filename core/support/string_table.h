@@ -100,6 +100,11 @@ std::string ShownText(const std::string& japanese);
 // system words them.
 std::string SystemErrorText(int error);
 
+// Whether a message says that a file could not be written, made or removed:
+// its box or line then names the file and the system's reason when a write
+// failure is pending.
+bool IsWriteMessage(int id);
+
 // The language the locale asks for: the first set of LC_ALL, LC_MESSAGES and
 // LANG (pass their values, null when unset); English when it starts with "en",
 // Japanese otherwise.

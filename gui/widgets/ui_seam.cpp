@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "core/support/file_handle.h"
 #include "core/support/string_table.h"
 #include "gui/widgets/language.h"
 
@@ -66,24 +67,46 @@ QWidget* GuiMessenger::Parent() const {
   return w ? w : m_parent;
 }
 
+QString WithWriteFailure(const QString& text) {
+  const WriteFailure f = TakeWriteFailure();
+  if (f.path.empty()) return text;
+  QString out = text + QStringLiteral("\n\n") + ToQ(f.path);
+  if (f.error) out += QLatin1Char('\n') + ToQ(SystemErrorText(f.error));
+  return out;
+}
+
+namespace {
+
+// File names in a box are shown as they are, never read as markup.
+int Box(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preferred) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(preferred);
+  return box.exec();
+}
+
+}  // namespace
+
 void GuiMessenger::ShowMessage(int id) {
-  QMessageBox::warning(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)));
+  const QString text = QString::fromUtf8(MessageText(id));
+  Box(Parent(), QMessageBox::Warning, kAppTitle, IsWriteMessage(id) ? WithWriteFailure(text) : text,
+      QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void GuiMessenger::ShowText(const std::string& title, const std::string& text) {
-  QMessageBox::warning(Parent(), Shown(title), Shown(text));
+  Box(Parent(), QMessageBox::Warning, Shown(title), WithWriteFailure(Shown(text)), QMessageBox::Ok,
+      QMessageBox::Ok);
 }
 
 bool GuiMessenger::AskOkCancel(int id) {
-  return QMessageBox::question(Parent(), kAppTitle, QString::fromUtf8(MessageText(id)),
-                               QMessageBox::Ok | QMessageBox::Cancel,
-                               QMessageBox::Ok) == QMessageBox::Ok;
+  return Box(Parent(), QMessageBox::Question, kAppTitle, QString::fromUtf8(MessageText(id)),
+             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
 bool GuiMessenger::AskYesNo(const std::string& title, const std::string& text) {
-  return QMessageBox::question(Parent(), Shown(title), Shown(text),
-                               QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::Yes) == QMessageBox::Yes;
+  return Box(Parent(), QMessageBox::Question, Shown(title), Shown(text),
+             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 QColor UiSeam::GetColor(QWidget*, const QColor&) { return {}; }

@@ -75,6 +75,10 @@ class GuiMessenger : public Messenger {
   std::function<QWidget*()> m_provider;
 };
 
+// The text with, when a write failed since the last box, the file and the
+// system's reason on lines of their own (the failure is then taken).
+QString WithWriteFailure(const QString& text);
+
 QString ToQ(const std::string& utf8);
 std::string FromQ(const QString& text);
 

@@ -18,9 +18,11 @@
 #include <QTextBrowser>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <cerrno>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/shell/command_rules.h"
+#include "core/support/file_handle.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/help_dlg.h"
@@ -398,6 +400,22 @@ TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
   EXPECT_STREQ(ShownText("処理中"), "Processing");
   InstallTranslation(Language::kJapanese, {});
   EXPECT_STREQ(ShownText("処理中"), "処理中");
+}
+
+// A box about a failed write names the user's file (not our staging folder)
+// and the system's reason in the interface language, once.
+TEST(Translation, WriteFailureBoxesNameTheFileAndTheReason) {
+  NoteWriteFailure("/media/usb/.lumora-stage-7-aBc123/lake.b01", ENOSPC);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/media/usb/lake.b01\nディスクがいっぱいです"));
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")), QStringLiteral("X"));
+  ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
+  NoteWriteFailure("/mnt/cd/<b>a</b>.inf", EROFS);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/mnt/cd/<b>a</b>.inf\nthe disk is read-only"));
+  InstallTranslation(Language::kJapanese, {});
+  EXPECT_TRUE(IsWriteMessage(kMsgCreateFailed));
+  EXPECT_FALSE(IsWriteMessage(kMsgOpenFailed));
 }
 
 }  // namespace
