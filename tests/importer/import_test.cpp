@@ -834,5 +834,74 @@ TEST_F(Import, WindowedReadsGiveTheBytesOfOneWholeRead) {
   }
 }
 
+// A band of 6000 x 6000 16-bit values imports within a few megabytes more
+// address space than a band of 64 x 64 needs: it is read a window at a time.
+// The limit is put in place in the child's shell (ulimit -v), which the
+// sanitizers' shadow memory cannot live under.
+TEST_F(Import, LargeBandImportsInTheAddressSpaceOfASmallOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "address space limits do not hold the sanitizer";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "address space limits do not hold the sanitizer";
+#endif
+#endif
+  TiffSpec small;
+  small.width = small.height = 64;
+  TiffSpec large = small;
+  large.width = large.height = 6000;
+  auto value = [](int, int x, int y) { return 1 + (x * 7 + y * 13) % 5000; };
+  test::WriteGeoTiff(dir / "small.tif", small, value);
+  test::WriteGeoTiff(dir / "large.tif", large, value);
+  auto importsWithin = [&](const std::string& input, int kilobytes) {
+    return RunCli(dir, "import " + Q(dir / input) + " -o " + Q(dir / "out.inf"),
+                  Format("ulimit -v %d; exec ", kilobytes))
+               .status == 0;
+  };
+  // The least address space (to 4 MB) the program takes for the small band.
+  int fails = 16 << 10, works = 2 << 20;
+  ASSERT_TRUE(importsWithin("small.tif", works));
+  while (works - fails > 4 << 10) {
+    const int middle = (works + fails) / 2;
+    (importsWithin("small.tif", middle) ? works : fails) = middle;
+  }
+  // Whole, the band took 72 MB as read and 36 MB stretched, and GDAL kept
+  // the blocks it read besides.
+  const auto r = RunCli(dir, "import " + Q(dir / "large.tif") + " -o " + Q(dir / "out.inf"),
+                        Format("ulimit -v %d; exec ", works + (64 << 10)));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(WrittenSettings(dir / "out.inf").pixels, 6000);
+  EXPECT_EQ(fs::file_size(dir / "out.b01"), 6000u * 6000u);
+}
+
+// A set larger than the free space of its disk is refused with the size it
+// needs before anything is written: 7 bands of 400 x 300 take 0.84 MB as
+// bytes and 1.68 MB as 16-bit values, so 1 MB holds the one and not the other.
+TEST_F(Import, SetLargerThanTheFreeSpaceIsRefusedFirst) {
+  TiffSpec tiff;
+  tiff.width = 400;
+  tiff.height = 300;
+  const std::string mtl = Landsat(tiff);
+  fs::create_directories(dir / "out");
+  test::WriteFile(dir / "out/scene.inf", "LINE = 1\nPIXEL = 1\n");
+  importer::ImportOptions options;
+  options.freeSpace = 1 << 20;
+  options.keep16bit = true;
+  for (const std::string& output : {std::string(dir / "out/scene.inf"), dir / "new/scene.inf"}) {
+    SCOPED_TRACE(output);
+    RecordingMessenger messenger;
+    EXPECT_FALSE(importer::ImportScene({mtl}, output, options, messenger, nullptr));
+    ASSERT_EQ(messenger.entries.size(), 1u);
+    EXPECT_EQ(messenger.entries[0].text,
+              std::string(MessageText(kMsgImportNoSpace)) + "\n2 MB / 1 MB");
+    EXPECT_EQ(ReadFile(dir / "out/scene.inf"), "LINE = 1\nPIXEL = 1\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    EXPECT_FALSE(fs::exists(dir / "new"));
+  }
+  options.keep16bit = false;
+  RecordingMessenger messenger;
+  EXPECT_TRUE(importer::ImportScene({mtl}, dir / "out/scene.inf", options, messenger, nullptr));
+}
+
 }  // namespace
 }  // namespace lumora
