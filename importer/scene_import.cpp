@@ -307,11 +307,11 @@ class LayerReader {
     if (m_shrinking) {
       const int64_t whole = static_cast<int64_t>(m_rowBytes) * g.outHeight;
       if (windowRows <= 0 && whole <= kWholeShrunkBytes) {
-        m_rows = g.outHeight;
+        m_heldRows = g.outHeight;
       } else {
         int pow2 = 1;
         while (pow2 * 2 <= m_rows) pow2 *= 2;
-        m_rows = pow2;
+        m_rows = m_heldRows = pow2;
       }
     }
   }
@@ -362,23 +362,23 @@ class LayerReader {
     return true;
   }
 
-  // Reads the window of Rows() rows from start (the last one ends with the
-  // grid), unless it is the one already held.
+  // Reads the window of held rows that starts at row (the last one ends
+  // with the grid; a band held whole starts at 0), unless it is held.
   bool ReadAveraged(int row, int count, uint8_t* buffer) {
-    const int start = std::min(row, m_grid.outHeight - m_rows);
+    const int start = std::min(row, m_grid.outHeight - m_heldRows);
+    const bool whole = m_heldRows == m_grid.outHeight;
     if (start != m_heldStart) {
-      m_held.resize(m_rowBytes * static_cast<size_t>(m_rows));
+      m_held.resize(m_rowBytes * static_cast<size_t>(m_heldRows));
       m_heldStart = -1;
       const double ratio = m_window.ySize / m_grid.outHeight;
-      const double yOff =
-          m_rows == m_grid.outHeight ? m_window.yOff : m_window.yOff + start * ratio;
-      const double ySize = m_rows == m_grid.outHeight ? m_window.ySize : ratio * m_rows;
+      const double yOff = whole ? m_window.yOff : m_window.yOff + start * ratio;
+      const double ySize = whole ? m_window.ySize : ratio * m_heldRows;
       const int y0 = std::clamp(static_cast<int>(std::floor(yOff + 1e-9)), 0, m_layer.height - 1);
       const int y1 =
           std::clamp(static_cast<int>(std::ceil(yOff + ySize - 1e-9)), y0 + 1, m_layer.height);
       GDALRasterIOExtraArg extra = Extra(GRIORA_Average, yOff, ySize);
       if (m_layer.band->RasterIO(GF_Read, m_window.x0, y0, m_window.x1 - m_window.x0, y1 - y0,
-                                 m_held.data(), m_grid.outWidth, m_rows, m_type, 0, 0,
+                                 m_held.data(), m_grid.outWidth, m_heldRows, m_type, 0, 0,
                                  &extra) != CE_None)
         return false;
       m_heldStart = start;
@@ -394,7 +394,8 @@ class LayerReader {
   SourceWindow m_window;
   bool m_shrinking;
   size_t m_rowBytes;
-  int m_rows = 1;
+  int m_rows = 1;      // read at once by the caller
+  int m_heldRows = 1;  // averaged at once
   std::vector<uint8_t> m_scratch, m_held;
   int m_heldStart = -1;
 };
