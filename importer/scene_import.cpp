@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <new>
+#include <optional>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/band_io.h"
@@ -251,51 +253,177 @@ bool LonLatArea(const OpenProduct& open, const ImportOptions& o, int& left, int&
   return true;
 }
 
-struct ReadProgress {
-  Progress* progress = nullptr;
-  double base = 0.0, span = 1.0;
+// The reference cells read and the grid they are written on.
+struct OutputGrid {
+  int left = 0, top = 0, width = 0, height = 0;
+  int outWidth = 0, outHeight = 0;
 };
 
-int CPL_STDCALL OnRead(double done, const char*, void* data) {
-  auto* p = static_cast<ReadProgress*>(data);
-  if (p->progress) p->progress->SetProgress(static_cast<float>(p->base + p->span * done));
-  return TRUE;
+// The part of a layer that covers the output grid, in the layer's pixels,
+// and the whole pixels holding it.
+struct SourceWindow {
+  double xOff = 0, yOff = 0, xSize = 0, ySize = 0;
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+SourceWindow LayerWindow(const Layer& l, const OutputGrid& g) {
+  SourceWindow w;
+  w.xOff = l.offsetX + l.scaleX * g.left;
+  w.yOff = l.offsetY + l.scaleY * g.top;
+  w.xSize = l.scaleX * g.width;
+  w.ySize = l.scaleY * g.height;
+  w.x0 = std::clamp(static_cast<int>(std::floor(w.xOff + 1e-9)), 0, l.width - 1);
+  w.y0 = std::clamp(static_cast<int>(std::floor(w.yOff + 1e-9)), 0, l.height - 1);
+  w.x1 = std::clamp(static_cast<int>(std::ceil(w.xOff + w.xSize - 1e-9)), w.x0 + 1, l.width);
+  w.y1 = std::clamp(static_cast<int>(std::ceil(w.yOff + w.ySize - 1e-9)), w.y0 + 1, l.height);
+  return w;
 }
 
-// Reads a layer's part of the output grid into buffer (UInt16 or Float32).
-bool ReadLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int areaHeight,
-               int outWidth, int outHeight, GDALDataType type, void* buffer, ReadProgress& rp) {
-  GDALRasterIOExtraArg extra;
-  INIT_RASTERIO_EXTRA_ARG(extra);
-  const bool shrinking = outWidth < areaWidth * l.scaleX || outHeight < areaHeight * l.scaleY;
-  extra.eResampleAlg = shrinking ? GRIORA_Average : GRIORA_NearestNeighbour;
-  extra.pfnProgress = OnRead;
-  extra.pProgressData = &rp;
-  extra.bFloatingPointWindowValidity = TRUE;
-  extra.dfXOff = l.offsetX + l.scaleX * areaLeft;
-  extra.dfYOff = l.offsetY + l.scaleY * areaTop;
-  extra.dfXSize = l.scaleX * areaWidth;
-  extra.dfYSize = l.scaleY * areaHeight;
-  const int x0 = std::clamp(static_cast<int>(std::floor(extra.dfXOff + 1e-9)), 0, l.width - 1);
-  const int y0 = std::clamp(static_cast<int>(std::floor(extra.dfYOff + 1e-9)), 0, l.height - 1);
-  const int x1 =
-      std::clamp(static_cast<int>(std::ceil(extra.dfXOff + extra.dfXSize - 1e-9)), x0 + 1, l.width);
-  const int y1 = std::clamp(static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize - 1e-9)),
-                            y0 + 1, l.height);
-  return l.band->RasterIO(GF_Read, x0, y0, x1 - x0, y1 - y0, buffer, outWidth, outHeight, type, 0,
-                          0, &extra) == CE_None;
-}
+// GDAL's block cache while importing.
+constexpr int64_t kImportCacheBytes = int64_t{64} << 20;
+// Bytes of output rows read at once, unless told otherwise.
+constexpr int64_t kWindowBytes = int64_t{8} << 20;
+// A shrunk band up to this size is read in one piece, as GDAL's averaging
+// chunks it itself and it is read once for all passes.
+constexpr int64_t kWholeShrunkBytes = int64_t{32} << 20;
 
-// Writes a whole band file; the writer reports its own failure (61289).
-bool WriteBand(const std::string& path, const void* data, size_t bytes, Messenger& messenger,
-               ImportError& error) {
-  BandWriter writer;
-  const bool created = writer.Create(path);
-  if (created) writer.Write(data, bytes);
-  if (!writer.Close(messenger)) {
-    error = {-1, ""};
-    return false;
+// A layer's output rows, a window at a time, with the values one read of the
+// whole band gives. Nearest-neighbour rows are picked by GDAL's own rule
+// and read unscaled; averaged windows span a power of two of rows, so that
+// their ratio of source to output rows is the whole read's to the bit.
+class LayerReader {
+ public:
+  LayerReader(const Layer& l, const OutputGrid& g, GDALDataType type, int windowRows)
+      : m_layer(l),
+        m_grid(g),
+        m_type(type),
+        m_window(LayerWindow(l, g)),
+        m_shrinking(g.outWidth < g.width * l.scaleX || g.outHeight < g.height * l.scaleY),
+        m_rowBytes(static_cast<size_t>(g.outWidth) * GDALGetDataTypeSizeBytes(type)) {
+    const int64_t rows =
+        windowRows > 0 ? windowRows
+                       : std::max<int64_t>(1, kWindowBytes / static_cast<int64_t>(m_rowBytes));
+    m_rows = static_cast<int>(std::min<int64_t>(rows, g.outHeight));
+    if (m_shrinking) {
+      const int64_t whole = static_cast<int64_t>(m_rowBytes) * g.outHeight;
+      if (windowRows <= 0 && whole <= kWholeShrunkBytes) {
+        m_heldRows = g.outHeight;
+      } else {
+        int pow2 = 1;
+        while (pow2 * 2 <= m_rows) pow2 *= 2;
+        m_rows = m_heldRows = pow2;
+      }
+    }
   }
+
+  int Rows() const { return m_rows; }
+
+  // Reads output rows [row, row + count), count <= Rows(), into buffer.
+  bool Read(int row, int count, uint8_t* buffer) {
+    return m_shrinking ? ReadAveraged(row, count, buffer) : ReadNearest(row, count, buffer);
+  }
+
+ private:
+  GDALRasterIOExtraArg Extra(GDALRIOResampleAlg alg, double yOff, double ySize) const {
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.eResampleAlg = alg;
+    extra.bFloatingPointWindowValidity = TRUE;
+    extra.dfXOff = m_window.xOff;
+    extra.dfXSize = m_window.xSize;
+    extra.dfYOff = yOff;
+    extra.dfYSize = ySize;
+    return extra;
+  }
+
+  // The source row GDAL's nearest neighbour takes for an output row.
+  int SourceRow(int row) const {
+    const double inc = m_window.ySize / m_grid.outHeight;
+    const double y = (row + 0.5) * inc + m_window.yOff + 1e-10;
+    return static_cast<int>(std::min(std::max(0.0, y), static_cast<double>(m_layer.height - 1)));
+  }
+
+  bool ReadNearest(int row, int count, uint8_t* buffer) {
+    const int first = SourceRow(row), last = SourceRow(row + count - 1);
+    const int rows = last - first + 1;
+    bool direct = rows == count;
+    for (int i = 1; direct && i < count; ++i) direct = SourceRow(row + i) == first + i;
+    if (!direct) m_scratch.resize(m_rowBytes * static_cast<size_t>(rows));
+    uint8_t* target = direct ? buffer : m_scratch.data();
+    GDALRasterIOExtraArg extra = Extra(GRIORA_NearestNeighbour, first, rows);
+    if (m_layer.band->RasterIO(GF_Read, m_window.x0, first, m_window.x1 - m_window.x0, rows, target,
+                               m_grid.outWidth, rows, m_type, 0, 0, &extra) != CE_None)
+      return false;
+    if (!direct)
+      for (int i = 0; i < count; ++i)
+        std::memcpy(buffer + m_rowBytes * static_cast<size_t>(i),
+                    m_scratch.data() + m_rowBytes * static_cast<size_t>(SourceRow(row + i) - first),
+                    m_rowBytes);
+    return true;
+  }
+
+  // Reads the window of held rows that starts at row (the last one ends
+  // with the grid; a band held whole starts at 0), unless it is held.
+  bool ReadAveraged(int row, int count, uint8_t* buffer) {
+    const int start = std::min(row, m_grid.outHeight - m_heldRows);
+    const bool whole = m_heldRows == m_grid.outHeight;
+    if (start != m_heldStart) {
+      m_held.resize(m_rowBytes * static_cast<size_t>(m_heldRows));
+      m_heldStart = -1;
+      const double ratio = m_window.ySize / m_grid.outHeight;
+      const double yOff = whole ? m_window.yOff : m_window.yOff + start * ratio;
+      const double ySize = whole ? m_window.ySize : ratio * m_heldRows;
+      const int y0 = std::clamp(static_cast<int>(std::floor(yOff + 1e-9)), 0, m_layer.height - 1);
+      const int y1 =
+          std::clamp(static_cast<int>(std::ceil(yOff + ySize - 1e-9)), y0 + 1, m_layer.height);
+      GDALRasterIOExtraArg extra = Extra(GRIORA_Average, yOff, ySize);
+      if (m_layer.band->RasterIO(GF_Read, m_window.x0, y0, m_window.x1 - m_window.x0, y1 - y0,
+                                 m_held.data(), m_grid.outWidth, m_heldRows, m_type, 0, 0,
+                                 &extra) != CE_None)
+        return false;
+      m_heldStart = start;
+    }
+    std::memcpy(buffer, m_held.data() + m_rowBytes * static_cast<size_t>(row - start),
+                m_rowBytes * static_cast<size_t>(count));
+    return true;
+  }
+
+  const Layer& m_layer;
+  OutputGrid m_grid;
+  GDALDataType m_type;
+  SourceWindow m_window;
+  bool m_shrinking;
+  size_t m_rowBytes;
+  int m_rows = 1;      // read at once by the caller
+  int m_heldRows = 1;  // averaged at once
+  std::vector<uint8_t> m_scratch, m_held;
+  int m_heldStart = -1;
+};
+
+// Progress over the passes of one layer, a share of the whole import.
+struct LayerProgress {
+  Progress* progress = nullptr;
+  double base = 0.0, span = 1.0;
+  int passes = 1, pass = 0;
+  void Rows(int done, int total) const {
+    if (progress)
+      progress->SetProgress(
+          static_cast<float>(base + span * (pass + static_cast<double>(done) / total) / passes));
+  }
+};
+
+// Calls use(values, count) on every window of the layer's output rows, in order.
+template <class T, class Use>
+bool EachWindow(LayerReader& reader, const OutputGrid& g, LayerProgress& progress, Use&& use) {
+  std::vector<T> values(static_cast<size_t>(g.outWidth) * static_cast<size_t>(reader.Rows()));
+  for (int row = 0; row < g.outHeight; row += reader.Rows()) {
+    const int count = std::min(reader.Rows(), g.outHeight - row);
+    if (!reader.Read(row, count, reinterpret_cast<uint8_t*>(values.data()))) return false;
+    if (!use(values.data(), static_cast<size_t>(g.outWidth) * static_cast<size_t>(count)))
+      return false;
+    progress.Rows(row + count, g.outHeight);
+  }
+  ++progress.pass;
   return true;
 }
 
@@ -303,99 +431,183 @@ bool IsIntegerType(GDALDataType t) {
   return t == GDT_Byte || t == GDT_UInt16 || t == GDT_Int16 || t == GDT_UInt32 || t == GDT_Int32;
 }
 
-// Writes one band into the staging set and returns its description text.
-// Sixteen-bit sources are read as 16-bit values, everything else as floats.
-bool ImportLayer(const Layer& l, int areaLeft, int areaTop, int areaWidth, int areaHeight,
-                 int outWidth, int outHeight, bool keep16, const std::string& stageBase,
-                 ReadProgress& rp, Messenger& messenger, ImportError& error) {
-  const size_t count = static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight);
-  const GDALDataType sourceType = l.band->GetRasterDataType();
-  const bool as16 = sourceType == GDT_Byte || sourceType == GDT_UInt16;
-  const std::string sourceText =
-      "SOURCE = " + FileName(l.source.path) + Format(" (%d)", l.source.sourceBand);
-  std::string description = l.source.description + "\n" + sourceText + "\n";
-  std::vector<uint8_t> out8;
-  if (as16) {
-    std::vector<uint16_t> values(count);
-    if (!ReadLayer(l, areaLeft, areaTop, areaWidth, areaHeight, outWidth, outHeight, GDT_UInt16,
-                   values.data(), rp)) {
-      error = {kMsgImportReadFailed, l.source.path};
-      return false;
-    }
-    const bool noDataFits =
-        l.hasNoData && l.noData >= 0 && l.noData <= 65535 && l.noData == std::floor(l.noData);
-    const int noData = noDataFits ? static_cast<int>(l.noData) : -1;
-    if (noData >= 0 &&
-        std::all_of(values.begin(), values.end(), [&](uint16_t v) { return v == noData; })) {
-      error = {kMsgImportNoValues, l.source.path};
-      return false;
-    }
-    if (keep16) {
-      if (noData > 0)
-        for (auto& v : values) v = v == noData ? 0 : v;
-      description += "VALUES = 16-bit as in the source\n";
-      if (!WriteBand(BandFilePath(stageBase, 2, l.source.number), values.data(), count * 2,
-                     messenger, error))
-        return false;
-      return WriteBandDescription(stageBase, l.source.number, description) ||
-             (error = {kMsgCreateFailed, ""}, false);
-    }
-    std::vector<uint64_t> histogram(65536, 0);
-    for (uint16_t v : values) ++histogram[v];
-    if (noData >= 0) histogram[static_cast<size_t>(noData)] = 0;
-    const StretchRange range = RangeFromHistogram(histogram);
-    const std::vector<uint8_t> table = StretchTable(range, noData);
-    out8.resize(count);
-    for (size_t i = 0; i < count; ++i) out8[i] = table[values[i]];
-    description += Format("STRETCH_LOW = %.10g\nSTRETCH_HIGH = %.10g\n", range.low, range.high);
-  } else {
-    std::vector<float> values(count);
-    if (!ReadLayer(l, areaLeft, areaTop, areaWidth, areaHeight, outWidth, outHeight, GDT_Float32,
-                   values.data(), rp)) {
-      error = {kMsgImportReadFailed, l.source.path};
-      return false;
-    }
-    // A no-data value beyond the float range matches no value.
-    const bool noDataFits = l.hasNoData && std::abs(l.noData) <= std::numeric_limits<float>::max();
-    const float noData = noDataFits ? static_cast<float>(l.noData) : 0.0f;
-    auto valid = [&](float v) { return std::isfinite(v) && !(noDataFits && v == noData); };
-    bool fits = IsIntegerType(sourceType);
-    std::vector<float> sorted;
-    sorted.reserve(count);
-    for (float v : values)
-      if (valid(v)) {
-        sorted.push_back(v);
-        fits = fits && v >= 0.0f && v <= 65535.0f;
-      }
-    if (sorted.empty()) {
-      error = {kMsgImportNoValues, l.source.path};
-      return false;
-    }
-    if (keep16 && fits) {
-      std::vector<uint16_t> out16(count);
-      for (size_t i = 0; i < count; ++i)
-        out16[i] = valid(values[i]) ? static_cast<uint16_t>(values[i]) : 0;
-      description += "VALUES = 16-bit as in the source\n";
-      if (!WriteBand(BandFilePath(stageBase, 2, l.source.number), out16.data(), count * 2,
-                     messenger, error))
-        return false;
-      return WriteBandDescription(stageBase, l.source.number, description) ||
-             (error = {kMsgCreateFailed, ""}, false);
-    }
-    const StretchRange range = RangeFromValues(sorted);
-    sorted = std::vector<float>();
-    out8.resize(count);
-    for (size_t i = 0; i < count; ++i)
-      out8[i] = valid(values[i]) ? StretchValue(values[i], range) : 0;
-    description += Format("STRETCH_LOW = %.10g\nSTRETCH_HIGH = %.10g\n", range.low, range.high);
+// Whether a layer is read as 16-bit values (else as floats).
+bool ReadAs16(const Layer& l) {
+  const GDALDataType t = l.band->GetRasterDataType();
+  return t == GDT_Byte || t == GDT_UInt16;
+}
+
+// One band file of the staging set written window by window, and its
+// description; the writer reports its own failure (61289).
+class StagedBand {
+ public:
+  StagedBand(const std::string& stageBase, const SourceBand& source, int sampleType)
+      : m_stageBase(stageBase), m_number(source.number) {
+    m_created = m_writer.Create(BandFilePath(stageBase, sampleType, source.number));
   }
-  if (!WriteBand(BandFilePath(stageBase, 1, l.source.number), out8.data(), count, messenger, error))
+  bool Write(const void* data, size_t bytes) { return m_created && m_writer.Write(data, bytes); }
+  bool Finish(const std::string& description, Messenger& messenger, ImportError& error) {
+    if (!m_writer.Close(messenger)) {
+      error = {-1, ""};
+      return false;
+    }
+    if (!WriteBandDescription(m_stageBase, m_number, description)) {
+      error = {kMsgCreateFailed, ""};
+      return false;
+    }
+    return true;
+  }
+  // A write that failed is told at Finish.
+  bool Failed() const { return !m_created || !m_writer.ok(); }
+
+ private:
+  std::string m_stageBase;
+  int m_number;
+  BandWriter m_writer;
+  bool m_created = false;
+};
+
+struct LayerJob {
+  const Layer& layer;
+  const OutputGrid& grid;
+  int windowRows;
+  const std::string& stageBase;
+  LayerProgress& progress;
+  Messenger& messenger;
+  ImportError& error;
+};
+
+constexpr const char* kSixteenBitText = "VALUES = 16-bit as in the source\n";
+
+std::string StretchText(const StretchRange& range) {
+  return Format("STRETCH_LOW = %.10g\nSTRETCH_HIGH = %.10g\n", range.low, range.high);
+}
+
+// A layer of 8- or 16-bit values: one pass kept as 16-bit, else a
+// histogram pass and a pass through the stretch table.
+bool ImportLayer16(LayerJob& job, bool keep16, std::string description) {
+  const Layer& l = job.layer;
+  LayerReader reader(l, job.grid, GDT_UInt16, job.windowRows);
+  const bool noDataFits =
+      l.hasNoData && l.noData >= 0 && l.noData <= 65535 && l.noData == std::floor(l.noData);
+  const int noData = noDataFits ? static_cast<int>(l.noData) : -1;
+  auto readFailed = [&] {
+    job.error = {kMsgImportReadFailed, l.source.path};
     return false;
-  if (!WriteBandDescription(stageBase, l.source.number, description)) {
-    error = {kMsgCreateFailed, ""};
+  };
+  auto noValues = [&] {
+    job.error = {kMsgImportNoValues, l.source.path};
+    return false;
+  };
+  if (keep16) {
+    job.progress.passes = 1;
+    StagedBand out(job.stageBase, l.source, 2);
+    bool any = noData < 0;
+    const bool read =
+        EachWindow<uint16_t>(reader, job.grid, job.progress, [&](uint16_t* v, size_t n) {
+          for (size_t i = 0; i < n; ++i)
+            if (v[i] == noData)
+              v[i] = 0;
+            else
+              any = true;
+          return out.Write(v, n * 2) && !out.Failed();
+        });
+    if (!read && !out.Failed()) return readFailed();
+    if (!out.Failed() && !any) return noValues();
+    return out.Finish(description + kSixteenBitText, job.messenger, job.error);
+  }
+  job.progress.passes = 2;
+  std::vector<uint64_t> histogram(65536, 0);
+  if (!EachWindow<uint16_t>(reader, job.grid, job.progress, [&](const uint16_t* v, size_t n) {
+        for (size_t i = 0; i < n; ++i) ++histogram[v[i]];
+        return true;
+      }))
+    return readFailed();
+  if (noData >= 0) histogram[static_cast<size_t>(noData)] = 0;
+  const StretchRange range = RangeFromHistogram(histogram);
+  if (!range.any) return noValues();
+  const std::vector<uint8_t> table = StretchTable(range, noData);
+  StagedBand out(job.stageBase, l.source, 1);
+  std::vector<uint8_t> bytes;
+  const bool read =
+      EachWindow<uint16_t>(reader, job.grid, job.progress, [&](const uint16_t* v, size_t n) {
+        bytes.resize(n);
+        for (size_t i = 0; i < n; ++i) bytes[i] = table[v[i]];
+        return out.Write(bytes.data(), n) && !out.Failed();
+      });
+  if (!read && !out.Failed()) return readFailed();
+  return out.Finish(description + StretchText(range), job.messenger, job.error);
+}
+
+// A layer of other values, read as floats: a pass that finds whether they
+// fit in 16 bits and counts them coarsely, then either the 16-bit pass or a
+// pass that finds the stretch range exactly and one that writes it.
+bool ImportLayerFloat(LayerJob& job, bool keep16, std::string description) {
+  const Layer& l = job.layer;
+  LayerReader reader(l, job.grid, GDT_Float32, job.windowRows);
+  // A no-data value beyond the float range matches no value.
+  const bool noDataFits = l.hasNoData && std::abs(l.noData) <= std::numeric_limits<float>::max();
+  const float noData = noDataFits ? static_cast<float>(l.noData) : 0.0f;
+  auto valid = [&](float v) { return std::isfinite(v) && !(noDataFits && v == noData); };
+  auto readFailed = [&] {
+    job.error = {kMsgImportReadFailed, l.source.path};
+    return false;
+  };
+  job.progress.passes = 3;
+  bool fits = IsIntegerType(l.band->GetRasterDataType());
+  FloatRangeFinder finder;
+  if (!EachWindow<float>(reader, job.grid, job.progress, [&](const float* v, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+          if (valid(v[i])) {
+            finder.Count(v[i]);
+            fits = fits && v[i] >= 0.0f && v[i] <= 65535.0f;
+          }
+        return true;
+      }))
+    return readFailed();
+  if (!finder.BeginSecondPass()) {
+    job.error = {kMsgImportNoValues, l.source.path};
     return false;
   }
-  return true;
+  if (keep16 && fits) {
+    StagedBand out(job.stageBase, l.source, 2);
+    std::vector<uint16_t> values;
+    const bool read =
+        EachWindow<float>(reader, job.grid, job.progress, [&](const float* v, size_t n) {
+          values.resize(n);
+          for (size_t i = 0; i < n; ++i) values[i] = valid(v[i]) ? static_cast<uint16_t>(v[i]) : 0;
+          return out.Write(values.data(), n * 2) && !out.Failed();
+        });
+    if (!read && !out.Failed()) return readFailed();
+    return out.Finish(description + kSixteenBitText, job.messenger, job.error);
+  }
+  if (!EachWindow<float>(reader, job.grid, job.progress, [&](const float* v, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+          if (valid(v[i])) finder.Refine(v[i]);
+        return true;
+      }))
+    return readFailed();
+  const StretchRange range = finder.Range();
+  StagedBand out(job.stageBase, l.source, 1);
+  std::vector<uint8_t> bytes;
+  const bool read =
+      EachWindow<float>(reader, job.grid, job.progress, [&](const float* v, size_t n) {
+        bytes.resize(n);
+        for (size_t i = 0; i < n; ++i) bytes[i] = valid(v[i]) ? StretchValue(v[i], range) : 0;
+        return out.Write(bytes.data(), n) && !out.Failed();
+      });
+  if (!read && !out.Failed()) return readFailed();
+  return out.Finish(description + StretchText(range), job.messenger, job.error);
+}
+
+// Writes one band into the staging set with its description. Sixteen-bit
+// sources are read as 16-bit values, everything else as floats.
+bool ImportLayer(LayerJob& job, bool keep16) {
+  const Layer& l = job.layer;
+  std::string description = l.source.description + "\nSOURCE = " + FileName(l.source.path) +
+                            Format(" (%d)", l.source.sourceBand) + "\n";
+  return ReadAs16(l) ? ImportLayer16(job, keep16, std::move(description))
+                     : ImportLayerFloat(job, keep16, std::move(description));
 }
 
 // True when replacing the set would delete a file it is read from: a
@@ -436,6 +648,46 @@ struct FoldersMade {
   bool keep = false;
 };
 
+std::string Megabytes(int64_t bytes, bool roundUp) {
+  const int64_t mb = int64_t{1} << 20;
+  return Format("%lld MB", static_cast<long long>(bytes / mb + (roundUp && bytes % mb ? 1 : 0)));
+}
+
+// Free bytes on the disk of a folder or, while it is still to be made, of
+// the nearest folder above it; nothing when the system cannot tell.
+std::optional<int64_t> FreeSpace(const fs::path& folder) {
+  std::error_code ec;
+  fs::path p = fs::absolute(folder, ec);
+  while (!ec && !fs::exists(p, ec) && p != p.parent_path()) p = p.parent_path();
+  const fs::space_info info = fs::space(p, ec);
+  if (ec || info.available == static_cast<std::uintmax_t>(-1)) return std::nullopt;
+  return static_cast<int64_t>(
+      std::min<std::uintmax_t>(info.available, std::numeric_limits<int64_t>::max()));
+}
+
+// Refuses, before anything is written, a set larger than the free space
+// of its folder: the band files at their largest, and a little for the
+// descriptions and the settings.
+bool RoomForSet(const OpenProduct& open, const OutputGrid& g, const ImportOptions& o,
+                const fs::path& folder, ImportError& error) {
+  std::optional<int64_t> needed = int64_t{64} << 10;
+  for (const auto& l : open.layers) {
+    const bool wide = o.keep16bit && (ReadAs16(l) || IsIntegerType(l.band->GetRasterDataType()));
+    const auto band = CheckedMul(g.outWidth, g.outHeight, wide ? 2 : 1);
+    needed = needed && band ? CheckedAdd(*needed, *band) : std::nullopt;
+  }
+  const std::optional<int64_t> free = o.freeSpace >= 0 ? o.freeSpace : FreeSpace(folder);
+  if (!needed) {
+    error = {kMsgImportTooLarge, Format("%d x %d", g.outWidth, g.outHeight)};
+    return false;
+  }
+  if (free && *needed > *free) {
+    error = {kMsgImportNoSpace, Megabytes(*needed, true) + " / " + Megabytes(*free, false)};
+    return false;
+  }
+  return true;
+}
+
 bool Run(const std::vector<std::string>& inputs, const std::string& outInf, const ImportOptions& o,
          Messenger& messenger, Progress* progress, ImportError& error) {
   OpenProduct open;
@@ -469,12 +721,6 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
     error = {kMsgImportTooLarge, Format("%d x %d", outWidth, outHeight)};
     return false;
   }
-  // A band is held as floats, its sorted copy and its output at once.
-  if (!FitsInMemory(static_cast<uint64_t>(outWidth) * static_cast<uint64_t>(outHeight) * 9)) {
-    error = {kMsgImportTooLarge, Format("%d x %d", outWidth, outHeight)};
-    return false;
-  }
-
   const double* r = open.reference;
   const int gridLeft = open.left + left, gridTop = open.top + top;
   const double t[6] = {
@@ -497,6 +743,8 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   }
   fs::path folder = fs::path(outBase).parent_path();
   if (folder.empty()) folder = ".";
+  const OutputGrid grid{gridLeft, gridTop, width, height, outWidth, outHeight};
+  if (!RoomForSet(open, grid, o, folder, error)) return false;
   // Folders made for the set go again when it is not written.
   FoldersMade made(folder);
   StagedFileSet staged;
@@ -512,9 +760,9 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   const size_t n = open.layers.size();
   bool ok = true;
   for (size_t i = 0; i < n && ok; ++i) {
-    ReadProgress rp{progress, static_cast<double>(i) / n, 0.9 / n};
-    ok = ImportLayer(open.layers[i], gridLeft, gridTop, width, height, outWidth, outHeight,
-                     o.keep16bit, stageBase, rp, messenger, error);
+    LayerProgress layerProgress{progress, static_cast<double>(i) / n, 1.0 / n};
+    LayerJob job{open.layers[i], grid, o.windowRows, stageBase, layerProgress, messenger, error};
+    ok = ImportLayer(job, o.keep16bit);
     if (progress) progress->SetProgress(static_cast<float>(i + 1) / n);
   }
   if (progress) progress->Close();
@@ -566,6 +814,10 @@ std::string OverlapNote(const ProductSummary& summary) {
 bool ImportScene(const std::vector<std::string>& inputs, const std::string& outInf,
                  const ImportOptions& options, Messenger& messenger, Progress* progress) {
   GdalSession session;
+  // GDAL keeps the blocks it reads up to a share of the memory; bands are
+  // read in windows, and a row of tiles is all they need of it.
+  const int64_t cache = GDALGetCacheMax64();
+  GDALSetCacheMax64(std::min<int64_t>(cache, kImportCacheBytes));
   ImportError error;
   bool ok = false;
   try {
@@ -573,6 +825,7 @@ bool ImportScene(const std::vector<std::string>& inputs, const std::string& outI
   } catch (const std::bad_alloc&) {
     error = {kMsgNoMemory, ""};
   }
+  GDALSetCacheMax64(cache);
   if (!ok) ReportImportError(messenger, error);
   return ok;
 }

@@ -5,6 +5,7 @@
 // complete, so a failure leaves the output's files as they were.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct ImportOptions {
   int maxWidth = 0, maxHeight = 0;
   bool keep16bit = false;
   int sensor = -1;  // SENSOR of GeoTIFF inputs; -1 means TM
+  // Output rows read at once (0: a few megabytes' worth), and the free space
+  // taken for the output's disk (-1: asked of the system). Tests set them.
+  int windowRows = 0;
+  int64_t freeSpace = -1;
 };
 
 // What an import would read, for choosing before running it.
@@ -51,8 +56,10 @@ bool InspectProduct(const std::vector<std::string>& inputs, ProductSummary& summ
 std::string OverlapNote(const ProductSummary& summary);
 
 // Writes the file set of outInf (FOLDER/NAME.inf), creating the folder when
-// missing. Messages as InspectProduct, and 61466 too large, 61467 area
-// outside, 61468 folder not writable, 61469 read failure, 61233 memory.
+// missing. Bands are read a window of rows at a time, in as many passes as
+// their stretch needs. Messages as InspectProduct, and 61466 too large,
+// 61467 area outside, 61468 folder not writable, 61469 read failure, 61481
+// not enough free space (before anything is written), 61233 memory.
 bool ImportScene(const std::vector<std::string>& inputs, const std::string& outInf,
                  const ImportOptions& options, Messenger& messenger, Progress* progress);
 

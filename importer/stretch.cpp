@@ -1,45 +1,90 @@
 #include "importer/stretch.h"
 
-#include <algorithm>
+#include <cstring>
 
 namespace lumora::importer {
 
-StretchRange RangeFromHistogram(const std::vector<uint64_t>& histogram) {
+namespace {
+
+// The bin holding the value at a sorted index (the first whose running count
+// passes it), and the count of the bins before it.
+size_t BinAtRank(const std::vector<uint64_t>& histogram, uint64_t rank, uint64_t& before) {
+  uint64_t seen = 0;
+  for (size_t v = 0; v < histogram.size(); ++v) {
+    if (seen + histogram[v] > rank) {
+      before = seen;
+      return v;
+    }
+    seen += histogram[v];
+  }
+  before = seen;
+  return histogram.size() - 1;
+}
+
+uint64_t Total(const std::vector<uint64_t>& histogram) {
   uint64_t n = 0;
   for (uint64_t c : histogram) n += c;
+  return n;
+}
+
+}  // namespace
+
+StretchRange RangeFromHistogram(const std::vector<uint64_t>& histogram) {
+  const uint64_t n = Total(histogram);
   StretchRange r;
   if (n == 0) return r;
-  const uint64_t lowIndex = n / 200, highIndex = n - 1 - n / 200;
-  // The value at a sorted index is the first bin whose running count passes it.
-  uint64_t seen = 0;
-  bool haveLow = false;
-  for (size_t v = 0; v < histogram.size(); ++v) {
-    seen += histogram[v];
-    if (!haveLow && seen > lowIndex) {
-      r.low = static_cast<double>(v);
-      haveLow = true;
-    }
-    if (seen > highIndex) {
-      r.high = static_cast<double>(v);
-      break;
-    }
-  }
+  uint64_t before = 0;
+  r.low = static_cast<double>(BinAtRank(histogram, n / 200, before));
+  r.high = static_cast<double>(BinAtRank(histogram, n - 1 - n / 200, before));
   r.any = true;
   return r;
 }
 
-StretchRange RangeFromValues(std::vector<float>& values) {
+FloatRangeFinder::FloatRangeFinder()
+    : m_coarse(65536, 0), m_fineLow(65536, 0), m_fineHigh(65536, 0) {}
+
+uint32_t FloatRangeFinder::Key(float v) {
+  if (v == 0.0f) v = 0.0f;
+  uint32_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+}
+
+float FloatRangeFinder::FromKey(uint32_t key) {
+  const uint32_t bits = key & 0x80000000u ? key & 0x7FFFFFFFu : ~key;
+  float v = 0.0f;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+bool FloatRangeFinder::BeginSecondPass() {
+  const uint64_t n = Total(m_coarse);
+  if (n == 0) return false;
+  uint64_t before = 0;
+  m_lowBin = static_cast<uint32_t>(BinAtRank(m_coarse, n / 200, before));
+  m_lowRank = n / 200 - before;
+  m_highBin = static_cast<uint32_t>(BinAtRank(m_coarse, n - 1 - n / 200, before));
+  m_highRank = n - 1 - n / 200 - before;
+  return true;
+}
+
+StretchRange FloatRangeFinder::Range() const {
   StretchRange r;
-  if (values.empty()) return r;
-  const size_t n = values.size();
-  const auto low = values.begin() + static_cast<std::ptrdiff_t>(n / 200);
-  const auto high = values.begin() + static_cast<std::ptrdiff_t>(n - 1 - n / 200);
-  std::nth_element(values.begin(), low, values.end());
-  r.low = *low;
-  std::nth_element(low, high, values.end());
-  r.high = *high;
+  if (Total(m_fineLow) == 0) return r;
+  uint64_t before = 0;
+  r.low = FromKey(m_lowBin << 16 | static_cast<uint32_t>(BinAtRank(m_fineLow, m_lowRank, before)));
+  r.high =
+      FromKey(m_highBin << 16 | static_cast<uint32_t>(BinAtRank(m_fineHigh, m_highRank, before)));
   r.any = true;
   return r;
+}
+
+StretchRange RangeFromValues(const std::vector<float>& values) {
+  FloatRangeFinder finder;
+  for (float v : values) finder.Count(v);
+  if (!finder.BeginSecondPass()) return {};
+  for (float v : values) finder.Refine(v);
+  return finder.Range();
 }
 
 std::vector<uint8_t> StretchTable(const StretchRange& r, int noData) {

@@ -2,7 +2,6 @@
 // 99.5 % values onto 1..255, keeping 0 for no-data.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -19,8 +18,35 @@ struct StretchRange {
 
 // From a histogram of 16-bit values (no-data left out).
 StretchRange RangeFromHistogram(const std::vector<uint64_t>& histogram);
-// From the valid values themselves (reordered).
-StretchRange RangeFromValues(std::vector<float>& values);
+// From the valid values themselves, by FloatRangeFinder.
+StretchRange RangeFromValues(const std::vector<float>& values);
+
+// The range of float values seen as a stream, exactly and in bounded memory:
+// a first pass counts the values by the upper half of an order-preserving
+// 32-bit key, a second looks at the values of the two bins holding the
+// ranks. Both passes must see the same valid values (finite, no no-data).
+class FloatRangeFinder {
+ public:
+  FloatRangeFinder();
+  void Count(float v) { ++m_coarse[Key(v) >> 16]; }
+  // After the first pass; false when there was no value.
+  bool BeginSecondPass();
+  void Refine(float v) {
+    const uint32_t k = Key(v);
+    if (k >> 16 == m_lowBin) ++m_fineLow[k & 0xFFFF];
+    if (k >> 16 == m_highBin) ++m_fineHigh[k & 0xFFFF];
+  }
+  StretchRange Range() const;
+
+  // Orders as the floats do; -0 counts as 0.
+  static uint32_t Key(float v);
+  static float FromKey(uint32_t key);
+
+ private:
+  std::vector<uint64_t> m_coarse, m_fineLow, m_fineHigh;
+  uint32_t m_lowBin = 0, m_highBin = 0;
+  uint64_t m_lowRank = 0, m_highRank = 0;  // within their bins
+};
 
 // 1 at or below low, 255 at or above high, else 1 + trunc((v - low) * 254 /
 // (high - low) + 0.5) in double arithmetic.

@@ -131,6 +131,8 @@ constexpr MessageRow kMessages[] = {
     {kMsgImportAssumedTm,
      "センサが指定されていないので，ランドサット TM のバンドとして取り込みました．",
      "No sensor was given, so the bands were taken as Landsat TM bands."},
+    {kMsgImportNoSpace, "出力先のディスクの空きが足りません（必要な大きさ / 空いている大きさ）．",
+     "There is not enough free space on the output disk (space needed / space free)."},
     {kMsgReplacementKept,
      "前に途中で止まったファイルの置き換えを，終えることも元に戻すこともできませんでした．"
      "元のファイルは次の隠しフォルダに残してあります．",

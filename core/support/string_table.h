@@ -69,6 +69,7 @@ enum MessageId : int {
   kMsgImportNotNorthUp = 61478,
   kMsgImportCutToOverlap = 61479,
   kMsgImportAssumedTm = 61480,
+  kMsgImportNoSpace = 61481,
   // Replacing a file set.
   kMsgReplacementKept = 61490,
   kMsgMathUnavailable = 61510,

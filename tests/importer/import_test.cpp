@@ -17,6 +17,7 @@
 #include "core/imagefile/ground_scale.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "importer/scene_import.h"
 #include "tests/importer/import_fixtures.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/file_limit.h"
@@ -717,6 +718,189 @@ TEST_F(Import, OutputBesideItsSourceKeepsTheSource) {
     fs::remove(dir / input);
     fs::remove(dir / file);
   }
+}
+
+// One GDAL read of the part of a band file under the reference cells
+// [left, left + width) x [top, top + height) onto outWidth x outHeight cells,
+// averaged when that shrinks it, as the import read whole bands before.
+// cells: the file's pixels per reference cell.
+std::vector<double> WholeRead(const std::string& path, double cells, int left, int top, int width,
+                              int height, int outWidth, int outHeight) {
+  GDALDatasetH ds = GDALOpen(path.c_str(), GA_ReadOnly);
+  EXPECT_NE(ds, nullptr) << path;
+  if (!ds) return {};
+  GDALRasterIOExtraArg extra;
+  INIT_RASTERIO_EXTRA_ARG(extra);
+  const bool shrinking = outWidth < width * cells || outHeight < height * cells;
+  extra.eResampleAlg = shrinking ? GRIORA_Average : GRIORA_NearestNeighbour;
+  extra.bFloatingPointWindowValidity = TRUE;
+  extra.dfXOff = left * cells;
+  extra.dfYOff = top * cells;
+  extra.dfXSize = width * cells;
+  extra.dfYSize = height * cells;
+  const int x0 = static_cast<int>(std::floor(extra.dfXOff));
+  const int y0 = static_cast<int>(std::floor(extra.dfYOff));
+  const int x1 = static_cast<int>(std::ceil(extra.dfXOff + extra.dfXSize));
+  const int y1 = static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize));
+  std::vector<double> values(static_cast<size_t>(outWidth) * outHeight);
+  EXPECT_EQ(GDALRasterIOEx(GDALGetRasterBand(ds, 1), GF_Read, x0, y0, x1 - x0, y1 - y0,
+                           values.data(), outWidth, outHeight, GDT_Float64, 0, 0, &extra),
+            CE_None);
+  GDALClose(ds);
+  return values;
+}
+
+// Bands read a few rows at a time give the bytes of one read of the whole
+// band: cells taken as they are, nearest rows of 20 m bands at odd offsets,
+// averages of shrunk bands with and without an offset in the output grid,
+// float values (three passes) and 16-bit ones, from GeoTIFF and JPEG 2000.
+TEST_F(Import, WindowedReadsGiveTheBytesOfOneWholeRead) {
+  TiffSpec landsat;
+  landsat.width = 37;
+  landsat.height = 29;
+  const std::string mtl = Landsat(landsat);
+  const std::string red = mtl.substr(0, mtl.rfind("_MTL.txt")) + "_SR_B4.TIF";
+  TiffSpec s2;
+  s2.pixelSize = 10;
+  s2.width = 42;
+  s2.height = 34;
+  auto s2Value = [](int band, int x, int y) { return 500.0 + band * 300 + x * 7 + y * 13 % 11; };
+  const std::string tiffS2 = test::WriteSentinel(dir / "S2A_MSIL2A.SAFE", s2, s2Value);
+  const std::string jp2S2 = test::WriteSentinel(dir / "S2B_MSIL2A.SAFE", s2, s2Value, true);
+  auto s2File = [](const std::string& folder, const std::string& part) {
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+      if (e.path().filename().string().find(part) != std::string::npos) return e.path().string();
+    return std::string();
+  };
+  TiffSpec real = landsat;
+  real.type = GDT_Float32;
+  real.hasNoData = true;
+  real.noData = -9999;
+  test::WriteGeoTiff(dir / "real.tif", real, [](int, int x, int y) {
+    return x == 2 ? -9999.0 : -3.25 + std::sin(x * 0.7 + y * 1.3) * (x + y);
+  });
+  TiffSpec counts = landsat;
+  counts.type = GDT_Int16;
+  test::WriteGeoTiff(dir / "counts.tif", counts,
+                     [](int, int x, int y) { return 1 + (x * 37 + y * 101) % 4000; });
+
+  struct Case {
+    const char* name;
+    std::string input, file;  // the product and the file of the band compared
+    int band;                 // its number in the set
+    double cells;             // the file's pixels per reference cell
+    int left, top, width, height, outWidth, outHeight;
+    bool keep16;
+  };
+  const Case cases[] = {
+      {"Cells", mtl, red, 3, 1, 0, 0, 37, 29, 37, 29, false},
+      {"Area16", mtl, red, 3, 1, 3, 2, 31, 23, 31, 23, true},
+      {"Shrunk", mtl, red, 3, 1, 0, 0, 37, 29, 16, 13, false},
+      {"AreaShrunk", mtl, red, 3, 1, 3, 2, 31, 23, 13, 10, true},
+      {"TwentyMetre", tiffS2, s2File(tiffS2, "B11_20m"), 5, 0.5, 3, 5, 35, 27, 35, 27, false},
+      {"TenMetre", tiffS2, s2File(tiffS2, "B02_10m"), 1, 1, 3, 5, 35, 27, 35, 27, false},
+      {"TwentyMetreJp2", jp2S2, s2File(jp2S2, "B12_20m"), 7, 0.5, 1, 1, 39, 31, 39, 31, true},
+      {"TwentyMetreShrunk", tiffS2, s2File(tiffS2, "B11_20m"), 5, 0.5, 3, 5, 35, 27, 13, 10, false},
+      {"Floats", dir / "real.tif", dir / "real.tif", 1, 1, 1, 3, 33, 25, 33, 25, false},
+      {"FloatsShrunk", dir / "real.tif", dir / "real.tif", 1, 1, 0, 0, 37, 29, 11, 9, false},
+      {"Counts16", dir / "counts.tif", dir / "counts.tif", 1, 1, 1, 3, 33, 25, 33, 25, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<double> whole =
+        WholeRead(c.file, c.cells, c.left, c.top, c.width, c.height, c.outWidth, c.outHeight);
+    // No-data (0 in Landsat and Sentinel-2 bands) becomes 0; the test files
+    // hold no other 0.
+    for (double& v : whole) v = v == real.noData ? 0 : v;
+    const std::vector<uint8_t> expected = c.keep16 ? LittleEndian16(whole) : ExpectedStretch(whole);
+    importer::ImportOptions options;
+    options.keep16bit = c.keep16;
+    options.hasArea = true;
+    options.areaLeft = c.left;
+    options.areaTop = c.top;
+    options.areaWidth = c.width;
+    options.areaHeight = c.height;
+    options.maxWidth = c.outWidth;
+    options.maxHeight = c.outHeight;
+    for (int rows : {1, 3, 5, 0}) {
+      SCOPED_TRACE(rows);
+      options.windowRows = rows;
+      RecordingMessenger messenger;
+      const std::string set = dir / Format("%s-%d", c.name, rows);
+      ASSERT_TRUE(importer::ImportScene({c.input}, set + ".inf", options, messenger, nullptr));
+      EXPECT_EQ(WrittenSettings(set + ".inf").pixels, c.outWidth);
+      EXPECT_EQ(Bytes(BandFilePath(set, c.keep16 ? 2 : 1, c.band)), expected);
+    }
+  }
+}
+
+// A band of 6000 x 6000 16-bit values imports within a few megabytes more
+// address space than a band of 64 x 64 needs: it is read a window at a time.
+// The limit is put in place in the child's shell (ulimit -v), which the
+// sanitizers' shadow memory cannot live under.
+TEST_F(Import, LargeBandImportsInTheAddressSpaceOfASmallOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "address space limits do not hold the sanitizer";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "address space limits do not hold the sanitizer";
+#endif
+#endif
+  TiffSpec small;
+  small.width = small.height = 64;
+  TiffSpec large = small;
+  large.width = large.height = 6000;
+  auto value = [](int, int x, int y) { return 1 + (x * 7 + y * 13) % 5000; };
+  test::WriteGeoTiff(dir / "small.tif", small, value);
+  test::WriteGeoTiff(dir / "large.tif", large, value);
+  auto importsWithin = [&](const std::string& input, int kilobytes) {
+    return RunCli(dir, "import " + Q(dir / input) + " -o " + Q(dir / "out.inf"),
+                  Format("ulimit -v %d; exec ", kilobytes))
+               .status == 0;
+  };
+  // The least address space (to 4 MB) the program takes for the small band.
+  int fails = 16 << 10, works = 2 << 20;
+  ASSERT_TRUE(importsWithin("small.tif", works));
+  while (works - fails > 4 << 10) {
+    const int middle = (works + fails) / 2;
+    (importsWithin("small.tif", middle) ? works : fails) = middle;
+  }
+  // Whole, the band took 72 MB as read and 36 MB stretched, and GDAL kept
+  // the blocks it read besides.
+  const auto r = RunCli(dir, "import " + Q(dir / "large.tif") + " -o " + Q(dir / "out.inf"),
+                        Format("ulimit -v %d; exec ", works + (64 << 10)));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(WrittenSettings(dir / "out.inf").pixels, 6000);
+  EXPECT_EQ(fs::file_size(dir / "out.b01"), 6000u * 6000u);
+}
+
+// A set larger than the free space of its disk is refused with the size it
+// needs before anything is written: 7 bands of 400 x 300 take 0.84 MB as
+// bytes and 1.68 MB as 16-bit values, so 1 MB holds the one and not the other.
+TEST_F(Import, SetLargerThanTheFreeSpaceIsRefusedFirst) {
+  TiffSpec tiff;
+  tiff.width = 400;
+  tiff.height = 300;
+  const std::string mtl = Landsat(tiff);
+  fs::create_directories(dir / "out");
+  test::WriteFile(dir / "out/scene.inf", "LINE = 1\nPIXEL = 1\n");
+  importer::ImportOptions options;
+  options.freeSpace = 1 << 20;
+  options.keep16bit = true;
+  for (const std::string& output : {std::string(dir / "out/scene.inf"), dir / "new/scene.inf"}) {
+    SCOPED_TRACE(output);
+    RecordingMessenger messenger;
+    EXPECT_FALSE(importer::ImportScene({mtl}, output, options, messenger, nullptr));
+    ASSERT_EQ(messenger.entries.size(), 1u);
+    EXPECT_EQ(messenger.entries[0].text,
+              std::string(MessageText(kMsgImportNoSpace)) + "\n2 MB / 1 MB");
+    EXPECT_EQ(ReadFile(dir / "out/scene.inf"), "LINE = 1\nPIXEL = 1\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    EXPECT_FALSE(fs::exists(dir / "new"));
+  }
+  options.keep16bit = false;
+  RecordingMessenger messenger;
+  EXPECT_TRUE(importer::ImportScene({mtl}, dir / "out/scene.inf", options, messenger, nullptr));
 }
 
 }  // namespace

@@ -34,6 +34,33 @@ TEST(ImportStretch, HistogramAndValuesAgreeWithSorting) {
     EXPECT_EQ(b.high, a.high);
   }
   EXPECT_FALSE(RangeFromHistogram(std::vector<uint64_t>(65536, 0)).any);
+  EXPECT_FALSE(RangeFromValues({}).any);
+}
+
+// Floats of both signs and far apart in size, many of them sharing the upper
+// half of their bits, are ranked as sorting ranks them.
+TEST(ImportStretch, FloatRanksAgreeWithSorting) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> near(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> kind(0, 5);
+  for (int n : {1, 3, 200, 401, 5000}) {
+    SCOPED_TRACE(n);
+    std::vector<float> values;
+    for (int i = 0; i < n; ++i) {
+      const int k = kind(rng);
+      values.push_back(k == 0   ? near(rng) * 1e30f
+                       : k == 1 ? -0.0f
+                       : k == 2 ? 0.0f
+                       : k == 3 ? 1000.0f + near(rng) * 1e-3f
+                                : near(rng) * 1e-30f);
+    }
+    std::vector<float> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t cut = static_cast<size_t>(n) / 200;
+    const StretchRange r = RangeFromValues(values);
+    EXPECT_EQ(r.low, sorted[cut]);
+    EXPECT_EQ(r.high, sorted[sorted.size() - 1 - cut]);
+  }
 }
 
 TEST(ImportStretch, EndsAndNoData) {
