@@ -26,7 +26,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdHelpIndex:
     case kCmdHelpUsing:
     case kCmdContextHelp:
-    case kCmdHelp: return true;
+    case kCmdHelp:
+    case kCmdLessons: return true;
     case kCmdNextPane:
     case kCmdPrevPane: return s.hasActiveView;
     case kCmdSaveAs:

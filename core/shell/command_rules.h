@@ -31,6 +31,7 @@ enum CommandId : int {
   kCmdReverseRainbow = 32859,
   kCmdImport = 32870,  // satellite products and GeoTIFFs as a file set
   kCmdBandMath = 32880,
+  kCmdLessons = 32890,  // the lesson list and panel
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

@@ -156,6 +156,22 @@ struct TextRow {
 
 constexpr TextRow kTexts[] = {
     {"確認", "Confirm"},
+    // Lesson files
+    {"知らない項目「%1」があります", "unknown key \"%1\""},
+    {"「%1」には日本語（ja）と英語（en）の両方が必要です",
+     "\"%1\" needs both Japanese (ja) and English (en)"},
+    {"絵「%1」がありません", "the picture \"%1\" is missing"},
+    {"「%1」の値が正しくありません", "the value of \"%1\" is not right"},
+    {"「%1」は %2 のどれかです", "\"%1\" is one of %2"},
+    {"「gray」と「red」「green」「blue」は一緒に使えません",
+     "\"gray\" and \"red\", \"green\", \"blue\" cannot go together"},
+    {"知らないチェック「%1」です", "unknown check \"%1\""},
+    {"ファイルが開けません", "the file cannot be opened"},
+    {"レッスンのファイルとしては大きすぎます", "too large for a lesson file"},
+    {"JSONとして読めません（%1）", "this is not JSON (%1)"},
+    {"レッスンのファイルではありません（「format」が「%1」ではありません）",
+     "not a lesson file (\"format\" is not \"%1\")"},
+    {"手順がひとつもありません", "there are no steps"},
     {"取り込み", "Import"},
     {"ファイルの置き換え", "Replacing files"},
     {"土地被覆分類", "Land Cover Classification"},

@@ -172,15 +172,16 @@ void CBandMathDlg::accept() {
 }
 
 void RunBandMathCommand(CKiriApp& app, CKiriView& view) {
-  const auto outcome = RunStepCommand(app, view, [&]() -> std::optional<ImageSession::StepChoice> {
-    const ImageSession& s = view.Session();
-    ImageSettings settings = s.Settings();
-    settings.lines = s.State().m_nImageLines;
-    settings.pixels = s.State().m_nImagePixels;
-    CBandMathDlg dialog(s.CurrentPath(), settings, view.Frame());
-    if (!RunToolDialog(app, dialog)) return std::nullopt;
-    return ImageSession::StepChoice{MakeBandMathStep(dialog.Params()), ShowIndexBand};
-  });
+  const auto outcome =
+      RunStepCommand(app, view, "math", [&]() -> std::optional<ImageSession::StepChoice> {
+        const ImageSession& s = view.Session();
+        ImageSettings settings = s.Settings();
+        settings.lines = s.State().m_nImageLines;
+        settings.pixels = s.State().m_nImagePixels;
+        CBandMathDlg dialog(s.CurrentPath(), settings, view.Frame());
+        if (!RunToolDialog(app, dialog)) return std::nullopt;
+        return ImageSession::StepChoice{MakeBandMathStep(dialog.Params()), ShowIndexBand};
+      });
   if (outcome == ImageSession::StepOutcome::kKept) view.RebuildLegend();
 }
 

@@ -205,21 +205,22 @@ void CDemSettingDlg::accept() {
 
 void RunDemCommand(CKiriApp& app, CKiriView& view) {
   ImageSession& session = view.Session();
-  const auto outcome = RunStepCommand(app, view, [&]() -> std::optional<ImageSession::StepChoice> {
-    // After a No the legend of the image comes back with the dialog.
-    view.FollowLegendFlag();
-    CDemSettingDlg dialog(session.State().m_nFileState, app.Msg(), view.Frame());
-    if (!RunToolDialog(app, dialog)) return std::nullopt;
-    DemRequest request = dialog.Request();
-    // The bird's-eye view drapes the display as it is shown now.
-    if (request.kind == kStateBirdsEye)
-      request.drape = DrapeFromState(session.State(), session.DisplayKind());
-    // The result is judged without the legend of what was shown before.
-    if (CLegendWindow* legend = view.LegendWindow()) legend->SetShown(false);
-    const int kind = request.kind;
-    return ImageSession::StepChoice{MakeDemStep(request),
-                                    [kind](DisplayState& next) { AdjustStateForDem(kind, next); }};
-  });
+  const auto outcome =
+      RunStepCommand(app, view, "dem", [&]() -> std::optional<ImageSession::StepChoice> {
+        // After a No the legend of the image comes back with the dialog.
+        view.FollowLegendFlag();
+        CDemSettingDlg dialog(session.State().m_nFileState, app.Msg(), view.Frame());
+        if (!RunToolDialog(app, dialog)) return std::nullopt;
+        DemRequest request = dialog.Request();
+        // The bird's-eye view drapes the display as it is shown now.
+        if (request.kind == kStateBirdsEye)
+          request.drape = DrapeFromState(session.State(), session.DisplayKind());
+        // The result is judged without the legend of what was shown before.
+        if (CLegendWindow* legend = view.LegendWindow()) legend->SetShown(false);
+        const int kind = request.kind;
+        return ImageSession::StepChoice{
+            MakeDemStep(request), [kind](DisplayState& next) { AdjustStateForDem(kind, next); }};
+      });
   if (outcome == ImageSession::StepOutcome::kKept)
     view.RebuildLegend();
   else

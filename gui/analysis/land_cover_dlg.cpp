@@ -273,7 +273,12 @@ void CLandCoverDlg::OnArea() {
 }
 
 void CLandCoverDlg::AddTrainingArea(int top, int bottom, int right, int left) {
-  if (m_list.AddTrainingArea(top, bottom, right, left)) Refill();
+  if (!m_list.AddTrainingArea(top, bottom, right, left)) return;
+  Refill();
+  lessons::Action drawn;
+  drawn.kind = lessons::Action::kClassesDrawn;
+  for (const ClassItem& c : m_list.Classes()) drawn.count += c.HasArea() ? 1 : 0;
+  m_app.NoteLessonAction(drawn);
 }
 
 bool CLandCoverDlg::eventFilter(QObject* watched, QEvent* e) {
@@ -319,7 +324,7 @@ void CLandCoverDlg::accept() {
   bool offered = false;
   const ClassificationParams params = m_list.Params();
   const auto outcome =
-      RunStepCommand(m_app, m_view, [&]() -> std::optional<ImageSession::StepChoice> {
+      RunStepCommand(m_app, m_view, "classify", [&]() -> std::optional<ImageSession::StepChoice> {
         if (offered) return std::nullopt;  // after a No the list stays here
         offered = true;
         return ImageSession::StepChoice{MakeClassificationStep(params), [](DisplayState& s) {

@@ -122,12 +122,13 @@ void CNdviDlg::accept() {
 }
 
 void RunVegetationIndexCommand(CKiriApp& app, CKiriView& view) {
-  const auto outcome = RunStepCommand(app, view, [&]() -> std::optional<ImageSession::StepChoice> {
-    const ImageSession& s = view.Session();
-    CNdviDlg dialog(s.CurrentPath(), s.Settings().sensor, app.Msg(), view.Frame());
-    if (!RunToolDialog(app, dialog)) return std::nullopt;
-    return ImageSession::StepChoice{MakeVegetationIndexStep(dialog.Params()), ShowIndexBand};
-  });
+  const auto outcome =
+      RunStepCommand(app, view, "ndvi", [&]() -> std::optional<ImageSession::StepChoice> {
+        const ImageSession& s = view.Session();
+        CNdviDlg dialog(s.CurrentPath(), s.Settings().sensor, app.Msg(), view.Frame());
+        if (!RunToolDialog(app, dialog)) return std::nullopt;
+        return ImageSession::StepChoice{MakeVegetationIndexStep(dialog.Params()), ShowIndexBand};
+      });
   if (outcome == ImageSession::StepOutcome::kKept) view.RebuildLegend();
 }
 

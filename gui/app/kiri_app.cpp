@@ -23,6 +23,7 @@
 #include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
+#include "gui/lessons/lesson_panel.h"
 #ifdef LUMORA_IMPORT
 #include "gui/imagefile/import_dlg.h"
 #endif
@@ -55,6 +56,7 @@ StartupOptions StartupOptions::ForThisUser(const QString& dataFromProgram) {
   const QString data = DataFolder(QCoreApplication::applicationDirPath(), dataFromProgram);
   o.samplesFolder = data + QStringLiteral("/samples");
   o.helpFolder = data + QStringLiteral("/help");
+  o.lessonsFolder = data + QStringLiteral("/lessons");
   return o;
 }
 
@@ -230,6 +232,7 @@ void CKiriApp::OnCommand(int id) {
     case kCmdContextHelp:
     case kCmdHelpIndex: m_frame->ShowHelp(false); break;
     case kCmdHelpUsing: m_frame->ShowHelp(true); break;
+    case kCmdLessons: OnLessons(); break;
     case kCmdPrintSetup: OnPrintSetup(); break;
     case kCmdNextPane: CycleViews(1); break;
     case kCmdPrevPane: CycleViews(-1); break;
@@ -426,7 +429,43 @@ bool CKiriApp::OnFileOpen(const QString& chosen) {
   if (m_frame) m_frame->AddRecentFile(ToQ(path));
   OnViewActivated(view);
   emit viewOpened(view);
+  NoteViewShown(*view);
   return true;
+}
+
+void CKiriApp::OnLessons() {
+  auto run = ChooseLesson(*this);
+  if (!run) return;
+  if (m_lessonPanel) m_lessonPanel->close();
+  m_lessonPanel = new CLessonPanel(*this, std::move(*run), m_frame.get());
+  m_lessonPanel->show();
+  // What is on the screen already counts.
+  if (m_activeView) NoteViewShown(*m_activeView);
+}
+
+CLessonPanel* CKiriApp::LessonPanel() const { return m_lessonPanel; }
+
+void CKiriApp::NoteLessonAction(const lessons::Action& action) {
+  if (m_lessonPanel) m_lessonPanel->Observe(action);
+}
+
+void CKiriApp::NoteViewShown(const CKiriView& view) {
+  if (!m_lessonPanel) return;
+  const DisplayState& s = view.Session().State();
+  lessons::Action opened;
+  opened.kind = lessons::Action::kOpened;
+  opened.path = ToQ(view.Session().CurrentPath());
+  NoteLessonAction(opened);
+  lessons::Action composed;
+  composed.kind = lessons::Action::kComposed;
+  composed.red = s.m_nRedBand + 1;
+  composed.green = s.m_bSingleBand ? composed.red : s.m_nGreenBand + 1;
+  composed.blue = s.m_bSingleBand ? composed.red : s.m_nBlueBand + 1;
+  NoteLessonAction(composed);
+  lessons::Action zoomed;
+  zoomed.kind = lessons::Action::kZoomed;
+  zoomed.percent = static_cast<int>(view.Session().Zoom() * 100.0f + 0.5f);
+  NoteLessonAction(zoomed);
 }
 
 }  // namespace lumora::gui

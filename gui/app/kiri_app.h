@@ -18,6 +18,7 @@
 #include "core/view/dib.h"
 #include "core/view/image_session.h"
 #include "gui/widgets/control_ids.h"
+#include "lessons/lesson_run.h"
 
 class QLockFile;
 class QPrinter;
@@ -25,6 +26,7 @@ class QPrinter;
 namespace lumora::gui {
 
 class CDnValueDlg;
+class CLessonPanel;
 class CMainFrame;
 class COperationDlg;
 class CKiriView;
@@ -36,6 +38,7 @@ struct StartupOptions {
   QString homeFolder;                                      // never emptied, nor anything above it
   QString samplesFolder;                                   // where the open dialog starts
   QString helpFolder;                                      // help pages, one folder per language
+  QString lessonsFolder;                                   // the lessons that come with the program
   QString northMarkPicture = QStringLiteral("IDB_NORTH");  // the annotation bitmap
   int splashMilliseconds = 3000;
   bool showFrame = true;
@@ -144,6 +147,14 @@ class CKiriApp : public QObject {
   // Asks about every window's unsaved result; false when the user keeps one.
   bool QueryCloseAllViews();
 
+  // Lessons (Help > Lessons): the list, then the panel of the chosen one.
+  void OnLessons();
+  CLessonPanel* LessonPanel() const;
+  // What the pupil did, for the lesson panel when one is open.
+  void NoteLessonAction(const lessons::Action& action);
+  // The image window's scene, bands and magnification, as an opening reports them.
+  void NoteViewShown(const CKiriView& view);
+
  signals:
   void viewOpened(CKiriView* view);
 
@@ -172,6 +183,7 @@ class CKiriApp : public QObject {
   bool m_closingAll = false;
   QPointer<QWidget> m_analysisWindow;
   QPointer<CDnValueDlg> m_dnWindow;
+  QPointer<CLessonPanel> m_lessonPanel;
   Dib m_northMark;
   std::unique_ptr<QPrinter> m_printer;
 };

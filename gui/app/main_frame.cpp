@@ -127,6 +127,8 @@ const CommandText kCommands[] = {
      QT_TRANSLATE_NOOP("CMainFrame", "現画像の設定情報を表示します．"), nullptr},
     {kCmdHelpIndex, QT_TRANSLATE_NOOP("CMainFrame", "目次(&C)"),
      QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの目次を表示します．\n目次"), nullptr},
+    {kCmdLessons, QT_TRANSLATE_NOOP("CMainFrame", "レッスン(&S)..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "一歩ずつ進むレッスンを選びます．\nレッスン"), nullptr},
     {kCmdHelpUsing, QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの使い方(&H)"),
      QT_TRANSLATE_NOOP("CMainFrame", "ヘルプの使い方を表示します．\nヘルプの使い方"), nullptr},
     {kCmdHelp, QT_TRANSLATE_NOOP("CMainFrame", "ヘルプ"),
@@ -270,6 +272,8 @@ void CMainFrame::LoadMenu(int menuId) {
   QMenu* help = bar->addMenu(translate("CMainFrame", "ヘルプ(&H)"));
   help->addAction(Action(kCmdHelpIndex));
   help->addAction(Action(kCmdHelpUsing));
+  help->addSeparator();
+  help->addAction(Action(kCmdLessons));
   help->addSeparator();
   // Each language by its own name, so that it can be found in either.
   QMenu* language = help->addMenu(translate("CMainFrame", "言語(&L)"));

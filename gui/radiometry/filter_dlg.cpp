@@ -56,7 +56,7 @@ void CFilterDlg::accept() {
 }
 
 void RunFilterCommand(CKiriApp& app, CKiriView& view) {
-  RunStepCommand(app, view, [&]() -> std::optional<ImageSession::StepChoice> {
+  RunStepCommand(app, view, "filter", [&]() -> std::optional<ImageSession::StepChoice> {
     CFilterDlg dialog(view.Frame());
     if (!RunToolDialog(app, dialog) || dialog.SelectedIndex() < 0) return std::nullopt;
     return ImageSession::StepChoice{MakeFilterStep(FilterTable()[dialog.SelectedIndex()]), {}};

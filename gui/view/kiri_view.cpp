@@ -114,6 +114,7 @@ bool CKiriView::Handles(int id) {
     case kCmdPrintSetup:
     case kCmdHelpIndex:
     case kCmdHelpUsing:
+    case kCmdLessons:
     case kCmdHelp:
     case kCmdContextHelp:
     case kCmdNextPane:
@@ -289,6 +290,10 @@ void CKiriView::Zoom(int command) {
   if (!changed) return;
   m_app.SetRequestedZoom(m_session.ZoomLevel());
   ApplyZoom(centre);
+  lessons::Action zoomed;
+  zoomed.kind = lessons::Action::kZoomed;
+  zoomed.percent = static_cast<int>(m_session.Zoom() * 100.0f + 0.5f);
+  m_app.NoteLessonAction(zoomed);
 }
 
 void CKiriView::ApplyZoom(ScrollPoint centre) {

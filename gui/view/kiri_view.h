@@ -214,6 +214,8 @@ class CKiriView : public QAbstractScrollArea {
   void PaintProfile(QPainter& p) const;
   void FinishSelection(QPoint release);
   void UpdateDnWindow(QPoint client);
+  // Tells the lesson panel a tool was used over these points of the window.
+  void NoteToolUse(const char* tool, ClientPoint from, ClientPoint to);
   void SetToolCursor(const QCursor* cursor);
   void RunPartialOpen(const Selection& s);
   ToolState m_tools;

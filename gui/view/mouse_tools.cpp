@@ -198,6 +198,7 @@ void CKiriView::mouseReleaseEvent(QMouseEvent* e) {
   if (m_tools.selecting && m_tools.dragState != 0) {
     FinishSelection(e->position().toPoint());
   } else if (m_tools.rulerDrag) {
+    NoteToolUse("ruler", m_tools.rulerStart, m_tools.rulerEnd);
     // The distance stays in the status bar; the line goes.
     m_tools.ruler = m_tools.rulerDrag = false;
     m_tools.rulerStart = m_tools.rulerEnd = {};
@@ -260,9 +261,24 @@ void CKiriView::wheelEvent(QWheelEvent* e) {
   e->accept();
 }
 
+void CKiriView::NoteToolUse(const char* tool, ClientPoint from, ClientPoint to) {
+  const ViewGeometry g = Geometry();
+  const AreaRect& area = m_session.Area();
+  const ClientPoint a = DocumentPixel(g, from), b = DocumentPixel(g, to);
+  lessons::Action used;
+  used.kind = lessons::Action::kToolUsed;
+  used.name = QString::fromLatin1(tool);
+  used.area =
+      QRect(QPoint(std::min(a.x, b.x) + area.m_nAreaLeft, std::min(a.y, b.y) + area.m_nAreaTop),
+            QPoint(std::max(a.x, b.x) + area.m_nAreaLeft, std::max(a.y, b.y) + area.m_nAreaTop));
+  m_app.NoteLessonAction(used);
+}
+
 void CKiriView::UpdateDnWindow(QPoint client) {
   CDnValueDlg* dn = m_app.DnWindow();
   if (!dn) return;
+  if (InsideDrawnImage(Geometry(), ToClient(client)))
+    NoteToolUse("dn", ToClient(client), ToClient(client));
   dn->SetValues(DnReadout(Geometry(), ToClient(client), m_session.Display(), m_session.Previous(),
                           m_session.DnHidden()));
 }

@@ -17,7 +17,7 @@ bool RunToolDialog(CKiriApp& app, QDialog& dialog) {
   return result == QDialog::Accepted;
 }
 
-ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view,
+ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view, const char* kind,
                                          const ImageSession::StepChooser& choose) {
   CProgressDlg progressDialog(view.Frame());
   Progress progress(&progressDialog);
@@ -54,6 +54,12 @@ ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view,
   if (outcome == ImageSession::StepOutcome::kKept)
     view.KeepFrameForUndo(keptFrame.value_or(QSize()));
   app.SetToolDialog(nullptr);
+  if (outcome == ImageSession::StepOutcome::kKept) {
+    lessons::Action kept;
+    kept.kind = lessons::Action::kStepKept;
+    kept.name = QString::fromLatin1(kind);
+    app.NoteLessonAction(kept);
+  }
   return outcome;
 }
 

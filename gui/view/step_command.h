@@ -25,7 +25,9 @@ bool RunToolDialog(CKiriApp& app, QDialog& dialog);
 
 // Runs ImageSession::RunStepDialog on the view's image; nothing happens while
 // another tool dialog is open.
-ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view,
+// A kept step is reported to the lesson panel by its kind ("ndvi", "math",
+// "filter", "classify", "dem").
+ImageSession::StepOutcome RunStepCommand(CKiriApp& app, CKiriView& view, const char* kind,
                                          const ImageSession::StepChooser& choose);
 
 }  // namespace lumora::gui

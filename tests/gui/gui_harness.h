@@ -204,6 +204,7 @@ class GuiTest : public ::testing::Test {
     o.homeFolder = QString::fromStdString(dir / "home");
     o.samplesFolder = QString::fromStdString(dir / "samples");
     o.helpFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+    o.lessonsFolder = QString::fromStdString(LUMORA_SHIPPED_LESSONS);
     o.splashMilliseconds = 0;
     o.showFrame = false;
     return o;

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -16,7 +18,9 @@
 #include <fstream>
 
 #include "core/analysis/land_cover.h"
+#include "core/shell/command_rules.h"
 #include "gui/app/qt_texts.h"
+#include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/fonts.h"
 #include "tests/gui/gui_harness.h"
@@ -217,6 +221,41 @@ class Screens : public GuiTest {
     return Desktop();
   }
 
+  // The first lesson at its question, beside the lakes scene in false colour.
+  QImage Lesson() {
+    StartShown();
+    const std::string scene = Sample("tm/lakes.inf");
+    const auto open = [&](int preset) {
+      EXPECT_TRUE(Open(scene, [preset](QDialog& d) {
+        Find<QAbstractButton>(d, preset)->click();
+        return Click(d, 1);
+      }));
+    };
+    open(307);  // true colour
+    ui.dialogs.push_back([](QDialog& d) {
+      d.findChild<QListWidget*>(QStringLiteral("list"))->setCurrentRow(0);
+      d.accept();
+      return d.result();
+    });
+    app->OnCommand(kCmdLessons);
+    CLessonPanel* panel = app->LessonPanel();
+    EXPECT_NE(panel, nullptr);
+    if (!panel) return {};
+    auto* next = Find<QAbstractButton>(*panel, kLessonNext);
+    next->click();  // the scene is open
+    next->click();  // in true colour
+    app->OnCommand(kCmdClose);
+    open(306);  // false colour
+    next->click();
+    Find<QLineEdit>(*panel, kLessonPupil)->setText(QStringLiteral("さくら"));
+    Find<QAbstractButton>(*panel, kLessonChoiceFirst)->click();
+    Find<QAbstractButton>(*panel, kLessonCheck)->click();
+    View()->window()->move(40, 300);
+    View()->window()->resize(700, 560);
+    panel->move(760, 40);
+    return Desktop();
+  }
+
   QImage BirdsEye() {
     StartShown();
     const std::string out = "birdseye/volcano.inf";
@@ -252,6 +291,8 @@ const Screen kScreens[] = {
      "A map page of the vegetation index with a title, grid, scale bar, north mark and legend",
      &Screens::MapPage},
     {"birdseye.png", "A bird's-eye view of a volcano from its elevation model", &Screens::BirdsEye},
+    {"lesson.png", "A lesson beside the picture: the pupil answers why plants turn red",
+     &Screens::Lesson},
 };
 
 TEST_F(Screens, RenderEveryScreen) {

@@ -952,6 +952,16 @@ Version</translation>
 Contents</translation>
     </message>
     <message>
+        <source>レッスン(&amp;S)...</source>
+        <translation>Le&amp;ssons...</translation>
+    </message>
+    <message>
+        <source>一歩ずつ進むレッスンを選びます．
+レッスン</source>
+        <translation>Chooses a lesson to follow step by step.
+Lessons</translation>
+    </message>
+    <message>
         <source>ヘルプの使い方(&amp;H)</source>
         <translation>&amp;Using Help</translation>
     </message>
@@ -1354,6 +1364,107 @@ Import</translation>
     <message>
         <source>Lumora Zud&apos;s 設定ファイル (*.inf)</source>
         <translation>Lumora Zud&apos;s settings files (*.inf)</translation>
+    </message>
+</context>
+<context>
+    <name>CLessonPanel</name>
+    <message>
+        <source>%1才　%2分</source>
+        <translation>age %1, %2 min</translation>
+    </message>
+    <message>
+        <source>← もどる</source>
+        <translation>← Back</translation>
+    </message>
+    <message>
+        <source>△ もう一度</source>
+        <translation>△ try again</translation>
+    </message>
+    <message>
+        <source>○ せいかい</source>
+        <translation>○ right</translation>
+    </message>
+    <message>
+        <source>おわり</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>ここに名前を書いてね</source>
+        <translation>Write your name here</translation>
+    </message>
+    <message>
+        <source>せいかい！ </source>
+        <translation>Right! </translation>
+    </message>
+    <message>
+        <source>ちがうみたい．もう一度考えてみよう．</source>
+        <translation>Not quite. Think again and try once more.</translation>
+    </message>
+    <message>
+        <source>できた！ ✓</source>
+        <translation>Done! ✓</translation>
+    </message>
+    <message>
+        <source>なまえ：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヒント</source>
+        <translation>Hint</translation>
+    </message>
+    <message>
+        <source>レッスン</source>
+        <translation>Lessons</translation>
+    </message>
+    <message>
+        <source>ワークシート (*.pdf)</source>
+        <translation>Worksheet (*.pdf)</translation>
+    </message>
+    <message>
+        <source>ワークシートを保存しました．</source>
+        <translation>The worksheet is saved.</translation>
+    </message>
+    <message>
+        <source>先生のフォルダ...</source>
+        <translation>Teacher's folder...</translation>
+    </message>
+    <message>
+        <source>始める</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>手順 %1 / %2</source>
+        <translation>Step %1 of %2</translation>
+    </message>
+    <message>
+        <source>数を書いてね．</source>
+        <translation>Please write a number.</translation>
+    </message>
+    <message>
+        <source>日付：</source>
+        <translation>Date:</translation>
+    </message>
+    <message>
+        <source>次へ →</source>
+        <translation>Next →</translation>
+    </message>
+    <message>
+        <source>答える</source>
+        <translation>Answer</translation>
+    </message>
+    <message>
+        <source>答えをひとつ選んでね．</source>
+        <translation>Choose one answer.</translation>
+    </message>
+    <message>
+        <source>読めないレッスンがあります：
+</source>
+        <translation>Some lessons cannot be read:
+</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,223 @@
+// Lessons: lesson files checked with the line of each problem, and a shipped
+// lesson played through in the program with the mouse and the keyboard.
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest/QTest>
+#include <filesystem>
+
+#include "core/shell/command_rules.h"
+#include "gui/lessons/lesson_panel.h"
+#include "lessons/lesson_run.h"
+#include "tests/gui/gui_harness.h"
+
+namespace lumora::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::lumora::test::ReadFile;
+using ::lumora::test::RunCli;
+using ::lumora::test::WriteFile;
+
+// A good lesson, and one fault at a time with the line it is on.
+TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
+  ::lumora::test::TempDir dir;
+  const auto shipped =
+      RunCli(dir, "lesson check " + std::string(LUMORA_SHIPPED_LESSONS) + "/*.json");
+  EXPECT_EQ(shipped.status, 0) << shipped.err;
+  EXPECT_NE(shipped.out.find("measuring.json: 4\n"), std::string::npos) << shipped.out;
+
+  const std::string good =
+      "{\n"                                                        // 1
+      "  \"format\": \"lumora-lesson 1\",\n"                       // 2
+      "  \"title\": {\"ja\": \"t\", \"en\": \"t\"},\n"             // 3
+      "  \"minutes\": 5, \"scene\": \"tm/lakes.inf\",\n"           // 4
+      "  \"steps\": [\n"                                           // 5
+      "    {\"text\": {\"ja\": \"a\", \"en\": \"a\"}},\n"          // 6
+      "    {\"text\": {\"ja\": \"b\", \"en\": \"b\"},\n"           // 7
+      "     \"check\": {\"kind\": \"zoom\", \"percent\": 200}}\n"  // 8
+      "  ]\n"                                                      // 9
+      "}\n";
+  WriteFile(dir / "pic.png", "");
+  const struct {
+    const char* from;
+    const char* to;
+    const char* message;  // after "x.json:"
+  } cases[] = {
+      {"", "", nullptr},
+      {"\"percent\": 200}}", "\"percent\": 200}},", "9: JSONとして読めません"},
+      {"\"kind\": \"zoom\"", "\"kind\": \"zoomm\"", "7: 知らないチェック「zoomm」です"},
+      {"\"percent\": 200", "\"percent\": 2.5", "7: 「percent」の値が正しくありません"},
+      {"{\"ja\": \"b\", \"en\": \"b\"}", "{\"ja\": \"b\"}",
+       "7: 「text」には日本語（ja）と英語（en）の両方が必要です"},
+      {"{\"text\": {\"ja\": \"a\", \"en\": \"a\"}}",
+       "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"hnit\": 1}",
+       "6: 知らない項目「hnit」があります"},
+      {"{\"text\": {\"ja\": \"a\", \"en\": \"a\"}}",
+       "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"picture\": \"gone.png\"}",
+       "6: 絵「gone.png」がありません"},
+      {"{\"text\": {\"ja\": \"a\", \"en\": \"a\"}}",
+       "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"picture\": \"../x/pic.png\"}",
+       "6: 絵「../x/pic.png」がありません"},
+      {"tm/lakes.inf", "../../etc/lakes.inf", "1: 「scene」の値が正しくありません"},
+      {"lumora-lesson 1", "lumora-lesson 2", "1: レッスンのファイルではありません"},
+  };
+  for (const auto& c : cases) {
+    std::string text = good;
+    if (*c.from) text.replace(text.find(c.from), std::string(c.from).size(), c.to);
+    WriteFile(dir / "x.json", text);
+    const auto r = RunCli(dir, "lesson check '" + (dir / "x.json") + "'");
+    if (!c.message) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << c.to;
+    EXPECT_EQ(r.err.rfind(std::string("x.json:") + c.message, 0), 0u) << r.err;
+  }
+  // The tool speaks the locale's language.
+  WriteFile(dir / "x.json", std::string(good).replace(good.find("zoom"), 4, "zoomm"));
+  const auto english = RunCli(dir, "lesson check '" + (dir / "x.json") + "'", "LANG=en_GB.UTF-8 ");
+  EXPECT_EQ(english.err, "x.json:7: unknown check \"zoomm\"\n");
+  EXPECT_EQ(RunCli(dir, "lesson '" + (dir / "x.json") + "'").status, 2);
+}
+
+TEST(LessonFiles, NumbersAsPupilsTypeThem) {
+  const struct {
+    const char* typed;
+    std::optional<double> value;
+  } cases[] = {{"29.2", 29.2}, {" 29,2 km", std::nullopt}, {"２９．２", 29.2},     {"29，2", 29.2},
+               {"－3", -3.0},  {"", std::nullopt},         {"1e999", std::nullopt}};
+  for (const auto& c : cases)
+    EXPECT_EQ(lessons::PupilNumber(QString::fromUtf8(c.typed)), c.value) << c.typed;
+}
+
+// Typed key by key, as an input method hands characters over.
+void Type(QWidget* w, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+  }
+}
+
+class LessonTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+    scene = dir / "samples/tm/lakes.inf";
+    fs::create_directories(dir / "samples/tm");
+    const auto run = RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 -o '" + scene + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    before = SetFiles(dir / "samples/tm/lakes");
+  }
+  // Chooses the lesson of this row in the list.
+  CLessonPanel* Choose(int row) {
+    ui.dialogs.push_back([row](QDialog& d) {
+      auto* list = d.findChild<QListWidget*>(QStringLiteral("list"));
+      EXPECT_EQ(list->count(), 5);
+      list->setCurrentRow(row);
+      d.accept();
+      return d.result();
+    });
+    app->OnCommand(kCmdLessons);
+    return app->LessonPanel();
+  }
+  std::string scene;
+  std::map<std::string, std::string> before;
+};
+
+TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
+  CLessonPanel* panel = Choose(2);  // colours, landcover, measuring, mountains, plants
+  ASSERT_NE(panel, nullptr);
+  auto* next = Find<QPushButton>(*panel, kLessonNext);
+  auto* counter = Find<QLabel>(*panel, kLessonCounter);
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 1 / 4"));
+  EXPECT_FALSE(next->isEnabled());
+  Type(Find<QLineEdit>(*panel, kLessonPupil), QStringLiteral("さくら"));
+
+  // 1: another picture does not count; the lesson's scene does.
+  const std::string other = WriteScene(dir, "other", 16, 16, 3, 1);
+  ASSERT_TRUE(Open(other, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_FALSE(next->isEnabled());
+  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_TRUE(next->isEnabled());
+  EXPECT_EQ(Find<QLabel>(*panel, kLessonFeedback)->text(), QStringLiteral("できた！ ✓"));
+  QTest::mouseClick(next, Qt::LeftButton);
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 4"));
+
+  // 2: the ruler dragged across the picture.
+  EXPECT_FALSE(next->isEnabled());
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonHint), Qt::LeftButton);
+  EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().contains(QStringLiteral("ものさし")));
+  app->OnCommand(kCmdRuler);
+  MouseDriver mouse([this] { return View()->viewport(); });
+  mouse.Drag(QPoint(5, 5), QPoint(60, 40));
+  mouse.Send(QEvent::MouseButtonRelease, QPoint(60, 40));
+  ASSERT_TRUE(next->isEnabled());
+  QTest::mouseClick(next, Qt::LeftButton);
+
+  // 3: a wrong number, then the right one typed the Japanese way.
+  auto* field = Find<QLineEdit>(*panel, kLessonAnswer);
+  ASSERT_NE(field, nullptr);
+  QTest::keyClicks(field, QStringLiteral("12"));
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonCheck), Qt::LeftButton);
+  EXPECT_FALSE(next->isEnabled());
+  EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().startsWith(QStringLiteral("ちがう")));
+  field->clear();
+  Type(field, QStringLiteral("２９，８"));
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_TRUE(next->isEnabled());
+  EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().startsWith(QStringLiteral("せいかい")));
+  // Back and forth: a done step stays done.
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonBack), Qt::LeftButton);
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 4"));
+  EXPECT_TRUE(next->isEnabled());
+  QTest::mouseClick(next, Qt::LeftButton);
+  QTest::mouseClick(next, Qt::LeftButton);
+
+  // 4: the last step finishes with the worksheet.
+  EXPECT_EQ(next->text(), QStringLiteral("おわり"));
+  const std::string sheet = dir / "home/sakura.pdf";
+  fs::create_directories(dir / "home");
+  ui.saveNames.push_back(QString::fromStdString(sheet));
+  QTest::mouseClick(next, Qt::LeftButton);
+  EXPECT_EQ(ReadFile(sheet).substr(0, 5), "%PDF-");
+  const auto answers = panel->Run().Answers();
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].answer, QStringLiteral("29.8 km"));
+  EXPECT_TRUE(answers[0].right);
+  // The pupil's files are as they were.
+  EXPECT_EQ(SetFiles(dir / "samples/tm/lakes"), before);
+}
+
+TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsNamed) {
+  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  // A teacher's folder with one broken lesson: the list still has the others.
+  fs::create_directories(dir / "teacher");
+  WriteFile(dir / "teacher/broken.json", "{ \"format\": ");
+  ui.folders.push_back(QString::fromStdString(dir / "teacher"));
+  ui.dialogs.push_back([](QDialog& d) {
+    d.findChild<QPushButton*>(QStringLiteral("teacher"))->click();
+    auto* problems = d.findChild<QLabel*>(QStringLiteral("problems"));
+    EXPECT_TRUE(problems->text().contains(QStringLiteral("broken.json:1:")))
+        << problems->text().toStdString();
+    d.findChild<QListWidget*>(QStringLiteral("list"))->setCurrentRow(0);  // colours
+    d.accept();
+    return d.result();
+  });
+  app->OnCommand(kCmdLessons);
+  CLessonPanel* panel = app->LessonPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(Find<QPushButton>(*panel, kLessonNext)->isEnabled());  // the scene is open
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonNext), Qt::LeftButton);
+  // True colour (3, 2, 1) is what the composition dialog first offers here.
+  EXPECT_TRUE(Find<QPushButton>(*panel, kLessonNext)->isEnabled());
+}
+
+}  // namespace
+}  // namespace lumora::gui::test
