@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace lumora {
@@ -40,6 +41,30 @@ TEST(GroundScale, WindowCornerMovesAlongTheInclinedAxes) {
     EXPECT_NEAR(lon - 139.0, c.dLon, 1e-9) << c.incl << " " << c.left << " " << c.top;
     EXPECT_NEAR(lat - 36.0, c.dLat, 1e-9) << c.incl << " " << c.left << " " << c.top;
   }
+}
+
+// A corner moved exactly onto the pole is still on the globe: straight up
+// (top < 0, no inclination) the move is T / pixels per degree exactly, so a
+// start latitude is searched for whose sum is 90 to the last bit.
+TEST(GroundScale, WindowCornerMayLandOnThePole) {
+  const int top = -500;
+  const double lpp = 0.03;
+  double lat0 = 90.0 - 500 / ComputeGroundScale(89.9, lpp).pixelsPerDegLat;
+  for (int k = 0; k < 4; ++k) lat0 = 90.0 - 500 / ComputeGroundScale(lat0, lpp).pixelsPerDegLat;
+  const auto moved = [&](double start) {
+    return start + 500 / ComputeGroundScale(start, lpp).pixelsPerDegLat;
+  };
+  bool found = false;
+  for (double up = lat0, down = lat0; !found && up - down < 1e-10;
+       up = std::nextafter(up, 90.0), down = std::nextafter(down, 0.0))
+    for (const double start : {up, down})
+      if (!found && moved(start) == 90.0) {
+        double lon = 0, lat = 0;
+        EXPECT_TRUE(WindowCorner(10.0, start, 0.0, lpp, 0, top, lon, lat)) << start;
+        EXPECT_EQ(lat, 90.0);
+        found = true;
+      }
+  EXPECT_TRUE(found);
 }
 
 TEST(GroundScale, WindowCornerStaysOnTheGlobeOrIsRefused) {
