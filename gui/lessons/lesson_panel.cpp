@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include "core/support/string_table.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/output/print_preview.h"
@@ -195,7 +196,10 @@ void CLessonPanel::ShowStep() {
 
 void CLessonPanel::Observe(const lessons::Action& action) {
   if (!m_run.Observe(action)) return;
-  m_pictures.push_back(Snapshot());
+  // What the pupil made goes on the worksheet: a new picture once.
+  const QImage shot = Snapshot();
+  if (!shot.isNull() && (m_pictures.empty() || m_pictures.back() != shot))
+    m_pictures.push_back(shot);
   ShowStep();
 }
 
@@ -237,11 +241,32 @@ void CLessonPanel::OnBack() {
 
 void CLessonPanel::Finish() {
   // The worksheet: saved as a PDF the teacher can collect, or printed.
+  while (QLayoutItem* item = m_answerLayout->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  m_choices = nullptr;
+  m_number = nullptr;
+  auto* save = new QPushButton(translate("CLessonPanel", "ワークシートをPDFで保存"), m_answerBox);
+  Name(save, kLessonSaveSheet);
+  auto* print = new QPushButton(translate("CLessonPanel", "ワークシートを印刷"), m_answerBox);
+  Name(print, kLessonPrintSheet);
+  m_answerLayout->addWidget(save);
+  m_answerLayout->addWidget(print);
+  connect(save, &QPushButton::clicked, this, &CLessonPanel::SaveSheet);
+  connect(print, &QPushButton::clicked, this, &CLessonPanel::PrintSheet);
+  Keep(translate("CLessonPanel", "おつかれさま！ワークシートを保存するか，印刷しましょう．"));
+}
+
+paint::Worksheet CLessonPanel::Sheet() const {
   std::vector<QImage> pictures;
   for (const QImage& i : m_pictures)
     if (!i.isNull() && pictures.size() < 4) pictures.push_back(i);
-  const paint::Worksheet sheet = SheetOf(m_run, m_pupil->text().trimmed(), pictures);
-  const auto draw = [&sheet](QPainter& p, int w, int h) { paint::PaintWorksheet(p, w, h, sheet); };
+  return SheetOf(m_run, m_pupil->text().trimmed(), pictures);
+}
+
+void CLessonPanel::SaveSheet() {
+  const paint::Worksheet sheet = Sheet();
   const QString folder = LessonSettings().value(QStringLiteral("worksheetFolder")).toString();
   const QString name = m_run.Plan().id +
                        (sheet.pupil.isEmpty() ? QString() : QLatin1Char('-') + sheet.pupil) +
@@ -252,9 +277,32 @@ void CLessonPanel::Finish() {
   if (path.isEmpty()) return;
   const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                        QPageLayout::Millimeter);
+  const auto draw = [&sheet](QPainter& p, int w, int h) { paint::PaintWorksheet(p, w, h, sheet); };
   if (!paint::WritePdfFile(FromQ(path), a4, 300, sheet.title, draw, m_app.Msg())) return;
   LessonSettings().setValue(QStringLiteral("worksheetFolder"), QFileInfo(path).absolutePath());
   Keep(translate("CLessonPanel", "ワークシートを保存しました．"));
+}
+
+void CLessonPanel::PrintSheet() {
+  QPrinter& printer = m_app.Printer();
+  if (!AskA4Printer(m_app.Ui(), m_app.Msg(), printer, this)) return;
+  const paint::Worksheet sheet = Sheet();
+  const auto draw = [&sheet](QPainter& p, int w, int h) { paint::PaintWorksheet(p, w, h, sheet); };
+  // Printing to a file goes in place whole, as every PDF the program writes.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+    if (paint::WritePdfFile(FromQ(printer.outputFileName()), printer.pageLayout(),
+                            printer.resolution(), sheet.title, draw, m_app.Msg()))
+      Keep(translate("CLessonPanel", "ワークシートを保存しました．"));
+    return;
+  }
+  QPainter p;
+  if (!p.begin(&printer)) {
+    m_app.Msg().ShowMessage(kMsgCreateFailed);
+    return;
+  }
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  draw(p, area.width(), area.height());
+  if (!p.end()) m_app.Msg().ShowMessage(kMsgCreateFailed);
 }
 
 std::unique_ptr<lessons::LessonRun> ChooseLesson(CKiriApp& app) {

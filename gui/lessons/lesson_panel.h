@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lessons/lesson_run.h"
+#include "paint/worksheet_painter.h"
 
 class QButtonGroup;
 class QLabel;
@@ -32,6 +33,8 @@ inline constexpr int kLessonFeedback = 907;
 inline constexpr int kLessonChoiceFirst = 910;  // + option
 inline constexpr int kLessonPupil = 920;        // the pupil's name
 inline constexpr int kLessonCounter = 921;
+inline constexpr int kLessonSaveSheet = 922;   // at the end: the worksheet as a PDF
+inline constexpr int kLessonPrintSheet = 923;  // at the end: the worksheet printed
 
 class CLessonPanel : public QWidget {
   Q_OBJECT
@@ -48,6 +51,9 @@ class CLessonPanel : public QWidget {
   void OnBack();
   void OnAnswer();
   void Finish();
+  paint::Worksheet Sheet() const;
+  void SaveSheet();
+  void PrintSheet();
   void Keep(const QString& text);  // feedback line
   QImage Snapshot() const;
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
@@ -186,7 +187,17 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   fs::create_directories(dir / "home");
   ui.saveNames.push_back(QString::fromStdString(sheet));
   QTest::mouseClick(next, Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonSaveSheet), Qt::LeftButton);
   EXPECT_EQ(ReadFile(sheet).substr(0, 5), "%PDF-");
+  // Printed, to a PDF printer here: the same page.
+  QPrinter& printer = app->Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  ui.dialogs.push_back(Answer(QDialog::Accepted));
+  QTest::mouseClick(Find<QPushButton>(*panel, kLessonPrintSheet), Qt::LeftButton);
+  EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("print"));
+  EXPECT_EQ(ReadFile(dir / "printed.pdf").substr(0, 5), "%PDF-");
   const auto answers = panel->Run().Answers();
   ASSERT_EQ(answers.size(), 1u);
   EXPECT_EQ(answers[0].answer, QStringLiteral("29.8 km"));

@@ -1369,6 +1369,18 @@ Import</translation>
 <context>
     <name>CLessonPanel</name>
     <message>
+        <source>ワークシートをPDFで保存</source>
+        <translation>Save the worksheet as a PDF</translation>
+    </message>
+    <message>
+        <source>ワークシートを印刷</source>
+        <translation>Print the worksheet</translation>
+    </message>
+    <message>
+        <source>おつかれさま！ワークシートを保存するか，印刷しましょう．</source>
+        <translation>Well done! Save the worksheet or print it.</translation>
+    </message>
+    <message>
         <source>%1才　%2分</source>
         <translation>age %1, %2 min</translation>
     </message>
