@@ -36,7 +36,7 @@ enum ControlId : int {
   kIdPaletteVegetation = 289,
   kIdPaletteClassify = 290,
   kIdPaletteDem = 291,
-  kIdPaletteBandMath = 288,
+  kIdPaletteBandMath = 284,  // not 287 or 288: the welcome buttons act on a click, not a press
   kIdColourComposite = 308,
   kIdOneBand = 309,
   kIdBlueSwatch = 316,

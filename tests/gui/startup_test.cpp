@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 #include <filesystem>
 
@@ -54,8 +55,12 @@ TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
   ASSERT_NE(dialog.Button(287), nullptr);
   ASSERT_NE(dialog.Button(288), nullptr);
   EXPECT_FALSE(messenger.Has(61292));  // every picture is there
-  dialog.Button(287)->click();
-  EXPECT_EQ(dialog.result(), 287);
+  // Each picture button answers a real click of the mouse.
+  for (int id : {287, 288}) {
+    dialog.setResult(0);
+    QTest::mouseClick(dialog.Button(id), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(dialog.result(), id);
+  }
   // The picture buttons cannot be worked from the keyboard.
   dialog.setResult(0);
   QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
