@@ -176,6 +176,8 @@ void CLessonPanel::ShowStep() {
     rowLayout->addWidget(new QLabel(c.unit, row));
     m_answerLayout->addWidget(row);
     connect(m_number, &QLineEdit::returnPressed, this, &CLessonPanel::OnAnswer);
+    // The answer is typed here, never over the pupil's name.
+    m_number->setFocus();
   }
   if (m_choices || m_number) {
     auto* check = new QPushButton(translate("CLessonPanel", "答える"), m_answerBox);
