@@ -43,6 +43,7 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
       "  ]\n"                                                      // 9
       "}\n";
   WriteFile(dir / "pic.png", "");
+  WriteFile(dir / ".pic.png", "");
   const struct {
     const char* from;
     const char* to;
@@ -64,6 +65,10 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
        "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"picture\": \"../x/pic.png\"}",
        "6: 絵「../x/pic.png」がありません"},
       {"tm/lakes.inf", "../../etc/lakes.inf", "1: 「scene」の値が正しくありません"},
+      {"tm/lakes.inf", "/tmp/lakes.inf", "1: 「scene」の値が正しくありません"},
+      {"{\"text\": {\"ja\": \"a\", \"en\": \"a\"}}",
+       "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"picture\": \".pic.png\"}",
+       "6: 絵「.pic.png」がありません"},
       {"lumora-lesson 1", "lumora-lesson 2", "1: レッスンのファイルではありません"},
   };
   for (const auto& c : cases) {
@@ -103,6 +108,50 @@ void Type(QWidget* w, const QString& text) {
     QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
     QApplication::sendEvent(w, &release);
   }
+}
+
+// The step machine by itself: what ticks a step, what does not, and when
+// the pupil may go on.
+TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
+  ::lumora::test::TempDir dir;
+  lessons::Lesson plan;
+  plan.scene = "tm/none.inf";  // not there
+  const auto step = [](lessons::CheckKind kind) {
+    lessons::Step s;
+    s.check.kind = kind;
+    return s;
+  };
+  plan.steps = {step(lessons::CheckKind::kOpen), step(lessons::CheckKind::kZoom),
+                step(lessons::CheckKind::kNumber)};
+  plan.steps[1].check.percent = 200;
+  plan.steps[2].check.value = 29.5;
+  plan.steps[2].check.tolerance = 2.0;
+  lessons::LessonRun run(plan, QString::fromStdString(dir.path().string()));
+  lessons::Action opened;
+  opened.kind = lessons::Action::kOpened;
+  opened.path = QStringLiteral("/no/such/scene.inf");
+  EXPECT_FALSE(run.Observe(opened));  // two missing files are not one file
+  EXPECT_FALSE(run.Next());           // not done: the pupil stays
+  EXPECT_EQ(run.Current(), 0);
+  fs::create_directories(dir / "tm");
+  WriteFile(dir / "tm/none.inf", "");
+  opened.path = QString::fromStdString(dir / "tm/../tm/none.inf");
+  EXPECT_TRUE(run.Observe(opened));
+  EXPECT_FALSE(run.Observe(opened));  // once
+  ASSERT_TRUE(run.Next());
+  lessons::Action zoomed;
+  zoomed.kind = lessons::Action::kZoomed;
+  zoomed.percent = 100;
+  EXPECT_FALSE(run.Observe(zoomed));
+  zoomed.percent = 200;
+  EXPECT_TRUE(run.Observe(zoomed));
+  ASSERT_TRUE(run.Next());
+  // The tolerance's ends count as right.
+  EXPECT_EQ(run.AnswerNumber(QStringLiteral("32")), lessons::LessonRun::Reply::kWrong);
+  EXPECT_FALSE(run.CanGoOn());
+  EXPECT_EQ(run.AnswerNumber(QStringLiteral("31.5")), lessons::LessonRun::Reply::kRight);
+  EXPECT_EQ(run.AnswerNumber(QStringLiteral("27.5")), lessons::LessonRun::Reply::kRight);
+  EXPECT_EQ(run.AnswerChoice(0), lessons::LessonRun::Reply::kNotAQuestion);
 }
 
 class LessonTest : public GuiTest {
