@@ -158,7 +158,7 @@ TEST(BandMath, DivergingColoursCentreTheDisplayBandOnZero) {
   const struct {
     const char* formula;
     double m;  // the range's end
-  } cases[] = {{"(B2-B4)/(B2+B4)", 1.0}, {"B4/B3 - 300", 300.0}};
+  } cases[] = {{"(B2-B4)/(B2+B4)/4", 1.0}, {"B4/B3 - 300", 300.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.formula);
     RecordingMessenger m;
@@ -169,7 +169,7 @@ TEST(BandMath, DivergingColoursCentreTheDisplayBandOnZero) {
     ASSERT_EQ(bytes.size(), b[1].size());
     for (size_t i = 0; i < bytes.size(); ++i) {
       const double v = c.m == 1.0
-                           ? (b[2][i] - b[4][i]) / (b[2][i] + b[4][i])
+                           ? (b[2][i] - b[4][i]) / (b[2][i] + b[4][i]) / 4
                            : static_cast<double>(static_cast<float>(b[4][i] / b[3][i])) - 300;
       const int want =
           std::isfinite(v)
