@@ -365,7 +365,7 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
   if (!display.Close(messenger)) return false;
   return FinishIndexResult(targetBase,
                            FormatMathRangeFile(hi, lo, params.expression, params.diverging), width,
-                           height, params.rainbow && !params.diverging, result, messenger);
+                           height, params.rainbow, result, messenger);
 }
 
 StepBody MakeBandMathStep(MathParams params) {

@@ -30,7 +30,7 @@ std::string MathPresetFormula(int preset, int sensor, const std::array<uint8_t, 
 struct MathParams {
   std::string expression;
   bool rainbow = false;
-  // Blue below 0, white at 0, green above: the display band's range is then
+  // Blue below 0, white at 0, green above (never with rainbow): the display band's range is then
   // -1 .. 1 (or symmetric about 0 when the values go beyond), so that 0 is
   // always white and two results compare.
   bool diverging = false;
