@@ -126,11 +126,6 @@ bool ForEachSpan(std::FILE* f, const std::vector<RowSpan>& spans, int pixels, in
   return true;
 }
 
-float LeFloat(const uint8_t* p) {
-  return std::bit_cast<float>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
-                              (uint32_t{p[3]} << 24));
-}
-
 // Statistics of whole-number values from their counts: exact sums.
 void StatsFromCounts(const uint64_t* counts, int values, BandStats& s) {
   using Wide = unsigned __int128;
@@ -198,14 +193,14 @@ bool BandOfFloat(std::FILE* f, const std::vector<RowSpan>& spans, int pixels, Ba
   int64_t n = 0;
   const bool ok = ForEachSpan(f, spans, pixels, 4, [&](const uint8_t* p, int count) {
     for (int i = 0; i < count; ++i, p += 4) {
-      const float v = LeFloat(p);
-      if (!std::isfinite(v)) continue;  // no value
+      const double v = FloatSample(p);
+      if (std::isnan(v)) continue;  // no value
       if (!any) {
         any = true;
         shift = lo = hi = v;
       }
-      lo = std::min(lo, double{v});
-      hi = std::max(hi, double{v});
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
       const double d = v - shift;
       sum += d;
       squares += d * d;
@@ -222,8 +217,8 @@ bool BandOfFloat(std::FILE* f, const std::vector<RowSpan>& spans, int pixels, Ba
   const double range = hi - lo;
   return ForEachSpan(f, spans, pixels, 4, [&](const uint8_t* p, int count) {
     for (int i = 0; i < count; ++i, p += 4) {
-      const float v = LeFloat(p);
-      if (!std::isfinite(v)) continue;
+      const double v = FloatSample(p);
+      if (std::isnan(v)) continue;
       const int bin = range > 0.0 ? static_cast<int>((v - lo) / range * kRegionBins) : 0;
       ++s.histogram[static_cast<size_t>(std::min(bin, kRegionBins - 1))];
     }

@@ -190,14 +190,16 @@ bool SpectrumSampler::Sample(int x, int y, std::vector<double>& values,
     }
     double v = p[0];
     if (bytes == 2) v = p[0] | (p[1] << 8);
-    if (bytes == 4) {
-      const float f = std::bit_cast<float>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) |
-                                           (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
-      v = std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
-    }
+    if (bytes == 4) v = FloatSample(p);
     values.push_back(v);
   }
   return true;
+}
+
+double FloatSample(const uint8_t* p) {
+  const float f = std::bit_cast<float>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) |
+                                       (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
+  return p[0] != 0xFF && std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string ValueText(double value, int decimals) {

@@ -84,6 +84,11 @@ struct BandFiles {
 bool OpenWholeBands(const std::string& settingsPath, const std::vector<SpectrumBand>& bands,
                     const std::string& title, BandFiles& out, Messenger& messenger);
 
+// A float band sample (4 little-endian bytes) as a value: NaN for no value,
+// which is a NaN or infinity, or any float whose first byte is 0xFF (the
+// mark float bands carry for "no data").
+double FloatSample(const uint8_t* p);
+
 // A value as the windows and CSV files write it: whole numbers plainly,
 // others with up to `decimals` places; "." as the decimal separator in every
 // language; empty for NaN.

@@ -18,13 +18,16 @@ using test::WriteFile;
 constexpr int kW = 37, kH = 23;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// Float pixels stored with the no-data mark (first byte 0xFF) instead of NaN.
+bool NoDataMark(int x, int y) { return x * y % 7 == 3; }
+
 // Band values of the test set: 8-bit, 16-bit (above 255) and float with
 // holes of no value.
 double Value(int band, int x, int y) {
   switch (band) {
     case 1: return (x * 7 + y * 3) % 256;
     case 2: return 40000 + x * 311 - y * 97;
-    default: return (x + y) % 5 == 0 ? kNaN : 1000.25 + x * 0.5 - y * 1.75;
+    default: return (x + y) % 5 == 0 || NoDataMark(x, y) ? kNaN : 1000.25 + x * 0.5 - y * 1.75;
   }
 }
 
@@ -43,8 +46,11 @@ struct Set {
         b2 += static_cast<char>(v2 & 255);
         b2 += static_cast<char>(v2 >> 8);
         const double v3 = Value(3, x, y);
-        const uint32_t u = std::bit_cast<uint32_t>(
-            std::isnan(v3) ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(v3));
+        const uint32_t u =
+            NoDataMark(x, y)
+                ? 0x3F8000FFu  // 1.0000153 but marked
+                : std::bit_cast<uint32_t>(std::isnan(v3) ? std::numeric_limits<float>::quiet_NaN()
+                                                         : static_cast<float>(v3));
         for (int k = 0; k < 4; ++k) b3 += static_cast<char>((u >> (8 * k)) & 255);
       }
     WriteFile(dir / "img.b01", b1);
