@@ -152,40 +152,36 @@ void PaintSpectrumChart(QPainter& p, const QRectF& rect, double unit,
   }
   below += tm.height() + 4 * u;
 
-  // The light we can see in its colours, the infrared named.
+  // The light we can see in its colours, the infrared parts in theirs, and
+  // a key below naming each part in words a child knows.
   if (axis.byWavelength) {
     const double strip = 10 * u;
+    double x = plot.left(), keyTop = below + strip + 4 * u;
     for (const Part& part : kParts) {
       const double from = std::max(part.from, axis.lo), to = std::min(part.to, axis.hi);
       if (to <= from) continue;
       const double x0 = xAt(axis.PositionOfValue(from)), x1 = xAt(axis.PositionOfValue(to));
       const QRectF bar(x0, below, x1 - x0, strip);
-      if (!part.colour.isValid()) {
-        QLinearGradient g(bar.topLeft(), bar.topRight());
-        for (int i = 0; i <= 10; ++i) {
-          const double um = from + (to - from) * i / 10.0;
-          g.setColorAt(i / 10.0, LightColour(um));
-        }
-        p.fillRect(bar, g);
-      } else {
-        p.fillRect(bar, part.colour);
+      QLinearGradient rainbow(bar.topLeft(), bar.topRight());
+      for (int i = 0; i <= 10; ++i)
+        rainbow.setColorAt(i / 10.0, LightColour(from + (to - from) * i / 10.0));
+      const QBrush fill = part.colour.isValid() ? QBrush(part.colour) : QBrush(rainbow);
+      p.fillRect(bar, fill);
+      const QString text = Shown(part.name) + (*part.hint ? Shown(part.hint) : QString());
+      const double w = 12 * u + tm.horizontalAdvance(text);
+      if (x > plot.left() && x + w > plot.right()) {  // on to the next line
+        x = plot.left();
+        keyTop += tm.height();
       }
+      const QRectF swatch(x, keyTop + (tm.height() - 8 * u) / 2, 8 * u, 8 * u);
+      QLinearGradient small(swatch.topLeft(), swatch.topRight());
+      small.setStops(rainbow.stops());
+      p.fillRect(swatch, part.colour.isValid() ? fill : QBrush(small));
       p.setPen(Qt::black);
-      const QString name = Shown(part.name);
-      const QString hint = *part.hint ? Shown(part.hint) : QString();
-      const double mid = (x0 + x1) / 2;
-      // A name wider than its part is moved inside the plot's edges.
-      auto centred = [&](const QString& text, double y) {
-        const double w = tm.horizontalAdvance(text);
-        const double x = std::clamp(mid - w / 2, plot.left(), plot.right() - w);
-        p.drawText(QPointF(x, y), text);
-      };
-      if (tm.horizontalAdvance(name) < (x1 - x0) * 1.6 || part.from < 0.7) {
-        centred(name, below + strip + 2 * u + tm.ascent());
-        if (!hint.isEmpty()) centred(hint, below + strip + 2 * u + tm.height() + tm.ascent());
-      }
+      p.drawText(QPointF(x + 11 * u, keyTop + tm.ascent()), text);
+      x += w + 10 * u;
     }
-    below += strip + 2 * u + 2 * tm.height() + 4 * u;
+    below = keyTop + tm.height() + 4 * u;
   }
   p.setFont(caption);
   const QString xCaption = axis.byWavelength

@@ -45,6 +45,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdSmooth:
     case kCmdAutoBrightness: return vid && l && !s.hasLegend && fs != 6;
     case kCmdProfile:
+    case kCmdSpectrum:
+    case kCmdRegion:
     case kCmdScatter: return vid && l && fs != 5;
     case kCmdDnValue: return v && l && (fs <= 2 || fs >= 9);
     case kCmdRuler:

@@ -32,6 +32,8 @@ enum CommandId : int {
   kCmdImport = 32870,  // satellite products and GeoTIFFs as a file set
   kCmdBandMath = 32880,
   kCmdLessons = 32890,  // the lesson list and panel
+  kCmdSpectrum = 32892,  // the spectrum window
+  kCmdRegion = 32893,    // the region tool: statistics, area and perimeter
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

@@ -46,6 +46,20 @@ ClientPoint StatusReadout(const ViewGeometry& g, ClientPoint p) {
           std::clamp(y, 1, std::max(1, g.imageLines))};
 }
 
+SourcePoint SourcePointAt(const ViewGeometry& g, ClientPoint p) {
+  const double z = g.zoom;
+  return {Scrolled(p.x, g.scrollX, g.drawOffsetX, g.zoom) / z * g.step + g.areaLeft,
+          Scrolled(p.y, g.scrollY, g.drawOffsetY, g.zoom) / z * g.step + g.areaTop};
+}
+
+ClientPoint ClientOfSource(const ViewGeometry& g, SourcePoint s) {
+  const double z = g.zoom;
+  const double originX = Scrolled(0, g.scrollX, g.drawOffsetX, g.zoom);
+  const double originY = Scrolled(0, g.scrollY, g.drawOffsetY, g.zoom);
+  return {static_cast<int32_t>(std::lround((s.x - g.areaLeft) / g.step * z - originX)),
+          static_cast<int32_t>(std::lround((s.y - g.areaTop) / g.step * z - originY))};
+}
+
 std::string StatusTextX(const ClientPoint& readout) { return Format("x=%d", readout.x); }
 std::string StatusTextY(const ClientPoint& readout) { return Format("y=%d", readout.y); }
 

@@ -45,6 +45,15 @@ ClientPoint StatusReadout(const ViewGeometry& g, ClientPoint p);
 std::string StatusTextX(const ClientPoint& readout);
 std::string StatusTextY(const ClientPoint& readout);
 
+// The source image point under a client point, in 0-based source pixels
+// without rounding (pixel (x, y) covers x .. x + 1), and the client point
+// nearest to a source point: the two are inverse where the picture is drawn.
+struct SourcePoint {
+  double x = 0.0, y = 0.0;
+};
+SourcePoint SourcePointAt(const ViewGeometry& g, ClientPoint p);
+ClientPoint ClientOfSource(const ViewGeometry& g, SourcePoint s);
+
 // A press counts only strictly inside the drawn image.
 bool InsideDrawnImage(const ViewGeometry& g, ClientPoint p);
 // Clamp of a dragged selection end: 0 .. trunc(size * zoom) - 1.

@@ -269,8 +269,8 @@ GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengt
 
 std::string AreaText(const GroundMeasure& m) {
   if (!m.measurable) return ShownText("測れません（地上距離がわかりません）");
-  return ValueText(m.areaM2, 0) + " m² (" + ValueText(m.areaM2 / 1e4, 4) + " ha, " +
-         ValueText(m.areaM2 / 1e6, 6) + " km²)";
+  return ValueText(m.areaM2, 0) + " m² (" + ValueText(m.areaM2 / 1e4, 2) + " ha, " +
+         ValueText(m.areaM2 / 1e6, 4) + " km²)";
 }
 
 std::string PerimeterText(const GroundMeasure& m) {

@@ -76,7 +76,7 @@ struct GroundMeasure {
 };
 GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengthPerPixelKm);
 
-// "12,345 m² (1.2345 ha, 0.012345 km²)" and "1,234 m" / "12.3 km"; the
+// "45000 m² (4.5 ha, 0.045 km²)" and "900 m" / "12.3 km"; the
 // "not measurable" text in the interface language when it is not.
 std::string AreaText(const GroundMeasure& m);
 std::string PerimeterText(const GroundMeasure& m);

@@ -101,6 +101,12 @@ const CommandText kCommands[] = {
      QT_TRANSLATE_NOOP("CMainFrame", "X又はY方向の画素を取得します．"), nullptr},
     {kCmdScatter, QT_TRANSLATE_NOOP("CMainFrame", "散布図表示"),
      QT_TRANSLATE_NOOP("CMainFrame", "2バンドによる散布図を表示します．\n散布図表示"), "scatter"},
+    {kCmdSpectrum, QT_TRANSLATE_NOOP("CMainFrame", "スペクトル"),
+     QT_TRANSLATE_NOOP("CMainFrame", "画素の値を全部のバンドで波長の順に表示します．\nスペクトル"),
+     "spectrum"},
+    {kCmdRegion, QT_TRANSLATE_NOOP("CMainFrame", "範囲の統計ツール"),
+     QT_TRANSLATE_NOOP("CMainFrame", "囲んだ範囲の統計と面積を表示します．\n範囲の統計ツール"),
+     "region"},
     {kCmdDnValue, QT_TRANSLATE_NOOP("CMainFrame", "DN値表示"),
      QT_TRANSLATE_NOOP("CMainFrame", "DN値を表示します．\nDN値表示"), nullptr},
     {kCmdRuler, QT_TRANSLATE_NOOP("CMainFrame", "定規ツール"),
@@ -254,8 +260,10 @@ void CMainFrame::LoadMenu(int menuId) {
     view->addSeparator();
     view->addAction(Action(kCmdDnValue));
     view->addAction(Action(kCmdRuler));
+    view->addAction(Action(kCmdRegion));
     view->addAction(Action(kCmdProfile));
     view->addAction(Action(kCmdScatter));
+    view->addAction(Action(kCmdSpectrum));
     view->addSeparator();
     view->addAction(Action(kCmdImageInfo));
     view->addAction(Action(kCmdAnnotation));
@@ -310,6 +318,9 @@ QToolBar* CMainFrame::AddToolBar(int id, std::initializer_list<int> commands) {
 void CMainFrame::CreateToolBars() {
   m_bar1 = AddToolBar(kIdToolBarFile, {kCmdOpen, kCmdOpenPart, kCmdAnnotation, kCmdSaveAs,
                                        kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
+  // The frame keeps its width and the second bar is full: the analysis
+  // windows of spectra and regions have a small bar of their own.
+  AddToolBar(kIdToolBarAnalysis, {kCmdSpectrum, kCmdRegion});
   addToolBarBreak();
   m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});

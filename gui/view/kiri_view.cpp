@@ -27,6 +27,7 @@
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/profile_dlg.h"
 #include "gui/windows/scatter_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
 
 namespace lumora::gui {
 
@@ -134,6 +135,8 @@ bool CKiriView::Handles(int id) {
     case kCmdRuler:
     case kCmdProfile:
     case kCmdScatter:
+    case kCmdSpectrum:
+    case kCmdRegion:
     case kCmdDnValue:
     case kCmdSaveAs:
     case kCmdImageInfo:
@@ -179,6 +182,8 @@ void CKiriView::OnCommand(int id) {
     case kCmdRuler: StartRuler(); break;
     case kCmdProfile: StartProfile(m_app, *this); break;
     case kCmdScatter: ShowScatterPlot(m_app, *this); break;
+    case kCmdSpectrum: ShowSpectrumWindow(m_app, *this); break;
+    case kCmdRegion: StartRegion(); break;
     case kCmdSaveAs: RunSaveAs(m_app, *this); break;
     case kCmdImageInfo: ShowImageInfo(m_app, *this); break;
     case kCmdClassify: OpenLandCoverDialog(m_app, *this); break;

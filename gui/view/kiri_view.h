@@ -16,6 +16,7 @@
 #include "core/view/tool_geometry.h"
 #include "core/view/zoom.h"
 #include "core/windows/profile.h"
+#include "core/windows/region_stats.h"
 #include "gui/widgets/legend_window.h"
 
 class QCursor;
@@ -140,6 +141,21 @@ class CKiriView : public QAbstractScrollArea {
   int DragState() const { return m_tools.dragState; }
   bool RulerArmed() const { return m_tools.ruler; }
   bool RulerDragging() const { return m_tools.rulerDrag; }
+  // Arms the region tool: a drag draws a rectangle, clicks set the corners
+  // of a polygon (a double-click closes it, Esc cancels, Backspace takes the
+  // last corner back); the statistics then show in the region window.
+  void StartRegion();
+  bool RegionArmed() const { return m_tools.region; }
+  // Corners set so far, in source pixels (whole numbers: pixel corners).
+  const std::vector<SourcePoint>& RegionCorners() const { return m_tools.corners; }
+  // Pixels pinned in the spectrum window, in source pixels, with a colour
+  // number (0..5) and the pupil's name; drawn as markers on the image.
+  struct Pin {
+    int x = 0, y = 0, colour = 0;
+    QString name;
+  };
+  std::vector<Pin>& Pins() { return m_pins; }
+  const std::vector<Pin>& Pins() const { return m_pins; }
   // The profile's graph strip and line over the window (m_bShowProfile).
   void ShowProfile(const ProfileGesture& line);
   void HideProfile();
@@ -176,6 +192,8 @@ class CKiriView : public QAbstractScrollArea {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
 
@@ -209,6 +227,15 @@ class CKiriView : public QAbstractScrollArea {
     bool ruler = false, rulerDrag = false;
     ClientPoint rulerStart, rulerEnd;
     int wheelZoom = 0;  // Ctrl+wheel angle not yet turned into a zoom step
+    // The region tool: corners so far, the mouse, and a press that may
+    // become a rectangle's drag.
+    bool region = false, regionPressed = false, regionDrag = false;
+    std::vector<SourcePoint> corners;
+    SourcePoint regionMouse;
+    ClientPoint regionPress, regionEnd;
+    // A click (press and release in one place) pins a pixel.
+    bool clickPressed = false;
+    ClientPoint clickAt;
   };
   void PaintTools(QPainter& p) const;
   void PaintProfile(QPainter& p) const;
@@ -216,6 +243,10 @@ class CKiriView : public QAbstractScrollArea {
   void UpdateDnWindow(QPoint client);
   // Tells the lesson panel a tool was used over these points of the window.
   void NoteToolUse(const char* tool, ClientPoint from, ClientPoint to);
+  void PaintRegionTools(QPainter& p) const;
+  void ShowRegionMeasure();
+  void FinishRegion(const Region& region);
+  SourcePoint CornerAt(ClientPoint p) const;
   void SetToolCursor(const QCursor* cursor);
   void RunPartialOpen(const Selection& s);
   ToolState m_tools;
@@ -229,6 +260,7 @@ class CKiriView : public QAbstractScrollArea {
   ImageSession m_session;
   QImage m_picture;
   QPointer<CLegendWindow> m_pLegend;
+  std::vector<Pin> m_pins;
   QSize m_undoFrame;
   PageSettings* m_pageSettings = nullptr;  // owned; made on the first change
   QSize m_framePlainSize;                  // the frame's size before the page was shown

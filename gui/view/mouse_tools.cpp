@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -31,6 +32,9 @@
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
+#include "gui/windows/region_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
+#include "paint/spectrum_painter.h"
 
 namespace lumora::gui {
 
@@ -69,6 +73,13 @@ QString ArmedPrompt(int kind) {
       return translate("CKiriView", "トレーニングエリアをドラッグしてください");
     default: return translate("CKiriView", "測りたいところをドラッグしてください");
   }
+}
+
+// A press and release this close together are a click.
+constexpr int kClickSlack = 3;
+
+bool Near(ClientPoint a, ClientPoint b) {
+  return std::abs(a.x - b.x) <= kClickSlack && std::abs(a.y - b.y) <= kClickSlack;
 }
 
 }  // namespace
@@ -123,9 +134,21 @@ void CKiriView::StartRuler() {
   setFocus(Qt::OtherFocusReason);
 }
 
+void CKiriView::StartRegion() {
+  CancelTools();
+  m_tools.region = true;
+  SetToolCursor(&SelectionCursor());
+  if (CMainFrame* frame = m_app.MainFrame())
+    frame->SetStatusText(
+        0,
+        translate("CKiriView",
+                  "四角形はドラッグ，多角形は角をクリックしてください（ダブルクリックで閉じる）"));
+  setFocus(Qt::OtherFocusReason);
+}
+
 void CKiriView::CancelTools() {
   if (m_tools.selecting && m_tools.kind == kSelectProfile) m_bShowProfile = false;
-  if (m_tools.selecting || (m_tools.ruler && !m_tools.rulerDrag)) {
+  if (m_tools.selecting || m_tools.region || (m_tools.ruler && !m_tools.rulerDrag)) {
     m_tools.selecting = false;
     m_tools.dragState = 0;
     m_tools.onFinished = {};
@@ -133,6 +156,8 @@ void CKiriView::CancelTools() {
   }
   m_tools.ruler = m_tools.rulerDrag = false;
   m_tools.rulerStart = m_tools.rulerEnd = {};
+  m_tools.region = m_tools.regionPressed = m_tools.regionDrag = false;
+  m_tools.corners.clear();
   SetToolCursor(nullptr);
   viewport()->update();
 }
@@ -147,13 +172,21 @@ void CKiriView::mousePressEvent(QMouseEvent* e) {
   // A click into the image makes its window the active one again.
   if (m_app.ActiveView() != this || !m_app.ImageViewActive()) m_app.OnViewActivated(this);
   if (e->button() == Qt::RightButton) {
-    if (m_tools.selecting || m_tools.ruler) CancelTools();
+    if (m_tools.selecting || m_tools.ruler || m_tools.region) CancelTools();
     return;
   }
   if (e->button() != Qt::LeftButton || m_picture.isNull()) return;
   const ClientPoint p = ToClient(e->position().toPoint());
   // Presses beside the picture leave the tool armed.
   if (!InsideDrawnImage(Geometry(), p)) return;
+  if (m_tools.region) {
+    m_tools.regionPressed = true;
+    m_tools.regionDrag = false;
+    m_tools.regionPress = m_tools.regionEnd = p;
+  } else if (!m_tools.selecting && !m_tools.ruler) {
+    m_tools.clickPressed = true;
+    m_tools.clickAt = p;
+  }
   if (m_tools.selecting && m_tools.dragState == 0) {
     m_tools.selStart = m_tools.selEnd = p;
     m_tools.dragState = 1;
@@ -189,12 +222,116 @@ void CKiriView::mouseMoveEvent(QMouseEvent* e) {
                                                           m_session.LengthPerPixel()))));
     viewport()->update();
   }
+  if (m_tools.region) {
+    m_tools.regionMouse = CornerAt(p);
+    // A drag from the first press draws a rectangle.
+    if (m_tools.regionPressed && m_tools.corners.empty() && !Near(p, m_tools.regionPress))
+      m_tools.regionDrag = true;
+    if (m_tools.regionDrag) m_tools.regionEnd = ClampRulerEnd(Geometry(), p);
+    ShowRegionMeasure();
+    viewport()->update();
+  }
   UpdateDnWindow(client);
+  if (CSpectrumDlg* spectrum = SpectrumWindow(m_app); spectrum && spectrum->isVisible()) {
+    const ViewGeometry g = Geometry();
+    if (!m_picture.isNull() && InsideDrawnImage(g, p)) {
+      const ClientPoint at = StatusReadout(g, p);
+      spectrum->Follow(*this, at.x - 1, at.y - 1);
+    } else {
+      spectrum->Follow(*this, -1, -1);
+    }
+  }
   QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+SourcePoint CKiriView::CornerAt(ClientPoint p) const {
+  // Corners sit on pixel corners, so a region can be given again in whole numbers.
+  const ViewGeometry g = Geometry();
+  const SourcePoint s = SourcePointAt(g, p);
+  return {std::clamp(std::round(s.x), 0.0, static_cast<double>(g.imagePixels)),
+          std::clamp(std::round(s.y), 0.0, static_cast<double>(g.imageLines))};
+}
+
+void CKiriView::ShowRegionMeasure() {
+  CMainFrame* frame = m_app.MainFrame();
+  if (!frame || !m_tools.region) return;
+  Region r;
+  if (m_tools.regionDrag) {
+    const SourcePoint a = CornerAt(m_tools.regionPress), b = CornerAt(m_tools.regionEnd);
+    r = RectangleRegion(static_cast<int>(std::min(a.x, b.x)), static_cast<int>(std::min(a.y, b.y)),
+                        static_cast<int>(std::abs(b.x - a.x)),
+                        static_cast<int>(std::abs(b.y - a.y)));
+  } else {
+    for (const SourcePoint& c : m_tools.corners) r.corners.push_back({c.x, c.y});
+    r.corners.push_back({m_tools.regionMouse.x, m_tools.regionMouse.y});
+  }
+  const ViewGeometry g = Geometry();
+  const GroundMeasure m = MeasureRegion(PixelCount(RegionSpans(r, g.imagePixels, g.imageLines)),
+                                        PerimeterPixels(r), m_session.LengthPerPixel());
+  frame->SetStatusText(
+      0, translate("CKiriView", "面積 %1　周囲 %2").arg(ToQ(AreaText(m)), ToQ(PerimeterText(m))));
+}
+
+void CKiriView::FinishRegion(const Region& region) {
+  m_tools.region = m_tools.regionPressed = m_tools.regionDrag = false;
+  m_tools.corners.clear();
+  SetToolCursor(nullptr);
+  viewport()->update();
+  ShowRegionWindow(m_app, *this, region);
+}
+
+void CKiriView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (!m_tools.region || e->button() != Qt::LeftButton) return;
+  // The click before this one set the last corner.
+  Region r;
+  for (const SourcePoint& c : m_tools.corners) r.corners.push_back({c.x, c.y});
+  FinishRegion(r);
+}
+
+void CKiriView::keyPressEvent(QKeyEvent* e) {
+  if (m_tools.region && e->key() == Qt::Key_Escape) {
+    CancelTools();
+    return;
+  }
+  if (m_tools.region && e->key() == Qt::Key_Backspace) {
+    if (!m_tools.corners.empty()) m_tools.corners.pop_back();
+    ShowRegionMeasure();
+    viewport()->update();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(e);
 }
 
 void CKiriView::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
+  const ClientPoint release = ToClient(e->position().toPoint());
+  if (m_tools.region && m_tools.regionPressed) {
+    m_tools.regionPressed = false;
+    if (m_tools.regionDrag) {
+      const SourcePoint a = CornerAt(m_tools.regionPress);
+      const SourcePoint b = CornerAt(ClampRulerEnd(Geometry(), release));
+      FinishRegion(RectangleRegion(
+          static_cast<int>(std::min(a.x, b.x)), static_cast<int>(std::min(a.y, b.y)),
+          static_cast<int>(std::abs(b.x - a.x)), static_cast<int>(std::abs(b.y - a.y))));
+      return;
+    }
+    const SourcePoint c = CornerAt(m_tools.regionPress);
+    if (m_tools.corners.empty() || m_tools.corners.back().x != c.x ||
+        m_tools.corners.back().y != c.y)
+      m_tools.corners.push_back(c);
+    m_tools.regionMouse = c;
+    ShowRegionMeasure();
+    viewport()->update();
+    return;
+  }
+  if (m_tools.clickPressed) {
+    m_tools.clickPressed = false;
+    CSpectrumDlg* spectrum = SpectrumWindow(m_app);
+    if (spectrum && spectrum->isVisible() && Near(release, m_tools.clickAt)) {
+      const ClientPoint at = StatusReadout(Geometry(), m_tools.clickAt);
+      spectrum->AddPin(*this, at.x - 1, at.y - 1);
+    }
+  }
   if (m_tools.selecting && m_tools.dragState != 0) {
     FinishSelection(e->position().toPoint());
   } else if (m_tools.rulerDrag) {
@@ -241,7 +378,8 @@ void CKiriView::focusOutEvent(QFocusEvent* e) {
     m_tools.onFinished = {};
   }
   if (m_tools.rulerDrag) m_tools.ruler = m_tools.rulerDrag = false;
-  if (!m_tools.selecting && !m_tools.ruler) SetToolCursor(nullptr);
+  m_tools.regionPressed = m_tools.regionDrag = m_tools.clickPressed = false;
+  if (!m_tools.selecting && !m_tools.ruler && !m_tools.region) SetToolCursor(nullptr);
   viewport()->update();
   QAbstractScrollArea::focusOutEvent(e);
 }
@@ -305,6 +443,7 @@ void CKiriView::PaintTools(QPainter& p) const {
     p.drawPolyline(polygon);
     p.restore();
   }
+  PaintRegionTools(p);
   const bool figure = m_tools.selecting && m_tools.dragState == 2;
   if (!figure && !m_tools.rulerDrag) return;
   p.save();
@@ -324,6 +463,53 @@ void CKiriView::PaintTools(QPainter& p) const {
       p.drawLine(ToQPoint(a), ToQPoint(ProfileLineOf(Geometry(), a, b).end));
     } else {
       p.drawRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
+    }
+  }
+  p.restore();
+}
+
+// Pins as coloured dots with their numbers, the region the region window
+// shows, and the figure of the region tool being drawn.
+void CKiriView::PaintRegionTools(QPainter& p) const {
+  const ViewGeometry g = Geometry();
+  auto client = [&](double x, double y) { return ToQPoint(ClientOfSource(g, {x, y})); };
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing, true);
+  for (size_t i = 0; i < m_pins.size(); ++i) {
+    const QPoint c = client(m_pins[i].x + 0.5, m_pins[i].y + 0.5);
+    p.setPen(QPen(Qt::white, 2));
+    p.setBrush(paint::PinColour(m_pins[i].colour));
+    p.drawEllipse(c, 7, 7);
+    QFont f = p.font();
+    f.setPixelSize(10);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(c.x() - 7, c.y() - 7, 14, 14), Qt::AlignCenter, QString::number(i + 1));
+  }
+  p.setBrush(Qt::NoBrush);
+  const CRegionDlg* shown = RegionWindow(m_app);
+  if (shown && shown->isVisible() && shown->BoundView() == this) {
+    QPolygon outline;
+    for (const RegionPoint& c : shown->ShownRegion().corners) outline << client(c.x, c.y);
+    p.setPen(QPen(QColor(255, 230, 0), 2));
+    p.drawPolygon(outline);
+  }
+  p.restore();
+  if (!m_tools.region) return;
+  p.save();
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p.setPen(QPen(QColor(0, 255, 255), 0));
+  if (m_tools.regionDrag) {
+    const ClientPoint a = m_tools.regionPress, b = m_tools.regionEnd;
+    p.drawRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
+  } else if (!m_tools.corners.empty()) {
+    QPolygon line;
+    for (const SourcePoint& c : m_tools.corners) line << client(c.x, c.y);
+    line << client(m_tools.regionMouse.x, m_tools.regionMouse.y);
+    p.drawPolyline(line);
+    for (const SourcePoint& c : m_tools.corners) {
+      const QPoint q = client(c.x, c.y);
+      p.drawRect(q.x() - 2, q.y() - 2, 4, 4);
     }
   }
   p.restore();

@@ -31,6 +31,7 @@ enum ControlId : int {
   kMenuNoImage = 254,
   kIdToolBarFile = 253,
   kIdToolBarProcess = 254,
+  kIdToolBarAnalysis = 1254,  // spectra and regions, beside the file bar
   kIdPalette = 255,
   kIdComposition = 261,
   kIdPaletteVegetation = 289,

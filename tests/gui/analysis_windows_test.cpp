@@ -2,14 +2,21 @@
 // and the scatter plot with its picture, saved page and printout, each
 // compared with what lumora-cli writes for the same image.
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
+#include <QToolButton>
 #include <sstream>
 
 #include "core/support/string_table.h"
 #include "core/windows/scatter.h"
 #include "gui/windows/profile_dlg.h"
+#include "gui/windows/region_dlg.h"
 #include "gui/windows/scatter_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
 #include "paint/map_page_painter.h"
 #include "paint/scatter_page_painter.h"
 #include "tests/gui/gui_harness.h"
@@ -247,6 +254,134 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
   const QImage printed = RasterisePdf(dir / "printed.pdf", dir / "printed", 100);
   ASSERT_FALSE(printed.isNull());
   CheckScatterPage(printed);
+}
+
+// The spectrum window follows the mouse and pins clicked pixels: its
+// numbers are lumora-cli's for the same pixels, pins keep their place on the
+// image through a zoom, six at most, each removable.
+TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
+  ASSERT_TRUE(Frame().Action(kCmdSpectrum)->isEnabled());
+  Frame().Action(kCmdSpectrum)->trigger();
+  CSpectrumDlg* window = SpectrumWindow(*app);
+  ASSERT_TRUE(window && window->isVisible());
+  // Zoom 1, not scrolled: client points are 0-based source pixels.
+  mouse.Send(QEvent::MouseMove, {25, 37});
+  auto r = RunCli(dir, "spectrum '" + inf + "' --at 25,37");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(window->Csv(), r.out);
+  ASSERT_EQ(window->LiveValues().size(), 7u);
+
+  mouse.Send(QEvent::MouseButtonPress, {120, 80});
+  mouse.Send(QEvent::MouseButtonRelease, {121, 81});
+  ASSERT_EQ(View()->Pins().size(), 1u);
+  window->findChild<QLineEdit*>(QStringLiteral("pinName"))->setText(QStringLiteral("lake"));
+  r = RunCli(dir, "spectrum '" + inf + "' --at 120,80");
+  std::string expected = r.out;
+  expected.replace(expected.find("x=120 y=80"), 10, "lake");
+  EXPECT_EQ(window->Csv(), expected);
+  ui.saveNames.push_back(QString::fromStdString(dir / "chart.png"));
+  window->findChild<QPushButton*>(QStringLiteral("savePicture"))->click();
+  EXPECT_EQ(QImage(QString::fromStdString(dir / "chart.png")).size(),
+            QSize(paint::kSpectrumPictureWidth, paint::kSpectrumPictureHeight));
+
+  // The marker stays on its pixel at zoom 2: the dot's colour around (241, 161).
+  auto zoom = [&](int level) {
+    app->OnZoomBox(level);
+    View()->horizontalScrollBar()->setValue(0);
+    View()->verticalScrollBar()->setValue(0);
+  };
+  zoom(2);
+  const QImage shown = View()->viewport()->grab().toImage();
+  int dot = 0;
+  for (int y = 155; y <= 167; ++y)
+    for (int x = 235; x <= 247; ++x) dot += shown.pixelColor(x, y) == paint::PinColour(0);
+  EXPECT_GT(dot, 30);
+  zoom(1);
+
+  // A drag pins nothing; six pins at most.
+  mouse.Drag({10, 10}, {40, 40});
+  mouse.Send(QEvent::MouseButtonRelease, {40, 40});
+  EXPECT_EQ(View()->Pins().size(), 1u);
+  for (int i = 0; i < 6; ++i) {
+    mouse.Send(QEvent::MouseButtonPress, {10 + 20 * i, 200});
+    mouse.Send(QEvent::MouseButtonRelease, {10 + 20 * i, 200});
+  }
+  EXPECT_EQ(View()->Pins().size(), 6u);
+  EXPECT_EQ(ui.beeps, 1);
+  EXPECT_EQ(window->Series().size(), 7u);  // the live line and six pins
+  window->findChildren<QToolButton*>(QStringLiteral("removePin")).front()->click();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(View()->Pins().size(), 5u);
+  EXPECT_EQ(View()->Pins().front().y, 200);  // the lake went
+  EXPECT_TRUE(messenger.entries.empty());
+}
+
+// Rectangles and polygons drawn with the region tool give the statistics
+// lumora-cli gives for the same corners; the status bar shows the area as
+// the figure grows; Backspace takes a corner back, Esc cancels, and a
+// polygon of two corners is refused with a message.
+TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
+  auto click = [&](QPoint p) {
+    mouse.Send(QEvent::MouseButtonPress, p);
+    mouse.Send(QEvent::MouseButtonRelease, p);
+  };
+  auto key = [&](int k) {
+    QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(View(), &e);
+  };
+  ASSERT_TRUE(Frame().Action(kCmdRegion)->isEnabled());
+  Frame().Action(kCmdRegion)->trigger();
+  ASSERT_TRUE(View()->RegionArmed());
+  click({10, 10});
+  click({200, 30});
+  click({150, 150});  // taken back
+  key(Qt::Key_Backspace);
+  click({60, 180});
+  mouse.Send(QEvent::MouseMove, {5, 100});
+  EXPECT_TRUE(Frame().StatusText(0).contains(QStringLiteral("m²"))) << FromQ(Frame().StatusText(0));
+  mouse.Send(QEvent::MouseButtonPress, {5, 100});
+  mouse.Send(QEvent::MouseButtonRelease, {5, 100});
+  mouse.Send(QEvent::MouseButtonDblClick, {5, 100});
+  mouse.Send(QEvent::MouseButtonRelease, {5, 100});
+  EXPECT_FALSE(View()->RegionArmed());
+  CRegionDlg* window = RegionWindow(*app);
+  ASSERT_TRUE(window && window->isVisible());
+  auto r = RunCli(dir, "stats '" + inf + "' --polygon 10,10,200,30,60,180,5,100");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Table()->rowCount(), 7);
+
+  // A drag is a rectangle.
+  Frame().Action(kCmdRegion)->trigger();
+  mouse.Drag({30, 20}, {130, 70});
+  mouse.Send(QEvent::MouseButtonRelease, {130, 70});
+  r = RunCli(dir, "stats '" + inf + "' --area 30,20,100,50");
+  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Stats().pixels, 5000);
+
+  Frame().Action(kCmdRegion)->trigger();
+  click({10, 10});
+  key(Qt::Key_Escape);
+  EXPECT_FALSE(View()->RegionArmed());
+  EXPECT_TRUE(messenger.entries.empty());
+  Frame().Action(kCmdRegion)->trigger();
+  click({10, 10});
+  click({50, 50});
+  mouse.Send(QEvent::MouseButtonDblClick, {50, 50});
+  EXPECT_EQ(messenger.entries.size(), 1u);
+  EXPECT_EQ(window->Csv(), r.out);  // the last region's numbers stay
+
+  // Saved as lumora-cli writes it; printed on A4.
+  ui.saveNames.push_back(QString::fromStdString(dir / "region.csv"));
+  window->findChild<QPushButton*>(QStringLiteral("saveCsv"))->click();
+  EXPECT_EQ(ReadFile(dir / "region.csv"), r.out);
+  QPrinter& printer = app->Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir / "region.pdf"));
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  ui.dialogs.push_back(Answer(QDialog::Accepted));
+  window->findChild<QPushButton*>(QStringLiteral("print"))->click();
+  EXPECT_FALSE(RasterisePdf(dir / "region.pdf", dir / "region", 50).isNull());
 }
 
 }  // namespace

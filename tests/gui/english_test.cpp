@@ -32,6 +32,8 @@
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
+#include "gui/windows/region_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {
@@ -169,6 +171,11 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
   app->OnCommand(kCmdDnValue);
   ASSERT_NE(app->DnWindow(), nullptr);
   Look("dn values", *app->DnWindow());
+  app->OnCommand(kCmdSpectrum);
+  ASSERT_NE(SpectrumWindow(*app), nullptr);
+  Look("spectrum", *SpectrumWindow(*app));
+  ASSERT_TRUE(ShowRegionWindow(*app, *View(), RectangleRegion(2, 2, 10, 8)));
+  Look("region", *RegionWindow(*app));
   app->OnCommand(kCmdHelpIndex);
   auto* help = Frame().findChild<CHelpDlg*>();
   ASSERT_NE(help, nullptr);
@@ -218,7 +225,7 @@ TEST_F(EnglishTest, EveryWindowSpeaksEnglishWithNothingCutOff) {
                                         << cutOff[name].join('\n').toStdString();
   }
   EXPECT_TRUE(japanese["menus"].isEmpty()) << japanese["menus"].join('\n').toStdString();
-  EXPECT_EQ(seen.size(), 24) << seen.join(", ").toStdString();
+  EXPECT_EQ(seen.size(), 26) << seen.join(", ").toStdString();
 }
 
 // The translation file by context|source: every text of it translated, none

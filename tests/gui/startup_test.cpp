@@ -131,6 +131,15 @@ TEST_F(GuiTest, MainFrameLayout) {
   };
   EXPECT_EQ(ids(f.ToolBar(0)), "32778 32769 32845 57604 32830 - 57643 - 57607 57664");
   EXPECT_TRUE(ids(f.ToolBar(1)).startsWith("32812 32813 32790 - 101 102 - 32837 -"));
+  // Every button and the zoom box find room in the frame's fixed width.
+  auto* analysis = f.findChild<QToolBar*>(QString::number(kIdToolBarAnalysis));
+  ASSERT_NE(analysis, nullptr);
+  EXPECT_EQ(ids(analysis), "32890 32891");
+  f.show();
+  QCoreApplication::processEvents();
+  EXPECT_LE(analysis->geometry().right(), f.width());
+  EXPECT_EQ(analysis->geometry().top(), f.ToolBar(0)->geometry().top());
+  EXPECT_TRUE(f.ZoomBox()->isVisible());
   EXPECT_EQ(f.ZoomLabel()->text(), QStringLiteral("表示"));
   QStringList items;
   for (int i = 0; i < f.ZoomBox()->count(); ++i) items << f.ZoomBox()->itemText(i);

@@ -23,6 +23,8 @@
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/fonts.h"
+#include "gui/windows/region_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {
@@ -130,6 +132,14 @@ class Screens : public GuiTest {
   QImage Palette() {
     StartShown();
     return Desktop();
+  }
+
+  void OpenLakes() {
+    StartShown();
+    EXPECT_TRUE(Open(Sample("tm/lakes.inf"), [](QDialog& d) {
+      Find<QAbstractButton>(d, 305)->click();
+      return Click(d, 1);
+    }));
   }
 
   QImage Natural() {
@@ -253,6 +263,35 @@ class Screens : public GuiTest {
     View()->window()->move(40, 300);
     View()->window()->resize(700, 560);
     panel->move(760, 40);
+  // The lakes scene in false colour with the spectra of three pinned
+  // places: water dark in the infrared, plants bright in it.
+  QImage Spectrum() {
+    OpenLakes();
+    app->OnCommand(kCmdSpectrum);
+    CSpectrumDlg* window = SpectrumWindow(*app);
+    const struct {
+      int x, y;
+      const char* name;
+    } pins[] = {{44, 424, "湖"}, {184, 74, "森"}, {664, 324, "畑"}};
+    for (const auto& pin : pins) {
+      EXPECT_TRUE(window->AddPin(*View(), pin.x, pin.y));
+      View()->Pins().back().name = QString::fromUtf8(pin.name);
+    }
+    window->RefreshPins();
+    window->resize(window->sizeHint());
+    window->move(View()->window()->geometry().right() + 24, 280);
+    return Desktop();
+  }
+
+  // The statistics of a polygon drawn round the bare ground of the volcano.
+  QImage RegionStatistics() {
+    OpenLakes();
+    ::lumora::Region region;
+    for (const auto& [x, y] : {std::pair{350, 130}, {470, 160}, {490, 300}, {390, 340}, {330, 240}})
+      region.corners.push_back({double(x), double(y)});
+    EXPECT_TRUE(ShowRegionWindow(*app, *View(), region));
+    CRegionDlg* window = RegionWindow(*app);
+    window->move(View()->window()->geometry().right() + 24, 280);
     return Desktop();
   }
 
@@ -293,6 +332,10 @@ const Screen kScreens[] = {
     {"birdseye.png", "A bird's-eye view of a volcano from its elevation model", &Screens::BirdsEye},
     {"lesson.png", "A lesson beside the picture: the pupil answers why plants turn red",
      &Screens::Lesson},
+    {"spectrum.png", "The spectra of a lake, a forest and a field pinned on the image",
+     &Screens::Spectrum},
+    {"region.png", "Statistics, area and perimeter of a polygon drawn round the volcano",
+     &Screens::RegionStatistics},
 };
 
 TEST_F(Screens, RenderEveryScreen) {

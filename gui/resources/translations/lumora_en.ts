@@ -559,6 +559,14 @@ Save it?</translation>
         <source>測りたいところをドラッグしてください</source>
         <translation>Drag along what you want to measure</translation>
     </message>
+    <message>
+        <source>四角形はドラッグ，多角形は角をクリックしてください（ダブルクリックで閉じる）</source>
+        <translation>Drag for a rectangle, or click the corners of a polygon (double-click closes it)</translation>
+    </message>
+    <message>
+        <source>面積 %1　周囲 %2</source>
+        <translation>Area %1   perimeter %2</translation>
+    </message>
 </context>
 <context>
     <name>CLandCoverDlg</name>
@@ -1063,6 +1071,26 @@ Automatic brightness</translation>
         <translation>Imports Landsat 8/9, Sentinel-2 or GeoTIFF images.
 Import</translation>
     </message>
+    <message>
+        <source>スペクトル</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message>
+        <source>画素の値を全部のバンドで波長の順に表示します．
+スペクトル</source>
+        <translation>Shows a pixel's values in every band, in the order of their wavelengths.
+Spectrum</translation>
+    </message>
+    <message>
+        <source>範囲の統計ツール</source>
+        <translation>Region statistics tool</translation>
+    </message>
+    <message>
+        <source>囲んだ範囲の統計と面積を表示します．
+範囲の統計ツール</source>
+        <translation>Shows the statistics and the area of a region you draw round.
+Region statistics tool</translation>
+    </message>
 </context>
 <context>
     <name>CNdviDlg</name>
@@ -1212,6 +1240,57 @@ Import</translation>
     </message>
 </context>
 <context>
+    <name>CRegionDlg</name>
+    <message>
+        <source>範囲の統計</source>
+        <translation>Region Statistics</translation>
+    </message>
+    <message>
+        <source>バンド</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>説明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>標準偏差</source>
+        <translation>Std. deviation</translation>
+    </message>
+    <message>
+        <source>ヒストグラム</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>CSVで保存...</source>
+        <translation>Save as CSV...</translation>
+    </message>
+    <message>
+        <source>印刷...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>画素の数：%1　　面積：%2　　周囲の長さ：%3</source>
+        <translation>Pixels: %1    Area: %2    Perimeter: %3</translation>
+    </message>
+</context>
+<context>
     <name>CScatterDlg</name>
     <message>
         <source>散布図表示</source>
@@ -1240,6 +1319,61 @@ Import</translation>
     <message>
         <source>Ｘ軸</source>
         <translation>X axis</translation>
+    </message>
+</context>
+<context>
+    <name>CSpectrumDlg</name>
+    <message>
+        <source>スペクトル</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message>
+        <source>マウスについていく</source>
+        <translation>Follow the mouse</translation>
+    </message>
+    <message>
+        <source>グラフを保存...</source>
+        <translation>Save chart...</translation>
+    </message>
+    <message>
+        <source>値をCSVで保存...</source>
+        <translation>Save values as CSV...</translation>
+    </message>
+    <message>
+        <source>印刷...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>ピン（画像をクリック，6つまで）</source>
+        <translation>Pins (click the image, six at most)</translation>
+    </message>
+    <message>
+        <source>ピンは6つまでです．いらないピンを消してください．</source>
+        <translation>Six pins at most. Remove a pin you no longer need.</translation>
+    </message>
+    <message>
+        <source>地点%1</source>
+        <translation>Place %1</translation>
+    </message>
+    <message>
+        <source>このピンを消します</source>
+        <translation>Removes this pin</translation>
+    </message>
+    <message>
+        <source>画像の上にマウスを動かしてください．</source>
+        <translation>Move the mouse over the image.</translation>
+    </message>
+    <message>
+        <source>波長のわからないバンドがあるので，バンドの番号の順に並べています．</source>
+        <translation>Some bands have no known wavelength, so the bands are in number order.</translation>
+    </message>
+    <message>
+        <source>水は赤外線でくらく，植物は近赤外線で明るく写ります．</source>
+        <translation>Water is dark in the infrared; plants are bright in the near infrared.</translation>
     </message>
 </context>
 <context>

@@ -68,6 +68,8 @@ const Row kRows[] = {
     {kCmdAutoBrightness, "VPIDLG", "1111110111"},
     {kCmdProfile, "VPIDL", "1111101111"},
     {kCmdScatter, "VPIDL", "1111101111"},
+    {kCmdSpectrum, "VPIDL", "1111101111"},
+    {kCmdRegion, "VPIDL", "1111101111"},
     {kCmdDnValue, "VPL", "1110000001"},
     {kCmdRuler, "VPIDM", "1111111111"},
     {kCmdReverseRainbow, "VPIDLR", "1111111111"},

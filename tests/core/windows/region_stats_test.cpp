@@ -131,6 +131,7 @@ TEST(RegionStats, AreaAndPerimeterFromTheGroundScale) {
   EXPECT_DOUBLE_EQ(m.areaM2, 50 * 900.0);     // 45000 m² = 4.5 ha
   EXPECT_DOUBLE_EQ(m.perimeterM, 30 * 30.0);  // 2 x (10 + 5) pixels
   EXPECT_EQ(AreaText(m), "45000 m² (4.5 ha, 0.045 km²)");
+  EXPECT_EQ(AreaText(MeasureRegion(1, 4, 0.03)), "900 m² (0.09 ha, 0.0009 km²)");
   EXPECT_EQ(PerimeterText(m), "900 m");
   EXPECT_EQ(PerimeterText(MeasureRegion(1, 100, 0.03)), "3 km");
   // A triangle 3-4-5 pixels round.
