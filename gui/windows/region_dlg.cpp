@@ -66,6 +66,7 @@ CRegionDlg::CRegionDlg(CKiriApp& app) : QDialog(app.MainFrame(), Qt::Tool), m_ap
   m_table->verticalHeader()->hide();
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionMode(QAbstractItemView::NoSelection);
+  m_table->setFocusPolicy(Qt::NoFocus);
   m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_table->horizontalHeader()->setSectionResizeMode(kHistogram, QHeaderView::Stretch);
   auto button = [this](const char* name, const QString& text) {
