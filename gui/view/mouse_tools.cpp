@@ -177,8 +177,15 @@ void CKiriView::mousePressEvent(QMouseEvent* e) {
   }
   if (e->button() != Qt::LeftButton || m_picture.isNull()) return;
   const ClientPoint p = ToClient(e->position().toPoint());
-  // Presses beside the picture leave the tool armed.
-  if (!InsideDrawnImage(Geometry(), p)) return;
+  // Presses beside the picture leave the tool armed; with no tool armed,
+  // a pin there is refused with a message.
+  if (!InsideDrawnImage(Geometry(), p)) {
+    CSpectrumDlg* spectrum = SpectrumWindow(m_app);
+    if (spectrum && spectrum->isVisible() && !m_tools.selecting && !m_tools.ruler &&
+        !m_tools.region)
+      spectrum->AddPin(*this, -1, -1);
+    return;
+  }
   if (m_tools.region) {
     m_tools.regionPressed = true;
     m_tools.regionDrag = false;

@@ -101,6 +101,8 @@ bool CRegionDlg::ShowRegion(CKiriView& view, const Region& region) {
   }
   if (m_view && m_view != &view) m_view->viewport()->update();
   m_view = &view;
+  // Numbers of a closed image window are not left on screen.
+  connect(&view, &QObject::destroyed, this, &QWidget::hide, Qt::UniqueConnection);
   m_region = region;
   m_stats = std::move(stats);
   m_measure =

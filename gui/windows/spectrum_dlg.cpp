@@ -102,10 +102,23 @@ CSpectrumDlg::CSpectrumDlg(CKiriApp& app) : QDialog(app.MainFrame(), Qt::Tool), 
   Redraw();
 }
 
+void CSpectrumDlg::SetView(CKiriView& view) {
+  if (m_view == &view) return;
+  m_view = &view;
+  // The pins and lines of a closed image window go with it. The window is
+  // half gone when this comes: nothing of it may be read any more.
+  connect(&view, &QObject::destroyed, this, [this] {
+    m_view = nullptr;
+    m_path.clear();
+    m_live.clear();
+    RefreshPins();
+  });
+}
+
 bool CSpectrumDlg::Bind(CKiriView& view) {
   const std::string path = view.Session().CurrentPath();
   if (m_view == &view && path == m_path && m_sampler.IsOpen()) return true;
-  m_view = &view;
+  SetView(view);
   m_path = path;
   m_live.clear();
   const bool opened = m_sampler.Open(path, m_app.Msg());
@@ -118,7 +131,7 @@ void CSpectrumDlg::Follow(CKiriView& view, int x, int y) {
   if (m_view != &view || view.Session().CurrentPath() != m_path) {
     // A failure to open is told once, when the window binds.
     RecordingMessenger quiet;
-    m_view = &view;
+    SetView(view);
     m_path = view.Session().CurrentPath();
     m_sampler.Open(m_path, quiet);
     RefreshPins();

@@ -70,6 +70,7 @@ class CSpectrumDlg : public QDialog {
   std::string Csv() const;
 
  private:
+  void SetView(CKiriView& view);
   void Redraw();
   void RebuildPinRows();
   void OnSavePicture();

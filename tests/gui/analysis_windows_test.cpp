@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -314,6 +315,19 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   ASSERT_EQ(View()->Pins().size(), 5u);
   EXPECT_EQ(View()->Pins().front().y, 200);  // the lake went
   EXPECT_TRUE(messenger.entries.empty());
+
+  // A click beside the picture is refused with a message; a closed image
+  // window takes its pins and line out of the chart.
+  View()->Pins().pop_back();
+  zoom(-1);  // 200 x 150 in a larger window
+  mouse.Send(QEvent::MouseButtonPress, {250, 60});
+  mouse.Send(QEvent::MouseButtonRelease, {250, 60});
+  EXPECT_EQ(messenger.entries.size(), 1u);
+  EXPECT_EQ(View()->Pins().size(), 4u);
+  ui.dialogs.push_back(Answer(QMessageBox::No));
+  View()->CloseFrame();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window->Series().empty());
 }
 
 // Rectangles and polygons drawn with the region tool give the statistics
