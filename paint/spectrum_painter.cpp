@@ -282,7 +282,7 @@ void TableRow(QPainter& p, const QFont& f, double y, const std::vector<double>& 
                m.elidedText(cells[i], Qt::ElideRight,
                             (i + 1 < static_cast<qsizetype>(lefts.size())
                                  ? lefts[static_cast<size_t>(i + 1)] - lefts[static_cast<size_t>(i)]
-                                 : 1000.0) -
+                                 : p.device()->width()) -
                                 6));
 }
 
@@ -350,8 +350,8 @@ void PaintRegionPage(QPainter& p, int width, int height, const std::string& titl
   TableRow(p, f, y += line, two, {Shown("面積"), ToQ(AreaText(measure))});
   TableRow(p, f, y += line, two, {Shown("周囲の長さ"), ToQ(PerimeterText(measure))});
   y += 2 * line;
-  const std::vector<double> lefts = {60 * k,  120 * k, 330 * k, 420 * k,
-                                     510 * k, 600 * k, 700 * k, 790 * k};
+  // The last column (the histogram's caption) runs to the page's edge.
+  const std::vector<double> lefts = {60 * k, 125 * k, 400 * k, 460 * k, 520 * k, 600 * k, 700 * k};
   TableRow(p, f, y, lefts,
            {Shown("バンド"), Shown("説明"), Shown("最小"), Shown("最大"), Shown("平均"),
             Shown("標準偏差"), Shown("ヒストグラム")});
