@@ -204,8 +204,11 @@ double FloatSample(const uint8_t* p) {
 
 std::string ValueText(double value, int decimals) {
   if (std::isnan(value)) return {};
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  // Room for the largest double written out in full (309 digits) and its decimals.
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                               std::clamp(decimals, 0, 12));
+  if (r.ec != std::errc()) return {};
   std::string s(buf, r.ptr);
   // Trailing zeros say nothing: 12.5000 -> 12.5, 3.0000 -> 3.
   if (s.find('.') != std::string::npos) {

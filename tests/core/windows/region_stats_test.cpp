@@ -136,6 +136,10 @@ TEST(RegionStats, AreaAndPerimeterFromTheGroundScale) {
   EXPECT_EQ(PerimeterText(MeasureRegion(1, 100, 0.03)), "3 km");
   // A triangle 3-4-5 pixels round.
   EXPECT_DOUBLE_EQ(PerimeterPixels({{{0, 0}, {3, 0}, {3, 4}}, false}), 12.0);
+  // A ground scale from a hostile settings file: every digit, nothing else.
+  const std::string huge = ValueText(MeasureRegion(1, 4, 1e147).areaM2, 2);
+  EXPECT_GE(huge.size(), 300u);  // about 1e300 m²
+  EXPECT_EQ(huge.find_first_not_of("0123456789"), std::string::npos);
   for (const double none : {0.0, -1.0, kNaN, std::numeric_limits<double>::infinity()}) {
     const GroundMeasure n = MeasureRegion(50, 30, none);
     EXPECT_FALSE(n.measurable);
