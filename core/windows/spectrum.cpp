@@ -155,9 +155,13 @@ bool OpenWholeBands(const std::string& settingsPath, const std::vector<SpectrumB
 }
 
 bool SpectrumSampler::Open(const std::string& settingsPath, Messenger& messenger) {
+  return Open(settingsPath, ListSpectrumBands(settingsPath), messenger);
+}
+
+bool SpectrumSampler::Open(const std::string& settingsPath, std::vector<SpectrumBand> bands,
+                           Messenger& messenger) {
   m_files.clear();
   m_bands.clear();
-  std::vector<SpectrumBand> bands = ListSpectrumBands(settingsPath);
   BandFiles files;
   if (!OpenWholeBands(settingsPath, bands, SpectrumTitle(), files, messenger)) return false;
   m_bands = std::move(bands);

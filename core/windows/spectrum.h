@@ -54,6 +54,9 @@ class SpectrumSampler {
   // Opens every band file of the set (any sample type); each must be exactly
   // the image's size. A message says why not and false comes back.
   bool Open(const std::string& settingsPath, Messenger& messenger);
+  // The same for the bands the set had when it was listed: one gone since
+  // is refused.
+  bool Open(const std::string& settingsPath, std::vector<SpectrumBand> bands, Messenger& messenger);
   bool IsOpen() const { return !m_files.empty(); }
   const std::vector<SpectrumBand>& Bands() const { return m_bands; }
   int Pixels() const { return m_pixels; }

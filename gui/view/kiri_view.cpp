@@ -204,7 +204,16 @@ void CKiriView::CloseFrame() {
 
 // The display image is stored bottom-up in blue, green, red order; the
 // picture is the same pixels top row first, ready to draw.
+const std::vector<SpectrumBand>& CKiriView::SetBands() {
+  if (m_bandsPath != m_session.CurrentPath()) {
+    m_bandsPath = m_session.CurrentPath();
+    m_bands = ListSpectrumBands(m_bandsPath);
+  }
+  return m_bands;
+}
+
 void CKiriView::DisplayChanged() {
+  SetBands();
   const Dib& dib = m_session.Display();
   if (dib.Empty()) {
     m_picture = QImage();

@@ -155,6 +155,9 @@ class CKiriView : public QAbstractScrollArea {
     QString name;
   };
   std::vector<Pin>& Pins() { return m_pins; }
+  // The bands of the shown file set as they were when it was loaded, so
+  // that a band file gone since is found missing.
+  const std::vector<SpectrumBand>& SetBands();
   const std::vector<Pin>& Pins() const { return m_pins; }
   // The profile's graph strip and line over the window (m_bShowProfile).
   void ShowProfile(const ProfileGesture& line);
@@ -261,6 +264,8 @@ class CKiriView : public QAbstractScrollArea {
   QImage m_picture;
   QPointer<CLegendWindow> m_pLegend;
   std::vector<Pin> m_pins;
+  std::vector<SpectrumBand> m_bands;
+  std::string m_bandsPath;
   QSize m_undoFrame;
   PageSettings* m_pageSettings = nullptr;  // owned; made on the first change
   QSize m_framePlainSize;                  // the frame's size before the page was shown

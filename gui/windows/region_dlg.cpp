@@ -96,8 +96,7 @@ bool CRegionDlg::ShowRegion(CKiriView& view, const Region& region) {
   const std::string path = view.Session().CurrentPath();
   {
     WaitCursor wait;
-    if (!ComputeRegionStats(path, ListSpectrumBands(path), region, stats, m_app.Msg()))
-      return false;
+    if (!ComputeRegionStats(path, view.SetBands(), region, stats, m_app.Msg())) return false;
   }
   if (m_view && m_view != &view) m_view->viewport()->update();
   m_view = &view;

@@ -121,7 +121,7 @@ bool CSpectrumDlg::Bind(CKiriView& view) {
   SetView(view);
   m_path = path;
   m_live.clear();
-  const bool opened = m_sampler.Open(path, m_app.Msg());
+  const bool opened = m_sampler.Open(path, view.SetBands(), m_app.Msg());
   RefreshPins();
   return opened;
 }
@@ -133,7 +133,7 @@ void CSpectrumDlg::Follow(CKiriView& view, int x, int y) {
     RecordingMessenger quiet;
     SetView(view);
     m_path = view.Session().CurrentPath();
-    m_sampler.Open(m_path, quiet);
+    m_sampler.Open(m_path, view.SetBands(), quiet);
     RefreshPins();
   }
   RecordingMessenger outside;  // leaving the image is no mistake
