@@ -41,7 +41,7 @@ struct Set {
     std::string b1, b2, b3;
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) {
-        b1 += static_cast<char>(Value(1, x, y));
+        b1 += static_cast<char>(static_cast<uint8_t>(Value(1, x, y)));
         const int v2 = static_cast<int>(Value(2, x, y));
         b2 += static_cast<char>(v2 & 255);
         b2 += static_cast<char>(v2 >> 8);
