@@ -57,6 +57,31 @@ bool ComputeScatter(const std::string& settingsPath, int xBand, int yBand, int i
   return true;
 }
 
+bool RegionScatterCells(const std::string& settingsPath, int xBand, int yBand, int imagePixels,
+                        const std::vector<RowSpan>& spans, std::vector<bool>& cells,
+                        Messenger& messenger) {
+  cells.assign(kScatterCells, false);
+  const std::string base = StripExtension(settingsPath);
+  FilePtr fx = OpenBandFile(BandFilePath(base, kSample8, xBand), 0, messenger);
+  FilePtr fy = fx ? OpenBandFile(BandFilePath(base, kSample8, yBand), 0, messenger) : nullptr;
+  if (!fy) return false;
+  std::vector<uint8_t> lx, ly;
+  for (const RowSpan& s : spans) {
+    const size_t n = static_cast<size_t>(s.x1 - s.x0);
+    lx.resize(n);
+    ly.resize(n);
+    const int64_t offset = int64_t{s.row} * imagePixels + s.x0;
+    if (!SeekTo(fx.get(), offset) || !SeekTo(fy.get(), offset) ||
+        std::fread(lx.data(), 1, n, fx.get()) != n || std::fread(ly.data(), 1, n, fy.get()) != n) {
+      cells.assign(kScatterCells, false);
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+    for (size_t i = 0; i < n; ++i) cells[lx[i] * 256 + ly[i]] = true;
+  }
+  return true;
+}
+
 Rgb ScatterColour(int count) {
   static constexpr Rgb kColours[8] = {{0, 0, 0},   {0, 0, 255},   {0, 128, 255}, {0, 255, 255},
                                       {0, 255, 0}, {255, 255, 0}, {255, 0, 0},   {255, 255, 255}};

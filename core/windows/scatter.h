@@ -11,6 +11,7 @@
 #include "core/support/messenger.h"
 #include "core/view/dib.h"
 #include "core/view/display_state.h"
+#include "core/windows/region_stats.h"
 
 namespace lumora {
 
@@ -34,6 +35,13 @@ ScatterSampling SamplingFor(int areaPixels, int areaLines);
 // is shorter than the image; the counts are cleared first either way.
 bool ComputeScatter(const std::string& settingsPath, int xBand, int yBand, int imagePixels,
                     const AreaRect& area, ScatterCounts& counts, Messenger& messenger);
+
+// The cells (x * 256 + y) that pixels of a region fall in: every pixel of
+// the spans, 8-bit bands xBand and yBand read row by row. 61234 when a band
+// file cannot be opened, 61441 when it is shorter; cells cleared either way.
+bool RegionScatterCells(const std::string& settingsPath, int xBand, int yBand, int imagePixels,
+                        const std::vector<RowSpan>& spans, std::vector<bool>& cells,
+                        Messenger& messenger);
 
 struct Rgb {
   uint8_t r = 0, g = 0, b = 0;

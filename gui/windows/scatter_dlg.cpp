@@ -18,6 +18,8 @@
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
+#include "gui/windows/region_dlg.h"
+#include "gui/windows/spectrum_dlg.h"
 #include "paint/map_page_painter.h"
 
 namespace lumora::gui {
@@ -38,9 +40,30 @@ void CScatterPlot::SetPicture(QImage picture) {
   update();
 }
 
+void CScatterPlot::SetMarks(std::vector<bool> regionCells, std::vector<Cross> crosses) {
+  m_regionCells = std::move(regionCells);
+  m_crosses = std::move(crosses);
+  update();
+}
+
 void CScatterPlot::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, m_picture);
+  // Magenta is no count's colour: the region stands out on any density.
+  for (int i = 0; i < static_cast<int>(m_regionCells.size()) && i < kScatterCells; ++i)
+    if (m_regionCells[static_cast<size_t>(i)]) {
+      const CellRect c = ScreenCell(i / 256, i % 256, 0, kSize, kSize, kSize);
+      p.fillRect(c.left, c.top, c.width, c.height, QColor(255, 0, 255));
+    }
+  for (const Cross& cross : m_crosses) {
+    const CellRect c = ScreenCell(cross.x, cross.y, 0, kSize, kSize, kSize);
+    const QPoint centre(c.left + c.width / 2, c.top + c.height / 2);
+    for (const auto& [pen, width] : {std::pair{QColor(Qt::white), 4}, {cross.colour, 2}}) {
+      p.setPen(QPen(pen, width));
+      p.drawLine(centre - QPoint(6, 0), centre + QPoint(6, 0));
+      p.drawLine(centre - QPoint(0, 6), centre + QPoint(0, 6));
+    }
+  }
 }
 
 CScatterDlg::CScatterDlg(CKiriApp& app, CKiriView& view)
@@ -114,6 +137,41 @@ void CScatterDlg::OnShow() {
     return;
   }
   m_plot->SetPicture(paint::PictureOf(picture));
+  MarkLinkedPixels();
+}
+
+// The pixels pinned in the spectrum window and the region of the region
+// window, where they fall in this plot.
+void CScatterDlg::MarkLinkedPixels() {
+  const ImageSession& session = m_view.Session();
+  std::vector<bool> cells;
+  const CRegionDlg* region = RegionWindow(m_app);
+  if (region && region->isVisible() && region->BoundView() == &m_view) {
+    const auto spans = RegionSpans(region->ShownRegion(), session.State().m_nImagePixels,
+                                   session.State().m_nImageLines);
+    RegionScatterCells(session.CurrentPath(), m_xBand, m_yBand, session.State().m_nImagePixels,
+                       spans, cells, m_app.Msg());
+  }
+  std::vector<CScatterPlot::Cross> crosses;
+  if (!m_view.Pins().empty()) {
+    RecordingMessenger quiet;  // a band that cannot be read was told of above
+    SpectrumSampler sampler;
+    if (sampler.Open(session.CurrentPath(), m_view.SetBands(), quiet)) {
+      auto index = [&](int band) {
+        for (size_t i = 0; i < sampler.Bands().size(); ++i)
+          if (sampler.Bands()[i].number == band) return static_cast<int>(i);
+        return -1;
+      };
+      const int xi = index(m_xBand), yi = index(m_yBand);
+      std::vector<double> values;
+      for (const CKiriView::Pin& pin : m_view.Pins())
+        if (xi >= 0 && yi >= 0 && sampler.Sample(pin.x, pin.y, values, quiet))
+          crosses.push_back({std::clamp(static_cast<int>(values[static_cast<size_t>(xi)]), 0, 255),
+                             std::clamp(static_cast<int>(values[static_cast<size_t>(yi)]), 0, 255),
+                             paint::PinColour(pin.colour)});
+    }
+  }
+  m_plot->SetMarks(std::move(cells), std::move(crosses));
 }
 
 void CScatterDlg::OnSave() {

@@ -37,12 +37,21 @@ class CScatterPlot : public QWidget {
   explicit CScatterPlot(QWidget* parent);
   void SetPicture(QImage picture);
   const QImage& Picture() const { return m_picture; }
+  // What the other windows point at: the cells of the region window's
+  // pixels (lit up) and the pinned pixels (a cross in the pin's colour).
+  struct Cross {
+    int x = 0, y = 0;
+    QColor colour;
+  };
+  void SetMarks(std::vector<bool> regionCells, std::vector<Cross> crosses);
 
  protected:
   void paintEvent(QPaintEvent* e) override;
 
  private:
   QImage m_picture;
+  std::vector<bool> m_regionCells;
+  std::vector<Cross> m_crosses;
 };
 
 class CScatterDlg : public QDialog {
@@ -56,6 +65,7 @@ class CScatterDlg : public QDialog {
 
  private:
   void OnShow();
+  void MarkLinkedPixels();
   void OnSave();
   void OnPrint();
 

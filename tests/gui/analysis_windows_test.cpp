@@ -406,5 +406,44 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
   EXPECT_FALSE(RasterisePdf(dir / "region.pdf", dir / "region", 50).isNull());
 }
 
+// Linked views: the scatter plot lights up the cells of the region window's
+// pixels and crosses the pinned pixel's cell in the pin's colour.
+TEST_F(AnalysisWindowsTest, ScatterPlotMarksThePinAndTheRegion) {
+  Frame().Action(kCmdSpectrum)->trigger();
+  mouse.Send(QEvent::MouseButtonPress, {200, 100});
+  mouse.Send(QEvent::MouseButtonRelease, {200, 100});
+  Frame().Action(kCmdRegion)->trigger();
+  mouse.Drag({20, 20}, {60, 50});
+  mouse.Send(QEvent::MouseButtonRelease, {60, 50});
+  // Bands 3 and 4 of a pixel, as lumora-cli reads them.
+  auto bands34 = [&](const char* at) {
+    const auto r = RunCli(dir, "spectrum '" + inf + "' --at " + at);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<int> v;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+      v.push_back(std::atoi(line.substr(line.rfind(',') + 1).c_str()));
+    return std::pair{v.at(3), v.at(4)};
+  };
+  const auto [x3, y4] = bands34("30,30");  // inside the region
+  const auto [px, py] = bands34("200,100");
+  ui.dialogs.push_back([&](QDialog& d) {
+    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);
+    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
+    Click(d, kIdScatterShow);
+    const QImage plot = Find<CScatterPlot>(d, kIdScatterPlot)->grab().toImage();
+    const int k = CScatterPlot::kSize;
+    const CellRect lit = ScreenCell(x3, y4, 0, k, k, k);
+    EXPECT_EQ(plot.pixelColor(lit.left, lit.top), QColor(255, 0, 255));
+    const CellRect pin = ScreenCell(px, py, 0, k, k, k);
+    const QPoint arm(pin.left + pin.width / 2 + 5, pin.top + pin.height / 2);
+    EXPECT_TRUE(plot.pixelColor(arm) == paint::PinColour(0) ||
+                plot.pixelColor(arm - QPoint(0, 1)) == paint::PinColour(0));
+    return Click(d, kIdOk);
+  });
+  Frame().Action(kCmdScatter)->trigger();
+  EXPECT_TRUE(messenger.entries.empty());
+}
+
 }  // namespace
 }  // namespace lumora::gui::test
