@@ -7,6 +7,7 @@
 #include "gui/view/kiri_view.h"
 #include "gui/view/step_command.h"
 #include "gui/widgets/progress_dlg.h"
+#include "paint/spectrum_painter.h"
 
 namespace lumora::gui {
 
@@ -20,6 +21,28 @@ void CKiriView::ShowThroughTables(const LookupTables& tables) {
   viewport()->update();
 }
 
+namespace {
+
+// The display bytes of the pixels pinned in the spectrum window, for the
+// histogram's marks; pins outside the shown part are left out.
+std::vector<CBrightnessDlg::PixelMark> PinnedDisplayBytes(const CKiriView& view) {
+  const Dib& dib = view.Session().Display();
+  const AreaRect& area = view.Session().Area();
+  const int step = std::max(1, view.Session().State().m_nStep);
+  std::vector<CBrightnessDlg::PixelMark> marks;
+  for (const CKiriView::Pin& pin : view.Pins()) {
+    const int x = (pin.x - area.m_nAreaLeft) / step, y = (pin.y - area.m_nAreaTop) / step;
+    if (dib.Empty() || pin.x < area.m_nAreaLeft || pin.y < area.m_nAreaTop || x >= dib.width ||
+        y >= dib.height)
+      continue;
+    const uint8_t* p = dib.TopRow(y) + 3 * x;
+    marks.push_back({{p[0], p[1], p[2]}, paint::PinColour(pin.colour)});
+  }
+  return marks;
+}
+
+}  // namespace
+
 void RunBrightnessCommand(CKiriApp& app, CKiriView& view, int command) {
   if (app.ToolDialog()) return;
   ImageSession& session = view.Session();
@@ -28,6 +51,7 @@ void RunBrightnessCommand(CKiriApp& app, CKiriView& view, int command) {
     CBrightnessDlg dialog(
         session.Display(), session.State().m_bSingleBand, session.StretchStart(), messenger,
         [&view](const LookupTables& tables) { view.ShowThroughTables(tables); }, view.Frame());
+    dialog.SetMarks(PinnedDisplayBytes(view));
     const bool ok = RunToolDialog(app, dialog);
     if (ok) {
       WaitCursor wait;

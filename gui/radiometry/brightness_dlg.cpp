@@ -292,6 +292,15 @@ void CBrightnessDlg::PaintHistogram(QPainter& p, const QRect& r) const {
     p.drawLine(b.x, r.bottom(), b.x, b.top);
     p.fillRect(b.x, b.curveY, 2, 2, curve);
   }
+  // Where the pinned pixels lie in this channel (in all three for all).
+  const PanelRect panel = PanelOf(r);
+  for (const PixelMark& m : m_marks)
+    for (int c = 0; c < 3; ++c)
+      if (m_state.Channel() == c || m_state.Channel() > 2) {
+        const int x = LevelX(m.bytes[static_cast<size_t>(c)], panel);
+        p.setPen(QPen(m.colour, 1, Qt::DashLine));
+        p.drawLine(x, r.top(), x, r.bottom());
+      }
 }
 
 void CBrightnessDlg::PaintColourBar(QPainter& p, const QRect& r) const {

@@ -4,9 +4,12 @@
 // the image through the values chosen so far.
 #pragma once
 
+#include <QColor>
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/radiometry/brightness.h"
 
@@ -49,6 +52,13 @@ class CBrightnessDlg : public QDialog {
   ~CBrightnessDlg() override;
 
   const BrightnessDialogState& State() const { return m_state; }
+  // Pixels pinned in the spectrum window: their display bytes (blue, green,
+  // red) are marked in the histogram in the pin's colour.
+  struct PixelMark {
+    std::array<uint8_t, 3> bytes{};
+    QColor colour;
+  };
+  void SetMarks(std::vector<PixelMark> marks) { m_marks = std::move(marks); }
   // After OK: the tables built and the per-channel values.
   const LookupTables& Tables() const { return m_tables; }
   const StretchSet& Values() const { return m_state.Values(); }
@@ -81,6 +91,7 @@ class CBrightnessDlg : public QDialog {
   Messenger& m_messenger;
   Preview m_preview;
   BrightnessDialogState m_state;
+  std::vector<PixelMark> m_marks;
   LookupTables m_tables = IdentityTables();
   QWidget* m_graph;
   QWidget* m_panel;

@@ -14,6 +14,7 @@
 
 #include "core/support/string_table.h"
 #include "core/windows/scatter.h"
+#include "gui/radiometry/brightness_dlg.h"
 #include "gui/windows/profile_dlg.h"
 #include "gui/windows/region_dlg.h"
 #include "gui/windows/scatter_dlg.h"
@@ -407,8 +408,9 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
 }
 
 // Linked views: the scatter plot lights up the cells of the region window's
-// pixels and crosses the pinned pixel's cell in the pin's colour.
-TEST_F(AnalysisWindowsTest, ScatterPlotMarksThePinAndTheRegion) {
+// pixels and crosses the pinned pixel's cell in the pin's colour; the
+// brightness dialog's histogram marks the pinned pixel's value.
+TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
   Frame().Action(kCmdSpectrum)->trigger();
   mouse.Send(QEvent::MouseButtonPress, {200, 100});
   mouse.Send(QEvent::MouseButtonRelease, {200, 100});
@@ -442,6 +444,25 @@ TEST_F(AnalysisWindowsTest, ScatterPlotMarksThePinAndTheRegion) {
     return Click(d, kIdOk);
   });
   Frame().Action(kCmdScatter)->trigger();
+
+  // The brightness dialog marks the pin's display byte of the channel shown.
+  const QColor shown = View()->Picture().pixelColor(200, 100);  // zoom 1: the pinned pixel
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto* panel = d.findChild<QWidget*>(QString::number(kHistogramPanel));
+    EXPECT_NE(panel, nullptr);
+    if (!panel) return QDialog::Rejected;
+    const QImage histogram = panel->grab().toImage();
+    const auto* dialog = static_cast<CBrightnessDlg*>(&d);
+    const int channel = dialog->State().Channel();
+    const int value = channel == 0 ? shown.blue() : channel == 1 ? shown.green() : shown.red();
+    const int x = LevelX(value, {0, 0, histogram.width(), histogram.height()});
+    int marked = 0;
+    for (int y = 0; y < histogram.height(); ++y)
+      marked += histogram.pixelColor(x, y) == paint::PinColour(0);
+    EXPECT_GT(marked, histogram.height() / 4) << "channel " << channel << " value " << value;
+    return QDialog::Rejected;
+  });
+  Frame().Action(kCmdBrightness)->trigger();
   EXPECT_TRUE(messenger.entries.empty());
 }
 
