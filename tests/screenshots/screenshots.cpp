@@ -263,6 +263,9 @@ class Screens : public GuiTest {
     View()->window()->move(40, 300);
     View()->window()->resize(700, 560);
     panel->move(760, 40);
+    return Desktop();
+  }
+
   // The lakes scene in false colour with the spectra of three pinned
   // places: water dark in the infrared, plants bright in it.
   QImage Spectrum() {
