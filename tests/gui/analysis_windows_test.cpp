@@ -427,17 +427,17 @@ TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
       v.push_back(std::atoi(line.substr(line.rfind(',') + 1).c_str()));
     return std::pair{v.at(3), v.at(4)};
   };
-  const auto [x3, y4] = bands34("30,30");  // inside the region
-  const auto [px, py] = bands34("200,100");
+  const std::pair<int, int> inside = bands34("30,30");  // inside the region
+  const std::pair<int, int> pinned = bands34("200,100");
   ui.dialogs.push_back([&](QDialog& d) {
     Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);
     Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
     Click(d, kIdScatterShow);
     const QImage plot = Find<CScatterPlot>(d, kIdScatterPlot)->grab().toImage();
     const int k = CScatterPlot::kSize;
-    const CellRect lit = ScreenCell(x3, y4, 0, k, k, k);
+    const CellRect lit = ScreenCell(inside.first, inside.second, 0, k, k, k);
     EXPECT_EQ(plot.pixelColor(lit.left, lit.top), QColor(255, 0, 255));
-    const CellRect pin = ScreenCell(px, py, 0, k, k, k);
+    const CellRect pin = ScreenCell(pinned.first, pinned.second, 0, k, k, k);
     const QPoint arm(pin.left + pin.width / 2 + 5, pin.top + pin.height / 2);
     EXPECT_TRUE(plot.pixelColor(arm) == paint::PinColour(0) ||
                 plot.pixelColor(arm - QPoint(0, 1)) == paint::PinColour(0));
