@@ -31,7 +31,7 @@ enum CommandId : int {
   kCmdReverseRainbow = 32859,
   kCmdImport = 32870,  // satellite products and GeoTIFFs as a file set
   kCmdBandMath = 32880,
-  kCmdLessons = 32890,  // the lesson list and panel
+  kCmdLessons = 32890,   // the lesson list and panel
   kCmdSpectrum = 32892,  // the spectrum window
   kCmdRegion = 32893,    // the region tool: statistics, area and perimeter
   kCmdClose = 57602,
