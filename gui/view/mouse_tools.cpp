@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygonF>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -280,6 +281,15 @@ void CKiriView::ShowRegionMeasure() {
 }
 
 void CKiriView::FinishRegion(const Region& region) {
+  if (!region.corners.empty()) {
+    lessons::Action used;
+    used.kind = lessons::Action::kToolUsed;
+    used.name = QStringLiteral("region");
+    QPolygonF outline;
+    for (const RegionPoint& c : region.corners) outline << QPointF(c.x, c.y);
+    used.area = outline.boundingRect().toAlignedRect();
+    m_app.NoteLessonAction(used);
+  }
   m_tools.region = m_tools.regionPressed = m_tools.regionDrag = false;
   m_tools.corners.clear();
   SetToolCursor(nullptr);

@@ -163,6 +163,15 @@ bool CSpectrumDlg::AddPin(CKiriView& view, int x, int y) {
       {x, y, colour, translate("CSpectrumDlg", "地点%1").arg(static_cast<int>(pins.size()) + 1)});
   RefreshPins();
   view.viewport()->update();
+  lessons::Action used;
+  used.kind = lessons::Action::kToolUsed;
+  used.name = QStringLiteral("spectrum");
+  used.area = QRect(x, y, 1, 1);
+  m_app.NoteLessonAction(used);
+  lessons::Action pinned;
+  pinned.kind = lessons::Action::kPinned;
+  pinned.count = static_cast<int>(pins.size());
+  m_app.NoteLessonAction(pinned);
   return true;
 }
 

@@ -29,7 +29,7 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
   const auto shipped =
       RunCli(dir, "lesson check " + std::string(LUMORA_SHIPPED_LESSONS) + "/*.json");
   EXPECT_EQ(shipped.status, 0) << shipped.err;
-  EXPECT_NE(shipped.out.find("measuring.json: 4\n"), std::string::npos) << shipped.out;
+  EXPECT_NE(shipped.out.find("measuring.json: 5\n"), std::string::npos) << shipped.out;
 
   const std::string good =
       "{\n"                                                        // 1
@@ -186,7 +186,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   ASSERT_NE(panel, nullptr);
   auto* next = Find<QPushButton>(*panel, kLessonNext);
   auto* counter = Find<QLabel>(*panel, kLessonCounter);
-  EXPECT_EQ(counter->text(), QStringLiteral("手順 1 / 4"));
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 1 / 5"));
   EXPECT_FALSE(next->isEnabled());
   Type(Find<QLineEdit>(*panel, kLessonPupil), QStringLiteral("さくら"));
 
@@ -198,7 +198,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_TRUE(next->isEnabled());
   EXPECT_EQ(Find<QLabel>(*panel, kLessonFeedback)->text(), QStringLiteral("できた！ ✓"));
   QTest::mouseClick(next, Qt::LeftButton);
-  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 4"));
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 5"));
 
   // 2: the ruler dragged across the picture.
   EXPECT_FALSE(next->isEnabled());
@@ -225,12 +225,24 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().startsWith(QStringLiteral("せいかい")));
   // Back and forth: a done step stays done.
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonBack), Qt::LeftButton);
-  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 4"));
+  EXPECT_EQ(counter->text(), QStringLiteral("手順 2 / 5"));
   EXPECT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
   QTest::mouseClick(next, Qt::LeftButton);
 
-  // 4: the last step finishes with the worksheet.
+  // 4: a polygon round part of the picture with the region tool.
+  EXPECT_FALSE(next->isEnabled());
+  app->OnCommand(kCmdRegion);
+  for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) {
+    mouse.Send(QEvent::MouseButtonPress, corner);
+    mouse.Send(QEvent::MouseButtonRelease, corner);
+  }
+  mouse.Send(QEvent::MouseButtonDblClick, QPoint(40, 45));
+  mouse.Send(QEvent::MouseButtonRelease, QPoint(40, 45));
+  ASSERT_TRUE(next->isEnabled());
+  QTest::mouseClick(next, Qt::LeftButton);
+
+  // 5: the last step finishes with the worksheet.
   EXPECT_EQ(next->text(), QStringLiteral("おわり"));
   const std::string sheet = dir / "home/sakura.pdf";
   fs::create_directories(dir / "home");

@@ -257,12 +257,23 @@ class Screens : public GuiTest {
     app->OnCommand(kCmdClose);
     open(306);  // false colour
     next->click();
+    // Two pinned spectra: the forest and the lake.
+    app->OnCommand(kCmdSpectrum);
+    CSpectrumDlg* spectrum = SpectrumWindow(*app);
+    EXPECT_TRUE(spectrum->AddPin(*View(), 184, 74));
+    EXPECT_TRUE(spectrum->AddPin(*View(), 44, 424));
+    View()->Pins()[0].name = QStringLiteral("森");
+    View()->Pins()[1].name = QStringLiteral("湖");
+    spectrum->RefreshPins();
+    next->click();
     Find<QLineEdit>(*panel, kLessonPupil)->setText(QStringLiteral("さくら"));
     Find<QAbstractButton>(*panel, kLessonChoiceFirst)->click();
     Find<QAbstractButton>(*panel, kLessonCheck)->click();
     View()->window()->move(40, 300);
     View()->window()->resize(700, 560);
     panel->move(760, 40);
+    spectrum->resize(spectrum->sizeHint());
+    spectrum->move(760, panel->frameGeometry().bottom() + 40);
     return Desktop();
   }
 
