@@ -122,7 +122,11 @@ TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
     return s;
   };
   plan.steps = {step(lessons::CheckKind::kOpen), step(lessons::CheckKind::kZoom),
-                step(lessons::CheckKind::kNumber)};
+                step(lessons::CheckKind::kNumber), step(lessons::CheckKind::kComposition),
+                step(lessons::CheckKind::kChoice)};
+  plan.steps[3].check.red = 4, plan.steps[3].check.green = 3, plan.steps[3].check.blue = 2;
+  plan.steps[4].check.options.resize(3);
+  plan.steps[4].check.answer = 1;
   plan.steps[1].check.percent = 200;
   plan.steps[2].check.value = 29.5;
   plan.steps[2].check.tolerance = 2.0;
@@ -152,6 +156,20 @@ TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
   EXPECT_EQ(run.AnswerNumber(QStringLiteral("31.5")), lessons::LessonRun::Reply::kRight);
   EXPECT_EQ(run.AnswerNumber(QStringLiteral("27.5")), lessons::LessonRun::Reply::kRight);
   EXPECT_EQ(run.AnswerChoice(0), lessons::LessonRun::Reply::kNotAQuestion);
+  // Bands shown before another picture was opened do not count for it.
+  lessons::Action composed;
+  composed.kind = lessons::Action::kComposed;
+  composed.red = 4, composed.green = 3, composed.blue = 2;
+  run.Observe(composed);
+  run.Observe(opened);
+  ASSERT_TRUE(run.Next());
+  EXPECT_FALSE(run.CanGoOn());
+  EXPECT_TRUE(run.Observe(composed));
+  ASSERT_TRUE(run.Next());
+  EXPECT_EQ(run.AnswerChoice(0), lessons::LessonRun::Reply::kWrong);
+  EXPECT_EQ(run.AnswerChoice(2), lessons::LessonRun::Reply::kWrong);
+  EXPECT_EQ(run.AnswerChoice(1), lessons::LessonRun::Reply::kRight);
+  EXPECT_FALSE(run.Next());  // the last step
 }
 
 class LessonTest : public GuiTest {
