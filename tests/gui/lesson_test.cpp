@@ -9,9 +9,14 @@
 #include <QRadioButton>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "core/shell/command_rules.h"
+#include "gui/analysis/ndvi_dlg.h"
+#include "gui/app/operation_dlg.h"
 #include "gui/lessons/lesson_panel.h"
+#include "gui/widgets/bitmap_button.h"
 #include "lessons/lesson_run.h"
 #include "tests/gui/gui_harness.h"
 
@@ -282,6 +287,72 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_EQ(answers[0].answer, QStringLiteral("29.8 km"));
   EXPECT_TRUE(answers[0].right);
   // The pupil's files are as they were.
+  EXPECT_EQ(SetFiles(dir / "samples/tm/lakes"), before);
+}
+
+// The shipped lessons that need no drawn classes, each played through as a
+// pupil would: every step's action, then "Next", up to "Finish".
+TEST_F(LessonTest, ShippedLessonsPlayThrough) {
+  MouseDriver mouse([this] { return View()->viewport(); });
+  const auto click = [&](QPoint at) {
+    mouse.Send(QEvent::MouseButtonPress, at);
+    mouse.Send(QEvent::MouseButtonRelease, at);
+  };
+  const auto open = [&](int preset) {
+    ASSERT_TRUE(Open(scene, [preset](QDialog& d) {
+      if (preset) Click(d, preset);
+      return Click(d, 1);
+    }));
+  };
+  const auto press = [&](int button, DialogScript script) {
+    ui.dialogs.push_back(std::move(script));
+    QTest::mousePress(app->Palette()->Button(button), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+  };
+  CLessonPanel* panel = nullptr;
+  const auto choose = [&](int option) {
+    QTest::mouseClick(Find<QAbstractButton>(*panel, kLessonChoiceFirst + option), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(*panel, kLessonCheck), Qt::LeftButton);
+  };
+  const struct {
+    int row;
+    std::vector<std::function<void()>> steps;
+  } lessons[] = {
+      {0,  // colours: true colour is what the dialog first offers
+       {[&] { open(0); }, [] {}, [&] { open(306); },
+        [&] {
+          app->OnCommand(kCmdSpectrum);
+          click({30, 20});
+          click({60, 50});
+        },
+        [&] { choose(0); }, [&] { choose(0); }}},
+      {4,  // plants
+       {[&] { open(0); },
+        [&] {
+          press(289, [](QDialog& d) {
+            Click(d, kNdviTmButton);
+            return Click(d, 1);
+          });
+        },
+        [&] { choose(0); }, [&] { choose(0); }}},
+      {3,  // mountains
+       {[&] { open(0); }, [&] { press(291, [](QDialog& d) { return Click(d, 1); }); },
+        [&] { choose(0); }}},
+  };
+  for (const auto& lesson : lessons) {
+    SCOPED_TRACE(lesson.row);
+    app->CloseAllViews();
+    panel = Choose(lesson.row);
+    ASSERT_NE(panel, nullptr);
+    auto* next = Find<QPushButton>(*panel, kLessonNext);
+    for (size_t i = 0; i < lesson.steps.size(); ++i) {
+      SCOPED_TRACE(i);
+      lesson.steps[i]();
+      ASSERT_TRUE(next->isEnabled());
+      QTest::mouseClick(next, Qt::LeftButton);
+    }
+    EXPECT_EQ(next->text(), QStringLiteral("おわり"));
+    EXPECT_NE(Find<QPushButton>(*panel, kLessonSaveSheet), nullptr);
+  }
   EXPECT_EQ(SetFiles(dir / "samples/tm/lakes"), before);
 }
 
