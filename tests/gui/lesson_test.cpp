@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/shell/command_rules.h"
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
 #include "gui/app/operation_dlg.h"
 #include "gui/lessons/lesson_panel.h"
@@ -290,8 +291,8 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_EQ(SetFiles(dir / "samples/tm/lakes"), before);
 }
 
-// The shipped lessons that need no drawn classes, each played through as a
-// pupil would: every step's action, then "Next", up to "Finish".
+// Every shipped lesson played through as a pupil would: each step's action,
+// then "Next", up to "Finish".
 TEST_F(LessonTest, ShippedLessonsPlayThrough) {
   MouseDriver mouse([this] { return View()->viewport(); });
   const auto click = [&](QPoint at) {
@@ -305,7 +306,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
     }));
   };
   const auto press = [&](int button, DialogScript script) {
-    ui.dialogs.push_back(std::move(script));
+    if (script) ui.dialogs.push_back(std::move(script));
     QTest::mousePress(app->Palette()->Button(button), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
   };
   CLessonPanel* panel = nullptr;
@@ -334,6 +335,32 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
           });
         },
         [&] { choose(0); }, [&] { choose(0); }}},
+      {1,  // what covers the land: three classes, each a new item and a dragged box
+       {[&] { open(0); },
+        [&] {
+          press(290, {});
+          CLandCoverDlg* classes = View()->LandCoverDialog();
+          ASSERT_NE(classes, nullptr);
+          for (int k = 0; k < 3; ++k) {
+            ui.colours.push_back(QColor(80 * k, 200 - 60 * k, 40));
+            ui.dialogs.push_back([k](QDialog& item) {
+              Find<CColourFrame>(item, kIdClassColour)->Choose();
+              Find<QLineEdit>(item, kIdClassTitle)->setText(QString::number(k));
+              return Click(item, 1);
+            });
+            Click(*classes, kIdClassNew);
+            Click(*classes, kIdClassArea);
+            mouse.Drag(QPoint(4 + 36 * k, 4), QPoint(28 + 36 * k, 30));
+            mouse.Send(QEvent::MouseButtonRelease, QPoint(28 + 36 * k, 30));
+          }
+        },
+        [&] {
+          CLandCoverDlg* classes = View()->LandCoverDialog();
+          ASSERT_NE(classes, nullptr);
+          Click(*classes, 1);
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        },
+        [&] { choose(0); }}},
       {3,  // mountains
        {[&] { open(0); }, [&] { press(291, [](QDialog& d) { return Click(d, 1); }); },
         [&] { choose(0); }}},
