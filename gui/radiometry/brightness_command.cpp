@@ -57,7 +57,12 @@ void RunBrightnessCommand(CKiriApp& app, CKiriView& view, int command) {
       WaitCursor wait;
       CProgressDlg progressDialog(view.Frame());
       Progress progress(&progressDialog);
-      ApplyBrightnessDialog(session, dialog.Tables(), dialog.Values(), messenger, progress);
+      if (ApplyBrightnessDialog(session, dialog.Tables(), dialog.Values(), messenger, progress)) {
+        lessons::Action kept;
+        kept.kind = lessons::Action::kStepKept;
+        kept.name = QStringLiteral("brightness");
+        app.NoteLessonAction(kept);
+      }
     }
     // After Cancel, or when the new image could not be had, the window shows
     // the display image exactly as it was.

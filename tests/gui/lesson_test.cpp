@@ -190,10 +190,10 @@ class LessonTest : public GuiTest {
     before = SetFiles(dir / "samples/tm/lakes");
   }
   // Chooses the lesson of this row in the list.
-  CLessonPanel* Choose(int row) {
-    ui.dialogs.push_back([row](QDialog& d) {
+  CLessonPanel* Choose(int row, int count = 5) {
+    ui.dialogs.push_back([row, count](QDialog& d) {
       auto* list = d.findChild<QListWidget*>(QStringLiteral("list"));
-      EXPECT_EQ(list->count(), 5);
+      EXPECT_EQ(list->count(), count);
       list->setCurrentRow(row);
       d.accept();
       return d.result();
@@ -385,9 +385,16 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
 
 TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsNamed) {
   ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
-  // A teacher's folder with one broken lesson: the list still has the others.
+  // A teacher's folder with one broken lesson and a good one: the list has
+  // all but the broken one.
   fs::create_directories(dir / "teacher");
   WriteFile(dir / "teacher/broken.json", "{ \"format\": ");
+  const std::string step = "{\"text\": {\"ja\": \"a\", \"en\": \"a\"}, \"check\": ";
+  WriteFile(dir / "teacher/own.json",
+            "{\"format\": \"lumora-lesson 1\", \"title\": {\"ja\": \"t\", \"en\": \"t\"},\n"
+            "\"minutes\": 5, \"scene\": \"tm/lakes.inf\", \"steps\": [\n" +
+                step + "{\"kind\": \"kept\", \"step\": \"brightness\"}},\n" + step +
+                "{\"kind\": \"tool\", \"tool\": \"dn\", \"area\": [0, 0, 20, 20]}}]}\n");
   ui.folders.push_back(QString::fromStdString(dir / "teacher"));
   ui.dialogs.push_back([](QDialog& d) {
     d.findChild<QPushButton*>(QStringLiteral("teacher"))->click();
@@ -405,6 +412,23 @@ TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsName
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonNext), Qt::LeftButton);
   // True colour (3, 2, 1) is what the composition dialog first offers here.
   EXPECT_TRUE(Find<QPushButton>(*panel, kLessonNext)->isEnabled());
+
+  // The teacher's own lesson, after the five that come with the program:
+  // brightness kept, then the DN readout inside the top-left corner only.
+  panel = Choose(5, 6);
+  ASSERT_NE(panel, nullptr);
+  auto* next = Find<QPushButton>(*panel, kLessonNext);
+  EXPECT_FALSE(next->isEnabled());
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+  app->OnCommand(kCmdBrightness);
+  ASSERT_TRUE(next->isEnabled());
+  QTest::mouseClick(next, Qt::LeftButton);
+  app->OnCommand(kCmdDnValue);
+  MouseDriver mouse([this] { return View()->viewport(); });
+  mouse.Send(QEvent::MouseMove, QPoint(100, 80));  // pixels beyond 20, 20
+  EXPECT_FALSE(next->isEnabled());
+  mouse.Send(QEvent::MouseMove, QPoint(10, 10));
+  EXPECT_TRUE(next->isEnabled());
 }
 
 }  // namespace
