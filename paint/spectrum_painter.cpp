@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <algorithm>
 #include <cmath>
 
@@ -49,6 +50,7 @@ struct Range {
 Range ValueRange(const std::vector<SpectrumSeries>& series) {
   bool any = false;
   double lo = 0.0, hi = 0.0;
+  // The lines set the scale; a shaded spread beyond it is clipped.
   for (const SpectrumSeries& s : series)
     for (const double v : s.values)
       if (std::isfinite(v)) {
@@ -200,6 +202,22 @@ void PaintSpectrumChart(QPainter& p, const QRectF& rect, double unit,
     return axis.PositionOf(bands[a]) < axis.PositionOf(bands[b]);
   });
   p.setClipRect(plot.adjusted(-4 * u, -4 * u, 4 * u, 4 * u));
+  for (const SpectrumSeries& s : series) {
+    if (s.spread.size() != s.values.size()) continue;
+    QPolygonF shade;
+    for (auto it = order.begin(); it != order.end(); ++it)
+      if (std::isfinite(s.values[*it]))
+        shade << QPointF(xAt(axis.PositionOf(bands[*it])), yAt(s.values[*it] + s.spread[*it]));
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+      if (std::isfinite(s.values[*it]))
+        shade << QPointF(xAt(axis.PositionOf(bands[*it])), yAt(s.values[*it] - s.spread[*it]));
+    QColor light = s.colour;
+    light.setAlpha(60);
+    p.setPen(Qt::NoPen);
+    p.setBrush(light);
+    p.drawPolygon(shade);
+    p.setBrush(Qt::NoBrush);
+  }
   for (const SpectrumSeries& s : series) {
     QPainterPath path;
     bool open = false;

@@ -20,6 +20,9 @@ struct SpectrumSeries {
   std::string name;
   QColor colour;
   std::vector<double> values;  // one per band; NaN breaks the line
+  // Optional, one per band: a band of values ± spread is shaded behind the
+  // line (a class's mean spectrum ± one standard deviation).
+  std::vector<double> spread;
 };
 
 // The colour of pin i (0..5) and of the spectrum that follows the mouse.

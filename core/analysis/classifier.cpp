@@ -142,6 +142,8 @@ ClassStatistics StatisticsFromSamples(const std::vector<std::vector<uint8_t>>& s
       cov[i * n + j] = cov[j * n + i] = sum / static_cast<double>(count - 1);
     }
   }
+  s.deviation.resize(n);
+  for (int b = 0; b < n; ++b) s.deviation[b] = std::sqrt(cov[static_cast<size_t>(b) * n + b]);
   bool complete = false;
   s.determinant = LuDeterminantInverse(cov, n, s.inverse, complete);
   // A covariance is positive semi-definite: a determinant that is not

@@ -156,6 +156,8 @@ struct TextRow {
 
 constexpr TextRow kTexts[] = {
     {"確認", "Confirm"},
+    {"分類したときの画像が開かれていないので，クラスの平均スペクトルは出せません．",
+     "The image the classes were drawn on is not open, so their mean spectra cannot be shown."},
     // Lesson files
     {"知らない項目「%1」があります", "unknown key \"%1\""},
     {"「%1」には日本語（ja）と英語（en）の両方が必要です",

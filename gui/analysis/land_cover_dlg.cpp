@@ -1,6 +1,7 @@
 #include "gui/analysis/land_cover_dlg.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -10,12 +11,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "core/analysis/class_spectra.h"
 #include "core/analysis/classifier.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/file_set.h"
 #include "core/support/text.h"
 #include "core/view/image_session.h"
+#include "core/windows/spectrum.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
@@ -24,6 +28,7 @@
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 #include "paint/legend_page_painter.h"
+#include "paint/spectrum_painter.h"
 
 namespace lumora::gui {
 
@@ -382,7 +387,7 @@ void OpenLandCoverDialog(CKiriApp& app, CKiriView& view) {
 // --- class legend
 
 CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
-    : CLegendWindow(owner, kClassLegendTemplate), m_session(session) {
+    : CLegendWindow(owner, kClassLegendTemplate), m_session(session), m_messenger(messenger) {
   m_list = new QListWidget(this);
   m_list->setObjectName(QString::number(kIdClassList));
   m_list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -391,12 +396,53 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_list);
-  resize(200, 160);
+  auto* spectra = new QPushButton(translate("CClassLegendDlg", "平均スペクトル..."), this);
+  spectra->setObjectName(QString::number(kIdClassSpectra));
+  spectra->setToolTip(translate("CClassLegendDlg", "クラスごとの平均の値を全部のバンドで見ます．"));
+  connect(spectra, &QPushButton::clicked, this, &CClassLegendDlg::ShowSpectra);
+  layout->addWidget(spectra);
+  resize(200, 190);
   LoadClassLegend(StripExtension(session.CurrentPath()) + ".mlk", m_items, messenger);
   for (const LegendItem& i : m_items) {
     auto* item = new QListWidgetItem(ToQ(i.title), m_list);
     item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
   }
+}
+
+void CClassLegendDlg::ShowSpectra() {
+  std::vector<int> bands;
+  std::vector<ClassSpectrum> classes;
+  if (!ClassSpectra(m_session.CurrentPath(), m_session.OpenedPath(), bands, classes, m_messenger))
+    return;
+  std::vector<SpectrumBand> chartBands;
+  const std::vector<SpectrumBand> all = ListSpectrumBands(m_session.OpenedPath());
+  for (const int b : bands) {
+    const auto it =
+        std::find_if(all.begin(), all.end(), [b](const SpectrumBand& s) { return s.number == b; });
+    SpectrumBand band;
+    band.number = b;
+    if (it != all.end()) band = *it;
+    chartBands.push_back(band);
+  }
+  std::vector<paint::SpectrumSeries> series;
+  for (const ClassSpectrum& c : classes)
+    series.push_back({c.title, QColor(c.red, c.green, c.blue), c.mean, c.deviation});
+  if (!m_spectra) {
+    auto* window = new QDialog(this, Qt::Tool);
+    window->setObjectName(QString::number(kIdClassSpectraWindow));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* picture = new QLabel(window);
+    picture->setObjectName(QStringLiteral("chart"));
+    auto* box = new QVBoxLayout(window);
+    box->addWidget(picture);
+    m_spectra = window;
+  }
+  m_spectra->setWindowTitle(translate("CClassLegendDlg", "クラスの平均スペクトル（±標準偏差）"));
+  const QImage chart = paint::RenderSpectrumPicture(chartBands, series);
+  m_spectra->findChild<QLabel*>(QStringLiteral("chart"))
+      ->setPixmap(QPixmap::fromImage(chart.scaledToWidth(600, Qt::SmoothTransformation)));
+  m_spectra->show();
+  m_spectra->raise();
 }
 
 bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place,

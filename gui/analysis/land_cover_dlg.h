@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <vector>
 
@@ -36,6 +37,8 @@ inline constexpr int kIdClassOther = 330;
 inline constexpr int kClassItemTemplate = 159;
 inline constexpr int kIdClassColour = 255;
 inline constexpr int kIdClassTitle = 256;
+inline constexpr int kIdClassSpectra = 931;        // the legend's mean-spectra button
+inline constexpr int kIdClassSpectraWindow = 932;  // and its window
 inline constexpr int kClassLegendTemplate = 319;
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
@@ -123,10 +126,18 @@ class CClassLegendDlg : public CLegendWindow {
   bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
                   Messenger& messenger) const override;
 
+  // The window of the classes' mean spectra (± one standard deviation) over
+  // the image they were drawn on; nullptr before the button was pressed or
+  // when they could not be had (the reason was shown).
+  QWidget* SpectraWindow() const { return m_spectra; }
+  void ShowSpectra();
+
  private:
   const ImageSession& m_session;
+  Messenger& m_messenger;
   std::vector<LegendItem> m_items;
   QListWidget* m_list;
+  QPointer<QWidget> m_spectra;
 };
 
 }  // namespace lumora::gui

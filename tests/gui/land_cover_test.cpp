@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <filesystem>
 #include <map>
 
@@ -121,6 +124,19 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
                           QPoint(swatch.center().x(), swatch.top() - 1),
                           QPoint(swatch.center().x(), swatch.bottom() + 1)})
     EXPECT_EQ(page.pixelColor(at), QColor(64, 64, 64)) << at.x() << "," << at.y();
+
+  // The classes' mean spectra over the image they were drawn on, each line
+  // in its class colour with its spread shaded.
+  QTest::mouseClick(Find<QPushButton>(*legend, kIdClassSpectra), Qt::LeftButton);
+  QWidget* spectra = legend->SpectraWindow();
+  ASSERT_NE(spectra, nullptr);
+  EXPECT_TRUE(spectra->isVisible());
+  const QImage chart = spectra->findChild<QLabel*>(QStringLiteral("chart"))->pixmap().toImage();
+  int classPixels = 0;
+  for (int y = 0; y < chart.height(); ++y)
+    for (int x = 0; x < chart.width(); ++x)
+      classPixels += chart.pixelColor(x, y) == QColor(255, 0, 128);
+  EXPECT_GT(classPixels, 20);
 
   const std::string ours = StripExtension(View()->Session().CurrentPath());
   fs::create_directory(dir / "cli");

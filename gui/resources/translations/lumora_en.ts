@@ -1613,4 +1613,19 @@ Region statistics tool</translation>
 </translation>
     </message>
 </context>
+<context>
+    <name>CClassLegendDlg</name>
+    <message>
+        <source>平均スペクトル...</source>
+        <translation>Mean spectra...</translation>
+    </message>
+    <message>
+        <source>クラスごとの平均の値を全部のバンドで見ます．</source>
+        <translation>Shows each class's mean value in every band.</translation>
+    </message>
+    <message>
+        <source>クラスの平均スペクトル（±標準偏差）</source>
+        <translation>Mean spectra of the classes (± standard deviation)</translation>
+    </message>
+</context>
 </TS>

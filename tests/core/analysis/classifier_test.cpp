@@ -7,6 +7,8 @@
 #include <numeric>
 #include <random>
 
+#include "core/analysis/class_spectra.h"
+#include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/string_table.h"
 #include "core/support/vector_code.h"
@@ -266,6 +268,48 @@ TEST(Classify, MissingOrShortBandsStopTheRun) {
   EXPECT_FALSE(scene.Run({1, 2}, classes, "no/dir"));
   EXPECT_EQ(m.entries.back().text, "Output File Open Error");
   EXPECT_EQ(m.entries.back().title, "Error");
+}
+
+// A class's mean spectrum and spread come from its training samples; a class
+// without a usable area has none; a source that is itself a result is refused.
+TEST(ClassSpectra, MeanAndSpreadOfEachTrainingArea) {
+  TempDir dir;
+  WriteFile(dir / "src.inf", "LINE = 4\nPIXEL = 8\nSENSOR = 1\nFile_State = 0\n");
+  std::string b1, b2;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x)
+      b1.push_back(static_cast<char>(10 + 10 * (x % 2))), b2.push_back(100);
+  WriteFile(BandFilePath(dir / "src", kSample8, 1), b1);
+  WriteFile(BandFilePath(dir / "src", kSample8, 2), b2);
+  WriteFile(dir / "out.inf", "LINE = 4\nPIXEL = 8\nSENSOR = 1\nFile_State = 2\n");
+  ClassItem water, none, outside;
+  water.title = "水";
+  water.blue = 200;
+  water.left = 0, water.right = 4, water.top = 0, water.bottom = 2;  // 4 x 2 samples
+  none.title = "なし";
+  outside.left = 6, outside.right = 12, outside.top = 0, outside.bottom = 2;
+  WriteFile(dir / "out.mlk", FormatLandCoverFile({2, 1}, {water, none, outside}));
+  RecordingMessenger m;
+  std::vector<int> bands;
+  std::vector<ClassSpectrum> spectra;
+  ASSERT_TRUE(ClassSpectra(dir / "out.inf", dir / "src.inf", bands, spectra, m));
+  EXPECT_EQ(bands, (std::vector<int>{2, 1}));
+  ASSERT_EQ(spectra.size(), 1u);
+  EXPECT_EQ(spectra[0].title, "水");
+  EXPECT_EQ(spectra[0].blue, 200);
+  // Band 2 is 100 everywhere; band 1 alternates 10, 20: mean 15, and the
+  // sample deviation of eight values 5 away from it is sqrt(8 * 25 / 7).
+  EXPECT_EQ(spectra[0].mean, (std::vector<double>{100.0, 15.0}));
+  ASSERT_EQ(spectra[0].deviation.size(), 2u);
+  EXPECT_DOUBLE_EQ(spectra[0].deviation[0], 0.0);
+  EXPECT_DOUBLE_EQ(spectra[0].deviation[1], std::sqrt(200.0 / 7.0));
+  // The result itself is no image its classes were drawn on.
+  EXPECT_FALSE(ClassSpectra(dir / "out.inf", dir / "out.inf", bands, spectra, m));
+  EXPECT_FALSE(m.entries.empty());
+  // A legend file that ends before its bands.
+  WriteFile(dir / "out.mlk", "1\n2\n3\n2\n1\n");
+  EXPECT_FALSE(ClassSpectra(dir / "out.inf", dir / "src.inf", bands, spectra, m));
+  EXPECT_TRUE(m.Has(kMsgBadMlkFile));
 }
 
 }  // namespace
