@@ -303,7 +303,10 @@ TEST(ClassSpectra, MeanAndSpreadOfEachTrainingArea) {
   ASSERT_EQ(spectra[0].deviation.size(), 2u);
   EXPECT_DOUBLE_EQ(spectra[0].deviation[0], 0.0);
   EXPECT_DOUBLE_EQ(spectra[0].deviation[1], std::sqrt(200.0 / 7.0));
-  // The result itself is no image its classes were drawn on.
+  // The result itself is no image its classes were drawn on, though it has
+  // band files of the same size.
+  WriteFile(BandFilePath(dir / "out", kSample8, 1), b1);
+  WriteFile(BandFilePath(dir / "out", kSample8, 2), b2);
   EXPECT_FALSE(ClassSpectra(dir / "out.inf", dir / "out.inf", bands, spectra, m));
   EXPECT_FALSE(m.entries.empty());
   // A legend file that ends before its bands.
