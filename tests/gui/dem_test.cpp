@@ -144,47 +144,6 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
   }
 }
 
-// A single band in rainbow colours, as shown and as reversed, draped in a
-// bird's-eye view is what lumora-cli writes with --rainbow and --reverse
-// (the files keep the band and the rainbow flag; the reversal is the view's).
-TEST_F(DemTest, ARainbowDrapeIsWhatTheCommandLineWrites) {
-  ImageSettings settings;
-  ASSERT_TRUE(ReadSettings(inf, settings, messenger));
-  OpenRequest request = ComposeOnOpen(inf, settings);
-  request.composition.red = request.composition.green = request.composition.blue = 4;
-  request.composition.singleBand = request.composition.rainbow = true;
-  app->SetReopen(request);
-  app->OnCommand(kCmdOpen);
-  ASSERT_TRUE(View()->Session().State().m_bRainbow);
-  int n = 0;
-  for (const char* options : {"--gray 4 --rainbow", "--gray 4 --rainbow --reverse"}) {
-    SCOPED_TRACE(options);
-    if (n == 1) app->OnCommand(kCmdReverseRainbow);
-    ui.dialogs.push_back([](QDialog& d) {
-      Click(d, kDemRadioBirdsEye);
-      return Click(d, 1);
-    });
-    app->OnCommand(kCmdDem);
-    ASSERT_EQ(View()->Session().State().m_nFileState, 5);
-    const std::string cliInf = dir / Format("drape%d.inf", n++);
-    const auto run = ::lumora::test::RunCli(
-        dir, "dem '" + inf + "' --kind birdseye " + options + " -o '" + cliInf + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const auto shown = SetFiles(StripExtension(View()->Session().CurrentPath()));
-    EXPECT_GE(shown.size(), 4u);
-    EXPECT_TRUE(shown == SetFiles(StripExtension(cliInf)));
-    // The perspective picture offers no grid and no scale bar on its map page.
-    EXPECT_FALSE(View()->MapPage().image.HasReference());
-    ui.dialogs.push_back([](QDialog& d) {
-      EXPECT_FALSE(Find<QWidget>(d, kIdGridShown)->isEnabled());
-      EXPECT_FALSE(Find<QWidget>(d, kIdScaleShown)->isEnabled());
-      return Click(d, 2);
-    });
-    app->OnCommand(kCmdAnnotation);
-    app->OnCommand(kCmdUndo);
-  }
-}
-
 // A processed image may only be viewed from above, draped with its colours;
 // the view keeps the legend of what it drapes.
 TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {

@@ -299,31 +299,5 @@ TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {
   EXPECT_TRUE(app->IsEnabled(32845));
 }
 
-// The annotation dialogs, grabbed for a look (LUMORA_GRAB=folder).
-TEST_F(MapPageViewTest, DialogsGrabbed) {
-  const QByteArray folder = qgetenv("LUMORA_GRAB");
-  if (folder.isEmpty()) GTEST_SKIP();
-  const PageSettings settings;
-  CAddInfoDlg info(ui, settings, true, true, 96, nullptr);
-  info.adjustSize();
-  info.grab().save(QString::fromUtf8(folder) + "/add_info.png");
-  CTitleDlg title("東京の地図\r\n二〇二六年", nullptr);
-  title.grab().save(QString::fromUtf8(folder) + "/title.png");
-  CNorthPosDlg north(2, nullptr);
-  north.grab().save(QString::fromUtf8(folder) + "/north_pos.png");
-  CScalePosDlg scale(1, nullptr);
-  scale.grab().save(QString::fromUtf8(folder) + "/scale_pos.png");
-  CLegendPosDlg legend(3, nullptr);
-  legend.grab().save(QString::fromUtf8(folder) + "/legend_pos.png");
-  AnnotateAll();
-  View()->Frame()->grab().save(QString::fromUtf8(folder) + "/page_window.png");
-  ui.dialogs.push_back([&](QDialog& d) {
-    static_cast<CMyPreviewView&>(d).Preview()->updatePreview();
-    d.grab().save(QString::fromUtf8(folder) + "/preview.png");
-    return Click(d, kIdPreviewClose);
-  });
-  app->OnCommand(57609);
-}
-
 }  // namespace
 }  // namespace lumora::gui::test

@@ -249,19 +249,6 @@ TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
   EXPECT_EQ(ours.count("d01"), 1u);
 }
 
-TEST_F(MouseToolsTest, PartialOpenOntoAnOpenImageIsRefused) {
-  OpenScene(64, 48);
-  const auto before = SetFiles(dir / "m");
-  app->OnCommand(kCmdOpenPart);
-  ui.saveNames.push_back(QString::fromStdString(source));
-  Drag({5, 6}, {25, 30});
-  Mouse(QEvent::MouseButtonRelease, {25, 30});
-  QCoreApplication::processEvents();
-  EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
-  EXPECT_EQ(app->Views().size(), 1u);
-  EXPECT_EQ(SetFiles(dir / "m"), before);
-}
-
 TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
   OpenScene(32, 32);
   const auto before = SetFiles(dir / "m");

@@ -78,25 +78,5 @@ TEST_F(NdviTest, PaletteRunWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
   EXPECT_TRUE(palette.Button(289)->isEnabled());
 }
 
-TEST_F(NdviTest, NoGoesBackAndAsksAgain) {
-  messenger.answers = {false};
-  ui.dialogs.push_back(ChooseTm());
-  ui.dialogs.push_back([](QDialog& d) {
-    // A band not chosen: OK is a cancel.
-    Find<QComboBox>(d, kNdviYCombo)->setCurrentIndex(-1);
-    return Click(d, 1);
-  });
-  app->OnCommand(32800);
-  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("267")), 2);
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(View()->Session().CurrentPath(), inf);
-  EXPECT_EQ(View()->LegendWindow(), nullptr);
-  EXPECT_FALSE(app->IsEnabled(57643));
-  int files = 0;
-  for (const auto& e : fs::directory_iterator(WorkFolder()))
-    files += e.path().filename().string()[0] != '.';
-  EXPECT_EQ(files, 0);
-}
-
 }  // namespace
 }  // namespace lumora::gui::test

@@ -95,15 +95,6 @@ TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
   }
 }
 
-TEST_F(OpenTest, TitleNamesPathStepCornersAndBands) {
-  const std::string inf = WriteScene(dir, "t", 512, 512, 3, 1);
-  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
-  EXPECT_EQ(TitleOfActive(), "*" + inf + " 1/1 (1,1)-(512,512) (R,G,B)=(3,2,1)");
-  EXPECT_EQ(View()->Picture().size(), QSize(512, 512));
-  EXPECT_TRUE(Frame().ZoomBox()->isEnabled());
-  EXPECT_EQ(Frame().ZoomBox()->currentText(), QStringLiteral("100%"));
-}
-
 TEST_F(OpenTest, MissingBandNumberShowsUnknownAndIsRefused) {
   const std::string inf = WriteScene(dir, "two", 8, 8, 2, 1);
   ASSERT_FALSE(Open(inf, [&](QDialog& d) {

@@ -80,30 +80,6 @@ TEST_F(GuiTest, HelpCommandsShareOneWindowAndItsKeys) {
   EXPECT_TRUE(pictured);
 }
 
-TEST_F(GuiTest, EveryCommandsPromptReachesTheStatusBar) {
-  ASSERT_TRUE(Start());
-  const struct {
-    int id;
-    const char* status;
-    const char* tip;  // nullptr: the menu text stands
-  } cases[] = {
-      {kCmdProfile, "X又はY方向の画素を取得します．", nullptr},
-      {kCmdPrintPreview, "印刷イメージを表示します．", nullptr},
-      {kCmdImageInfo, "現画像の設定情報を表示します．", nullptr},
-      {kCmdOpen, "画像を開きます．", "開く"},
-  };
-  for (const auto& c : cases) {
-    QAction* a = Frame().Action(c.id);
-    ASSERT_NE(a, nullptr) << c.id;
-    // What a menu does when the mouse rests on the entry.
-    a->showStatusText(&Frame());
-    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.status)) << c.id;
-    if (c.tip) {
-      EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip)) << c.id;
-    }
-  }
-}
-
 TEST_F(GuiTest, NextAndPreviousPaneCycleTheImageWindows) {
   ASSERT_TRUE(Start());
   EXPECT_FALSE(Frame().Action(57680)->isEnabled());

@@ -141,23 +141,6 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   EXPECT_FALSE(Frame().Action(57643)->isEnabled());
 }
 
-TEST_F(ViewTest, FailedFilterLeavesFilesAndDisplay) {
-  OpenScene(40, 30);
-  const QImage original = View()->Picture();
-  // Something that is not a file sits where the first band would go.
-  std::filesystem::create_directory(WorkFolder() + "/0v.b01");
-  const int filesBefore = Files();
-  ui.dialogs.push_back(ChooseFilter(1));
-  app->OnCommand(32798);
-  EXPECT_FALSE(messenger.entries.empty());
-  EXPECT_NE(messenger.entries.back().title, kConfirmTitle);  // nothing to confirm
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(Files(), filesBefore);
-  EXPECT_FALSE(Frame().Action(57643)->isEnabled());
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-}
-
 TEST_F(ViewTest, ClicksOnTheFrameOnlyBeepWhileAToolDialogIsOpen) {
   OpenScene(20, 20);
   QDialog tool;
@@ -169,15 +152,6 @@ TEST_F(ViewTest, ClicksOnTheFrameOnlyBeepWhileAToolDialogIsOpen) {
   app->SetToolDialog(nullptr);
   QApplication::sendEvent(&Frame(), &press);
   EXPECT_EQ(ui.beeps, 1);
-}
-
-TEST_F(ViewTest, FilterDialogDescribesEachFilter) {
-  CFilterDlg d;
-  ASSERT_EQ(d.Combo()->count(), 5);
-  EXPECT_EQ(d.Combo()->itemText(4), QStringLiteral("メディアンフィルタ"));
-  d.Combo()->setCurrentIndex(1);
-  EXPECT_EQ(d.Summary(), QStringLiteral("明暗の境界がよりはっきりした画像が得られます．"));
-  EXPECT_EQ(Click(d, 1), QDialog::Accepted);
 }
 
 TEST_F(ViewTest, UndoAfterRainbowReversal) {
