@@ -127,23 +127,6 @@ TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
   }
 }
 
-TEST_F(Import, ImportedSceneShowsVegetationWithTheTmPreset) {
-  ASSERT_EQ(Run("import " + Q(Landsat()) + " -o " + Q(out)).status, 0);
-  const BandPair pair = NdviPreset(1);
-  const auto r = Run(Format("ndvi %s --x %d --y %d -o %s", Q(out).c_str(), pair.x, pair.y,
-                            Q(dir / "green.inf").c_str()));
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto ndvi = Bytes(dir / "green.b01");
-  const TiffSpec tiff;
-  ASSERT_EQ(ndvi.size(), static_cast<size_t>(tiff.width * tiff.height));
-  for (int y = 0; y < tiff.height; ++y)
-    for (int x = 1; x < tiff.width; ++x) {
-      const bool field = x >= 8 && x < 20 && y >= 6 && y < 16;
-      const uint8_t v = ndvi[static_cast<size_t>(y * tiff.width + x)];
-      EXPECT_EQ(v > 128, field) << x << "," << y << " = " << int(v);
-    }
-}
-
 struct CornerCase {
   const char* name;
   int epsg;
