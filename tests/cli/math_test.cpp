@@ -19,20 +19,13 @@ using test::ReadFile;
 using test::RunCli;
 using test::WriteFile;
 
-class MathCommand : public ::testing::Test {
+class MathCommand : public test::SmallSceneCommand {
  protected:
   void SetUp() override {
-    WriteFile(dir / "x.inf", "LINE = 2\nPIXEL = 3\nSENSOR = 1\nFile_State = 0\nRainbow = 0\n");
-    WriteFile(BandFilePath(dir / "x", kSample8, 4), std::string("\x00\x64\x03\x32\x05\x09", 6));
-    WriteFile(BandFilePath(dir / "x", kSample8, 2), std::string("\x00\x00\x01\x32\x0F\x01", 6));
-    WriteFile(dir / "x.lev", "levels");
+    WriteScene({{4, std::string("\x00\x64\x03\x32\x05\x09", 6)},
+                {2, std::string("\x00\x00\x01\x32\x0F\x01", 6)}});
   }
-  test::CliResult Math(const std::string& options) {
-    return RunCli(dir, "math '" + (dir / "x.inf") + "' " + options);
-  }
-
-  test::TempDir dir;
-  std::string out = dir / "n.inf";
+  test::CliResult Math(const std::string& options) { return Run("math", options); }
 };
 
 TEST_F(MathCommand, WritesTheCompleteSet) {

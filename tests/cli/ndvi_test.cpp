@@ -16,20 +16,13 @@ using test::ReadFile;
 using test::RunCli;
 using test::WriteFile;
 
-class NdviCommand : public ::testing::Test {
+class NdviCommand : public test::SmallSceneCommand {
  protected:
   void SetUp() override {
-    WriteFile(dir / "x.inf", "LINE = 2\nPIXEL = 3\nSENSOR = 1\nFile_State = 0\nRainbow = 0\n");
-    WriteFile(BandFilePath(dir / "x", kSample8, 4), std::string("\x00\x64\x03\x32\x05\x09", 6));
-    WriteFile(BandFilePath(dir / "x", kSample8, 3), std::string("\x00\x00\x01\x32\x00\x01", 6));
-    WriteFile(dir / "x.lev", "levels");
+    WriteScene({{4, std::string("\x00\x64\x03\x32\x05\x09", 6)},
+                {3, std::string("\x00\x00\x01\x32\x00\x01", 6)}});
   }
-  test::CliResult Ndvi(const std::string& options) {
-    return RunCli(dir, "ndvi '" + (dir / "x.inf") + "' " + options);
-  }
-
-  test::TempDir dir;
-  std::string out = dir / "n.inf";
+  test::CliResult Ndvi(const std::string& options) { return Run("ndvi", options); }
 };
 
 TEST_F(NdviCommand, WritesTheCompleteSet) {

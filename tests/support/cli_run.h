@@ -1,11 +1,14 @@
 // Runs lumora-cli with a command line and collects its exit status and output.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 
+#include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,5 +38,23 @@ inline ImageSettings WrittenSettings(const std::string& inf) {
   if (!ReadSettings(inf, s, m)) s = ImageSettings();
   return s;
 }
+
+// A command run over x.inf, a TM image of 3 x 2 pixels with the byte bands a
+// test gives and a range file of its elevation model; its output is n.inf.
+class SmallSceneCommand : public ::testing::Test {
+ protected:
+  void WriteScene(const std::map<int, std::string>& bands) {
+    WriteFile(dir / "x.inf", "LINE = 2\nPIXEL = 3\nSENSOR = 1\nFile_State = 0\nRainbow = 0\n");
+    for (const auto& [number, bytes] : bands)
+      WriteFile(BandFilePath(dir / "x", kSample8, number), bytes);
+    WriteFile(dir / "x.lev", "levels");
+  }
+  CliResult Run(const std::string& command, const std::string& options) {
+    return RunCli(dir, command + " '" + (dir / "x.inf") + "' " + options);
+  }
+
+  TempDir dir;
+  std::string out = dir / "n.inf";
+};
 
 }  // namespace lumora::test
