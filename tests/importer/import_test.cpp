@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/analysis/vegetation_index.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/ground_scale.h"
 #include "core/support/string_table.h"
