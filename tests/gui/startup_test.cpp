@@ -92,19 +92,6 @@ TEST_F(GuiTest, SecondCopyReportsAndLeavesTheFirstAlone) {
   EXPECT_TRUE(fourth.InitInstance(Options()));
 }
 
-TEST_F(GuiTest, StartEmptiesTheWorkingFolderOnly) {
-  ASSERT_TRUE(Start());
-  const std::string stale = WorkFolder() + "/0old.b01";
-  ::lumora::test::WriteFile(stale, "x");
-  std::filesystem::create_directories(dir / "home");
-  const std::string mine = dir / "home/keep.inf";
-  ::lumora::test::WriteFile(mine, "LINE = 1\n");
-  app.reset();
-  ASSERT_TRUE(Start());
-  EXPECT_FALSE(::lumora::test::FileExists(stale));
-  EXPECT_TRUE(::lumora::test::FileExists(mine));
-}
-
 TEST_F(GuiTest, WorkingFolderThatIsALinkIsRefused) {
   std::filesystem::create_directories(dir / "elsewhere");
   ::lumora::test::WriteFile(dir / "elsewhere/precious.txt", "mine");

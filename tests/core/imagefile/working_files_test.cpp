@@ -1,7 +1,6 @@
 #include "core/imagefile/working_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,7 +26,6 @@ class WorkingNames : public ::testing::Test {
   WorkingNamer namer;
   const std::string work = dir.path().string() + "/";
 };
-using WorkingSlots = WorkingNames;
 
 TEST_F(WorkingNames, EachOpenGetsTwoFreshNames) {
   WorkingFiles a, b;
@@ -50,49 +48,6 @@ TEST_F(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
   EXPECT_FALSE(FileExists(work + "0x.inf"));
   EXPECT_FALSE(FileExists(work + "1x.b01"));
   EXPECT_TRUE(FileExists(work + "10x.inf"));
-}
-
-TEST_F(WorkingSlots, StepsAlternateAndUndoFallsBack) {
-  WorkingFiles w;
-  ASSERT_TRUE(w.Prepare(namer, work, "/img/t.inf", m));
-
-  // Undo at slot -1 changes nothing.
-  ASSERT_TRUE(w.Undo(m));
-  EXPECT_EQ(w.slot, -1);
-  EXPECT_EQ(w.currentSettingsPath, "/img/t.inf");
-
-  EXPECT_EQ(w.BeginStep(), work + "0t");
-  EXPECT_EQ(w.slot, 0);
-  WriteFile(work + "0t.inf", "");
-  WriteFile(work + "0t.b01", "");
-  w.currentSettingsPath = work + "0t.inf";
-  EXPECT_EQ(w.BeginStep(), work + "1t");
-  WriteFile(work + "1t.inf", "");
-  w.currentSettingsPath = work + "1t.inf";
-
-  // Back one step: slot 1's files go, slot 0's set is shown again.
-  ASSERT_TRUE(w.Undo(m));
-  EXPECT_EQ(w.slot, 0);
-  EXPECT_EQ(w.currentSettingsPath, work + "0t.inf");
-  EXPECT_FALSE(FileExists(work + "1t.inf"));
-  // Once more: the other slot holds no settings file, so the opened image returns.
-  ASSERT_TRUE(w.Undo(m));
-  EXPECT_EQ(w.slot, -1);
-  EXPECT_EQ(w.currentSettingsPath, "/img/t.inf");
-  EXPECT_FALSE(FileExists(work + "0t.b01"));
-}
-
-TEST_F(WorkingSlots, FailedDeletionKeepsTheSlot) {
-  if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
-  WorkingFiles w;
-  ASSERT_TRUE(w.Prepare(namer, work, "t.inf", m));
-  w.BeginStep();
-  WriteFile(work + "0t.inf", "");
-  chmod(dir.path().c_str(), 0500);
-  EXPECT_FALSE(w.Undo(m));
-  chmod(dir.path().c_str(), 0700);
-  EXPECT_EQ(m.LastId(), kMsgDeleteFailed);
-  EXPECT_EQ(w.slot, 0);
 }
 
 TEST(WorkingDirectory, CreatedMarkedAndEmptiedOnTheNextStart) {
