@@ -141,12 +141,6 @@ TEST_F(ComposeTest, BadUsageAndFailures) {
   EXPECT_FALSE(test::FileExists(Out()));
   const std::string none = m_dir / "none.inf";
   EXPECT_EQ(Compose(m_dir, Quoted(none) + " -o " + Quoted(Out())).status, 1);
-  // A band file shorter than the image is refused, as the processing commands refuse it.
-  test::WriteFile(m_dir / "img.b04", "\x05\x06");
-  const auto shortBand = Compose(m_dir, Args("--gray 4"));
-  EXPECT_EQ(shortBand.status, 1);
-  EXPECT_NE(shortBand.err.find(MessageText(kMsgBandFileShort)), std::string::npos);
-  EXPECT_FALSE(test::FileExists(Out()));
 }
 
 }  // namespace
