@@ -86,7 +86,7 @@ int RunSpectrum(const std::vector<std::string>& argv) {
   OffscreenGui gui;
   std::vector<paint::SpectrumSeries> series;
   for (size_t i = 0; i < points.size(); ++i)
-    series.push_back({titles[i], paint::PinColour(static_cast<int>(i % 6)), spectra[i]});
+    series.push_back({titles[i], paint::PinColour(static_cast<int>(i % 6)), spectra[i], {}});
   const QImage picture = paint::RenderSpectrumPicture(sampler.Bands(), series);
   if (EndsWith(*out, ".png")) {
     const std::string png = paint::EncodePicture(picture, "PNG");

@@ -245,13 +245,13 @@ std::vector<paint::SpectrumSeries> CSpectrumDlg::PinSeries() const {
   if (!m_view) return series;
   const auto& pins = m_view->Pins();
   for (size_t i = 0; i < pins.size() && i < m_pinValues.size(); ++i)
-    series.push_back({FromQ(pins[i].name), paint::PinColour(pins[i].colour), m_pinValues[i]});
+    series.push_back({FromQ(pins[i].name), paint::PinColour(pins[i].colour), m_pinValues[i], {}});
   return series;
 }
 
 void CSpectrumDlg::Redraw() {
   std::vector<paint::SpectrumSeries> series = PinSeries();
-  if (!m_live.empty()) series.insert(series.begin(), {m_liveName, paint::LiveColour(), m_live});
+  if (!m_live.empty()) series.insert(series.begin(), {m_liveName, paint::LiveColour(), m_live, {}});
   m_chart->SetData(&m_sampler.Bands(), std::move(series));
   if (!m_view || !m_sampler.IsOpen())
     m_hint->setText(translate("CSpectrumDlg", "画像の上にマウスを動かしてください．"));
