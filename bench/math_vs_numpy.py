@@ -12,10 +12,10 @@ usage: bench/math_vs_numpy.py path/to/lumora-cli [work-folder] [runs]
 numpy is needed for this comparison only (Debian: python3-numpy).
 """
 import os
-import subprocess
 import sys
 import tempfile
-import time
+
+from peer_scene import timed, write_scene
 
 W, H = 7000, 6000
 
@@ -38,22 +38,7 @@ with open(out, "wb") as f:
 
 
 def scene(folder):
-    base = os.path.join(folder, "scene")
-    if not os.path.exists(base + ".inf"):
-        rng = __import__("random").Random(1)
-        for band in (3, 4):
-            with open(base + ".b%02d" % band, "wb") as f:
-                for _ in range(H):
-                    f.write(rng.randbytes(W))
-        with open(base + ".inf", "w") as f:
-            f.write("LINE = %d\nPIXEL = %d\nSENSOR = 1\n" % (H, W))
-    return base
-
-
-def timed(cmd):
-    start = time.perf_counter()
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
-    return time.perf_counter() - start
+    return write_scene(folder, W, H, (3, 4))
 
 
 def main():

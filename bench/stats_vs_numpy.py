@@ -11,10 +11,10 @@ numpy is needed for this comparison only (Debian: python3-numpy).
 """
 import csv
 import os
-import subprocess
 import sys
 import tempfile
-import time
+
+from peer_scene import timed, write_scene
 
 W, H, BANDS = 7000, 6000, 7
 
@@ -32,22 +32,7 @@ with open(out, "w") as f:
 
 
 def scene(folder):
-    base = os.path.join(folder, "scene")
-    if not os.path.exists(base + ".inf"):
-        rng = __import__("random").Random(1)
-        for band in range(1, BANDS + 1):
-            with open(base + ".b%02d" % band, "wb") as f:
-                for _ in range(H):
-                    f.write(rng.randbytes(W))
-        with open(base + ".inf", "w") as f:
-            f.write("LINE = %d\nPIXEL = %d\nSENSOR = 1\nLengthPerPixel = 0.03\n" % (H, W))
-    return base
-
-
-def timed(cmd):
-    start = time.perf_counter()
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
-    return time.perf_counter() - start
+    return write_scene(folder, W, H, range(1, BANDS + 1), "LengthPerPixel = 0.03\n")
 
 
 def numbers(path):
