@@ -13,9 +13,8 @@ numpy is needed for this comparison only (Debian: python3-numpy).
 """
 import os
 import sys
-import tempfile
 
-from peer_scene import timed, write_scene
+from peer_scene import prepare, timed, write_scene
 
 W, H = 7000, 6000
 
@@ -42,14 +41,7 @@ def scene(folder):
 
 
 def main():
-    cli = sys.argv[1]
-    folder = sys.argv[2] if len(sys.argv) > 2 else os.path.join(tempfile.gettempdir(), "lumora_math_bench")
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
-    os.makedirs(folder, exist_ok=True)
-    base = scene(folder)
-    script = os.path.join(folder, "numpy_run.py")
-    with open(script, "w") as f:
-        f.write(NUMPY_RUN)
+    cli, folder, runs, base, script = prepare("lumora_math_bench", scene, NUMPY_RUN)
     ours, theirs, durable = [], [], []
     for _ in range(runs):
         ours.append(timed([cli, "math", base + ".inf", "--expr", "(B4-B3)/(B4+B3)",

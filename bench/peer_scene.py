@@ -3,6 +3,8 @@ bands written once into a work folder, and the wall time of one whole process.""
 import os
 import random
 import subprocess
+import sys
+import tempfile
 import time
 
 
@@ -25,3 +27,18 @@ def timed(cmd):
     start = time.perf_counter()
     subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
     return time.perf_counter() - start
+
+
+def prepare(name, write, numpy_run):
+    """From the command line (lumora-cli [work-folder] [runs]): the program, the
+    work folder (made), the number of runs, the scene's base path (written by
+    write(folder) once) and the numpy script written beside it."""
+    cli = sys.argv[1]
+    folder = sys.argv[2] if len(sys.argv) > 2 else os.path.join(tempfile.gettempdir(), name)
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    os.makedirs(folder, exist_ok=True)
+    base = write(folder)
+    script = os.path.join(folder, "numpy_run.py")
+    with open(script, "w") as f:
+        f.write(numpy_run)
+    return cli, folder, runs, base, script

@@ -12,9 +12,8 @@ numpy is needed for this comparison only (Debian: python3-numpy).
 import csv
 import os
 import sys
-import tempfile
 
-from peer_scene import timed, write_scene
+from peer_scene import prepare, timed, write_scene
 
 W, H, BANDS = 7000, 6000, 7
 
@@ -42,14 +41,7 @@ def numbers(path):
 
 
 def main():
-    cli = sys.argv[1]
-    folder = sys.argv[2] if len(sys.argv) > 2 else os.path.join(tempfile.gettempdir(), "lumora_stats_bench")
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
-    os.makedirs(folder, exist_ok=True)
-    base = scene(folder)
-    script = os.path.join(folder, "numpy_run.py")
-    with open(script, "w") as f:
-        f.write(NUMPY_RUN)
+    cli, folder, runs, base, script = prepare("lumora_stats_bench", scene, NUMPY_RUN)
     ours_csv, theirs_csv = os.path.join(folder, "ours.csv"), os.path.join(folder, "numpy.csv")
     ours, theirs = [], []
     for _ in range(runs):
