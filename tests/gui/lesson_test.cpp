@@ -94,6 +94,7 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
   const auto english = RunCli(dir, "lesson check '" + (dir / "x.json") + "'", "LANG=en_GB.UTF-8 ");
   EXPECT_EQ(english.err, "x.json:7: unknown check \"zoomm\"\n");
   EXPECT_EQ(RunCli(dir, "lesson '" + (dir / "x.json") + "'").status, 2);
+  EXPECT_EQ(RunCli(dir, "lesson chek '" + (dir / "x.json") + "'").status, 2);
 }
 
 TEST(LessonFiles, NumbersAsPupilsTypeThem) {
