@@ -26,6 +26,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/imagefile/save_as_command.h"
+#include "gui/lessons/lesson_panel.h"
 #include "gui/output/export_command.h"
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
@@ -417,6 +418,8 @@ void CKiriView::wheelEvent(QWheelEvent* e) {
 }
 
 void CKiriView::NoteToolUse(const char* tool, ClientPoint from, ClientPoint to) {
+  // Every move of the DN readout passes here: nothing to work out without a lesson.
+  if (!m_app.LessonPanel()) return;
   const ViewGeometry g = Geometry();
   const AreaRect& area = m_session.Area();
   const ClientPoint a = DocumentPixel(g, from), b = DocumentPixel(g, to);
