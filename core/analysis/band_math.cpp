@@ -1,11 +1,15 @@
 #include "core/analysis/band_math.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -249,6 +253,53 @@ uint8_t MathByte(float value, float smallest, float largest) {
   return b;
 }
 
+namespace {
+
+// One half of a result's pixels and what working it needs.
+struct MathPart {
+  int64_t begin = 0, end = 0;
+  BandExpression expression;
+  std::vector<uint8_t> raw;
+  std::vector<double> values;
+  std::vector<float> floats;
+  float largest = -INFINITY, smallest = INFINITY;
+  int failure = 0;  // the message id of the first failure
+};
+
+int Failure(const std::array<MathPart, 2>& parts) {
+  return parts[0].failure ? parts[0].failure : parts[1].failure;
+}
+
+// Runs work(part, first pixel, count) over each part's pixels a chunk at a
+// time until it returns a message id: the second part on a thread of its
+// own, the first here, where the progress window lives (it moves from `from`
+// by `span` over the first part). Without a second thread the parts run one
+// after the other.
+template <typename Work>
+void InTwoParts(std::array<MathPart, 2>& parts, Progress& progress, float from, float span,
+                Work work) {
+  const auto run = [&](MathPart& part, bool shown) {
+    const auto length = static_cast<float>(std::max<int64_t>(1, part.end - part.begin));
+    for (int64_t done = part.begin; done < part.end && !part.failure; done += kChunk) {
+      const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, part.end - done));
+      part.failure = work(part, done, count);
+      if (shown) progress.SetProgress(from + span * static_cast<float>(done - part.begin) / length);
+    }
+  };
+  std::thread second;
+  try {
+    second = std::thread(run, std::ref(parts[1]), false);
+  } catch (const std::system_error&) {
+  }
+  run(parts[0], true);
+  if (second.joinable())
+    second.join();
+  else
+    run(parts[1], false);
+}
+
+}  // namespace
+
 bool RunBandMath(const StepSource& source, const std::string& targetBase, const MathParams& params,
                  StepResult& result, Messenger& messenger, Progress& progress) {
   const int width = source.settings.pixels;
@@ -298,40 +349,50 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
-  std::vector<uint8_t> raw;
-  std::vector<double> values;
-  std::vector<float> floats;
+  // The rows are worked in two halves side by side, each with its own
+  // formula and buffers; every pixel's value is the same either way.
+  std::array<MathPart, 2> parts;
+  parts[0].end = parts[1].begin = total / 2;
+  parts[1].end = total;
   if (!AllocateOrReport(messenger, [&] {
-        raw.resize(size_t{4} * kChunk);
-        values.resize(kChunk);
-        floats.resize(kChunk);
-        expression.Reserve(kChunk);
+        for (MathPart& part : parts) {
+          part.raw.resize(size_t{4} * kChunk);
+          part.values.resize(kChunk);
+          part.floats.resize(kChunk);
+        }
       }))
     return false;
+  for (MathPart& part : parts) {
+    if (!Compile(part.expression, params.expression, types, nullptr, error)) return false;
+    if (!AllocateOrReport(messenger, [&] { part.expression.Reserve(kChunk); })) return false;
+  }
 
-  float largest = -INFINITY, smallest = INFINITY;
-  progress.Create(std::max<int64_t>(1, total / kChunk / 100), "処理中");
-  for (int64_t done = 0; done < total; done += kChunk) {
-    const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
+  progress.Create(std::max<int64_t>(1, total / 2 / kChunk / 100), "処理中");
+  InTwoParts(parts, progress, 0.0f, 0.8f, [&](MathPart& part, int64_t done, size_t count) -> int {
     for (size_t b = 0; b < bands.size(); ++b) {
       const int type = types[static_cast<size_t>(bands[b])];
-      const size_t bytes = count * static_cast<size_t>(SampleBytes(type));
-      if (std::fread(raw.data(), 1, bytes, inputs[b].get()) != bytes)
-        return progress.Fail(messenger, kMsgBandFileShort);
-      Samples(raw.data(), type, count, expression.Input(b));
+      const auto sampleBytes = static_cast<size_t>(SampleBytes(type));
+      if (!ReadAt(inputs[b].get(), part.raw.data(), count * sampleBytes,
+                  done * static_cast<int64_t>(sampleBytes)))
+        return kMsgBandFileShort;
+      Samples(part.raw.data(), type, count, part.expression.Input(b));
     }
-    expression.Evaluate(values.data(), static_cast<int>(count));
-    StoreAll(values.data(), floats.data(), count, largest, smallest);
-    if (!out.Write(floats.data(), count * sizeof(float))) {
-      progress.Close();
-      return out.Close(messenger);
-    }
-    progress.SetProgress(static_cast<float>(done) / static_cast<float>(total) * 0.8f);
+    part.expression.Evaluate(part.values.data(), static_cast<int>(count));
+    StoreAll(part.values.data(), part.floats.data(), count, part.largest, part.smallest);
+    return out.WriteAt(part.floats.data(), count * sizeof(float), done * int64_t{4})
+               ? 0
+               : kMsgCreateFailed;
+  });
+  if (const int failure = Failure(parts); failure == kMsgBandFileShort) {
+    out.Close(messenger);  // the message below is the one that tells
+    return progress.Fail(messenger, failure);
   }
   if (!out.Close(messenger)) {
     progress.Close();
     return false;
   }
+  const float largest = std::max(parts[0].largest, parts[1].largest);
+  const float smallest = std::min(parts[0].smallest, parts[1].smallest);
   if (!(largest >= smallest)) {
     progress.Close();
     messenger.ShowMessage(kMsgMathAllUndefined);
@@ -353,13 +414,16 @@ bool RunBandMath(const StepSource& source, const std::string& targetBase, const 
     if (in) messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
-  for (int64_t done = 0; done < total; done += kChunk) {
-    const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
-    if (std::fread(floats.data(), sizeof(float), count, in.get()) != count)
-      return progress.Fail(messenger, kMsgBandFileShort);
-    MapBytes(floats.data(), raw.data(), count, lo, hi);
-    if (!display.Write(raw.data(), count)) break;
-    progress.SetProgress(0.8f + static_cast<float>(done) / static_cast<float>(total) * 0.2f);
+  for (MathPart& part : parts) part.failure = 0;
+  InTwoParts(parts, progress, 0.8f, 0.2f, [&](MathPart& part, int64_t done, size_t count) -> int {
+    if (!ReadAt(in.get(), part.floats.data(), count * sizeof(float), done * int64_t{4}))
+      return kMsgBandFileShort;
+    MapBytes(part.floats.data(), part.raw.data(), count, lo, hi);
+    return display.WriteAt(part.raw.data(), count, done) ? 0 : kMsgCreateFailed;
+  });
+  if (Failure(parts) == kMsgBandFileShort) {
+    display.Close(messenger);
+    return progress.Fail(messenger, kMsgBandFileShort);
   }
   progress.Close();
   if (!display.Close(messenger)) return false;

@@ -1,5 +1,7 @@
 #include "core/imagefile/band_io.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -71,6 +73,17 @@ bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
   return false;
 }
 
+bool ReadAt(std::FILE* f, void* data, size_t bytes, int64_t offset) {
+  auto* p = static_cast<uint8_t*>(data);
+  while (bytes > 0) {
+    const ssize_t n = pread(fileno(f), p, bytes, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n, offset += n, bytes -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool BandWriter::Create(const std::string& path, bool exclusive) {
   m_path = path;
   m_error = 0;
@@ -87,6 +100,23 @@ bool BandWriter::Write(const void* data, size_t bytes) {
     m_error = errno;
   }
   return m_ok;
+}
+
+bool BandWriter::WriteAt(const void* data, size_t bytes, int64_t offset) {
+  const int fd = m_file ? fileno(m_file.get()) : -1;
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (fd >= 0 && bytes > 0) {
+    const ssize_t n = pwrite(fd, p, bytes, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    p += n, offset += n, bytes -= static_cast<size_t>(n);
+  }
+  if (fd >= 0 && bytes == 0) return true;
+  const int error = fd >= 0 ? errno : 0;
+  const std::lock_guard<std::mutex> lock(m_failure);
+  if (m_ok) m_error = error;
+  m_ok = false;
+  return false;
 }
 
 bool BandWriter::Close(Messenger& messenger) {

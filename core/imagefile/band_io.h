@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "core/support/file_handle.h"
@@ -26,6 +28,11 @@ FilePtr OpenBand(const std::string& basePath, int sampleType, int band, int64_t 
 bool SetBandsWhole(const std::string& basePath, int64_t pixels, int64_t lines,
                    Messenger& messenger);
 
+// Reads bytes at offset of f without moving or using its stream position,
+// so that threads may read parts of one file at once. False when fewer bytes
+// were there.
+bool ReadAt(std::FILE* f, void* data, size_t bytes, int64_t offset);
+
 // A band file being written. A failed write is remembered, so a caller may
 // write on and look once; Close reports 61289 when the file could not be
 // created or anything (the buffered rest included) was not written.
@@ -34,6 +41,9 @@ class BandWriter {
   // False (without a message) when the file cannot be created.
   bool Create(const std::string& path, bool exclusive = false);
   bool Write(const void* data, size_t bytes);
+  // Writes at a byte offset past the stream's buffer: threads may write parts
+  // of one file at once (not mixed with Write). A failure is remembered.
+  bool WriteAt(const void* data, size_t bytes, int64_t offset);
   bool Close(Messenger& messenger);
   bool ok() const { return m_ok; }
 
@@ -41,7 +51,8 @@ class BandWriter {
   FilePtr m_file;
   bool m_ok = false;
   std::string m_path;
-  int m_error = 0;  // of the first failed write
+  int m_error = 0;       // of the first failed write
+  std::mutex m_failure;  // guards m_ok and m_error against WriteAt's threads
 };
 
 }  // namespace lumora
