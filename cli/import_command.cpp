@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cli/command.h"
+#include "cli/import_usage.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -106,16 +107,8 @@ int RunImportDem(const std::vector<std::string>& argv) {
              : kExitFailure;
 }
 
-Registrar reg(
-    "import",
-    "import INPUT... [--sensor tm|mss|aster] [--area LEFT,TOP,WIDTH,HEIGHT | --lonlat W,S,E,N] "
-    "[--size WxH] [--keep-16bit] -o OUT.inf",
-    "Turns a Landsat 8/9 product (MTL file or folder), a Sentinel-2 L2A folder or GeoTIFF files "
-    "into a file set.",
-    RunImport);
-Registrar regDem("import-dem", "import-dem DEM.tif SCENE.inf [--replace]  (or --like SCENE.inf)",
-                 "Puts an elevation model onto a scene's grid as SCENE.dem and SCENE.lev.",
-                 RunImportDem);
+Registrar reg("import", kImportUsage, kImportSummary, RunImport);
+Registrar regDem("import-dem", kImportDemUsage, kImportDemSummary, RunImportDem);
 
 }  // namespace
 }  // namespace lumora::cli

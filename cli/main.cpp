@@ -1,10 +1,18 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#if defined(LUMORA_IMPORT_PROGRAM)
+#include <unistd.h>
+#endif
+
 #include "cli/command.h"
+#include "cli/import_usage.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -25,6 +33,34 @@ void ListCommands(std::FILE* to) {
     std::fprintf(to, "  %s\n", cmd.usage.c_str());
 }
 
+#if defined(LUMORA_IMPORT_PROGRAM)
+// The import commands run in the program that carries GDAL: beside this one
+// in the build tree, in libexec once installed. Found from where this
+// program is, not from PATH, so that an installed pair stays together.
+char** g_argv = nullptr;
+
+int HandOverToImport(const std::vector<std::string>&) {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+  for (const auto& dir : {self, self / LUMORA_IMPORT_DIR}) {
+    const auto program = dir / LUMORA_IMPORT_PROGRAM;
+    if (ec || access(program.c_str(), X_OK) != 0) continue;
+    execv(program.c_str(), g_argv);
+    std::fprintf(stderr, "lumora-cli: %s cannot be started: %s\n", program.c_str(),
+                 std::strerror(errno));
+    return lumora::cli::kExitFailure;
+  }
+  std::fprintf(stderr, "lumora-cli: the import program (%s) is not installed beside lumora-cli\n",
+               LUMORA_IMPORT_PROGRAM);
+  return lumora::cli::kExitFailure;
+}
+
+const lumora::cli::Registrar kImport("import", lumora::cli::kImportUsage,
+                                     lumora::cli::kImportSummary, HandOverToImport);
+const lumora::cli::Registrar kImportDem("import-dem", lumora::cli::kImportDemUsage,
+                                        lumora::cli::kImportDemSummary, HandOverToImport);
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,6 +68,9 @@ int main(int argc, char** argv) {
   // Messages in English when the locale asks for it; what is written stays the same.
   lumora::SetLanguage(lumora::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
                                                  std::getenv("LANG")));
+#if defined(LUMORA_IMPORT_PROGRAM)
+  g_argv = argv;
+#endif
   auto& reg = Registry();
   if (argc < 2) {
     ListCommands(stderr);

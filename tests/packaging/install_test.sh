@@ -47,6 +47,12 @@ out=$(QT_QPA_PLATFORM=offscreen timeout 60 "$prefix/bin/lumora" --version) || fa
 "$prefix/bin/lumora-cli" sample --sensor mss --size 64x48 --seed 3 -o "$stage/try/scene.inf" ||
   fail "the installed lumora-cli could not make a sample"
 [ -s "$stage/try/scene.b04" ] || fail "the sample has no band 4"
+# The import commands run in a program of their own, found from the installed lumora-cli.
+if [ -x "$build/bin/lumora-cli-import" ]; then
+  out=$(LANG=en_US.UTF-8 "$prefix/bin/lumora-cli" import "$stage/try/scene.b04" -o "$stage/try/in.inf" 2>&1)
+  [ $? -eq 1 ] && grep -q "cannot be read as an image file" <<<"$out" ||
+    fail "the installed lumora-cli does not hand import over: '$out'"
+fi
 
 # Data in share/lumora; samples only when the build made them.
 data=$prefix/share/lumora
