@@ -117,6 +117,7 @@ struct BandExpression::Impl {
   // this way; the parser's bulk mode then evaluates it.
   std::vector<mu::SToken> program;
   std::vector<std::vector<double>> stack;
+  std::vector<const double*> operand;  // where each level's values are read
 
   void Compile();
   void Run(double* out, int count);
@@ -163,69 +164,84 @@ void BandExpression::Impl::Compile() {
   stack.resize(static_cast<size_t>(deepest));
 }
 
+// Each stack level's values are read through a pointer: a band's own array
+// while it is only a variable (no copy), the level's array once an operation
+// has written it. Level 0 writes straight into out.
 void BandExpression::Impl::Run(double* out, int count) {
   const auto n = static_cast<size_t>(count);
   for (auto& column : stack)
     if (column.size() < n) column.resize(n);
+  operand.resize(stack.size());
+  const auto level = [&](int k) { return k == 0 ? out : stack[static_cast<size_t>(k)].data(); };
+  const auto at = [&](int k) -> const double*& { return operand[static_cast<size_t>(k)]; };
   int top = -1;
   for (const mu::SToken& t : program) {
     if (t.Cmd <= mu::cmPOW) {
-      double* __restrict a = stack[static_cast<size_t>(top - 1)].data();
-      const double* __restrict b = stack[static_cast<size_t>(top)].data();
-      --top;
+      // r may be a (then each value is read before it is written), never b.
+      double* r = level(top - 1);
+      const double* a = at(top - 1);
+      const double* __restrict b = at(top);
+      at(--top) = r;
       switch (t.Cmd) {
         case mu::cmLE:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] <= b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] <= b[i];
           break;
         case mu::cmGE:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] >= b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] >= b[i];
           break;
         case mu::cmNEQ:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] != b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] != b[i];
           break;
         case mu::cmEQ:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] == b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] == b[i];
           break;
         case mu::cmLT:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] < b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] < b[i];
           break;
         case mu::cmGT:
-          for (size_t i = 0; i < n; ++i) a[i] = a[i] > b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] > b[i];
           break;
         case mu::cmADD:
-          for (size_t i = 0; i < n; ++i) a[i] += b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] + b[i];
           break;
         case mu::cmSUB:
-          for (size_t i = 0; i < n; ++i) a[i] -= b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] - b[i];
           break;
         case mu::cmMUL:
-          for (size_t i = 0; i < n; ++i) a[i] *= b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] * b[i];
           break;
         case mu::cmDIV:
-          for (size_t i = 0; i < n; ++i) a[i] /= b[i];
+          for (size_t i = 0; i < n; ++i) r[i] = a[i] / b[i];
           break;
         default:
-          for (size_t i = 0; i < n; ++i) a[i] = std::pow(a[i], b[i]);
+          for (size_t i = 0; i < n; ++i) r[i] = std::pow(a[i], b[i]);
           break;
       }
       continue;
     }
     if (t.Cmd == mu::cmFUNC) {
-      double* __restrict a = stack[static_cast<size_t>(top - (t.Fun.argc == 2 ? 1 : 0))].data();
+      const int k = top - (t.Fun.argc == 2 ? 1 : 0);
+      double* r = level(k);
+      const double* a = at(k);
       if (t.Fun.argc == 1) {
-        for (size_t i = 0; i < n; ++i) a[i] = t.Fun.cb.call_fun<1>(a[i]);
+        for (size_t i = 0; i < n; ++i) r[i] = t.Fun.cb.call_fun<1>(a[i]);
       } else {
-        const double* __restrict b = stack[static_cast<size_t>(top)].data();
-        for (size_t i = 0; i < n; ++i) a[i] = t.Fun.cb.call_fun<2>(a[i], b[i]);
+        const double* __restrict b = at(top);
+        for (size_t i = 0; i < n; ++i) r[i] = t.Fun.cb.call_fun<2>(a[i], b[i]);
         --top;
       }
+      at(k) = r;
       continue;
     }
-    double* __restrict r = stack[static_cast<size_t>(++top)].data();
     const double* __restrict v = t.Val.ptr;
+    if (t.Cmd == mu::cmVAR) {
+      at(++top) = v;
+      continue;
+    }
+    double* __restrict r = level(++top);
+    at(top) = r;
     const double k = t.Val.data, d = t.Val.data2;
     switch (t.Cmd) {
-      case mu::cmVAR: std::copy(v, v + n, r); break;
       case mu::cmVAL: std::fill(r, r + n, d); break;
       case mu::cmVARPOW2:
         for (size_t i = 0; i < n; ++i) r[i] = v[i] * v[i];
@@ -241,7 +257,7 @@ void BandExpression::Impl::Run(double* out, int count) {
         break;
     }
   }
-  std::copy(stack[0].data(), stack[0].data() + n, out);
+  if (at(0) != out) std::copy(at(0), at(0) + n, out);
 }
 
 BandExpression::BandExpression() : m_impl(std::make_unique<Impl>()) {}
