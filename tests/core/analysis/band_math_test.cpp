@@ -93,6 +93,7 @@ TEST(BandMath, PresetsAndFormulasMatchPlainLoops) {
        [&](size_t i) { return std::log(b[3][i]) * 2 - std::fabs(b[2][i] - 100); }},
       {"max(B6, 300) ÷ min(B3, B5) + B1",
        [&](size_t i) { return std::fmax(b[6][i], 300) / std::fmin(b[3][i], b[5][i]) + b[1][i]; }},
+      {"B4", [&](size_t i) { return b[4][i]; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.formula);
