@@ -315,8 +315,20 @@ def main() -> int:
             caught = survived = invalid = 0
             started = time.monotonic()
             print(f"== {name}: {len(mutations)} mutations", flush=True)
+            # A test that fails without any mutation would "catch" every one:
+            # each block's tests must pass on the clean tree first.
+            failing: dict[tuple, str] = {}
+            for key in dict.fromkeys((tuple(m.tests), m.filter or args.filter) for m in mutations):
+                ok, log = build(build_dir, list(key[0]), args.jobs)
+                verdict, detail = run_tests(build_dir, list(key[0]), args.timeout, key[1]) \
+                    if ok else ("caught", "the clean tree does not build")
+                if verdict != "survived":
+                    failing[key] = detail
+                    print(f"    the clean tree fails its tests ({verdict}): {detail}", flush=True)
             for i, m in enumerate(mutations, 1):
-                r = run_one(m, build_dir, args.jobs, args.timeout, args.filter)
+                key = (tuple(m.tests), m.filter or args.filter)
+                r = (Result(m, "baseline", "not run: " + failing[key]) if key in failing
+                     else run_one(m, build_dir, args.jobs, args.timeout, args.filter))
                 touched.update(m.tests)
                 if r.verdict in ("caught", "timeout"):
                     caught += 1

@@ -116,7 +116,7 @@ TEST(BandMath, PresetsAndFormulasMatchPlainLoops) {
       if (want[i] == want[i]) lo = std::min(lo, want[i]), hi = std::max(hi, want[i]);
       noValue += want[i] != want[i];
     }
-    if (c.formula != MathPresetFormula(kMathMean, kSensorTm, types)) {
+    if (c.formula != MathPresetFormula(kMathMean, kSensorTm, types) && c.formula != "B4") {
       EXPECT_GT(noValue, 0);  // the cases include undefined pixels
     }
     for (size_t i = 0; i < n; ++i) {
