@@ -43,6 +43,8 @@ int RunInfo(const std::vector<std::string>& argv) {
   out += Format("Rainbow = %d\n", s.rainbow);
   out += Format("File_State = %d\n", s.fileState);
   out += Format("Single_Band = %d\n", s.singleBand);
+  if (!s.date.empty()) out += "Date = " + EscapeControlCharacters(s.date) + "\n";
+  if (!s.alignedTo.empty()) out += "AlignedTo = " + EscapeControlCharacters(s.alignedTo) + "\n";
   // Texts from files are shown, never obeyed: a control byte in them could
   // steer the terminal.
   for (const auto& band : ListBands(path, true, 7))

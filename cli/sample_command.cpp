@@ -23,7 +23,7 @@ std::optional<uint64_t> ParseSeed(const std::string& text) {
 int RunSample(const std::vector<std::string>& argv) {
   Args args(argv, {});
   if (!args.ok()) return UsageError("sample", args.error());
-  const auto unknown = args.Unknown({"sensor", "size", "seed", "o"});
+  const auto unknown = args.Unknown({"sensor", "size", "seed", "date", "o"});
   if (!unknown.empty()) return UsageError("sample", "unknown option --" + unknown[0]);
   if (!args.positional().empty()) return UsageError("sample", "unexpected argument");
 
@@ -46,6 +46,10 @@ int RunSample(const std::vector<std::string>& argv) {
     if (!v) return UsageError("sample", "--seed must be a non-negative integer");
     options.seed = *v;
   }
+  if (auto date = args.Get("date")) {
+    if (*date != "1" && *date != "2") return UsageError("sample", "--date must be 1 or 2");
+    options.date = *date == "2" ? 2 : 1;
+  }
   const auto out = args.Get("o");
   if (!out) return UsageError("sample", "-o DIR/NAME.inf is required");
   if (out->size() < 5 || !EqualsNoCase(out->substr(out->size() - 4), ".inf") ||
@@ -58,8 +62,10 @@ int RunSample(const std::vector<std::string>& argv) {
   return WriteSampleScene(*out, options, messenger, &progress) ? kExitOk : kExitFailure;
 }
 
-Registrar reg("sample", "sample --sensor tm|mss|aster [--size WxH] [--seed N] -o DIR/NAME.inf",
-              "Makes a synthetic scene with an elevation model, for trying the program out.",
+Registrar reg("sample",
+              "sample --sensor tm|mss|aster [--size WxH] [--seed N] [--date 1|2] -o DIR/NAME.inf",
+              "Makes a synthetic scene with an elevation model, for trying the program out; "
+              "--date 2 makes the same place years later on the same grid.",
               RunSample);
 
 }  // namespace

@@ -247,6 +247,12 @@ void MapBytes(const float* __restrict values, uint8_t* __restrict out, size_t co
 
 }  // namespace
 
+void MathSamples(const uint8_t* raw, int type, size_t count, double* out) {
+  Samples(raw, type, count, out);
+}
+
+float MathStored(double value) { return Stored(value); }
+
 uint8_t MathByte(float value, float smallest, float largest) {
   uint8_t b = 0;
   MapBytes(&value, &b, 1, smallest, largest);

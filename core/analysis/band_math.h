@@ -53,6 +53,13 @@ std::string MathFormulaOfRangeFile(const std::string& text);
 // What the legends write beside "no value": "黒：値なし", "black: no value".
 std::string NoValueLabel();
 
+// count samples of a band file of sample type `type` as doubles: bytes,
+// little-endian words, or floats whose first byte 0xFF ("no data") reads NaN.
+void MathSamples(const uint8_t* raw, int type, size_t count, double* out);
+// The float written for a result: NaN for no value; a float whose first
+// byte would be 0xFF (read back as "no data") moves by its last bit.
+float MathStored(double value);
+
 // The display byte of a value for the range smallest .. largest (largest
 // above smallest): 1 .. 255, rounded; "no value" (not finite) gives 0.
 uint8_t MathByte(float value, float smallest, float largest);

@@ -233,7 +233,7 @@ namespace {
 // Reads the range file beside a settings file; reports and fails like the legend does.
 bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
                      Messenger& messenger, std::string* formula = nullptr,
-                     bool* diverging = nullptr) {
+                     DivergingColours* diverging = nullptr) {
   // The range file is two short lines; a hostile one is not read beyond its bound.
   std::string text;
   const TextRead read =
@@ -247,7 +247,7 @@ bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& s
     return false;
   }
   if (formula) *formula = MathFormulaOfRangeFile(text);
-  if (diverging) *diverging = RangeTextAsksDiverging(text);
+  if (diverging) *diverging = RangeColours(text);
   return true;
 }
 
@@ -257,7 +257,7 @@ bool FillRampFromRangeFile(const std::string& settingsPath, bool rainbow, RampLe
                            Messenger& messenger) {
   double largest = 0.0, smallest = 0.0;
   std::string formula;
-  bool diverging = false;
+  DivergingColours diverging = DivergingColours::kNone;
   if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula, &diverging))
     return false;
   legend.diverging = diverging;
@@ -283,11 +283,12 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
   legend.rainbow = rainbow;
   legend.mode = 0;
   legend.formula.clear();
-  legend.diverging = false;
+  legend.diverging = DivergingColours::kNone;
 }
 
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed) {
-  if (legend.diverging) return Diverging()[std::max(k, 1)];
+  if (legend.diverging != DivergingColours::kNone)
+    return Diverging(legend.diverging)[std::max(k, 1)];
   if (rainbow) return Rainbow()[reversed ? 255 - k : k];
   if (!legend.formula.empty()) {
     // Band maths spreads its range over the display bytes.

@@ -70,7 +70,7 @@ struct RampLegend {
   // is named.
   std::string formula;
   // Its range file asks for the diverging colours (codes, white at 0).
-  bool diverging = false;
+  DivergingColours diverging = DivergingColours::kNone;
 };
 
 // Largest and smallest of a range file's text (two lines of at most 255

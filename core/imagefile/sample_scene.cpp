@@ -276,7 +276,7 @@ struct TerrainRow {
   std::vector<float> alt;      // metres; 0 at sea
   std::vector<float> coast;    // land elevation before scaling (< 0 sea)
   std::vector<float> detail;   // fine texture, about -0.1 .. 0.1
-  std::vector<uint8_t> water;  // 0 land, 1 sea, 2 lake or river
+  std::vector<uint8_t> water;  // 0 land, 1 sea, 2 lake or river, 3 a lake's dried bed
 };
 
 }  // namespace
@@ -285,14 +285,23 @@ std::vector<SampleBand> SampleBands(int sensor) { return MakeSensor(sensor).band
 
 bool ValidSampleOptions(const SampleSceneOptions& o) {
   return o.sensor >= 0 && o.sensor <= 2 && o.width >= kSampleMinSide && o.width <= kSampleMaxSide &&
-         o.height >= kSampleMinSide && o.height <= kSampleMaxSide;
+         o.height >= kSampleMinSide && o.height <= kSampleMaxSide && (o.date == 1 || o.date == 2);
+}
+
+std::string SampleDate(int sensor, int date) {
+  // Summer days within each sensor's years: MSS 1972-1992, TM 1984-2011, ASTER from 2000.
+  static const char* const kDates[3][2] = {
+      {"2002-08-09", "2020-08-14"}, {"1989-08-06", "2009-08-01"}, {"1976-07-28", "1991-08-03"}};
+  if (sensor < 0 || sensor > 2 || date < 1 || date > 2) return {};
+  return kDates[sensor][date - 1];
 }
 
 struct SampleScene::Impl {
   SampleSceneOptions opt;
   SensorModel sensor;
   int width = 0, height = 0;
-  int next = 0;  // the next row NextRow returns
+  int next = 0;        // the next row NextRow returns
+  bool later = false;  // the second date of the place
   double lon = 0, lat = 0, inclination = 0;
   float pixelMetres = 0;
 
@@ -342,6 +351,7 @@ struct SampleScene::Impl {
         sensor(MakeSensor(o.sensor)),
         width(o.width),
         height(o.height),
+        later(o.date == 2),
         relief(Noise(o, 1, CoarseShift(o), CoarseShift(o))),
         river(Noise(o, 2, GroundShift(o, 12000.0f), 5)),
         lake(Noise(o, 3, GroundShift(o, 12000.0f), 4)),
@@ -451,7 +461,8 @@ struct SampleScene::Impl {
         // Lakes fill hollows of the lowland; their surface follows the broad relief.
         const float hollow = tmpLake[static_cast<size_t>(x)] - 2.0f * fine;
         if (hollow > 0.5f && alt > 4.0f && alt < 900.0f && cone < 0.2f) {
-          water = 2;
+          // Years later the shallow rim of each lake has dried up.
+          water = later && hollow < 0.72f ? 3 : 2;
           const float c =
               std::max(0.0f, 1.3f * tmpCoarse[static_cast<size_t>(x)] + coastShift - 0.8f * along);
           alt = std::max(1.0f, reliefMetres * c * c);
@@ -579,7 +590,8 @@ struct SampleScene::Impl {
       // most of the ground, from the cover's patch or field.
       float vig = 1.6f * tmpVigour[x] + 2.0f * fine, wetness = 1.6f * tmpWet[x],
             bright = 3.0f * fine;
-      const uint8_t water = row.water[x];
+      const bool driedBed = row.water[x] == 3;
+      const uint8_t water = driedBed ? 0 : row.water[x];
       if (water == 1) {
         cover = row.coast[x] < -0.06f ? SampleCover::kDeepWater : SampleCover::kShallowWater;
         illum = 1.0f;
@@ -587,9 +599,13 @@ struct SampleScene::Impl {
         cover = SampleCover::kShallowWater;
         illum = 1.0f;
       } else {
-        const float snowLine = 2700.0f + 6000.0f * fine + 400.0f * pn + 500.0f * (direct - 1.0f);
+        // Warmer years later: the snow line climbs.
+        const float snowLine = 2700.0f + 6000.0f * fine + 400.0f * pn + 500.0f * (direct - 1.0f) +
+                               (later ? 250.0f : 0.0f);
         const float treeLine = 2300.0f + 1500.0f * fine + 200.0f * pn;
-        if (alt > snowLine && slope2 < 1.4f * 1.4f) {
+        if (driedBed) {
+          cover = pn + fine > 0.1f ? SampleCover::kGrass : SampleCover::kBareSoil;
+        } else if (alt > snowLine && slope2 < 1.4f * 1.4f) {
           cover = SampleCover::kSnow;
         } else if (alt > treeLine + 350.0f || slope2 > 1.1f * 1.1f) {
           cover = SampleCover::kRock;
@@ -598,7 +614,7 @@ struct SampleScene::Impl {
         } else if (alt < 2.5f && row.coast[x] < 0.012f) {
           cover = SampleCover::kSand;
         } else if (alt < 180.0f && slope2 < 0.08f * 0.08f &&
-                   tmpTown[x] + 0.35f * (1.0f - Clamp01(alt / 60.0f)) > 0.42f) {
+                   tmpTown[x] + 0.35f * (1.0f - Clamp01(alt / 60.0f)) > (later ? 0.30f : 0.42f)) {
           // Blocks between main streets; parks and garden trees among the houses.
           const uint32_t house = Hash3(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed32);
           const uint32_t block = Hash3(static_cast<uint32_t>(static_cast<int>(x) / blockCell),
@@ -620,6 +636,11 @@ struct SampleScene::Impl {
             cover = (h & 4) ? SampleCover::kGrass : SampleCover::kBareSoil;
         } else if (pn > 0.35f && slope2 < 0.3f * 0.3f) {
           cover = SampleCover::kGrass;
+        } else if (later && tmpWet[x] > 0.38f) {
+          // Forest cut down in blocks; some of them grown over with grass.
+          const uint32_t block = Hash3(static_cast<uint32_t>(static_cast<int>(x) / blockCell),
+                                       static_cast<uint32_t>(by), seed32 + 3);
+          cover = (block & 3) == 0 ? SampleCover::kGrass : SampleCover::kBareSoil;
         } else {
           cover = SampleCover::kForest;
         }
@@ -701,6 +722,7 @@ SampleScene::SampleScene(const SampleSceneOptions& options) {
     o.sensor = std::clamp(o.sensor, 0, 2);
     o.width = std::clamp(o.width, kSampleMinSide, kSampleMaxSide);
     o.height = std::clamp(o.height, kSampleMinSide, kSampleMaxSide);
+    o.date = o.date == 2 ? 2 : 1;
   }
   m_impl = std::make_unique<Impl>(o);
 }
@@ -800,6 +822,7 @@ bool WriteSampleScene(const std::string& settingsPath, const SampleSceneOptions&
   inf += Format("LeftTop_Lat = %lf\n", scene.LeftTopLat());
   inf += Format("Inclination = %lf\n", scene.Inclination());
   inf += "File_State = 0\nRainbow = 0\nSingle_Band = 0\n";
+  inf += "Date = " + SampleDate(options.sensor, options.date) + "\n";
   written = written && WriteFileAtomically(stage + ".inf", inf);
   if (!written) {
     messenger.ShowMessage(kMsgCreateFailed);

@@ -38,7 +38,13 @@ struct SampleSceneOptions {
   int width = 1024;
   int height = 1024;
   uint64_t seed = 1;
+  // 1, or 2: the same place on the same grid years later: a lake that shrank,
+  // forest cut down, a town that grew, less snow on the mountains.
+  int date = 1;
 };
+
+// The day each sensor's sample was taken ("YYYY-MM-DD"), per date.
+std::string SampleDate(int sensor, int date);
 
 // A band of the sensor: its number, sample type (1 bytes, 2 16-bit) and name.
 struct SampleBand {

@@ -36,6 +36,13 @@ bool MatchKey(const std::string& line, std::string_view key, std::string_view& v
   return true;
 }
 
+// A value without the blanks and line end around it.
+std::string Trimmed(std::string_view v) {
+  const auto first = v.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return std::string(v.substr(first, v.find_last_not_of(" \t\r\n") - first + 1));
+}
+
 bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }  // NaN fails
 
 template <typename Reader>
@@ -94,6 +101,10 @@ bool ParseWith(Reader& reader, ImageSettings& out) {
       s.fileState = (n >= 1 && n <= 9) ? n : 0;
     } else if (MatchKey(line, "Single_Band", v))
       s.singleBand = AtoI(v) != 0 ? 1 : 0;
+    else if (MatchKey(line, "Date", v))
+      s.date = Trimmed(v);
+    else if (MatchKey(line, "AlignedTo", v))
+      s.alignedTo = Trimmed(v);
   }
   s.leftTopLon = lon;
   s.leftTopLat = lat;
@@ -134,6 +145,26 @@ bool ReportSettingsRead(TextRead read, Messenger& messenger) {
 }
 
 }  // namespace
+
+int32_t DateNumber(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return 0;
+  int32_t n[3] = {0, 0, 0};
+  for (size_t i = 0, part = 0; i < text.size(); ++i) {
+    if (i == 4 || i == 7) {
+      ++part;
+      continue;
+    }
+    if (text[i] < '0' || text[i] > '9') return 0;
+    n[part] = n[part] * 10 + (text[i] - '0');
+  }
+  const int32_t year = n[0], month = n[1], day = n[2];
+  static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (year < 1900 || year > 2199 || month < 1 || month > 12 || day < 1 ||
+      day > kDays[month - 1] - (month == 2 && !leap ? 1 : 0))
+    return 0;
+  return year * 10000 + month * 100 + day;
+}
 
 char SampleLetter(int t) { return t == 1 ? 'b' : t == 2 ? 'i' : t == 3 ? 'r' : 0; }
 int SampleBytes(int t) { return t == 1 ? 1 : t == 2 ? 2 : t == 3 ? 4 : 0; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/support/messenger.h"
 
@@ -54,9 +55,15 @@ struct ImageSettings {
   int32_t rainbow = 0;          // Rainbow, 0/1
   int32_t fileState = 0;        // File_State, 0..9
   int32_t singleBand = 0;       // Single_Band, 0/1
+  std::string date;             // Date: the day the picture was taken, raw text
+  std::string alignedTo;        // AlignedTo: the scene whose grid it was put on
 
   bool HasGeoReference() const { return leftTopLon != 500.0 && leftTopLat != 500.0; }
 };
+
+// A date "YYYY-MM-DD" of a real day (years 1900-2199); 0 otherwise. The
+// result orders dates: year * 10000 + month * 100 + day.
+int32_t DateNumber(std::string_view text);
 
 // Reads a settings file. Fails with 61234 when it cannot be opened and 61274
 // when a longitude, latitude or inclination is out of range; the record is

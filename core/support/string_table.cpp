@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cinttypes>
 #include <cstring>
 #include <iterator>
 
@@ -156,6 +157,29 @@ struct TextRow {
 
 constexpr TextRow kTexts[] = {
     {"確認", "Confirm"},
+    // What changed between two dates.
+    {"変化の地図", "Change map"},
+    {"変化", "Change"},
+    {"バンド%dがありません．", "There is no band %d."},
+    {"比べるものが選ばれていません．", "Nothing to compare has been chosen."},
+    {"この画像ではこの指数を計算できません．", "This index cannot be worked out for this picture."},
+    {"2つの画像は同じ場所の同じ大きさのマス目になっていないので，比べられません．"
+     "あとの画像を「開いている画像のマス目に合わせて」取り込んでください．",
+     "The two pictures cannot be compared: they do not cover the same place with the same grid "
+     "of pixels. Import the later picture \"on the grid of an open picture\"."},
+    {"撮影した日がわからない画像があるので，どちらが先か決められません．",
+     "One of the pictures has no date, so it cannot be told which came first."},
+    {"はじめの画像のほうが新しい（または同じ日）です．古いほうの画像で始めてください．",
+     "The first picture is the newer one (or from the same day). Start with the older picture."},
+    {"「変わらない」とみなす幅は0以上の数にしてください．",
+     "The range that counts as \"no change\" must be a number of 0 or more."},
+    {"2つの画像に共通して写っている所がありません．",
+     "The two pictures have no part of the ground in common."},
+    {"%" PRId64 "画素", "%" PRId64 " pixels"},
+    {"%" PRId64 "画素，%.1f ha（%.2f km²）", "%" PRId64 " pixels, %.1f ha (%.2f km²)"},
+    {"減った所：", "Less: "},
+    {"増えた所：", "More: "},
+    {"変わらない所：", "No change: "},
     {"分類したときの画像が開かれていないので，クラスの平均スペクトルは出せません．",
      "The image the classes were drawn on is not open, so their mean spectra cannot be shown."},
     // Lesson files

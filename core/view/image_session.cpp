@@ -29,19 +29,21 @@ LegendKind RestoredLegend(const DisplayState& s) {
 
 // An index result whose range file asks for it is drawn in the diverging
 // colours, by its codes (its legend fixes the range, so no stretch applies).
-bool DrawnDiverging(const DisplayState& s) {
-  if (s.m_bRainbow || !s.m_bSingleBand || s.m_nFileState != kStateVegetation) return false;
+DivergingColours DrawnDiverging(const DisplayState& s) {
+  if (s.m_bRainbow || !s.m_bSingleBand || s.m_nFileState != kStateVegetation)
+    return DivergingColours::kNone;
   std::string text;
-  return ReadTextFile(ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".ndv"),
-                      kMaxRangeFileBytes, text) == TextRead::kOk &&
-         RangeTextAsksDiverging(text);
+  if (ReadTextFile(ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".ndv"), kMaxRangeFileBytes,
+                   text) != TextRead::kOk)
+    return DivergingColours::kNone;
+  return RangeColours(text);
 }
 
 void PaintRainbow(const DisplayState& s, Dib& dib) {
   if (s.m_bRainbow && s.m_bSingleBand)
     ApplyRainbow(dib, s.m_fDispMin, s.m_fDispMax, s.m_bRainbowReversed);
-  else if (DrawnDiverging(s))
-    ApplyDiverging(dib);
+  else if (const DivergingColours colours = DrawnDiverging(s); colours != DivergingColours::kNone)
+    ApplyDiverging(dib, colours);
 }
 
 }  // namespace

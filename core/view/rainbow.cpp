@@ -31,14 +31,15 @@ RainbowTable BuildRainbow() {
 }
 
 // White at code 128, blended linearly (rounded) towards the end colour.
-RainbowTable BuildDiverging() {
+RainbowTable BuildDiverging(RainbowEntry low) {
   RainbowTable t{};
   const auto blend = [](int end, int steps) {
     return static_cast<uint8_t>(255 - ((255 - end) * steps * 2 + 127) / 254);
   };
   for (int k = 1; k < 256; ++k) {
     const int steps = k < 128 ? 128 - k : k - 128;  // 0 .. 127
-    t[k] = k < 128 ? RainbowEntry{blend(33, steps), blend(102, steps), blend(172, steps)}
+    t[k] = k < 128 ? RainbowEntry{blend(low.red, steps), blend(low.green, steps),
+                                  blend(low.blue, steps)}
                    : RainbowEntry{blend(27, steps), blend(120, steps), blend(55, steps)};
   }
   return t;
@@ -53,13 +54,14 @@ const RainbowTable& Rainbow() {
   return table;
 }
 
-const RainbowTable& Diverging() {
-  static const RainbowTable table = BuildDiverging();
-  return table;
+const RainbowTable& Diverging(DivergingColours colours) {
+  static const RainbowTable blue = BuildDiverging({33, 102, 172});
+  static const RainbowTable red = BuildDiverging({178, 24, 43});
+  return colours == DivergingColours::kRedWhiteGreen ? red : blue;
 }
 
-void ApplyDiverging(Dib& dib) {
-  const RainbowTable& table = Diverging();
+void ApplyDiverging(Dib& dib, DivergingColours colours) {
+  const RainbowTable& table = Diverging(colours);
   for (int32_t y = 0; y < dib.height; ++y) {
     uint8_t* p = dib.StoredRow(y);
     for (int32_t x = 0; x < dib.width; ++x, p += 3) {
@@ -71,16 +73,18 @@ void ApplyDiverging(Dib& dib) {
   }
 }
 
-bool RangeTextAsksDiverging(std::string_view text) {
+DivergingColours RangeColours(std::string_view text) {
   // Header, range, formula, then the colour line.
   for (int line = 0; line < 3; ++line) {
     const size_t end = text.find('\n');
-    if (end == std::string_view::npos) return false;
+    if (end == std::string_view::npos) return DivergingColours::kNone;
     text.remove_prefix(end + 1);
   }
   text = text.substr(0, text.find('\n'));
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return text == kDivergingRangeLine;
+  if (text == kDivergingRangeLine) return DivergingColours::kBlueWhiteGreen;
+  if (text == kChangeRangeLine) return DivergingColours::kRedWhiteGreen;
+  return DivergingColours::kNone;
 }
 
 int RainbowIndex(int v, float dispMin, float dispMax, bool reverse) {

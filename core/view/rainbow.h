@@ -31,21 +31,32 @@ int RainbowIndex(int v, float dispMin, float dispMax, bool reverse);
 // with the rainbow colour of that sample, in place.
 void ApplyRainbow(Dib& dib, float dispMin, float dispMax, bool reverse);
 
-// The diverging table of index results: code 128 (the value 0) white, codes
-// below it ever bluer to (33, 102, 172) at 1, codes above it ever greener to
-// (27, 120, 55) at 255; code 0 ("no value") black.
-const RainbowTable& Diverging();
+// The diverging colours of index results, as a range file asks for them.
+enum class DivergingColours {
+  kNone,
+  kBlueWhiteGreen,  // band maths: water blue, plants green
+  kRedWhiteGreen,   // a change map: loss red, gain green
+};
+
+// The diverging table: code 128 (the value 0) white, codes below it ever
+// bluer to (33, 102, 172) at 1 (or redder to (178, 24, 43)), codes above it
+// ever greener to (27, 120, 55) at 255; code 0 ("no value") black.
+const RainbowTable& Diverging(DivergingColours colours = DivergingColours::kBlueWhiteGreen);
 
 // Repaints every pixel of a one-band display with the diverging colour of
 // its code, in place.
-void ApplyDiverging(Dib& dib);
+void ApplyDiverging(Dib& dib, DivergingColours colours = DivergingColours::kBlueWhiteGreen);
 
-// The line a band-maths range file carries (as its fourth) when its display
-// band is drawn in the diverging colours.
+// The line a range file carries (as its fourth) when its display band is
+// drawn in the diverging colours.
 inline constexpr std::string_view kDivergingRangeLine = "colours: blue-white-green";
+inline constexpr std::string_view kChangeRangeLine = "colours: red-white-green";
 
-// Whether the text of a range file asks for the diverging colours.
-bool RangeTextAsksDiverging(std::string_view text);
+// The diverging colours the text of a range file asks for.
+DivergingColours RangeColours(std::string_view text);
+inline bool RangeTextAsksDiverging(std::string_view text) {
+  return RangeColours(text) != DivergingColours::kNone;
+}
 
 // A new image in which every pixel whose colour is rainbow entry k shows
 // entry 255 - k; pixels of other colours become black. False when the new
