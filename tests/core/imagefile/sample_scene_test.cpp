@@ -292,6 +292,43 @@ TEST(SampleScene, ThermalBandsSeeWarmTownsAndColdSnow) {
   }
 }
 
+// Years later: lakes shrank, forest was cut, the town grew, snow melted;
+// ground that kept its cover kept its every band, so a change map shows
+// (nearly) only what changed.
+TEST(SampleScene, SecondDateIsTheSamePlaceChanged) {
+  SampleSceneOptions o;
+  o.sensor = 1;
+  o.width = o.height = 1024;
+  o.seed = 7;
+  const Rendered first = Render(o);
+  o.date = 2;
+  const Rendered second = Render(o);
+  std::map<SampleCover, int> before, after;
+  int kept = 0, total = 0, unchanged = 0;
+  for (size_t y = 0; y < first.rows.size(); ++y)
+    for (size_t x = 0; x < first.rows[y].cover.size(); ++x) {
+      const SampleCover a = first.rows[y].cover[x], b = second.rows[y].cover[x];
+      ++before[a], ++after[b], ++total;
+      if (a != b) continue;
+      ++kept;
+      bool same = true;
+      for (size_t k = 0; k < first.rows[y].bands.size(); ++k)
+        same = same && first.rows[y].bands[k][x] == second.rows[y].bands[k][x];
+      unchanged += same;
+    }
+  EXPECT_LT(after[SampleCover::kShallowWater], before[SampleCover::kShallowWater] * 9 / 10);
+  EXPECT_EQ(after[SampleCover::kDeepWater], before[SampleCover::kDeepWater]);
+  EXPECT_LT(after[SampleCover::kForest], before[SampleCover::kForest] * 95 / 100);
+  EXPECT_GT(after[SampleCover::kTown], before[SampleCover::kTown] * 11 / 10);
+  EXPECT_LT(after[SampleCover::kSnow], before[SampleCover::kSnow] * 9 / 10);
+  EXPECT_GT(kept, total * 8 / 10);
+  // (Grass of a field may become grass of a park: the same cover, other bands.)
+  EXPECT_GT(unchanged, kept * 98 / 100) << unchanged << " of " << kept;
+  EXPECT_EQ(SampleDate(1, 1), "1989-08-06");
+  EXPECT_LT(DateNumber(SampleDate(2, 1)), DateNumber(SampleDate(2, 2)));
+  EXPECT_LT(DateNumber(SampleDate(0, 1)), DateNumber(SampleDate(0, 2)));
+}
+
 TEST(WriteSampleScene, RefusesBadOptionsAndUnusableFolders) {
   TempDir dir;
   const SampleSceneOptions bad[] = {
