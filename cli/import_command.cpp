@@ -23,7 +23,8 @@ int RunImport(const std::vector<std::string>& argv) {
   constexpr const char* kName = "import";
   Args args(argv, {"keep-16bit"});
   if (!args.ok()) return UsageError(kName, args.error());
-  const auto unknown = args.Unknown({"sensor", "area", "lonlat", "size", "keep-16bit", "o"});
+  const auto unknown =
+      args.Unknown({"sensor", "area", "lonlat", "size", "keep-16bit", "like", "resample", "o"});
   if (!unknown.empty()) return UsageError(kName, "unknown option --" + unknown[0]);
   if (args.positional().empty()) return UsageError(kName, "a product or GeoTIFF files expected");
   const auto out = args.Get("o");
@@ -70,6 +71,19 @@ int RunImport(const std::vector<std::string>& argv) {
         options.maxHeight > importer::kMaxImportSide)
       return UsageError(
           kName, Format("--size must be WxH with sides from 1 to %d", importer::kMaxImportSide));
+  }
+  if (auto like = args.Get("like")) {
+    if (args.Has("area") || args.Has("lonlat") || args.Has("size"))
+      return UsageError(kName,
+                        "--like takes the first scene's grid: no --area, --lonlat or --size");
+    if (!IsSettingsPath(*like)) return UsageError(kName, "--like takes a scene's settings file");
+    options.like = *like;
+  }
+  if (auto resample = args.Get("resample")) {
+    if (*resample != "nearest" && *resample != "bilinear")
+      return UsageError(kName, "--resample takes nearest or bilinear");
+    if (options.like.empty()) return UsageError(kName, "--resample goes with --like");
+    options.bilinear = *resample == "bilinear";
   }
   StderrMessenger messenger("", *out);
   // Bands of different extents lose what the others do not cover: said

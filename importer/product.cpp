@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 
+#include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -169,6 +170,8 @@ bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {
   product.kind = ProductKind::kLandsat;
   product.sensor = 1;
   product.otherFiles.push_back(mtl.string());
+  if (const std::string date = MtlValue(text, "DATE_ACQUIRED"); DateNumber(date) != 0)
+    product.date = date;
   const fs::path folder = mtl.parent_path();
   std::string missing;
   for (const BandRole& role : kLandsatRoles) {
@@ -235,6 +238,10 @@ bool FindSentinel(const fs::path& folder, Product& product, ImportError& error) 
     }
     SourceBand band;
     band.path = it->second.second;
+    // The tile's day is in every band's name: T54SUE_20230101T012345_B02.
+    const std::string name = fs::path(band.path).filename().string();
+    const std::string day = name.substr(7, 4) + "-" + name.substr(11, 2) + "-" + name.substr(13, 2);
+    if (product.date.empty() && DateNumber(day) != 0) product.date = day;
     band.number = role.number;
     band.label = std::string("B") + role.source;
     band.description = std::string("MSI ") + role.text;

@@ -27,6 +27,8 @@ struct Product {
   std::vector<SourceBand> bands;
   // Files read besides the rasters (the MTL file).
   std::vector<std::string> otherFiles;
+  // The day the scene was taken ("YYYY-MM-DD"), when the product says it.
+  std::string date;
 };
 
 // What went wrong, in the program's words: a message id and the detail

@@ -1,5 +1,6 @@
 #include "importer/scene_import.h"
 
+#include <gdalwarper.h>
 #include <ogr_spatialref.h>
 
 #include <algorithm>
@@ -44,6 +45,9 @@ struct Layer {
 struct OpenProduct {
   Product product;
   std::map<std::string, DatasetPtr> datasets;
+  // Bands put on another scene's grid, read through the sources above (and
+  // so closed before them).
+  std::vector<DatasetPtr> warped;
   std::vector<Layer> layers;
   OGRSpatialReference srs;
   double reference[6] = {0, 1, 0, 0, 0, -1};
@@ -688,10 +692,89 @@ bool RoomForSet(const OpenProduct& open, const OutputGrid& g, const ImportOption
   return true;
 }
 
+// Puts every layer onto the grid of the scene `like` through a warped
+// virtual band, so that the windows, stretch and writing below read it as
+// they read a band of the product itself.
+bool AlignTo(OpenProduct& open, const ImportOptions& o, ImageSettings& like, Messenger& messenger,
+             ImportError& error) {
+  if (!ReadSettings(o.like, like, messenger) || !CheckImageSize(like, messenger)) {
+    error = {-1, ""};
+    return false;
+  }
+  Grid grid;
+  if (!SceneGrid(o.like, like, grid)) {
+    error = {kMsgImportSceneNoGeoref, o.like};
+    return false;
+  }
+  OGRSpatialReference target;
+  target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  if (target.importFromWkt(grid.wkt.c_str()) != OGRERR_NONE) {
+    error = {kMsgImportSceneNoGeoref, o.like};
+    return false;
+  }
+  char* sourceWkt = nullptr;
+  open.srs.exportToWkt(&sourceWkt);
+  const std::string srcWkt = sourceWkt ? sourceWkt : "";
+  CPLFree(sourceWkt);
+  // (A product beside the grid leaves every cell without a value: the
+  // stretch refuses it as a band without values.)
+  for (Layer& l : open.layers) {
+    GDALDataset* ds = l.band->GetDataset();
+    double t[6];
+    ds->GetGeoTransform(t);
+    GDALWarpOptions* wo = GDALCreateWarpOptions();
+    wo->hSrcDS = ds;
+    wo->nBandCount = 1;
+    wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+    wo->panSrcBands[0] = l.band->GetBand();
+    wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+    wo->panDstBands[0] = 1;
+    wo->eResampleAlg = o.bilinear ? GRA_Bilinear : GRA_NearestNeighbour;
+    if (l.hasNoData) {
+      wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+      wo->padfSrcNoDataReal[0] = l.noData;
+    }
+    wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+    wo->padfDstNoDataReal[0] = 0.0;
+    wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+    wo->pTransformerArg =
+        GDALCreateGenImgProjTransformer3(srcWkt.c_str(), t, grid.wkt.c_str(), grid.transform);
+    wo->pfnTransformer = GDALGenImgProjTransform;
+    GDALDatasetH vrt = wo->pTransformerArg
+                           ? GDALCreateWarpedVRT(ds, grid.width, grid.height, grid.transform, wo)
+                           : nullptr;
+    if (!vrt && wo->pTransformerArg) GDALDestroyGenImgProjTransformer(wo->pTransformerArg);
+    // The warped band keeps its transformer; the options were copied.
+    GDALDestroyWarpOptions(wo);
+    if (!vrt) {
+      error = {kMsgImportReadFailed, l.source.path};
+      return false;
+    }
+    GDALSetProjection(vrt, grid.wkt.c_str());
+    open.warped.emplace_back(GDALDataset::FromHandle(vrt));
+    l.band = open.warped.back()->GetRasterBand(1);
+    l.width = grid.width;
+    l.height = grid.height;
+    l.offsetX = l.offsetY = 0.0;
+    l.scaleX = l.scaleY = 1.0;
+    l.hasNoData = true;
+    l.noData = 0.0;
+  }
+  std::copy(grid.transform, grid.transform + 6, open.reference);
+  open.srs = target;
+  open.left = open.top = 0;
+  open.right = grid.width;
+  open.bottom = grid.height;
+  open.cut = false;
+  return true;
+}
+
 bool Run(const std::vector<std::string>& inputs, const std::string& outInf, const ImportOptions& o,
          Messenger& messenger, Progress* progress, ImportError& error) {
   OpenProduct open;
   if (!Open(inputs, open, error)) return false;
+  ImageSettings like;
+  if (!o.like.empty() && !AlignTo(open, o, like, messenger, error)) return false;
   const int fullWidth = open.right - open.left, fullHeight = open.bottom - open.top;
   int left = 0, top = 0, width = fullWidth, height = fullHeight;
   if (o.hasArea) {
@@ -731,6 +814,14 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
     error = {kMsgImportNoGeoref, ""};
     return false;
   }
+  if (!o.like.empty()) {
+    // Word for word the grid of the scene it was put on, so that the two
+    // compare as one grid.
+    keys.leftTopLon = like.leftTopLon;
+    keys.leftTopLat = like.leftTopLat;
+    keys.lengthPerPixel = like.lengthPerPixel;
+    keys.inclination = like.inclination;
+  }
   if (!(std::abs(keys.inclination) <= 45.0)) {
     error = {kMsgImportTurned, keys.gpsChar};
     return false;
@@ -767,8 +858,10 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   }
   if (progress) progress->Close();
   if (!ok) return false;
-  if (!WriteFileAtomically(stageBase + ".inf",
-                           SettingsText(outHeight, outWidth, top, left, sensor, keys))) {
+  std::string settings = SettingsText(outHeight, outWidth, top, left, sensor, keys);
+  if (!open.product.date.empty()) settings += "Date = " + open.product.date + "\n";
+  if (!o.like.empty()) settings += "AlignedTo = " + fs::path(o.like).filename().string() + "\n";
+  if (!WriteFileAtomically(stageBase + ".inf", settings)) {
     error = {kMsgCreateFailed, ""};
     return false;
   }

@@ -33,6 +33,12 @@ struct ImportOptions {
   // taken for the output's disk (-1: asked of the system). Tests set them.
   int windowRows = 0;
   int64_t freeSpace = -1;
+  // The settings file of a scene whose grid the product is put on (size,
+  // corner, cell size, orientation): pixel (x, y) is then the same ground in
+  // both. Cells the product does not cover hold 0, "no data". Not with an
+  // area or a size.
+  std::string like;
+  bool bilinear = false;  // resampling onto that grid; nearest otherwise
 };
 
 // What an import would read, for choosing before running it.

@@ -107,6 +107,7 @@ std::string WriteLandsat(const std::string& folder, const TiffSpec& tiff, const 
     WriteGeoTiff(folder + "/" + name, one, [&](int, int x, int y) { return value(10, x, y); });
   }
   items.emplace_back("SPACECRAFT_ID", "LANDSAT_9");
+  items.emplace_back("DATE_ACQUIRED", "2024-05-01");
   const char* ending = format == MtlFormat::kJson  ? "_MTL.json"
                        : format == MtlFormat::kXml ? "_MTL.xml"
                                                    : "_MTL.txt";

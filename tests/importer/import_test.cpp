@@ -95,6 +95,7 @@ TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
   EXPECT_EQ(s.pixels, tiff.width);
   EXPECT_EQ(s.lines, tiff.height);
   EXPECT_EQ(s.sensor, 1);
+  EXPECT_EQ(s.date, "2024-05-01");  // as the MTL file says
   // OLI 2..7 and the thermal band in the places the TM presets expect.
   const int source[8] = {0, 2, 3, 4, 5, 6, 10, 7};
   for (int n = 1; n <= 7; ++n) {
@@ -183,6 +184,7 @@ TEST_F(Import, SentinelTwentyMetreBandsLandOnTheTenMetreGrid) {
   const ImageSettings s = WrittenSettings(out);
   EXPECT_EQ(s.pixels, 40);
   EXPECT_EQ(s.lines, 30);
+  EXPECT_EQ(s.date, "2024-05-01");  // from the tile's file names
   EXPECT_NEAR(s.lengthPerPixel, 0.010, 0.00002);
   // Blue comes from the 10 m file although a 20 m one lies beside it.
   EXPECT_EQ(Bytes(dir / "out/scene.b01"),
@@ -248,6 +250,54 @@ TEST_F(Import, SixteenBitAreaAndSize) {
       0);
   EXPECT_EQ(WrittenSettings(dir / "odd.inf").pixels, 21);
   EXPECT_EQ(WrittenSettings(dir / "odd.inf").lines, 16);
+}
+
+// A second date of the place, its grid shifted by 3 cells east and 2 south:
+// put on the first scene's grid, every pixel shows the ground it showed
+// there; what it does not cover is 0 ("no data").
+TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
+  const TiffSpec first;
+  const auto ground = [](int gx, int gy) { return 100 + 7 * gx + 13 * gy; };
+  test::WriteGeoTiff(dir / "first.tif", first, [&](int, int x, int y) { return ground(x, y); });
+  ASSERT_EQ(Run("import " + Q(dir / "first.tif") + " --keep-16bit -o " + Q(dir / "a.inf")).status,
+            0);
+  TiffSpec second = first;
+  second.originX += 3 * 30;
+  second.originY -= 2 * 30;
+  test::WriteGeoTiff(dir / "second.tif", second,
+                     [&](int, int x, int y) { return ground(x + 3, y + 2); });
+  for (const char* resample : {"nearest", "bilinear"}) {
+    SCOPED_TRACE(resample);
+    const auto r = Run("import " + Q(dir / "second.tif") + " --keep-16bit --like " +
+                       Q(dir / "a.inf") + " --resample " + resample + " -o " + Q(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    // On whole cells bilinear and nearest agree.
+    EXPECT_EQ(Bytes(dir / "out/scene.i01"),
+              LittleEndian16(Grid(first.width, first.height, [&](int x, int y) {
+                return x >= 3 && y >= 2 ? ground(x, y) : 0;
+              })));
+    const ImageSettings a = WrittenSettings(dir / "a.inf"), b = WrittenSettings(out);
+    EXPECT_EQ(b.pixels, a.pixels);
+    EXPECT_EQ(b.lines, a.lines);
+    EXPECT_EQ(b.leftTopLon, a.leftTopLon);
+    EXPECT_EQ(b.leftTopLat, a.leftTopLat);
+    EXPECT_EQ(b.lengthPerPixel, a.lengthPerPixel);
+    EXPECT_EQ(b.inclination, a.inclination);
+    EXPECT_EQ(b.alignedTo, "a.inf");
+  }
+  // A product beside the grid, and options that would change the grid.
+  TiffSpec away = first;
+  away.originX += 100 * 30;
+  test::WriteGeoTiff(dir / "away.tif", away, [](int, int, int) { return 500; });
+  fs::remove_all(dir / "out");
+  EXPECT_EQ(
+      Run("import " + Q(dir / "away.tif") + " --like " + Q(dir / "a.inf") + " -o " + Q(out)).status,
+      1);
+  EXPECT_EQ(Run("import " + Q(dir / "second.tif") + " --like " + Q(dir / "a.inf") +
+                " --size 10x10 -o " + Q(out))
+                .status,
+            2);
+  EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
