@@ -17,6 +17,7 @@
 #include "core/imagefile/band_io.h"
 #include "core/imagefile/settings_file.h"
 #include "core/imagefile/staged_file_set.h"
+#include "core/support/allocation.h"
 #include "core/support/checked_math.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
@@ -40,15 +41,18 @@ struct Layer {
   double offsetX = 0, offsetY = 0, scaleX = 1, scaleY = 1;
   bool hasNoData = false;
   double noData = 0.0;
+  // Put on another scene's grid: the product's band it is warped from.
+  GDALRasterBand* warpFrom = nullptr;
 };
 
 struct OpenProduct {
   Product product;
   std::map<std::string, DatasetPtr> datasets;
-  // Bands put on another scene's grid, read through the sources above (and
-  // so closed before them).
-  std::vector<DatasetPtr> warped;
   std::vector<Layer> layers;
+  // The grid of the scene the product is put on (no width: its own grid).
+  Grid align;
+  std::string alignSourceWkt;
+  bool bilinear = false;
   OGRSpatialReference srs;
   double reference[6] = {0, 1, 0, 0, 0, -1};
   // The reference pixels every band covers: [left, right) x [top, bottom).
@@ -717,48 +721,17 @@ bool AlignTo(OpenProduct& open, const ImportOptions& o, ImageSettings& like, Mes
   const std::string srcWkt = sourceWkt ? sourceWkt : "";
   CPLFree(sourceWkt);
   // (A product beside the grid leaves every cell without a value: the
-  // stretch refuses it as a band without values.)
+  // stretch refuses it as a band without values.) Each layer is put on the
+  // grid when it is imported, one at a time.
+  open.align = grid;
+  open.alignSourceWkt = srcWkt;
+  open.bilinear = o.bilinear;
   for (Layer& l : open.layers) {
-    GDALDataset* ds = l.band->GetDataset();
-    double t[6];
-    ds->GetGeoTransform(t);
-    GDALWarpOptions* wo = GDALCreateWarpOptions();
-    wo->hSrcDS = ds;
-    wo->nBandCount = 1;
-    wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-    wo->panSrcBands[0] = l.band->GetBand();
-    wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-    wo->panDstBands[0] = 1;
-    wo->eResampleAlg = o.bilinear ? GRA_Bilinear : GRA_NearestNeighbour;
-    if (l.hasNoData) {
-      wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-      wo->padfSrcNoDataReal[0] = l.noData;
-    }
-    wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-    wo->padfDstNoDataReal[0] = 0.0;
-    wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
-    wo->pTransformerArg =
-        GDALCreateGenImgProjTransformer3(srcWkt.c_str(), t, grid.wkt.c_str(), grid.transform);
-    wo->pfnTransformer = GDALGenImgProjTransform;
-    GDALDatasetH vrt = wo->pTransformerArg
-                           ? GDALCreateWarpedVRT(ds, grid.width, grid.height, grid.transform, wo)
-                           : nullptr;
-    if (!vrt && wo->pTransformerArg) GDALDestroyGenImgProjTransformer(wo->pTransformerArg);
-    // The warped band keeps its transformer; the options were copied.
-    GDALDestroyWarpOptions(wo);
-    if (!vrt) {
-      error = {kMsgImportReadFailed, l.source.path};
-      return false;
-    }
-    GDALSetProjection(vrt, grid.wkt.c_str());
-    open.warped.emplace_back(GDALDataset::FromHandle(vrt));
-    l.band = open.warped.back()->GetRasterBand(1);
+    l.warpFrom = l.band;
     l.width = grid.width;
     l.height = grid.height;
     l.offsetX = l.offsetY = 0.0;
     l.scaleX = l.scaleY = 1.0;
-    l.hasNoData = true;
-    l.noData = 0.0;
   }
   std::copy(grid.transform, grid.transform + 6, open.reference);
   open.srs = target;
@@ -766,6 +739,132 @@ bool AlignTo(OpenProduct& open, const ImportOptions& o, ImageSettings& like, Mes
   open.right = grid.width;
   open.bottom = grid.height;
   open.cut = false;
+  return true;
+}
+
+// The usual case of two scenes of one path: the same system and cell size,
+// the grids a whole number of cells apart. The cells are then copied as
+// they are (what the warper would give, without its cost); true when it
+// was this case (error set when the copy failed).
+bool CopyShifted(const OpenProduct& open, Layer& l, const double t[6], GDALDataset& held,
+                 ImportError& error) {
+  const Grid& grid = open.align;
+  const double* g = grid.transform;
+  OGRSpatialReference target;
+  target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  if (target.importFromWkt(grid.wkt.c_str()) != OGRERR_NONE || !target.IsSame(&open.srs))
+    return false;
+  const auto near = [](double a, double b) { return std::abs(a - b) <= 1e-9 * std::abs(b); };
+  if (g[2] != 0.0 || g[4] != 0.0 || t[2] != 0.0 || t[4] != 0.0 || !near(t[1], g[1]) ||
+      !near(t[5], g[5]))
+    return false;
+  const double dx = (g[0] - t[0]) / t[1], dy = (g[3] - t[3]) / t[5];
+  const double ix = std::round(dx), iy = std::round(dy);
+  if (std::abs(dx - ix) > 1e-6 || std::abs(dy - iy) > 1e-6 || std::abs(ix) > 1e9 ||
+      std::abs(iy) > 1e9)
+    return false;
+  // Grid cell (x, y) is band pixel (x + ix, y + iy).
+  const int sw = l.warpFrom->GetXSize(), sh = l.warpFrom->GetYSize();
+  const int x0 = static_cast<int>(std::clamp(-ix, 0.0, static_cast<double>(grid.width)));
+  const int y0 = static_cast<int>(std::clamp(-iy, 0.0, static_cast<double>(grid.height)));
+  const int x1 = static_cast<int>(std::clamp(sw - ix, 0.0, static_cast<double>(grid.width)));
+  const int y1 = static_cast<int>(std::clamp(sh - iy, 0.0, static_cast<double>(grid.height)));
+  if (x1 <= x0 || y1 <= y0) return true;  // no cell covered: all stay 0
+  // The product's own no-data value becomes 0, as the cells it does not
+  // cover: such rows go through doubles, the others as they are.
+  const bool remap = l.hasNoData && l.noData != 0.0;
+  const GDALDataType type = remap ? GDT_Float64 : l.warpFrom->GetRasterDataType();
+  const int size = GDALGetDataTypeSizeBytes(type);
+  std::vector<uint8_t> row(static_cast<size_t>(x1 - x0) * static_cast<size_t>(size));
+  GDALRasterBand* out = held.GetRasterBand(1);
+  for (int y = y0; y < y1; ++y) {
+    const int sx = x0 + static_cast<int>(ix), sy = y + static_cast<int>(iy);
+    bool ok = l.warpFrom->RasterIO(GF_Read, sx, sy, x1 - x0, 1, row.data(), x1 - x0, 1, type, 0, 0,
+                                   nullptr) == CE_None;
+    if (ok && remap) {
+      auto* v = reinterpret_cast<double*>(row.data());
+      for (int i = 0; i < x1 - x0; ++i) v[i] = v[i] == l.noData ? 0.0 : v[i];
+    }
+    ok = ok && out->RasterIO(GF_Write, x0, y, x1 - x0, 1, row.data(), x1 - x0, 1, type, 0, 0,
+                             nullptr) == CE_None;
+    if (!ok) {
+      error = {kMsgImportReadFailed, l.source.path};
+      break;
+    }
+  }
+  return true;
+}
+
+// The layer's band warped onto the aligned grid in memory (the grid's
+// cells times the band's sample size; checked before it is taken), cells
+// it does not cover 0. The layer reads it from then on.
+bool WarpLayer(const OpenProduct& open, Layer& l, DatasetPtr& held, ImportError& error) {
+  const Grid& grid = open.align;
+  GDALDataset* ds = l.warpFrom->GetDataset();
+  const GDALDataType type = l.warpFrom->GetRasterDataType();
+  const auto bytes = CheckedMul(int64_t{grid.width}, int64_t{grid.height},
+                                int64_t{GDALGetDataTypeSizeBytes(type)});
+  GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
+  if (!bytes || !AllocatableBytes(*bytes) || !mem) {
+    error = {kMsgNoMemory, ""};
+    return false;
+  }
+  held.reset(mem->Create("", grid.width, grid.height, 1, type, nullptr));
+  if (!held) {
+    error = {kMsgNoMemory, ""};
+    return false;
+  }
+  held->SetGeoTransform(const_cast<double*>(grid.transform));
+  held->SetProjection(grid.wkt.c_str());
+  double t[6];
+  ds->GetGeoTransform(t);
+  if (CopyShifted(open, l, t, *held, error)) {
+    l.band = held->GetRasterBand(1);
+    l.hasNoData = true;
+    l.noData = 0.0;
+    return error.id == 0;
+  }
+  GDALWarpOptions* wo = GDALCreateWarpOptions();
+  wo->hSrcDS = ds;
+  wo->hDstDS = held.get();
+  wo->nBandCount = 1;
+  wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panSrcBands[0] = l.warpFrom->GetBand();
+  wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panDstBands[0] = 1;
+  wo->eResampleAlg = open.bilinear ? GRA_Bilinear : GRA_NearestNeighbour;
+  if (l.hasNoData) {
+    wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+    wo->padfSrcNoDataReal[0] = l.noData;
+  }
+  wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+  wo->padfDstNoDataReal[0] = 0.0;
+  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "NUM_THREADS", "2");
+  wo->dfWarpMemoryLimit = 64.0 * 1024 * 1024;
+  // Exact at every 8th cell or where the straight line between them is off
+  // by more than an eighth of a cell (as gdalwarp works); on a grid shifted
+  // or scaled within one system, exact everywhere.
+  void* exact = GDALCreateGenImgProjTransformer3(open.alignSourceWkt.c_str(), t, grid.wkt.c_str(),
+                                                 grid.transform);
+  bool ok = exact != nullptr;
+  if (ok) {
+    wo->pTransformerArg = GDALCreateApproxTransformer(GDALGenImgProjTransform, exact, 0.125);
+    GDALApproxTransformerOwnsSubtransformer(wo->pTransformerArg, TRUE);
+    wo->pfnTransformer = GDALApproxTransform;
+    GDALWarpOperation operation;
+    ok = operation.Initialize(wo) == CE_None &&
+         operation.ChunkAndWarpMulti(0, 0, grid.width, grid.height) == CE_None;
+    GDALDestroyApproxTransformer(wo->pTransformerArg);
+  }
+  GDALDestroyWarpOptions(wo);
+  if (!ok) {
+    error = {kMsgImportReadFailed, l.source.path};
+    return false;
+  }
+  l.band = held->GetRasterBand(1);
+  l.hasNoData = true;
+  l.noData = 0.0;
   return true;
 }
 
@@ -852,6 +951,8 @@ bool Run(const std::vector<std::string>& inputs, const std::string& outInf, cons
   bool ok = true;
   for (size_t i = 0; i < n && ok; ++i) {
     LayerProgress layerProgress{progress, static_cast<double>(i) / n, 1.0 / n};
+    DatasetPtr warped;
+    if (open.layers[i].warpFrom && !WarpLayer(open, open.layers[i], warped, error)) return false;
     LayerJob job{open.layers[i], grid, o.windowRows, stageBase, layerProgress, messenger, error};
     ok = ImportLayer(job, o.keep16bit);
     if (progress) progress->SetProgress(static_cast<float>(i + 1) / n);

@@ -285,6 +285,37 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
     EXPECT_EQ(b.inclination, a.inclination);
     EXPECT_EQ(b.alignedTo, "a.inf");
   }
+  // Finer cells (10 m) starting 2 cells east and south: the warper takes, for
+  // each cell, the fine pixel whose centre is the cell's centre.
+  TiffSpec fine = first;
+  fine.pixelSize = 10;
+  fine.width = fine.height = 96;
+  fine.originX += 2 * 30;
+  fine.originY -= 2 * 30;
+  const auto fineValue = [](int i, int j) { return 1 + i + 100 * j; };
+  test::WriteGeoTiff(dir / "fine.tif", fine, [&](int, int i, int j) { return fineValue(i, j); });
+  const auto expected = LittleEndian16(Grid(first.width, first.height, [&](int x, int y) {
+    return x >= 2 && y >= 2 ? fineValue(3 * x - 5, 3 * y - 5) : 0;
+  }));
+  ASSERT_EQ(Run("import " + Q(dir / "fine.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
+                " -o " + Q(out))
+                .status,
+            0);
+  EXPECT_EQ(Bytes(dir / "out/scene.i01"), expected);
+  // Bilinear averages the fine pixels around each centre (a kernel as wide as
+  // the cell): on values that rise evenly, the centre's value inside the
+  // product, to the rounding.
+  ASSERT_EQ(Run("import " + Q(dir / "fine.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
+                " --resample bilinear -o " + Q(out))
+                .status,
+            0);
+  const auto smooth = Bytes(dir / "out/scene.i01");
+  for (int y = 3; y < first.height; ++y)
+    for (int x = 3; x < first.width; ++x) {
+      const size_t i = 2 * static_cast<size_t>(y * first.width + x);
+      EXPECT_NEAR(smooth[i] | smooth[i + 1] << 8, expected[i] | expected[i + 1] << 8, 1)
+          << x << "," << y;
+    }
   // A product beside the grid, and options that would change the grid.
   TiffSpec away = first;
   away.originX += 100 * 30;
