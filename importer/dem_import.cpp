@@ -67,25 +67,11 @@ bool Warp(GDALDataset* dem, const Grid& grid, std::vector<float>& out, bool& rea
   target->SetProjection(grid.wkt.c_str());
   target->GetRasterBand(1)->SetNoDataValue(kOutside);
 
-  GDALWarpOptions* wo = GDALCreateWarpOptions();
-  wo->hSrcDS = dem;
-  wo->hDstDS = target.get();
-  wo->nBandCount = 1;
-  wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-  wo->panSrcBands[0] = 1;
-  wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-  wo->panDstBands[0] = 1;
-  wo->eResampleAlg = GRA_Bilinear;
-  wo->eWorkingDataType = GDT_Float64;
   int has = 0;
   const double noData = dem->GetRasterBand(1)->GetNoDataValue(&has);
-  if (has) {
-    wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-    wo->padfSrcNoDataReal[0] = noData;
-  }
-  wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-  wo->padfDstNoDataReal[0] = kOutside;
-  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+  GDALWarpOptions* wo =
+      OneBandWarp(dem, 1, target.get(), GRA_Bilinear, has ? &noData : nullptr, kOutside);
+  wo->eWorkingDataType = GDT_Float64;
   wo->pfnProgress = OnWarp;
   wo->pProgressArg = progress;
   wo->pTransformerArg = GDALCreateGenImgProjTransformer2(dem, target.get(), nullptr);

@@ -32,4 +32,26 @@ bool FitsInMemory(uint64_t bytes) {
   return bytes <= static_cast<uint64_t>(pages) * static_cast<uint64_t>(size) / 2;
 }
 
+GDALWarpOptions* OneBandWarp(GDALDataset* src, int srcBand, GDALDataset* dst,
+                             GDALResampleAlg resampling, const double* srcNoData,
+                             double dstNoData) {
+  GDALWarpOptions* wo = GDALCreateWarpOptions();
+  wo->hSrcDS = src;
+  wo->hDstDS = dst;
+  wo->nBandCount = 1;
+  wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panSrcBands[0] = srcBand;
+  wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
+  wo->panDstBands[0] = 1;
+  wo->eResampleAlg = resampling;
+  if (srcNoData) {
+    wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+    wo->padfSrcNoDataReal[0] = *srcNoData;
+  }
+  wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
+  wo->padfDstNoDataReal[0] = dstNoData;
+  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+  return wo;
+}
+
 }  // namespace lumora::importer

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gdal_priv.h>
+#include <gdalwarper.h>
 
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,12 @@ enum class RasterKind {
 // file (a GDAL virtual path such as /vsicurl/ included) or GDAL cannot open
 // it with the drivers of its kind.
 DatasetPtr OpenRaster(const std::string& path, RasterKind kind);
+
+// Warp options for one band of src onto band 1 of dst: cells without a value
+// in src (when it has one) and cells src does not cover take dstNoData.
+// The caller sets the transformer and destroys the options.
+GDALWarpOptions* OneBandWarp(GDALDataset* src, int srcBand, GDALDataset* dst,
+                             GDALResampleAlg resampling, const double* srcNoData, double dstNoData);
 
 // Whether buffers of this many bytes fit in half the physical memory (true
 // when that is unknown): more would push a school computer into swapping.

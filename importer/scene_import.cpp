@@ -824,22 +824,9 @@ bool WarpLayer(const OpenProduct& open, Layer& l, DatasetPtr& held, ImportError&
     l.noData = 0.0;
     return error.id == 0;
   }
-  GDALWarpOptions* wo = GDALCreateWarpOptions();
-  wo->hSrcDS = ds;
-  wo->hDstDS = held.get();
-  wo->nBandCount = 1;
-  wo->panSrcBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-  wo->panSrcBands[0] = l.warpFrom->GetBand();
-  wo->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
-  wo->panDstBands[0] = 1;
-  wo->eResampleAlg = open.bilinear ? GRA_Bilinear : GRA_NearestNeighbour;
-  if (l.hasNoData) {
-    wo->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-    wo->padfSrcNoDataReal[0] = l.noData;
-  }
-  wo->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-  wo->padfDstNoDataReal[0] = 0.0;
-  wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "NO_DATA");
+  GDALWarpOptions* wo = OneBandWarp(ds, l.warpFrom->GetBand(), held.get(),
+                                    open.bilinear ? GRA_Bilinear : GRA_NearestNeighbour,
+                                    l.hasNoData ? &l.noData : nullptr, 0.0);
   wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "NUM_THREADS", "2");
   wo->dfWarpMemoryLimit = 64.0 * 1024 * 1024;
   // Exact at every 8th cell or where the straight line between them is off
