@@ -56,27 +56,12 @@ void Samples(const uint8_t* raw, int type, size_t count, double* out) {
   }
 }
 
-// The float written for a value: NaN for no value; a float whose first byte
-// would be 0xFF (read back as "no data") moves by its last bit.
-// Written without branches, so that the compiler runs it over many values at once.
-inline float Stored(double v) {
-  const auto f = static_cast<float>(v);
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  const bool finite = (bits & 0x7F800000u) != 0x7F800000u;
-  bits ^= (bits & 0xFFu) == 0xFFu ? 1u : 0u;
-  bits = finite ? bits : 0x7FC00000u;
-  float g;
-  std::memcpy(&g, &bits, sizeof g);
-  return g;
-}
-
 // Stored values of count results; largest and smallest take the values that
 // are numbers. Eight running extremes keep the loops free of a chain from one
 // value to the next.
 void StoreAll(const double* __restrict values, float* __restrict out, size_t count, float& largest,
               float& smallest) {
-  for (size_t i = 0; i < count; ++i) out[i] = Stored(values[i]);
+  for (size_t i = 0; i < count; ++i) out[i] = MathStored(values[i]);
   float hi[8], lo[8];
   for (int k = 0; k < 8; ++k) hi[k] = largest, lo[k] = smallest;
   size_t i = 0;
@@ -251,7 +236,9 @@ void MathSamples(const uint8_t* raw, int type, size_t count, double* out) {
   Samples(raw, type, count, out);
 }
 
-float MathStored(double value) { return Stored(value); }
+void MathBytes(const float* values, uint8_t* out, size_t count, float smallest, float largest) {
+  MapBytes(values, out, count, smallest, largest);
+}
 
 uint8_t MathByte(float value, float smallest, float largest) {
   uint8_t b = 0;

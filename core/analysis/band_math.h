@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,24 @@ std::string NoValueLabel();
 void MathSamples(const uint8_t* raw, int type, size_t count, double* out);
 // The float written for a result: NaN for no value; a float whose first
 // byte would be 0xFF (read back as "no data") moves by its last bit.
-float MathStored(double value);
+// Without branches, so that loops over it run many values at once.
+inline float MathStored(double value) {
+  const auto f = static_cast<float>(value);
+  uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  const bool finite = (bits & 0x7F800000u) != 0x7F800000u;
+  bits ^= (bits & 0xFFu) == 0xFFu ? 1u : 0u;
+  bits = finite ? bits : 0x7FC00000u;
+  float g;
+  std::memcpy(&g, &bits, sizeof g);
+  return g;
+}
 
 // The display byte of a value for the range smallest .. largest (largest
 // above smallest): 1 .. 255, rounded; "no value" (not finite) gives 0.
 uint8_t MathByte(float value, float smallest, float largest);
+// MathByte of count values at once.
+void MathBytes(const float* values, uint8_t* out, size_t count, float smallest, float largest);
 
 // The run: refuses (nothing written) a formula that cannot be read, a band
 // whose file is not the image's size, and a result that is constant or

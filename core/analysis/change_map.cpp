@@ -97,12 +97,16 @@ struct Side {
     return true;
   }
 
-  // Outside the picture: every band 0.
-  bool Outside(size_t i) {
-    for (size_t b = 0; b < expression.Bands().size(); ++b)
-      if (expression.Input(b)[i] != 0.0) return false;
-    return true;
+  // Marks (sets to 1) the chunk's pixels outside the picture: every band 0.
+  void MarkOutside(uint8_t* gone, size_t count) {
+    zeros.assign(count, 1);
+    for (size_t b = 0; b < expression.Bands().size(); ++b) {
+      const double* v = expression.Input(b);
+      for (size_t i = 0; i < count; ++i) zeros[i] &= v[i] == 0.0;
+    }
+    for (size_t i = 0; i < count; ++i) gone[i] |= zeros[i];
   }
+  std::vector<uint8_t> zeros;
 };
 
 std::string FormatCounts(const ChangeCounts& c) {
@@ -225,10 +229,11 @@ bool RunChangeMap(const StepSource& source, const std::string& targetBase,
     return false;
   }
   std::vector<float> floats;
-  std::vector<uint8_t> codes;
+  std::vector<uint8_t> codes, gone;
   if (!AllocateOrReport(messenger, [&] {
         floats.resize(kChunk);
         codes.resize(kChunk);
+        gone.resize(kChunk);
       }))
     return false;
 
@@ -242,24 +247,27 @@ bool RunChangeMap(const StepSource& source, const std::string& targetBase,
       out.Close(messenger);
       return progress.Fail(messenger, kMsgBandFileShort);
     }
+    std::fill(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(count), 0);
+    earlierSide.MarkOutside(gone.data(), count);
+    laterSide.MarkOutside(gone.data(), count);
+    const double* a = earlierSide.values.data();
+    const double* b = laterSide.values.data();
+    for (size_t i = 0; i < count; ++i) floats[i] = MathStored(gone[i] ? NAN : b[i] - a[i]);
+    // NaN fails every comparison: it counts as outside and moves no extreme.
+    int64_t loss = 0, gain = 0, numbers = 0;
     for (size_t i = 0; i < count; ++i) {
-      const bool outside = earlierSide.Outside(i) || laterSide.Outside(i);
-      const float d = MathStored(outside ? NAN : laterSide.values[i] - earlierSide.values[i]);
-      floats[i] = d;
-      if (d != d) {
-        ++counts.noData;
-        continue;
-      }
-      largest = std::max(largest, d);
-      smallest = std::min(smallest, d);
+      const float d = floats[i];
       const double change = d;
-      if (change < -params.threshold)
-        ++counts.loss;
-      else if (change > params.threshold)
-        ++counts.gain;
-      else
-        ++counts.same;
+      numbers += d == d;
+      loss += change < -params.threshold;
+      gain += change > params.threshold;
+      largest = d > largest ? d : largest;
+      smallest = d < smallest ? d : smallest;
     }
+    counts.loss += loss;
+    counts.gain += gain;
+    counts.same += numbers - loss - gain;
+    counts.noData += static_cast<int64_t>(count) - numbers;
     if (!out.Write(floats.data(), count * sizeof(float))) break;
     progress.SetProgress(static_cast<float>(done) / static_cast<float>(total) * 0.8f);
   }
@@ -288,10 +296,9 @@ bool RunChangeMap(const StepSource& source, const std::string& targetBase,
     const auto count = static_cast<size_t>(std::min<int64_t>(kChunk, total - done));
     if (std::fread(floats.data(), sizeof(float), count, in.get()) != count)
       return progress.Fail(messenger, kMsgBandFileShort);
-    for (size_t i = 0; i < count; ++i) {
-      const float d = floats[i];
-      codes[i] = std::fabs(static_cast<double>(d)) <= params.threshold ? 128 : MathByte(d, lo, hi);
-    }
+    MathBytes(floats.data(), codes.data(), count, lo, hi);
+    for (size_t i = 0; i < count; ++i)
+      codes[i] = std::fabs(static_cast<double>(floats[i])) <= params.threshold ? 128 : codes[i];
     if (!display.Write(codes.data(), count)) break;
     progress.SetProgress(0.8f + static_cast<float>(done) / static_cast<float>(total) * 0.2f);
   }
