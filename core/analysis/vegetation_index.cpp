@@ -233,7 +233,8 @@ namespace {
 // Reads the range file beside a settings file; reports and fails like the legend does.
 bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& smallest,
                      Messenger& messenger, std::string* formula = nullptr,
-                     DivergingColours* diverging = nullptr) {
+                     DivergingColours* diverging = nullptr,
+                     std::optional<ChangeCounts>* change = nullptr) {
   // The range file is two short lines; a hostile one is not read beyond its bound.
   std::string text;
   const TextRead read =
@@ -248,6 +249,8 @@ bool ReadRangeBeside(const std::string& settingsPath, double& largest, double& s
   }
   if (formula) *formula = MathFormulaOfRangeFile(text);
   if (diverging) *diverging = RangeColours(text);
+  ChangeCounts counts;
+  if (change) *change = ParseChangeCounts(text, counts) ? std::optional(counts) : std::nullopt;
   return true;
 }
 
@@ -258,8 +261,10 @@ bool FillRampFromRangeFile(const std::string& settingsPath, bool rainbow, RampLe
   double largest = 0.0, smallest = 0.0;
   std::string formula;
   DivergingColours diverging = DivergingColours::kNone;
-  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula, &diverging))
+  std::optional<ChangeCounts> change;
+  if (!ReadRangeBeside(settingsPath, largest, smallest, messenger, &formula, &diverging, &change))
     return false;
+  legend.change = change;
   legend.diverging = diverging;
   legend.formula = formula;
   legend.maximum = static_cast<float>(largest);
@@ -284,6 +289,7 @@ void FillRampFromNumbers(float maximum, float minimum, bool rainbow, RampLegend&
   legend.mode = 0;
   legend.formula.clear();
   legend.diverging = DivergingColours::kNone;
+  legend.change.reset();
 }
 
 RainbowEntry RampColour(const RampLegend& legend, int k, bool rainbow, bool reversed) {

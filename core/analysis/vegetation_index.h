@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/analysis/change_map.h"
 #include "core/view/processing_step.h"
 #include "core/view/rainbow.h"
 
@@ -71,6 +73,8 @@ struct RampLegend {
   std::string formula;
   // Its range file asks for the diverging colours (codes, white at 0).
   DivergingColours diverging = DivergingColours::kNone;
+  // A change map's counts of pixels lost, gained and unchanged.
+  std::optional<ChangeCounts> change;
 };
 
 // Largest and smallest of a range file's text (two lines of at most 255

@@ -57,7 +57,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdFilter: return vid && l && !s.hasLegend && unprocessedOrFiltered;
     case kCmdVegetation:
     case kCmdClassify: return vid && l && unprocessedOrFiltered;
-    case kCmdBandMath: return BandExpression::Available() && vid && l && unprocessedOrFiltered;
+    case kCmdBandMath:
+    case kCmdChange: return BandExpression::Available() && vid && l && unprocessedOrFiltered;
     case kCmdDem: return vid && l && fs != 5 && s.rangeFileExists;
     default: return false;
   }

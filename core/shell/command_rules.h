@@ -34,6 +34,7 @@ enum CommandId : int {
   kCmdLessons = 32890,   // the lesson list and panel
   kCmdSpectrum = 32892,  // the spectrum window
   kCmdRegion = 32893,    // the region tool: statistics, area and perimeter
+  kCmdChange = 32894,    // what changed between two dates of one place
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

@@ -2,9 +2,11 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 
 #include "core/analysis/band_math.h"
 #include "core/view/image_session.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 #include "paint/legend_page_painter.h"
 
@@ -42,6 +44,9 @@ CRampLegendDlg::CRampLegendDlg(const ImageSession& session, Messenger& messenger
   m_noValue->setGeometry(kRampLeft, kRampTop + kRampHeight + 10, kLabelLeft + 60 - kRampLeft,
                          m_noValue->fontMetrics().height());
   m_noValue->hide();
+  m_change = new QLabel(this);
+  m_change->setObjectName(QString::number(kRampChangeLabel));
+  m_change->hide();
   setFixedSize(kLabelLeft + 64 + 6, kRampTop + kRampHeight + 12);
 }
 
@@ -51,6 +56,19 @@ bool CRampLegendDlg::FillFromRangeFile(bool rainbow) {
     setWindowTitle(ToQ(m_legend.formula));
     m_noValue->show();
     setFixedSize(kLabelLeft + 64 + 6, kRampTop + kRampHeight + 16 + m_noValue->height());
+  }
+  if (m_legend.change) {
+    // Red below, white within the threshold, green above: said in words with the areas.
+    m_change->setText(translate("CRampLegendDlg", "赤：減った　白：変わらない　緑：増えた") + "\n" +
+                      ToQ(ChangeAreaText(*m_legend.change, m_session.Settings().lengthPerPixel)));
+    m_change->adjustSize();
+    const int top = m_noValue->geometry().bottom() + 8;
+    m_change->move(kRampLeft, top);
+    m_change->show();
+    setFixedSize(std::max(kLabelLeft + 64 + 6, kRampLeft + m_change->width() + 8),
+                 top + m_change->height() + 8);
+  } else {
+    m_change->hide();
   }
   ShowLabels();
   return true;

@@ -1,7 +1,8 @@
 // The colour-ramp legend of a vegetation-index result or of an image shown
 // in rainbow colours: the ramp from the minimum at the bottom to the maximum
 // at the top, with the three values beside it. A band-maths result's legend
-// has its formula as title and names the colour of "no value".
+// has its formula as title and names the colour of "no value"; a change
+// map's also says how much ground lost, gained and kept its value.
 #pragma once
 
 #include "core/analysis/vegetation_index.h"
@@ -22,6 +23,7 @@ inline constexpr int kRampMiddleLabel = 346;
 inline constexpr int kRampBottomLabel = 347;
 inline constexpr int kRampFrame = 348;
 inline constexpr int kRampNoValueLabel = 349;
+inline constexpr int kRampChangeLabel = 350;
 
 class CRampLegendDlg : public CLegendWindow {
   Q_OBJECT
@@ -54,6 +56,7 @@ class CRampLegendDlg : public CLegendWindow {
   QWidget* m_frame;
   QLabel* m_labels[3];
   QLabel* m_noValue;  // band maths only
+  QLabel* m_change;   // a change map's areas
 };
 
 }  // namespace lumora::gui

@@ -123,6 +123,11 @@ const CommandText kCommands[] = {
     {kCmdBandMath, QT_TRANSLATE_NOOP("CMainFrame", "バンド計算"),
      QT_TRANSLATE_NOOP("CMainFrame", "水・市街地・雪の指数や自分の式を計算します．\nバンド計算"),
      nullptr},
+    {kCmdChange, QT_TRANSLATE_NOOP("CMainFrame", "何が変わった？"),
+     QT_TRANSLATE_NOOP(
+         "CMainFrame",
+         "同じ場所の2つの日の画像を比べて，変わった所を色で示します．\n何が変わった？"),
+     nullptr},
     {kCmdClassify, QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類"),
      QT_TRANSLATE_NOOP("CMainFrame", "土地被覆分類を実行します．\n土地被覆分類"), nullptr},
     {kCmdDem, QT_TRANSLATE_NOOP("CMainFrame", "DEM"),
@@ -273,6 +278,7 @@ void CMainFrame::LoadMenu(int menuId) {
       proc->addAction(Action(kCmdFilter));
       proc->addAction(Action(kCmdVegetation));
       proc->addAction(Action(kCmdBandMath));
+      proc->addAction(Action(kCmdChange));
       proc->addAction(Action(kCmdClassify));
       proc->addAction(Action(kCmdDem));
     }

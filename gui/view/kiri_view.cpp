@@ -13,6 +13,7 @@
 #include "core/support/regular_file.h"
 #include "core/view/zoom.h"
 #include "gui/analysis/band_math_dlg.h"
+#include "gui/analysis/change_dlg.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
@@ -147,7 +148,8 @@ bool CKiriView::Handles(int id) {
     case kCmdSmooth:
     case kCmdAutoBrightness:
     case kCmdVegetation: return true;
-    case kCmdBandMath: return true;
+    case kCmdBandMath:
+    case kCmdChange: return true;
     default: return false;
   }
 }
@@ -194,6 +196,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdAutoBrightness: RunBrightnessCommand(m_app, *this, id); break;
     case kCmdVegetation: RunVegetationIndexCommand(m_app, *this); break;
     case kCmdBandMath: RunBandMathCommand(m_app, *this); break;
+    case kCmdChange: RunChangeCommand(m_app, *this); break;
     default: break;
   }
 }

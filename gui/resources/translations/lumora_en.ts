@@ -627,6 +627,84 @@ To classify with %1 bands, please give areas with more than %1 pixels.
     </message>
 </context>
 <context>
+    <name>CChangeDlg</name>
+    <message>
+        <source>植物（NDVI）</source>
+        <translation>Plants (NDVI)</translation>
+    </message>
+    <message>
+        <source>水（NDWI）</source>
+        <translation>Water (NDWI)</translation>
+    </message>
+    <message>
+        <source>市街地（NDBI）</source>
+        <translation>Towns (NDBI)</translation>
+    </message>
+    <message>
+        <source>雪（NDSI）</source>
+        <translation>Snow (NDSI)</translation>
+    </message>
+    <message>
+        <source>1つのバンド</source>
+        <translation>One band</translation>
+    </message>
+    <message>
+        <source>（日付なし）</source>
+        <translation> (no date)</translation>
+    </message>
+    <message>
+        <source>何が変わった？（2つの日の比べっこ）</source>
+        <translation>What changed? (two days compared)</translation>
+    </message>
+    <message>
+        <source>ファイルから選ぶ...</source>
+        <translation>Choose a file...</translation>
+    </message>
+    <message>
+        <source>画像の設定ファイル (*.inf)</source>
+        <translation>Picture settings files (*.inf)</translation>
+    </message>
+    <message>
+        <source>バンド：</source>
+        <translation>Band:</translation>
+    </message>
+    <message>
+        <source>前の画像：</source>
+        <translation>Earlier picture:</translation>
+    </message>
+    <message>
+        <source>あとの画像：</source>
+        <translation>Later picture:</translation>
+    </message>
+    <message>
+        <source>比べるもの：</source>
+        <translation>Compare:</translation>
+    </message>
+    <message>
+        <source>「変わらない」とみなす幅：</source>
+        <translation>Counts as "no change" up to:</translation>
+    </message>
+    <message>
+        <source>あとの値から前の値を引きます．赤：減った　白：変わらない　緑：増えた</source>
+        <translation>The earlier value is taken from the later one. Red: less   white: no change   green: more</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>同じ場所のあとの日の画像を開くか，「ファイルから選ぶ」で選んでください．</source>
+        <translation>Open a later picture of the same place, or pick one with "Choose a file".</translation>
+    </message>
+</context>
+<context>
+    <name>CRampLegendDlg</name>
+    <message>
+        <source>赤：減った　白：変わらない　緑：増えた</source>
+        <translation>Red: less   white: no change   green: more</translation>
+    </message>
+</context>
+<context>
     <name>CBandMathDlg</name>
     <message>
         <source>バンド計算</source>
@@ -1090,6 +1168,16 @@ Spectrum</translation>
 範囲の統計ツール</source>
         <translation>Shows the statistics and the area of a region you draw round.
 Region statistics tool</translation>
+    </message>
+    <message>
+        <source>何が変わった？</source>
+        <translation>What changed?</translation>
+    </message>
+    <message>
+        <source>同じ場所の2つの日の画像を比べて，変わった所を色で示します．
+何が変わった？</source>
+        <translation>Compares pictures of one place from two days and colours what changed.
+What changed?</translation>
     </message>
 </context>
 <context>
