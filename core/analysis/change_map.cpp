@@ -174,9 +174,10 @@ bool ParseChangeCounts(std::string_view text, ChangeCounts& counts) {
 
 std::string ChangeAreaText(const ChangeCounts& c, double km) {
   const auto area = [km](int64_t pixels) {
-    if (!(km > 0)) return Format(ShownText("%" PRId64 "画素"), pixels);
+    const std::string count = std::to_string(pixels);
+    if (!(km > 0)) return Format(ShownText("%s画素"), count.c_str());
     const double km2 = static_cast<double>(pixels) * km * km;
-    return Format(ShownText("%" PRId64 "画素，%.1f ha（%.2f km²）"), pixels, km2 * 100.0, km2);
+    return Format(ShownText("%s画素，%.1f ha（%.2f km²）"), count.c_str(), km2 * 100.0, km2);
   };
   return ShownText("減った所：") + area(c.loss) + "\n" + ShownText("増えた所：") + area(c.gain) +
          "\n" + ShownText("変わらない所：") + area(c.same);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cinttypes>
 #include <cstring>
 #include <iterator>
 
@@ -175,8 +174,8 @@ constexpr TextRow kTexts[] = {
      "The range that counts as \"no change\" must be a number of 0 or more."},
     {"2つの画像に共通して写っている所がありません．",
      "The two pictures have no part of the ground in common."},
-    {"%" PRId64 "画素", "%" PRId64 " pixels"},
-    {"%" PRId64 "画素，%.1f ha（%.2f km²）", "%" PRId64 " pixels, %.1f ha (%.2f km²)"},
+    {"%s画素", "%s pixels"},
+    {"%s画素，%.1f ha（%.2f km²）", "%s pixels, %.1f ha (%.2f km²)"},
     {"減った所：", "Less: "},
     {"増えた所：", "More: "},
     {"変わらない所：", "No change: "},
