@@ -273,9 +273,6 @@ QImage RenderSpectrumPicture(const std::vector<SpectrumBand>& bands,
   return out;
 }
 
-namespace {
-
-// A page of 1000 x 1414 units on a device of width x height pixels.
 double PageScale(int width, int height) { return std::min(width / 1000.0, height / 1414.0); }
 
 void PageTitle(QPainter& p, double k, const std::string& title) {
@@ -289,6 +286,8 @@ void PageTitle(QPainter& p, double k, const std::string& title) {
     y += m.height();
   }
 }
+
+namespace {
 
 // One row of texts at the given column lefts.
 void TableRow(QPainter& p, const QFont& f, double y, const std::vector<double>& lefts,

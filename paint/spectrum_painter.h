@@ -37,6 +37,12 @@ void PaintSpectrumChart(QPainter& p, const QRectF& rect, double unit,
                         const std::vector<SpectrumBand>& bands,
                         const std::vector<SpectrumSeries>& series);
 
+// A printed page of 1000 x 1414 units on a device of width x height pixels:
+// the device pixels of a unit, and the title centred at its top (lines
+// parted by "\r\n").
+double PageScale(int width, int height);
+void PageTitle(QPainter& p, double k, const std::string& title);
+
 // The saved picture of the chart.
 inline constexpr int kSpectrumPictureWidth = 900;
 inline constexpr int kSpectrumPictureHeight = 600;

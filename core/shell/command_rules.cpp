@@ -37,7 +37,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdExport:
     case kCmdPrintPreview:
     case kCmdAnnotation:
-    case kCmdImageInfo: return vid;
+    case kCmdImageInfo:
+    case kCmdCompare: return vid;
     case kCmdUndo: return vid && (s.hasPreviousImage || s.annotationsShown);
     case kCmdEnlarge:
     case kCmdReduce: return v && i && l;

@@ -35,6 +35,7 @@ enum CommandId : int {
   kCmdSpectrum = 32892,  // the spectrum window
   kCmdRegion = 32893,    // the region tool: statistics, area and perimeter
   kCmdChange = 32894,    // what changed between two dates of one place
+  kCmdCompare = 32895,   // two dates of one place in one window: swipe or blink
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

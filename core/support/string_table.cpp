@@ -159,6 +159,11 @@ constexpr TextRow kTexts[] = {
     // What changed between two dates.
     {"変化の地図", "Change map"},
     {"変化", "Change"},
+    {"2つの日を比べる", "Two days compared"},
+    {"同じ場所を同じマス目で写した画像を，もう1つ開いてください．"
+     "（あとの日の画像は「開いている画像のマス目に合わせて」取り込めます．）",
+     "Open another picture of the same place on the same grid of pixels. (A later picture can be "
+     "imported \"on the grid of an open picture\".)"},
     {"バンド%dがありません．", "There is no band %d."},
     {"比べるものが選ばれていません．", "Nothing to compare has been chosen."},
     {"この画像ではこの指数を計算できません．", "This index cannot be worked out for this picture."},

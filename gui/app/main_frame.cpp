@@ -123,6 +123,11 @@ const CommandText kCommands[] = {
     {kCmdBandMath, QT_TRANSLATE_NOOP("CMainFrame", "バンド計算"),
      QT_TRANSLATE_NOOP("CMainFrame", "水・市街地・雪の指数や自分の式を計算します．\nバンド計算"),
      nullptr},
+    {kCmdCompare, QT_TRANSLATE_NOOP("CMainFrame", "2つの日を比べる"),
+     QT_TRANSLATE_NOOP("CMainFrame",
+                       "同じ場所の2つの日の画像を，取っ手を動かしたり点滅させたりして比べます．\n2"
+                       "つの日を比べる"),
+     nullptr},
     {kCmdChange, QT_TRANSLATE_NOOP("CMainFrame", "何が変わった？"),
      QT_TRANSLATE_NOOP(
          "CMainFrame",
@@ -271,6 +276,7 @@ void CMainFrame::LoadMenu(int menuId) {
     view->addAction(Action(kCmdSpectrum));
     view->addSeparator();
     view->addAction(Action(kCmdImageInfo));
+    view->addAction(Action(kCmdCompare));
     view->addAction(Action(kCmdAnnotation));
     if (menuId == kMenuJunior) {
       QMenu* proc = bar->addMenu(translate("CMainFrame", "処理(&P)"));

@@ -26,6 +26,7 @@
 #include "gui/view/image_info_dlg.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
+#include "gui/windows/compare_dlg.h"
 #include "gui/windows/profile_dlg.h"
 #include "gui/windows/scatter_dlg.h"
 #include "gui/windows/spectrum_dlg.h"
@@ -149,7 +150,8 @@ bool CKiriView::Handles(int id) {
     case kCmdAutoBrightness:
     case kCmdVegetation: return true;
     case kCmdBandMath:
-    case kCmdChange: return true;
+    case kCmdChange:
+    case kCmdCompare: return true;
     default: return false;
   }
 }
@@ -197,6 +199,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdVegetation: RunVegetationIndexCommand(m_app, *this); break;
     case kCmdBandMath: RunBandMathCommand(m_app, *this); break;
     case kCmdChange: RunChangeCommand(m_app, *this); break;
+    case kCmdCompare: RunCompareCommand(m_app, *this); break;
     default: break;
   }
 }

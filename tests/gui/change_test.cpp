@@ -5,6 +5,10 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPainter>
+#include <QRadioButton>
+#include <QSlider>
+#include <QtTest/QTest>
 #include <filesystem>
 
 #include "core/analysis/change_map.h"
@@ -12,6 +16,8 @@
 #include "gui/analysis/change_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
 #include "gui/view/kiri_view.h"
+#include "gui/windows/compare_dlg.h"
+#include "paint/compare_painter.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/support/cli_run.h"
 
@@ -78,6 +84,74 @@ TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWritesAndUndoTakesItBac
   EXPECT_EQ(view->Session().CurrentPath(), earlier);
   EXPECT_EQ(view->LegendWindow(), nullptr);
   EXPECT_FALSE(fs::exists(shown));
+}
+
+// The compare window: the handle follows a real drag, the earlier date left
+// of it and the later right; blinking alternates at the pupil's speed; the
+// printed page holds both pictures.
+TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
+  ASSERT_TRUE(Start());
+  const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
+  ASSERT_TRUE(OpenTmSample(earlier, "96x64", 7));
+  // Alone, there is nothing to compare with: the window says what to open.
+  messenger.entries.clear();
+  app->OnCommand(kCmdCompare);
+  ASSERT_EQ(messenger.entries.size(), 1u);
+  EXPECT_EQ(Frame().findChild<CCompareDlg*>(), nullptr);
+  ASSERT_EQ(
+      RunCli(dir, "sample --sensor tm --size 96x64 --seed 7 --date 2 -o '" + later + "'").status,
+      0);
+  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  const QImage second = View()->Picture().convertToFormat(QImage::Format_RGB32);
+  app->OnCommand(kCmdCompare);  // from the later window: the earlier still goes left
+  auto* window = Frame().findChild<CCompareDlg*>();
+  ASSERT_NE(window, nullptr);
+  CCompareCanvas* canvas = window->Canvas();
+  const QImage first = app->Views().front()->Picture().convertToFormat(QImage::Format_RGB32);
+  ASSERT_NE(first, second);
+  canvas->setFixedSize(first.size());  // one screen pixel per picture pixel
+  window->show();
+  QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
+  for (int x = 24; x <= 72; x += 8) QTest::mouseMove(canvas, QPoint(x, 42));
+  QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(72, 42));
+  EXPECT_NEAR(canvas->Split(), 72.0 / 96, 1e-9);
+  const QImage shown = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int left = 0, right = 0;
+  for (int y = 30; y < 64; ++y)
+    for (int x = 0; x < 96; ++x) {
+      if (x >= 72 - 16 && x <= 72 + 16) continue;  // the handle and its grip
+      left += x < 72 && shown.pixel(x, y) == first.pixel(x, y);
+      right += x > 72 && shown.pixel(x, y) == second.pixel(x, y);
+    }
+  EXPECT_EQ(left, 56 * 34);
+  EXPECT_EQ(right, 7 * 34);  // columns 89 to 95
+
+  Find<QRadioButton>(*window, kCompareBlink)->click();
+  ASSERT_TRUE(canvas->Blinking());
+  EXPECT_EQ(window->BlinkTimer().interval(), 1200);
+  Find<QSlider>(*window, kCompareSpeed)->setValue(10);
+  EXPECT_EQ(window->BlinkTimer().interval(), 200);
+  EXPECT_FALSE(canvas->ShowingLater());
+  window->BlinkTimer().setInterval(0);
+  QCoreApplication::processEvents();  // the timer's turn comes round
+  EXPECT_TRUE(canvas->ShowingLater());
+  Find<QRadioButton>(*window, kCompareSwipe)->click();
+  EXPECT_FALSE(window->BlinkTimer().isActive());
+
+  QImage page(1000, 1414, QImage::Format_RGB32);
+  QPainter p(&page);
+  window->DrawPage(p, page.width(), page.height());
+  p.end();
+  for (int which = 0; which < 2; ++which) {
+    const QRect r = paint::ComparePictureRect(1.0, which, 96, 64).toAlignedRect();
+    const QImage& picture = which == 0 ? first : second;
+    // A pixel well inside each picture cell shows that picture's colour.
+    const QPoint cell(40, 30);
+    const QPoint at(r.left() + (cell.x() * r.width() + r.width() / 2) / 96,
+                    r.top() + (cell.y() * r.height() + r.height() / 2) / 64);
+    EXPECT_EQ(page.pixel(at), picture.pixel(cell)) << which;
+  }
+  window->close();
 }
 
 }  // namespace

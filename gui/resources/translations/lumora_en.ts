@@ -627,6 +627,41 @@ To classify with %1 bands, please give areas with more than %1 pixels.
     </message>
 </context>
 <context>
+    <name>CCompareDlg</name>
+    <message>
+        <source>日付なし</source>
+        <translation>no date</translation>
+    </message>
+    <message>
+        <source>2つの日を比べる</source>
+        <translation>Two days compared</translation>
+    </message>
+    <message>
+        <source>取っ手を左右に動かす</source>
+        <translation>Move the handle left and right</translation>
+    </message>
+    <message>
+        <source>点滅させる</source>
+        <translation>Blink</translation>
+    </message>
+    <message>
+        <source>ゆっくり</source>
+        <translation>slow</translation>
+    </message>
+    <message>
+        <source>はやく</source>
+        <translation>fast</translation>
+    </message>
+    <message>
+        <source>印刷...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CChangeDlg</name>
     <message>
         <source>植物（NDVI）</source>
@@ -1178,6 +1213,16 @@ Region statistics tool</translation>
 何が変わった？</source>
         <translation>Compares pictures of one place from two days and colours what changed.
 What changed?</translation>
+    </message>
+    <message>
+        <source>2つの日を比べる</source>
+        <translation>Compare two days</translation>
+    </message>
+    <message>
+        <source>同じ場所の2つの日の画像を，取っ手を動かしたり点滅させたりして比べます．
+2つの日を比べる</source>
+        <translation>Compares pictures of one place from two days with a handle to move or by blinking.
+Compare two days</translation>
     </message>
 </context>
 <context>
