@@ -23,6 +23,7 @@
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/fonts.h"
+#include "gui/windows/compare_dlg.h"
 #include "gui/windows/region_dlg.h"
 #include "gui/windows/spectrum_dlg.h"
 #include "tests/gui/gui_harness.h"
@@ -309,6 +310,36 @@ class Screens : public GuiTest {
     return Desktop();
   }
 
+  // What changed between the lakes and their later date: the vegetation
+  // index's difference in red, white and green, the areas in the legend.
+  QImage Change() {
+    StartShown();
+    const std::string out = "change/lakes.inf";
+    std::filesystem::create_directories(dir / "change");
+    EXPECT_TRUE(Cli("change '" + Sample("tm/lakes.inf") + "' '" + Sample("tm/lakes-later.inf") +
+                    "' --index ndvi -o '" + out + "'"));
+    OpenMade(out);
+    return Desktop();
+  }
+
+  // The two dates in the compare window, the handle half way across.
+  QImage Compare() {
+    StartShown();
+    for (const char* name : {"tm/lakes-later.inf", "tm/lakes.inf"})
+      EXPECT_TRUE(Open(Sample(name), [](QDialog& d) {
+        Find<QAbstractButton>(d, 305)->click();
+        return Click(d, 1);
+      }));
+    app->OnCommand(kCmdCompare);
+    auto* window = Frame().findChild<CCompareDlg*>();
+    EXPECT_NE(window, nullptr);
+    if (!window) return {};
+    window->resize(760, 640);
+    window->move(120, 150);
+    window->Canvas()->SetSplit(0.45);
+    return Desktop();
+  }
+
   QImage BirdsEye() {
     StartShown();
     const std::string out = "birdseye/volcano.inf";
@@ -350,6 +381,11 @@ const Screen kScreens[] = {
      &Screens::Spectrum},
     {"region.png", "Statistics, area and perimeter of a polygon drawn round the volcano",
      &Screens::RegionStatistics},
+    {"compare.png", "The lakes in 1989 and 2009 in one window, a handle to swipe between them",
+     &Screens::Compare},
+    {"change.png",
+     "What changed: plants lost in red and gained in green, with the areas in the legend",
+     &Screens::Change},
 };
 
 TEST_F(Screens, RenderEveryScreen) {
