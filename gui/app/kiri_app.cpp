@@ -362,6 +362,9 @@ bool CKiriApp::OnImport() {
   return false;
 #else
   CImportDlg dialog(m_ui, m_messenger, m_options.samplesFolder, m_frame.get());
+  std::vector<std::string> open;
+  for (const CKiriView* view : m_views) open.push_back(view->Session().CurrentPath());
+  dialog.OfferGrids(open);
   if (m_ui.RunDialog(dialog) != QDialog::Accepted) return false;
   return OnFileOpen(ToQ(dialog.OutputPath()));
 #endif

@@ -142,9 +142,24 @@ CImportDlg::CImportDlg(UiSeam& ui, Messenger& messenger, const QString& startFol
                         (i % 2) * 2);
     areaGrid->addWidget(m_area[i], 2 + i / 2, (i % 2) * 2 + 1);
   }
+  // A later date of an open picture's place, pixel for pixel on its grid.
+  m_onGrid = new QRadioButton(translate("CImportDlg", "開いている画像のマス目に合わせる"), this);
+  m_onGrid->setObjectName(QStringLiteral("onGrid"));
+  m_onGrid->setEnabled(false);
+  areaGroup->addButton(m_onGrid);
+  m_grid = new QComboBox(this);
+  m_grid->setObjectName(QStringLiteral("grid"));
+  m_resample = new QComboBox(this);
+  m_resample->setObjectName(QStringLiteral("resample"));
+  m_resample->addItem(translate("CImportDlg", "いちばん近い画素"));
+  m_resample->addItem(translate("CImportDlg", "まわりの4画素からなめらかに"));
+  areaGrid->addWidget(m_onGrid, 4, 0, 1, 4);
+  areaGrid->addWidget(m_grid, 5, 0, 1, 4);
+  areaGrid->addWidget(m_resample, 6, 0, 1, 4);
   auto* areaBox = new QGroupBox(translate("CImportDlg", "範囲"), this);
   areaBox->setLayout(areaGrid);
   connect(m_part, &QRadioButton::toggled, this, &CImportDlg::UpdateEnabling);
+  connect(m_onGrid, &QRadioButton::toggled, this, &CImportDlg::UpdateEnabling);
 
   m_shrink = new QCheckBox(translate("CImportDlg", "小さくして取り込む（最大の大きさ）"), this);
   m_shrink->setObjectName(QStringLiteral("shrink"));
@@ -301,12 +316,26 @@ void CImportDlg::MakePreview() {
 void CImportDlg::UpdateEnabling() {
   const bool chosen = !m_inputs.empty();
   for (QSpinBox* b : m_area) b->setEnabled(chosen && m_part->isChecked());
-  m_maxWidth->setEnabled(m_shrink->isChecked());
-  m_maxHeight->setEnabled(m_shrink->isChecked());
+  const bool onGrid = m_onGrid->isChecked();
+  m_grid->setEnabled(onGrid);
+  m_resample->setEnabled(onGrid);
+  // The grid fixes the size.
+  m_shrink->setEnabled(!onGrid);
+  m_maxWidth->setEnabled(!onGrid && m_shrink->isChecked());
+  m_maxHeight->setEnabled(!onGrid && m_shrink->isChecked());
   const bool geoTiff = m_summary.product.kind == importer::ProductKind::kGeoTiff;
   m_sensor->setEnabled(!chosen || geoTiff);
   if (auto* ok = findChild<QPushButton*>(QString::number(kIdOk)))
     ok->setEnabled(chosen && !OutputPath().empty() && (!geoTiff || m_sensor->currentIndex() >= 0));
+}
+
+void CImportDlg::OfferGrids(const std::vector<std::string>& settingsPaths) {
+  m_grid->clear();
+  for (const std::string& path : settingsPaths)
+    m_grid->addItem(QFileInfo(QString::fromStdString(path)).fileName(),
+                    QString::fromStdString(path));
+  m_onGrid->setEnabled(m_grid->count() > 0);
+  UpdateEnabling();
 }
 
 importer::ImportOptions CImportDlg::Options() const {
@@ -318,7 +347,10 @@ importer::ImportOptions CImportDlg::Options() const {
     o.areaWidth = m_area[2]->value();
     o.areaHeight = m_area[3]->value();
   }
-  if (m_shrink->isChecked()) {
+  if (m_onGrid->isChecked()) {
+    o.like = m_grid->currentData().toString().toStdString();
+    o.bilinear = m_resample->currentIndex() == 1;
+  } else if (m_shrink->isChecked()) {
     o.maxWidth = m_maxWidth->value();
     o.maxHeight = m_maxHeight->value();
   }

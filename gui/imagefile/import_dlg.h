@@ -36,6 +36,9 @@ class CImportDlg : public QDialog {
   // lists their bands, shows the preview and proposes an output name.
   // False (message shown, previous choice kept) when they cannot be read.
   bool ChooseInputs(const std::vector<std::string>& inputs);
+  // The settings files of the open pictures, offered as grids to put the
+  // product on (a later date of the same place).
+  void OfferGrids(const std::vector<std::string>& settingsPaths);
 
   // The options the controls describe.
   importer::ImportOptions Options() const;
@@ -68,6 +71,9 @@ class CImportDlg : public QDialog {
   QLabel* m_previewLabel;
   QRadioButton* m_whole;
   QRadioButton* m_part;
+  QRadioButton* m_onGrid;  // on the grid of an open picture
+  QComboBox* m_grid;
+  QComboBox* m_resample;
   QSpinBox* m_area[4];  // left, top, width, height
   QCheckBox* m_shrink;
   QSpinBox* m_maxWidth;

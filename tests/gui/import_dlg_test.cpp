@@ -142,6 +142,38 @@ TEST_F(ImportDialogTest, APlainGeoTiffTakesTheSensorTheTeacherNames) {
   EXPECT_NE(assumed.err.find(MessageText(kMsgImportAssumedTm)), std::string::npos);
 }
 
+// A later date of an open picture's place goes onto its grid: offered in
+// the dialog, it fixes the size, and the set is what lumora-cli import --like
+// writes.
+TEST_F(ImportDialogTest, ALaterDateGoesOnTheGridOfAnOpenPicture) {
+  const std::string first = dir / "scenes/first.inf";
+  auto run =
+      ::lumora::test::RunCli(dir, "import '" + mtl + "' --area 5,3,20,12 -o '" + first + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(Open(first, [](QDialog& d) { return Click(d, kIdOk); }));
+  ui.dialogs.push_back([&](QDialog& d) -> int {
+    auto& dialog = static_cast<CImportDlg&>(d);
+    EXPECT_TRUE(dialog.ChooseInputs({mtl}));
+    auto* onGrid = Named<QRadioButton>(d, "onGrid");
+    EXPECT_TRUE(onGrid->isEnabled());
+    onGrid->setChecked(true);
+    EXPECT_FALSE(Named<QCheckBox>(d, "shrink")->isEnabled());
+    Named<QComboBox>(d, "resample")->setCurrentIndex(1);
+    EXPECT_EQ(dialog.Options().like, View()->Session().CurrentPath());
+    Named<QLineEdit>(d, "outputFolder")->setText(QString::fromStdString(dir / "scenes"));
+    Named<QLineEdit>(d, "outputName")->setText(QStringLiteral("later"));
+    return Click(d, kIdOk);
+  });
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(kCmdImport);
+  EXPECT_EQ(View()->Session().State().m_nImagePixels, 20);
+  run =
+      ::lumora::test::RunCli(dir, "import '" + mtl + "' --like '" + first +
+                                      "' --resample bilinear -o '" + (dir / "cli/later.inf") + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SetFiles(dir / "scenes/later"), SetFiles(dir / "cli/later"));
+}
+
 TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {
   const std::string junk = dir / "download/notes.tif";
   ::lumora::test::WriteFile(junk, "not a picture");

@@ -515,6 +515,18 @@ TM sensor</translation>
         <source>選んでください</source>
         <translation>Please choose</translation>
     </message>
+    <message>
+        <source>開いている画像のマス目に合わせる</source>
+        <translation>On the grid of an open picture</translation>
+    </message>
+    <message>
+        <source>いちばん近い画素</source>
+        <translation>Nearest pixel</translation>
+    </message>
+    <message>
+        <source>まわりの4画素からなめらかに</source>
+        <translation>Smoothly from the 4 pixels around</translation>
+    </message>
 </context>
 <context>
     <name>CKiriApp</name>
