@@ -150,7 +150,7 @@ struct Reader {
       OnlyKnownKeys(o, {"kind", "tool", "area"}, line);
       c.tool = OneOf(o, "tool",
                      {QStringLiteral("dn"), QStringLiteral("ruler"), QStringLiteral("region"),
-                      QStringLiteral("spectrum")},
+                      QStringLiteral("spectrum"), QStringLiteral("compare")},
                      line);
       if (o.contains(QLatin1String("area"))) {
         const QJsonArray a = o.value(QLatin1String("area")).toArray();
@@ -166,11 +166,11 @@ struct Reader {
     } else if (kind == QLatin1String("kept")) {
       c.kind = CheckKind::kKept;
       OnlyKnownKeys(o, {"kind", "step"}, line);
-      c.step =
-          OneOf(o, "step",
-                {QStringLiteral("filter"), QStringLiteral("ndvi"), QStringLiteral("math"),
-                 QStringLiteral("classify"), QStringLiteral("dem"), QStringLiteral("brightness")},
-                line);
+      c.step = OneOf(o, "step",
+                     {QStringLiteral("filter"), QStringLiteral("ndvi"), QStringLiteral("math"),
+                      QStringLiteral("classify"), QStringLiteral("dem"),
+                      QStringLiteral("brightness"), QStringLiteral("change")},
+                     line);
     } else if (kind == QLatin1String("classes") || kind == QLatin1String("pins")) {
       c.kind = kind == QLatin1String("classes") ? CheckKind::kClasses : CheckKind::kPins;
       OnlyKnownKeys(o, {"kind", "count"}, line);

@@ -20,6 +20,7 @@
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/spectrum_dlg.h"
+#include "lessons/lesson_run.h"
 #include "paint/compare_painter.h"
 
 namespace lumora::gui {
@@ -232,6 +233,10 @@ void RunCompareCommand(CKiriApp& app, CKiriView& view) {
     auto* window =
         new CCompareDlg(app, otherFirst ? *other : view, otherFirst ? view : *other, view.Frame());
     window->show();
+    lessons::Action used;
+    used.kind = lessons::Action::kToolUsed;
+    used.name = QStringLiteral("compare");
+    app.NoteLessonAction(used);
     return;
   }
   app.Msg().ShowText(

@@ -191,7 +191,7 @@ class LessonTest : public GuiTest {
     before = SetFiles(dir / "samples/tm/lakes");
   }
   // Chooses the lesson of this row in the list.
-  CLessonPanel* Choose(int row, int count = 5) {
+  CLessonPanel* Choose(int row, int count = 6) {
     ui.dialogs.push_back([row, count](QDialog& d) {
       auto* list = d.findChild<QListWidget*>(QStringLiteral("list"));
       EXPECT_EQ(list->count(), count);
@@ -207,7 +207,7 @@ class LessonTest : public GuiTest {
 };
 
 TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
-  CLessonPanel* panel = Choose(2);  // colours, landcover, measuring, mountains, plants
+  CLessonPanel* panel = Choose(2);  // colours, landcover, measuring, mountains, plants, whatchanged
   ASSERT_NE(panel, nullptr);
   auto* next = Find<QPushButton>(*panel, kLessonNext);
   auto* counter = Find<QLabel>(*panel, kLessonCounter);
@@ -365,6 +365,23 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
       {3,  // mountains
        {[&] { open(0); }, [&] { press(291, [](QDialog& d) { return Click(d, 1); }); },
         [&] { choose(0); }}},
+      {5,  // what changed: the later date opened beside, compared, the change kept
+       {[&] { open(0); },
+        [&] {
+          const std::string later = dir / "samples/tm/lakes-later.inf";
+          ASSERT_EQ(
+              RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 --date 2 -o '" + later + "'")
+                  .status,
+              0);
+          ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+        },
+        [&] { app->OnCommand(kCmdCompare); },
+        [&] {
+          app->OnViewActivated(app->Views().front());
+          ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+          app->OnCommand(kCmdChange);
+        },
+        [&] { choose(0); }, [&] { choose(0); }}},
   };
   for (const auto& lesson : lessons) {
     SCOPED_TRACE(lesson.row);
@@ -414,9 +431,9 @@ TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsName
   // True colour (3, 2, 1) is what the composition dialog first offers here.
   EXPECT_TRUE(Find<QPushButton>(*panel, kLessonNext)->isEnabled());
 
-  // The teacher's own lesson, after the five that come with the program:
+  // The teacher's own lesson, after the six that come with the program:
   // brightness kept, then the DN readout inside the top-left corner only.
-  panel = Choose(5, 6);
+  panel = Choose(6, 7);
   ASSERT_NE(panel, nullptr);
   auto* next = Find<QPushButton>(*panel, kLessonNext);
   EXPECT_FALSE(next->isEnabled());
