@@ -316,6 +316,33 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
       EXPECT_NEAR(smooth[i] | smooth[i + 1] << 8, expected[i] | expected[i + 1] << 8, 1)
           << x << "," << y;
     }
+  // A quarter cell off in one direction is no whole-cell shift: the warper
+  // weighs the two rows around each centre (values rising 4 a row: 1 less
+  // than the row a copy would take).
+  TiffSpec quarter = first;
+  quarter.originX += 3 * 30;
+  quarter.originY -= 2.25 * 30;
+  test::WriteGeoTiff(dir / "quarter.tif", quarter,
+                     [](int, int i, int j) { return 1000 + 7 * i + 4 * j; });
+  ASSERT_EQ(Run("import " + Q(dir / "quarter.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
+                " --resample bilinear -o " + Q(out))
+                .status,
+            0);
+  const auto weighed = Bytes(dir / "out/scene.i01");
+  for (int y = 4; y < first.height - 1; ++y)
+    for (int x = 4; x < first.width - 1; ++x) {
+      const size_t i = 2 * static_cast<size_t>(y * first.width + x);
+      ASSERT_EQ(weighed[i] | weighed[i + 1] << 8, 1000 + 7 * (x - 3) + 4 * y - 9) << x << "," << y;
+    }
+  // The grid's keys are the first scene's word for word, whatever they say.
+  std::string settings = ReadFile(dir / "a.inf");
+  const size_t at = settings.find("LengthPerPixel = ");
+  settings.replace(at, settings.find('\n', at) - at, "LengthPerPixel = 0.031234500000");
+  test::WriteFile(dir / "a.inf", settings);
+  ASSERT_EQ(Run("import " + Q(dir / "second.tif") + " --like " + Q(dir / "a.inf") + " -o " + Q(out))
+                .status,
+            0);
+  EXPECT_EQ(WrittenSettings(out).lengthPerPixel, 0.0312345);
   // A product beside the grid, and options that would change the grid.
   TiffSpec away = first;
   away.originX += 100 * 30;
