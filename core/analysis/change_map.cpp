@@ -125,9 +125,7 @@ const char* ChangeIndexName(int index) {
 double DefaultChangeThreshold(int index) { return index == kChangeBand ? 10.0 : 0.1; }
 
 bool ChangeComparable(const ImageSettings& a, const ImageSettings& b, std::string& why) {
-  if (a.pixels != b.pixels || a.lines != b.lines || a.leftTopLon != b.leftTopLon ||
-      a.leftTopLat != b.leftTopLat || a.lengthPerPixel != b.lengthPerPixel ||
-      a.inclination != b.inclination) {
+  if (!SameGrid(a, b)) {
     why = ShownText(
         "2つの画像は同じ場所の同じ大きさのマス目になっていないので，比べられません．"
         "あとの画像を「開いている画像のマス目に合わせて」取り込んでください．");

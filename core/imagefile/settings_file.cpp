@@ -146,6 +146,12 @@ bool ReportSettingsRead(TextRead read, Messenger& messenger) {
 
 }  // namespace
 
+bool SameGrid(const ImageSettings& a, const ImageSettings& b) {
+  return a.pixels == b.pixels && a.lines == b.lines && a.leftTopLon == b.leftTopLon &&
+         a.leftTopLat == b.leftTopLat && a.lengthPerPixel == b.lengthPerPixel &&
+         a.inclination == b.inclination;
+}
+
 int32_t DateNumber(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return 0;
   int32_t n[3] = {0, 0, 0};

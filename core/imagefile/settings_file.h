@@ -61,6 +61,10 @@ struct ImageSettings {
   bool HasGeoReference() const { return leftTopLon != 500.0 && leftTopLat != 500.0; }
 };
 
+// One grid: the same size, corner, cell size and turn, so that pixel (x, y)
+// is the same ground in both.
+bool SameGrid(const ImageSettings& a, const ImageSettings& b);
+
 // A date "YYYY-MM-DD" of a real day (years 1900-2199); 0 otherwise. The
 // result orders dates: year * 10000 + month * 100 + day.
 int32_t DateNumber(std::string_view text);

@@ -38,7 +38,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdPrintPreview:
     case kCmdAnnotation:
     case kCmdImageInfo:
-    case kCmdCompare: return vid;
+    case kCmdCompare:
+    case kCmdLink: return vid;
     case kCmdUndo: return vid && (s.hasPreviousImage || s.annotationsShown);
     case kCmdEnlarge:
     case kCmdReduce: return v && i && l;

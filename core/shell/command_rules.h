@@ -36,6 +36,7 @@ enum CommandId : int {
   kCmdRegion = 32893,    // the region tool: statistics, area and perimeter
   kCmdChange = 32894,    // what changed between two dates of one place
   kCmdCompare = 32895,   // two dates of one place in one window: swipe or blink
+  kCmdLink = 32896,      // windows of one grid zoom, scroll and read out together
   kCmdClose = 57602,
   kCmdSaveAs = 57604,
   kCmdPrintSetup = 57606,

@@ -160,6 +160,11 @@ constexpr TextRow kTexts[] = {
     {"変化の地図", "Change map"},
     {"変化", "Change"},
     {"2つの日を比べる", "Two days compared"},
+    {"窓をつなぐ", "Link windows"},
+    {"同じ場所を同じマス目で写した画像の窓が，ほかにありません．"
+     "大きさ・位置・画素の大きさが同じ画像だけがつながります．",
+     "There is no other window of the same place on the same grid of pixels. Only pictures of "
+     "the same size, place and pixel size can be linked."},
     {"同じ場所を同じマス目で写した画像を，もう1つ開いてください．"
      "（あとの日の画像は「開いている画像のマス目に合わせて」取り込めます．）",
      "Open another picture of the same place on the same grid of pixels. (A later picture can be "

@@ -240,6 +240,16 @@ void CKiriApp::OnCommand(int id) {
       if (m_activeView) m_activeView->CloseFrame();
       break;
     case kCmdDnValue: ShowDnWindow(); break;
+    case kCmdLink:
+      if (!m_linked && m_activeView && LinkedWith(*m_activeView).empty()) {
+        m_messenger.ShowText(ShownText("窓をつなぐ"),
+                             ShownText("同じ場所を同じマス目で写した画像の窓が，ほかにありません．"
+                                       "大きさ・位置・画素の大きさが同じ画像だけがつながります．"));
+        break;
+      }
+      m_linked = !m_linked;
+      if (m_linked && m_activeView) FollowView(*m_activeView);
+      break;
     case kCmdSaveAs:
     case kCmdPrint:
       if (m_activeView) m_activeView->OnCommand(id);
@@ -249,6 +259,21 @@ void CKiriApp::OnCommand(int id) {
       break;
   }
   RefreshCommands();
+}
+
+std::vector<CKiriView*> CKiriApp::LinkedWith(const CKiriView& view) const {
+  std::vector<CKiriView*> others;
+  for (CKiriView* other : m_views)
+    if (other != &view && SameGrid(other->Session().Settings(), view.Session().Settings()))
+      others.push_back(other);
+  return others;
+}
+
+void CKiriApp::FollowView(const CKiriView& source) {
+  if (!m_linked || m_following) return;
+  m_following = true;
+  for (CKiriView* other : LinkedWith(source)) other->TakePlaceOf(source);
+  m_following = false;
 }
 
 void CKiriApp::OnZoomBox(int level) {

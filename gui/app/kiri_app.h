@@ -138,6 +138,15 @@ class CKiriApp : public QObject {
   // The printer the program prints on (A4), made on first use.
   QPrinter& Printer();
 
+  // Linked windows (View > Link windows): windows of one grid zoom and
+  // scroll together and the DN readout shows each one's values.
+  bool Linked() const { return m_linked; }
+  // The other open windows of the view's grid.
+  std::vector<CKiriView*> LinkedWith(const CKiriView& view) const;
+  // After the view zoomed or scrolled: the others of its grid take its zoom
+  // and place (when linked).
+  void FollowView(const CKiriView& source);
+
   // Activates the next (step 1) or previous (step -1) image window.
   void CycleViews(int step);
 
@@ -177,6 +186,8 @@ class CKiriApp : public QObject {
   CKiriView* m_activeView = nullptr;
   bool m_imageViewActive = false;
   int m_requestedZoom = 1;
+  bool m_linked = false;
+  bool m_following = false;  // a linked window is taking another's place
   QWidget* m_toolDialog = nullptr;
   bool m_dialogAllowsMain = false;
   bool m_legendVisible = true;

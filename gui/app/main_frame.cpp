@@ -123,6 +123,11 @@ const CommandText kCommands[] = {
     {kCmdBandMath, QT_TRANSLATE_NOOP("CMainFrame", "バンド計算"),
      QT_TRANSLATE_NOOP("CMainFrame", "水・市街地・雪の指数や自分の式を計算します．\nバンド計算"),
      nullptr},
+    {kCmdLink, QT_TRANSLATE_NOOP("CMainFrame", "窓をつなぐ"),
+     QT_TRANSLATE_NOOP(
+         "CMainFrame",
+         "同じ場所の画像の窓をつなぎ，いっしょに拡大・スクロールします．\n窓をつなぐ"),
+     "link"},
     {kCmdCompare, QT_TRANSLATE_NOOP("CMainFrame", "2つの日を比べる"),
      QT_TRANSLATE_NOOP("CMainFrame",
                        "同じ場所の2つの日の画像を，取っ手を動かしたり点滅させたりして比べます．\n2"
@@ -181,6 +186,7 @@ CMainFrame::CMainFrame(CKiriApp& app) : QMainWindow(nullptr), m_app(app) {
   // Built without the formula library, band maths stays greyed and says why.
   if (!BandExpression::Available())
     Action(kCmdBandMath)->setStatusTip(ToQ(MessageText(kMsgMathUnavailable)));
+  Action(kCmdLink)->setCheckable(true);
   Action(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Action(kCmdSaveAs)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
   Action(kCmdPrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -277,6 +283,7 @@ void CMainFrame::LoadMenu(int menuId) {
     view->addSeparator();
     view->addAction(Action(kCmdImageInfo));
     view->addAction(Action(kCmdCompare));
+    view->addAction(Action(kCmdLink));
     view->addAction(Action(kCmdAnnotation));
     if (menuId == kMenuJunior) {
       QMenu* proc = bar->addMenu(translate("CMainFrame", "処理(&P)"));
@@ -332,7 +339,7 @@ void CMainFrame::CreateToolBars() {
                                        kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
   // The frame keeps its width and the second bar is full: the analysis
   // windows of spectra and regions have a small bar of their own.
-  AddToolBar(kIdToolBarAnalysis, {kCmdSpectrum, kCmdRegion});
+  AddToolBar(kIdToolBarAnalysis, {kCmdSpectrum, kCmdRegion, kCmdLink});
   addToolBarBreak();
   m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
@@ -399,6 +406,7 @@ QString CMainFrame::ShownStatusText() const {
 void CMainFrame::UpdateCommandUi() {
   for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
     it.value()->setEnabled(m_app.IsEnabled(it.key()));
+  Action(kCmdLink)->setChecked(m_app.Linked());
   const bool any = m_app.ActiveView() != nullptr;
   for (QAction* a : m_recentActions) a->setEnabled(true);
   if (!any) EnableZoomBox(false);

@@ -46,9 +46,28 @@ CDnValueDlg::CDnValueDlg(QWidget* owner) : QDialog(owner, Qt::Tool) {
   grid->addWidget(m_current, 1, 1);
   grid->addWidget(new QLabel(translate("CDnValueDlg", "処理前"), this), 2, 0);
   grid->addWidget(m_previous, 2, 1);
-  grid->addWidget(close, 3, 0, 1, 2, Qt::AlignHCenter);
+  m_linkedTitle = new QLabel(translate("CDnValueDlg", "つないだ窓"), this);
+  m_linked = new QLabel(this);
+  m_linked->setObjectName(QString::number(kIdDnLinked));
+  m_linked->setFont(m_current->font());
+  grid->addWidget(m_linkedTitle, 3, 0, Qt::AlignTop);
+  grid->addWidget(m_linked, 3, 1);
+  m_linkedTitle->hide();
+  m_linked->hide();
+  grid->addWidget(close, 4, 0, 1, 2, Qt::AlignHCenter);
   setFixedSize(sizeHint());
 }
+
+void CDnValueDlg::SetLinked(const QStringList& lines) {
+  const bool shown = !lines.isEmpty();
+  if (m_linked->text() == lines.join(QLatin1Char('\n')) && m_linked->isVisible() == shown) return;
+  m_linked->setText(lines.join(QLatin1Char('\n')));
+  m_linked->setVisible(shown);
+  m_linkedTitle->setVisible(shown);
+  setFixedSize(sizeHint());
+}
+
+QString CDnValueDlg::Linked() const { return m_linked->text(); }
 
 void CDnValueDlg::SetValues(const DnTexts& texts) {
   m_current->setText(ToQ(texts.current));

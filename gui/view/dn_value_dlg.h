@@ -6,12 +6,14 @@
 
 #include "core/view/tool_geometry.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace lumora::gui {
 
 inline constexpr int kIdDnCurrent = 119;
 inline constexpr int kIdDnPrevious = 120;
+inline constexpr int kIdDnLinked = 121;
 
 class CDnValueDlg : public QDialog {
   Q_OBJECT
@@ -21,10 +23,16 @@ class CDnValueDlg : public QDialog {
   void SetValues(const DnTexts& texts);
   QString Current() const;
   QString Previous() const;
+  // The linked windows' values at the same place, a line each ("date:
+  // values"); the row is shown only while there are some.
+  void SetLinked(const QStringList& lines);
+  QString Linked() const;
 
  private:
   QLineEdit* m_current;
   QLineEdit* m_previous;
+  QLabel* m_linkedTitle;
+  QLabel* m_linked;
 };
 
 }  // namespace lumora::gui

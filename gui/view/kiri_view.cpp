@@ -151,7 +151,8 @@ bool CKiriView::Handles(int id) {
     case kCmdVegetation: return true;
     case kCmdBandMath:
     case kCmdChange:
-    case kCmdCompare: return true;
+    case kCmdCompare:
+    case kCmdLink: return true;
     default: return false;
   }
 }
@@ -310,6 +311,7 @@ void CKiriView::Zoom(int command) {
   if (!changed) return;
   m_app.SetRequestedZoom(m_session.ZoomLevel());
   ApplyZoom(centre);
+  m_app.FollowView(*this);
   lessons::Action zoomed;
   zoomed.kind = lessons::Action::kZoomed;
   zoomed.percent = static_cast<int>(m_session.Zoom() * 100.0f + 0.5f);
@@ -333,7 +335,20 @@ void CKiriView::resizeEvent(QResizeEvent* e) {
   UpdateScrollBars();
 }
 
-void CKiriView::scrollContentsBy(int, int) { viewport()->update(); }
+void CKiriView::scrollContentsBy(int, int) {
+  viewport()->update();
+  m_app.FollowView(*this);
+}
+
+void CKiriView::TakePlaceOf(const CKiriView& source) {
+  if (m_session.ZoomLevel() != source.ZoomLevel()) {
+    m_session.SetZoomLevel(source.ZoomLevel());
+    UpdateScrollBars();
+  }
+  horizontalScrollBar()->setValue(source.horizontalScrollBar()->value());
+  verticalScrollBar()->setValue(source.verticalScrollBar()->value());
+  viewport()->update();
+}
 
 DrawPlan CKiriView::CurrentPlan() const {
   const DisplayState& s = m_session.State();

@@ -82,6 +82,8 @@ class CKiriView : public QAbstractScrollArea {
   // The window size before the kept step, given back when undo brings back
   // an image of another size.
   void KeepFrameForUndo(QSize size) { m_undoFrame = size; }
+  // A linked window of the same grid: the source's zoom and scroll position.
+  void TakePlaceOf(const CKiriView& source);
   // What the mouse tools see: zoom, scroll position and draw phase now.
   ViewGeometry Geometry() const;
 

@@ -439,6 +439,18 @@ void CKiriView::UpdateDnWindow(QPoint client) {
     NoteToolUse("dn", ToClient(client), ToClient(client));
   dn->SetValues(DnReadout(Geometry(), ToClient(client), m_session.Display(), m_session.Previous(),
                           m_session.DnHidden()));
+  // Linked windows show the same place: their values beside these.
+  QStringList linked;
+  if (m_app.Linked())
+    for (const CKiriView* other : m_app.LinkedWith(*this)) {
+      const std::string& date = other->Session().Settings().date;
+      const QString name = date.empty() ? other->windowTitle() : ToQ(date);
+      linked << name + QStringLiteral(": ") +
+                    ToQ(DnReadout(other->Geometry(), ToClient(client), other->Session().Display(),
+                                  nullptr, other->Session().DnHidden())
+                            .current);
+    }
+  dn->SetLinked(linked);
 }
 
 CLandCoverDlg* CKiriView::LandCoverDialog() const { return m_pLandCoverDlg; }

@@ -27,13 +27,6 @@ namespace lumora::gui {
 
 namespace {
 
-// One grid: the size, corner, cell size and turn of the settings.
-bool SameGrid(const ImageSettings& a, const ImageSettings& b) {
-  return a.pixels == b.pixels && a.lines == b.lines && a.leftTopLon == b.leftTopLon &&
-         a.leftTopLat == b.leftTopLat && a.lengthPerPixel == b.lengthPerPixel &&
-         a.inclination == b.inclination;
-}
-
 QString DateText(const std::string& date) {
   return date.empty() ? translate("CCompareDlg", "日付なし") : QString::fromStdString(date);
 }

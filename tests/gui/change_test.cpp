@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QtTest/QTest>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "core/support/band_expression.h"
 #include "gui/analysis/change_dlg.h"
 #include "gui/analysis/ramp_legend_dlg.h"
+#include "gui/view/dn_value_dlg.h"
 #include "gui/view/kiri_view.h"
 #include "gui/windows/compare_dlg.h"
 #include "paint/compare_painter.h"
@@ -152,6 +154,48 @@ TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
     EXPECT_EQ(page.pixel(at), picture.pixel(cell)) << which;
   }
   window->close();
+}
+
+// Linked windows of one grid zoom and scroll together, and the DN readout
+// shows the other date's values at the same place; alone, linking says why.
+TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
+  ASSERT_TRUE(Start());
+  const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
+  ASSERT_TRUE(OpenTmSample(earlier, "600x500", 7));
+  messenger.entries.clear();
+  app->OnCommand(kCmdLink);
+  EXPECT_FALSE(app->Linked());
+  EXPECT_EQ(messenger.entries.size(), 1u);
+  ASSERT_EQ(
+      RunCli(dir, "sample --sensor tm --size 600x500 --seed 7 --date 2 -o '" + later + "'").status,
+      0);
+  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  CKiriView* second = View();
+  CKiriView* first = app->Views().front();
+  app->OnCommand(kCmdLink);
+  ASSERT_TRUE(app->Linked());
+  app->OnCommand(kCmdEnlarge);
+  EXPECT_EQ(first->ZoomLevel(), second->ZoomLevel());
+  second->horizontalScrollBar()->setValue(second->horizontalScrollBar()->value() + 37);
+  second->verticalScrollBar()->setValue(11);
+  EXPECT_EQ(first->ScrollPosition(), second->ScrollPosition());
+  EXPECT_NE(first->ScrollPosition(), QPoint(0, 0));
+
+  app->OnCommand(kCmdDnValue);
+  CDnValueDlg* dn = app->DnWindow();
+  ASSERT_NE(dn, nullptr);
+  MouseDriver mouse([&] { return second->viewport(); });
+  const QPoint at(30, 20);
+  mouse.Send(QEvent::MouseMove, at);
+  const QString expected =
+      QStringLiteral("1989-08-06: ") +
+      QString::fromStdString(
+          DnReadout(first->Geometry(), {at.x(), at.y()}, first->Session().Display(), nullptr, false)
+              .current);
+  EXPECT_EQ(dn->Linked(), expected);
+  app->OnCommand(kCmdLink);                        // unlinked, each window goes its own way
+  second->verticalScrollBar()->setValue(0);
+  EXPECT_NE(first->ScrollPosition(), second->ScrollPosition());
 }
 
 }  // namespace

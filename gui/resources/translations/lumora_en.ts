@@ -266,6 +266,10 @@
         <source>処理前</source>
         <translation>Before</translation>
     </message>
+    <message>
+        <source>つないだ窓</source>
+        <translation>Linked</translation>
+    </message>
 </context>
 <context>
     <name>CFilterDlg</name>
@@ -1235,6 +1239,16 @@ What changed?</translation>
 2つの日を比べる</source>
         <translation>Compares pictures of one place from two days with a handle to move or by blinking.
 Compare two days</translation>
+    </message>
+    <message>
+        <source>窓をつなぐ</source>
+        <translation>Link windows</translation>
+    </message>
+    <message>
+        <source>同じ場所の画像の窓をつなぎ，いっしょに拡大・スクロールします．
+窓をつなぐ</source>
+        <translation>Links the windows of pictures of one place, so that they zoom and scroll together.
+Link windows</translation>
     </message>
 </context>
 <context>
