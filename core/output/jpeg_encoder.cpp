@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/support/allocation.h"
@@ -11,6 +12,10 @@
 #include "core/support/progress.h"
 #include "core/support/string_table.h"
 #include "core/support/vector_code.h"
+
+#if LUMORA_HAS_WIDE_VECTORS
+#include <immintrin.h>
+#endif
 
 namespace lumora {
 namespace {
@@ -225,30 +230,300 @@ int32_t Clamp8(double value) {
   return t < -128 ? -128 : (t > 127 ? 127 : t);
 }
 
+// Divisors of one table for the fast transform, in its lane order: row u,
+// then v = 0, 2, 4, 6 and v = 1, 3, 5, 7.
+struct QuantPlan {
+  Double4 scale[8][2];    // 0.25 C(u) C(v), as the plain transform scales
+  Double4 inverse[8][2];  // 1 / q
+  int32_t divisor[64];    // natural order
+  explicit QuantPlan(const uint8_t* q = nullptr) {
+    for (int u = 0; u < 8; ++u)
+      for (int v = 0; v < 8; ++v) {
+        const int k = u * 8 + v;
+        divisor[k] = q ? q[k] : 1;
+        scale[u][v % 2][v / 2] = 0.25 * (u == 0 ? kC0 : 1.0) * (v == 0 ? kC0 : 1.0);
+        inverse[u][v % 2][v / 2] = 1.0 / divisor[k];
+      }
+  }
+};
+
+// The plain transform's coefficient (u, v) and its quotient, term by term in
+// the same order, for the few that the fast one cannot settle.
+LUMORA_NO_FP_CONTRACT int32_t ExactQuotient(const int32_t* f, ptrdiff_t stride, int u, int v,
+                                            int32_t q) {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+  const auto& cs = Cosines().c;
+  double acc = 0.0;
+  for (int x = 0; x < 8; ++x)
+    for (int y = 0; y < 8; ++y) acc += (f[x * stride + y] * cs[x][u]) * cs[y][v];
+  const double scale = 0.25 * (u == 0 ? kC0 : 1.0) * (v == 0 ? kC0 : 1.0);
+  return Divider(static_cast<uint32_t>(q))(static_cast<int32_t>(scale * acc));
+}
+
+typedef int32_t Int4 __attribute__((vector_size(16)));
+typedef int64_t Long4 __attribute__((vector_size(32)));
+
+// How far the fast coefficients may lie from the plain ones. The butterflies
+// take cos[7 - y][v] = (-1)^v cos[y][v], which the table's rounded pi / 16
+// misses by under 3e-8: with samples below 256 that moves a coefficient by
+// less than 2e-4. The plain sums' own rounding is far smaller still.
+constexpr double kFastMargin = 1.0 / 256;
+
+// The quantised coefficients of the plain transform (in the lane order of
+// QuantPlan), by a
+// separable transform with even/odd butterflies. The quotient of the plain
+// coefficient by q truncates toward zero, so it only depends on which
+// multiples of q the coefficient lies between; where the fast value is within
+// the margin of a multiple, the plain sum is taken for that coefficient.
+[[gnu::always_inline]] inline void QuantisedDct(const int32_t* f, ptrdiff_t stride,
+                                                const QuantPlan& plan, int32_t* out) {
+  const auto& cs = Cosines().c;
+  Double4 rowEven[4], rowOdd[4];
+  for (int y = 0; y < 4; ++y)
+    for (int k = 0; k < 4; ++k) {
+      rowEven[y][k] = cs[y][2 * k];
+      rowOdd[y][k] = cs[y][2 * k + 1];
+    }
+  // Rows: t[x] = sum_y f(x, y) cos[y][v], even v in [x][0], odd v in [x][1].
+  Double4 t[8][2];
+  for (int x = 0; x < 8; ++x) {
+    const int32_t* r = f + x * stride;
+    Double4 e = rowEven[0] * static_cast<double>(r[0] + r[7]);
+    Double4 o = rowOdd[0] * static_cast<double>(r[0] - r[7]);
+    for (int y = 1; y < 4; ++y) {
+      e += rowEven[y] * static_cast<double>(r[y] + r[7 - y]);
+      o += rowOdd[y] * static_cast<double>(r[y] - r[7 - y]);
+    }
+    t[x][0] = e;
+    t[x][1] = o;
+  }
+  // Columns: F(u, v) = sum_x cos[x][u] t[x][v].
+  Double4 sum[4][2], diff[4][2];
+  for (int x = 0; x < 4; ++x)
+    for (int h = 0; h < 2; ++h) {
+      sum[x][h] = t[x][h] + t[7 - x][h];
+      diff[x][h] = t[x][h] - t[7 - x][h];
+    }
+  const Double4 margin = {kFastMargin, kFastMargin, kFastMargin, kFastMargin};
+  for (int u = 0; u < 8; ++u) {
+    const auto& src = u % 2 ? diff : sum;
+    for (int h = 0; h < 2; ++h) {
+      Double4 acc = src[0][h] * cs[0][u];
+      for (int x = 1; x < 4; ++x) acc += src[x][h] * cs[x][u];
+      const Double4 value = acc * plan.scale[u][h];
+      const Long4 negative = value < 0.0;
+      const Double4 magnitude = (Double4)((Long4)value & INT64_MAX);
+      const Int4 lo = __builtin_convertvector((magnitude - margin) * plan.inverse[u][h], Int4);
+      const Int4 hi = __builtin_convertvector((magnitude + margin) * plan.inverse[u][h], Int4);
+      const Int4 sign = __builtin_convertvector(negative, Int4);
+      const Int4 q = (lo ^ sign) - sign;
+      std::memcpy(out + u * 8 + h * 4, &q, sizeof q);
+      const Int4 unsettled = lo ^ hi;
+      uint64_t any[2];
+      std::memcpy(any, &unsettled, sizeof any);
+      if (any[0] | any[1]) {
+        for (int k = 0; k < 4; ++k)
+          if (unsettled[k])
+            out[u * 8 + h * 4 + k] =
+                ExactQuotient(f, stride, u, 2 * k + h, plan.divisor[u * 8 + 2 * k + h]);
+      }
+    }
+  }
+}
+
+LUMORA_WIDE_VECTORS void QuantisedDctWide(const int32_t* f, ptrdiff_t stride, const QuantPlan& plan,
+                                          int32_t* out) {
+  QuantisedDct(f, stride, plan, out);
+}
+void QuantisedDctPortable(const int32_t* f, ptrdiff_t stride, const QuantPlan& plan, int32_t* out) {
+  QuantisedDct(f, stride, plan, out);
+}
+
+// One bitmap line into the planes: luminance for every column and, when
+// cbRow is set, chroma from the top-left pixel of each 2 x 2 group; both
+// padded to the plane width by repeating the last pixel. Columns before
+// firstCol and chroma before firstChroma are left as they are.
+void ConvertLineFrom(const uint8_t* line, int32_t width, int32_t planeWidth, int32_t* yRow,
+                     int32_t* cbRow, int32_t* crRow, int32_t firstCol, int32_t firstChroma) {
+  const ColourProducts& cp = Products();
+  for (int32_t col = firstCol; col < width; ++col) {
+    const uint8_t* p = line + 3 * col;
+    yRow[col] = Clamp8(cp.yr[p[2]] + cp.yg[p[1]] + cp.yb[p[0]] - 128);
+  }
+  std::fill(yRow + width, yRow + planeWidth, yRow[width - 1]);
+  if (!cbRow) return;
+  const auto cb = [&cp](const uint8_t* p) {
+    return Clamp8(cp.cbb[p[0]] - cp.cbg[p[1]] - cp.cbr[p[2]]);
+  };
+  const auto cr = [&cp](const uint8_t* p) {
+    return Clamp8(cp.crr[p[2]] - cp.crg[p[1]] - cp.crb[p[0]]);
+  };
+  int32_t c = firstChroma;
+  for (; 2 * c < width; ++c) {
+    cbRow[c] = cb(line + 6 * c);
+    crRow[c] = cr(line + 6 * c);
+  }
+  if (c < planeWidth / 2) {
+    const uint8_t* last = line + 3 * (width - 1);
+    std::fill(cbRow + c, cbRow + planeWidth / 2, cb(last));
+    std::fill(crRow + c, crRow + planeWidth / 2, cr(last));
+  }
+}
+
+void ConvertLinePlain(const uint8_t* line, int32_t width, int32_t planeWidth, int32_t* yRow,
+                      int32_t* cbRow, int32_t* crRow) {
+  ConvertLineFrom(line, width, planeWidth, yRow, cbRow, crRow, 0, 0);
+}
+
+// Truncated to an integer and limited to -128 ... 127, four at a time.
+[[gnu::always_inline]] inline Int4 Clamp8(const Double4& value) {
+  Int4 t = __builtin_convertvector(value, Int4);
+  const Int4 low = t<-128, high = t> 127;
+  t = (t & ~low) | (Int4{-128, -128, -128, -128} & low);
+  return (t & ~high) | (Int4{127, 127, 127, 127} & high);
+}
+
+// Blue, green and red of four pixels kGap bytes apart as doubles; the wide
+// version reads 2 * kGap + 16 bytes from p.
+template <int kGap>
+[[gnu::always_inline]] inline void LoadPixels(const uint8_t* p, Double4& b, Double4& g,
+                                              Double4& r) {
+  for (int k = 0; k < 4; ++k) {
+    b[k] = p[k * kGap];
+    g[k] = p[k * kGap + 1];
+    r[k] = p[k * kGap + 2];
+  }
+}
+#if !LUMORA_HAS_WIDE_VECTORS
+template <int kGap>
+void LoadPixelsWide(const uint8_t* p, Double4& b, Double4& g, Double4& r) {
+  LoadPixels<kGap>(p, b, g, r);
+}
+#else
+// Channel c of pixels 0 and 1 (from the first load) and 2 and 3 (from the
+// second), kGap bytes apart.
+template <int kGap, int c>
+[[gnu::always_inline]] inline LUMORA_WIDE_VECTORS void ChannelWide(__m128i first, __m128i second,
+                                                                   Double4& out) {
+  const __m128i a = _mm_shuffle_epi8(
+      first, _mm_setr_epi8(c, -1, -1, -1, c + kGap, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1));
+  const __m128i z = _mm_shuffle_epi8(
+      second, _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, c, -1, -1, -1, c + kGap, -1, -1, -1));
+  out = _mm256_cvtepi32_pd(_mm_or_si128(a, z));
+}
+// Not forced inline: the generic body that calls it is no wide code by
+// itself; the compiler inlines it into the wide caller.
+template <int kGap>
+inline LUMORA_WIDE_VECTORS void LoadPixelsWide(const uint8_t* p, Double4& b, Double4& g,
+                                               Double4& r) {
+  const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * kGap));
+  ChannelWide<kGap, 0>(first, second, b);
+  ChannelWide<kGap, 1>(first, second, g);
+  ChannelWide<kGap, 2>(first, second, r);
+}
+#endif
+
+// The same products and sums in the same order as the plain line, four
+// pixels at a time; the rest of the line goes the plain way.
+template <bool kWide>
+[[gnu::always_inline]] inline LUMORA_NO_FP_CONTRACT void ConvertLine(const uint8_t* line,
+                                                                     int32_t width,
+                                                                     int32_t planeWidth,
+                                                                     int32_t* yRow, int32_t* cbRow,
+                                                                     int32_t* crRow) {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+  Double4 b = {}, g = {}, r = {};
+  // The wide loads read up to two pixels past the four they take.
+  int32_t col = 0;
+  for (; col + 4 <= width; col += 4) {
+    if constexpr (kWide) {
+      if (col + 6 <= width)
+        LoadPixelsWide<3>(line + 3 * col, b, g, r);
+      else
+        LoadPixels<3>(line + 3 * col, b, g, r);
+    } else {
+      LoadPixels<3>(line + 3 * col, b, g, r);
+    }
+    const Int4 y = Clamp8(0.299 * r + 0.587 * g + 0.114 * b - 128.0);
+    std::memcpy(yRow + col, &y, sizeof y);
+  }
+  int32_t c = 0;
+  if (cbRow) {
+    for (; 2 * (c + 4) <= width; c += 4) {
+      if constexpr (kWide) {
+        if (2 * c + 10 <= width)
+          LoadPixelsWide<6>(line + 6 * c, b, g, r);
+        else
+          LoadPixels<6>(line + 6 * c, b, g, r);
+      } else {
+        LoadPixels<6>(line + 6 * c, b, g, r);
+      }
+      const Int4 cb = Clamp8(0.5 * b - 0.3313 * g - 0.1687 * r);
+      const Int4 cr = Clamp8(0.5 * r - 0.4187 * g - 0.0813 * b);
+      std::memcpy(cbRow + c, &cb, sizeof cb);
+      std::memcpy(crRow + c, &cr, sizeof cr);
+    }
+  }
+  ConvertLineFrom(line, width, planeWidth, yRow, cbRow, crRow, col, c);
+}
+
+LUMORA_WIDE_VECTORS LUMORA_NO_FP_CONTRACT void ConvertLineWide(const uint8_t* line, int32_t width,
+                                                               int32_t planeWidth, int32_t* yRow,
+                                                               int32_t* cbRow, int32_t* crRow) {
+  ConvertLine<true>(line, width, planeWidth, yRow, cbRow, crRow);
+}
+LUMORA_NO_FP_CONTRACT void ConvertLinePortable(const uint8_t* line, int32_t width,
+                                               int32_t planeWidth, int32_t* yRow, int32_t* cbRow,
+                                               int32_t* crRow) {
+  ConvertLine<false>(line, width, planeWidth, yRow, cbRow, crRow);
+}
+
 // Bits packed from the most significant end; every completed 0xFF byte is
-// followed by a stuffed zero. The caller keeps room in the buffer.
+// followed by a stuffed zero. Whole 32-bit words go out at once unless one
+// of their bytes needs stuffing. The caller keeps room in the buffer.
 class BitWriter {
  public:
   explicit BitWriter(uint8_t* p) : m_p(p) {}
   uint8_t* Position() const { return m_p; }
   void Rebase(uint8_t* p) { m_p = p; }
 
+  // count <= 32; fewer than 32 bits are pending between calls.
   void Put(uint32_t bits, int count) {
-    m_acc = (m_acc << count) | (bits & ((1u << count) - 1));
+    m_acc = (m_acc << count) | (bits & ((uint64_t{1} << count) - 1));
     m_count += count;
-    while (m_count >= 8) {
-      m_count -= 8;
-      const uint8_t byte = static_cast<uint8_t>(m_acc >> m_count);
-      *m_p++ = byte;
-      if (byte == 0xFF) *m_p++ = 0;
+    if (m_count < 32) return;
+    m_count -= 32;
+    const uint32_t word = static_cast<uint32_t>(m_acc >> m_count);
+    // A byte of the word is 0xFF when the same byte of ~word is zero.
+    const uint32_t inverse = ~word;
+    if (((inverse - 0x01010101u) & ~inverse & 0x80808080u) == 0) {
+      const uint32_t big = __builtin_bswap32(word);
+      std::memcpy(m_p, &big, 4);
+      m_p += 4;
+      return;
     }
+    for (int shift = 24; shift >= 0; shift -= 8) Byte(static_cast<uint8_t>(word >> shift));
   }
-  // Completes a partly filled byte with 1-bits.
+  // Writes the pending bits, the last byte completed with 1-bits.
   void Flush() {
-    if (m_count > 0) Put(0x7F, 8 - m_count);
+    if (m_count % 8) Put(0x7F, 8 - m_count % 8);
+    while (m_count > 0) {
+      m_count -= 8;
+      Byte(static_cast<uint8_t>(m_acc >> m_count));
+    }
   }
 
  private:
+  void Byte(uint8_t byte) {
+    *m_p++ = byte;
+    if (byte == 0xFF) *m_p++ = 0;
+  }
+
   uint8_t* m_p;
   uint64_t m_acc = 0;
   int m_count = 0;
@@ -259,19 +534,36 @@ int BitCount(int32_t value) {
   return a ? 32 - __builtin_clz(a) : 0;
 }
 
-void EncodeBlock(const int32_t* coef, int& predictor, const HuffmanCodes& dc,
+// A code followed by the low `size` bits of a value (negative ones less 1).
+inline uint32_t WithValue(uint32_t code, int32_t value, int size) {
+  const auto bits = static_cast<uint32_t>(value < 0 ? value - 1 : value);
+  return (code << size) | (bits & ((1u << size) - 1));
+}
+
+// Where each zig-zag position lies in the fast transform's lane order.
+struct LaneZigZag {
+  uint8_t index[64];
+  LaneZigZag() {
+    for (int k = 0; k < 64; ++k) {
+      const int u = kZigZag[k] / 8, v = kZigZag[k] % 8;
+      index[k] = static_cast<uint8_t>(u * 8 + (v % 2) * 4 + v / 2);
+    }
+  }
+};
+
+// order: the position of each zig-zag coefficient in coef.
+void EncodeBlock(const int32_t* coef, const uint8_t* order, int& predictor, const HuffmanCodes& dc,
                  const HuffmanCodes& ac, BitWriter& out) {
   const int32_t diff = coef[0] - predictor;
   predictor = coef[0];
   const int s = BitCount(diff);
-  out.Put(dc.code[s], dc.length[s]);
-  if (s) out.Put(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), s);
+  out.Put(WithValue(dc.code[s], diff, s), dc.length[s] + s);
   // Walk the non-zero coefficients in zig-zag order; a zero coefficient 63
   // ends the block with EOB, runs longer than 15 take ZRL codes.
   int32_t zz[64];
   uint64_t nonZero = 0;
   for (int k = 1; k < 64; ++k) {
-    zz[k] = coef[kZigZag[k]];
+    zz[k] = coef[order[k]];
     nonZero |= static_cast<uint64_t>(zz[k] != 0) << k;
   }
   int last = 0;
@@ -289,8 +581,7 @@ void EncodeBlock(const int32_t* coef, int& predictor, const HuffmanCodes& dc,
     // the size never exceeds the tables' 10 bits.
     const int size = BitCount(value);
     const int symbol = (run << 4) | size;
-    out.Put(ac.code[symbol], ac.length[symbol]);
-    out.Put(static_cast<uint32_t>(value < 0 ? value - 1 : value), size);
+    out.Put(WithValue(ac.code[symbol], value, size), ac.length[symbol] + size);
   }
   if (last != 63) out.Put(ac.code[0x00], ac.length[0x00]);
 }
@@ -363,12 +654,19 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   const int32_t height = bmp.height;
   const int32_t mcuCols = (width + 15) / 16;
   const int32_t mcuRows = (height + 15) / 16;
-  const auto forwardDct = UseWideVectors() ? ForwardDctWide : ForwardDctPortable;
+  const bool wide = UseWideVectors();
+  const auto forwardDct = wide ? ForwardDctWide : ForwardDctPortable;
+  const auto quantisedDct = wide ? QuantisedDctWide : QuantisedDctPortable;
+  const auto convertLine = m_plain ? ConvertLinePlain
+                           : wide  ? ConvertLineWide
+                                   : ConvertLinePortable;
 
+  // Left uninitialised: only the pages the file reaches are ever touched.
   size_t capacity = static_cast<size_t>(int64_t{width} * height * 3);
   capacity = std::max(capacity, kHeaderBytes + kMcuReserve + 2);
-  if (!TryAllocate([&] { out.assign(capacity, '\0'); })) return false;
-  auto* base = reinterpret_cast<uint8_t*>(out.data());
+  std::unique_ptr<uint8_t[]> buffer;
+  if (!TryAllocate([&] { buffer.reset(new uint8_t[capacity]); })) return false;
+  uint8_t* base = buffer.get();
 
   uint8_t divisors[2][64];
   Divisors(m_ratio, divisors[0], divisors[1]);
@@ -424,7 +722,6 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   // One MCU row at a time: luminance for every sample of its 16 lines and
   // chroma for the top-left sample of each 2 x 2 group, over the width padded
   // to whole MCUs.
-  const ColourProducts& cp = Products();
   const int32_t planeWidth = mcuCols * 16;
   std::vector<int32_t> yPlane, cbPlane, crPlane;
   if (!TryAllocate([&] {
@@ -436,6 +733,8 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   Divider dividers[2][64];
   for (int t = 0; t < 2; ++t)
     for (int k = 0; k < 64; ++k) dividers[t][k] = Divider(divisors[t][k]);
+  const QuantPlan plans[2] = {QuantPlan(divisors[0]), QuantPlan(divisors[1])};
+  static const LaneZigZag laneOrder;
 
   alignas(32) int32_t coef[64];
   for (int32_t my = 0; my < mcuRows; ++my) {
@@ -445,37 +744,19 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
       // columns right of it repeat the last pixel of the line.
       const int32_t row = height - 1 - (my * 16 + i);
       const uint8_t* line = bmp.bits + bmp.stride * (row < 0 ? 0 : row);
-      int32_t* yRow = &yPlane[static_cast<size_t>(i) * planeWidth];
-      int32_t* cbRow = &cbPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
-      int32_t* crRow = &crPlane[static_cast<size_t>(i / 2) * (planeWidth / 2)];
-      for (int32_t col = 0; col < width; ++col) {
-        const uint8_t* p = line + 3 * col;
-        yRow[col] = Clamp8(cp.yr[p[2]] + cp.yg[p[1]] + cp.yb[p[0]] - 128);
-      }
-      std::fill(yRow + width, yRow + planeWidth, yRow[width - 1]);
-      if (i % 2 != 0) continue;
-      const auto cb = [&cp](const uint8_t* p) {
-        return Clamp8(cp.cbb[p[0]] - cp.cbg[p[1]] - cp.cbr[p[2]]);
-      };
-      const auto cr = [&cp](const uint8_t* p) {
-        return Clamp8(cp.crr[p[2]] - cp.crg[p[1]] - cp.crb[p[0]]);
-      };
-      int32_t c = 0;
-      for (; 2 * c < width; ++c) {
-        cbRow[c] = cb(line + 6 * c);
-        crRow[c] = cr(line + 6 * c);
-      }
-      if (c < planeWidth / 2) {
-        const uint8_t* last = line + 3 * (width - 1);
-        std::fill(cbRow + c, cbRow + planeWidth / 2, cb(last));
-        std::fill(crRow + c, crRow + planeWidth / 2, cr(last));
-      }
+      const size_t chroma = static_cast<size_t>(i / 2) * (planeWidth / 2);
+      convertLine(line, width, planeWidth, &yPlane[static_cast<size_t>(i) * planeWidth],
+                  i % 2 ? nullptr : &cbPlane[chroma], i % 2 ? nullptr : &crPlane[chroma]);
     }
     for (int32_t mx = 0; mx < mcuCols; ++mx) {
       const size_t used = static_cast<size_t>(bits.Position() - base);
-      if (used + kMcuReserve > out.size()) {
-        if (!TryAllocate([&] { out.resize(out.size() * 2); })) return false;
-        base = reinterpret_cast<uint8_t*>(out.data());
+      if (used + kMcuReserve > capacity) {
+        std::unique_ptr<uint8_t[]> larger;
+        if (!TryAllocate([&] { larger.reset(new uint8_t[capacity * 2]); })) return false;
+        std::memcpy(larger.get(), base, used);
+        buffer = std::move(larger);
+        capacity *= 2;
+        base = buffer.get();
         bits.Rebase(base + used);
       }
       const int32_t* sources[6] = {&yPlane[mx * 16],
@@ -487,10 +768,16 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
       for (int blk = 0; blk < 6; ++blk) {
         const int c = blk < 4 ? 0 : blk - 3;
         const int table = c == 0 ? 0 : 1;
-        forwardDct(sources[blk], c == 0 ? planeWidth : planeWidth / 2, coef);
-        const Divider* d = dividers[table];
-        for (int k = 0; k < 64; ++k) coef[k] = d[k](coef[k]);
-        EncodeBlock(coef, predictor[c], codes.dc[table], codes.ac[table], bits);
+        const ptrdiff_t stride = c == 0 ? planeWidth : planeWidth / 2;
+        if (m_plain) {
+          forwardDct(sources[blk], stride, coef);
+          const Divider* d = dividers[table];
+          for (int k = 0; k < 64; ++k) coef[k] = d[k](coef[k]);
+        } else {
+          quantisedDct(sources[blk], stride, plans[table], coef);
+        }
+        EncodeBlock(coef, m_plain ? kZigZag : laneOrder.index, predictor[c], codes.dc[table],
+                    codes.ac[table], bits);
       }
     }
   }
@@ -498,8 +785,8 @@ bool CJpegEncoder::Encode(float ratio, std::string& out) {
   ByteWriter end(bits.Position());
   end.U16(0xFFD9);
   progress.SetProgress(1.0f);
-  out.resize(static_cast<size_t>(end.Position() - base));
-  return true;
+  return TryAllocate(
+      [&] { out.assign(reinterpret_cast<const char*>(base), end.Position() - base); });
 }
 
 bool CJpegEncoder::SaveJpeg(const std::string& path, float ratio) {

@@ -32,6 +32,10 @@ class CJpegEncoder {
   // ratio is out of range, no bitmap is set or memory runs out.
   bool Encode(float ratio, std::string& out);
 
+  // The plain stages (scalar colour conversion, direct transform and
+  // division) instead of the fast ones, which must write the same bytes.
+  void UsePlainStages(bool plain) { m_plain = plain; }
+
   // Quantisation divisors of a ratio, in natural (row-major) order.
   static void Divisors(float ratio, uint8_t luminance[64], uint8_t chrominance[64]);
 
@@ -40,6 +44,7 @@ class CJpegEncoder {
   ProgressSink* m_progress;
   BitmapSource m_bitmap;
   float m_ratio = 1.0f;
+  bool m_plain = false;
 };
 
 // The ratio chosen on the quality slider (0 ... 100).

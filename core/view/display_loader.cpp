@@ -161,7 +161,11 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
       int rowMin = 256, rowMax = -1;
       if (bps == 1) {
         const uint8_t* src = row.data();
-        for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
+        if (step == 1) {
+          for (int32_t j = 0; j < w; ++j) dst[3 * j] = src[j];
+        } else {
+          for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
+        }
       } else if (bps == 2) {
         const uint8_t* src = row.data();
         for (int32_t j = 0; j < w; ++j, src += 2 * step, dst += 3)
@@ -171,7 +175,16 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
         for (int32_t j = 0; j < w; ++j, src += 4 * step, dst += 3)
           *dst = MapSample(LeFloat(src), scale);
       }
-      if (resetRange) {
+      if (resetRange && bps == 1 && step == 1) {
+        // The bytes just stored, read where they lie side by side.
+        uint8_t lo = 255, hi = 0;
+        for (int32_t j = 0; j < w; ++j) {
+          lo = std::min(lo, row[static_cast<size_t>(j)]);
+          hi = std::max(hi, row[static_cast<size_t>(j)]);
+        }
+        minByte = std::min<int>(minByte, lo);
+        maxByte = std::max<int>(maxByte, hi);
+      } else if (resetRange) {
         const uint8_t* p = dib.StoredRow(h - 1 - i) + c;
         for (int32_t j = 0; j < w; ++j, p += 3) {
           rowMin = std::min<int>(rowMin, *p);

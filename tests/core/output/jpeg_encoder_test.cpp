@@ -224,6 +224,37 @@ TEST(JpegDecode, IndependentDecoderReadsItBack) {
   }
 }
 
+// The fast stages (both vector widths) write the plain stages' bytes: odd
+// sizes leave partial vectors and MCUs, flat grey puts coefficients exactly
+// on multiples of their divisors, and noise and hard edges reach the largest.
+TEST(JpegFastStages, WriteThePlainBytes) {
+  const struct {
+    int width, height, align, noise;
+  } sizes[] = {{1, 1, 4, 0}, {7, 9, 2, 40}, {13, 17, 4, 0}, {33, 20, 2, 128}, {130, 31, 4, 10}};
+  std::vector<Picture> pictures;
+  for (const auto& z : sizes) pictures.emplace_back(z.width, z.height, z.align, z.noise, 7);
+  Picture grey(37, 18, 4, 0, 1), edges(24, 16, 4, 0, 1);
+  std::fill(grey.bits.begin(), grey.bits.end(), uint8_t{130});
+  for (size_t i = 0; i < edges.bits.size(); ++i) edges.bits[i] = (i / 3 + i / 72) % 2 ? 255 : 0;
+  pictures.push_back(grey);
+  pictures.push_back(edges);
+  for (const bool wide : {true, false}) {
+    AllowWideVectors(wide);
+    for (const Picture& p : pictures)
+      for (const float ratio : {0.0f, 0.37f, 1.0f}) {
+        RecordingMessenger m;
+        CJpegEncoder enc(m);
+        ASSERT_TRUE(enc.ReadData(p.bits, &p.header, p.align == 2 ? 1 : 0));
+        std::string fast, plain;
+        ASSERT_TRUE(enc.Encode(ratio, fast));
+        enc.UsePlainStages(true);
+        ASSERT_TRUE(enc.Encode(ratio, plain));
+        EXPECT_TRUE(fast == plain) << p.width << "x" << p.height << " " << ratio << " " << wide;
+      }
+  }
+  AllowWideVectors(true);
+}
+
 // Byte-exact files guard against any change of the output.
 TEST(JpegGolden, SmallPicturesAreByteExact) {
   const struct {
