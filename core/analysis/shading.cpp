@@ -17,6 +17,21 @@ namespace {
 
 int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
+// How near the fast inner brightness must come to a point where the output
+// changes (zero, or a luma times it crossing a whole number) before the plain
+// brightness is worked out: far above the fast value's error (about 1e-14,
+// times at most 255).
+constexpr double kSettleMargin = 1e-9;
+
+// False when the fast brightness s of a colour of luma `luma` lies too near
+// such a point to decide the output.
+bool Settled(double s, double luma) {
+  if (s < kSettleMargin) return s <= -kSettleMargin;
+  const double t = luma * s;
+  const double fraction = t - static_cast<int>(t);
+  return fraction >= kSettleMargin && fraction <= 1.0 - kSettleMargin;
+}
+
 // The parts of the luminance scaling that depend only on the colour.
 struct LumaColour {
   double luma = 0.0;
@@ -105,21 +120,33 @@ class Shader {
     return s >= 0.0;
   }
 
-  // Brightness of the pixels 1..width-2 of an inner row as if all four
-  // neighbours were land, from the heights of the row and the rows above
-  // and below. With the neighbours one step away in x or y, the four cross
-  // products of Brightness reduce to (b, a, 1), (b, -c, 1), (-d, -c, 1) and
-  // (-d, a, 1) for the height differences a (up), b (left), c (down) and
-  // d (right); they are summed in the same order, so the results are the
-  // same but for the sign of a zero, which no output byte depends on.
-  void InnerRow(const double* up, const double* mid, const double* down, int32_t width,
-                double* out) const {
+  // Brightness of pixel x of an inner row as if all four neighbours were
+  // land, from the heights of the row and the rows above and below. With the
+  // neighbours one step away in x or y, the four cross products of
+  // Brightness reduce to (b, a, 1), (b, -c, 1), (-d, -c, 1) and (-d, a, 1)
+  // for the height differences a (up), b (left), c (down) and d (right);
+  // they are summed in the same order, so the result is the same but for the
+  // sign of a zero, which no output byte depends on.
+  double InnerPixel(const double* up, const double* mid, const double* down, int32_t x) const {
+    const Vec3 u = m_light.u;
+    const double z = mid[x];
+    const double a = up[x] - z, b = mid[x - 1] - z, c = down[x] - z, d = mid[x + 1] - z;
+    const double sx = b + b - d - d;
+    const double sy = a - c - c + a;
+    const double len = std::sqrt(sx * sx + sy * sy + 16.0);
+    return sx / len * u.x + sy / len * u.y + 4.0 / len * u.z;
+  }
+
+  // InnerPixel of the pixels 1..width-2 within kSettleMargin, with one
+  // division a pixel instead of three: the projection is divided once by
+  // the length. Each term moves by a few units in the last place of 1.
+  void InnerRowNear(const double* up, const double* mid, const double* down, int32_t width,
+                    double* out) const {
     const Vec3 u = m_light.u;
     int32_t x = 1;
 #if defined(__SSE2__)
-    // Two pixels at a time: the same IEEE operations, side by side.
-    const __m128d ux = _mm_set1_pd(u.x), uy = _mm_set1_pd(u.y), uz = _mm_set1_pd(u.z);
-    const __m128d four = _mm_set1_pd(4.0), sixteen = _mm_set1_pd(16.0);
+    const __m128d ux = _mm_set1_pd(u.x), uy = _mm_set1_pd(u.y), uz4 = _mm_set1_pd(4.0 * u.z);
+    const __m128d one = _mm_set1_pd(1.0), sixteen = _mm_set1_pd(16.0);
     for (; x + 2 < width; x += 2) {
       const __m128d z = _mm_loadu_pd(mid + x);
       const __m128d a = _mm_sub_pd(_mm_loadu_pd(up + x), z);
@@ -130,20 +157,11 @@ class Shader {
       const __m128d sy = _mm_add_pd(_mm_sub_pd(_mm_sub_pd(a, c), c), a);
       const __m128d len =
           _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(sx, sx), _mm_mul_pd(sy, sy)), sixteen));
-      const __m128d s = _mm_add_pd(
-          _mm_add_pd(_mm_mul_pd(_mm_div_pd(sx, len), ux), _mm_mul_pd(_mm_div_pd(sy, len), uy)),
-          _mm_mul_pd(_mm_div_pd(four, len), uz));
-      _mm_storeu_pd(out + x, s);
+      const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(sx, ux), _mm_mul_pd(sy, uy)), uz4);
+      _mm_storeu_pd(out + x, _mm_mul_pd(dot, _mm_div_pd(one, len)));
     }
 #endif
-    for (; x + 1 < width; ++x) {
-      const double z = mid[x];
-      const double a = up[x] - z, b = mid[x - 1] - z, c = down[x] - z, d = mid[x + 1] - z;
-      const double sx = b + b - d - d;
-      const double sy = a - c - c + a;
-      const double len = std::sqrt(sx * sx + sy * sy + 16.0);
-      out[x] = sx / len * u.x + sy / len * u.y + 4.0 / len * u.z;
-    }
+    for (; x + 1 < width; ++x) out[x] = InnerPixel(up, mid, down, x);
   }
 
   const double* Heights() const { return m_height; }
@@ -208,6 +226,9 @@ bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, 
   std::vector<Bgr> byLuma(256 * 256);
   for (int c = 0; c < 256; ++c)
     for (int y = 0; y < 256; ++y) byLuma[c * 256 + y] = luma[c].FromLuma(y);
+  // Grey scales white alike for every code: one small table.
+  uint8_t greyOfLuma[256];
+  for (int y = 0; y < 256; ++y) greyOfLuma[y] = byLuma[y][0];
   for (int32_t y = 0; y < h; ++y) {
     progress.SetProgress(static_cast<float>(h + y) / (2.0f * h));
     if (y > 0) {
@@ -216,31 +237,35 @@ bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, 
     }
     const bool innerRow = shader.AllInView() && y > 0 && y + 1 < h;
     if (innerRow)
-      shader.InnerRow(heights[0].data(), heights[1].data(), heights[2].data(), w, inner.data());
+      shader.InnerRowNear(heights[0].data(), heights[1].data(), heights[2].data(), w, inner.data());
     const uint8_t* codes = &model.codes[size_t(y) * w];
     uint8_t* first = &out.plane[0][size_t(y) * w];
     for (int32_t x = 0; x < w; ++x) {
       const uint8_t code = codes[x];
-      Bgr colour{0, 0, 0};
-      if (code == 0) {
-        if (!grey) colour = colours[0];
-      } else {
+      int level = -1;  // the luma of a lit land pixel
+      if (code != 0) {
         double s = 0.0;
         bool lit;
         if (innerRow && x > 0 && x + 1 < w && codes[x - 1] && codes[x + 1] && codes[x - w] &&
             codes[x + w]) {
           s = inner[x];
+          if (!Settled(s, luma[code].luma))
+            s = shader.InnerPixel(heights[0].data(), heights[1].data(), heights[2].data(), x);
           lit = s >= 0.0;
         } else {
           lit = shader.Brightness(x, y, s);
         }
-        if (lit) colour = byLuma[code * 256 + luma[code].Luma(s)];
+        if (lit) level = luma[code].Luma(s);
       }
+      if (grey) {
+        first[x] = level < 0 ? 0 : greyOfLuma[level];
+        continue;
+      }
+      const Bgr colour =
+          level >= 0 ? byLuma[code * 256 + level] : (code == 0 ? colours[0] : Bgr{0, 0, 0});
       first[x] = colour[0];
-      if (!grey) {
-        out.plane[1][size_t(y) * w + x] = colour[1];
-        out.plane[2][size_t(y) * w + x] = colour[2];
-      }
+      out.plane[1][size_t(y) * w + x] = colour[1];
+      out.plane[2][size_t(y) * w + x] = colour[2];
     }
   }
   return true;

@@ -71,6 +71,25 @@ TEST(Shading, MatchesThePlainRulesByteForByte) {
   }
 }
 
+// Pixels whose brightness lies within rounding of a change of the output: a
+// luma of 170 or just below, and a brightness of -5.6e-17 or 0.
+TEST(Shading, BrightnessOnAnOutputStepMatchesThePlainRules) {
+  const struct {
+    float az, el;
+    uint8_t up, left, down, right;
+  } cases[] = {{90, 0, 93, 105, 105, 93}, {270, 45, 101, 100, 98, 94}};
+  for (const auto& c : cases) {
+    // Wide enough for the fast rows, which need every point in the light.
+    ElevationModel m = Flat(64, 3, 100);
+    m.codes[32] = c.up;
+    m.codes[64 + 31] = c.left;
+    m.codes[64 + 33] = c.right;
+    m.codes[128 + 32] = c.down;
+    const ColourPlanes got = Shade(m, 6, 0.03, c.az, c.el);
+    EXPECT_EQ(got.plane[0], test::ReferenceShading(m, 6, 0.03, c.az, c.el)[0]) << c.az;
+  }
+}
+
 TEST(Shading, FlatModelIsEvenExceptCornersAndIslands) {
   ElevationModel m = Flat(6, 5, 100);
   m.codes[3 * 6 + 3] = 0;  // a sea pixel inside
