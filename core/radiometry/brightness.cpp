@@ -48,7 +48,9 @@ bool ApplyTables(ImageSession& session, const LookupTables& fresh, Messenger& me
   Dib result;
   if (!MapThroughTables(session.Display(), fresh, result, messenger, progress)) return false;
   for (int c = 0; c < 3; ++c) session.Lut(c) = fresh[static_cast<size_t>(c)];
-  session.ApplyDisplayChange(std::move(result));
+  DetailRules::Change change;
+  for (size_t c = 0; c < 3; ++c) change.tables[c] = fresh[c];
+  session.ApplyDisplayChange(std::move(result), &change);
   return true;
 }
 

@@ -14,8 +14,10 @@
 #include "core/support/checked_math.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "core/view/rainbow.h"
 
 namespace lumora {
 namespace {
@@ -34,7 +36,6 @@ void ReadAt(std::FILE* f, int64_t offset, uint8_t* buf, size_t count) {
   if (got < count) std::memset(buf + got, 0, count - got);
 }
 
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline float LeFloat(const uint8_t* p) {
   const uint32_t u =
       uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -125,6 +126,21 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
   }
 }
 
+ChannelScale ShownChannelScale(const DisplayState& state, const AreaRect& area, int32_t dibWidth,
+                               int32_t dibHeight, int channel) {
+  const int32_t bands[3] = {state.m_nBlueBand, state.m_nGreenBand, state.m_nRedBand};
+  const int32_t types[3] = {state.m_nBlueType, state.m_nGreenType, state.m_nRedType};
+  const int bps = SampleBytes(types[channel]);
+  if (bps == 2) return MakeChannelScale(0.0f, 65535.0f);
+  if (bps != 4) return ChannelScale{};
+  float lo, hi;
+  FloatGridRange(ResolveNoCase(BandFilePath(StripExtension(state.m_strSettingsPath), types[channel],
+                                            bands[channel] + 1))
+                     .string(),
+                 state.m_nImagePixels, area, dibWidth, dibHeight, lo, hi);
+  return MakeChannelScale(lo, hi);
+}
+
 bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRange, Dib& dib,
                          Messenger& messenger, Progress& progress) {
   const std::string base = StripExtension(state.m_strSettingsPath);
@@ -145,14 +161,7 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
     if (!AllocateOrReport(
             messenger, [&] { row.resize(static_cast<size_t>(rowBytes)); }, &progress))
       return false;
-    ChannelScale scale;
-    if (bps == 2) scale = MakeChannelScale(0.0f, 65535.0f);
-    if (bps == 4) {
-      float lo, hi;
-      FloatGridRange(ResolveNoCase(BandFilePath(base, types[c], bands[c] + 1)).string(),
-                     state.m_nImagePixels, area, w, h, lo, hi);
-      scale = MakeChannelScale(lo, hi);
-    }
+    const ChannelScale scale = ShownChannelScale(state, area, w, h, c);
     int minByte = 256, maxByte = -1;
     for (int32_t i = 0; i < h; ++i) {
       const int64_t line = area.m_nAreaTop + i * step;
@@ -166,14 +175,10 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
         } else {
           for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
         }
-      } else if (bps == 2) {
-        const uint8_t* src = row.data();
-        for (int32_t j = 0; j < w; ++j, src += 2 * step, dst += 3)
-          *dst = MapSample(static_cast<float>(Le16(src)), scale);
       } else {
         const uint8_t* src = row.data();
-        for (int32_t j = 0; j < w; ++j, src += 4 * step, dst += 3)
-          *dst = MapSample(LeFloat(src), scale);
+        for (int32_t j = 0; j < w; ++j, src += bps * step, dst += 3)
+          *dst = ShownByte(src, bps, scale);
       }
       if (resetRange && bps == 1 && step == 1) {
         // The bytes just stored, read where they lie side by side.
@@ -202,6 +207,27 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
   }
   progress.Close();
   return true;
+}
+
+namespace {
+// An index result whose range file asks for it is drawn in the diverging
+// colours, by its codes (its legend fixes the range, so no stretch applies).
+DivergingColours DrawnDiverging(const DisplayState& s) {
+  if (s.m_bRainbow || !s.m_bSingleBand || s.m_nFileState != kStateVegetation)
+    return DivergingColours::kNone;
+  std::string text;
+  if (ReadTextFile(ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".ndv"), kMaxRangeFileBytes,
+                   text) != TextRead::kOk)
+    return DivergingColours::kNone;
+  return RangeColours(text);
+}
+}  // namespace
+
+void PaintShownColours(const DisplayState& s, Dib& dib) {
+  if (s.m_bRainbow && s.m_bSingleBand)
+    ApplyRainbow(dib, s.m_fDispMin, s.m_fDispMax, s.m_bRainbowReversed);
+  else if (const DivergingColours colours = DrawnDiverging(s); colours != DivergingColours::kNone)
+    ApplyDiverging(dib, colours);
 }
 
 std::string DisplayTitle(const std::string& openedPath, const DisplayState& state,

@@ -4,6 +4,7 @@
 // the legend that belongs to a file state and the frame and page sizes.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -46,11 +47,25 @@ inline uint8_t MapSample(float sample, const ChannelScale& scale) {
   return static_cast<uint8_t>(static_cast<int>(x));
 }
 
+// The display byte of one stored little-endian sample of bps bytes.
+inline uint8_t ShownByte(const uint8_t* p, int bps, const ChannelScale& scale) {
+  if (bps == 1) return *p;
+  if (bps == 2) return MapSample(static_cast<float>(p[0] | (p[1] << 8)), scale);
+  const uint32_t u =
+      uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+  return MapSample(std::bit_cast<float>(u), scale);
+}
+
 // The range of a float band over a grid of at most 100 x 100 samples of the
 // area; samples whose first stored byte is 255 and samples that are not
 // finite are left out. No sample gives 0 .. 0.
 void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const AreaRect& area,
                     int32_t dibWidth, int32_t dibHeight, float& lo, float& hi);
+
+// How channel c (0 blue, 1 green, 2 red) of the state's bands maps onto
+// bytes in a display image of dibWidth x dibHeight over the area.
+ChannelScale ShownChannelScale(const DisplayState& state, const AreaRect& area, int32_t dibWidth,
+                               int32_t dibHeight, int channel);
 
 // Reads the three channels (blue, green, red) of the display image from the
 // band files beside state.m_strSettingsPath. With resetRange the display
@@ -59,6 +74,11 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
 // at the end of a short band file read as 0.
 bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRange, Dib& dib,
                          Messenger& messenger, Progress& progress);
+
+// Paints a freshly read one-band display in the rainbow or, for an index
+// result whose range file asks for them, in the diverging colours; other
+// displays stay as read.
+void PaintShownColours(const DisplayState& state, Dib& dib);
 
 // The window title: "*%s 1/%d (%d,%d)-(%d,%d) (R,G,B)=(%d,%d,%d)".
 std::string DisplayTitle(const std::string& openedPath, const DisplayState& state,

@@ -27,25 +27,6 @@ LegendKind RestoredLegend(const DisplayState& s) {
   return LegendForState(brd.state, s.m_bRainbow);
 }
 
-// An index result whose range file asks for it is drawn in the diverging
-// colours, by its codes (its legend fixes the range, so no stretch applies).
-DivergingColours DrawnDiverging(const DisplayState& s) {
-  if (s.m_bRainbow || !s.m_bSingleBand || s.m_nFileState != kStateVegetation)
-    return DivergingColours::kNone;
-  std::string text;
-  if (ReadTextFile(ResolveNoCase(StripExtension(s.m_strSettingsPath) + ".ndv"), kMaxRangeFileBytes,
-                   text) != TextRead::kOk)
-    return DivergingColours::kNone;
-  return RangeColours(text);
-}
-
-void PaintRainbow(const DisplayState& s, Dib& dib) {
-  if (s.m_bRainbow && s.m_bSingleBand)
-    ApplyRainbow(dib, s.m_fDispMin, s.m_fDispMax, s.m_bRainbowReversed);
-  else if (const DivergingColours colours = DrawnDiverging(s); colours != DivergingColours::kNone)
-    ApplyDiverging(dib, colours);
-}
-
 }  // namespace
 
 OpenRequest ComposeOnOpen(const std::string& settingsPath, const ImageSettings& settings) {
@@ -135,6 +116,7 @@ bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messeng
   m_annotationsShown = false;
   m_pending.reset();
   m_hDibOrg = Dib{};
+  m_prevDetail = DetailRules{};
   ResetTables();
   m_stretchStart = m_stretchApplied = StretchSet{};
   m_rcArea = area;
@@ -147,7 +129,8 @@ bool ImageSession::Open(const OpenRequest& r, const WorkingFiles& files, Messeng
   // A bird's-eye result takes its display range from its .brd file before
   // the rainbow is painted with it.
   m_legend = DecideOpenLegend(m_state);
-  PaintRainbow(m_state, m_hDib);
+  PaintShownColours(m_state, m_hDib);
+  m_detail = LoadedRules(m_state, m_rcArea);
   return true;
 }
 
@@ -195,9 +178,14 @@ void ImageSession::ResetTables() {
     for (int i = 0; i < 256; ++i) lut[i] = static_cast<uint8_t>(i);
 }
 
-void ImageSession::ApplyDisplayChange(Dib&& next) {
+void ImageSession::ApplyDisplayChange(Dib&& next, const DetailRules::Change* change) {
   m_hDibOrg = std::move(m_hDib);
   m_hDib = std::move(next);
+  m_prevDetail = m_detail;
+  if (change)
+    m_detail.changes.push_back(*change);
+  else
+    m_detail.exact = false;
   m_prevState = m_state;
   m_state.m_bProcessed = false;
 }
@@ -208,7 +196,9 @@ bool ImageSession::ReverseRainbow(Messenger& messenger, Progress* progress) {
     messenger.ShowMessage(kMsgNoMemory);
     return false;
   }
-  ApplyDisplayChange(std::move(reversed));
+  DetailRules::Change change;
+  change.reverseRainbow = true;
+  ApplyDisplayChange(std::move(reversed), &change);
   m_state.m_bRainbowReversed = !m_state.m_bRainbowReversed;
   return true;
 }
@@ -223,6 +213,8 @@ void ImageSession::CommitPending() {
   m_stretchStart = m_stretchApplied;
   m_hDib = std::move(m_hDibOrg);
   m_hDibOrg = Dib{};
+  m_detail = std::move(m_prevDetail);
+  m_prevDetail = DetailRules{};
 }
 
 bool ImageSession::Undo(Messenger& messenger) {
@@ -230,6 +222,7 @@ bool ImageSession::Undo(Messenger& messenger) {
   if (m_annotationsShown) {
     m_annotationsShown = false;
     m_hDibOrg = Dib{};
+    m_prevDetail = DetailRules{};
     return true;
   }
   if (m_hDibOrg.Empty()) return false;
@@ -264,7 +257,7 @@ void ImageSession::RollBack(Pending& p, const std::string& targetBase) {
 bool ImageSession::BeginStep(const StepBody& body, Messenger& messenger, Progress& progress,
                              const StateAdjust& adjust) {
   if (m_pending || m_hDib.Empty()) return false;
-  Pending p{m_state, m_rcArea, m_files, Dib{}};
+  Pending p{m_state, m_rcArea, m_files, Dib{}, DetailRules{}};
   std::string targetBase = m_files.BeginStep();
   // After an undo that could not clear its slot, the flipped slot may hold
   // the set shown now: the step writes into the other one.
@@ -309,11 +302,14 @@ bool ImageSession::BeginStep(const StepBody& body, Messenger& messenger, Progres
     RollBack(p, targetBase);
     return false;
   }
-  PaintRainbow(next, dib);
+  PaintShownColours(next, dib);
   m_files.currentSettingsPath = targetSettings;
   p.olderPrevious = std::move(m_hDibOrg);
   m_hDibOrg = std::move(m_hDib);
   m_hDib = std::move(dib);
+  p.olderPreviousDetail = std::move(m_prevDetail);
+  m_prevDetail = std::move(m_detail);
+  m_detail = LoadedRules(next, area);
   m_state = next;
   m_rcArea = area;
   m_pending = std::move(p);
@@ -345,6 +341,8 @@ bool ImageSession::Revert(Messenger& messenger) {
   m_hDib = std::move(m_hDibOrg);
   // The image before the step may still be undone.
   m_hDibOrg = std::move(p.olderPrevious);
+  m_detail = std::move(m_prevDetail);
+  m_prevDetail = std::move(p.olderPreviousDetail);
   ResetTables();
   m_stretchStart = m_stretchApplied;
   return ok;

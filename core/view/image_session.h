@@ -16,6 +16,7 @@
 #include "core/imagefile/working_files.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
+#include "core/view/detail_view.h"
 #include "core/view/dib.h"
 #include "core/view/display_loader.h"
 #include "core/view/display_state.h"
@@ -72,6 +73,8 @@ class ImageSession {
   const AreaRect& Area() const { return m_rcArea; }
   const Dib& Display() const { return m_hDib; }
   const Dib* Previous() const { return m_hDibOrg.Empty() ? nullptr : &m_hDibOrg; }
+  // How the display image's colours come from the current file set.
+  const DetailRules& Detail() const { return m_detail; }
   // The header of the display image (its image size is Display().SizeBytes()).
   const ImageSettings& Settings() const { return m_settings; }
   double LengthPerPixel() const { return m_settings.lengthPerPixel; }
@@ -111,8 +114,9 @@ class ImageSession {
 
   // --- display-only steps
   // The shown image becomes the previous one and next is shown; the state
-  // is kept as the snapshot with the processed-image flag cleared.
-  void ApplyDisplayChange(Dib&& next);
+  // is kept as the snapshot with the processed-image flag cleared. change:
+  // how next came from the shown image, when it can be made again.
+  void ApplyDisplayChange(Dib&& next, const DetailRules::Change* change = nullptr);
   // Rainbow colours in reverse order (61233 when the new image cannot be had).
   bool ReverseRainbow(Messenger& messenger, Progress* progress = nullptr);
   // The previous display image is shown again (whole image, identity tables).
@@ -176,6 +180,7 @@ class ImageSession {
     AreaRect keptArea;
     WorkingFiles files;
     Dib olderPrevious;
+    DetailRules olderPreviousDetail;
   };
 
   // Loads the whole current image into dib with the state's step.
@@ -190,6 +195,9 @@ class ImageSession {
   AreaRect m_rcArea;
   Dib m_hDib;
   Dib m_hDibOrg;
+  // The rules of m_hDib and m_hDibOrg.
+  DetailRules m_detail;
+  DetailRules m_prevDetail;
   std::array<DisplayLut, 3> m_lut{};
   StretchSet m_stretchStart{};
   StretchSet m_stretchApplied{};

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/save_as.h"
+#include "core/radiometry/brightness.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -125,6 +127,82 @@ TEST_F(SessionTest, RainbowOpenMapsTheRangeEnds) {
   ASSERT_TRUE(session.ReverseRainbow(m_messenger));
   EXPECT_FALSE(session.State().m_bRainbowReversed);
   EXPECT_EQ(session.Display().bits, before.bits);
+}
+
+// Detail composes by the display image's rules: sampled at the display
+// grid it is the display image, and at full resolution it is what a load at
+// step 1 shows; unknown changes switch it off until undone.
+TEST_F(SessionTest, DetailFollowsTheDisplayImage) {
+  std::vector<uint16_t> wide(kW * kH);
+  std::vector<float> real(kW * kH);
+  for (size_t i = 0; i < wide.size(); ++i) {
+    wide[i] = static_cast<uint16_t>(i * 977 % 65536);
+    real[i] = static_cast<float>(i % 37) * 0.25f - 3.0f;
+  }
+  const std::map<int, TestBand> bands = {{1, {1, test::NoiseBytes(kW * kH, 1)}},
+                                         {2, {1, test::NoiseBytes(kW * kH, 2)}},
+                                         {3, {1, test::NoiseBytes(kW * kH, 3)}},
+                                         {4, {2, test::Bytes16(wide)}},
+                                         {5, {3, test::BytesFloat(real)}}};
+  m_inf = test::WriteTestImage(m_dir / "detail", kW, kH, bands, "SENSOR = 1\nFile_State = 0\n");
+  const struct {
+    int band;  // 0: bands 3, 2, 1 in colour; else this band in grey
+    bool rainbow, stretch, reverse;
+  } cases[] = {{0, false, false, false}, {0, false, true, false}, {4, true, false, true},
+               {5, false, false, false}, {4, true, true, false},  {4, false, false, false}};
+  const auto all = [](int n) {
+    std::vector<int32_t> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = i;
+    return v;
+  };
+  for (const auto& c : cases) {
+    OpenRequest r = Request();
+    if (c.band)
+      r.composition = ComposeBands(ScanBandTypes(m_dir / "detail"), c.band, c.band, c.band, true);
+    r.composition.rainbow = c.rainbow;
+    r.step = 3;
+    ImageSession session;
+    Open(session, r);
+    if (c.stretch) {
+      LookupTables tables = IdentityTables();
+      for (auto& t : tables)
+        for (int i = 0; i < 256; ++i) t[static_cast<size_t>(i)] = static_cast<uint8_t>(255 - i / 2);
+      ASSERT_TRUE(ApplyBrightnessDialog(session, tables, StretchSet{}, m_messenger, m_progress));
+    }
+    if (c.reverse) {
+      ASSERT_TRUE(session.ReverseRainbow(m_messenger));
+    }
+    ASSERT_TRUE(session.Detail().exact);
+    std::vector<int32_t> columns, rows;
+    for (int i = 0; i < session.Display().width; ++i) columns.push_back(3 * i);
+    for (int j = 0; j < session.Display().height; ++j) rows.push_back(3 * j);
+    DetailComposer composer(2000);  // far too small: strips come and go
+    Dib grid;
+    ASSERT_TRUE(composer.Compose(session.Detail(), columns, rows, grid)) << c.band;
+    EXPECT_EQ(grid.bits, session.Display().bits) << c.band;
+    EXPECT_LE(composer.CachedBytes(), 2000);
+    // A float scale, a rainbow's range and tables depend on the step.
+    if (c.band == 5 || c.rainbow || c.stretch) continue;
+    r.step = 1;
+    ImageSession full;
+    Open(full, r);
+    Dib detail;
+    ASSERT_TRUE(composer.Compose(session.Detail(), all(kW), all(kH), detail));
+    EXPECT_EQ(detail.bits, full.Display().bits) << c.band;
+  }
+  ImageSession& session = Opened();
+  Dib copy = session.Display();
+  session.ApplyDisplayChange(std::move(copy));
+  EXPECT_FALSE(session.Detail().exact);
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_TRUE(session.Detail().exact);
+}
+
+// Screen pixels sample the image pixel under their centre, within the area.
+TEST(DetailSamples, CentresOfScreenPixels) {
+  EXPECT_EQ(DetailSamples(0, 4, 2.0f, 3, 10, 100), (std::vector<int32_t>{10, 12, 13, 15}));
+  EXPECT_EQ(DetailSamples(5, 3, 4.0f, 7, 0, 10), (std::vector<int32_t>{9, 9, 9}));
+  EXPECT_EQ(DetailSamples(6, 2, 8.0f, 2, 1, 50), (std::vector<int32_t>{2, 2}));
 }
 
 TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
