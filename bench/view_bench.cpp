@@ -1,5 +1,6 @@
 // Display loading of a full Landsat TM scene (7000 x 6000, three 8-bit
-// bands, automatic step) and the rainbow operations on a display image.
+// bands, automatic step), detail on zoom over it, and the rainbow operations
+// on a display image.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "core/imagefile/settings_file.h"
 #include "core/support/progress.h"
+#include "core/view/detail_view.h"
 #include "core/view/image_session.h"
 #include "core/view/rainbow.h"
 
@@ -52,6 +54,53 @@ void BM_OpenTmScene(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenTmScene)->Unit(benchmark::kMillisecond);
+
+// Detail on zoom as the window does it for a 1000 x 700 client: each step
+// composes the whole client from the current file set. Argument 0 scrolls by
+// a wheel notch (an eighth of the client) across the scene; argument 1 zooms
+// 200 % -> 400 % -> 800 % -> 1600 % and back around the same centre. Every
+// step counts: the first ones fill the cache, the rest find most strips in it.
+void BM_DetailStep(benchmark::State& state) {
+  const std::string inf = SceneSettings();
+  RecordingMessenger messenger;
+  ImageSettings settings;
+  ReadSettings(inf, settings, messenger);
+  ImageSession session;
+  Progress progress;
+  if (!session.Open(ComposeOnOpen(inf, settings), WorkingFiles{}, messenger, progress))
+    state.SkipWithError("open");
+  const int32_t step = session.State().m_nStep;
+  const AreaRect& area = session.Area();
+  constexpr int32_t kClientW = 1000, kClientH = 700;
+  DetailComposer composer;
+  int64_t n = 0;
+  for (auto _ : state) {
+    float zoom = 2.0f;
+    int32_t x = 0, y = 0;
+    if (state.range(0) == 0) {
+      // Right along a row of the scene, then down a row, as the wheel goes.
+      x = static_cast<int32_t>(n * kClientW / 8 % (kW * 2 / step - kClientW));
+      y = static_cast<int32_t>(n * kClientW / 8 / (kW * 2 / step - kClientW) * kClientH % 6000);
+    } else {
+      const int level = static_cast<int>(n % 6);
+      zoom = static_cast<float>(2 << (level < 4 ? level : 6 - level));
+      // The scene's centre stays at the client's centre.
+      x = static_cast<int32_t>(kW / 2 * zoom / step) - kClientW / 2;
+      y = static_cast<int32_t>(kH / 2 * zoom / step) - kClientH / 2;
+    }
+    ++n;
+    Dib patch;
+    const bool ok = composer.Compose(
+        session.Detail(),
+        DetailSamples(x, kClientW, zoom, step, area.m_nAreaLeft, area.m_nAreaPixels),
+        DetailSamples(y, kClientH, zoom, step, area.m_nAreaTop, area.m_nAreaLines), patch);
+    if (!ok) state.SkipWithError("compose");
+    benchmark::DoNotOptimize(patch.bits.data());
+  }
+  state.counters["step"] = step;
+  state.counters["cacheMB"] = static_cast<double>(composer.CachedBytes()) / (1 << 20);
+}
+BENCHMARK(BM_DetailStep)->Arg(0)->Arg(1)->Iterations(60)->Unit(benchmark::kMillisecond);
 
 Dib GreyDisplay() {
   Dib d;

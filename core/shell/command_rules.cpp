@@ -34,6 +34,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case kCmdPrint:
     case kCmdClose: return s.hasActiveView;
     case kCmdOpenPart: return vid && l && fs != 5;
+    case kCmdExportFull: return vid && !s.annotationsShown;
     case kCmdExport:
     case kCmdPrintPreview:
     case kCmdAnnotation:

@@ -145,6 +145,8 @@ constexpr MessageRow kMessages[] = {
      "The result has no value anywhere (a division by zero, for example)."},
     {kMsgMathConstant, "計算結果がどこでも同じ値です．",
      "The result is the same value everywhere."},
+    {kMsgNoFullDetail, "この表示は全画素では作れません．表示画像のまま保存してください．",
+     "This display cannot be made at full resolution. Save it as displayed."},
     {kMsgError, "エラーが発生しました．", "An error occurred."},
 };
 

@@ -75,6 +75,8 @@ enum MessageId : int {
   kMsgMathUnavailable = 61510,
   kMsgMathAllUndefined = 61511,
   kMsgMathConstant = 61512,
+  // Detail on zoom.
+  kMsgNoFullDetail = 61530,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

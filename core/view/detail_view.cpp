@@ -8,6 +8,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_set.h"
+#include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/view/rainbow.h"
 
@@ -166,6 +167,40 @@ bool DetailComposer::Compose(const DetailRules& rules, const std::vector<int32_t
     }
   }
   out = std::move(dib);
+  return true;
+}
+
+bool ComposeWholeArea(const DetailRules& rules, const AreaRect& area, Dib& out,
+                      Messenger& messenger, Progress& progress) {
+  if (!rules.exact) {
+    messenger.ShowMessage(kMsgNoFullDetail);
+    return false;
+  }
+  Dib whole;
+  if (!whole.Create(area.m_nAreaPixels, area.m_nAreaLines)) {
+    messenger.ShowMessage(kMsgNoMemory);
+    return false;
+  }
+  std::vector<int32_t> columns(static_cast<size_t>(area.m_nAreaPixels)), rows;
+  for (int32_t i = 0; i < area.m_nAreaPixels; ++i)
+    columns[static_cast<size_t>(i)] = area.m_nAreaLeft + i;
+  // A band of rows at a time, each used once: the cache only needs a band.
+  constexpr int32_t kBand = 64;
+  DetailComposer composer(int64_t{kBand} * 4 * (area.m_nAreaPixels + 1024));
+  progress.Create(std::max(1, area.m_nAreaLines / 100), "処理中");
+  for (int32_t top = 0; top < area.m_nAreaLines; top += kBand) {
+    const int32_t count = std::min(kBand, area.m_nAreaLines - top);
+    rows.resize(static_cast<size_t>(count));
+    for (int32_t j = 0; j < count; ++j) rows[static_cast<size_t>(j)] = area.m_nAreaTop + top + j;
+    Dib band;
+    if (!composer.Compose(rules, columns, rows, band))
+      return progress.Fail(messenger, composer.Opened(rules) ? kMsgNoMemory : kMsgOpenFailed);
+    for (int32_t j = 0; j < count; ++j)
+      std::memcpy(whole.TopRow(top + j), band.TopRow(j), static_cast<size_t>(band.Stride()));
+    progress.SetProgress(static_cast<float>(top + count) / area.m_nAreaLines);
+  }
+  progress.Close();
+  out = std::move(whole);
   return true;
 }
 

@@ -13,6 +13,8 @@
 
 #include "core/imagefile/area_rect.h"
 #include "core/support/file_handle.h"
+#include "core/support/messenger.h"
+#include "core/support/progress.h"
 #include "core/view/dib.h"
 #include "core/view/display_loader.h"
 #include "core/view/display_state.h"
@@ -67,6 +69,8 @@ class DetailComposer {
 
   // Bytes the cache holds now (at most the budget).
   int64_t CachedBytes() const { return m_bytes; }
+  // Whether the band files of these rules are open.
+  bool Opened(const DetailRules& rules) const { return m_load == rules.load && m_file[0]; }
 
  private:
   // kStrip samples of one band row: the unit of reading and caching.
@@ -105,5 +109,12 @@ class DetailComposer {
   std::unordered_map<Key, Entry, KeyHash> m_strips;
   std::list<Key> m_ages;  // most recent first
 };
+
+// The whole area at full resolution, composed as the display image is (the
+// export at full resolution). False with a message: 61530 when the rules
+// cannot be followed, 61233 when memory runs out, 61234 when a band file
+// cannot be opened; out is then untouched.
+bool ComposeWholeArea(const DetailRules& rules, const AreaRect& area, Dib& out,
+                      Messenger& messenger, Progress& progress);
 
 }  // namespace lumora

@@ -325,6 +325,7 @@ void CKiriApp::OnViewActivated(CKiriView* view) {
   m_imageViewActive = true;
   if (m_frame && m_frame->MenuId() != m_mode) m_frame->LoadMenu(m_mode);
   SetRequestedZoom(view->ZoomLevel());
+  view->ShowResolution();
   RefreshCommands();
 }
 
@@ -353,8 +354,10 @@ void CKiriApp::OnViewClosed(CKiriView* view) {
     if (m_views.empty()) {
       m_frame->LoadMenu(kMenuNoImage);
       m_frame->EnableZoomBox(false);
+      m_frame->SetStatusText(3, {});
     } else {
       m_frame->ShowZoomLevel(m_activeView->ZoomLevel());
+      m_activeView->ShowResolution();
     }
   }
   RefreshCommands();

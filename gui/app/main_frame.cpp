@@ -81,6 +81,10 @@ const CommandText kCommands[] = {
      QT_TRANSLATE_NOOP("CMainFrame", "編集した画像をSBF形式で保存します．\n保存"), "save_as"},
     {kCmdExport, QT_TRANSLATE_NOOP("CMainFrame", "JPG･TIFF形式で保存..."),
      QT_TRANSLATE_NOOP("CMainFrame", "JPEG又はTIFF形式で保存します．\nJPG・TIFFで保存"), "export"},
+    {kCmdExportFull, QT_TRANSLATE_NOOP("CMainFrame", "全画素でJPG･TIFF形式で保存..."),
+     QT_TRANSLATE_NOOP("CMainFrame",
+                       "縮小しない元の画素のまま，JPEG又はTIFF形式で保存します．\n全画素で保存"),
+     nullptr},
     {kCmdPrint, QT_TRANSLATE_NOOP("CMainFrame", "印刷(&P)...\tCtrl+P"),
      QT_TRANSLATE_NOOP("CMainFrame", "印刷します．\n印刷"), "print"},
     {kCmdPrintPreview, QT_TRANSLATE_NOOP("CMainFrame", "印刷プレビュー(&V)..."),
@@ -256,6 +260,7 @@ void CMainFrame::LoadMenu(int menuId) {
     file->addAction(Action(kCmdClose));
     file->addAction(Action(kCmdSaveAs));
     file->addAction(Action(kCmdExport));
+    file->addAction(Action(kCmdExportFull));
     file->addSeparator();
     file->addAction(Action(kCmdPrint));
     file->addAction(Action(kCmdPrintPreview));
@@ -362,7 +367,7 @@ void CMainFrame::CreateToolBars() {
 void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setSizeGripEnabled(false);  // the frame cannot be resized
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i) {
     m_panes[i] = i == 0 ? new MessagePane(bar) : new QLabel(bar);
     m_panes[i]->setObjectName(QStringLiteral("pane%1").arg(i));
   }
@@ -376,6 +381,10 @@ void CMainFrame::CreateStatusBar() {
   int text = 0;
   for (const char* widest : {"X=5555.5", "x=99999", "y=99999"})
     text = std::max(text, metrics.horizontalAdvance(QString::fromLatin1(widest)));
+  // Pane 3 says which resolution the active image shows.
+  m_panes[3]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  m_panes[3]->setIndent(kPaneAir);
+  bar->addPermanentWidget(m_panes[3]);
   for (int i = 1; i < 3; ++i) {
     m_panes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_panes[i]->setIndent(kPaneAir);
@@ -392,11 +401,11 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
   if (pane == 0) m_standing = text;
-  if (pane >= 0 && pane < 3) m_panes[pane]->setText(text);
+  if (pane >= 0 && pane < 4) m_panes[pane]->setText(text);
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 3 ? m_panes[pane]->text() : QString();
+  return pane >= 0 && pane < 4 ? m_panes[pane]->text() : QString();
 }
 
 QString CMainFrame::ShownStatusText() const {

@@ -48,6 +48,7 @@ class CMainFrame : public QMainWindow {
   // clears the selection.
   void EnableZoomBox(bool enable);
 
+  // Panes: 0 messages, 1 and 2 the cursor's position, 3 the resolution shown.
   void SetStatusText(int pane, const QString& text);
   QString StatusText(int pane) const;
   // Pane 0 as it shows its text: ended with "…" when the pane is too narrow.
@@ -88,7 +89,7 @@ class CMainFrame : public QMainWindow {
   QToolBar* m_bar2 = nullptr;
   QComboBox* m_zoomBox = nullptr;
   QLabel* m_zoomLabel = nullptr;
-  QLabel* m_panes[3] = {};
+  QLabel* m_panes[4] = {};
   QString m_standing;  // pane 0's text apart from fly-by help
   QMdiArea* m_mdi = nullptr;
   CHelpDlg* m_help = nullptr;  // a child of the frame, made on first use

@@ -63,7 +63,8 @@ QString FolderOfImage(const ImageSession& session) {
 }
 
 bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
-                   const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
+                   const std::function<bool(Dib&, Progress&)>& make, int32_t xPelsPerMeter,
+                   int32_t yPelsPerMeter) {
   const QString path =
       ui.GetSaveFileName(parent, FolderOfImage(session), QStringLiteral("*.jpg"),
                          translate("Export", "JPEG ファイル (*.jpg);;TIFF ファイル (*.tif)"));
@@ -74,10 +75,24 @@ bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const Imag
     if (ui.RunDialog(dialog) != QDialog::Accepted) return false;
     ratio = dialog.Ratio();
   }
-  CProgressDlg progress(parent);
+  CProgressDlg dialog(parent);
   WaitCursor wait;
-  CImageFileWriter writer(messenger, &progress);
+  Dib picture;
+  Progress progress(&dialog);
+  if (!make(picture, progress)) return false;
+  CImageFileWriter writer(messenger, &dialog);
   return writer.SaveImageFile(FromQ(path), picture, ratio, xPelsPerMeter, yPelsPerMeter);
+}
+
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
+                   const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
+  return ExportPicture(
+      messenger, ui, parent, session,
+      [&picture](Dib& out, Progress&) {
+        out = picture;
+        return true;
+      },
+      xPelsPerMeter, yPelsPerMeter);
 }
 
 }  // namespace lumora::gui

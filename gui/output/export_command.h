@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 
 #include "core/support/messenger.h"
+#include "core/support/progress.h"
 #include "core/view/dib.h"
 #include "core/view/image_session.h"
 
@@ -43,5 +45,10 @@ QString FolderOfImage(const ImageSession& session);
 // map page) with its resolution in pixels per metre. False when cancelled or failed.
 bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
                    const Dib& picture, int32_t xPelsPerMeter, int32_t yPelsPerMeter);
+// The same for a picture made only once the file is chosen (make fills it,
+// false when it failed and said so).
+bool ExportPicture(Messenger& messenger, UiSeam& ui, QWidget* parent, const ImageSession& session,
+                   const std::function<bool(Dib&, Progress&)>& make, int32_t xPelsPerMeter,
+                   int32_t yPelsPerMeter);
 
 }  // namespace lumora::gui

@@ -163,4 +163,15 @@ void CKiriView::OnExport() {
                 kPageYPelsPerMeter);
 }
 
+// The shown area at full resolution, composed as the window shows it, through
+// the same dialogs as the present export.
+void CKiriView::OnExportFull() {
+  ExportPicture(
+      m_app.Msg(), m_app.Ui(), m_frame, m_session,
+      [this](Dib& out, Progress& progress) {
+        return ComposeWholeArea(m_session.Detail(), m_session.Area(), out, m_app.Msg(), progress);
+      },
+      kScreenPelsPerMeter, kScreenPelsPerMeter);
+}
+
 }  // namespace lumora::gui

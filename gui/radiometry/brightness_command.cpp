@@ -18,6 +18,7 @@ void CKiriView::ShowThroughTables(const LookupTables& tables) {
   if (dib.Empty() || m_picture.width() != dib.width || m_picture.height() != dib.height) return;
   for (int y = 0; y < dib.height; ++y)
     MapRowThroughTables(dib.TopRow(y), m_picture.scanLine(y), dib.width, tables);
+  m_previewing = true;
   viewport()->update();
 }
 

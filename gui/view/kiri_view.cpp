@@ -24,6 +24,7 @@
 #include "gui/radiometry/brightness_command.h"
 #include "gui/radiometry/filter_dlg.h"
 #include "gui/view/image_info_dlg.h"
+#include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/compare_dlg.h"
@@ -123,6 +124,7 @@ bool CKiriView::Handles(int id) {
     case kCmdNextPane:
     case kCmdPrevPane:
     case kCmdExport:
+    case kCmdExportFull:
     case kCmdAnnotation:
     case kCmdPrint:
     case kCmdPrintPreview:
@@ -179,6 +181,7 @@ void CKiriView::OnCommand(int id) {
     case kCmdReverseRainbow: OnReverseRainbow(); break;
     case kCmdFilter: OnFilter(); break;
     case kCmdExport: OnExport(); break;
+    case kCmdExportFull: OnExportFull(); break;
     case kCmdAnnotation: OnAnnotation(); break;
     case kCmdPrint: OnPrint(); break;
     case kCmdPrintPreview: OnPrintPreview(); break;
@@ -209,8 +212,18 @@ void CKiriView::CloseFrame() {
   if (m_frame) m_frame->close();
 }
 
-// The display image is stored bottom-up in blue, green, red order; the
-// picture is the same pixels top row first, ready to draw.
+namespace {
+// A bitmap is stored bottom-up in blue, green, red order; the picture is the
+// same pixels top row first, ready to draw.
+QImage PictureOf(const Dib& dib) {
+  if (dib.Empty()) return QImage();
+  QImage picture(dib.width, dib.height, QImage::Format_BGR888);
+  const size_t rowBytes = size_t(dib.width) * 3;
+  for (int y = 0; y < dib.height; ++y) std::memcpy(picture.scanLine(y), dib.TopRow(y), rowBytes);
+  return picture;
+}
+}  // namespace
+
 const std::vector<SpectrumBand>& CKiriView::SetBands() {
   if (m_bandsPath != m_session.CurrentPath()) {
     m_bandsPath = m_session.CurrentPath();
@@ -221,15 +234,8 @@ const std::vector<SpectrumBand>& CKiriView::SetBands() {
 
 void CKiriView::DisplayChanged() {
   SetBands();
-  const Dib& dib = m_session.Display();
-  if (dib.Empty()) {
-    m_picture = QImage();
-  } else {
-    QImage picture(dib.width, dib.height, QImage::Format_BGR888);
-    const size_t rowBytes = size_t(dib.width) * 3;
-    for (int y = 0; y < dib.height; ++y) std::memcpy(picture.scanLine(y), dib.TopRow(y), rowBytes);
-    m_picture = std::move(picture);
-  }
+  m_picture = PictureOf(m_session.Display());
+  m_previewing = false;
   m_frame->setWindowTitle(ToQ(m_session.Title()));
   UpdateScrollBars();
   viewport()->update();
@@ -388,6 +394,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QSize client = viewport()->size();
   p.fillRect(QRect(QPoint(0, 0), client), Qt::white);
+  ShowResolution();
   if (m_session.AnnotationsShown()) {
     PaintAnnotatedPage(p);
     return;
@@ -407,10 +414,52 @@ void CKiriView::paintEvent(QPaintEvent*) {
   const QRect source(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
                      plan.srcHeight);
   const QRect target(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
-  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  p.drawImage(target, m_picture, source);
+  Dib patch;
+  if (DetailPatch(target, patch)) {
+    p.drawImage(target.topLeft(), PictureOf(patch));
+  } else {
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(target, m_picture, source);
+  }
   PaintTools(p);
   PaintProfile(p);
+}
+
+bool CKiriView::DetailDrawn() const {
+  return !m_previewing && !m_session.AnnotationsShown() && !m_session.PrintPreview() &&
+         !m_picture.isNull() && DetailShown(m_session.Detail(), m_session.Zoom());
+}
+
+bool CKiriView::DetailPatch(const QRect& target, Dib& out) {
+  if (!DetailDrawn()) return false;
+  const DisplayState& s = m_session.State();
+  const AreaRect& area = m_session.Area();
+  const DrawPlan plan = CurrentPlan();
+  const float zoom = m_session.Zoom();
+  // The target starts at the plan's first source pixel; beyond the display
+  // image's end nothing is drawn.
+  const int64_t firstX = static_cast<int64_t>(plan.srcX * zoom) + (target.left() - plan.dstX);
+  const int64_t firstY =
+      static_cast<int64_t>((s.m_nDibHeight - plan.srcY - plan.srcHeight) * zoom) +
+      (target.top() - plan.dstY);
+  const int64_t width = std::min<int64_t>(target.width(), s.m_nDibWidth * zoom - firstX);
+  const int64_t height = std::min<int64_t>(target.height(), s.m_nDibHeight * zoom - firstY);
+  if (width < 1 || height < 1) return false;
+  const auto columns = DetailSamples(static_cast<int32_t>(firstX), static_cast<int32_t>(width),
+                                     zoom, s.m_nStep, area.m_nAreaLeft, area.m_nAreaPixels);
+  const auto rows = DetailSamples(static_cast<int32_t>(firstY), static_cast<int32_t>(height), zoom,
+                                  s.m_nStep, area.m_nAreaTop, area.m_nAreaLines);
+  return m_detail.Compose(m_session.Detail(), columns, rows, out);
+}
+
+void CKiriView::ShowResolution() {
+  CMainFrame* frame = m_app.MainFrame();
+  if (!frame || m_app.ActiveView() != this) return;
+  const int step = std::max(1, m_session.State().m_nStep);
+  const QString text = step == 1 || DetailDrawn()
+                           ? translate("CKiriView", "全画素で表示")
+                           : translate("CKiriView", "1/%1 に縮小して表示").arg(step);
+  if (frame->StatusText(3) != text) frame->SetStatusText(3, text);
 }
 
 void CKiriView::OnUndo() {

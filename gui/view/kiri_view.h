@@ -189,6 +189,15 @@ class CKiriView : public QAbstractScrollArea {
   // image through the tables; DisplayChanged() shows it as it is again.
   void ShowThroughTables(const LookupTables& tables);
 
+  // --- detail on zoom
+  // Whether the window now draws the visible part at full resolution.
+  bool DetailDrawn() const;
+  // The full-resolution pixels the window draws in the client rectangle
+  // (false when it draws the display image there).
+  bool DetailPatch(const QRect& client, Dib& out);
+  // Says in the status bar which resolution the window shows (when active).
+  void ShowResolution();
+
  protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -214,6 +223,7 @@ class CKiriView : public QAbstractScrollArea {
   void OnReverseRainbow();
   void OnFilter();
   void OnExport();
+  void OnExportFull();
   void OnAnnotation();
   void OnPrint();
   void OnPrintPreview();
@@ -264,6 +274,8 @@ class CKiriView : public QAbstractScrollArea {
   CKiriViewFrame* m_frame;
   ImageSession m_session;
   QImage m_picture;
+  bool m_previewing = false;  // the picture shows the brightness preview
+  DetailComposer m_detail;
   QPointer<CLegendWindow> m_pLegend;
   std::vector<Pin> m_pins;
   std::vector<SpectrumBand> m_bands;

@@ -3,13 +3,16 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSlider>
 #include <filesystem>
 
 #include "core/support/string_table.h"
 #include "gui/output/export_command.h"
 #include "gui/radiometry/filter_dlg.h"
+#include "gui/widgets/language.h"
 #include "tests/gui/gui_harness.h"
+#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
@@ -203,6 +206,57 @@ TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
   ui.dialogs.push_back(Answer(QDialog::Rejected));
   app->OnCommand(32830);
   EXPECT_FALSE(::lumora::test::FileExists(dir / "e.jpg"));
+}
+
+// A scene too wide for its display image (shown at 1/3): zoomed to 400 %
+// the window draws every pixel, the one under each screen pixel's centre of
+// lumora-cli's full-resolution picture; the export at full resolution writes
+// lumora-cli's files byte for byte.
+TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
+  const std::string inf = dir / "big.inf", full = dir / "full.tif";
+  auto r =
+      ::lumora::test::RunCli(dir, "sample --sensor tm --size 3000x1300 --seed 5 -o '" + inf + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  CKiriView& v = *View();
+  v.Frame()->resize(320, 240);
+  ASSERT_EQ(v.Session().State().m_nStep, 3);
+  const std::string compose = "compose '" + inf + "' --rgb 3,2,1 --step 1 -o ";
+  r = ::lumora::test::RunCli(dir, compose + "'" + full + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string tiff = ::lumora::test::ReadFile(full);
+  ASSERT_EQ(tiff.size(), 192u + 3000 * 1300 * 3);
+  EXPECT_EQ(Frame().StatusText(3), translate("CKiriView", "1/%1 に縮小して表示").arg(3));
+
+  app->OnZoomBox(3);  // 400 %
+  v.horizontalScrollBar()->setValue(2000);
+  v.verticalScrollBar()->setValue(1200);
+  const QImage shown = v.viewport()->grab().toImage();
+  EXPECT_EQ(Frame().StatusText(3), translate("CKiriView", "全画素で表示"));
+  int differ = 0;
+  for (int y = 0; y < shown.height(); y += 7) {
+    for (int x = 0; x < shown.width(); x += 5) {
+      // Screen pixel (x, y) of the zoomed picture scrolled by whole display
+      // pixels: image pixel ((2000 + x + 0.5) * 3 / 4, (1200 + y + 0.5) * 3 / 4).
+      const int col = (4 * (2000 + x) + 2) * 3 / 16, row = (4 * (1200 + y) + 2) * 3 / 16;
+      const size_t at = 192 + (size_t(row) * 3000 + col) * 3;
+      const QColor c = shown.pixelColor(x, y);
+      differ += c != QColor(uint8_t(tiff[at]), uint8_t(tiff[at + 1]), uint8_t(tiff[at + 2]));
+    }
+  }
+  EXPECT_EQ(differ, 0);
+
+  for (const char* name : {"every.tif", "every.jpg"}) {
+    ui.saveNames.push_back(QString::fromStdString(dir / name));
+    if (std::string(name).ends_with(".jpg")) ui.dialogs.push_back(Answer(QDialog::Accepted));
+    app->OnCommand(kCmdExportFull);
+    r = ::lumora::test::RunCli(dir, compose + "'" + (dir / (std::string("cli-") + name)) + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(::lumora::test::ReadFile(dir / name) ==
+                ::lumora::test::ReadFile(dir / (std::string("cli-") + name)))
+        << name;
+  }
+  EXPECT_TRUE(messenger.entries.empty());
 }
 
 TEST(JpegQuality, SliderGivesTheRatio) {

@@ -550,6 +550,14 @@ TM sensor</translation>
 <context>
     <name>CKiriView</name>
     <message>
+        <source>全画素で表示</source>
+        <translation>Every pixel shown</translation>
+    </message>
+    <message>
+        <source>1/%1 に縮小して表示</source>
+        <translation>Shown reduced to 1/%1</translation>
+    </message>
+    <message>
         <source>処理した画像が保存されていません．
 保存しますか？</source>
         <translation>The processed picture has not been saved.
@@ -867,6 +875,16 @@ Save</translation>
     <message>
         <source>JPG･TIFF形式で保存...</source>
         <translation>Save as JPG or TIFF...</translation>
+    </message>
+    <message>
+        <source>全画素でJPG･TIFF形式で保存...</source>
+        <translation>Save as JPG or TIFF at full resolution...</translation>
+    </message>
+    <message>
+        <source>縮小しない元の画素のまま，JPEG又はTIFF形式で保存します．
+全画素で保存</source>
+        <translation>Saves every pixel, not reduced, as JPEG or TIFF.
+Save at full resolution</translation>
     </message>
     <message>
         <source>JPEG又はTIFF形式で保存します．
