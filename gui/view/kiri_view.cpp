@@ -238,6 +238,7 @@ void CKiriView::DisplayChanged() {
   m_previewing = false;
   m_frame->setWindowTitle(ToQ(m_session.Title()));
   UpdateScrollBars();
+  ShowResolution();
   viewport()->update();
 }
 
@@ -333,6 +334,7 @@ void CKiriView::ApplyZoom(ScrollPoint centre) {
                                              area.m_nAreaLeft, area.m_nAreaTop);
   horizontalScrollBar()->setValue(pos.x);
   verticalScrollBar()->setValue(pos.y);
+  ShowResolution();
   viewport()->update();
 }
 
