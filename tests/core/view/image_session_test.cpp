@@ -155,6 +155,9 @@ TEST_F(SessionTest, DetailFollowsTheDisplayImage) {
     for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = i;
     return v;
   };
+  // One composer for every case, far too small: strips come and go, and
+  // each load reads its own files.
+  DetailComposer composer(2000);
   for (const auto& c : cases) {
     OpenRequest r = Request();
     if (c.band)
@@ -176,7 +179,6 @@ TEST_F(SessionTest, DetailFollowsTheDisplayImage) {
     std::vector<int32_t> columns, rows;
     for (int i = 0; i < session.Display().width; ++i) columns.push_back(3 * i);
     for (int j = 0; j < session.Display().height; ++j) rows.push_back(3 * j);
-    DetailComposer composer(2000);  // far too small: strips come and go
     Dib grid;
     ASSERT_TRUE(composer.Compose(session.Detail(), columns, rows, grid)) << c.band;
     EXPECT_EQ(grid.bits, session.Display().bits) << c.band;
@@ -194,12 +196,26 @@ TEST_F(SessionTest, DetailFollowsTheDisplayImage) {
   Dib copy = session.Display();
   session.ApplyDisplayChange(std::move(copy));
   EXPECT_FALSE(session.Detail().exact);
+  Dib whole;
+  EXPECT_FALSE(ComposeWholeArea(session.Detail(), session.Area(), whole, m_messenger, m_progress));
+  EXPECT_TRUE(m_messenger.Has(kMsgNoFullDetail));
   ASSERT_TRUE(session.Undo(m_messenger));
   EXPECT_TRUE(session.Detail().exact);
+  ASSERT_TRUE(ComposeWholeArea(session.Detail(), session.Area(), whole, m_messenger, m_progress));
+  EXPECT_EQ(whole.bits, session.Display().bits);  // shown at step 1
 }
 
-// Screen pixels sample the image pixel under their centre, within the area.
+// Detail shows while a reduced display is magnified; screen pixels sample
+// the image pixel under their centre, within the area.
 TEST(DetailSamples, CentresOfScreenPixels) {
+  DetailRules rules;
+  rules.exact = true;
+  rules.state.m_nStep = 3;
+  EXPECT_FALSE(DetailShown(rules, 1.0f));
+  EXPECT_TRUE(DetailShown(rules, 2.0f));
+  rules.state.m_nStep = 1;
+  EXPECT_FALSE(DetailShown(rules, 4.0f));
+
   EXPECT_EQ(DetailSamples(0, 4, 2.0f, 3, 10, 100), (std::vector<int32_t>{10, 12, 13, 15}));
   EXPECT_EQ(DetailSamples(5, 3, 4.0f, 7, 0, 10), (std::vector<int32_t>{9, 9, 9}));
   EXPECT_EQ(DetailSamples(6, 2, 8.0f, 2, 1, 50), (std::vector<int32_t>{2, 2}));
