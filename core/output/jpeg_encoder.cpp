@@ -438,11 +438,12 @@ template <bool kWide>
 #pragma clang fp contract(off)
 #endif
   Double4 b = {}, g = {}, r = {};
-  // The wide loads read up to two pixels past the four they take.
+  // The wide loads read 2 * gap + 16 bytes: up to eight pixels (luminance)
+  // or five pairs (chroma) must lie within the line.
   int32_t col = 0;
   for (; col + 4 <= width; col += 4) {
     if constexpr (kWide) {
-      if (col + 6 <= width)
+      if (col + 8 <= width)
         LoadPixelsWide<3>(line + 3 * col, b, g, r);
       else
         LoadPixels<3>(line + 3 * col, b, g, r);

@@ -126,6 +126,68 @@ void FloatGridRange(const std::string& bandPath, int32_t imagePixels, const Area
   }
 }
 
+namespace {
+
+// Three 8-bit channels whose files all open: their rows are read side by
+// side and interleaved in one pass. False (nothing read) otherwise, for the
+// channel-by-channel reading to go its way.
+bool ReadByteChannels(DisplayState& state, const AreaRect& area, bool resetRange, Dib& dib,
+                      Progress& progress) {
+  const std::string base = StripExtension(state.m_strSettingsPath);
+  const int32_t bands[3] = {state.m_nBlueBand, state.m_nGreenBand, state.m_nRedBand};
+  const int32_t types[3] = {state.m_nBlueType, state.m_nGreenType, state.m_nRedType};
+  FilePtr files[3];
+  for (int c = 0; c < 3; ++c) {
+    if (SampleBytes(types[c]) != 1) return false;
+    files[c] = OpenShownBand(base, types[c], bands[c] + 1);
+    if (!files[c]) return false;
+  }
+  const int32_t w = dib.width;
+  const int32_t h = dib.height;
+  const int64_t step = state.m_nStep;
+  const size_t rowBytes = static_cast<size_t>((w - 1) * step + 1);
+  std::vector<uint8_t> rows;
+  if (!TryAllocate([&] { rows.resize(3 * rowBytes); })) return false;
+  uint8_t lo = 255, hi = 0;
+  for (int32_t i = 0; i < h; ++i) {
+    const int64_t line = area.m_nAreaTop + i * step;
+    const uint8_t* src[3];
+    for (int c = 0; c < 3; ++c) {
+      uint8_t* row = rows.data() + c * rowBytes;
+      ReadAt(files[c].get(), int64_t{state.m_nImagePixels} * line + area.m_nAreaLeft, row,
+             rowBytes);
+      src[c] = row;
+    }
+    uint8_t* dst = dib.StoredRow(h - 1 - i);
+    if (step == 1) {
+      for (int32_t j = 0; j < w; ++j) {
+        dst[3 * j] = src[0][j];
+        dst[3 * j + 1] = src[1][j];
+        dst[3 * j + 2] = src[2][j];
+      }
+    } else {
+      for (int32_t j = 0; j < w; ++j)
+        for (int c = 0; c < 3; ++c) dst[3 * j + c] = src[c][j * step];
+    }
+    if (resetRange) {
+      // Every stored byte of the row, where they lie side by side.
+      for (int64_t k = 0; k < int64_t{3} * w; ++k) {
+        lo = std::min(lo, dst[k]);
+        hi = std::max(hi, dst[k]);
+      }
+    }
+    progress.SetProgress(static_cast<float>(i) / h);
+  }
+  if (resetRange) {
+    if (lo < state.m_fDispMin) state.m_fDispMin = lo;
+    if (hi > state.m_fDispMax) state.m_fDispMax = hi;
+  }
+  progress.Close();
+  return true;
+}
+
+}  // namespace
+
 ChannelScale ShownChannelScale(const DisplayState& state, const AreaRect& area, int32_t dibWidth,
                                int32_t dibHeight, int channel) {
   const int32_t bands[3] = {state.m_nBlueBand, state.m_nGreenBand, state.m_nRedBand};
@@ -151,6 +213,7 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
   const int64_t step = state.m_nStep;
   const int64_t imagePixels = state.m_nImagePixels;
   progress.Create(10, "読み込み中");
+  if (ReadByteChannels(state, area, resetRange, dib, progress)) return true;
   for (int c = 0; c < 3; ++c) {
     const int bps = SampleBytes(types[c]);
     FilePtr f = bps ? OpenShownBand(base, types[c], bands[c] + 1) : nullptr;
@@ -170,26 +233,13 @@ bool ReadDisplayChannels(DisplayState& state, const AreaRect& area, bool resetRa
       int rowMin = 256, rowMax = -1;
       if (bps == 1) {
         const uint8_t* src = row.data();
-        if (step == 1) {
-          for (int32_t j = 0; j < w; ++j) dst[3 * j] = src[j];
-        } else {
-          for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
-        }
+        for (int32_t j = 0; j < w; ++j, src += step, dst += 3) *dst = *src;
       } else {
         const uint8_t* src = row.data();
         for (int32_t j = 0; j < w; ++j, src += bps * step, dst += 3)
           *dst = ShownByte(src, bps, scale);
       }
-      if (resetRange && bps == 1 && step == 1) {
-        // The bytes just stored, read where they lie side by side.
-        uint8_t lo = 255, hi = 0;
-        for (int32_t j = 0; j < w; ++j) {
-          lo = std::min(lo, row[static_cast<size_t>(j)]);
-          hi = std::max(hi, row[static_cast<size_t>(j)]);
-        }
-        minByte = std::min<int>(minByte, lo);
-        maxByte = std::max<int>(maxByte, hi);
-      } else if (resetRange) {
+      if (resetRange) {
         const uint8_t* p = dib.StoredRow(h - 1 - i) + c;
         for (int32_t j = 0; j < w; ++j, p += 3) {
           rowMin = std::min<int>(rowMin, *p);
