@@ -79,12 +79,15 @@ TEST(Shading, BrightnessOnAnOutputStepMatchesThePlainRules) {
     uint8_t up, left, down, right;
   } cases[] = {{90, 0, 93, 105, 105, 93}, {270, 45, 101, 100, 98, 94}};
   for (const auto& c : cases) {
-    // Wide enough for the fast rows, which need every point in the light.
-    ElevationModel m = Flat(64, 3, 100);
-    m.codes[32] = c.up;
-    m.codes[64 + 31] = c.left;
-    m.codes[64 + 33] = c.right;
-    m.codes[128 + 32] = c.down;
+    // Wide enough for the fast rows, which need every point in the light;
+    // the pixel twice, where rows go two at a time and at an odd row's end.
+    ElevationModel m = Flat(65, 3, 100);
+    for (int x : {32, 63}) {
+      m.codes[x] = c.up;
+      m.codes[65 + x - 1] = c.left;
+      m.codes[65 + x + 1] = c.right;
+      m.codes[130 + x] = c.down;
+    }
     // Lit at luma 0 or unlit is the same grey, not the same colour.
     for (int kind : {6, 7}) {
       const ColourPlanes got = Shade(m, kind, 0.03, c.az, c.el);
