@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "core/output/bitmap_source.h"
 #include "core/support/regular_file.h"
@@ -236,6 +237,7 @@ void CKiriView::DisplayChanged() {
   SetBands();
   m_picture = PictureOf(m_session.Display());
   m_previewing = false;
+  m_patch = QImage();
   m_frame->setWindowTitle(ToQ(m_session.Title()));
   UpdateScrollBars();
   ShowResolution();
@@ -416,9 +418,17 @@ void CKiriView::paintEvent(QPaintEvent*) {
   const QRect source(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
                      plan.srcHeight);
   const QRect target(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
-  Dib patch;
-  if (DetailPatch(target, patch)) {
-    p.drawImage(target.topLeft(), PictureOf(patch));
+  // The detail is composed again only when what the window shows moved;
+  // tools drawn over it repaint often.
+  const std::array<int64_t, 7> key = {target.x(), target.y(), target.width(),       target.height(),
+                                      sx,         sy,         m_session.ZoomLevel()};
+  if (key != m_patchKey || m_patch.isNull()) {
+    Dib patch;
+    m_patch = DetailPatch(target, patch) ? PictureOf(patch) : QImage();
+    m_patchKey = key;
+  }
+  if (DetailDrawn() && !m_patch.isNull()) {
+    p.drawImage(target.topLeft(), m_patch);
   } else {
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(target, m_picture, source);

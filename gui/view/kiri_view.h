@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -276,6 +277,8 @@ class CKiriView : public QAbstractScrollArea {
   QImage m_picture;
   bool m_previewing = false;  // the picture shows the brightness preview
   DetailComposer m_detail;
+  QImage m_patch;  // the detail last drawn, and where
+  std::array<int64_t, 7> m_patchKey{};
   QPointer<CLegendWindow> m_pLegend;
   std::vector<Pin> m_pins;
   std::vector<SpectrumBand> m_bands;
