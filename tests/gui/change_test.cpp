@@ -193,7 +193,7 @@ TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
           DnReadout(first->Geometry(), {at.x(), at.y()}, first->Session().Display(), nullptr, false)
               .current);
   EXPECT_EQ(dn->Linked(), expected);
-  app->OnCommand(kCmdLink);                        // unlinked, each window goes its own way
+  app->OnCommand(kCmdLink);  // unlinked, each window goes its own way
   second->verticalScrollBar()->setValue(0);
   EXPECT_NE(first->ScrollPosition(), second->ScrollPosition());
 }
