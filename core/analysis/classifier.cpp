@@ -144,6 +144,7 @@ ClassStatistics StatisticsFromSamples(const std::vector<std::vector<uint8_t>>& s
   }
   s.deviation.resize(n);
   for (int b = 0; b < n; ++b) s.deviation[b] = std::sqrt(cov[static_cast<size_t>(b) * n + b]);
+  s.covariance = cov;
   bool complete = false;
   s.determinant = LuDeterminantInverse(cov, n, s.inverse, complete);
   // A covariance is positive semi-definite: a determinant that is not
@@ -418,8 +419,6 @@ std::string LeftOutReport(const std::vector<ClassItem>& classes,
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
               Messenger& messenger, Progress& progress, bool requireUsableClass) {
-  static const char* const kPlaneTexts[3] = {"土地被覆分類データ　青", "土地被覆分類データ　緑",
-                                             "土地被覆分類データ　赤"};
   if (width <= 0 || height <= 0 || bands.size() > FastClassifier::kMaxBands) {
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
@@ -431,7 +430,7 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
   }
   BandWriter outFiles[3];
   for (int p = 0; p < 3; ++p) {
-    WriteBandDescription(targetBase, kClassPlaneNumbers[p], kPlaneTexts[p]);
+    WriteBandDescription(targetBase, kClassPlaneNumbers[p], kClassPlaneTexts[p]);
     if (!outFiles[p].Create(BandFilePath(targetBase, kSample8, kClassPlaneNumbers[p]))) {
       messenger.ShowText("Error", "Output File Open Error");
       return false;

@@ -27,9 +27,10 @@ enum class ClassStatus {
 
 struct ClassStatistics {
   int bands = 0;
-  std::vector<double> mean;       // per band
-  std::vector<double> deviation;  // per band: the root of the covariance's diagonal
-  std::vector<double> inverse;    // bands x bands, row by row
+  std::vector<double> mean;        // per band
+  std::vector<double> deviation;   // per band: the root of the covariance's diagonal
+  std::vector<double> covariance;  // bands x bands, row by row
+  std::vector<double> inverse;     // bands x bands, row by row
   double determinant = 0.0;
   std::vector<double> factor;  // lower triangle L with inverse = L L', row by row
   ClassStatus status = ClassStatus::kNoArea;

@@ -25,6 +25,9 @@ struct ClassItem {
 
 // Result band numbers of the blue, green and red class colour planes.
 inline constexpr int kClassPlaneNumbers[3] = {1, 2, 3};
+// Their descriptions (files keep them Japanese).
+inline constexpr const char* kClassPlaneTexts[3] = {
+    "土地被覆分類データ　青", "土地被覆分類データ　緑", "土地被覆分類データ　赤"};
 
 // Longest title (in CP932 bytes) a class line keeps, so that the whole line
 // still fits the 128-byte buffer it is read back with.

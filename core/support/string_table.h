@@ -77,6 +77,27 @@ enum MessageId : int {
   kMsgMathConstant = 61512,
   // Detail on zoom.
   kMsgNoFullDetail = 61530,
+  // Coaching, clusters and accuracy of the land-cover classification.
+  kMsgCoachGood = 61530,
+  kMsgCoachEmpty = 61531,
+  kMsgCoachOutside = 61532,
+  kMsgCoachTooFew = 61533,  // %d bands, %d pixels
+  kMsgCoachFew = 61534,     // %d pixels
+  kMsgCoachSingular = 61535,
+  kMsgCoachNearlyFlat = 61536,
+  kMsgCoachSameName = 61537,
+  kMsgCoachSameColour = 61538,
+  kMsgPairEasy = 61540,   // %s, %s: class titles
+  kMsgPairAlike = 61541,  // %s, %s: class titles
+  kMsgKMeansBadK = 61545,
+  kMsgKMeansConstantBand = 61546,  // %d: band number
+  kMsgKMeansFewColours = 61547,    // %d, %d: groups
+  kMsgCheckOutside = 61550,        // %s: class title
+  kMsgCheckNoTraining = 61551,     // %s: class title
+  kMsgCheckNone = 61552,
+  kMsgAccuracyRight = 61553,    // %lld check pixels, %lld right, %d per 100
+  kMsgAccuracyMixedUp = 61554,  // %s, %s: class titles
+  kMsgAccuracyNoMistake = 61555,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

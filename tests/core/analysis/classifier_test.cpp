@@ -7,10 +7,12 @@
 #include <numeric>
 #include <random>
 
+#include "core/analysis/accuracy.h"
 #include "core/analysis/class_spectra.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/string_table.h"
+#include "core/support/text.h"
 #include "core/support/vector_code.h"
 #include "tests/support/temp_dir.h"
 
@@ -268,6 +270,41 @@ TEST(Classify, MissingOrShortBandsStopTheRun) {
   EXPECT_FALSE(scene.Run({1, 2}, classes, "no/dir"));
   EXPECT_EQ(m.entries.back().text, "Output File Open Error");
   EXPECT_EQ(m.entries.back().title, "Error");
+}
+
+TEST(Accuracy, CheckAreasAgainstTheTrainingClasses) {
+  TwoHalves s;
+  const std::vector<ClassItem> classes = {{1, 1, 1, 2, 20, 12, 2, "dark"},
+                                          {2, 2, 2, 5, 25, 38, 25, "bright"},
+                                          {3, 3, 3, 0, 0, 0, 0, "none"}};
+  // 4 x 5 bright pixels called bright; 10 x 2 straddling the middle called dark.
+  const std::vector<ClassItem> checks = {{0, 0, 0, 0, 5, 24, 20, "bright"},
+                                         {0, 0, 0, 10, 12, 25, 15, "dark"},
+                                         {0, 0, 0, 0, 0, 0, 0, "dark"}};
+  RecordingMessenger m;
+  Accuracy a;
+  ASSERT_TRUE(CheckAccuracy({1, 2}, classes, checks, s.base, s.w, s.h, a, m));
+  EXPECT_EQ(a.matrix, (std::vector<int64_t>{10, 10, 0, 0, /**/ 0, 20, 0, 0, /**/ 0, 0, 0, 0}));
+  EXPECT_EQ(a.right, 30);
+
+  struct Bad {
+    ClassItem check;
+    int message;
+  } bad[] = {{{0, 0, 0, 0, 5, 41, 30, "dark"}, kMsgCheckOutside},
+             {{0, 0, 0, -1, 5, 10, 0, "dark"}, kMsgCheckOutside},
+             {{0, 0, 0, 0, 5, 10, 0, "none"}, kMsgCheckNoTraining},
+             {{0, 0, 0, 0, 5, 10, 0, "nobody"}, kMsgCheckNoTraining},
+             {{0, 0, 0, 0, 0, 0, 0, "dark"}, kMsgCheckNone}};
+  for (const auto& b : bad) {
+    RecordingMessenger bm;
+    EXPECT_FALSE(CheckAccuracy({1, 2}, classes, {b.check}, s.base, s.w, s.h, a, bm));
+    ASSERT_FALSE(bm.entries.empty()) << b.check.title;
+    if (b.message == kMsgCheckNone) {
+      EXPECT_EQ(bm.LastId(), kMsgCheckNone);
+    } else {
+      EXPECT_EQ(bm.entries.back().text, Format(MessageText(b.message), b.check.title.c_str()));
+    }
+  }
 }
 
 // A class's mean spectrum and spread come from its training samples; a class

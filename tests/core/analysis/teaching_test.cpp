@@ -1,0 +1,313 @@
+// Coaching lights, separability, k-means groups, accuracy and class areas.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+
+#include "core/analysis/accuracy.h"
+#include "core/analysis/class_areas.h"
+#include "core/analysis/class_coaching.h"
+#include "core/analysis/kmeans.h"
+#include "core/imagefile/band_catalogue.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "core/support/vector_code.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+struct EnglishTexts {
+  EnglishTexts() { SetLanguage(Language::kEnglish); }
+  ~EnglishTexts() { SetLanguage(Language::kJapanese); }
+};
+
+ClassStatistics StatsOf(ClassStatus status, std::vector<double> deviation) {
+  ClassStatistics s;
+  s.status = status;
+  s.bands = static_cast<int>(deviation.size());
+  s.deviation = std::move(deviation);
+  return s;
+}
+
+ClassItem Item(int grey, int top, int bottom, int right, int left, const std::string& title) {
+  ClassItem c;
+  c.red = c.green = c.blue = static_cast<uint8_t>(grey);
+  c.top = top, c.bottom = bottom, c.right = right, c.left = left;
+  c.title = title;
+  return c;
+}
+
+TEST(Coaching, OneLightPerClassWorstReasonFirst) {
+  // Three bands: red up to 4 pixels, yellow below 30.
+  const ClassStatistics ok = StatsOf(ClassStatus::kUsable, {3, 4, 5});
+  struct Case {
+    ClassItem item;
+    ClassStatistics stats;
+    Light light;
+    int message;
+  };
+  const std::vector<Case> cases = {
+      {Item(1, 0, 0, 0, 0, "empty"), StatsOf(ClassStatus::kNoArea, {}), Light::kRed,
+       kMsgCoachEmpty},
+      {Item(2, 0, 10, 10, 0, "out"), StatsOf(ClassStatus::kAreaOutside, {}), Light::kRed,
+       kMsgCoachOutside},
+      {Item(3, 0, 2, 2, 0, "four"), ok, Light::kRed, kMsgCoachTooFew},
+      {Item(4, 0, 1, 5, 0, "five"), ok, Light::kYellow, kMsgCoachFew},
+      {Item(5, 0, 5, 6, 0, "flat"), StatsOf(ClassStatus::kSingular, {0, 4, 5}), Light::kRed,
+       kMsgCoachSingular},
+      {Item(6, 0, 5, 5, 0, "25px"), ok, Light::kYellow, kMsgCoachFew},
+      {Item(7, 0, 5, 6, 0, "30px"), ok, Light::kGreen, kMsgCoachGood},
+      {Item(8, 0, 9, 9, 0, "nearly"), StatsOf(ClassStatus::kUsable, {3, 0.4, 5}), Light::kYellow,
+       kMsgCoachNearlyFlat},
+      {Item(9, 0, 9, 9, 0, "twin"), ok, Light::kYellow, kMsgCoachSameName},
+      {Item(10, 0, 9, 9, 0, "twin"), ok, Light::kYellow, kMsgCoachSameName},
+      {Item(8, 0, 9, 9, 0, "colour of nearly"), ok, Light::kYellow, kMsgCoachSameColour},
+  };
+  std::vector<ClassItem> items;
+  std::vector<ClassStatistics> stats;
+  for (const auto& c : cases) items.push_back(c.item), stats.push_back(c.stats);
+  const auto advice = CoachClasses(items, stats, 3);
+  ASSERT_EQ(advice.size(), cases.size());
+  for (size_t i = 0; i < advice.size(); ++i) {
+    EXPECT_EQ(advice[i].light, cases[i].light) << cases[i].item.title;
+    EXPECT_EQ(advice[i].message, cases[i].message) << cases[i].item.title;
+  }
+  EnglishTexts english;
+  EXPECT_EQ(AdviceText(advice[2]),
+            "The area is too small: with 3 bands it needs more than 4 pixels.");
+  EXPECT_EQ(AdviceText(advice[3]),
+            "A bigger area would make it surer (30 pixels or more is best).");
+}
+
+TEST(Separability, JeffriesMatusitaWorkedByHand) {
+  // One band, unit variances, means 2 apart: B = 4 / 8 = 0.5.
+  EXPECT_NEAR(JeffriesMatusita({0}, {1}, {2}, {1}, 1), 2 * (1 - std::exp(-0.5)), 1e-12);
+  // Two bands, diagonal: S = diag(1, 2.5); B = 4/8 + ln(2.5 / sqrt(4 * 1)) / 2.
+  const double b = 0.5 + 0.5 * std::log(2.5 / 2.0);
+  EXPECT_NEAR(JeffriesMatusita({10, 5}, {1, 0, 0, 4}, {8, 5}, {1, 0, 0, 1}, 2),
+              2 * (1 - std::exp(-b)), 1e-12);
+  // A correlated pair: S = [[2,1],[1,2]], d = (3,0): d'S^-1 d = 9 * 2/3 = 6; equal covariances.
+  EXPECT_NEAR(JeffriesMatusita({3, 0}, {2, 1, 1, 2}, {0, 0}, {2, 1, 1, 2}, 2),
+              2 * (1 - std::exp(-6.0 / 8)), 1e-12);
+  EXPECT_TRUE(std::isnan(JeffriesMatusita({0, 0}, {1, 1, 1, 1}, {1, 1}, {1, 0, 0, 1}, 2)));
+  EXPECT_EQ(JeffriesMatusita({0}, {4}, {0}, {4}, 1), 0.0);
+  EXPECT_EQ(SeparabilityLight(0.999), Light::kRed);
+  EXPECT_EQ(SeparabilityLight(1.0), Light::kYellow);
+  EXPECT_EQ(SeparabilityLight(1.899), Light::kYellow);
+  EXPECT_EQ(SeparabilityLight(1.9), Light::kGreen);
+
+  // water far from forest; town and fields close; an unusable class has no pairs.
+  const auto cls = [](double m) {
+    ClassStatistics s;
+    s.status = ClassStatus::kUsable;
+    s.bands = 1;
+    s.mean = {m};
+    s.covariance = {1};
+    return s;
+  };
+  std::vector<ClassStatistics> stats = {cls(0), cls(40), cls(80), cls(80.5),
+                                        StatsOf(ClassStatus::kSingular, {0})};
+  const auto pairs = SeparabilityOf(stats);
+  ASSERT_EQ(pairs.size(), 6u);
+  EXPECT_EQ(pairs[5].first, 2);
+  EXPECT_EQ(pairs[5].second, 3);
+  EXPECT_NEAR(pairs[5].jm, 2 * (1 - std::exp(-0.25 / 8)), 1e-12);
+  EXPECT_EQ(pairs[5].light, Light::kRed);
+  const std::vector<ClassItem> items = {{0, 0, 0, 0, 0, 0, 0, "water"},
+                                        {0, 0, 0, 0, 0, 0, 0, "forest"},
+                                        {0, 0, 0, 0, 0, 0, 0, "town"},
+                                        {0, 0, 0, 0, 0, 0, 0, "fields"},
+                                        {0, 0, 0, 0, 0, 0, 0, "x"}};
+  EnglishTexts english;
+  EXPECT_EQ(SeparabilitySentence(items, pairs),
+            "water and forest are easy to tell apart. town and fields look alike and are easily "
+            "mixed up.");
+  stats.resize(3);
+  EXPECT_EQ(SeparabilitySentence(items, SeparabilityOf(stats)),
+            "water and forest are easy to tell apart.");
+}
+
+double Squared(const std::vector<std::vector<uint8_t>>& px, size_t i, const double* c) {
+  double d = 0;
+  for (size_t b = 0; b < px.size(); ++b) d += (px[b][i] - c[b]) * (px[b][i] - c[b]);
+  return d;
+}
+
+TEST(KMeans, GroupsAreAFixedPointAndFollowTheSeed) {
+  // Splitmix64's published first outputs for seed 0.
+  SplitMix64 r(0);
+  EXPECT_EQ(r.Next(), 0xE220A8397B1DCDAFull);
+  EXPECT_EQ(r.Next(), 0x6E789E6AA1B965F4ull);
+
+  // 999 pixels (0.1 % is less than one: only a true fixed point stops the
+  // rounds) of three bands around four overlapping centres.
+  const size_t count = 999;
+  std::mt19937 rng(5);
+  std::vector<std::vector<uint8_t>> px(3, std::vector<uint8_t>(count));
+  const int centre[4][3] = {{40, 60, 30}, {90, 70, 50}, {120, 150, 90}, {200, 180, 170}};
+  std::normal_distribution<double> noise(0.0, 18.0);
+  for (size_t i = 0; i < count; ++i)
+    for (int b = 0; b < 3; ++b)
+      px[b][i] = static_cast<uint8_t>(std::clamp(centre[i % 4][b] + noise(rng), 0.0, 255.0));
+  const std::vector<const uint8_t*> planes = {px[0].data(), px[1].data(), px[2].data()};
+  std::vector<uint8_t> labels;
+  Clustering c;
+  ASSERT_EQ(ClusterPixels(planes, count, 5, 42, labels, c), 0);
+  ASSERT_LT(c.rounds, kMaxKMeansRounds);
+  std::vector<double> sums(15, 0.0);
+  std::vector<int64_t> counts(5, 0);
+  for (size_t i = 0; i < count; ++i) {
+    const int l = labels[i];
+    ++counts[l];
+    for (int b = 0; b < 3; ++b) sums[l * 3 + b] += px[b][i];
+    const double own = Squared(px, i, &c.centres[l * 3]);
+    for (int o = 0; o < 5; ++o) ASSERT_LE(own, Squared(px, i, &c.centres[o * 3]) + 1e-3) << i;
+  }
+  for (int g = 0; g < 5; ++g) {
+    EXPECT_EQ(c.counts[g], counts[g]);
+    ASSERT_GT(counts[g], 0);
+    for (int b = 0; b < 3; ++b)
+      EXPECT_NEAR(c.centres[g * 3 + b], sums[g * 3 + b] / counts[g], 1e-9);
+  }
+  const auto brightness = [&](int g) {
+    return c.centres[g * 3] + c.centres[g * 3 + 1] + c.centres[g * 3 + 2];
+  };
+  for (int g = 1; g < 5; ++g) EXPECT_LT(brightness(g - 1), brightness(g));
+  // Starts are pixels of the image.
+  for (int g = 0; g < 5; ++g) {
+    bool found = false;
+    for (size_t i = 0; i < count && !found; ++i) found = Squared(px, i, &c.start[g * 3]) == 0.0;
+    EXPECT_TRUE(found) << g;
+  }
+  // The same seed gives the same groups, one thread or two, wide or portable.
+  for (const bool wide : {true, false}) {
+    AllowWideVectors(wide);
+    for (int threads : {1, 2}) {
+      std::vector<uint8_t> again;
+      Clustering c2;
+      ASSERT_EQ(ClusterPixels(planes, count, 5, 42, again, c2, threads), 0);
+      EXPECT_EQ(again, labels);
+      EXPECT_EQ(c2.centres, c.centres);
+      EXPECT_EQ(c2.start, c.start);
+    }
+  }
+  AllowWideVectors(true);
+  std::vector<uint8_t> other;
+  Clustering c3;
+  ASSERT_EQ(ClusterPixels(planes, count, 5, 43, other, c3), 0);
+  EXPECT_NE(c3.start, c.start);
+
+  // Bad k, and fewer colours than groups.
+  EXPECT_EQ(ClusterPixels(planes, count, 1, 1, other, c3), kMsgKMeansBadK);
+  EXPECT_EQ(ClusterPixels(planes, count, 13, 1, other, c3), kMsgKMeansBadK);
+  const std::vector<uint8_t> two = {1, 1, 9, 9, 1, 9};
+  EXPECT_EQ(ClusterPixels({two.data()}, two.size(), 3, 1, other, c3), kMsgKMeansFewColours);
+  EXPECT_EQ(ClusterPixels({two.data()}, two.size(), 2, 1, other, c3), 0);
+  EXPECT_EQ(other, (std::vector<uint8_t>{0, 0, 1, 1, 0, 1}));
+}
+
+TEST(KMeans, GreysAndLegend) {
+  EXPECT_EQ(GroupGrey(0, 2), 127);
+  EXPECT_EQ(GroupGrey(1, 2), 255);
+  EXPECT_EQ(GroupGrey(0, 12), 21);
+  EXPECT_EQ(GroupGrey(11, 12), 255);
+  const auto classes = GroupClasses(3);
+  ASSERT_EQ(classes.size(), 3u);
+  EXPECT_EQ(classes[2].title, "グループ3");
+  EXPECT_EQ(classes[0].red, 85);
+  EXPECT_FALSE(classes[0].HasArea());
+}
+
+TEST(Accuracy, HandWorkedMatrix) {
+  Accuracy a;
+  a.titles = {"A", "B", "C"};
+  // Rows: the check areas' classes; the last column: not classified.
+  a.matrix = {50, 3, 2, 1, /**/ 5, 40, 5, 0, /**/ 0, 10, 35, 0};
+  ComputeAccuracy(a);
+  EXPECT_EQ(a.total, 151);
+  EXPECT_EQ(a.right, 125);
+  EXPECT_DOUBLE_EQ(a.overall, 125.0 / 151);
+  EXPECT_DOUBLE_EQ(a.producers[0], 50.0 / 56);
+  EXPECT_DOUBLE_EQ(a.producers[2], 35.0 / 45);
+  EXPECT_DOUBLE_EQ(a.users[1], 40.0 / 53);
+  EXPECT_DOUBLE_EQ(a.users[2], 35.0 / 42);
+  // Chance agreement (56*55 + 50*53 + 45*42) / 151^2 = 7620 / 22801.
+  EXPECT_NEAR(a.kappa, (125.0 * 151 - 7620) / (22801 - 7620), 1e-12);
+  {
+    EnglishTexts english;
+    EXPECT_EQ(AccuracySentence(a),
+              "Of 151 check pixels the computer got 125 right (83 of every 100). It mixed up B "
+              "and C most.");
+  }
+  Accuracy two;
+  two.titles = {"w", "f,x"};
+  two.matrix = {3, 1, 0, /**/ 0, 4, 2};
+  ComputeAccuracy(two);
+  EXPECT_EQ(AccuracyCsv(two),
+            "check \\ computer,w,\"f,x\",分類されなかった画素,total,producer_percent\n"
+            "w,3,1,0,4,75\n"
+            "\"f,x\",0,4,2,6,66.67\n"
+            "total,3,5,2,10,\n"
+            "user_percent,100,80,,,\n"
+            "overall_percent,70\n"
+            "kappa,0.4828\n");  // (0.7 - (4*3 + 6*5) / 100) / (1 - 0.42)
+  Accuracy perfect;
+  perfect.titles = {"a"};
+  perfect.matrix = {5, 0};
+  ComputeAccuracy(perfect);
+  EXPECT_TRUE(std::isnan(perfect.kappa));
+  EXPECT_EQ(AccuracySentence(perfect),
+            std::string(Format(MessageText(kMsgAccuracyRight), 5LL, 5LL, 100)) +
+                MessageText(kMsgAccuracyNoMistake));
+}
+
+TEST(ClassAreas, PixelsAreaAndShare) {
+  TempDir dir;
+  const std::string base = dir / "k";
+  // 4 x 2: two forest, five water (one colour shared by a later class), one black.
+  WriteFile(base + ".inf",
+            "LINE = 2\nPIXEL = 4\nSENSOR = 1\nFile_State = 2\nLengthPerPixel = 0.03\n");
+  WriteFile(base + ".mlk", FormatLandCoverFile({1, 2}, {{0, 128, 0, 0, 0, 0, 0, "forest"},
+                                                        {0, 0, 255, 0, 0, 0, 0, "water"},
+                                                        {0, 0, 255, 0, 0, 0, 0, "sea"}}));
+  const std::string red(8, '\0');
+  WriteFile(base + ".b03", red);
+  WriteFile(base + ".b02", std::string("\x80\x80\0\0\0\0\0\0", 8));
+  WriteFile(base + ".b01", std::string("\0\0\xff\xff\xff\xff\xff\0", 8));
+  RecordingMessenger m;
+  std::vector<ClassArea> areas;
+  ASSERT_TRUE(ComputeClassAreas(base + ".inf", areas, m));
+  ASSERT_EQ(areas.size(), 4u);
+  const int64_t pixels[] = {2, 5, 0, 1};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(areas[i].pixels, pixels[i]) << i;
+  EXPECT_EQ(areas[3].title, "分類されなかった画素");
+  // 30 m pixels: 900 m² each.
+  EXPECT_DOUBLE_EQ(areas[1].measure.areaM2, 4500.0);
+  EXPECT_DOUBLE_EQ(areas[1].share, 5.0 / 8);
+  EXPECT_EQ(ClassAreasCsv(areas),
+            "class,red,green,blue,pixels,share_percent,area_m2,area_ha,area_km2\n"
+            "forest,0,128,0,2,25,1800,0.18,0.0018\n"
+            "water,0,0,255,5,62.5,4500,0.45,0.0045\n"
+            "sea,0,0,255,0,0,0,0,0\n"
+            "分類されなかった画素,0,0,0,1,12.5,900,0.09,0.0009\n");
+  EXPECT_EQ(ClassAreaText(areas[1]), "5 px, 0.45 ha, 62.5 %");
+  // Without a ground scale the area is not measurable.
+  WriteFile(base + ".inf", "LINE = 2\nPIXEL = 4\nSENSOR = 1\nFile_State = 2\n");
+  ASSERT_TRUE(ComputeClassAreas(base + ".inf", areas, m));
+  EXPECT_FALSE(areas[0].measure.measurable);
+  EXPECT_NE(ClassAreasCsv(areas).find("\nforest,0,128,0,2,25,,,\n"), std::string::npos);
+  // A missing plane is reported.
+  std::filesystem::remove(base + ".b02");
+  EXPECT_FALSE(ComputeClassAreas(base + ".inf", areas, m));
+  EXPECT_EQ(m.LastId(), kMsgOpenFailed);
+}
+
+}  // namespace
+}  // namespace lumora
