@@ -1,50 +1,108 @@
 // lumora-cli classify: land-cover classification with the classes, colours
-// and training areas of a classification legend file.
+// and training areas of a classification legend file, or groups the
+// computer finds by itself (k-means); with a report of the class areas and,
+// from check areas, of the accuracy.
+#include <charconv>
+
 #include "cli/command.h"
+#include "core/analysis/accuracy.h"
+#include "core/analysis/class_areas.h"
+#include "core/analysis/kmeans.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/settings_file.h"
+#include "core/support/file_set.h"
 #include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 
 namespace lumora::cli {
 namespace {
 
+std::optional<uint64_t> ParseSeed(const std::string& s) {
+  uint64_t v = 0;
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
 int RunClassify(const std::vector<std::string>& argv) {
   Args args(argv, {});
   if (!args.ok()) return UsageError("classify", args.error());
-  if (args.positional().size() != 1 || !args.Unknown({"classes", "o"}).empty())
+  if (args.positional().size() != 1 ||
+      !args.Unknown({"classes", "o", "kmeans", "seed", "report", "check"}).empty())
     return UsageError("classify", "one settings file and the options below expected");
   const auto classesPath = args.Get("classes");
+  const auto kmeans = args.Get("kmeans");
   const auto out = args.Get("o");
-  if (!classesPath || classesPath->empty() || !out || out->empty())
-    return UsageError("classify", "--classes CLASSES.mlk and -o OUT.inf are required");
+  const auto report = args.Get("report");
+  const auto checkPath = args.Get("check");
+  if ((classesPath && classesPath->empty()) || !out || out->empty() || !!classesPath == !!kmeans)
+    return UsageError("classify",
+                      "--classes CLASSES.mlk or --kmeans K, and -o OUT.inf, are required");
+  if (args.Has("seed") && !kmeans) return UsageError("classify", "--seed goes with --kmeans");
+  if (checkPath && (!report || !classesPath))
+    return UsageError("classify", "--check goes with --classes and --report");
+  if (report && report->empty()) return UsageError("classify", "--report needs a file name");
   const std::string& path = args.positional()[0];
   StderrMessenger messenger(path, *out);
   ImageSettings settings;
   if (!ReadSettings(path, settings, messenger)) return kExitFailure;
+  const std::vector<int> bands = ClassifiedBandsOf(path, settings.sensor);
 
-  std::string text;
-  StderrMessenger classesMessenger(*classesPath);
-  const TextRead read = ReadTextFile(*classesPath, kMaxLegendFileBytes, text);
-  if (read == TextRead::kCannotOpen) {
-    classesMessenger.ShowMessage(kMsgOpenFailed);
+  StepBody body;
+  Accuracy accuracy;
+  if (kmeans) {
+    const auto k = ParseInt(*kmeans);
+    if (!k) return UsageError("classify", "--kmeans needs a whole number");
+    if (*k < kMinGroups || *k > kMaxGroups) {
+      messenger.ShowMessage(kMsgKMeansBadK);
+      return kExitFailure;
+    }
+    KMeansParams params;
+    params.bands = bands;
+    params.k = *k;
+    if (const auto seed = args.Get("seed")) {
+      const auto value = ParseSeed(*seed);
+      if (!value) return UsageError("classify", "--seed needs a whole number of 0 or more");
+      params.seed = *value;
+    }
+    body = MakeKMeansStep(std::move(params));
+  } else {
+    ClassificationParams params;
+    if (!ReadClassesFile(*classesPath, params.classes)) return kExitFailure;
+    params.requireUsableClass = true;
+    params.bands = bands;
+    // Check areas are judged before anything is written.
+    if (checkPath) {
+      std::vector<ClassItem> checks;
+      if (!ReadClassesFile(*checkPath, checks)) return kExitFailure;
+      StderrMessenger checkMessenger(*checkPath);
+      if (!CheckAccuracy(bands, params.classes, checks, StripExtension(path), settings.pixels,
+                         settings.lines, accuracy, checkMessenger))
+        return kExitFailure;
+    }
+    body = MakeClassificationStep(std::move(params));
+  }
+  const int status = RunStepToOutput("classify", path, *out, body);
+  if (status != kExitOk || !report) return status;
+  std::vector<ClassArea> areas;
+  if (!ComputeClassAreas(*out, areas, messenger)) return kExitFailure;
+  std::string csv = ClassAreasCsv(areas);
+  if (checkPath) csv += "\n" + AccuracyCsv(accuracy);
+  if (!WriteFileAtomically(*report, csv)) {
+    StderrMessenger(path, *report).ShowMessage(kMsgCreateFailed);
     return kExitFailure;
   }
-  ClassificationParams params;
-  // A legend cut short or too long is refused; an empty class list is a
-  // valid one and classifies every pixel black, as the class dialog does.
-  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, params.classes)) {
-    classesMessenger.ShowMessage(kMsgBadMlkFile);
-    return kExitFailure;
-  }
-  params.requireUsableClass = true;
-  params.bands = ClassifiedBandsOf(path, settings.sensor);
-  return RunStepToOutput("classify", path, *out, MakeClassificationStep(std::move(params)));
+  return kExitOk;
 }
 
-Registrar reg("classify", "classify IMAGE.inf --classes CLASSES.mlk -o OUT.inf",
+Registrar reg("classify",
+              "classify IMAGE.inf (--classes CLASSES.mlk | --kmeans K [--seed S]) -o OUT.inf "
+              "[--report AREAS.csv [--check CHECKS.mlk]]",
               "Classifies land cover by maximum likelihood from the classes and training areas of "
-              "a legend file.",
+              "a legend file, or finds K groups (2 to 12) by k-means, started the same way for "
+              "the same seed. --report writes each class's pixels, area and share of the image; "
+              "--check adds the confusion matrix, accuracy and kappa on the check areas (a legend "
+              "file whose areas are named like the classes they show).",
               RunClassify);
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "core/imagefile/band_io.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 
@@ -201,6 +202,23 @@ bool ShownBandsWhole(const OpenRequest& r, Messenger& messenger) {
   for (const auto& [band, type] :
        {std::pair{c.red, c.redType}, {c.green, c.greenType}, {c.blue, c.blueType}}) {
     if (!OpenBand(base, type, band, r.settings.pixels, r.settings.lines, messenger)) return false;
+  }
+  return true;
+}
+
+bool ReadClassesFile(const std::string& path, std::vector<ClassItem>& classes) {
+  std::string text;
+  StderrMessenger messenger(path);
+  const TextRead read = ReadTextFile(path, kMaxLegendFileBytes, text);
+  if (read == TextRead::kCannotOpen) {
+    messenger.ShowMessage(kMsgOpenFailed);
+    return false;
+  }
+  // A legend cut short or too long is refused; an empty class list is a
+  // valid one and classifies every pixel black, as the class dialog does.
+  if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, classes)) {
+    messenger.ShowMessage(kMsgBadMlkFile);
+    return false;
   }
   return true;
 }

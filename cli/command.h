@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis/land_cover.h"
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
 #include "core/view/image_session.h"
@@ -98,6 +99,9 @@ struct Registrar {
 };
 
 int UsageError(const std::string& command, const std::string& why);
+
+// The classes of a legend file (.mlk); false after 61234 or 61417, naming the file.
+bool ReadClassesFile(const std::string& path, std::vector<ClassItem>& classes);
 
 // The bands a composition shows, checked before the display is built from
 // them: 61234 for a band that cannot be opened or is no regular file, 61441

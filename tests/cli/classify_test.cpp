@@ -1,10 +1,18 @@
 // lumora-cli classify: the file set it writes and how it fails.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/analysis/accuracy.h"
+#include "core/analysis/class_areas.h"
+#include "core/analysis/class_coaching.h"
+#include "core/analysis/kmeans.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
+#include "core/support/text.h"
+#include "core/view/processing_step.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,9 +45,22 @@ class ClassifyCommand : public ::testing::Test {
                            "' -o '" + out + "'");
   }
 
+  test::CliResult Run(const std::string& options) {
+    return RunCli(dir, "classify '" + (dir / "x.inf") + "' " + options + " -o '" + out + "'");
+  }
+
   test::TempDir dir;
   std::string out = dir / "k.inf";
 };
+
+// Every file of the set base names, by extension.
+std::map<std::string, std::string> SetFiles(const std::string& base) {
+  std::map<std::string, std::string> files;
+  const std::filesystem::path b(base);
+  for (const auto& e : std::filesystem::directory_iterator(b.parent_path()))
+    if (e.path().stem() == b.filename()) files[e.path().extension()] = ReadFile(e.path());
+  return files;
+}
 
 TEST_F(ClassifyCommand, WritesTheCompleteSet) {
   const std::vector<ClassItem> classes = {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
@@ -112,6 +133,109 @@ TEST_F(ClassifyCommand, ShortLegendFilesAndFailures) {
   EXPECT_NE(shortBand.err.find(MessageText(kMsgBandFileShort)), std::string::npos);
   EXPECT_EQ(ReadFile(out), "kept");
   EXPECT_EQ(RunCli(dir, "classify '" + (dir / "x.inf") + "' -o '" + out + "'").status, 2);
+}
+
+// The groups, the report and the separability table are the program's own,
+// byte for byte: the program runs the same step into its own set.
+TEST_F(ClassifyCommand, KMeansReportAndSeparabilityAreTheProgramsBytes) {
+  const auto r = Run("--kmeans 3 --seed 9 --report '" + (dir / "r.csv") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  KMeansParams params;
+  params.bands = {1, 2};
+  params.k = 3;
+  params.seed = 9;
+  RecordingMessenger m;
+  Progress progress;
+  ASSERT_EQ(WriteStepOutput(dir / "x.inf", dir / "p.inf", MakeKMeansStep(params), m, progress,
+                            kMsgCreateFailed),
+            StepOutput::kWritten);
+  const auto cli = SetFiles(dir / "k"), program = SetFiles(dir / "p");
+  EXPECT_EQ(cli, program);
+  for (const char* ext : {".b01", ".b02", ".b03", ".mlk", ".kmc", ".dem", ".inf"})
+    EXPECT_EQ(cli.count(ext), 1u) << ext;
+  EXPECT_EQ(test::WrittenSettings(out).fileState, 2);
+  std::vector<ClassArea> areas;
+  ASSERT_TRUE(ComputeClassAreas(dir / "p.inf", areas, m));
+  EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas));
+  EXPECT_EQ(areas[3].pixels, 0);  // every pixel is in a group
+
+  const std::vector<ClassItem> classes = {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
+                                          ClassItem{250, 0, 5, 0, 10, 19, 12, "市街地"},
+                                          ClassItem{9, 9, 9, 0, 2, 2, 0, "小さい\x1b"}};
+  WriteFile(dir / "c.mlk", FormatLandCoverFile({1, 2}, classes));
+  const auto sep =
+      RunCli(dir, "separability '" + (dir / "x.inf") + "' --classes '" + (dir / "c.mlk") + "'");
+  ASSERT_EQ(sep.status, 0) << sep.err;
+  std::vector<ClassStatistics> stats;
+  ASSERT_TRUE(StatisticsOfClasses(classes, {1, 2}, dir / "x", 20, 10, stats, m));
+  std::string expected = SeparabilityReport(classes, stats, 2);
+  for (size_t at; (at = expected.find('\x1b')) != std::string::npos;)
+    expected.replace(at, 1, "\\x1B");  // shown, not obeyed
+  EXPECT_EQ(sep.out, expected);
+  EXPECT_NE(sep.out.find("森林\t市街地\t2.000\t緑\n"), std::string::npos) << sep.out;
+}
+
+TEST_F(ClassifyCommand, ReportWithCheckAreasAddsTheAccuracy) {
+  const std::vector<ClassItem> classes = {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
+                                          ClassItem{250, 0, 5, 0, 10, 19, 12, "市街地"}};
+  const std::vector<ClassItem> checks = {ClassItem{0, 0, 0, 0, 10, 10, 9, "森林"},
+                                         ClassItem{0, 0, 0, 0, 1, 12, 8, "市街地"}};
+  WriteFile(dir / "c.mlk", FormatLandCoverFile({1, 2}, classes));
+  WriteFile(dir / "check.mlk", FormatLandCoverFile({1, 2}, checks));
+  const auto r = Run("--classes '" + (dir / "c.mlk") + "' --report '" + (dir / "r.csv") +
+                     "' --check '" + (dir / "check.mlk") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  RecordingMessenger m;
+  Accuracy a;
+  ASSERT_TRUE(CheckAccuracy({1, 2}, classes, checks, dir / "x", 20, 10, a, m));
+  // Column 9 is forest, a row of columns 8..11 half forest, half town.
+  EXPECT_EQ(a.matrix, (std::vector<int64_t>{10, 0, 0, 2, 2, 0}));
+  std::vector<ClassArea> areas;
+  ASSERT_TRUE(ComputeClassAreas(out, areas, m));
+  EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas) + "\n" + AccuracyCsv(a));
+}
+
+TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {
+  const std::string classes =
+      FormatLandCoverFile({1, 2}, {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
+                                   ClassItem{250, 0, 5, 0, 10, 19, 12, "市街地"},
+                                   ClassItem{1, 1, 1, 0, 0, 0, 0, "畑"}});
+  WriteFile(dir / "c.mlk", classes);
+  const std::string withCheck = "--classes '" + (dir / "c.mlk") + "' --report '" + (dir / "r.csv") +
+                                "' --check '" + (dir / "check.mlk") + "'";
+  struct Case {
+    std::string options;
+    ClassItem check;
+    std::string message;
+  } cases[] = {
+      {"--kmeans 1", ClassItem(), MessageText(kMsgKMeansBadK)},
+      {"--kmeans 13", ClassItem(), MessageText(kMsgKMeansBadK)},
+      {withCheck, ClassItem{0, 0, 0, 0, 11, 5, 0, "森林"},
+       Format(MessageText(kMsgCheckOutside), "森林")},
+      {withCheck, ClassItem{0, 0, 0, 0, 5, 5, 0, "畑"},
+       Format(MessageText(kMsgCheckNoTraining), "畑")},
+      {withCheck, ClassItem{0, 0, 0, 0, 0, 0, 0, "森林"}, MessageText(kMsgCheckNone)},
+  };
+  WriteFile(out, "kept");
+  for (const auto& c : cases) {
+    WriteFile(dir / "check.mlk", FormatLandCoverFile({1, 2}, {c.check}));
+    const auto r = Run(c.options);
+    EXPECT_EQ(r.status, 1) << c.options << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.options << r.err;
+    EXPECT_EQ(ReadFile(out), "kept");
+    EXPECT_FALSE(FileExists(dir / "k.b01"));
+    EXPECT_FALSE(FileExists(dir / "r.csv"));
+  }
+  for (const char* usage : {"--kmeans x", "--kmeans 3 --seed -1", "--seed 3 --classes c.mlk",
+                            "--kmeans 3 --classes c.mlk", "--kmeans 3 --check c.mlk"})
+    EXPECT_EQ(Run(usage).status, 2) << usage;
+  // A band constant over the whole image cannot help to find groups.
+  WriteFile(BandFilePath(dir / "x", kSample8, 2), std::string(200, '\x07'));
+  const auto flat = Run("--kmeans 2");
+  EXPECT_EQ(flat.status, 1);
+  EXPECT_NE(flat.err.find(Format(MessageText(kMsgKMeansConstantBand), 2)), std::string::npos)
+      << flat.err;
+  EXPECT_EQ(ReadFile(out), "kept");
 }
 
 }  // namespace
