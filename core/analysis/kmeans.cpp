@@ -28,8 +28,10 @@ namespace {
 
 constexpr int kMaxKMeansBands = 16;
 
-// What one thread gathers in a round: integer sums, so the means do not
-// depend on how the pixels were split.
+// What one thread changes in a round: the pixels that moved leave their
+// old group's sums and join the new one's. Integer sums, so the means do not
+// depend on how the pixels were split; after the first round few pixels
+// move, and only they cost more than their distances.
 struct RoundSums {
   std::vector<int64_t> sum;  // k x bands
   std::vector<int64_t> count;
@@ -39,28 +41,53 @@ struct RoundSums {
 using Floats = float __attribute__((vector_size(32)));
 using Ints = int __attribute__((vector_size(32)));
 using Bytes8 = uint8_t __attribute__((vector_size(8)));
+using Quads = long long __attribute__((vector_size(32)));
+
+constexpr uint8_t kNoGroup = 0xFF;
+
+using Shorts8 = uint16_t __attribute__((vector_size(16)));
+
+// Eight bytes widened to floats by way of 16 bits, which the compiler does
+// with a few widening instructions (straight to 32 bits it goes lane by lane).
+inline __attribute__((always_inline)) void BytesToFloats(const uint8_t* bytes, Floats& out) {
+  Bytes8 v;
+  std::memcpy(&v, bytes, 8);
+  const Shorts8 s = __builtin_convertvector(v, Shorts8);
+  out = __builtin_convertvector(__builtin_convertvector(s, Ints), Floats);
+}
+
+inline void Move(const uint8_t* const* p, size_t i, int n, int from, int to, uint8_t* labels,
+                 RoundSums& sums) {
+  int64_t* sum = sums.sum.data();
+  ++sums.changed;
+  labels[i] = static_cast<uint8_t>(to);
+  ++sums.count[to];
+  for (int b = 0; b < n; ++b) sum[to * n + b] += p[b][i];
+  if (from == kNoGroup) return;
+  --sums.count[from];
+  for (int b = 0; b < n; ++b) sum[from * n + b] -= p[b][i];
+}
 
 // Nearest centre of pixels from..to (squared distance in floats, the
-// earlier centre on ties), eight pixels a step; labels and the sums follow.
+// earlier centre on ties).
 template <int kFixed>
 inline __attribute__((always_inline)) void AssignRangeOf(const uint8_t* const* planes, size_t from,
-                                                         size_t to, int bands, const float* centres,
-                                                         int k, uint8_t* labels, RoundSums& sums) {
+                                                         size_t to, int bands,
+                                                         const Floats* centres, int k,
+                                                         uint8_t* labels, RoundSums& sums) {
   const int n = kFixed > 0 ? kFixed : bands;
-  int64_t* sum = sums.sum.data();
-  int64_t* count = sums.count.data();
+  const uint8_t* p[kMaxKMeansBands];
+  for (int b = 0; b < n; ++b) p[b] = planes[b];
+  Ints groups[kMaxGroups];
+  for (int c = 0; c < k; ++c) groups[c] = Ints{} + c;
   size_t i = from;
   for (; i + 8 <= to; i += 8) {
     Floats x[kMaxKMeansBands];
-    for (int b = 0; b < n; ++b) {
-      Bytes8 v;
-      std::memcpy(&v, planes[b] + i, 8);
-      x[b] = __builtin_convertvector(v, Floats);
-    }
+    for (int b = 0; b < n; ++b) BytesToFloats(p[b] + i, x[b]);
     Floats best = Floats{} + 3.0e38f;
     Ints label = Ints{};
     for (int c = 0; c < k; ++c) {
-      const float* centre = centres + c * n;
+      const Floats* centre = centres + c * n;
       Floats d = Floats{};
       for (int b = 0; b < n; ++b) {
         const Floats t = x[b] - centre[b];
@@ -68,17 +95,16 @@ inline __attribute__((always_inline)) void AssignRangeOf(const uint8_t* const* p
       }
       const Ints less = d < best;
       best = less ? d : best;
-      label = less ? Ints{} + c : label;
+      label = less ? groups[c] : label;
     }
-    for (int l = 0; l < 8; ++l) {
-      const int c = label[l];
-      const size_t p = i + l;
-      sums.changed += labels[p] != c;
-      labels[p] = static_cast<uint8_t>(c);
-      ++count[c];
-      int64_t* s = sum + c * n;
-      for (int b = 0; b < n; ++b) s[b] += planes[b][p];
-    }
+    Bytes8 old;
+    std::memcpy(&old, labels + i, 8);
+    const Ints moved =
+        __builtin_convertvector(__builtin_convertvector(old, Shorts8), Ints) != label;
+    const auto quads = reinterpret_cast<Quads>(moved);
+    if ((quads[0] | quads[1] | quads[2] | quads[3]) == 0) continue;
+    for (int l = 0; l < 8; ++l)
+      if (moved[l]) Move(p, i + l, n, labels[i + l], label[l], labels, sums);
   }
   for (; i < to; ++i) {
     float best = 3.0e38f;
@@ -86,20 +112,17 @@ inline __attribute__((always_inline)) void AssignRangeOf(const uint8_t* const* p
     for (int c = 0; c < k; ++c) {
       float d = 0.0f;
       for (int b = 0; b < n; ++b) {
-        const float t = static_cast<float>(planes[b][i]) - centres[c * n + b];
+        const float t = static_cast<float>(p[b][i]) - centres[c * n + b][0];
         d += t * t;
       }
       if (d < best) best = d, chosen = c;
     }
-    sums.changed += labels[i] != chosen;
-    labels[i] = static_cast<uint8_t>(chosen);
-    ++count[chosen];
-    for (int b = 0; b < n; ++b) sum[chosen * n + b] += planes[b][i];
+    if (labels[i] != chosen) Move(p, i, n, labels[i], chosen, labels, sums);
   }
 }
 
 [[gnu::always_inline]] inline void AssignRange(const uint8_t* const* planes, size_t from, size_t to,
-                                               int n, const float* centres, int k, uint8_t* labels,
+                                               int n, const Floats* centres, int k, uint8_t* labels,
                                                RoundSums& sums) {
   switch (n) {
     case 1: return AssignRangeOf<1>(planes, from, to, n, centres, k, labels, sums);
@@ -116,12 +139,12 @@ inline __attribute__((always_inline)) void AssignRangeOf(const uint8_t* const* p
 }
 
 LUMORA_WIDE_VECTORS void AssignRangeWide(const uint8_t* const* planes, size_t from, size_t to,
-                                         int n, const float* centres, int k, uint8_t* labels,
+                                         int n, const Floats* centres, int k, uint8_t* labels,
                                          RoundSums& sums) {
   AssignRange(planes, from, to, n, centres, k, labels, sums);
 }
 void AssignRangePortable(const uint8_t* const* planes, size_t from, size_t to, int n,
-                         const float* centres, int k, uint8_t* labels, RoundSums& sums) {
+                         const Floats* centres, int k, uint8_t* labels, RoundSums& sums) {
   AssignRange(planes, from, to, n, centres, k, labels, sums);
 }
 
@@ -181,15 +204,16 @@ int ClusterPixels(const std::vector<const uint8_t*>& planes, size_t count, int k
   out.k = k, out.bands = n;
   if (!StartCentres(planes, count, k, seed, out.start)) return kMsgKMeansFewColours;
   std::vector<double> centres = out.start;
-  labels.assign(count, 0xFF);
+  labels.assign(count, kNoGroup);
   const size_t kn = static_cast<size_t>(k) * n;
-  std::vector<float> fc(kn);
+  // Each centre value in every lane: the distance loop takes it straight from memory.
+  std::vector<Floats> fc(kn);
   const int parts = std::clamp(threads, 1, 2);
   std::vector<RoundSums> sums(parts);
   const auto assign = UseWideVectors() ? AssignRangeWide : AssignRangePortable;
-  std::vector<int64_t> total(kn), counts(k);
+  std::vector<int64_t> total(kn, 0), counts(k, 0);
   for (int round = 1; round <= kMaxKMeansRounds; ++round) {
-    for (size_t i = 0; i < kn; ++i) fc[i] = static_cast<float>(centres[i]);
+    for (size_t i = 0; i < kn; ++i) fc[i] = Floats{} + static_cast<float>(centres[i]);
     for (auto& s : sums) {
       s.sum.assign(kn, 0);
       s.count.assign(k, 0);
@@ -204,8 +228,6 @@ int ClusterPixels(const std::vector<const uint8_t*>& planes, size_t count, int k
     } else {
       assign(planes.data(), 0, count, n, fc.data(), k, labels.data(), sums[0]);
     }
-    std::fill(total.begin(), total.end(), 0);
-    std::fill(counts.begin(), counts.end(), 0);
     int64_t changed = 0;
     for (const auto& s : sums) {
       for (size_t i = 0; i < kn; ++i) total[i] += s.sum[i];
@@ -309,8 +331,11 @@ bool RunKMeans(const StepSource& source, const std::string& targetBase, const KM
     if (std::fread(data[b].data(), 1, count, f.get()) != count)
       return progress.Fail(messenger, kMsgBandFileShort);
     planes[b] = data[b].data();
-    const auto [lo, hi] = std::minmax_element(data[b].begin(), data[b].end());
-    if (*lo == *hi) {
+    // Any byte unlike the first one; a loop the compiler vectorises.
+    uint8_t differs = 0;
+    const uint8_t first = data[b][0];
+    for (uint8_t v : data[b]) differs |= static_cast<uint8_t>(v ^ first);
+    if (differs == 0) {
       progress.Close();
       messenger.ShowText(ShownText("土地被覆分類"),
                          Format(MessageText(kMsgKMeansConstantBand), params.bands[b]));

@@ -34,7 +34,7 @@ BandSuffix ParseBandSuffix(std::string_view ext);
 std::string LowerExtension(const std::filesystem::path& file);
 
 // Extensions of the files a file set is made of: settings "inf", bands
-// "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "lev", "dem",
+// "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "kmc" (group means), "lev", "dem",
 // "brd" (any case).
 bool IsFileSetExtension(std::string_view ext);
 // The files of the set base names: "name.<set extension>" without regard to

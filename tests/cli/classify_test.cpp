@@ -158,6 +158,9 @@ TEST_F(ClassifyCommand, KMeansReportAndSeparabilityAreTheProgramsBytes) {
   ASSERT_TRUE(ComputeClassAreas(dir / "p.inf", areas, m));
   EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas));
   EXPECT_EQ(areas[3].pixels, 0);  // every pixel is in a group
+  // The group means belong to the set: a second run replaces them.
+  EXPECT_EQ(Run("--kmeans 2").status, 0);
+  EXPECT_EQ(ReadFile(dir / "k.kmc").substr(0, 2), "2 ");
 
   const std::vector<ClassItem> classes = {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},
                                           ClassItem{250, 0, 5, 0, 10, 19, 12, "市街地"},
