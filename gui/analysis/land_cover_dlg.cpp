@@ -4,12 +4,14 @@
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -97,6 +99,37 @@ class LegendRowDelegate : public QStyledItemDelegate {
   }
 };
 
+QString LightText(Light light) {
+  switch (light) {
+    case Light::kGreen: return translate("CLandCoverDlg", "緑");
+    case Light::kYellow: return translate("CLandCoverDlg", "黄");
+    case Light::kRed: break;
+  }
+  return translate("CLandCoverDlg", "赤");
+}
+
+QTableWidget* CoachingTable(int id, const QStringList& headers, QWidget* parent) {
+  auto* t = new QTableWidget(0, int(headers.size()), parent);
+  t->setObjectName(QString::number(id));
+  t->setHorizontalHeaderLabels(headers);
+  t->verticalHeader()->hide();
+  t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  t->setSelectionMode(QAbstractItemView::NoSelection);
+  t->setFocusPolicy(Qt::NoFocus);
+  t->setWordWrap(true);
+  t->horizontalHeader()->setStretchLastSection(true);
+  t->setMinimumHeight(110);
+  return t;
+}
+
+// A cell with the light drawn and said (for screen readers and the colour-blind).
+QTableWidgetItem* LightCell(Light light, const QString& text) {
+  auto* item = new QTableWidgetItem(LightIcon(light), text);
+  item->setData(Qt::UserRole, int(light));
+  item->setToolTip(LightText(light));
+  return item;
+}
+
 QPushButton* Button(int id, const QString& text, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
   b->setObjectName(QString::number(id));
@@ -105,6 +138,19 @@ QPushButton* Button(int id, const QString& text, QWidget* parent) {
 }
 
 }  // namespace
+
+QIcon LightIcon(Light light, int size) {
+  static const QColor kColours[] = {QColor(30, 170, 60), QColor(240, 190, 0), QColor(220, 40, 30)};
+  QPixmap picture(size * 2, size * 2);
+  picture.setDevicePixelRatio(2.0);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(60, 60, 60), 1));
+  p.setBrush(kColours[int(light)]);
+  p.drawEllipse(QRectF(1.5, 1.5, size - 3, size - 3));
+  return QIcon(picture);
+}
 
 // --- colour frame and class item dialog
 
@@ -206,9 +252,26 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   auto* top = new QHBoxLayout;
   top->addWidget(m_classes, 1);
   top->addLayout(side);
+  m_coach = CoachingTable(
+      kIdClassCoach,
+      {translate("CLandCoverDlg", "分類項目"), translate("CLandCoverDlg", "アドバイス")}, this);
+  m_pairTable = CoachingTable(kIdClassPairs,
+                              {translate("CLandCoverDlg", "組み合わせ"),
+                               translate("CLandCoverDlg", "見分けやすさ（0〜2）")},
+                              this);
+  m_sentence = new QLabel(this);
+  m_sentence->setObjectName(QString::number(kIdClassSentence));
+  m_sentence->setWordWrap(true);
+  auto* coaching = new QHBoxLayout;
+  coaching->addWidget(m_coach, 3);
+  coaching->addWidget(m_pairTable, 2);
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(translate("CLandCoverDlg", "分類項目"), this));
   layout->addLayout(top);
+  layout->addWidget(new QLabel(translate("CLandCoverDlg", "トレーニングエリアのアドバイス"), this));
+  layout->addLayout(coaching);
+  layout->addWidget(m_sentence);
   layout->addWidget(m_bands);
   layout->addLayout(
       OkCancelRow(this, QStringLiteral("OK"), translate("CLandCoverDlg", "キャンセル")));
@@ -231,6 +294,66 @@ void CLandCoverDlg::Refill() {
   m_classes->setCurrentRow(selected);
   m_classes->viewport()->update();
   m_view.viewport()->update();
+  UpdateCoaching();
+}
+
+void CLandCoverDlg::UpdateCoaching() {
+  const ImageSession& session = m_view.Session();
+  const std::string base = StripExtension(session.CurrentPath());
+  const int width = session.Settings().pixels, height = session.Settings().lines;
+  std::vector<ClassStatistics> stats;
+  std::vector<CachedStatistics> kept;
+  for (const ClassItem& c : m_list.Classes()) {
+    const auto same = [&](const CachedStatistics& s) {
+      return s.top == c.top && s.bottom == c.bottom && s.right == c.right && s.left == c.left;
+    };
+    auto it = std::find_if(m_statsCache.begin(), m_statsCache.end(), same);
+    ClassStatistics s;
+    if (it != m_statsCache.end()) {
+      s = it->stats;
+    } else {
+      // A band that cannot be read is said when the run reads it.
+      RecordingMessenger quiet;
+      ComputeClassStatistics(c, m_list.Bands(), base, width, height, s, quiet);
+    }
+    if (std::none_of(kept.begin(), kept.end(), same))
+      kept.push_back({c.top, c.bottom, c.right, c.left, s});
+    stats.push_back(std::move(s));
+  }
+  m_statsCache = std::move(kept);
+  m_advice = CoachClasses(m_list.Classes(), stats, static_cast<int>(m_list.Bands().size()));
+  m_pairs = SeparabilityOf(stats);
+
+  m_coach->setRowCount(m_list.Count());
+  for (int i = 0; i < m_list.Count(); ++i) {
+    const ClassItem& c = m_list.Classes()[size_t(i)];
+    m_coach->setItem(i, 0, LightCell(m_advice[size_t(i)].light, ToQ(c.title)));
+    m_coach->setItem(i, 1, new QTableWidgetItem(ToQ(AdviceText(m_advice[size_t(i)]))));
+  }
+  m_pairTable->setRowCount(int(m_pairs.size()));
+  for (size_t i = 0; i < m_pairs.size(); ++i) {
+    const PairSeparability& pair = m_pairs[i];
+    const QString names = ToQ(m_list.Classes()[size_t(pair.first)].title) + QStringLiteral(" – ") +
+                          ToQ(m_list.Classes()[size_t(pair.second)].title);
+    m_pairTable->setItem(int(i), 0, LightCell(pair.light, names));
+    m_pairTable->setItem(int(i), 1, new QTableWidgetItem(QString::number(pair.jm, 'f', 2)));
+  }
+  m_coach->resizeRowsToContents();
+  m_sentence->setText(ToQ(SeparabilitySentence(m_list.Classes(), m_pairs)));
+}
+
+bool CLandCoverDlg::RedLightsAccepted() {
+  const auto red = [](const auto& v) { return v.light == Light::kRed; };
+  if (std::none_of(m_advice.begin(), m_advice.end(), red) &&
+      std::none_of(m_pairs.begin(), m_pairs.end(), red))
+    return true;
+  const QString text =
+      translate("CLandCoverDlg",
+                "赤の信号があります．\n"
+                "赤の分類項目は分類に使われないか，ほかの分類項目とまちがえやすく，"
+                "赤の組み合わせの分類項目は，たがいにまちがえやすくなります．\n"
+                "このまま分類しますか？");
+  return m_app.Msg().AskYesNo("土地被覆分類", FromQ(text));
 }
 
 void CLandCoverDlg::OnRowChanged(int row) {
@@ -321,7 +444,7 @@ bool CLandCoverDlg::TrainingAreasLargeEnough() {
 }
 
 void CLandCoverDlg::accept() {
-  if (m_running || !TrainingAreasLargeEnough()) return;
+  if (m_running || !TrainingAreasLargeEnough() || !RedLightsAccepted()) return;
   m_running = true;
   m_view.CancelTools();
   // The question is asked over the image window; this dialog waits behind it.

@@ -9,12 +9,15 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
+#include "core/analysis/class_coaching.h"
 #include "core/analysis/class_legend.h"
 #include "core/analysis/land_cover.h"
 #include "gui/widgets/legend_window.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QTableWidget;
 
 namespace lumora {
 class ImageSession;
@@ -40,6 +43,9 @@ inline constexpr int kIdClassTitle = 256;
 inline constexpr int kIdClassSpectra = 931;        // the legend's mean-spectra button
 inline constexpr int kIdClassSpectraWindow = 932;  // and its window
 inline constexpr int kClassLegendTemplate = 319;
+inline constexpr int kIdClassCoach = 933;     // a light and its reason per class
+inline constexpr int kIdClassPairs = 934;     // a light per pair of classes
+inline constexpr int kIdClassSentence = 935;  // the pairs in one sentence
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -80,6 +86,12 @@ class CLandCoverDlg : public QDialog {
 
   const LandCoverList& List() const { return m_list; }
   QListWidget* ClassList() const { return m_classes; }
+  // The coaching as shown: one piece of advice per class, every pair of
+  // classes with statistics, and their tables.
+  const std::vector<ClassAdvice>& Advice() const { return m_advice; }
+  const std::vector<PairSeparability>& Pairs() const { return m_pairs; }
+  QTableWidget* CoachTable() const { return m_coach; }
+  QTableWidget* PairTable() const { return m_pairTable; }
   // The view's training-area selection ends here (source pixels).
   void AddTrainingArea(int top, int bottom, int right, int left);
   // The selected class's area as a closed outline in source pixels.
@@ -100,6 +112,11 @@ class CLandCoverDlg : public QDialog {
 
  private:
   void Refill();
+  // The lights again, from the statistics of each class's area (an area
+  // keeps its statistics until it changes).
+  void UpdateCoaching();
+  // With a red light, whether the pupil wants the run all the same.
+  bool RedLightsAccepted();
   void OnRowChanged(int row);
   // Areas with no more pixels than bands cannot give class statistics.
   bool TrainingAreasLargeEnough();
@@ -110,8 +127,21 @@ class CLandCoverDlg : public QDialog {
   LandCoverList m_list;
   QListWidget* m_classes;
   QListWidget* m_bands;
+  QTableWidget* m_coach;
+  QTableWidget* m_pairTable;
+  QLabel* m_sentence;
+  std::vector<ClassAdvice> m_advice;
+  std::vector<PairSeparability> m_pairs;
+  struct CachedStatistics {
+    int top, bottom, right, left;
+    ClassStatistics stats;
+  };
+  std::vector<CachedStatistics> m_statsCache;
   bool m_running = false;
 };
+
+// A round light of the coaching tables, size pixels across.
+QIcon LightIcon(Light light, int size = 14);
 
 // Opens the dialog on the view unless a tool dialog is open or the view has one.
 void OpenLandCoverDialog(CKiriApp& app, CKiriView& view);

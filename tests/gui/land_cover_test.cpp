@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <filesystem>
 #include <map>
@@ -176,6 +177,70 @@ TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
   EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   EXPECT_EQ(View()->LandCoverDialog(), dlg);
   Click(*dlg, 2);
+}
+
+// The lights follow each area as it is drawn; OK with a red light asks first.
+TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  const auto lights = [&] {
+    std::string seen;
+    for (int r = 0; r < dlg->CoachTable()->rowCount(); ++r)
+      seen += "RYG"[2 - dlg->CoachTable()->item(r, 0)->data(Qt::UserRole).toInt()];
+    return seen;
+  };
+  const auto pairs = [&] {
+    std::string seen;
+    for (int r = 0; r < dlg->PairTable()->rowCount(); ++r)
+      seen += "RYG"[2 - dlg->PairTable()->item(r, 0)->data(Qt::UserRole).toInt()];
+    return seen;
+  };
+  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
+  EXPECT_EQ(lights(), "R");
+  EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachEmpty);
+  DragArea(*dlg, {10, 10}, {13, 12});  // 6 pixels: not more than 6 bands + 1
+  EXPECT_EQ(lights(), "R");
+  EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachTooFew);
+  EXPECT_EQ(dlg->CoachTable()->item(0, 1)->text().toStdString(), AdviceText(dlg->Advice()[0]));
+  DragArea(*dlg, {10, 10}, {18, 15});  // 40 pixels: fewer than 10 x 6 bands
+  EXPECT_EQ(lights(), "Y");
+  EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachFew);
+  DragArea(*dlg, {1, 62}, {10, 78});  // the bay
+  EXPECT_EQ(lights(), "G");
+  EXPECT_EQ(pairs(), "");
+  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("もり"));
+  DragArea(*dlg, {8, 45}, {22, 55});
+  AddClass(*dlg, QColor(0, 200, 200), QStringLiteral("みずうみ"));
+  DragArea(*dlg, {40, 30}, {60, 44});
+  AddClass(*dlg, QColor(0, 100, 200), QStringLiteral("みずうみのふち"));
+  DragArea(*dlg, {48, 40}, {64, 48});  // half over the lake: the two look alike
+  EXPECT_EQ(lights(), "GGGG");
+  EXPECT_EQ(pairs(), "GGGGGR");
+  EXPECT_EQ(dlg->Pairs()[5].first, 2);
+  EXPECT_LT(dlg->Pairs()[5].jm, 1.0);
+  const QString sentence = Find<QLabel>(*dlg, kIdClassSentence)->text();
+  EXPECT_TRUE(sentence.contains(QStringLiteral("「みずうみ」と「みずうみのふち」はよく似ていて")))
+      << sentence.toStdString();
+  // A name twice: both say so.
+  AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("もり"));
+  EXPECT_EQ(lights(), "GYGGR");
+  EXPECT_EQ(dlg->Advice()[1].message, kMsgCoachSameName);
+
+  // OK with a red light asks first; No keeps the dialog and runs nothing.
+  messenger.answers = {false};
+  const size_t before = messenger.entries.size();
+  Click(*dlg, 1);
+  ASSERT_EQ(messenger.entries.size(), before + 1);
+  EXPECT_NE(messenger.entries.back().text.find("赤の信号があります"), std::string::npos);
+  EXPECT_EQ(View()->LandCoverDialog(), dlg);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  // Without the empty class the pair is still red: Yes runs the classification.
+  dlg->ClassList()->setCurrentRow(4);
+  Click(*dlg, kIdClassDelete);
+  EXPECT_EQ(lights(), "GGGG");
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 2);
 }
 
 TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {

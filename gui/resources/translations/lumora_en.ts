@@ -642,6 +642,42 @@ Save it?</translation>
 To classify with %1 bands, please give areas with more than %1 pixels.
 </translation>
     </message>
+    <message>
+        <source>緑</source>
+        <translation>green</translation>
+    </message>
+    <message>
+        <source>黄</source>
+        <translation>yellow</translation>
+    </message>
+    <message>
+        <source>赤</source>
+        <translation>red</translation>
+    </message>
+    <message>
+        <source>アドバイス</source>
+        <translation>Advice</translation>
+    </message>
+    <message>
+        <source>組み合わせ</source>
+        <translation>Pair</translation>
+    </message>
+    <message>
+        <source>見分けやすさ（0〜2）</source>
+        <translation>Told apart (0 to 2)</translation>
+    </message>
+    <message>
+        <source>トレーニングエリアのアドバイス</source>
+        <translation>Advice on the training areas</translation>
+    </message>
+    <message>
+        <source>赤の信号があります．
+赤の分類項目は分類に使われないか，ほかの分類項目とまちがえやすく，赤の組み合わせの分類項目は，たがいにまちがえやすくなります．
+このまま分類しますか？</source>
+        <translation>Some lights are red.
+A red class is left out of the classification or easily taken for another one, and the two classes of a red pair are easily mixed up.
+Classify all the same?</translation>
+    </message>
 </context>
 <context>
     <name>CLegendWindow</name>
