@@ -11,12 +11,14 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/analysis/class_spectra.h"
 #include "core/analysis/classifier.h"
+#include "core/analysis/kmeans.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/file_set.h"
 #include "core/support/text.h"
@@ -238,6 +240,10 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   auto* change = Button(kIdClassChange, translate("CLandCoverDlg", "変更"), this);
   auto* remove = Button(kIdClassDelete, translate("CLandCoverDlg", "削除"), this);
   auto* area = Button(kIdClassArea, translate("CLandCoverDlg", "エリア指定"), this);
+  auto* groups = Button(kIdClassGroups, translate("CLandCoverDlg", "グループを見つける..."), this);
+  groups->setToolTip(translate(
+      "CLandCoverDlg", "トレーニングエリアなしで，コンピュータに似た色の画素を集めてもらいます．"));
+  connect(groups, &QPushButton::clicked, this, &CLandCoverDlg::OnGroups);
   auto* other = Button(kIdClassOther, translate("CLandCoverDlg", "その他"), this);
   other->setEnabled(false);
   other->hide();
@@ -248,6 +254,8 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
 
   auto* side = new QVBoxLayout;
   for (QPushButton* b : {add, change, remove, area}) side->addWidget(b);
+  side->addSpacing(12);
+  side->addWidget(groups);
   side->addStretch();
   auto* top = new QHBoxLayout;
   top->addWidget(m_classes, 1);
@@ -338,7 +346,11 @@ void CLandCoverDlg::UpdateCoaching() {
     m_pairTable->setItem(int(i), 0, LightCell(pair.light, names));
     m_pairTable->setItem(int(i), 1, new QTableWidgetItem(QString::number(pair.jm, 'f', 2)));
   }
+  // Pair names on one line; advice wraps in its column.
+  m_pairTable->resizeColumnToContents(0);
+  m_coach->resizeColumnToContents(0);
   m_coach->resizeRowsToContents();
+  m_pairTable->resizeRowsToContents();
   m_sentence->setText(ToQ(SeparabilitySentence(m_list.Classes(), m_pairs)));
 }
 
@@ -445,17 +457,20 @@ bool CLandCoverDlg::TrainingAreasLargeEnough() {
 
 void CLandCoverDlg::accept() {
   if (m_running || !TrainingAreasLargeEnough() || !RedLightsAccepted()) return;
+  RunAndClose(MakeClassificationStep(m_list.Params()));
+}
+
+void CLandCoverDlg::RunAndClose(const StepBody& body) {
   m_running = true;
   m_view.CancelTools();
   // The question is asked over the image window; this dialog waits behind it.
   m_app.SetToolDialog(nullptr);
   bool offered = false;
-  const ClassificationParams params = m_list.Params();
   const auto outcome =
       RunStepCommand(m_app, m_view, "classify", [&]() -> std::optional<ImageSession::StepChoice> {
         if (offered) return std::nullopt;  // after a No the list stays here
         offered = true;
-        return ImageSession::StepChoice{MakeClassificationStep(params), [](DisplayState& s) {
+        return ImageSession::StepChoice{body, [](DisplayState& s) {
                                           s.m_nBlueBand = 0;
                                           s.m_nGreenBand = 1;
                                           s.m_nRedBand = 2;
@@ -472,6 +487,42 @@ void CLandCoverDlg::accept() {
   }
   m_app.SetToolDialog(this);
   m_app.SetDialogAllowsMainWindow(true);
+}
+
+void CLandCoverDlg::OnGroups() {
+  if (m_running) return;
+  QDialog dialog(this);
+  dialog.setObjectName(QString::number(kGroupsTemplate));
+  dialog.setWindowTitle(translate("CLandCoverDlg", "コンピュータにグループを見つけてもらう"));
+  auto* count = new QSpinBox(&dialog);
+  count->setObjectName(QString::number(kIdGroupCount));
+  count->setRange(kMinGroups, kMaxGroups);
+  count->setValue(6);
+  auto* seed = new QSpinBox(&dialog);
+  seed->setObjectName(QString::number(kIdGroupSeed));
+  seed->setRange(0, 999999);
+  seed->setValue(int(kDefaultKMeansSeed));
+  auto* grid = new QGridLayout(&dialog);
+  auto* about =
+      new QLabel(translate("CLandCoverDlg",
+                           "コンピュータが，色の似ている画素を集めてグループに分けます．\n"
+                           "結果の凡例で，グループに名前と色をつけましょう．\n"
+                           "同じ「はじめの数」なら，何度やっても同じグループになります．"),
+                 &dialog);
+  grid->addWidget(about, 0, 0, 1, 2);
+  grid->addWidget(new QLabel(translate("CLandCoverDlg", "グループの数（2〜12）"), &dialog), 1, 0);
+  grid->addWidget(count, 1, 1);
+  grid->addWidget(new QLabel(translate("CLandCoverDlg", "はじめの数"), &dialog), 2, 0);
+  grid->addWidget(seed, 2, 1);
+  grid->addLayout(
+      OkCancelRow(&dialog, QStringLiteral("OK"), translate("CLandCoverDlg", "キャンセル")), 3, 0, 1,
+      2);
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  KMeansParams params;
+  params.bands = m_list.Bands();
+  params.k = count->value();
+  params.seed = uint64_t(seed->value());
+  RunAndClose(MakeKMeansStep(std::move(params)));
 }
 
 void CLandCoverDlg::reject() {

@@ -46,6 +46,10 @@ inline constexpr int kClassLegendTemplate = 319;
 inline constexpr int kIdClassCoach = 933;     // a light and its reason per class
 inline constexpr int kIdClassPairs = 934;     // a light per pair of classes
 inline constexpr int kIdClassSentence = 935;  // the pairs in one sentence
+inline constexpr int kIdClassGroups = 936;    // "let the computer find groups"
+inline constexpr int kGroupsTemplate = 937;   // its dialog
+inline constexpr int kIdGroupCount = 938;
+inline constexpr int kIdGroupSeed = 939;
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -103,6 +107,8 @@ class CLandCoverDlg : public QDialog {
   void OnChange();
   void OnDelete();
   void OnArea();
+  // Groups the computer finds (k-means) as a processing step, instead of classes.
+  void OnGroups();
 
  protected:
   void accept() override;
@@ -120,6 +126,8 @@ class CLandCoverDlg : public QDialog {
   void OnRowChanged(int row);
   // Areas with no more pixels than bands cannot give class statistics.
   bool TrainingAreasLargeEnough();
+  // Runs the step; kept, the legend shows the result and the dialog closes.
+  void RunAndClose(const StepBody& body);
   void Finish();
 
   CKiriApp& m_app;

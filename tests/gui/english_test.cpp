@@ -373,7 +373,8 @@ TEST(Translation, EveryJapaneseTextHasItsEnglish) {
                                "%c%3dﾟ",
                                "海",
                                "Lumora Zud's イメージ",
-                               "%2d %s：%s"};
+                               "%2d %s：%s",
+                               "グループ%d"};
   QSet<QString> messages;
   for (int id = 0; id < 65536; ++id)
     messages << QString::fromUtf8(MessageText(id, Language::kJapanese));

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -241,6 +242,43 @@ TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
   messenger.answers = {true, true};
   Click(*dlg, 1);
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
+}
+
+// Groups the computer finds run as a processing step: No leaves the image,
+// Yes writes what lumora-cli writes for the same number and seed.
+TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  const auto choose = [this](int k, int seed) {
+    ui.dialogs.push_back([k, seed](QDialog& d) {
+      EXPECT_EQ(Find<QSpinBox>(d, kIdGroupSeed)->value(), 1);  // shown before it is changed
+      Find<QSpinBox>(d, kIdGroupCount)->setValue(k);
+      Find<QSpinBox>(d, kIdGroupSeed)->setValue(seed);
+      return Click(d, 1);
+    });
+  };
+  choose(3, 5);
+  messenger.answers = {false};
+  Click(*dlg, kIdClassGroups);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  choose(3, 5);
+  messenger.answers = {true};
+  Click(*dlg, kIdClassGroups);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(View()->LandCoverDialog(), nullptr);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 2);
+  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  ASSERT_EQ(legend->Items().size(), 3u);
+  EXPECT_EQ(legend->Items()[0].title, "グループ1");
+  EXPECT_EQ(legend->Items()[2].red, 255);
+  const std::string ours = StripExtension(View()->Session().CurrentPath());
+  fs::create_directory(dir / "cli");
+  const auto cli = ::lumora::test::RunCli(
+      dir, "classify '" + source + "' --kmeans 3 --seed 5 -o '" + (dir / "cli/out.inf") + "'");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  EXPECT_EQ(SetFiles(ours), SetFiles(dir / "cli/out"));
 }
 
 TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {

@@ -19,6 +19,7 @@
 
 #include "core/analysis/land_cover.h"
 #include "core/shell/command_rules.h"
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/qt_texts.h"
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/control_ids.h"
@@ -30,6 +31,14 @@
 
 namespace lumora::gui::test {
 namespace {
+
+ClassItem Item(uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
+               const char* title) {
+  ClassItem c;
+  c.red = r, c.green = g, c.blue = b;
+  c.left = left, c.top = top, c.right = right, c.bottom = bottom, c.title = title;
+  return c;
+}
 
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
@@ -184,18 +193,11 @@ class Screens : public GuiTest {
   // hills, the field mosaic and the grey town patch south of the lakes.
   QImage LandCover() {
     StartShown();
-    auto item = [](uint8_t r, uint8_t g, uint8_t b, int left, int top, int right, int bottom,
-                   const char* title) {
-      ClassItem c;
-      c.red = r, c.green = g, c.blue = b;
-      c.left = left, c.top = top, c.right = right, c.bottom = bottom, c.title = title;
-      return c;
-    };
     const std::vector<ClassItem> classes = {
-        item(40, 90, 220, 120, 490, 200, 545, "水域"),
-        item(20, 120, 40, 520, 80, 600, 160, "森林"),
-        item(235, 205, 90, 600, 420, 680, 500, "畑"),
-        item(210, 60, 60, 490, 725, 555, 775, "市街地"),
+        Item(40, 90, 220, 120, 490, 200, 545, "水域"),
+        Item(20, 120, 40, 520, 80, 600, 160, "森林"),
+        Item(235, 205, 90, 600, 420, 680, 500, "畑"),
+        Item(210, 60, 60, 490, 725, 555, 775, "市街地"),
     };
     ::lumora::test::WriteFile(dir / "classes.mlk",
                               FormatLandCoverFile({1, 2, 3, 4, 5, 7}, classes));
@@ -207,6 +209,34 @@ class Screens : public GuiTest {
     // The lakes, fields and town south of the volcano.
     View()->horizontalScrollBar()->setValue(120);
     View()->verticalScrollBar()->setValue(470);
+    return Desktop();
+  }
+
+  // The land-cover dialog coaching while areas are drawn: lake water, forest
+  // and town are green; a second water class drawn over the lake shore
+  // looks like the lake, and a class without an area is red.
+  QImage Coaching() {
+    StartShown();
+    const std::string scene = Sample("tm/lakes.inf");
+    std::filesystem::create_directories(dir / "coaching");
+    for (const char* ext : {".inf", ".b01", ".b02", ".b03", ".b04", ".b05", ".b06", ".b07"})
+      std::filesystem::copy_file(dir / ("samples/tm/lakes" + std::string(ext)),
+                                 dir / ("coaching/lakes" + std::string(ext)));
+    ::lumora::test::WriteFile(
+        dir / "coaching/lakes.mlk",
+        FormatLandCoverFile({1, 2, 3, 4, 5, 7}, {Item(40, 90, 220, 120, 490, 200, 545, "水域"),
+                                                 Item(20, 120, 40, 520, 80, 600, 160, "森林"),
+                                                 Item(210, 60, 60, 490, 725, 555, 775, "市街地"),
+                                                 Item(60, 140, 230, 150, 500, 230, 540, "みずうみ"),
+                                                 Item(235, 205, 90, 0, 0, 0, 0, "畑")}));
+    OpenMade("coaching/lakes.inf");
+    View()->horizontalScrollBar()->setValue(120);
+    View()->verticalScrollBar()->setValue(470);
+    app->OnCommand(kCmdClassify);
+    if (QWidget* dlg = View()->LandCoverDialog()) {
+      dlg->resize(620, 520);
+      dlg->move(Frame().geometry().right() - 300, 120);
+    }
     return Desktop();
   }
 
@@ -371,6 +401,9 @@ const Screen kScreens[] = {
      &Screens::Water},
     {"landcover.png", "Land cover classified into water, forest, fields and town, with its legend",
      &Screens::LandCover},
+    {"coaching.png",
+     "Coaching while training areas are drawn: a light and its reason for each class and pair",
+     &Screens::Coaching},
     {"mappage.png",
      "A map page of the vegetation index with a title, grid, scale bar, north mark and legend",
      &Screens::MapPage},

@@ -667,6 +667,34 @@ To classify with %1 bands, please give areas with more than %1 pixels.
         <translation>Told apart (0 to 2)</translation>
     </message>
     <message>
+        <source>コンピュータにグループを見つけてもらう</source>
+        <translation>Let the computer find groups</translation>
+    </message>
+    <message>
+        <source>コンピュータが，色の似ている画素を集めてグループに分けます．
+結果の凡例で，グループに名前と色をつけましょう．
+同じ「はじめの数」なら，何度やっても同じグループになります．</source>
+        <translation>The computer puts pixels of similar colours together into groups.
+In the legend of the result, give each group a name and a colour.
+The same starting number always gives the same groups.</translation>
+    </message>
+    <message>
+        <source>グループの数（2〜12）</source>
+        <translation>Number of groups (2 to 12)</translation>
+    </message>
+    <message>
+        <source>はじめの数</source>
+        <translation>Starting number</translation>
+    </message>
+    <message>
+        <source>グループを見つける...</source>
+        <translation>Find groups...</translation>
+    </message>
+    <message>
+        <source>トレーニングエリアなしで，コンピュータに似た色の画素を集めてもらいます．</source>
+        <translation>Without training areas: the computer puts pixels of similar colours together.</translation>
+    </message>
+    <message>
         <source>トレーニングエリアのアドバイス</source>
         <translation>Advice on the training areas</translation>
     </message>
