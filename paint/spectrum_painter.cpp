@@ -390,6 +390,54 @@ void PaintRegionPage(QPainter& p, int width, int height, const std::string& titl
   p.restore();
 }
 
+void PaintAccuracyPage(QPainter& p, int width, int height, const std::string& title,
+                       const Accuracy& a) {
+  const double k = PageScale(width, height);
+  p.save();
+  p.fillRect(QRectF(0, 0, 1000 * k, 1414 * k), Qt::white);
+  PageTitle(p, k, title);
+  const QFont f = Gothic(17 * k);
+  const double line = QFontMetricsF(f).height() + 6 * k;
+  p.setFont(f);
+  p.setPen(Qt::black);
+  QRectF sentence(60 * k, 180 * k, 880 * k, 120 * k);
+  p.drawText(sentence, Qt::TextWordWrap, ToQ(AccuracySentence(a)), &sentence);
+  double y = sentence.bottom() + 2 * line;
+  // Columns: the check class, the computer's classes, not classified, producer's accuracy.
+  const int n = a.Count();
+  const double first = 60 * k, name = 170 * k, last = 110 * k;
+  const double cell = std::max(40 * k, (880 * k - name - last) / (n + 1));
+  std::vector<double> lefts = {first};
+  for (int c = 0; c <= n + 1; ++c) lefts.push_back(first + name + c * cell);
+  QStringList header = {Shown("チェック＼コンピュータ")};
+  for (const auto& t : a.titles) header << ToQ(t);
+  header << Shown("分類されなかった画素") << Shown("作成者精度");
+  TableRow(p, f, y, lefts, header);
+  y += line;
+  p.drawLine(QPointF(60 * k, y - 3 * k), QPointF(940 * k, y - 3 * k));
+  const auto percent = [](double v) {
+    return std::isnan(v) ? QStringLiteral("-")
+                         : ToQ(ValueText(v * 100.0, 1)) + QStringLiteral(" %");
+  };
+  for (int t = 0; t < n && y + line < 1300 * k; ++t) {
+    QStringList row = {ToQ(a.titles[size_t(t)])};
+    for (int c = 0; c <= n; ++c) row << QString::number(a.At(t, c));
+    row << percent(a.producers[size_t(t)]);
+    TableRow(p, f, y, lefts, row);
+    y += line;
+  }
+  QStringList users = {Shown("ユーザー精度")};
+  for (int c = 0; c < n; ++c) users << percent(a.users[size_t(c)]);
+  TableRow(p, f, y, lefts, users);
+  y += 2 * line;
+  const std::vector<double> two = {60 * k, 300 * k};
+  TableRow(p, f, y, two, {Shown("全体の正確さ"), percent(a.overall)});
+  TableRow(p, f, y + line, two,
+           {Shown("カッパ係数"),
+            std::isnan(a.kappa) ? QStringLiteral("-") : ToQ(ValueText(a.kappa, 3))});
+  p.restore();
+}
+
 std::string EncodePicture(const QImage& picture, const char* format) {
   QByteArray bytes;
   QBuffer buffer(&bytes);

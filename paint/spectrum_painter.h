@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis/accuracy.h"
 #include "core/windows/region_stats.h"
 #include "core/windows/spectrum.h"
 
@@ -63,6 +64,12 @@ void PaintHistogram(QPainter& p, const QRectF& rect, const std::array<int64_t, k
 // perimeter and a row per band with its numbers and histogram.
 void PaintRegionPage(QPainter& p, int width, int height, const std::string& title,
                      const RegionStats& stats, const GroundMeasure& measure);
+
+// The printed A4 page of a classification's accuracy: title, the sentence,
+// the confusion matrix with each class's producer's and user's accuracy,
+// overall accuracy and kappa.
+void PaintAccuracyPage(QPainter& p, int width, int height, const std::string& title,
+                       const Accuracy& accuracy);
 
 // A picture encoded as PNG (or another format Qt writes); empty on failure.
 std::string EncodePicture(const QImage& picture, const char* format);

@@ -376,6 +376,12 @@ constexpr TextRow kTexts[] = {
     {"鳥瞰画像　赤", "Bird's-eye view, red"},
     {"分類されなかった画素", "not classified"},
     {"黄", "yellow"},
+    {"分類の正確さ", "Classification accuracy"},
+    {"チェック＼コンピュータ", "check \\ computer"},
+    {"作成者精度", "Producer's accuracy"},
+    {"ユーザー精度", "User's accuracy"},
+    {"全体の正確さ", "Overall accuracy"},
+    {"カッパ係数", "Kappa"},
 };
 
 // A locale variable counts when it is set and not empty, as POSIX says.

@@ -31,6 +31,7 @@
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
+#include "gui/windows/accuracy_dlg.h"
 #include "paint/legend_page_painter.h"
 #include "paint/spectrum_painter.h"
 
@@ -244,6 +245,13 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   groups->setToolTip(translate(
       "CLandCoverDlg", "トレーニングエリアなしで，コンピュータに似た色の画素を集めてもらいます．"));
   connect(groups, &QPushButton::clicked, this, &CLandCoverDlg::OnGroups);
+  auto* check = Button(kIdClassCheckArea, translate("CLandCoverDlg", "チェックエリア指定"), this);
+  check->setToolTip(translate("CLandCoverDlg",
+                              "分類のあとで，コンピュータの答えが合っているかを調べる場所です．"
+                              "トレーニングエリアとは別の場所を囲んでください．"));
+  connect(check, &QPushButton::clicked, this, &CLandCoverDlg::OnCheckArea);
+  m_checkCount = new QLabel(translate("CLandCoverDlg", "チェックエリア：%1か所").arg(0), this);
+  m_checkCount->setObjectName(QString::number(kIdClassChecks));
   auto* other = Button(kIdClassOther, translate("CLandCoverDlg", "その他"), this);
   other->setEnabled(false);
   other->hide();
@@ -253,7 +261,8 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   connect(area, &QPushButton::clicked, this, &CLandCoverDlg::OnArea);
 
   auto* side = new QVBoxLayout;
-  for (QPushButton* b : {add, change, remove, area}) side->addWidget(b);
+  for (QPushButton* b : {add, change, remove, area, check}) side->addWidget(b);
+  side->addWidget(m_checkCount);
   side->addSpacing(12);
   side->addWidget(groups);
   side->addStretch();
@@ -457,10 +466,38 @@ bool CLandCoverDlg::TrainingAreasLargeEnough() {
 
 void CLandCoverDlg::accept() {
   if (m_running || !TrainingAreasLargeEnough() || !RedLightsAccepted()) return;
-  RunAndClose(MakeClassificationStep(m_list.Params()));
+  if (m_checks.empty()) return RunAndClose(MakeClassificationStep(m_list.Params()));
+  // Check areas are judged on the image the classes were drawn on, before the run.
+  const ImageSession& s = m_view.Session();
+  Accuracy accuracy;
+  if (!CheckAccuracy(m_list.Bands(), m_list.Classes(), m_checks, StripExtension(s.CurrentPath()),
+                     s.Settings().pixels, s.Settings().lines, accuracy, m_app.Msg()))
+    return;
+  RunAndClose(MakeClassificationStep(m_list.Params()), &accuracy);
 }
 
-void CLandCoverDlg::RunAndClose(const StepBody& body) {
+void CLandCoverDlg::OnCheckArea() {
+  const int row = m_list.Selected();
+  if (row < 0) return;
+  const std::string title = m_list.Classes()[size_t(row)].title;
+  CKiriView* view = &m_view;
+  m_view.StartSelection(
+      CKiriView::kSelectTraining, [this, view, title](const CKiriView::Selection& s) {
+        const AreaRect& area = view->Session().Area();
+        ClassItem check;
+        check.title = title;
+        check.top = std::min(s.docStart.y, s.docEnd.y) + area.m_nAreaTop;
+        check.bottom = std::max(s.docStart.y, s.docEnd.y) + area.m_nAreaTop;
+        check.right = std::max(s.docStart.x, s.docEnd.x) + area.m_nAreaLeft;
+        check.left = std::min(s.docStart.x, s.docEnd.x) + area.m_nAreaLeft;
+        if (AreaPixels(check) == 0) return;
+        m_checks.push_back(check);
+        m_checkCount->setText(
+            translate("CLandCoverDlg", "チェックエリア：%1か所").arg(int(m_checks.size())));
+      });
+}
+
+void CLandCoverDlg::RunAndClose(const StepBody& body, const Accuracy* accuracy) {
   m_running = true;
   m_view.CancelTools();
   // The question is asked over the image window; this dialog waits behind it.
@@ -481,6 +518,7 @@ void CLandCoverDlg::RunAndClose(const StepBody& body) {
   m_running = false;
   if (outcome == ImageSession::StepOutcome::kKept) {
     m_view.RebuildLegend();
+    if (accuracy) ShowAccuracyWindow(m_app, m_view, *accuracy);
     Finish();
     QDialog::accept();
     return;

@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
+#include "core/analysis/accuracy.h"
 #include "core/analysis/class_coaching.h"
 #include "core/analysis/class_legend.h"
 #include "core/analysis/land_cover.h"
@@ -50,6 +51,8 @@ inline constexpr int kIdClassGroups = 936;    // "let the computer find groups"
 inline constexpr int kGroupsTemplate = 937;   // its dialog
 inline constexpr int kIdGroupCount = 938;
 inline constexpr int kIdGroupSeed = 939;
+inline constexpr int kIdClassCheckArea = 940;  // a check area for the selected class
+inline constexpr int kIdClassChecks = 941;     // how many check areas there are
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -109,6 +112,10 @@ class CLandCoverDlg : public QDialog {
   void OnArea();
   // Groups the computer finds (k-means) as a processing step, instead of classes.
   void OnGroups();
+  // The next dragged rectangle is a check area of the selected class: kept
+  // apart from the training areas, it measures the result's accuracy.
+  void OnCheckArea();
+  const std::vector<ClassItem>& CheckAreas() const { return m_checks; }
 
  protected:
   void accept() override;
@@ -127,7 +134,8 @@ class CLandCoverDlg : public QDialog {
   // Areas with no more pixels than bands cannot give class statistics.
   bool TrainingAreasLargeEnough();
   // Runs the step; kept, the legend shows the result and the dialog closes.
-  void RunAndClose(const StepBody& body);
+  // With check areas, their accuracy opens in its window when the result is kept.
+  void RunAndClose(const StepBody& body, const Accuracy* accuracy = nullptr);
   void Finish();
 
   CKiriApp& m_app;
@@ -145,6 +153,8 @@ class CLandCoverDlg : public QDialog {
     ClassStatistics stats;
   };
   std::vector<CachedStatistics> m_statsCache;
+  std::vector<ClassItem> m_checks;  // titled like their class
+  QLabel* m_checkCount;
   bool m_running = false;
 };
 

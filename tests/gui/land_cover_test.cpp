@@ -14,7 +14,10 @@
 #include <map>
 
 #include "core/support/file_set.h"
+#include "core/support/string_table.h"
+#include "core/support/text.h"
 #include "gui/analysis/land_cover_dlg.h"
+#include "gui/windows/accuracy_dlg.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/support/cli_run.h"
 
@@ -279,6 +282,75 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
       dir, "classify '" + source + "' --kmeans 3 --seed 5 -o '" + (dir / "cli/out.inf") + "'");
   ASSERT_EQ(cli.status, 0) << cli.err;
   EXPECT_EQ(SetFiles(ours), SetFiles(dir / "cli/out"));
+}
+
+// Check areas, kept apart from the training areas, give the accuracy window
+// after the run: the numbers lumora-cli reports for the same areas.
+TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
+  DragArea(*dlg, {1, 62}, {10, 78});
+  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("もり"));
+  DragArea(*dlg, {8, 45}, {22, 55});
+  AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
+  const auto checkArea = [&](int row, QPoint from, QPoint to) {
+    dlg->ClassList()->setCurrentRow(row);
+    Click(*dlg, kIdClassCheckArea);
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  };
+  checkArea(0, {2, 64}, {9, 76});
+  checkArea(1, {10, 46}, {20, 54});
+  ASSERT_EQ(dlg->CheckAreas().size(), 2u);
+  EXPECT_EQ(dlg->List().Classes()[0].right, 10);  // the training area stays
+  EXPECT_EQ(Find<QLabel>(*dlg, kIdClassChecks)->text(), QStringLiteral("チェックエリア：2か所"));
+  // A check area of a class without a training area is refused before the run.
+  checkArea(2, {60, 10}, {70, 20});
+  messenger.answers = {true};
+  Click(*dlg, 1);
+  EXPECT_EQ(messenger.entries.back().text, Format(MessageText(kMsgCheckNoTraining), "はたけ"));
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  dlg->ClassList()->setCurrentRow(2);
+  Click(*dlg, kIdClassDelete);
+  const std::vector<ClassItem> checks = {dlg->CheckAreas()[0], dlg->CheckAreas()[1]};
+  ::lumora::test::WriteFile(dir / "checks.mlk", FormatLandCoverFile({1}, checks));
+  ::lumora::test::WriteFile(dir / "classes.mlk", FormatLandCoverFile({1}, dlg->List().Classes()));
+  // The third check area has no class any more: the run says so.
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  EXPECT_EQ(messenger.entries.back().text, Format(MessageText(kMsgCheckNoTraining), "はたけ"));
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  Click(*dlg, 2);
+
+  dlg = OpenDialog();
+  ASSERT_EQ(dlg->List().Count(), 0);  // nothing was saved
+  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
+  DragArea(*dlg, {1, 62}, {10, 78});
+  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("もり"));
+  DragArea(*dlg, {8, 45}, {22, 55});
+  checkArea(0, {2, 64}, {9, 76});
+  checkArea(1, {10, 46}, {20, 54});
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 2);
+  CAccuracyDlg* window = AccuracyWindow(*app);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->Shown().total, 7 * 12 + 10 * 8);
+  EXPECT_EQ(window->Sentence().toStdString(), AccuracySentence(window->Shown()));
+  EXPECT_EQ(window->Table()->rowCount(), 3);  // two classes and the users' accuracy
+  fs::create_directory(dir / "cli");
+  const auto cli =
+      ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") +
+                                      "' -o '" + (dir / "cli/out.inf") + "' --report '" +
+                                      (dir / "r.csv") + "' --check '" + (dir / "checks.mlk") + "'");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
+  ASSERT_GT(report.size(), window->Csv().size());
+  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
 }
 
 TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {

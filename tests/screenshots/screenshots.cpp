@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "core/analysis/accuracy.h"
 #include "core/analysis/land_cover.h"
 #include "core/shell/command_rules.h"
 #include "gui/analysis/land_cover_dlg.h"
@@ -24,6 +25,7 @@
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/fonts.h"
+#include "gui/windows/accuracy_dlg.h"
 #include "gui/windows/compare_dlg.h"
 #include "gui/windows/region_dlg.h"
 #include "gui/windows/spectrum_dlg.h"
@@ -240,6 +242,36 @@ class Screens : public GuiTest {
     return Desktop();
   }
 
+  // The accuracy window after classifying the lakes scene, measured on check
+  // areas beside the training areas.
+  QImage AccuracyWindowShot() {
+    const std::vector<ClassItem> classes = {
+        Item(40, 90, 220, 120, 490, 200, 545, "水域"),
+        Item(20, 120, 40, 520, 80, 600, 160, "森林"),
+        Item(235, 205, 90, 600, 420, 680, 500, "畑"),
+        Item(210, 60, 60, 490, 725, 555, 775, "市街地"),
+    };
+    // Each check area beside its training area, on the same land cover.
+    std::vector<ClassItem> checks;
+    for (ClassItem c : classes) {
+      const int dx = (c.right - c.left) / 2, dy = (c.bottom - c.top) / 2;
+      c.left += dx, c.right += dx / 2, c.top += dy, c.bottom += dy / 2;
+      checks.push_back(c);
+    }
+    LandCover();
+    RecordingMessenger m;
+    Accuracy accuracy;
+    const std::string scene = Sample("tm/lakes");
+    EXPECT_TRUE(CheckAccuracy({1, 2, 3, 4, 5, 7}, classes, checks, scene, 1024, 1024, accuracy, m));
+    // Right of every window shown, so that it covers none.
+    int right = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible()) right = std::max(right, w->geometry().right());
+    CAccuracyDlg* window = ShowAccuracyWindow(*app, *View(), accuracy);
+    window->move(right + 30, 80);
+    return Desktop();
+  }
+
   // The vegetation index on the map page with a title, a grid every 5', a
   // scale bar, the north mark and its legend.
   QImage MapPage() {
@@ -404,6 +436,9 @@ const Screen kScreens[] = {
     {"coaching.png",
      "Coaching while training areas are drawn: a light and its reason for each class and pair",
      &Screens::Coaching},
+    {"accuracy.png",
+     "How right the classification is on check areas: the confusion matrix, accuracy and kappa",
+     &Screens::AccuracyWindowShot},
     {"mappage.png",
      "A map page of the vegetation index with a title, grid, scale bar, north mark and legend",
      &Screens::MapPage},

@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ja_JP">
 <context>
+    <name>CAccuracyDlg</name>
+    <message>
+        <source>分類の正確さ</source>
+        <translation>Classification accuracy</translation>
+    </message>
+    <message>
+        <source>分類されなかった</source>
+        <translation>Not classified</translation>
+    </message>
+    <message>
+        <source>作成者精度</source>
+        <translation>Producer's accuracy</translation>
+    </message>
+    <message>
+        <source>ユーザー精度</source>
+        <translation>User's accuracy</translation>
+    </message>
+    <message>
+        <source>全体の正確さ：%1　　カッパ係数：%2</source>
+        <translation>Overall accuracy: %1    Kappa: %2</translation>
+    </message>
+    <message>
+        <source>行：チェックエリアの正解　列：コンピュータの答え
+作成者精度：その正解の画素のうち当たった割合
+ユーザー精度：コンピュータがそう答えた画素のうち当たった割合</source>
+        <translation>Rows: the right answer of the check areas. Columns: the computer's answer.
+Producer's accuracy: the share of a class's check pixels the computer got right.
+User's accuracy: the share of the pixels the computer gave a class that were right.</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>Lumora Zud&apos;sについて</source>
@@ -693,6 +724,18 @@ The same starting number always gives the same groups.</translation>
     <message>
         <source>トレーニングエリアなしで，コンピュータに似た色の画素を集めてもらいます．</source>
         <translation>Without training areas: the computer puts pixels of similar colours together.</translation>
+    </message>
+    <message>
+        <source>チェックエリア指定</source>
+        <translation>Check area</translation>
+    </message>
+    <message>
+        <source>分類のあとで，コンピュータの答えが合っているかを調べる場所です．トレーニングエリアとは別の場所を囲んでください．</source>
+        <translation>A place to see after the classification whether the computer's answers are right. Draw it apart from the training areas.</translation>
+    </message>
+    <message>
+        <source>チェックエリア：%1か所</source>
+        <translation>Check areas: %1</translation>
     </message>
     <message>
         <source>トレーニングエリアのアドバイス</source>
