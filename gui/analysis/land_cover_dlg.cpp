@@ -1,5 +1,6 @@
 #include "gui/analysis/land_cover_dlg.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGridLayout>
@@ -30,6 +31,7 @@
 #include "gui/view/step_command.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
+#include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/accuracy_dlg.h"
 #include "paint/legend_page_painter.h"
@@ -338,6 +340,7 @@ void CLandCoverDlg::UpdateCoaching() {
     stats.push_back(std::move(s));
   }
   m_statsCache = std::move(kept);
+  m_stats = stats;
   m_advice = CoachClasses(m_list.Classes(), stats, static_cast<int>(m_list.Bands().size()));
   m_pairs = SeparabilityOf(stats);
 
@@ -613,11 +616,30 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
   spectra->setToolTip(translate("CClassLegendDlg", "クラスごとの平均の値を全部のバンドで見ます．"));
   connect(spectra, &QPushButton::clicked, this, &CClassLegendDlg::ShowSpectra);
   layout->addWidget(spectra);
+  auto* areas = new QCheckBox(translate("CClassLegendDlg", "面積を表示"), this);
+  areas->setObjectName(QString::number(kIdClassAreasShown));
+  areas->setToolTip(
+      translate("CClassLegendDlg", "クラスごとの画素の数，面積，画像の中の割合です．"));
+  connect(areas, &QCheckBox::toggled, this, &CClassLegendDlg::ShowAreas);
+  layout->addWidget(areas);
   resize(200, 190);
   LoadClassLegend(StripExtension(session.CurrentPath()) + ".mlk", m_items, messenger);
   for (const LegendItem& i : m_items) {
     auto* item = new QListWidgetItem(ToQ(i.title), m_list);
     item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
+  }
+}
+
+void CClassLegendDlg::ShowAreas(bool shown) {
+  if (shown && m_areas.empty()) {
+    WaitCursor wait;
+    if (!ComputeClassAreas(m_session.CurrentPath(), m_areas, m_messenger)) m_areas.clear();
+  }
+  for (int i = 0; i < m_list->count() && size_t(i) < m_items.size(); ++i) {
+    QString text = ToQ(m_items[size_t(i)].title);
+    if (shown && size_t(i) < m_areas.size())
+      text += QStringLiteral("   ") + ToQ(ClassAreaText(m_areas[size_t(i)]));
+    m_list->item(i)->setText(text);
   }
 }
 

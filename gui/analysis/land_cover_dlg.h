@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/analysis/accuracy.h"
+#include "core/analysis/class_areas.h"
 #include "core/analysis/class_coaching.h"
 #include "core/analysis/class_legend.h"
 #include "core/analysis/land_cover.h"
@@ -51,8 +52,9 @@ inline constexpr int kIdClassGroups = 936;    // "let the computer find groups"
 inline constexpr int kGroupsTemplate = 937;   // its dialog
 inline constexpr int kIdGroupCount = 938;
 inline constexpr int kIdGroupSeed = 939;
-inline constexpr int kIdClassCheckArea = 940;  // a check area for the selected class
-inline constexpr int kIdClassChecks = 941;     // how many check areas there are
+inline constexpr int kIdClassCheckArea = 940;   // a check area for the selected class
+inline constexpr int kIdClassChecks = 941;      // how many check areas there are
+inline constexpr int kIdClassAreasShown = 942;  // the legend's class areas
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -97,6 +99,8 @@ class CLandCoverDlg : public QDialog {
   // classes with statistics, and their tables.
   const std::vector<ClassAdvice>& Advice() const { return m_advice; }
   const std::vector<PairSeparability>& Pairs() const { return m_pairs; }
+  // Each class's statistics over its area, in list order (none without one).
+  const std::vector<ClassStatistics>& Stats() const { return m_stats; }
   QTableWidget* CoachTable() const { return m_coach; }
   QTableWidget* PairTable() const { return m_pairTable; }
   // The view's training-area selection ends here (source pixels).
@@ -148,6 +152,7 @@ class CLandCoverDlg : public QDialog {
   QLabel* m_sentence;
   std::vector<ClassAdvice> m_advice;
   std::vector<PairSeparability> m_pairs;
+  std::vector<ClassStatistics> m_stats;
   struct CachedStatistics {
     int top, bottom, right, left;
     ClassStatistics stats;
@@ -179,11 +184,15 @@ class CClassLegendDlg : public CLegendWindow {
   // when they could not be had (the reason was shown).
   QWidget* SpectraWindow() const { return m_spectra; }
   void ShowSpectra();
+  // Each row with its class's pixels, area and share of the image (read
+  // from the result once, when first shown), or the titles alone.
+  void ShowAreas(bool shown);
 
  private:
   const ImageSession& m_session;
   Messenger& m_messenger;
   std::vector<LegendItem> m_items;
+  std::vector<ClassArea> m_areas;
   QListWidget* m_list;
   QPointer<QWidget> m_spectra;
 };

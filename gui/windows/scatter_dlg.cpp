@@ -11,6 +11,7 @@
 #include "core/imagefile/band_catalogue.h"
 #include "core/output/bitmap_source.h"
 #include "core/support/string_table.h"
+#include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/kiri_app.h"
 #include "gui/output/export_command.h"
 #include "gui/output/print_preview.h"
@@ -46,9 +47,29 @@ void CScatterPlot::SetMarks(std::vector<bool> regionCells, std::vector<Cross> cr
   update();
 }
 
+void CScatterPlot::SetEllipses(std::vector<Ellipse> ellipses) {
+  m_ellipses = std::move(ellipses);
+  update();
+}
+
 void CScatterPlot::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, m_picture);
+  // Band values to the plot: the centres of the cells of 0 and 255.
+  const CellRect low = ScreenCell(0, 0, 0, kSize, kSize, kSize);
+  const CellRect high = ScreenCell(255, 255, 0, kSize, kSize, kSize);
+  const double x0 = low.left + low.width / 2.0, y0 = low.top + low.height / 2.0;
+  const double sx = (high.left + high.width / 2.0 - x0) / 255.0;
+  const double sy = (high.top + high.height / 2.0 - y0) / 255.0;
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(Qt::NoBrush);
+  for (const Ellipse& e : m_ellipses)
+    for (const auto& [pen, width] : {std::pair{QColor(Qt::white), 4.0}, {e.colour, 2.0}}) {
+      p.setPen(QPen(pen, width));
+      p.drawEllipse(QPointF(x0 + sx * e.x, y0 + sy * e.y), std::abs(sx) * e.rx,
+                    std::abs(sy) * e.ry);
+    }
+  p.setRenderHint(QPainter::Antialiasing, false);
   // Magenta is no count's colour: the region stands out on any density.
   for (int i = 0; i < static_cast<int>(m_regionCells.size()) && i < kScatterCells; ++i)
     if (m_regionCells[static_cast<size_t>(i)]) {
@@ -138,6 +159,26 @@ void CScatterDlg::OnShow() {
   }
   m_plot->SetPicture(paint::PictureOf(picture));
   MarkLinkedPixels();
+  DrawClassEllipses();
+}
+
+void CScatterDlg::DrawClassEllipses() {
+  std::vector<CScatterPlot::Ellipse> ellipses;
+  if (const CLandCoverDlg* classes = m_view.LandCoverDialog()) {
+    const std::vector<int>& bands = classes->List().Bands();
+    const auto index = [&](int band) {
+      return std::find(bands.begin(), bands.end(), band) - bands.begin();
+    };
+    const size_t xi = size_t(index(m_xBand)), yi = size_t(index(m_yBand));
+    for (size_t c = 0; c < classes->Stats().size(); ++c) {
+      const ClassStatistics& s = classes->Stats()[c];
+      if (s.mean.size() != bands.size() || xi >= bands.size() || yi >= bands.size()) continue;
+      const ClassItem& item = classes->List().Classes()[c];
+      ellipses.push_back({s.mean[xi], s.mean[yi], 2 * s.deviation[xi], 2 * s.deviation[yi],
+                          QColor(item.red, item.green, item.blue)});
+    }
+  }
+  m_plot->SetEllipses(std::move(ellipses));
 }
 
 // The pixels pinned in the spectrum window and the region of the region

@@ -44,6 +44,15 @@ class CScatterPlot : public QWidget {
     QColor colour;
   };
   void SetMarks(std::vector<bool> regionCells, std::vector<Cross> crosses);
+  // A training class as an ellipse: its mean ± 2 standard deviations in the
+  // two bands shown, in the class colour, so that overlaps are seen.
+  struct Ellipse {
+    double x = 0, y = 0;    // the mean, in band values
+    double rx = 0, ry = 0;  // two standard deviations
+    QColor colour;
+  };
+  void SetEllipses(std::vector<Ellipse> ellipses);
+  const std::vector<Ellipse>& Ellipses() const { return m_ellipses; }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -52,6 +61,7 @@ class CScatterPlot : public QWidget {
   QImage m_picture;
   std::vector<bool> m_regionCells;
   std::vector<Cross> m_crosses;
+  std::vector<Ellipse> m_ellipses;
 };
 
 class CScatterDlg : public QDialog {
@@ -66,6 +76,8 @@ class CScatterDlg : public QDialog {
  private:
   void OnShow();
   void MarkLinkedPixels();
+  // The classes of the land-cover dialog open on the view, as ellipses.
+  void DrawClassEllipses();
   void OnSave();
   void OnPrint();
 

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include "core/support/text.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/windows/accuracy_dlg.h"
+#include "gui/windows/scatter_dlg.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/support/cli_run.h"
 
@@ -129,6 +132,17 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
                           QPoint(swatch.center().x(), swatch.top() - 1),
                           QPoint(swatch.center().x(), swatch.bottom() + 1)})
     EXPECT_EQ(page.pixelColor(at), QColor(64, 64, 64)) << at.x() << "," << at.y();
+
+  // Each class's pixels, area and share, as lumora-cli reports them.
+  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
+  std::vector<ClassArea> areas;
+  RecordingMessenger quiet;
+  ASSERT_TRUE(ComputeClassAreas(View()->Session().CurrentPath(), areas, quiet));
+  EXPECT_EQ(legend->List()->item(1)->text(),
+            QStringLiteral("water area   ") + ToQ(ClassAreaText(areas[1])));
+  EXPECT_NE(areas[1].pixels, 0);
+  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(false);
+  EXPECT_EQ(legend->List()->item(1)->text(), QStringLiteral("water area"));
 
   // The classes' mean spectra over the image they were drawn on, each line
   // in its class colour with its spread shaded.
@@ -351,6 +365,43 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
   ASSERT_GT(report.size(), window->Csv().size());
   EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+}
+
+// The scatter plot draws each class of the open dialog as its mean ± 2
+// standard deviations in the two bands shown, in the class colour.
+TEST_F(LandCoverTest, ScatterPlotShowsTheClassEllipses) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
+  DragArea(*dlg, {1, 62}, {10, 78});
+  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("はたけ"));  // no area: no ellipse
+  ui.dialogs.push_back([&](QDialog& d) {
+    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);  // bands 3 and 4
+    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
+    Click(d, kIdScatterShow);
+    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
+    EXPECT_EQ(plot->Ellipses().size(), 1u);
+    if (plot->Ellipses().empty()) return Click(d, kIdOk);
+    const CScatterPlot::Ellipse& e = plot->Ellipses()[0];
+    const ClassStatistics& s = dlg->Stats()[0];  // bands 1, 2, 3, 4, 5, 7
+    EXPECT_EQ(e.x, s.mean[2]);
+    EXPECT_EQ(e.ry, 2 * s.deviation[3]);
+    // The ellipse's rightmost point, one band value to the right of the cell
+    // of mean + 2 sd, is drawn in the class colour.
+    const int k = CScatterPlot::kSize;
+    const CellRect edge =
+        ScreenCell(int(std::lround(e.x + e.rx)), int(std::lround(e.y)), 0, k, k, k);
+    const QImage picture = plot->grab().toImage();
+    bool blue = false;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy)
+        blue |=
+            picture.pixelColor(edge.left + edge.width / 2 + dx, edge.top + dy) == QColor(0, 0, 255);
+    EXPECT_TRUE(blue);
+    return Click(d, kIdOk);
+  });
+  ShowScatterPlot(*app, *View());
+  Click(*dlg, 2);
 }
 
 TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {

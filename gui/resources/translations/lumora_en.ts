@@ -1900,6 +1900,14 @@ Link windows</translation>
 <context>
     <name>CClassLegendDlg</name>
     <message>
+        <source>面積を表示</source>
+        <translation>Show areas</translation>
+    </message>
+    <message>
+        <source>クラスごとの画素の数，面積，画像の中の割合です．</source>
+        <translation>Each class's pixels, area and share of the image.</translation>
+    </message>
+    <message>
         <source>平均スペクトル...</source>
         <translation>Mean spectra...</translation>
     </message>
