@@ -204,6 +204,32 @@ TEST(KMeans, GroupsAreAFixedPointAndFollowTheSeed) {
   ASSERT_EQ(ClusterPixels(planes, count, 5, 43, other, c3), 0);
   EXPECT_NE(c3.start, c.start);
 
+  // The start follows k-means++: after a dark first centre the far bright
+  // pixels, not the near grey ones, are the likely second one. And a pixel
+  // as near to two centres goes to the one started first.
+  {
+    std::vector<uint8_t> one(30);
+    for (size_t i = 0; i < 30; ++i) one[i] = i < 10 ? 1 : i < 20 ? 200 : 0;
+    int darkFirst = 0;
+    for (uint64_t seed = 1; seed <= 30; ++seed) {
+      if (one[SplitMix64(seed).Next() % 30] != 0) continue;
+      ++darkFirst;
+      ASSERT_EQ(ClusterPixels({one.data()}, one.size(), 2, seed, other, c3), 0);
+      EXPECT_EQ(c3.start, (std::vector<double>{0, 200})) << seed;
+    }
+    EXPECT_GT(darkFirst, 0);
+    const std::vector<uint8_t> tie = {1, 0, 0, 0, 0, 2, 2, 2, 2};
+    int ties = 0;
+    for (uint64_t seed = 1; seed <= 30; ++seed) {
+      const uint8_t first = tie[SplitMix64(seed).Next() % 9];
+      ASSERT_EQ(ClusterPixels({tie.data()}, tie.size(), 2, seed, other, c3), 0);
+      if (first == 1 || c3.start != std::vector<double>{0, 2}) continue;
+      ++ties;
+      EXPECT_EQ(other[0], first == 0 ? 0 : 1) << seed;
+    }
+    EXPECT_GT(ties, 0);
+  }
+
   // Bad k, and fewer colours than groups.
   EXPECT_EQ(ClusterPixels(planes, count, 1, 1, other, c3), kMsgKMeansBadK);
   EXPECT_EQ(ClusterPixels(planes, count, 13, 1, other, c3), kMsgKMeansBadK);
