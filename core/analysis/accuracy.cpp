@@ -9,7 +9,6 @@
 #include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
-#include "core/windows/spectrum.h"
 
 namespace lumora {
 

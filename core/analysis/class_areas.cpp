@@ -10,7 +10,6 @@
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
-#include "core/windows/spectrum.h"
 
 namespace lumora {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/imagefile/ground_scale.h"
 #include "core/support/messenger.h"
-#include "core/windows/region_stats.h"
 
 namespace lumora {
 

@@ -49,4 +49,14 @@ bool WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
   return true;
 }
 
+GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengthPerPixelKm) {
+  GroundMeasure m;
+  if (!(lengthPerPixelKm > 0.0) || !std::isfinite(lengthPerPixelKm)) return m;
+  const double metres = lengthPerPixelKm * 1000.0;
+  m.measurable = true;
+  m.areaM2 = static_cast<double>(pixels) * metres * metres;
+  m.perimeterM = perimeterPixels * metres;
+  return m;
+}
+
 }  // namespace lumora

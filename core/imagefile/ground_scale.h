@@ -3,6 +3,8 @@
 // geographic corner of a window cut out of an inclined image.
 #pragma once
 
+#include <cstdint>
+
 namespace lumora {
 
 inline constexpr double kDegToRad = 0.0174532925;
@@ -27,5 +29,14 @@ GroundScale ComputeGroundScale(double latitudeDeg, double lengthPerPixelKm);
 // window reaching over one.
 bool WindowCorner(double leftTopLon, double leftTopLat, double inclinationDeg,
                   double lengthPerPixelKm, int left, int top, double& newLon, double& newLat);
+
+// Ground measures from LengthPerPixel (km per pixel); not measurable when
+// that is not a positive finite number.
+struct GroundMeasure {
+  bool measurable = false;
+  double areaM2 = 0.0;
+  double perimeterM = 0.0;
+};
+GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengthPerPixelKm);
 
 }  // namespace lumora

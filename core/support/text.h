@@ -31,4 +31,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // read from files on a terminal.
 std::string EscapeControlCharacters(std::string_view s);
 
+// A value as the windows and CSV files write it: whole numbers plainly,
+// others with up to `decimals` places; "." as the decimal separator in every
+// language; empty for NaN.
+std::string ValueText(double value, int decimals = 4);
+
+// A CSV field: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text);
+
 }  // namespace lumora

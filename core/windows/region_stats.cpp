@@ -257,16 +257,6 @@ bool ComputeRegionStats(const std::string& settingsPath, const std::vector<Spect
   return true;
 }
 
-GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengthPerPixelKm) {
-  GroundMeasure m;
-  if (!(lengthPerPixelKm > 0.0) || !std::isfinite(lengthPerPixelKm)) return m;
-  const double metres = lengthPerPixelKm * 1000.0;
-  m.measurable = true;
-  m.areaM2 = static_cast<double>(pixels) * metres * metres;
-  m.perimeterM = perimeterPixels * metres;
-  return m;
-}
-
 std::string AreaText(const GroundMeasure& m) {
   if (!m.measurable) return ShownText("測れません（地上距離がわかりません）");
   return ValueText(m.areaM2, 0) + " m² (" + ValueText(m.areaM2 / 1e4, 2) + " ha, " +

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/imagefile/ground_scale.h"
 #include "core/support/messenger.h"
 #include "core/windows/spectrum.h"
 
@@ -66,15 +67,6 @@ struct RegionStats {
 // of another size.
 bool ComputeRegionStats(const std::string& settingsPath, const std::vector<SpectrumBand>& bands,
                         const Region& region, RegionStats& stats, Messenger& messenger);
-
-// Ground measures from LengthPerPixel (km per pixel); not measurable when
-// that is not a positive finite number.
-struct GroundMeasure {
-  bool measurable = false;
-  double areaM2 = 0.0;
-  double perimeterM = 0.0;
-};
-GroundMeasure MeasureRegion(int64_t pixels, double perimeterPixels, double lengthPerPixelKm);
 
 // "45000 m² (4.5 ha, 0.045 km²)" and "900 m" / "12.3 km"; the
 // "not measurable" text in the interface language when it is not.

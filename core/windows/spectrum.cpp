@@ -206,33 +206,6 @@ double FloatSample(const uint8_t* p) {
   return p[0] != 0xFF && std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
 }
 
-std::string ValueText(double value, int decimals) {
-  if (std::isnan(value)) return {};
-  // Room for the largest double written out in full (309 digits) and its decimals.
-  char buf[400];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
-                               std::clamp(decimals, 0, 12));
-  if (r.ec != std::errc()) return {};
-  std::string s(buf, r.ptr);
-  // Trailing zeros say nothing: 12.5000 -> 12.5, 3.0000 -> 3.
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-  }
-  if (s == "-0") s = "0";
-  return s;
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 std::string SpectrumCsv(const std::vector<SpectrumBand>& bands,
                         const std::vector<std::string>& titles,
                         const std::vector<std::vector<double>>& spectra) {

@@ -10,6 +10,7 @@
 
 #include "core/support/file_handle.h"
 #include "core/support/messenger.h"
+#include "core/support/text.h"
 
 namespace lumora {
 
@@ -91,14 +92,6 @@ bool OpenWholeBands(const std::string& settingsPath, const std::vector<SpectrumB
 // which is a NaN or infinity, or any float whose first byte is 0xFF (the
 // mark float bands carry for "no data").
 double FloatSample(const uint8_t* p);
-
-// A value as the windows and CSV files write it: whole numbers plainly,
-// others with up to `decimals` places; "." as the decimal separator in every
-// language; empty for NaN.
-std::string ValueText(double value, int decimals = 4);
-
-// A CSV field: quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text);
 
 // The spectra as CSV: "band,description,wavelength_um" and one column per
 // spectrum (titled by titles), one row per band.
