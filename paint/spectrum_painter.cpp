@@ -409,9 +409,9 @@ void PaintAccuracyPage(QPainter& p, int width, int height, const std::string& ti
   const double cell = std::max(40 * k, (880 * k - name - last) / (n + 1));
   std::vector<double> lefts = {first};
   for (int c = 0; c <= n + 1; ++c) lefts.push_back(first + name + c * cell);
-  QStringList header = {Shown("チェック＼コンピュータ")};
+  QStringList header = {Shown("正解＼答え")};
   for (const auto& t : a.titles) header << ToQ(t);
-  header << Shown("分類されなかった画素") << Shown("作成者精度");
+  header << Shown("分類なし") << Shown("作成者精度");
   TableRow(p, f, y, lefts, header);
   y += line;
   p.drawLine(QPointF(60 * k, y - 3 * k), QPointF(940 * k, y - 3 * k));
