@@ -78,26 +78,26 @@ enum MessageId : int {
   // Detail on zoom.
   kMsgNoFullDetail = 61530,
   // Coaching, clusters and accuracy of the land-cover classification.
-  kMsgCoachGood = 61530,
-  kMsgCoachEmpty = 61531,
-  kMsgCoachOutside = 61532,
-  kMsgCoachTooFew = 61533,  // %d bands, %d pixels
-  kMsgCoachFew = 61534,     // %d pixels
-  kMsgCoachSingular = 61535,
-  kMsgCoachNearlyFlat = 61536,
-  kMsgCoachSameName = 61537,
-  kMsgCoachSameColour = 61538,
-  kMsgPairEasy = 61540,   // %s, %s: class titles
-  kMsgPairAlike = 61541,  // %s, %s: class titles
-  kMsgKMeansBadK = 61545,
-  kMsgKMeansConstantBand = 61546,  // %d: band number
-  kMsgKMeansFewColours = 61547,    // %d, %d: groups
-  kMsgCheckOutside = 61550,        // %s: class title
-  kMsgCheckNoTraining = 61551,     // %s: class title
-  kMsgCheckNone = 61552,
-  kMsgAccuracyRight = 61553,    // %lld check pixels, %lld right, %d per 100
-  kMsgAccuracyMixedUp = 61554,  // %s, %s: class titles
-  kMsgAccuracyNoMistake = 61555,
+  kMsgCoachGood = 61570,
+  kMsgCoachEmpty = 61571,
+  kMsgCoachOutside = 61572,
+  kMsgCoachTooFew = 61573,  // %d bands, %d pixels
+  kMsgCoachFew = 61574,     // %d pixels
+  kMsgCoachSingular = 61575,
+  kMsgCoachNearlyFlat = 61576,
+  kMsgCoachSameName = 61577,
+  kMsgCoachSameColour = 61578,
+  kMsgPairEasy = 61580,   // %s, %s: class titles
+  kMsgPairAlike = 61581,  // %s, %s: class titles
+  kMsgKMeansBadK = 61585,
+  kMsgKMeansConstantBand = 61586,  // %d: band number
+  kMsgKMeansFewColours = 61587,    // %d, %d: groups
+  kMsgCheckOutside = 61590,        // %s: class title
+  kMsgCheckNoTraining = 61591,     // %s: class title
+  kMsgCheckNone = 61592,
+  kMsgAccuracyRight = 61593,    // %lld check pixels, %lld right, %d per 100
+  kMsgAccuracyMixedUp = 61594,  // %s, %s: class titles
+  kMsgAccuracyNoMistake = 61595,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.
