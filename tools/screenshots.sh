@@ -2,7 +2,7 @@
 # Renders the program's main screens offscreen into docs/screenshots/ and
 # refreshes the README's picture list and the metainfo's screenshot list from
 # them. Re-run whenever the screens change; add screens in
-# tests/screenshots/screenshots.cpp.
+# tools/screenshots/screenshots.cpp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release -DLUMORA_SAMPLES=ON >/dev/null
