@@ -391,7 +391,19 @@ bool CKiriView::viewportEvent(QEvent* e) {
       frame->SetStatusText(2, {});
     }
   }
-  return QAbstractScrollArea::viewportEvent(e);
+  const bool handled = QAbstractScrollArea::viewportEvent(e);
+  // A tool used here is drawn in the linked windows too.
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      if (m_app.Linked())
+        for (CKiriView* other : m_app.LinkedWith(*this)) other->viewport()->update();
+      break;
+    default: break;
+  }
+  return handled;
 }
 
 void CKiriView::paintEvent(QPaintEvent*) {

@@ -260,6 +260,9 @@ class CKiriView : public QAbstractScrollArea {
   // Tells the lesson panel a tool was used over these points of the window.
   void NoteToolUse(const char* tool, ClientPoint from, ClientPoint to);
   void PaintRegionTools(QPainter& p) const;
+  // The pins, the region and the ruler of `of` (this window or a linked one)
+  // drawn over this window's picture.
+  void PaintFigures(QPainter& p, const CKiriView& of) const;
   void ShowRegionMeasure();
   void FinishRegion(const Region& region);
   SourcePoint CornerAt(ClientPoint p) const;

@@ -503,14 +503,29 @@ void CKiriView::PaintTools(QPainter& p) const {
 // Pins as coloured dots with their numbers, the region the region window
 // shows, and the figure of the region tool being drawn.
 void CKiriView::PaintRegionTools(QPainter& p) const {
+  PaintFigures(p, *this);
+  if (!m_app.Linked()) return;
+  for (const CKiriView* other : m_app.LinkedWith(*this)) {
+    PaintFigures(p, *other);
+    // Linked windows share zoom and scroll: the ruler's window points are ours.
+    if (!other->m_tools.rulerDrag) continue;
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(Qt::white, 0));
+    p.drawLine(ToQPoint(other->m_tools.rulerStart), ToQPoint(other->m_tools.rulerEnd));
+    p.restore();
+  }
+}
+
+void CKiriView::PaintFigures(QPainter& p, const CKiriView& of) const {
   const ViewGeometry g = Geometry();
   auto client = [&](double x, double y) { return ToQPoint(ClientOfSource(g, {x, y})); };
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
-  for (size_t i = 0; i < m_pins.size(); ++i) {
-    const QPoint c = client(m_pins[i].x + 0.5, m_pins[i].y + 0.5);
+  for (size_t i = 0; i < of.m_pins.size(); ++i) {
+    const QPoint c = client(of.m_pins[i].x + 0.5, of.m_pins[i].y + 0.5);
     p.setPen(QPen(Qt::white, 2));
-    p.setBrush(paint::PinColour(m_pins[i].colour));
+    p.setBrush(paint::PinColour(of.m_pins[i].colour));
     p.drawEllipse(c, 7, 7);
     QFont f = p.font();
     f.setPixelSize(10);
@@ -520,26 +535,26 @@ void CKiriView::PaintRegionTools(QPainter& p) const {
   }
   p.setBrush(Qt::NoBrush);
   const CRegionDlg* shown = RegionWindow(m_app);
-  if (shown && shown->isVisible() && shown->BoundView() == this) {
+  if (shown && shown->isVisible() && shown->BoundView() == &of) {
     QPolygon outline;
     for (const RegionPoint& c : shown->ShownRegion().corners) outline << client(c.x, c.y);
     p.setPen(QPen(QColor(255, 230, 0), 2));
     p.drawPolygon(outline);
   }
   p.restore();
-  if (!m_tools.region) return;
+  if (!of.m_tools.region) return;
   p.save();
   p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   p.setPen(QPen(QColor(0, 255, 255), 0));
-  if (m_tools.regionDrag) {
-    const ClientPoint a = m_tools.regionPress, b = m_tools.regionEnd;
+  if (of.m_tools.regionDrag) {
+    const ClientPoint a = of.m_tools.regionPress, b = of.m_tools.regionEnd;
     p.drawRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
-  } else if (!m_tools.corners.empty()) {
+  } else if (!of.m_tools.corners.empty()) {
     QPolygon line;
-    for (const SourcePoint& c : m_tools.corners) line << client(c.x, c.y);
-    line << client(m_tools.regionMouse.x, m_tools.regionMouse.y);
+    for (const SourcePoint& c : of.m_tools.corners) line << client(c.x, c.y);
+    line << client(of.m_tools.regionMouse.x, of.m_tools.regionMouse.y);
     p.drawPolyline(line);
-    for (const SourcePoint& c : m_tools.corners) {
+    for (const SourcePoint& c : of.m_tools.corners) {
       const QPoint q = client(c.x, c.y);
       p.drawRect(q.x() - 2, q.y() - 2, 4, 4);
     }

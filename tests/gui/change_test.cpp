@@ -193,7 +193,20 @@ TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
           DnReadout(first->Geometry(), {at.x(), at.y()}, first->Session().Display(), nullptr, false)
               .current);
   EXPECT_EQ(dn->Linked(), expected);
+  // The ruler dragged in one window is drawn in the other, and its pins too.
+  const QImage plain = first->viewport()->grab().toImage();
+  app->OnCommand(kCmdRuler);
+  mouse.Drag(QPoint(10, 60), QPoint(150, 60));
+  EXPECT_NE(first->viewport()->grab().toImage().pixel(80, 60), plain.pixel(80, 60));
+  mouse.Send(QEvent::MouseButtonRelease, QPoint(150, 60));
+  EXPECT_EQ(first->viewport()->grab().toImage(), plain);
+  const QImage unpinned = second->viewport()->grab().toImage();
+  const SourcePoint under = SourcePointAt(first->Geometry(), {40, 30});
+  first->Pins().push_back(
+      {static_cast<int>(under.x), static_cast<int>(under.y), 0, QStringLiteral("湖")});
+  EXPECT_NE(second->viewport()->grab().toImage(), unpinned);
   app->OnCommand(kCmdLink);  // unlinked, each window goes its own way
+  EXPECT_EQ(second->viewport()->grab().toImage(), unpinned);
   second->verticalScrollBar()->setValue(0);
   EXPECT_NE(first->ScrollPosition(), second->ScrollPosition());
 }
