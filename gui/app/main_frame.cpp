@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -344,7 +345,11 @@ void CMainFrame::CreateToolBars() {
                                        kCmdExport, 0, kCmdUndo, 0, kCmdPrint, kCmdAbout});
   // The frame keeps its width and the second bar is full: the analysis
   // windows of spectra and regions have a small bar of their own.
-  AddToolBar(kIdToolBarAnalysis, {kCmdSpectrum, kCmdRegion, kCmdLink});
+  QToolBar* analysis = AddToolBar(kIdToolBarAnalysis, {kCmdSpectrum, kCmdRegion, kCmdLink});
+  // Three buttons beside the first bar in the frame's fixed width: no grip.
+  analysis->setMovable(false);
+  analysis->layout()->setSpacing(0);
+  analysis->setContentsMargins(0, 0, 0, 0);
   addToolBarBreak();
   m_bar2 = AddToolBar(kIdToolBarProcess, {kCmdSmooth, kCmdAutoBrightness, kCmdScatter, 0,
                                           kCmdEnlarge, kCmdReduce, 0, kCmdRuler, 0});
