@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/window_bench_support.h"
 #include "core/imagefile/band_io.h"
 #include "core/support/messenger.h"
 #include "gui/app/kiri_app.h"
@@ -22,60 +23,6 @@
 
 namespace lumora::gui {
 namespace {
-
-constexpr int kW = 7000, kH = 6000;
-
-// The scene is written once per machine with the program's band writer.
-std::string SceneSettings(const std::filesystem::path& dir) {
-  const std::string inf = (dir / "scene.inf").string();
-  if (std::filesystem::exists(inf)) return inf;
-  std::filesystem::create_directories(dir);
-  RecordingMessenger messenger;
-  std::vector<uint8_t> row(kW);
-  uint32_t noise = 12345;
-  for (int band = 1; band <= 3; ++band) {
-    BandWriter writer;
-    if (!writer.Create((dir / ("scene.b0" + std::to_string(band))).string())) return {};
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        noise = noise * 1664525u + 1013904223u;
-        // A smooth field with some noise, as land looks, in 30..200.
-        row[x] = static_cast<uint8_t>(30 + (x / 50 + y / 40 + band * 20) % 150 + (noise >> 29));
-      }
-      writer.Write(row.data(), row.size());
-    }
-    if (!writer.Close(messenger)) return {};
-  }
-  BandWriter settings;
-  const std::string text = "LINE = 6000\nPIXEL = 7000\nSENSOR = 1\n";
-  if (!settings.Create(inf) || !settings.Write(text.data(), text.size()) ||
-      !settings.Close(messenger))
-    return {};
-  return inf;
-}
-
-// Opens the scene and answers the welcome and composition dialogs with
-// their first choice; nothing else is ever asked.
-class BenchUi : public UiSeam {
- public:
-  QString scene;
-  QString GetOpenFileName(QWidget*, const QString&, const QString&) override {
-    return std::exchange(scene, QString());
-  }
-  QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    return {};
-  }
-  QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
-  QString GetExistingDirectory(QWidget*, const QString&) override { return {}; }
-  int RunDialog(QDialog& dialog) override {
-    if (m_dialogs++ == 0) return 288;  // the welcome dialog: elementary mode
-    if (auto* ok = dialog.findChild<QAbstractButton*>(QStringLiteral("1"))) ok->click();
-    return dialog.result();
-  }
-
- private:
-  int m_dialogs = 0;
-};
 
 // Counts the paint events of the widgets it watches, so that a benchmark
 // can show that what it times was painted.
@@ -93,19 +40,13 @@ class PaintCounter : public QObject {
 struct Program {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / "lumora_window_bench";
   RecordingMessenger messenger;
-  BenchUi ui;
+  BenchUi ui{288};
   std::unique_ptr<CKiriApp> app;
   CKiriView* view = nullptr;
 
   Program() {
-    const std::string inf = SceneSettings(dir);
-    StartupOptions o;
-    o.lockFolder = QString::fromStdString((dir / "run").string());
-    o.workFolder = QString::fromStdString((dir / "work/").string());
-    o.homeFolder = QString::fromStdString((dir / "home").string());
-    o.samplesFolder = QString::fromStdString(dir.string());
-    o.splashMilliseconds = 0;
-    o.showFrame = false;
+    const std::string inf = BenchScene((dir / "scene").string(), 12345u, 0);
+    const StartupOptions o = BenchOptions(dir);
     app = std::make_unique<CKiriApp>(messenger, ui);
     if (inf.empty() || !app->InitInstance(o)) return;
     ui.scene = QString::fromStdString(inf);
