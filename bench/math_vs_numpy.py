@@ -14,7 +14,7 @@ numpy is needed for this comparison only (Debian: python3-numpy).
 import os
 import sys
 
-from peer_scene import prepare, timed, write_scene
+from peer_scene import prepare, same_floats, timed, write_scene
 
 W, H = 7000, 6000
 
@@ -48,13 +48,7 @@ def main():
                            "-o", os.path.join(folder, "out.inf")]))
         theirs.append(timed([sys.executable, script, base, os.path.join(folder, "numpy.r01")]))
         durable.append(timed([sys.executable, script, base, os.path.join(folder, "numpy.r01"), "sync"]))
-    import numpy as np
-    a = np.fromfile(os.path.join(folder, "out.r01"), dtype="<f4")
-    b = np.fromfile(os.path.join(folder, "numpy.r01"), dtype="<f4")
-    # Lumora moves a float whose first byte is 0xFF by one unit in the last
-    # place (that byte marks "no data"): equal within one unit, NaN alike.
-    same = bool(np.array_equal(np.isnan(a), np.isnan(b)) and
-                np.all(np.abs(np.nan_to_num(a) - np.nan_to_num(b)) <= np.spacing(np.abs(np.nan_to_num(b)))))
+    same = same_floats(os.path.join(folder, "out.r01"), os.path.join(folder, "numpy.r01"))
     print("lumora-cli math: best %.2f s of %d" % (min(ours), runs))
     print("numpy          : best %.2f s of %d" % (min(theirs), runs))
     print("numpy + fsync  : best %.2f s of %d (the result on the disk, as lumora-cli's is)" % (min(durable), runs))
