@@ -13,7 +13,8 @@ using test::WriteFile;
 
 TEST(InfoCommand, ControlBytesOfFilesReachTheTerminalEscaped) {
   test::TempDir dir;
-  WriteFile(dir / "s.inf", "LINE = 1\nPIXEL = 1\nGPS_CHAR = \a\x1b]0;title\a\n");
+  WriteFile(dir / "s.inf",
+            "LINE = 1\nPIXEL = 1\nGPS_CHAR = \a\x1b]0;title\a\nDate = \x1b[1m2009-08-01\n");
   WriteFile(BandFilePath(dir / "s", kSample8, 1), "x");
   WriteFile(dir / "s.d01", "\x1b[2J\x1b[31mred\xc2\x9b\n");
   const auto r = test::RunCli(dir, "info '" + (dir / "s.inf") + "'");
@@ -22,6 +23,7 @@ TEST(InfoCommand, ControlBytesOfFilesReachTheTerminalEscaped) {
   EXPECT_EQ(r.out.find('\a'), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("GPS_CHAR = \\x07\\x1B]0;title\\x07\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("01 : \\x1B[2J\\x1B[31mred\\u009B\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Date = \\x1B[1m2009-08-01\n"), std::string::npos) << r.out;
 
   // Names in messages too: a file that is missing, an output that cannot be
   // written, a command that is none.
