@@ -150,9 +150,7 @@ std::string XmlValue(const std::string& text, const std::string& key) {
     value += entity->second;
     i += std::strlen(entity->first) - 1;
   }
-  const size_t first = value.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
+  return Trimmed(value);
 }
 
 bool FindLandsat(const fs::path& mtl, Product& product, ImportError& error) {

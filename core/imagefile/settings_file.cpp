@@ -36,13 +36,6 @@ bool MatchKey(const std::string& line, std::string_view key, std::string_view& v
   return true;
 }
 
-// A value without the blanks and line end around it.
-std::string Trimmed(std::string_view v) {
-  const auto first = v.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return std::string(v.substr(first, v.find_last_not_of(" \t\r\n") - first + 1));
-}
-
 bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }  // NaN fails
 
 template <typename Reader>

@@ -82,6 +82,12 @@ double AtoF(std::string_view s) {
   return neg ? -v : v;
 }
 
+std::string Trimmed(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return std::string(s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1));
+}
+
 bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }

@@ -21,6 +21,9 @@ double AtoF(std::string_view s);
 
 bool StartsWith(std::string_view s, std::string_view prefix);
 
+// s without the blanks, tabs and line ends around it.
+std::string Trimmed(std::string_view s);
+
 // ASCII upper / lower case.
 std::string ToUpperAscii(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
