@@ -85,13 +85,5 @@ BENCHMARK(BM_LinkedScrollStep)->Unit(benchmark::kMillisecond);
 }  // namespace lumora::gui
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  lumora::gui::Program program;
-  lumora::gui::g_program = &program;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return lumora::gui::RunWindowBenchmarks(argc, argv, lumora::gui::g_program);
 }

@@ -3,7 +3,10 @@
 // question with its first choice, and start-up options in a work folder.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QString>
 #include <cstdint>
@@ -21,19 +24,19 @@ namespace lumora::gui {
 
 inline constexpr int kBenchW = 7000, kBenchH = 6000;
 
-// base.inf and three 8-bit bands of a smooth field with some noise, as
-// land looks, in 30..200 (noise from seed, the field moved by shift);
-// settings holds the lines after LINE, PIXEL and SENSOR. Written once per
-// machine; the settings path, or "" when it could not be written.
+// base.inf and three (or bands) 8-bit bands of a smooth field with some
+// noise, as land looks, in 30..200 (noise from seed, the field moved by
+// shift); settings holds the lines after LINE, PIXEL and SENSOR. Written once
+// per machine; the settings path, or "" when it could not be written.
 inline std::string BenchScene(const std::string& base, uint32_t seed, int shift,
-                              const std::string& settings = {}) {
+                              const std::string& settings = {}, int bands = 3) {
   const std::string inf = base + ".inf";
   if (std::filesystem::exists(inf)) return inf;
   std::filesystem::create_directories(std::filesystem::path(base).parent_path());
   RecordingMessenger messenger;
   std::vector<uint8_t> row(kBenchW);
   uint32_t noise = seed;
-  for (int band = 1; band <= 3; ++band) {
+  for (int band = 1; band <= bands; ++band) {
     BandWriter writer;
     if (!writer.Create(base + ".b0" + std::to_string(band))) return {};
     for (int y = 0; y < kBenchH; ++y) {
@@ -88,6 +91,23 @@ inline StartupOptions BenchOptions(const std::filesystem::path& dir) {
   o.splashMilliseconds = 0;
   o.showFrame = false;
   return o;
+}
+
+// The main of a window benchmark: Qt offscreen, the benchmark's options,
+// then the program (made once, after the application object) at global
+// while the benchmarks run.
+template <class Program>
+int RunWindowBenchmarks(int argc, char** argv, Program*& global) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qt(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Program program;
+  global = &program;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  global = nullptr;
+  return 0;
 }
 
 }  // namespace lumora::gui
