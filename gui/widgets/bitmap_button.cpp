@@ -1,10 +1,13 @@
 #include "gui/widgets/bitmap_button.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
+#include <algorithm>
+#include <cmath>
 
 #include "core/support/string_table.h"
 #include "gui/widgets/control_ids.h"
@@ -38,9 +41,46 @@ namespace {
     QT_TRANSLATE_NOOP("Pictures", "フォルス"),
 };
 
+QString Attribute(const QString& tag, const QString& name) {
+  const QRegularExpression re(QStringLiteral("\\b%1=\"([^\"]*)\"").arg(name));
+  return re.match(tag).captured(1);
+}
+
+// The opening tag of a text with its font made smaller where the words would
+// run into the picture's frame (English words are often wider than the
+// Japanese ones the picture was drawn for): they keep 4 units from each side.
+QString FittedTag(const QString& tag, const QString& words, double pictureWidth) {
+  const double x = Attribute(tag, QStringLiteral("x")).toDouble();
+  const double size = Attribute(tag, QStringLiteral("font-size")).toDouble();
+  const QString anchor = Attribute(tag, QStringLiteral("text-anchor"));
+  const double inset = 4.0;
+  const double room = anchor == QStringLiteral("middle") ? 2.0 * std::min(x, pictureWidth - x)
+                      : anchor == QStringLiteral("end")  ? x
+                                                         : pictureWidth - x;
+  if (size <= 0.0 || room <= 2.0 * inset) return tag;
+  QFont font;
+  QStringList families;
+  for (const QString& f : Attribute(tag, QStringLiteral("font-family")).split(','))
+    families << f.trimmed();
+  font.setFamilies(families);
+  font.setPointSizeF(size);  // as the picture renderer sets it
+  font.setBold(Attribute(tag, QStringLiteral("font-weight")) == QStringLiteral("bold"));
+  const double width = QFontMetricsF(font).horizontalAdvance(words);
+  const double available = room - (anchor == QStringLiteral("middle") ? 2.0 : 1.0) * inset;
+  if (width <= available) return tag;
+  const double fitted = std::floor(size * available / width * 10.0) / 10.0;
+  QString out = tag;
+  out.replace(QStringLiteral("font-size=\"%1\"").arg(Attribute(tag, QStringLiteral("font-size"))),
+              QStringLiteral("font-size=\"%1\"").arg(fitted));
+  return out;
+}
+
 QByteArray InProgramLanguage(QByteArray svg) {
   if (CurrentLanguage() != Language::kEnglish) return svg;
   QString text = QString::fromUtf8(svg);
+  static const QRegularExpression kSvg(QStringLiteral("<svg[^>]*>"));
+  const double pictureWidth =
+      Attribute(kSvg.match(text).captured(0), QStringLiteral("width")).toDouble();
   static const QRegularExpression kText(QStringLiteral("(<text[^>]*>)([^<]*)(</text>)"));
   QString out;
   qsizetype last = 0;
@@ -49,7 +89,8 @@ QByteArray InProgramLanguage(QByteArray svg) {
     const QByteArray words = m.captured(2).toUtf8();
     const QString english = translate("Pictures", words.constData());
     if (english == m.captured(2)) continue;  // not a text of the table
-    out += QStringView(text).mid(last, m.capturedStart(2) - last);
+    out += QStringView(text).mid(last, m.capturedStart(1) - last);
+    out += FittedTag(m.captured(1), english, pictureWidth);
     out += english.toHtmlEscaped();
     last = m.capturedEnd(2);
   }

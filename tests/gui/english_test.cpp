@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -29,6 +30,7 @@
 #include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/view/dn_value_dlg.h"
+#include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
@@ -408,6 +410,33 @@ TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
   EXPECT_STREQ(ShownText("処理中"), "Processing");
   InstallTranslation(Language::kJapanese, {});
   EXPECT_STREQ(ShownText("処理中"), "処理中");
+}
+
+// English words drawn in a picture stay clear of its frame, however much
+// longer than the Japanese: the four columns at each side are as in the
+// Japanese picture.
+TEST(Translation, PictureWordsStayInsideTheirFrames) {
+  LoadPicture(QStringLiteral("IDB_NDIVU"));  // the pictures are registered on first use
+  QStringList clipped;
+  for (QDirIterator it(QStringLiteral(":/pictures"), {"*.svg"}); it.hasNext();) {
+    const QString name = QFileInfo(it.next()).completeBaseName();
+    const QImage japanese = LoadPicture(name).toImage();
+    ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
+    const QImage english = LoadPicture(name).toImage();
+    InstallTranslation(Language::kJapanese, {});
+    if (qEnvironmentVariableIsSet("LUMORA_GRAB_DIR"))
+      english.save(qEnvironmentVariable("LUMORA_GRAB_DIR") + "/" + name + ".png");
+    ASSERT_EQ(english.size(), japanese.size()) << name.toStdString();
+    for (int y = 0; y < english.height(); ++y)
+      for (int x : {0, 1, 2, 3, english.width() - 4, english.width() - 3, english.width() - 2,
+                    english.width() - 1})
+        if (english.pixel(x, y) != japanese.pixel(x, y)) {
+          clipped << name;
+          y = english.height();
+          break;
+        }
+  }
+  EXPECT_TRUE(clipped.isEmpty()) << clipped.join(' ').toStdString();
 }
 
 // A box about a failed write names the user's file (not our staging folder)
