@@ -267,7 +267,20 @@ void CKiriView::FitFrame() {
   const FrameSize size =
       lumora::FitFrame(m_session.State().m_nDibWidth, m_session.State().m_nDibHeight,
                        border.width(), border.height(), roomW, roomH);
+  const QRect outerBefore = m_frame->frameGeometry(), innerBefore = m_frame->geometry();
   m_frame->resize(size.width, size.height);
+  // Where that half screen reaches past an edge, the window moves in (over
+  // the main frame if need be) so that its contents and scroll bars can be
+  // reached.
+  QPoint inset = innerBefore.topLeft() - outerBefore.topLeft();
+  if (inset.isNull() && m_app.MainFrame())  // not shown yet: the border the main frame has
+    inset = m_app.MainFrame()->geometry().topLeft() - m_app.MainFrame()->frameGeometry().topLeft();
+  const QSize outer = QSize(size.width, size.height) + outerBefore.size() - innerBefore.size();
+  const QPoint to(std::max(desktop.left() - inset.x(),
+                           std::min(corner.x(), desktop.right() + 1 - outer.width())),
+                  std::max(desktop.top() - inset.y(),
+                           std::min(corner.y(), desktop.bottom() + 1 - outer.height())));
+  if (to != corner) m_frame->move(to);
 }
 
 void CKiriView::UpdateScrollBars() {

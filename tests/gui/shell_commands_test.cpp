@@ -228,8 +228,9 @@ TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
     EXPECT_LE(r.bottom(), screen.bottom()) << r.height();
     EXPECT_LE(r.right(), screen.right()) << r.width();
   }
-  // Moved to the bottom edge (or beyond), a refit keeps a usable window.
-  // Far off to the left or top, it is never larger than the screen.
+  // Moved to the bottom edge (or beyond), a refit keeps a usable window,
+  // moved back onto the screen. Far off to the left or top, it is never
+  // larger than the screen.
   const struct {
     int x, y;
   } corners[] = {{screen.left(), screen.bottom() - 10},
@@ -239,6 +240,7 @@ TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
     View()->Frame()->move(c.x, c.y);
     View()->FitFrame();
     const QSize size = View()->Frame()->size();
+    EXPECT_TRUE(screen.contains(View()->Frame()->geometry())) << c.x << "," << c.y;
     EXPECT_GE(size.height(), screen.height() / 2 - 40) << c.x << "," << c.y;
     EXPECT_LE(size.height(), screen.height() - 40) << c.x << "," << c.y;
     EXPECT_LE(size.width(), screen.width() - 40) << c.x << "," << c.y;
