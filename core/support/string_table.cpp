@@ -206,7 +206,7 @@ constexpr TextRow kTexts[] = {
     // What changed between two dates.
     {"変化の地図", "Change map"},
     {"変化", "Change"},
-    {"2つの日を比べる", "Two days compared"},
+    {"2つの日を比べる", "Two dates compared"},
     {"窓をつなぐ", "Link windows"},
     {"同じ場所を同じマス目で写した画像の窓が，ほかにありません．"
      "大きさ・位置・画素の大きさが同じ画像だけがつながります．",

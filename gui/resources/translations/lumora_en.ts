@@ -765,7 +765,7 @@ Classify all the same?</translation>
     </message>
     <message>
         <source>2つの日を比べる</source>
-        <translation>Two days compared</translation>
+        <translation>Two dates compared</translation>
     </message>
     <message>
         <source>取っ手を左右に動かす</source>
@@ -820,7 +820,7 @@ Classify all the same?</translation>
     </message>
     <message>
         <source>何が変わった？（2つの日の比べっこ）</source>
-        <translation>What changed? (two days compared)</translation>
+        <translation>What changed? (two dates compared)</translation>
     </message>
     <message>
         <source>ファイルから選ぶ...</source>
@@ -1352,18 +1352,18 @@ Region statistics tool</translation>
     <message>
         <source>同じ場所の2つの日の画像を比べて，変わった所を色で示します．
 何が変わった？</source>
-        <translation>Compares pictures of one place from two days and colours what changed.
+        <translation>Compares pictures of one place from two dates and colours what changed.
 What changed?</translation>
     </message>
     <message>
         <source>2つの日を比べる</source>
-        <translation>Compare two days</translation>
+        <translation>Compare two dates</translation>
     </message>
     <message>
         <source>同じ場所の2つの日の画像を，取っ手を動かしたり点滅させたりして比べます．
 2つの日を比べる</source>
-        <translation>Compares pictures of one place from two days with a handle to move or by blinking.
-Compare two days</translation>
+        <translation>Compares pictures of one place from two dates with a handle to move or by blinking.
+Compare two dates</translation>
     </message>
     <message>
         <source>窓をつなぐ</source>
