@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/support/string_table.h"
 #include "gui/app/kiri_app.h"
@@ -353,6 +354,8 @@ std::unique_ptr<lessons::LessonRun> ChooseLesson(CKiriApp& app) {
       item->setSizeHint(QSize(360, 72));
     }
     if (!found.empty()) list->setCurrentRow(0);
+    // Every lesson in sight without scrolling, up to seven.
+    list->setMinimumHeight(std::clamp(list->count(), 3, 7) * 72 + 2 * list->frameWidth());
     problems->setText(trouble.isEmpty()
                           ? QString()
                           : translate("CLessonPanel", "読めないレッスンがあります：\n") +
@@ -366,7 +369,7 @@ std::unique_ptr<lessons::LessonRun> ChooseLesson(CKiriApp& app) {
     fill();
   });
   fill();
-  dialog.resize(420, 420);
+  dialog.resize(420, dialog.sizeHint().height());
   if (app.Ui().RunDialog(dialog) != QDialog::Accepted || list->currentRow() < 0 ||
       list->currentRow() >= static_cast<int>(found.size()))
     return nullptr;

@@ -195,6 +195,9 @@ class LessonTest : public GuiTest {
     ui.dialogs.push_back([row, count](QDialog& d) {
       auto* list = d.findChild<QListWidget*>(QStringLiteral("list"));
       EXPECT_EQ(list->count(), count);
+      d.show();  // every lesson in sight
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(count - 1))));
       list->setCurrentRow(row);
       d.accept();
       return d.result();
