@@ -390,6 +390,7 @@ void CMainFrame::CreateStatusBar() {
   m_panes[3]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   m_panes[3]->setIndent(kPaneAir);
   bar->addPermanentWidget(m_panes[3]);
+  m_panes[3]->hide();  // until an image reduced for its display is active
   for (int i = 1; i < 3; ++i) {
     m_panes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_panes[i]->setIndent(kPaneAir);
@@ -407,6 +408,7 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::SetStatusText(int pane, const QString& text) {
   if (pane == 0) m_standing = text;
   if (pane >= 0 && pane < 4) m_panes[pane]->setText(text);
+  if (pane == 3) m_panes[3]->setVisible(!text.isEmpty());
 }
 
 QString CMainFrame::StatusText(int pane) const {

@@ -493,9 +493,11 @@ void CKiriView::ShowResolution() {
   CMainFrame* frame = m_app.MainFrame();
   if (!frame || m_app.ActiveView() != this) return;
   const int step = std::max(1, m_session.State().m_nStep);
-  const QString text = step == 1 || DetailDrawn()
-                           ? translate("CKiriView", "全画素で表示")
-                           : translate("CKiriView", "1/%1 に縮小して表示").arg(step);
+  // Only a scene reduced for its display has a resolution worth saying;
+  // otherwise the message pane keeps the room.
+  const QString text = step == 1       ? QString()
+                       : DetailDrawn() ? translate("CKiriView", "全画素で表示")
+                                       : translate("CKiriView", "1/%1 に縮小して表示").arg(step);
   if (frame->StatusText(3) != text) frame->SetStatusText(3, text);
 }
 

@@ -65,6 +65,8 @@ TEST_F(ViewTest, ZoomStepsLimitsAndTheBox) {
   emit Frame().ZoomBox()->activated(9);
   EXPECT_EQ(v.ZoomLevel(), -3);
   EXPECT_FLOAT_EQ(v.Session().Zoom(), 1.0f / 16);
+  // Shown whole at every zoom: the status bar has nothing to say about it.
+  EXPECT_EQ(Frame().StatusText(3), QString());
 }
 
 TEST_F(ViewTest, ZoomKeepsTheCentre) {
