@@ -55,6 +55,9 @@ class BandOutputs {
     return true;
   }
   void Write(int band, const uint8_t* data, size_t bytes) { m_files[band].Write(data, bytes); }
+  void WriteAt(int band, const uint8_t* data, size_t bytes, int64_t offset) {
+    m_files[band].WriteAt(data, bytes, offset);
+  }
   // Closes every file; 61289 (once) when anything could not be written.
   bool Finish(Messenger& messenger) {
     bool ok = true;
@@ -143,9 +146,14 @@ bool RunShading(const DemRequest& request, const StepSource& source, const std::
   ColourPlanes planes;
   const ShadingRequest shading{request.kind, source.settings.lengthPerPixel, request.lightAzimuth,
                                request.lightElevation};
-  if (!ShadeElevation(model, shading, planes, messenger, progress)) return false;
-  for (int b = 0; b < planes.count; ++b)
-    outputs.Write(b, planes.plane[b].data(), planes.plane[b].size());
+  // Each block of rows goes out as soon as it is shaded, so that writing it
+  // and the disk overlap the rest of the work.
+  const size_t w = size_t(model.pixels);
+  const RowsDone write = [&](int32_t from, int32_t to) {
+    for (int b = 0; b < planes.count; ++b)
+      outputs.WriteAt(b, planes.plane[b].data() + from * w, (to - from) * w, int64_t(from * w));
+  };
+  if (!ShadeElevation(model, shading, planes, messenger, progress, write)) return false;
   progress.Close();
   return outputs.Finish(messenger);
 }

@@ -107,7 +107,12 @@ bool LoadElevation(const std::string& settingsPath, int32_t pixels, int32_t line
   std::vector<uint8_t> codes;
   if (!AllocatableBytes(bytes)) return progress.Fail(messenger, kMsgNoMemory);
   if (!AllocateOrReport(
-          messenger, [&] { codes.resize(static_cast<size_t>(*bytes)); }, &progress))
+          messenger,
+          [&] {
+            ReserveLarge(codes, static_cast<size_t>(*bytes));
+            codes.resize(static_cast<size_t>(*bytes));
+          },
+          &progress))
     return false;
   // Straight into the codes in blocks of rows: no copy through a stream
   // buffer, few reads, and the bar still moves.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,30 +20,40 @@ namespace {
 
 int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
-// How near the fast inner brightness must come to a point where the output
-// changes (zero, or a luma times it crossing a whole number) before the plain
-// brightness is worked out: far above the fast value's error (about 1e-14,
-// times at most 255).
+// How near a brightness worked out by a shortcut may come to a point where
+// the output changes (zero, or a luma times it crossing a whole number),
+// per unit of the highest height, before the exact brightness is worked out.
+// The shortcuts' errors stay below 1e-13 per unit, hundreds of times less.
 constexpr double kSettleMargin = 1e-9;
 
-// A level the fast brightness leaves open: the plain brightness decides.
+// A level a shortcut leaves open: the exact brightness decides.
 constexpr int16_t kUnsettled = -2;
 
+// The output luma of brightness s for a colour of luma l: clamp(l s) when
+// lit, -1 when unlit, kUnsettled when s lies within margin of a change.
+int LevelOf(double s, double luma, double margin) {
+  if (s >= margin) {
+    const double t = luma * s;
+    const double fraction = t - static_cast<int>(t);
+    if (fraction >= margin && fraction <= 1.0 - margin) return Clamp255(static_cast<int>(t));
+  } else if (s <= -margin) {
+    return -1;
+  }
+  return kUnsettled;
+}
+
 #if defined(__SSE2__)
-// The output luma of two pixels from their fast brightness s and their
-// colours' lumas l: clamp(l s) when lit, -1 when unlit, kUnsettled when s
-// lies too near a point where the output changes (zero, or l s crossing a
-// whole number) to decide it.
-inline void LevelsOfTwo(const double* s, const double* l, int16_t* levels) {
-  const __m128d margin = _mm_set1_pd(kSettleMargin);
-  const __m128d below = _mm_set1_pd(-kSettleMargin), top = _mm_set1_pd(1.0 - kSettleMargin);
+// LevelOf of two pixels at once.
+inline void LevelsOfTwo(const double* s, const double* l, double margin, int16_t* levels) {
+  const __m128d low = _mm_set1_pd(margin);
+  const __m128d below = _mm_set1_pd(-margin), top = _mm_set1_pd(1.0 - margin);
   const __m128d v = _mm_loadu_pd(s);
   const __m128d t = _mm_mul_pd(_mm_loadu_pd(l), v);
   const __m128i n = _mm_cvttpd_epi32(t);
   const __m128d fraction = _mm_sub_pd(t, _mm_cvtepi32_pd(n));
   // Lit and settled: s at least the margin and the fraction clear of both ends.
-  const __m128d lit = _mm_and_pd(_mm_cmpge_pd(v, margin), _mm_and_pd(_mm_cmpge_pd(fraction, margin),
-                                                                     _mm_cmple_pd(fraction, top)));
+  const __m128d lit = _mm_and_pd(
+      _mm_cmpge_pd(v, low), _mm_and_pd(_mm_cmpge_pd(fraction, low), _mm_cmple_pd(fraction, top)));
   const __m128d dark = _mm_cmple_pd(v, below);
   // The doubles' masks as the low two 32-bit lanes.
   const __m128i litMask = _mm_shuffle_epi32(_mm_castpd_si128(lit), 0x08);
@@ -57,33 +70,14 @@ inline void LevelsOfTwo(const double* s, const double* l, int16_t* levels) {
 }
 #endif
 
-// The levels (as LevelsOfTwo) of the pixels 1..width-2 of an inner row from
-// their fast brightness s and their colours' lumas.
-void LevelsOfRow(const double* s, const double* luma, int32_t width, int16_t* levels) {
+// The levels (as LevelOf) of the pixels 1..width-2 of an inner row.
+void LevelsOfRow(const double* s, const double* luma, int32_t width, double margin,
+                 int16_t* levels) {
+  int32_t x = 1;
 #if defined(__SSE2__)
-  for (int32_t x = 1; x + 1 < width; x += 2) {
-    if (x + 2 < width) {
-      LevelsOfTwo(s + x, luma + x, levels + x);
-      continue;
-    }
-    // The last pixel alone, paired with itself.
-    const double s2[2] = {s[x], s[x]}, l2[2] = {luma[x], luma[x]};
-    int16_t two[2];
-    LevelsOfTwo(s2, l2, two);
-    levels[x] = two[0];
-  }
-#else
-  for (int32_t x = 1; x + 1 < width; ++x) {
-    const double t = luma[x] * s[x];
-    const double fraction = t - static_cast<int>(t);
-    if (s[x] <= -kSettleMargin)
-      levels[x] = -1;
-    else if (s[x] < kSettleMargin || fraction < kSettleMargin || fraction > 1.0 - kSettleMargin)
-      levels[x] = kUnsettled;
-    else
-      levels[x] = static_cast<int16_t>(Clamp255(static_cast<int>(t)));
-  }
+  for (; x + 2 < width; x += 2) LevelsOfTwo(s + x, luma + x, margin, levels + x);
 #endif
+  for (; x + 1 < width; ++x) levels[x] = static_cast<int16_t>(LevelOf(s[x], luma[x], margin));
 }
 
 // The parts of the luminance scaling that depend only on the colour.
@@ -174,59 +168,37 @@ class Shader {
     return s >= 0.0;
   }
 
-  // Brightness of pixel x of an inner row as if all four neighbours were
-  // land, from the heights of the row and the rows above and below. With the
+  // Brightness of pixel x of an inner row whose four neighbours are land,
+  // from the codes of the row (mid) and the rows above and below. With the
   // neighbours one step away in x or y, the four cross products of
   // Brightness reduce to (b, a, 1), (b, -c, 1), (-d, -c, 1) and (-d, a, 1)
   // for the height differences a (up), b (left), c (down) and d (right);
   // they are summed in the same order, so the result is the same but for the
   // sign of a zero, which no output byte depends on.
-  double InnerPixel(const double* up, const double* mid, const double* down, int32_t x) const {
+  double InnerPixel(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t x) const {
     const Vec3 u = m_light.u;
-    const double z = mid[x];
-    const double a = up[x] - z, b = mid[x - 1] - z, c = down[x] - z, d = mid[x + 1] - z;
+    const double z = m_height[mid[x]];
+    const double a = m_height[up[x]] - z, b = m_height[mid[x - 1]] - z;
+    const double c = m_height[down[x]] - z, d = m_height[mid[x + 1]] - z;
     const double sx = b + b - d - d;
     const double sy = a - c - c + a;
     const double len = std::sqrt(sx * sx + sy * sy + 16.0);
     return sx / len * u.x + sy / len * u.y + 4.0 / len * u.z;
   }
 
-  // InnerPixel of the pixels 1..width-2 within kSettleMargin, without a
-  // division or a square root: the projection is multiplied by the inverse
-  // length, good to about 1e-13, so the brightness moves by less than 1e-12.
-  void InnerRowNear(const double* up, const double* mid, const double* down, int32_t width,
-                    double* out) const {
+  // InnerPixel as a function of the code differences left - right and
+  // up - down alone: with height = code x step, sx = 2 step (left - right)
+  // and sy = 2 step (up - down) but for rounding, which moves the brightness
+  // by less than 1e-13 times the highest height.
+  double OfDifferences(int across, int along) const {
     const Vec3 u = m_light.u;
-    int32_t x = 1;
-#if defined(__SSE2__)
-    const __m128d ux = _mm_set1_pd(u.x), uy = _mm_set1_pd(u.y), uz4 = _mm_set1_pd(4.0 * u.z);
-    const __m128d half = _mm_set1_pd(0.5), threeHalves = _mm_set1_pd(1.5);
-    const __m128d sixteen = _mm_set1_pd(16.0);
-    for (; x + 2 < width; x += 2) {
-      const __m128d z = _mm_loadu_pd(mid + x);
-      const __m128d a = _mm_sub_pd(_mm_loadu_pd(up + x), z);
-      const __m128d b = _mm_sub_pd(_mm_loadu_pd(mid + x - 1), z);
-      const __m128d c = _mm_sub_pd(_mm_loadu_pd(down + x), z);
-      const __m128d d = _mm_sub_pd(_mm_loadu_pd(mid + x + 1), z);
-      const __m128d sx = _mm_sub_pd(_mm_sub_pd(_mm_add_pd(b, b), d), d);
-      const __m128d sy = _mm_add_pd(_mm_sub_pd(_mm_sub_pd(a, c), c), a);
-      const __m128d square =
-          _mm_add_pd(_mm_add_pd(_mm_mul_pd(sx, sx), _mm_mul_pd(sy, sy)), sixteen);
-      // 1 / length: the single-precision estimate (within 4e-4), then two
-      // Newton steps r (1.5 - 0.5 x r^2), each squaring the error.
-      __m128d r = _mm_cvtps_pd(_mm_rsqrt_ps(_mm_cvtpd_ps(square)));
-      const __m128d halfSquare = _mm_mul_pd(half, square);
-      for (int k = 0; k < 2; ++k)
-        r = _mm_mul_pd(r, _mm_sub_pd(threeHalves, _mm_mul_pd(halfSquare, _mm_mul_pd(r, r))));
-      const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(sx, ux), _mm_mul_pd(sy, uy)), uz4);
-      _mm_storeu_pd(out + x, _mm_mul_pd(dot, r));
-    }
-#endif
-    for (; x + 1 < width; ++x) out[x] = InnerPixel(up, mid, down, x);
+    const double sx = 2.0 * across * m_height[1], sy = 2.0 * along * m_height[1];
+    const double len = std::sqrt(sx * sx + sy * sy + 16.0);
+    return (sx * u.x + sy * u.y + 4.0 * u.z) / len;
   }
 
-  const double* Heights() const { return m_height; }
   bool AllInView() const { return m_light.allInView; }
+  double Top() const { return m_height[255]; }
 
  private:
   bool Visible(const Vec3& p) const {
@@ -238,6 +210,195 @@ class Shader {
   Light m_light;
 };
 
+// Tables by the pair of code differences (up - down, left - right), each
+// -255..255: row (up - down + 255), column (left - right + 255).
+constexpr int32_t kPairStride = 512;
+constexpr size_t kPairCount = size_t{511} * kPairStride;
+constexpr int32_t kPairCentre = 255 * kPairStride + 255;
+
+// A grey table entry the differences leave open.
+constexpr uint16_t kOpenGrey = 0x100;
+
+// Rows of a model shaded into the output planes. Every inner pixel whose
+// neighbours are all land (nearly all of a scene) takes its brightness from
+// a table by its code differences, exact but where the table's value lies
+// too near a change of the output; the rest go through Brightness.
+class RowShader {
+ public:
+  RowShader(const ElevationModel& m, const ShadingRequest& r, ColourPlanes& out)
+      : m_model(m), m_out(out), m_shader(m, r), m_grey(r.kind == kStateShadeMono) {
+    m_colours = BuildElevationColours();
+    const CodeIndexTable index =
+        BuildCodeIndexTable(m, DisplayRangeFor(r.kind, m.rangeBottom, m.rangeTop));
+    m_luma.reserve(256);
+    for (int c = 0; c < 256; ++c)
+      m_luma.emplace_back(m_grey ? Bgr{255, 255, 255} : m_colours[index[c]]);
+    // The output of a colour for each luma, so that each pixel is one lookup.
+    m_byLuma.resize(256 * 256);
+    for (int c = 0; c < 256; ++c)
+      for (int y = 0; y < 256; ++y) m_byLuma[c * 256 + y] = m_luma[c].FromLuma(y);
+    // Grey scales white alike for every code: one small table.
+    for (int y = 0; y < 256; ++y) m_greyOfLuma[y] = m_byLuma[y][0];
+    m_margin = kSettleMargin * (1.0 + m_shader.Top());
+    if (!m_shader.AllInView() || m.pixels < 3 || m.lines < 3) return;
+    m_brightness.resize(kPairCount);
+    for (int along = -255; along <= 255; ++along)
+      for (int across = -255; across <= 255; ++across)
+        m_brightness[kPairCentre + along * kPairStride + across] =
+            m_shader.OfDifferences(across, along);
+    if (!m_grey) return;
+    m_greyTable.resize(kPairCount);
+    for (size_t i = 0; i < kPairCount; ++i) {
+      const int level = LevelOf(m_brightness[i], m_luma[0].luma, m_margin);
+      m_greyTable[i] = level == kUnsettled ? kOpenGrey : level < 0 ? 0 : m_greyOfLuma[level];
+    }
+  }
+
+  bool Tabled() const { return !m_brightness.empty(); }
+
+  // Room for one row of a band's work.
+  struct Scratch {
+    std::vector<double> brightness, luma;
+    std::vector<int16_t> levels;
+    explicit Scratch(int32_t width)
+        : brightness(size_t(width)), luma(size_t(width)), levels(size_t(width)) {}
+  };
+
+  void Row(int32_t y, Scratch& scratch) const {
+    const int32_t w = m_model.pixels;
+    const uint8_t* codes = &m_model.codes[size_t(y) * w];
+    if (!Tabled() || y == 0 || y + 1 == m_model.lines) {
+      for (int32_t x = 0; x < w; ++x) Put(y, x, EdgeLevel(x, y));
+      return;
+    }
+    Put(y, 0, EdgeLevel(0, y));
+    Put(y, w - 1, EdgeLevel(w - 1, y));
+    if (m_grey)
+      GreyInner(codes - w, codes, codes + w, y);
+    else
+      ColourInner(codes - w, codes, codes + w, y, scratch);
+  }
+
+ private:
+  static int32_t Pair(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t x) {
+    return kPairCentre + (up[x] - down[x]) * kPairStride + (mid[x - 1] - mid[x + 1]);
+  }
+
+  // The level of a pixel at the edge or beside the sea, the plain way.
+  int EdgeLevel(int32_t x, int32_t y) const {
+    const uint8_t code = m_model.Code(x, y);
+    double s = 0.0;
+    return code != 0 && m_shader.Brightness(x, y, s) ? m_luma[code].Luma(s) : -1;
+  }
+
+  int ExactLevel(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t x) const {
+    const double s = m_shader.InnerPixel(up, mid, down, x);
+    return s >= 0.0 ? m_luma[mid[x]].Luma(s) : -1;
+  }
+
+  void Put(int32_t y, int32_t x, int level) const {
+    const size_t at = size_t(y) * m_model.pixels + x;
+    const uint8_t code = m_model.codes[at];
+    if (m_grey) {
+      m_out.plane[0][at] = level < 0 ? 0 : m_greyOfLuma[level];
+      return;
+    }
+    const Bgr colour =
+        level >= 0 ? m_byLuma[code * 256 + level] : (code == 0 ? m_colours[0] : Bgr{0, 0, 0});
+    for (int p = 0; p < 3; ++p) m_out.plane[p][at] = colour[p];
+  }
+
+  static bool AllLand(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t x) {
+    return mid[x] && up[x] && down[x] && mid[x - 1] && mid[x + 1];
+  }
+
+  void GreyPixel(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y, int32_t x,
+                 uint8_t* out) const {
+    if (mid[x] == 0) {
+      out[x] = 0;
+    } else if (AllLand(up, mid, down, x)) {
+      const uint16_t v = m_greyTable[Pair(up, mid, down, x)];
+      out[x] = v == kOpenGrey ? GreyOf(ExactLevel(up, mid, down, x)) : static_cast<uint8_t>(v);
+    } else {
+      out[x] = GreyOf(EdgeLevel(x, y));
+    }
+  }
+
+  uint8_t GreyOf(int level) const { return level < 0 ? 0 : m_greyOfLuma[level]; }
+
+  void GreyInner(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y) const {
+    const int32_t w = m_model.pixels;
+    uint8_t* out = &m_out.plane[0][size_t(y) * w];
+    int32_t x = 1;
+#if defined(__SSE2__)
+    // Sixteen pixels at a time: all land (the table alone), all sea, or mixed.
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 16 < w; x += 16) {
+      const auto load = [](const uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      };
+      const __m128i centre = load(mid + x);
+      const __m128i least =
+          _mm_min_epu8(_mm_min_epu8(_mm_min_epu8(load(up + x), load(down + x)),
+                                    _mm_min_epu8(load(mid + x - 1), load(mid + x + 1))),
+                       centre);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero)) == 0) {
+        unsigned open = 0;
+        for (int32_t k = x; k < x + 16; ++k) {
+          const uint16_t v = m_greyTable[Pair(up, mid, down, k)];
+          open |= v;
+          out[k] = static_cast<uint8_t>(v);
+        }
+        if (open & kOpenGrey)
+          for (int32_t k = x; k < x + 16; ++k)
+            if (m_greyTable[Pair(up, mid, down, k)] == kOpenGrey)
+              out[k] = GreyOf(ExactLevel(up, mid, down, k));
+      } else if (_mm_movemask_epi8(_mm_cmpeq_epi8(centre, zero)) == 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), zero);
+      } else {
+        for (int32_t k = x; k < x + 16; ++k) GreyPixel(up, mid, down, y, k, out);
+      }
+    }
+#endif
+    for (; x + 1 < w; ++x) GreyPixel(up, mid, down, y, x, out);
+  }
+
+  void ColourInner(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y,
+                   Scratch& scratch) const {
+    const int32_t w = m_model.pixels;
+    for (int32_t x = 1; x + 1 < w; ++x) {
+      scratch.brightness[x] = m_brightness[Pair(up, mid, down, x)];
+      scratch.luma[x] = m_luma[mid[x]].luma;
+    }
+    LevelsOfRow(scratch.brightness.data(), scratch.luma.data(), w, m_margin, scratch.levels.data());
+    for (int32_t x = 1; x + 1 < w; ++x) {
+      int level = -1;
+      if (AllLand(up, mid, down, x)) {
+        level = scratch.levels[x];
+        if (level == kUnsettled) level = ExactLevel(up, mid, down, x);
+      } else if (mid[x] != 0) {
+        level = EdgeLevel(x, y);
+      }
+      Put(y, x, level);
+    }
+  }
+
+  const ElevationModel& m_model;
+  ColourPlanes& m_out;
+  const Shader m_shader;
+  const bool m_grey;
+  ElevationColourTable m_colours;
+  std::vector<LumaColour> m_luma;
+  std::vector<Bgr> m_byLuma;
+  uint8_t m_greyOfLuma[256] = {};
+  double m_margin = 0.0;
+  std::vector<double> m_brightness;   // by the pair of code differences
+  std::vector<uint16_t> m_greyTable;  // output byte, or kOpenGrey
+};
+
+// Below this many pixels a second thread costs more than it saves.
+constexpr int64_t kThreadedPixels = int64_t{1} << 16;
+
 }  // namespace
 
 bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int count, uint8_t fill) {
@@ -245,7 +406,10 @@ bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int cou
   if (!AllocatableBytes(bytes) || !AllocatableBytes(CheckedMul(*bytes, count))) return false;
   for (auto& p : planes.plane) std::vector<uint8_t>().swap(p);
   if (!TryAllocate([&] {
-        for (int i = 0; i < count; ++i) planes.plane[i].assign(static_cast<size_t>(*bytes), fill);
+        for (int i = 0; i < count; ++i) {
+          ReserveLarge(planes.plane[i], static_cast<size_t>(*bytes));
+          planes.plane[i].assign(static_cast<size_t>(*bytes), fill);
+        }
       })) {
     for (auto& p : planes.plane) std::vector<uint8_t>().swap(p);
     return false;
@@ -259,83 +423,43 @@ bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int cou
 Bgr ScaleLuminance(const Bgr& colour, double s) { return LumaColour(colour).Scaled(s); }
 
 bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
-                    Messenger& messenger, Progress& progress) {
+                    Messenger& messenger, Progress& progress, const RowsDone& rowsDone) {
   const bool grey = request.kind == kStateShadeMono;
   if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0))
     return progress.Fail(messenger, kMsgNoMemory);
-  // The grey kind scales white; the others scale each code's colour.
-  const ElevationColourTable colours = BuildElevationColours();
-  const DisplayRange range = DisplayRangeFor(request.kind, model.rangeBottom, model.rangeTop);
-  const CodeIndexTable index = BuildCodeIndexTable(model, range);
-  std::vector<LumaColour> luma;
-  luma.reserve(256);
-  for (int c = 0; c < 256; ++c) luma.emplace_back(grey ? Bgr{255, 255, 255} : colours[index[c]]);
-
-  const Shader shader(model, request);
   const int32_t w = model.pixels, h = model.lines;
-  std::vector<double> inner(static_cast<size_t>(w), 0.0);
-  std::vector<int16_t> levels(static_cast<size_t>(w), 0);
-  // The luma of each pixel's colour: one for all in grey, else by code.
-  std::vector<double> lumaRow(static_cast<size_t>(w), luma[0].luma);
-  // Heights of the rows above, at and below the current one.
-  std::vector<double> heights[3];
-  for (auto& row : heights) row.assign(static_cast<size_t>(w), 0.0);
-  auto fillHeights = [&](std::vector<double>& dst, int32_t y) {
-    const uint8_t* codes = &model.codes[size_t(y) * w];
-    for (int32_t x = 0; x < w; ++x) dst[x] = shader.Heights()[codes[x]];
+  std::optional<RowShader> shader;
+  std::vector<RowShader::Scratch> scratch;
+  if (!AllocateOrReport(
+          messenger,
+          [&] {
+            shader.emplace(model, request, out);
+            scratch.assign(2, RowShader::Scratch(grey ? 0 : w));
+          },
+          &progress))
+    return false;
+  // Two bands of rows, the second on a thread of its own; the progress
+  // window lives here, with the first, and moves over the second half of the bar.
+  const int64_t pixels = int64_t{w} * h;
+  const int32_t split = pixels >= kThreadedPixels ? h / 2 : h;
+  const int32_t blockRows = std::max<int32_t>(1, (int32_t{1} << 20) / std::max<int32_t>(w, 1));
+  const auto band = [&](int32_t from, int32_t to, RowShader::Scratch& room, bool shown) {
+    for (int32_t y = from; y < to; ++y) {
+      if (shown) progress.SetProgress(0.5f + 0.5f * static_cast<float>(y - from) / (to - from));
+      shader->Row(y, room);
+      if (rowsDone && ((y + 1 - from) % blockRows == 0 || y + 1 == to))
+        rowsDone(y + 1 - ((y - from) % blockRows + 1), y + 1);
+    }
   };
-  fillHeights(heights[1], 0);
-  if (h > 1) fillHeights(heights[2], 1);
-  // The output of a colour for each luma, so that each pixel is one lookup.
-  std::vector<Bgr> byLuma(256 * 256);
-  for (int c = 0; c < 256; ++c)
-    for (int y = 0; y < 256; ++y) byLuma[c * 256 + y] = luma[c].FromLuma(y);
-  // Grey scales white alike for every code: one small table.
-  uint8_t greyOfLuma[256];
-  for (int y = 0; y < 256; ++y) greyOfLuma[y] = byLuma[y][0];
-  for (int32_t y = 0; y < h; ++y) {
-    progress.SetProgress(static_cast<float>(h + y) / (2.0f * h));
-    if (y > 0) {
-      std::rotate(std::begin(heights), std::begin(heights) + 1, std::end(heights));
-      if (y + 1 < h) fillHeights(heights[2], y + 1);
-    }
-    const bool innerRow = shader.AllInView() && y > 0 && y + 1 < h;
-    const uint8_t* codes = &model.codes[size_t(y) * w];
-    if (innerRow) {
-      shader.InnerRowNear(heights[0].data(), heights[1].data(), heights[2].data(), w, inner.data());
-      if (!grey)
-        for (int32_t x = 1; x + 1 < w; ++x) lumaRow[x] = luma[codes[x]].luma;
-      LevelsOfRow(inner.data(), lumaRow.data(), w, levels.data());
-    }
-    uint8_t* first = &out.plane[0][size_t(y) * w];
-    for (int32_t x = 0; x < w; ++x) {
-      const uint8_t code = codes[x];
-      int level = -1;  // the luma of a lit land pixel
-      if (code != 0) {
-        if (innerRow && x > 0 && x + 1 < w && codes[x - 1] && codes[x + 1] && codes[x - w] &&
-            codes[x + w]) {
-          level = levels[x];
-          if (level == kUnsettled) {
-            const double s =
-                shader.InnerPixel(heights[0].data(), heights[1].data(), heights[2].data(), x);
-            level = s >= 0.0 ? luma[code].Luma(s) : -1;
-          }
-        } else {
-          double s = 0.0;
-          if (shader.Brightness(x, y, s)) level = luma[code].Luma(s);
-        }
-      }
-      if (grey) {
-        first[x] = level < 0 ? 0 : greyOfLuma[level];
-        continue;
-      }
-      const Bgr colour =
-          level >= 0 ? byLuma[code * 256 + level] : (code == 0 ? colours[0] : Bgr{0, 0, 0});
-      first[x] = colour[0];
-      out.plane[1][size_t(y) * w + x] = colour[1];
-      out.plane[2][size_t(y) * w + x] = colour[2];
+  std::thread second;
+  if (split < h) {
+    try {
+      second = std::thread(band, split, h, std::ref(scratch[1]), false);
+    } catch (const std::system_error&) {
     }
   }
+  band(0, second.joinable() ? split : h, scratch[0], true);
+  if (second.joinable()) second.join();
   return true;
 }
 

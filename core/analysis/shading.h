@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/analysis/elevation.h"
@@ -37,9 +38,15 @@ struct ShadingRequest {
 // luminance: chroma kept, luma multiplied.
 Bgr ScaleLuminance(const Bgr& colour, double s);
 
-// Shades the model into one plane (kind 6) or three. 61233 when the planes
-// do not fit in memory. Progress moves over the second half of the bar.
+// Rows from..to-1 of the planes are done; called on the thread that did
+// them, with other blocks being done at the same time.
+using RowsDone = std::function<void(int32_t from, int32_t to)>;
+
+// Shades the model into one plane (kind 6) or three, in two bands of rows at
+// once, each telling rowsDone (when given) of its blocks of about a
+// megabyte as they are done. 61233 when the planes do not fit in memory.
+// Progress moves over the second half of the bar.
 bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
-                    Messenger& messenger, Progress& progress);
+                    Messenger& messenger, Progress& progress, const RowsDone& rowsDone = {});
 
 }  // namespace lumora

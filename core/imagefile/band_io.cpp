@@ -105,13 +105,19 @@ bool BandWriter::Write(const void* data, size_t bytes) {
 bool BandWriter::WriteAt(const void* data, size_t bytes, int64_t offset) {
   const int fd = m_file ? fileno(m_file.get()) : -1;
   const auto* p = static_cast<const uint8_t*>(data);
+  const int64_t start = offset, length = static_cast<int64_t>(bytes);
   while (fd >= 0 && bytes > 0) {
     const ssize_t n = pwrite(fd, p, bytes, offset);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     p += n, offset += n, bytes -= static_cast<size_t>(n);
   }
-  if (fd >= 0 && bytes == 0) return true;
+  if (fd >= 0 && bytes == 0) {
+    // Large parts come in as they are done: each goes on to the disk at
+    // once (small ones are left to gather into larger writes).
+    if (length >= (int64_t{1} << 19)) StartWriteBack(fd, start, length);
+    return true;
+  }
   const int error = fd >= 0 ? errno : 0;
   const std::lock_guard<std::mutex> lock(m_failure);
   if (m_ok) m_error = error;

@@ -1,7 +1,10 @@
 // Allocations that fail with a report instead of an exception.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "core/support/messenger.h"
 #include "core/support/progress.h"
@@ -29,5 +32,11 @@ bool AllocateOrReport(Messenger& messenger, F&& allocate, Progress* progress = n
   messenger.ShowMessage(kMsgNoMemory);
   return false;
 }
+
+// Makes room for `bytes` in an empty buffer about to be filled, in huge
+// pages where the system offers them: on some machines touching a large
+// buffer 4 KB page by page costs more than the work done in it. Throws
+// std::bad_alloc as reserve does.
+void ReserveLarge(std::vector<uint8_t>& buffer, size_t bytes);
 
 }  // namespace lumora

@@ -74,8 +74,25 @@ void NoteWriteFailure(const std::string& path, int error) {
 
 WriteFailure TakeWriteFailure() { return std::exchange(g_writeFailure, WriteFailure{}); }
 
+void StartWriteBack(int fd, int64_t offset, int64_t bytes) {
+#if defined(__linux__)
+  sync_file_range(fd, offset, bytes, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd, (void)offset, (void)bytes;
+#endif
+}
+
+void StartWriteBack(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  StartWriteBack(fd);
+  close(fd);
+}
+
 bool CloseWritten(FilePtr& f) {
   if (!f) return false;
+  constexpr int64_t kLarge = int64_t{1} << 20;
+  if (std::fflush(f.get()) == 0 && ftello(f.get()) >= kLarge) StartWriteBack(fileno(f.get()));
   const bool failed = std::ferror(f.get()) != 0;
   return std::fclose(f.release()) == 0 && !failed;
 }

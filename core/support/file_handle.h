@@ -37,8 +37,14 @@ bool SeekTo(std::FILE* f, int64_t offset);
 bool SeekBy(std::FILE* f, int64_t offset);
 
 // Closes a file that was written; false when anything written earlier or the
-// buffered rest could not be written.
+// buffered rest could not be written. A large file starts on its way to the
+// disk, so that a later fsync has less to wait for.
 bool CloseWritten(FilePtr& f);
+
+// Starts writing a file's data (all of it, or `bytes` from `offset`) to the
+// disk without waiting: a hint.
+void StartWriteBack(int fd, int64_t offset = 0, int64_t bytes = 0);
+void StartWriteBack(const std::string& path);
 
 // The last file that could not be written, with the system's error number,
 // so that a message can name it and say why (a full disk, a read-only one).

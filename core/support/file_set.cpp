@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "core/support/file_handle.h"
 #include "core/support/text.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +50,7 @@ bool CopyFiles(const fs::path& pattern, const fs::path& folder, const std::strin
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
                     ec);
     fs::last_write_time(target, fs::file_time_type::clock::now(), ec);
+    StartWriteBack(target.string());
   }
   return true;
 }
