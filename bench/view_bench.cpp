@@ -56,10 +56,12 @@ void BM_OpenTmScene(benchmark::State& state) {
 BENCHMARK(BM_OpenTmScene)->Unit(benchmark::kMillisecond);
 
 // Detail on zoom as the window does it for a 1000 x 700 client: each step
-// composes the whole client from the current file set. Argument 0 scrolls by
-// a wheel notch (an eighth of the client) across the scene; argument 1 zooms
-// 200 % -> 400 % -> 800 % -> 1600 % and back around the same centre. Every
-// step counts: the first ones fill the cache, the rest find most strips in it.
+// composes the whole client from the current file set. First argument 0
+// scrolls by a wheel notch (an eighth of the client) across the scene; 1
+// zooms 200 % -> 400 % -> 800 % -> 1600 % and back around the same centre.
+// The second is the screen's device pixels per pixel: at 2 each step
+// composes four times the samples. Every step counts: the first ones fill
+// the cache, the rest find most strips in it.
 void BM_DetailStep(benchmark::State& state) {
   const std::string inf = SceneSettings();
   RecordingMessenger messenger;
@@ -90,17 +92,27 @@ void BM_DetailStep(benchmark::State& state) {
     }
     ++n;
     Dib patch;
-    const bool ok = composer.Compose(
-        session.Detail(),
-        DetailSamples(x, kClientW, zoom, step, area.m_nAreaLeft, area.m_nAreaPixels),
-        DetailSamples(y, kClientH, zoom, step, area.m_nAreaTop, area.m_nAreaLines), patch);
+    const auto ratio = static_cast<int32_t>(state.range(1));
+    const float deviceZoom = zoom * static_cast<float>(ratio);
+    const bool ok = composer.Compose(session.Detail(),
+                                     DetailSamples(x * ratio, kClientW * ratio, deviceZoom, step,
+                                                   area.m_nAreaLeft, area.m_nAreaPixels),
+                                     DetailSamples(y * ratio, kClientH * ratio, deviceZoom, step,
+                                                   area.m_nAreaTop, area.m_nAreaLines),
+                                     patch);
     if (!ok) state.SkipWithError("compose");
     benchmark::DoNotOptimize(patch.bits.data());
   }
   state.counters["step"] = step;
   state.counters["cacheMB"] = static_cast<double>(composer.CachedBytes()) / (1 << 20);
 }
-BENCHMARK(BM_DetailStep)->Arg(0)->Arg(1)->Iterations(60)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetailStep)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Iterations(60)
+    ->Unit(benchmark::kMillisecond);
 
 Dib GreyDisplay() {
   Dib d;

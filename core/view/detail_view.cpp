@@ -33,8 +33,8 @@ DetailRules LoadedRules(const DisplayState& state, const AreaRect& area) {
   return rules;
 }
 
-bool DetailShown(const DetailRules& rules, float zoom) {
-  return rules.exact && rules.state.m_nStep > 1 && zoom > 1.0f;
+bool DetailShown(const DetailRules& rules, float zoom, float deviceRatio) {
+  return rules.exact && rules.state.m_nStep > 1 && zoom * deviceRatio > 1.0f;
 }
 
 std::vector<int32_t> DetailSamples(int32_t first, int32_t count, float zoom, int32_t step,

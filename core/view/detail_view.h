@@ -47,12 +47,15 @@ struct DetailRules {
 DetailRules LoadedRules(const DisplayState& state, const AreaRect& area);
 
 // Whether the view shows detail: the display image is reduced, the view
-// magnifies it, and its colours can be made again.
-bool DetailShown(const DetailRules& rules, float zoom);
+// magnifies it onto the screen's device pixels (zoom times the screen's
+// device pixels per pixel above 1: a 200 % screen at zoom 100 % too), and
+// its colours can be made again.
+bool DetailShown(const DetailRules& rules, float zoom, float deviceRatio = 1.0f);
 
 // The image columns (or rows) a magnified view samples for count screen
 // pixels from `first` (in the zoomed display, 0 at the area's start): the
-// pixel at the centre of each screen pixel, kept within the area.
+// pixel at the centre of each screen pixel, kept within the area. For the
+// device pixels of a high-density screen, zoom is times their ratio.
 std::vector<int32_t> DetailSamples(int32_t first, int32_t count, float zoom, int32_t step,
                                    int32_t areaStart, int32_t areaExtent);
 

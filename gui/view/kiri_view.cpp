@@ -431,28 +431,40 @@ void CKiriView::paintEvent(QPaintEvent*) {
   if (m_picture.isNull()) return;
   const int sx = horizontalScrollBar()->value();
   const int sy = verticalScrollBar()->value();
-  if (m_session.ZoomLevel() == 1) {
+  const bool detail = DetailDrawn();
+  if (m_session.ZoomLevel() == 1 && !detail) {
     p.drawImage(-sx, -sy, m_picture);
     PaintTools(p);
     PaintProfile(p);
     return;
   }
   const DisplayState& s = m_session.State();
-  const DrawPlan plan = CurrentPlan();
-  // The plan counts source rows from the bottom of the stored image.
-  const QRect source(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
-                     plan.srcHeight);
-  const QRect target(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
-  // The detail is composed again only when what the window shows moved;
-  // tools drawn over it repaint often.
-  const std::array<int64_t, 7> key = {target.x(), target.y(), target.width(),       target.height(),
-                                      sx,         sy,         m_session.ZoomLevel()};
+  QRect source, target;
+  if (m_session.ZoomLevel() == 1) {
+    // Unscaled, but on a high-density screen the detail fills its device pixels.
+    target =
+        QRect(-sx, -sy, s.m_nDibWidth, s.m_nDibHeight).intersected(QRect(QPoint(0, 0), client));
+  } else {
+    const DrawPlan plan = CurrentPlan();
+    // The plan counts source rows from the bottom of the stored image.
+    source = QRect(plan.srcX, s.m_nDibHeight - plan.srcY - plan.srcHeight, plan.srcWidth,
+                   plan.srcHeight);
+    target = QRect(plan.dstX, plan.dstY, plan.dstWidth, plan.dstHeight);
+  }
+  // The detail is composed again only when what the window shows moved (or
+  // the window went to a screen of another density); tools drawn over it
+  // repaint often.
+  const float ratio = DeviceRatio();
+  const std::array<int64_t, 8> key = {
+      target.x(), target.y(), target.width(),        target.height(),
+      sx,         sy,         m_session.ZoomLevel(), std::llround(ratio * 1024)};
   if (key != m_patchKey || m_patch.isNull()) {
     Dib patch;
     m_patch = DetailPatch(target, patch) ? PictureOf(patch) : QImage();
+    m_patch.setDevicePixelRatio(ratio);
     m_patchKey = key;
   }
-  if (DetailDrawn() && !m_patch.isNull()) {
+  if (detail && !m_patch.isNull()) {
     p.drawImage(target.topLeft(), m_patch);
   } else {
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -462,30 +474,39 @@ void CKiriView::paintEvent(QPaintEvent*) {
   PaintProfile(p);
 }
 
+float CKiriView::DeviceRatio() const { return static_cast<float>(viewport()->devicePixelRatioF()); }
+
 bool CKiriView::DetailDrawn() const {
   return !m_previewing && !m_session.AnnotationsShown() && !m_session.PrintPreview() &&
-         !m_picture.isNull() && DetailShown(m_session.Detail(), m_session.Zoom());
+         !m_picture.isNull() && DetailShown(m_session.Detail(), m_session.Zoom(), DeviceRatio());
 }
 
 bool CKiriView::DetailPatch(const QRect& target, Dib& out) {
   if (!DetailDrawn()) return false;
   const DisplayState& s = m_session.State();
   const AreaRect& area = m_session.Area();
-  const DrawPlan plan = CurrentPlan();
   const float zoom = m_session.Zoom();
-  // The target starts at the plan's first source pixel; beyond the display
-  // image's end nothing is drawn.
-  const int64_t firstX = static_cast<int64_t>(plan.srcX * zoom) + (target.left() - plan.dstX);
-  const int64_t firstY =
-      static_cast<int64_t>((s.m_nDibHeight - plan.srcY - plan.srcHeight) * zoom) +
-      (target.top() - plan.dstY);
+  // The zoomed display's pixel (0 at the display image's first) at the
+  // target's corner; beyond the display image's end nothing is drawn.
+  int64_t firstX = int64_t{target.left()} + horizontalScrollBar()->value();
+  int64_t firstY = int64_t{target.top()} + verticalScrollBar()->value();
+  if (m_session.ZoomLevel() != 1) {
+    // The target starts at the plan's first source pixel.
+    const DrawPlan plan = CurrentPlan();
+    firstX = static_cast<int64_t>(plan.srcX * zoom) + (target.left() - plan.dstX);
+    firstY = static_cast<int64_t>((s.m_nDibHeight - plan.srcY - plan.srcHeight) * zoom) +
+             (target.top() - plan.dstY);
+  }
   const int64_t width = std::min<int64_t>(target.width(), s.m_nDibWidth * zoom - firstX);
   const int64_t height = std::min<int64_t>(target.height(), s.m_nDibHeight * zoom - firstY);
   if (width < 1 || height < 1) return false;
-  const auto columns = DetailSamples(static_cast<int32_t>(firstX), static_cast<int32_t>(width),
-                                     zoom, s.m_nStep, area.m_nAreaLeft, area.m_nAreaPixels);
-  const auto rows = DetailSamples(static_cast<int32_t>(firstY), static_cast<int32_t>(height), zoom,
-                                  s.m_nStep, area.m_nAreaTop, area.m_nAreaLines);
+  // One sample for each device pixel of the screen.
+  const float ratio = DeviceRatio();
+  const auto device = [ratio](int64_t v) { return static_cast<int32_t>(std::llround(v * ratio)); };
+  const auto columns = DetailSamples(device(firstX), device(width), zoom * ratio, s.m_nStep,
+                                     area.m_nAreaLeft, area.m_nAreaPixels);
+  const auto rows = DetailSamples(device(firstY), device(height), zoom * ratio, s.m_nStep,
+                                  area.m_nAreaTop, area.m_nAreaLines);
   return m_detail.Compose(m_session.Detail(), columns, rows, out);
 }
 

@@ -191,6 +191,8 @@ class CKiriView : public QAbstractScrollArea {
   void ShowThroughTables(const LookupTables& tables);
 
   // --- detail on zoom
+  // Device pixels per pixel of the screen the window is on.
+  float DeviceRatio() const;
   // Whether the window now draws the visible part at full resolution.
   bool DetailDrawn() const;
   // The full-resolution pixels the window draws in the client rectangle
@@ -281,7 +283,7 @@ class CKiriView : public QAbstractScrollArea {
   bool m_previewing = false;  // the picture shows the brightness preview
   DetailComposer m_detail;
   QImage m_patch;  // the detail last drawn, and where
-  std::array<int64_t, 7> m_patchKey{};
+  std::array<int64_t, 8> m_patchKey{};
   QPointer<CLegendWindow> m_pLegend;
   std::vector<Pin> m_pins;
   std::vector<SpectrumBand> m_bands;

@@ -213,6 +213,9 @@ TEST(DetailSamples, CentresOfScreenPixels) {
   rules.state.m_nStep = 3;
   EXPECT_FALSE(DetailShown(rules, 1.0f));
   EXPECT_TRUE(DetailShown(rules, 2.0f));
+  // Device pixels count: a 200 % screen shows detail at 100 %, not at 50 %.
+  EXPECT_TRUE(DetailShown(rules, 1.0f, 2.0f));
+  EXPECT_FALSE(DetailShown(rules, 0.5f, 2.0f));
   rules.state.m_nStep = 1;
   EXPECT_FALSE(DetailShown(rules, 4.0f));
 
