@@ -216,9 +216,6 @@ constexpr int32_t kPairStride = 512;
 constexpr size_t kPairCount = size_t{511} * kPairStride;
 constexpr int32_t kPairCentre = 255 * kPairStride + 255;
 
-// A grey table entry the differences leave open.
-constexpr uint16_t kOpenGrey = 0x100;
-
 // Rows of a model shaded into the output planes. Every inner pixel whose
 // neighbours are all land (nearly all of a scene) takes its brightness from
 // a table by its code differences, exact but where the table's value lies
@@ -247,11 +244,19 @@ class RowShader {
         m_brightness[kPairCentre + along * kPairStride + across] =
             m_shader.OfDifferences(across, along);
     if (!m_grey) return;
-    m_greyTable.resize(kPairCount);
+    // One byte an entry, so that the table stays in the cache: the entries
+    // the differences leave open hold the byte settled entries use least
+    // (none in practice), and every entry holding it is worked out exactly.
+    std::vector<int> levels(kPairCount);
+    int64_t uses[256] = {};
     for (size_t i = 0; i < kPairCount; ++i) {
-      const int level = LevelOf(m_brightness[i], m_luma[0].luma, m_margin);
-      m_greyTable[i] = level == kUnsettled ? kOpenGrey : level < 0 ? 0 : m_greyOfLuma[level];
+      levels[i] = LevelOf(m_brightness[i], m_luma[0].luma, m_margin);
+      if (levels[i] != kUnsettled) ++uses[GreyOf(levels[i])];
     }
+    m_openGrey = static_cast<uint8_t>(std::min_element(uses, uses + 256) - uses);
+    m_greyTable.resize(kPairCount);
+    for (size_t i = 0; i < kPairCount; ++i)
+      m_greyTable[i] = levels[i] == kUnsettled ? m_openGrey : GreyOf(levels[i]);
   }
 
   bool Tabled() const { return !m_brightness.empty(); }
@@ -317,8 +322,8 @@ class RowShader {
     if (mid[x] == 0) {
       out[x] = 0;
     } else if (AllLand(up, mid, down, x)) {
-      const uint16_t v = m_greyTable[Pair(up, mid, down, x)];
-      out[x] = v == kOpenGrey ? GreyOf(ExactLevel(up, mid, down, x)) : static_cast<uint8_t>(v);
+      const uint8_t v = m_greyTable[Pair(up, mid, down, x)];
+      out[x] = v == m_openGrey ? GreyOf(ExactLevel(up, mid, down, x)) : v;
     } else {
       out[x] = GreyOf(EdgeLevel(x, y));
     }
@@ -333,6 +338,8 @@ class RowShader {
 #if defined(__SSE2__)
     // Sixteen pixels at a time: all land (the table alone), all sea, or mixed.
     const __m128i zero = _mm_setzero_si128();
+    const __m128i open = _mm_set1_epi8(static_cast<char>(m_openGrey));
+    const uint8_t* table = m_greyTable.data();
     for (; x + 16 < w; x += 16) {
       const auto load = [](const uint8_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -343,16 +350,11 @@ class RowShader {
                                     _mm_min_epu8(load(mid + x - 1), load(mid + x + 1))),
                        centre);
       if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero)) == 0) {
-        unsigned open = 0;
-        for (int32_t k = x; k < x + 16; ++k) {
-          const uint16_t v = m_greyTable[Pair(up, mid, down, k)];
-          open |= v;
-          out[k] = static_cast<uint8_t>(v);
-        }
-        if (open & kOpenGrey)
-          for (int32_t k = x; k < x + 16; ++k)
-            if (m_greyTable[Pair(up, mid, down, k)] == kOpenGrey)
-              out[k] = GreyOf(ExactLevel(up, mid, down, k));
+        for (int32_t k = x; k < x + 16; ++k) out[k] = table[Pair(up, mid, down, k)];
+        const __m128i got = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
+        if (int marked = _mm_movemask_epi8(_mm_cmpeq_epi8(got, open)); marked != 0)
+          for (int32_t k = x; marked != 0; ++k, marked >>= 1)
+            if (marked & 1) out[k] = GreyOf(ExactLevel(up, mid, down, k));
       } else if (_mm_movemask_epi8(_mm_cmpeq_epi8(centre, zero)) == 0xFFFF) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), zero);
       } else {
@@ -392,8 +394,9 @@ class RowShader {
   std::vector<Bgr> m_byLuma;
   uint8_t m_greyOfLuma[256] = {};
   double m_margin = 0.0;
-  std::vector<double> m_brightness;   // by the pair of code differences
-  std::vector<uint16_t> m_greyTable;  // output byte, or kOpenGrey
+  std::vector<double> m_brightness;  // by the pair of code differences
+  std::vector<uint8_t> m_greyTable;  // output byte, m_openGrey where open
+  uint8_t m_openGrey = 0;
 };
 
 // Below this many pixels a second thread costs more than it saves.
