@@ -1,5 +1,6 @@
 // Elevation colouring, shading and the bird's-eye view of a 7000 x 6000
-// elevation model (a full Landsat TM scene), single thread, in memory.
+// elevation model (a full Landsat TM scene), in memory (shading in two bands
+// of rows at once).
 #include <benchmark/benchmark.h>
 
 #include <cmath>

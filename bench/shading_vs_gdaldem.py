@@ -58,8 +58,8 @@ def main():
                            "--light-elevation", "45", "-o", os.path.join(folder, "out.inf")]))
         theirs.append(timed(["gdaldem", "hillshade", "-q", "-z", "10", "-az", "45", "-alt", "45",
                              base + ".vrt", os.path.join(folder, "gdaldem.tif")]))
-    print("lumora-cli dem --kind shade: best %.2f s of %d" % (min(ours), runs))
-    print("gdaldem hillshade          : best %.2f s of %d (%.2fx lumora-cli's time)" %
+    print("lumora-cli dem --kind shade: best %.3f s of %d" % (min(ours), runs))
+    print("gdaldem hillshade          : best %.3f s of %d (%.2fx lumora-cli's time)" %
           (min(theirs), runs, min(theirs) / min(ours)))
     return 0
 

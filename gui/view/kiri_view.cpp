@@ -444,6 +444,7 @@ void CKiriView::paintEvent(QPaintEvent*) {
     // Unscaled, but on a high-density screen the detail fills its device pixels.
     target =
         QRect(-sx, -sy, s.m_nDibWidth, s.m_nDibHeight).intersected(QRect(QPoint(0, 0), client));
+    source = target.translated(sx, sy);
   } else {
     const DrawPlan plan = CurrentPlan();
     // The plan counts source rows from the bottom of the stored image.
