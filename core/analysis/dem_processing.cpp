@@ -143,17 +143,16 @@ bool RunShading(const DemRequest& request, const StepSource& source, const std::
   if (!StartAndLoad(source, model, messenger, progress)) return false;
   if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, 1.0))
     return progress.Fail(messenger, kMsgNoGroundScale);
-  ColourPlanes planes;
   const ShadingRequest shading{request.kind, source.settings.lengthPerPixel, request.lightAzimuth,
                                request.lightElevation};
   // Each block of rows goes out as soon as it is shaded, so that writing it
   // and the disk overlap the rest of the work.
   const size_t w = size_t(model.pixels);
-  const RowsDone write = [&](int32_t from, int32_t to) {
-    for (int b = 0; b < planes.count; ++b)
-      outputs.WriteAt(b, planes.plane[b].data() + from * w, (to - from) * w, int64_t(from * w));
+  const RowsDone write = [&](int32_t from, int32_t to, const std::array<const uint8_t*, 3>& rows) {
+    for (int b = 0; b < (grey ? 1 : 3); ++b)
+      outputs.WriteAt(b, rows[b], (to - from) * w, int64_t(from * w));
   };
-  if (!ShadeElevation(model, shading, planes, messenger, progress, write)) return false;
+  if (!ShadeElevationRows(model, shading, write, messenger, progress)) return false;
   progress.Close();
   return outputs.Finish(messenger);
 }

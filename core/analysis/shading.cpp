@@ -216,14 +216,17 @@ constexpr int32_t kPairStride = 512;
 constexpr size_t kPairCount = size_t{511} * kPairStride;
 constexpr int32_t kPairCentre = 255 * kPairStride + 255;
 
+// Where a row goes: the row of each plane in use (blue or grey, green, red).
+using RowOut = std::array<uint8_t*, 3>;
+
 // Rows of a model shaded into the output planes. Every inner pixel whose
 // neighbours are all land (nearly all of a scene) takes its brightness from
 // a table by its code differences, exact but where the table's value lies
 // too near a change of the output; the rest go through Brightness.
 class RowShader {
  public:
-  RowShader(const ElevationModel& m, const ShadingRequest& r, ColourPlanes& out)
-      : m_model(m), m_out(out), m_shader(m, r), m_grey(r.kind == kStateShadeMono) {
+  RowShader(const ElevationModel& m, const ShadingRequest& r)
+      : m_model(m), m_shader(m, r), m_grey(r.kind == kStateShadeMono) {
     m_colours = BuildElevationColours();
     const CodeIndexTable index =
         BuildCodeIndexTable(m, DisplayRangeFor(r.kind, m.rangeBottom, m.rangeTop));
@@ -269,19 +272,20 @@ class RowShader {
         : brightness(size_t(width)), luma(size_t(width)), levels(size_t(width)) {}
   };
 
-  void Row(int32_t y, Scratch& scratch) const {
+  // Shades row y into out: the row of each plane in use.
+  void Row(int32_t y, Scratch& scratch, const RowOut& out) const {
     const int32_t w = m_model.pixels;
     const uint8_t* codes = &m_model.codes[size_t(y) * w];
     if (!Tabled() || y == 0 || y + 1 == m_model.lines) {
-      for (int32_t x = 0; x < w; ++x) Put(y, x, EdgeLevel(x, y));
+      for (int32_t x = 0; x < w; ++x) Put(out, codes, x, EdgeLevel(x, y));
       return;
     }
-    Put(y, 0, EdgeLevel(0, y));
-    Put(y, w - 1, EdgeLevel(w - 1, y));
+    Put(out, codes, 0, EdgeLevel(0, y));
+    Put(out, codes, w - 1, EdgeLevel(w - 1, y));
     if (m_grey)
-      GreyInner(codes - w, codes, codes + w, y);
+      GreyInner(codes - w, codes, codes + w, y, out[0]);
     else
-      ColourInner(codes - w, codes, codes + w, y, scratch);
+      ColourInner(codes - w, codes, codes + w, y, scratch, out);
   }
 
  private:
@@ -301,16 +305,15 @@ class RowShader {
     return s >= 0.0 ? m_luma[mid[x]].Luma(s) : -1;
   }
 
-  void Put(int32_t y, int32_t x, int level) const {
-    const size_t at = size_t(y) * m_model.pixels + x;
-    const uint8_t code = m_model.codes[at];
+  void Put(const RowOut& out, const uint8_t* codes, int32_t x, int level) const {
+    const uint8_t code = codes[x];
     if (m_grey) {
-      m_out.plane[0][at] = level < 0 ? 0 : m_greyOfLuma[level];
+      out[0][x] = level < 0 ? 0 : m_greyOfLuma[level];
       return;
     }
     const Bgr colour =
         level >= 0 ? m_byLuma[code * 256 + level] : (code == 0 ? m_colours[0] : Bgr{0, 0, 0});
-    for (int p = 0; p < 3; ++p) m_out.plane[p][at] = colour[p];
+    for (int p = 0; p < 3; ++p) out[p][x] = colour[p];
   }
 
   static bool AllLand(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t x) {
@@ -331,9 +334,9 @@ class RowShader {
 
   uint8_t GreyOf(int level) const { return level < 0 ? 0 : m_greyOfLuma[level]; }
 
-  void GreyInner(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y) const {
+  void GreyInner(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y,
+                 uint8_t* out) const {
     const int32_t w = m_model.pixels;
-    uint8_t* out = &m_out.plane[0][size_t(y) * w];
     int32_t x = 1;
 #if defined(__SSE2__)
     // Sixteen pixels at a time: all land (the table alone), all sea, or mixed.
@@ -366,7 +369,7 @@ class RowShader {
   }
 
   void ColourInner(const uint8_t* up, const uint8_t* mid, const uint8_t* down, int32_t y,
-                   Scratch& scratch) const {
+                   Scratch& scratch, const RowOut& out) const {
     const int32_t w = m_model.pixels;
     for (int32_t x = 1; x + 1 < w; ++x) {
       scratch.brightness[x] = m_brightness[Pair(up, mid, down, x)];
@@ -381,12 +384,11 @@ class RowShader {
       } else if (mid[x] != 0) {
         level = EdgeLevel(x, y);
       }
-      Put(y, x, level);
+      Put(out, mid, x, level);
     }
   }
 
   const ElevationModel& m_model;
-  ColourPlanes& m_out;
   const Shader m_shader;
   const bool m_grey;
   ElevationColourTable m_colours;
@@ -425,45 +427,97 @@ bool AllocatePlanes(ColourPlanes& planes, int32_t width, int32_t height, int cou
 
 Bgr ScaleLuminance(const Bgr& colour, double s) { return LumaColour(colour).Scaled(s); }
 
-bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
-                    Messenger& messenger, Progress& progress, const RowsDone& rowsDone) {
-  const bool grey = request.kind == kStateShadeMono;
-  if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0))
-    return progress.Fail(messenger, kMsgNoMemory);
+namespace {
+
+// Shades the model in two bands of rows at once, the second on a thread of
+// its own: row y of a band, the i-th of its block, goes to target(band, y,
+// i), and done(band, from, to) hears of each block of rows finished. The progress window lives
+// here, with the first band, and moves over the second half of the bar.
+template <class Target, class Done>
+bool ShadeInBands(const ElevationModel& model, const ShadingRequest& request, int32_t blockRows,
+                  Target target, Done done, Messenger& messenger, Progress& progress) {
   const int32_t w = model.pixels, h = model.lines;
   std::optional<RowShader> shader;
   std::vector<RowShader::Scratch> scratch;
   if (!AllocateOrReport(
           messenger,
           [&] {
-            shader.emplace(model, request, out);
-            scratch.assign(2, RowShader::Scratch(grey ? 0 : w));
+            shader.emplace(model, request);
+            scratch.assign(2, RowShader::Scratch(request.kind == kStateShadeMono ? 0 : w));
           },
           &progress))
     return false;
-  // Two bands of rows, the second on a thread of its own; the progress
-  // window lives here, with the first, and moves over the second half of the bar.
-  const int64_t pixels = int64_t{w} * h;
-  const int32_t split = pixels >= kThreadedPixels ? h / 2 : h;
-  const int32_t blockRows = std::max<int32_t>(1, (int32_t{1} << 20) / std::max<int32_t>(w, 1));
-  const auto band = [&](int32_t from, int32_t to, RowShader::Scratch& room, bool shown) {
+  const int32_t split = int64_t{w} * h >= kThreadedPixels ? h / 2 : h;
+  // The bar's counter moves it every so many calls, reckoned at one a row of
+  // the whole model: the first band calls once for each of the bands' rows.
+  const auto band = [&](int b, int32_t from, int32_t to, int calls) {
+    int32_t start = from;
     for (int32_t y = from; y < to; ++y) {
-      if (shown) progress.SetProgress(0.5f + 0.5f * static_cast<float>(y - from) / (to - from));
-      shader->Row(y, room);
-      if (rowsDone && ((y + 1 - from) % blockRows == 0 || y + 1 == to))
-        rowsDone(y + 1 - ((y - from) % blockRows + 1), y + 1);
+      for (int i = 0; i < calls; ++i)
+        progress.SetProgress(0.5f + 0.5f * static_cast<float>(y - from) / (to - from));
+      shader->Row(y, scratch[b], target(b, y, y - start));
+      if (y + 1 - start == blockRows || y + 1 == to) {
+        done(b, start, y + 1);
+        start = y + 1;
+      }
     }
   };
   std::thread second;
   if (split < h) {
     try {
-      second = std::thread(band, split, h, std::ref(scratch[1]), false);
+      second = std::thread(band, 1, split, h, 0);
     } catch (const std::system_error&) {
     }
   }
-  band(0, second.joinable() ? split : h, scratch[0], true);
+  band(0, 0, second.joinable() ? split : h, second.joinable() ? 2 : 1);
   if (second.joinable()) second.join();
   return true;
+}
+
+}  // namespace
+
+bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
+                    Messenger& messenger, Progress& progress) {
+  const bool grey = request.kind == kStateShadeMono;
+  if (!AllocatePlanes(out, model.pixels, model.lines, grey ? 1 : 3, grey ? 255 : 0))
+    return progress.Fail(messenger, kMsgNoMemory);
+  const size_t w = size_t(model.pixels);
+  const auto target = [&](int, int32_t y, int32_t) {
+    RowOut row{};
+    for (int p = 0; p < out.count; ++p) row[p] = out.plane[p].data() + size_t(y) * w;
+    return row;
+  };
+  return ShadeInBands(
+      model, request, std::max(model.lines, 1), target, [](int, int32_t, int32_t) {}, messenger,
+      progress);
+}
+
+bool ShadeElevationRows(const ElevationModel& model, const ShadingRequest& request,
+                        const RowsDone& rowsDone, Messenger& messenger, Progress& progress) {
+  const int count = request.kind == kStateShadeMono ? 1 : 3;
+  const size_t w = size_t(std::max(model.pixels, 1));
+  // Blocks of about a megabyte a plane, one for each band, used over again.
+  const auto blockRows = static_cast<int32_t>(std::max<size_t>(1, (size_t{1} << 20) / w));
+  std::vector<uint8_t> blocks[2];
+  if (!AllocateOrReport(
+          messenger,
+          [&] {
+            for (auto& b : blocks) b.resize(size_t(blockRows) * w * count);
+          },
+          &progress))
+    return false;
+  const size_t plane = size_t(blockRows) * w;
+  const auto target = [&](int b, int32_t, int32_t i) {
+    RowOut row{};
+    for (int p = 0; p < count; ++p) row[p] = blocks[b].data() + p * plane + size_t(i) * w;
+    return row;
+  };
+  const auto done = [&](int b, int32_t from, int32_t to) {
+    std::array<const uint8_t*, 3> rows{};
+    for (int p = 0; p < count; ++p) rows[p] = blocks[b].data() + p * plane;
+    rowsDone(from, to, rows);
+  };
+  return ShadeInBands(model, request, blockRows, target, done, messenger, progress);
 }
 
 }  // namespace lumora

@@ -38,15 +38,21 @@ struct ShadingRequest {
 // luminance: chroma kept, luma multiplied.
 Bgr ScaleLuminance(const Bgr& colour, double s);
 
-// Rows from..to-1 of the planes are done; called on the thread that did
-// them, with other blocks being done at the same time.
-using RowsDone = std::function<void(int32_t from, int32_t to)>;
-
-// Shades the model into one plane (kind 6) or three, in two bands of rows at
-// once, each telling rowsDone (when given) of its blocks of about a
-// megabyte as they are done. 61233 when the planes do not fit in memory.
-// Progress moves over the second half of the bar.
+// Shades the model into one plane (kind 6) or three, in two bands of rows
+// at once. 61233 when the planes do not fit in memory. Progress moves over
+// the second half of the bar.
 bool ShadeElevation(const ElevationModel& model, const ShadingRequest& request, ColourPlanes& out,
-                    Messenger& messenger, Progress& progress, const RowsDone& rowsDone = {});
+                    Messenger& messenger, Progress& progress);
+
+// Rows from..to-1 are done: rows[p] holds them for each plane in use, one
+// after the other. Called on the thread that did them, while other blocks
+// are being done.
+using RowsDone =
+    std::function<void(int32_t from, int32_t to, const std::array<const uint8_t*, 3>& rows)>;
+
+// ShadeElevation told block by block (about a megabyte a plane), without
+// holding the whole planes.
+bool ShadeElevationRows(const ElevationModel& model, const ShadingRequest& request,
+                        const RowsDone& rowsDone, Messenger& messenger, Progress& progress);
 
 }  // namespace lumora

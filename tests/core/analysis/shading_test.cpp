@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <random>
 
 #include "tests/support/dem_reference.h"
@@ -84,6 +85,30 @@ TEST(Shading, MatchesThePlainRulesByteForByte) {
         }
       }
     }
+  }
+}
+
+// Told block by block, the rows come out as the whole planes do: blocks of
+// two rows of 400000 pixels, each band's last one shorter.
+TEST(Shading, BlocksAddUpToTheWholePlanes) {
+  const ElevationModel m = Rough(400000, 9, 7);
+  const size_t w = 400000;
+  for (int kind : {6, 8}) {
+    const ColourPlanes whole = Shade(m, kind, 0.03, 45, 45);
+    std::vector<std::vector<uint8_t>> got(whole.count, std::vector<uint8_t>(w * 9, 7));
+    std::mutex lock;
+    int blocks = 0;
+    RecordingMessenger msg;
+    Progress progress;
+    const auto put = [&](int32_t from, int32_t to, const std::array<const uint8_t*, 3>& rows) {
+      const std::lock_guard<std::mutex> hold(lock);
+      ++blocks;
+      for (int p = 0; p < whole.count; ++p)
+        std::copy(rows[p], rows[p] + (to - from) * w, got[p].begin() + from * w);
+    };
+    ASSERT_TRUE(ShadeElevationRows(m, {kind, 0.03, 45, 45}, put, msg, progress));
+    EXPECT_EQ(blocks, 5) << kind;  // rows 0-1, 2-3 | 4-5, 6-7, 8
+    for (int p = 0; p < whole.count; ++p) EXPECT_EQ(got[p], whole.plane[p]) << kind;
   }
 }
 
