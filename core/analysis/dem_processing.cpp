@@ -76,20 +76,54 @@ class BandOutputs {
   int m_count = 0;
 };
 
+// The code file of a shading result, written from the codes the shading
+// reads as its rows are done, so that the file is read only once. One that
+// is longer than the image (its tail is never read) is copied whole, as are
+// codes under two spellings of the name.
+class CodesOutput {
+ public:
+  // False when the code file could not be copied or created.
+  bool Start(const std::string& sourceBase, const std::string& targetBase,
+             const ElevationModel& model) {
+    const auto found = FindFiles(fs::path(sourceBase + ".dem"));
+    std::error_code ec;
+    if (found.size() != 1 || fs::file_size(found[0], ec) != model.codes.size() || ec)
+      return CopyCompanion(sourceBase, ".dem", targetBase);
+    const std::string name = found[0].filename().string();
+    m_codes = model.codes.data();
+    m_width = size_t(model.pixels);
+    return m_file.Create(targetBase + name.substr(name.rfind('.')));
+  }
+  void Write(int32_t from, int32_t to) {
+    if (m_codes)
+      m_file.WriteAt(m_codes + from * m_width, (to - from) * m_width, int64_t(from * m_width));
+  }
+  // False with 61289 when the codes could not be written.
+  bool Finish(Messenger& messenger) { return !m_codes || m_file.Close(messenger); }
+
+ private:
+  const uint8_t* m_codes = nullptr;
+  size_t m_width = 0;
+  BandWriter m_file;
+};
+
 bool GroundScaleUsable(double lengthPerPixel) {
   return lengthPerPixel > 0.0 && std::isfinite(lengthPerPixel);
 }
 
-// Steps every run shares: old files away, companions, descriptions, band files.
-bool PrepareTarget(const StepSource& source, const std::string& targetBase, bool copyElevation,
+// Steps every run of colouring or shading shares: old files away, the
+// elevation companions, descriptions, band files. Without copyCodes the
+// code file is only looked for: shading writes it itself (CodesOutput).
+bool PrepareTarget(const StepSource& source, const std::string& targetBase, bool copyCodes,
                    const char* const* texts, int bands, BandOutputs& outputs,
                    Messenger& messenger) {
   if (!DeleteFiles(fs::path(targetBase + ".*"))) {
     messenger.ShowMessage(kMsgDeleteFailed);
     return false;
   }
-  if (copyElevation && (!CopyCompanion(source.basePath, ".lev", targetBase) ||
-                        !CopyCompanion(source.basePath, ".dem", targetBase))) {
+  if (!CopyCompanion(source.basePath, ".lev", targetBase) ||
+      (copyCodes ? !CopyCompanion(source.basePath, ".dem", targetBase)
+                 : FindFiles(fs::path(source.basePath + ".dem")).empty())) {
     messenger.ShowMessage(kMsgCopyFailed);
     return false;
   }
@@ -136,13 +170,16 @@ bool RunShading(const DemRequest& request, const StepSource& source, const std::
   }
   const bool grey = request.kind == kStateShadeMono;
   BandOutputs outputs;
-  if (!PrepareTarget(source, targetBase, true, grey ? &kShadeMonoText : kShadeBandText,
+  if (!PrepareTarget(source, targetBase, false, grey ? &kShadeMonoText : kShadeBandText,
                      grey ? 1 : 3, outputs, messenger))
     return false;
   ElevationModel model;
   if (!StartAndLoad(source, model, messenger, progress)) return false;
   if (!ReliefScaleUsable(model.metresPerCode, source.settings.lengthPerPixel, 1.0))
     return progress.Fail(messenger, kMsgNoGroundScale);
+  CodesOutput codes;
+  if (!codes.Start(source.basePath, targetBase, model))
+    return progress.Fail(messenger, kMsgCopyFailed);
   const ShadingRequest shading{request.kind, source.settings.lengthPerPixel, request.lightAzimuth,
                                request.lightElevation};
   // Each block of rows goes out as soon as it is shaded, so that writing it
@@ -151,10 +188,11 @@ bool RunShading(const DemRequest& request, const StepSource& source, const std::
   const RowsDone write = [&](int32_t from, int32_t to, const std::array<const uint8_t*, 3>& rows) {
     for (int b = 0; b < (grey ? 1 : 3); ++b)
       outputs.WriteAt(b, rows[b], (to - from) * w, int64_t(from * w));
+    codes.Write(from, to);
   };
   if (!ShadeElevationRows(model, shading, write, messenger, progress)) return false;
   progress.Close();
-  return outputs.Finish(messenger);
+  return outputs.Finish(messenger) && codes.Finish(messenger);
 }
 
 // The legend file that travels with a draped image of a file state.

@@ -130,8 +130,12 @@ TEST_F(DemRun, ShadingWritesOneGreyOrThreeColourBands) {
         << kind;
     EXPECT_EQ(FileExists(out + ".b03"), kind != 6);
     EXPECT_EQ(ReadBandDescription(out, 1), kind == 6 ? "陰影画像　白黒" : "陰影画像　青");
-    EXPECT_TRUE(FileExists(out + ".dem"));
+    EXPECT_EQ(ReadFile(out + ".dem"), ReadFile(dir / "scene.dem")) << kind;
   }
+  // The code file goes into the result byte for byte, with a tail beyond the image too.
+  WriteFile(dir / "scene.dem", ReadFile(dir / "scene.dem") + "tail");
+  ASSERT_TRUE(Run(6));
+  EXPECT_EQ(ReadFile(out + ".dem"), ReadFile(dir / "scene.dem"));
 }
 
 TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
@@ -227,6 +231,7 @@ TEST_F(DemRun, AllSeaModelAndUpperCaseCompanions) {
   for (int kind : {3, 6, 7}) {
     ASSERT_TRUE(Run(kind)) << kind;
     EXPECT_TRUE(FileExists(out + ".LEV"));
+    EXPECT_EQ(ReadFile(out + ".DEM"), std::string(kW * kH, '\0')) << kind;
     const auto first = test::ReadBytes(out + ".b01");
     EXPECT_EQ(first, std::vector<uint8_t>(kW * kH, kind == 6 ? 0 : 255)) << kind;
   }
