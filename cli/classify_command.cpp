@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "core/analysis/accuracy.h"
 #include "core/analysis/class_areas.h"
+#include "core/analysis/group_edit.h"
 #include "core/analysis/kmeans.h"
 #include "core/analysis/land_cover.h"
 #include "core/imagefile/settings_file.h"
@@ -28,16 +29,19 @@ int RunClassify(const std::vector<std::string>& argv) {
   Args args(argv, {});
   if (!args.ok()) return UsageError("classify", args.error());
   if (args.positional().size() != 1 ||
-      !args.Unknown({"classes", "o", "kmeans", "seed", "report", "check"}).empty())
+      !args.Unknown({"classes", "o", "kmeans", "seed", "report", "check", "merge"}).empty())
     return UsageError("classify", "one settings file and the options below expected");
   const auto classesPath = args.Get("classes");
   const auto kmeans = args.Get("kmeans");
   const auto out = args.Get("o");
   const auto report = args.Get("report");
   const auto checkPath = args.Get("check");
-  if ((classesPath && classesPath->empty()) || !out || out->empty() || !!classesPath == !!kmeans)
+  const auto merge = args.Get("merge");
+  if ((classesPath && classesPath->empty()) || !out || out->empty() ||
+      int{!!classesPath} + int{!!kmeans} + int{!!merge} != 1)
     return UsageError("classify",
-                      "--classes CLASSES.mlk or --kmeans K, and -o OUT.inf, are required");
+                      "--classes CLASSES.mlk, --kmeans K or --merge A,B, and -o OUT.inf, are "
+                      "required");
   if (args.Has("seed") && !kmeans) return UsageError("classify", "--seed goes with --kmeans");
   if (checkPath && (!report || !classesPath))
     return UsageError("classify", "--check goes with --classes and --report");
@@ -50,7 +54,16 @@ int RunClassify(const std::vector<std::string>& argv) {
 
   StepBody body;
   Accuracy accuracy;
-  if (kmeans) {
+  if (merge) {
+    // The groups as the class legend numbers them, from 0.
+    const auto groups = ParseIntList(*merge, 2);
+    if (!groups) return UsageError("classify", "--merge needs two group numbers: A,B");
+    GroupEdit edit;
+    edit.kind = GroupEdit::kMerge;
+    edit.group = (*groups)[0];
+    edit.other = (*groups)[1];
+    body = MakeGroupEditStep(std::move(edit));
+  } else if (kmeans) {
     const auto k = ParseInt(*kmeans);
     if (!k) return UsageError("classify", "--kmeans needs a whole number");
     if (*k < kMinGroups || *k > kMaxGroups) {
@@ -95,15 +108,18 @@ int RunClassify(const std::vector<std::string>& argv) {
   return kExitOk;
 }
 
-Registrar reg("classify",
-              "classify IMAGE.inf (--classes CLASSES.mlk | --kmeans K [--seed S]) -o OUT.inf "
-              "[--report AREAS.csv [--check CHECKS.mlk]]",
-              "Classifies land cover by maximum likelihood from the classes and training areas of "
-              "a legend file, or finds K groups (2 to 12) by k-means, started the same way for "
-              "the same seed. --report writes each class's pixels, area and share of the image; "
-              "--check adds the confusion matrix, accuracy and kappa on the check areas (a legend "
-              "file whose areas are named like the classes they show).",
-              RunClassify);
+Registrar reg(
+    "classify",
+    "classify IMAGE.inf (--classes CLASSES.mlk | --kmeans K [--seed S] | --merge A,B) "
+    "-o OUT.inf [--report AREAS.csv [--check CHECKS.mlk]]",
+    "Classifies land cover by maximum likelihood from the classes and training areas of "
+    "a legend file, or finds K groups (2 to 12) by k-means, started the same way for "
+    "the same seed. --merge A,B puts group B of a classification result into group A (numbered "
+    "from 0 as the class legend shows them), as the legend's merge does. --report writes each "
+    "class's pixels, area and share of the image; "
+    "--check adds the confusion matrix, accuracy and kappa on the check areas (a legend "
+    "file whose areas are named like the classes they show).",
+    RunClassify);
 
 }  // namespace
 }  // namespace lumora::cli

@@ -1,6 +1,9 @@
 #include "core/analysis/kmeans.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -283,18 +286,91 @@ std::vector<ClassItem> GroupClasses(int k) {
   return classes;
 }
 
-std::string FormatGroupMeans(const Clustering& c, const std::vector<int>& bands, uint64_t seed) {
+std::string FormatGroupMeans(const GroupMeans& m) {
   std::string text =
-      Format("%d %d %llu %d\n", c.k, c.bands, static_cast<unsigned long long>(seed), c.rounds);
-  for (size_t b = 0; b < bands.size(); ++b) text += Format(b ? " %d" : "%d", bands[b]);
+      Format("%d %d %llu %d\n", m.k, m.bands, static_cast<unsigned long long>(m.seed), m.rounds);
+  for (size_t b = 0; b < m.bandNumbers.size(); ++b)
+    text += Format(b ? " %d" : "%d", m.bandNumbers[b]);
   text += "\n";
-  for (int g = 0; g < c.k; ++g) {
-    text += Format("%lld", static_cast<long long>(c.counts[g]));
-    for (int b = 0; b < c.bands; ++b) text += Format(" %.4f", c.centres[g * c.bands + b]);
-    for (int b = 0; b < c.bands; ++b) text += Format(" %.0f", c.start[g * c.bands + b]);
+  for (int g = 0; g < m.k; ++g) {
+    text += Format("%lld", static_cast<long long>(m.counts[g]));
+    for (int b = 0; b < m.bands; ++b) text += Format(" %.4f", m.means[g * m.bands + b]);
+    for (int b = 0; b < m.bands; ++b) text += Format(" %.0f", m.starts[g * m.bands + b]);
     text += "\n";
   }
   return text;
+}
+
+std::string FormatGroupMeans(const Clustering& c, const std::vector<int>& bands, uint64_t seed) {
+  return FormatGroupMeans(
+      GroupMeans{c.k, c.bands, seed, c.rounds, bands, c.counts, c.centres, c.start});
+}
+
+bool ParseGroupMeans(std::string_view text, GroupMeans& out) {
+  std::vector<std::string> words;
+  for (size_t i = 0; i < text.size();) {
+    if (std::isspace(static_cast<unsigned char>(text[i]))) {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < text.size() && !std::isspace(static_cast<unsigned char>(text[j]))) ++j;
+    words.emplace_back(text.substr(i, j - i));
+    i = j;
+  }
+  size_t at = 0;
+  const auto number = [&](double& v) {
+    if (at >= words.size()) return false;
+    char* end = nullptr;
+    const std::string& w = words[at++];
+    v = std::strtod(w.c_str(), &end);
+    return end == w.c_str() + w.size() && std::isfinite(v);
+  };
+  double k = 0, bands = 0, seed = 0, rounds = 0;
+  if (!number(k) || !number(bands) || !number(seed) || !number(rounds) || k < 1 || k > kMaxGroups ||
+      k != std::floor(k) || bands < 1 || bands > kMaxKMeansBands || bands != std::floor(bands))
+    return false;
+  GroupMeans m;
+  m.k = static_cast<int>(k);
+  m.bands = static_cast<int>(bands);
+  // The seed is kept as written: it is shown, never computed with.
+  m.seed = static_cast<uint64_t>(std::strtoull(words[2].c_str(), nullptr, 10));
+  m.rounds = static_cast<int>(rounds);
+  if (words.size() != 4 + size_t(m.bands) * (1 + 2 * size_t(m.k)) + size_t(m.k)) return false;
+  double v = 0;
+  for (int b = 0; b < m.bands; ++b) {
+    if (!number(v)) return false;
+    m.bandNumbers.push_back(static_cast<int>(v));
+  }
+  for (int g = 0; g < m.k; ++g) {
+    if (!number(v) || v < 0) return false;
+    m.counts.push_back(static_cast<int64_t>(v));
+    for (int b = 0; b < m.bands; ++b) {
+      if (!number(v)) return false;
+      m.means.push_back(v);
+    }
+    for (int b = 0; b < m.bands; ++b) {
+      if (!number(v)) return false;
+      m.starts.push_back(v);
+    }
+  }
+  out = std::move(m);
+  return true;
+}
+
+void MergeGroupMeans(GroupMeans& m, int a, int b) {
+  if (a == b || a < 0 || b < 0 || a >= m.k || b >= m.k) return;
+  const double na = static_cast<double>(m.counts[a]), nb = static_cast<double>(m.counts[b]);
+  for (int i = 0; i < m.bands; ++i) {
+    double& mean = m.means[a * m.bands + i];
+    // Two empty groups keep a's mean.
+    if (na + nb > 0) mean = (na * mean + nb * m.means[b * m.bands + i]) / (na + nb);
+  }
+  m.counts[a] += m.counts[b];
+  m.counts.erase(m.counts.begin() + b);
+  m.means.erase(m.means.begin() + b * m.bands, m.means.begin() + (b + 1) * m.bands);
+  m.starts.erase(m.starts.begin() + b * m.bands, m.starts.begin() + (b + 1) * m.bands);
+  --m.k;
 }
 
 bool RunKMeans(const StepSource& source, const std::string& targetBase, const KMeansParams& params,
@@ -390,11 +466,7 @@ bool RunKMeans(const StepSource& source, const std::string& targetBase, const KM
     messenger.ShowMessage(kMsgCreateFailed);
     return false;
   }
-  result.lines = height;
-  result.pixels = width;
-  result.fileState = kStateClassified;
-  result.rainbow = 0;
-  result.singleBand = 0;
+  SetClassifiedResult(result, width, height);
   return true;
 }
 

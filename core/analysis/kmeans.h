@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/analysis/land_cover.h"
@@ -59,7 +60,23 @@ std::vector<ClassItem> GroupClasses(int k);
 
 // The group means file (base + ".kmc"): "k bands seed rounds", the bands,
 // then per group its pixel count, its mean per band and its start per band.
+struct GroupMeans {
+  int k = 0, bands = 0;
+  uint64_t seed = 0;
+  int rounds = 0;
+  std::vector<int> bandNumbers;
+  std::vector<int64_t> counts;  // per group
+  std::vector<double> means;    // k x bands
+  std::vector<double> starts;   // k x bands
+};
+std::string FormatGroupMeans(const GroupMeans& means);
 std::string FormatGroupMeans(const Clustering& c, const std::vector<int>& bands, uint64_t seed);
+// False when the text is short, has a word that is no number, or counts
+// that do not fit (k 1..12, 1..16 bands).
+bool ParseGroupMeans(std::string_view text, GroupMeans& out);
+// Group b goes into group a: the counts add up, a's mean becomes the
+// pixel-weighted mean of the two, a keeps its start and b's row goes.
+void MergeGroupMeans(GroupMeans& means, int a, int b);
 
 struct KMeansParams {
   std::vector<int> bands;

@@ -182,11 +182,7 @@ bool RunClassification(const StepSource& source, const std::string& targetBase,
     return false;
   if (!WriteLandCoverFile(targetBase + ".mlk", params.bands, params.classes, messenger))
     return false;
-  result.lines = source.settings.lines;
-  result.pixels = source.settings.pixels;
-  result.fileState = kStateClassified;
-  result.rainbow = 0;
-  result.singleBand = 0;
+  SetClassifiedResult(result, source.settings.pixels, source.settings.lines);
   return true;
 }
 
@@ -244,6 +240,14 @@ bool LandCoverList::SelectedOutline(std::vector<OutlinePoint>& outline) const {
   outline = {
       {c.left, c.top}, {c.left, c.bottom}, {c.right, c.bottom}, {c.right, c.top}, {c.left, c.top}};
   return true;
+}
+
+void SetClassifiedResult(StepResult& result, int width, int height) {
+  result.lines = height;
+  result.pixels = width;
+  result.fileState = kStateClassified;
+  result.rainbow = 0;
+  result.singleBand = 0;
 }
 
 StepBody MakeClassificationStep(ClassificationParams params) {

@@ -133,6 +133,8 @@ class LandCoverList {
 
 // The run as a processing step.
 StepBody MakeClassificationStep(ClassificationParams params);
+// What every classification-like step returns: a colour result of the size given.
+void SetClassifiedResult(StepResult& result, int width, int height);
 
 // Copies source base + each extension to target base + the same extension
 // when the source opens; 61280 when a copy fails.

@@ -192,6 +192,19 @@ constexpr MessageRow kMessages[] = {
     {kMsgAccuracyMixedUp, "いちばんまちがえたのは「%s」と「%s」です．",
      "It mixed up %s and %s most."},
     {kMsgAccuracyNoMistake, "まちがいはありませんでした．", "It made no mistakes."},
+    {kMsgGroupNotThere, "%d番のグループはありません．", "There is no group number %d."},
+    {kMsgGroupColourTaken, "その色は「%s」の色です．ほかの色を選んでください．",
+     "That colour belongs to \"%s\". Please choose another colour."},
+    {kMsgGroupColourBlack, "黒は分類されなかった画素の色です．ほかの色を選んでください．",
+     "Black is the colour of pixels that belong to no class. Please choose another colour."},
+    {kMsgGroupMergeSelf, "グループは，ほかのグループとしかまとめられません．",
+     "A group can only be merged with another group."},
+    {kMsgGroupNoTitle, "グループに名前をつけてください．", "Please give the group a name."},
+    {kMsgNoNamedGroups,
+     "名前をつけたグループがありません．「グループを見つける」の結果を開き，"
+     "凡例でグループに名前をつけてください．",
+     "There are no named groups. Open the result of \"Find groups\" and name its groups in "
+     "the legend."},
     {kMsgError, "エラーが発生しました．", "An error occurred."},
 };
 

@@ -98,6 +98,12 @@ enum MessageId : int {
   kMsgAccuracyRight = 61593,    // %lld check pixels, %lld right, %d per 100
   kMsgAccuracyMixedUp = 61594,  // %s, %s: class titles
   kMsgAccuracyNoMistake = 61595,
+  kMsgGroupNotThere = 61596,     // %d: group number
+  kMsgGroupColourTaken = 61597,  // %s: the group that has it
+  kMsgGroupColourBlack = 61598,
+  kMsgGroupMergeSelf = 61599,
+  kMsgGroupNoTitle = 61600,
+  kMsgNoNamedGroups = 61601,
 };
 
 // The languages the program speaks; Japanese is the default and the reference.

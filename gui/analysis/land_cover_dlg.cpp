@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -133,6 +134,15 @@ QTableWidgetItem* LightCell(Light light, const QString& text) {
   item->setData(Qt::UserRole, int(light));
   item->setToolTip(LightText(light));
   return item;
+}
+
+// A classification result shows its three colour planes.
+void ShowClassPlanes(DisplayState& s) {
+  s.m_nBlueBand = 0;
+  s.m_nGreenBand = 1;
+  s.m_nRedBand = 2;
+  s.m_nBlueType = s.m_nGreenType = s.m_nRedType = 1;
+  s.m_bSingleBand = false;
 }
 
 QPushButton* Button(int id, const QString& text, QWidget* parent) {
@@ -510,13 +520,7 @@ void CLandCoverDlg::RunAndClose(const StepBody& body, const Accuracy* accuracy) 
       RunStepCommand(m_app, m_view, "classify", [&]() -> std::optional<ImageSession::StepChoice> {
         if (offered) return std::nullopt;  // after a No the list stays here
         offered = true;
-        return ImageSession::StepChoice{body, [](DisplayState& s) {
-                                          s.m_nBlueBand = 0;
-                                          s.m_nGreenBand = 1;
-                                          s.m_nRedBand = 2;
-                                          s.m_nBlueType = s.m_nGreenType = s.m_nRedType = 1;
-                                          s.m_bSingleBand = false;
-                                        }};
+        return ImageSession::StepChoice{body, ShowClassPlanes};
       });
   m_running = false;
   if (outcome == ImageSession::StepOutcome::kKept) {
@@ -601,16 +605,30 @@ void OpenLandCoverDialog(CKiriApp& app, CKiriView& view) {
 
 // --- class legend
 
-CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner)
-    : CLegendWindow(owner, kClassLegendTemplate), m_session(session), m_messenger(messenger) {
+CClassLegendDlg::CClassLegendDlg(CKiriApp& app, CKiriView& view)
+    : CLegendWindow(view.Frame(), kClassLegendTemplate),
+      m_app(app),
+      m_view(view),
+      m_session(view.Session()),
+      m_messenger(app.Msg()) {
   m_list = new QListWidget(this);
   m_list->setObjectName(QString::number(kIdClassList));
-  m_list->setSelectionMode(QAbstractItemView::NoSelection);
-  m_list->setFocusPolicy(Qt::NoFocus);
+  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list->setItemDelegate(new LegendRowDelegate(m_list));
+  connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnRename(); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_list);
+  auto* rename = Button(kIdGroupRename, translate("CClassLegendDlg", "名前と色..."), this);
+  rename->setToolTip(translate("CClassLegendDlg", "選んだグループに名前と色をつけます．"));
+  connect(rename, &QPushButton::clicked, this, &CClassLegendDlg::OnRename);
+  auto* merge = Button(kIdGroupMerge, translate("CClassLegendDlg", "まとめる..."), this);
+  merge->setToolTip(translate("CClassLegendDlg", "2つのグループを1つにします．"));
+  connect(merge, &QPushButton::clicked, this, &CClassLegendDlg::OnMerge);
+  auto* edits = new QHBoxLayout;
+  edits->addWidget(rename);
+  edits->addWidget(merge);
+  layout->addLayout(edits);
   auto* spectra = new QPushButton(translate("CClassLegendDlg", "平均スペクトル..."), this);
   spectra->setObjectName(QString::number(kIdClassSpectra));
   spectra->setToolTip(translate("CClassLegendDlg", "クラスごとの平均の値を全部のバンドで見ます．"));
@@ -622,12 +640,79 @@ CClassLegendDlg::CClassLegendDlg(const ImageSession& session, Messenger& messeng
       translate("CClassLegendDlg", "クラスごとの画素の数，面積，画像の中の割合です．"));
   connect(areas, &QCheckBox::toggled, this, &CClassLegendDlg::ShowAreas);
   layout->addWidget(areas);
-  resize(200, 190);
-  LoadClassLegend(StripExtension(session.CurrentPath()) + ".mlk", m_items, messenger);
+  resize(200, 220);
+  LoadClassLegend(StripExtension(m_session.CurrentPath()) + ".mlk", m_items, m_messenger);
   for (const LegendItem& i : m_items) {
     auto* item = new QListWidgetItem(ToQ(i.title), m_list);
     item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
   }
+  rename->setEnabled(!m_items.empty());
+  merge->setEnabled(m_items.size() > 1);
+}
+
+void CClassLegendDlg::OnRename() {
+  const int row = std::max(m_list->currentRow(), 0);
+  if (size_t(row) >= m_items.size()) return;
+  const LegendItem& item = m_items[size_t(row)];
+  CClassItemDlg dialog(m_app.Ui(), ColourOf(item.red, item.green, item.blue), ToQ(item.title),
+                       this);
+  dialog.setWindowTitle(translate("CClassLegendDlg", "グループの名前と色"));
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  GroupEdit edit;
+  edit.group = row;
+  const QColor c = dialog.Colour();
+  edit.red = uint8_t(c.red()), edit.green = uint8_t(c.green()), edit.blue = uint8_t(c.blue());
+  edit.title = FromQ(dialog.Title());
+  RunEdit(edit);
+}
+
+void CClassLegendDlg::OnMerge() {
+  if (m_items.size() < 2) return;
+  QDialog dialog(this);
+  dialog.setObjectName(QString::number(kGroupMergeTemplate));
+  dialog.setWindowTitle(translate("CClassLegendDlg", "グループをまとめる"));
+  const auto groupBox = [&](int id, int row) {
+    auto* box = new QComboBox(&dialog);
+    box->setObjectName(QString::number(id));
+    for (size_t i = 0; i < m_items.size(); ++i)
+      box->addItem(QString::asprintf("%2d  ", int(i)) + ToQ(m_items[i].title));
+    box->setCurrentIndex(row);
+    return box;
+  };
+  const int row = std::clamp(m_list->currentRow(), 0, int(m_items.size()) - 1);
+  auto* other = groupBox(kIdGroupMergeOther, row);
+  auto* into = groupBox(kIdGroupMergeInto, row == 0 ? 1 : 0);
+  auto* grid = new QGridLayout(&dialog);
+  grid->addWidget(new QLabel(translate("CClassLegendDlg", "このグループを"), &dialog), 0, 0);
+  grid->addWidget(other, 0, 1);
+  grid->addWidget(new QLabel(translate("CClassLegendDlg", "このグループに入れる"), &dialog), 1, 0);
+  grid->addWidget(into, 1, 1);
+  grid->addWidget(
+      new QLabel(translate("CClassLegendDlg",
+                           "入れたグループの画素は，入れる先のグループの色と名前になります．"),
+                 &dialog),
+      2, 0, 1, 2);
+  grid->addLayout(
+      OkCancelRow(&dialog, QStringLiteral("OK"), translate("CClassLegendDlg", "キャンセル")), 3, 0,
+      1, 2);
+  if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
+  GroupEdit edit;
+  edit.kind = GroupEdit::kMerge;
+  edit.group = into->currentIndex();
+  edit.other = other->currentIndex();
+  RunEdit(edit);
+}
+
+void CClassLegendDlg::RunEdit(const GroupEdit& edit) {
+  bool offered = false;
+  const auto outcome =
+      RunStepCommand(m_app, m_view, "classify", [&]() -> std::optional<ImageSession::StepChoice> {
+        if (offered) return std::nullopt;  // after a No the legend stays as it was
+        offered = true;
+        return ImageSession::StepChoice{MakeGroupEditStep(edit), ShowClassPlanes};
+      });
+  // The kept result gets a legend of its own; this one goes.
+  if (outcome == ImageSession::StepOutcome::kKept) m_view.RebuildLegend();
 }
 
 void CClassLegendDlg::ShowAreas(bool shown) {

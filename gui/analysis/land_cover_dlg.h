@@ -13,6 +13,7 @@
 #include "core/analysis/class_areas.h"
 #include "core/analysis/class_coaching.h"
 #include "core/analysis/class_legend.h"
+#include "core/analysis/group_edit.h"
 #include "core/analysis/land_cover.h"
 #include "gui/widgets/legend_window.h"
 
@@ -52,9 +53,14 @@ inline constexpr int kIdClassGroups = 936;    // "let the computer find groups"
 inline constexpr int kGroupsTemplate = 937;   // its dialog
 inline constexpr int kIdGroupCount = 938;
 inline constexpr int kIdGroupSeed = 939;
-inline constexpr int kIdClassCheckArea = 940;   // a check area for the selected class
-inline constexpr int kIdClassChecks = 941;      // how many check areas there are
-inline constexpr int kIdClassAreasShown = 942;  // the legend's class areas
+inline constexpr int kIdClassCheckArea = 940;    // a check area for the selected class
+inline constexpr int kIdClassChecks = 941;       // how many check areas there are
+inline constexpr int kIdClassAreasShown = 942;   // the legend's class areas
+inline constexpr int kIdGroupRename = 943;       // the legend's "name and colour" button
+inline constexpr int kIdGroupMerge = 944;        // the legend's "merge" button
+inline constexpr int kGroupMergeTemplate = 945;  // and its dialog
+inline constexpr int kIdGroupMergeInto = 946;
+inline constexpr int kIdGroupMergeOther = 947;
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -169,11 +175,13 @@ QIcon LightIcon(Light light, int size = 14);
 // Opens the dialog on the view unless a tool dialog is open or the view has one.
 void OpenLandCoverDialog(CKiriApp& app, CKiriView& view);
 
-// The legend of a classification result: number, colour and title of each class.
+// The legend of a classification result: number, colour and title of each
+// class. The pupil names and colours a group and merges two groups here
+// ("what is this? water"); each edit is a processing step on the result.
 class CClassLegendDlg : public CLegendWindow {
   Q_OBJECT
  public:
-  CClassLegendDlg(const ImageSession& session, Messenger& messenger, QWidget* owner);
+  CClassLegendDlg(CKiriApp& app, CKiriView& view);
   const std::vector<LegendItem>& Items() const { return m_items; }
   QListWidget* List() const { return m_list; }
   bool DrawOnPage(QPainter& painter, const LegendPagePlacement& place,
@@ -187,8 +195,16 @@ class CClassLegendDlg : public CLegendWindow {
   // Each row with its class's pixels, area and share of the image (read
   // from the result once, when first shown), or the titles alone.
   void ShowAreas(bool shown);
+  // The selected group's name and colour through the class item dialog.
+  void OnRename();
+  // Two groups become one through the merge dialog.
+  void OnMerge();
 
  private:
+  void RunEdit(const GroupEdit& edit);
+
+  CKiriApp& m_app;
+  CKiriView& m_view;
   const ImageSession& m_session;
   Messenger& m_messenger;
   std::vector<LegendItem> m_items;

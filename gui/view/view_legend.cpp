@@ -30,7 +30,7 @@ CLegendWindow* MakeLegendWindow(CKiriApp& app, CKiriView& view) {
       legend->FillFromNumbers(s.State().m_fDispMax, s.State().m_fDispMin, s.State().m_bRainbow);
       return legend;
     }
-    case LegendKind::kClass: return new CClassLegendDlg(s, app.Msg(), view.Frame());
+    case LegendKind::kClass: return new CClassLegendDlg(app, view);
     case LegendKind::kElevation: return new CDemLegendDlg(s, app.Msg(), view.Frame());
     default: return nullptr;
   }

@@ -218,6 +218,7 @@ TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {
       {withCheck, ClassItem{0, 0, 0, 0, 5, 5, 0, "畑"},
        Format(MessageText(kMsgCheckNoTraining), "畑")},
       {withCheck, ClassItem{0, 0, 0, 0, 0, 0, 0, "森林"}, MessageText(kMsgCheckNone)},
+      {"--merge 0,1", ClassItem(), MessageText(kMsgBadMlkFile)},  // not a classification
   };
   WriteFile(out, "kept");
   for (const auto& c : cases) {
@@ -230,7 +231,8 @@ TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {
     EXPECT_FALSE(FileExists(dir / "r.csv"));
   }
   for (const char* usage : {"--kmeans x", "--kmeans 3 --seed -1", "--seed 3 --classes c.mlk",
-                            "--kmeans 3 --classes c.mlk", "--kmeans 3 --check c.mlk"})
+                            "--kmeans 3 --classes c.mlk", "--kmeans 3 --check c.mlk", "--merge 1",
+                            "--merge 0,1 --kmeans 3"})
     EXPECT_EQ(Run(usage).status, 2) << usage;
   // A band constant over the whole image cannot help to find groups.
   WriteFile(BandFilePath(dir / "x", kSample8, 2), std::string(200, '\x07'));

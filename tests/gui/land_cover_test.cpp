@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 
+#include "core/analysis/kmeans.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
@@ -296,6 +297,71 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
       dir, "classify '" + source + "' --kmeans 3 --seed 5 -o '" + (dir / "cli/out.inf") + "'");
   ASSERT_EQ(cli.status, 0) << cli.err;
   EXPECT_EQ(SetFiles(ours), SetFiles(dir / "cli/out"));
+
+  // "What is this? water": the pupil names and colours group 1 in the legend.
+  // No keeps the result as it was; Yes repaints the group and names it.
+  const auto rename = [&](bool keep) {
+    ui.colours.push_back(QColor(0, 0, 255));
+    ui.dialogs.push_back([](QDialog& d) {
+      Find<CColourFrame>(d, kIdClassColour)->Choose();
+      Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("みず"));
+      return Click(d, 1);
+    });
+    messenger.answers = {keep};
+    legend->List()->setCurrentRow(1);
+    QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupRename), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  };
+  rename(false);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->Items()[1].title, "グループ2");
+  EXPECT_EQ(StripExtension(View()->Session().CurrentPath()), ours);
+  rename(true);
+  ASSERT_NE(legend, nullptr);
+  ASSERT_EQ(legend->Items().size(), 3u);
+  EXPECT_EQ(legend->Items()[1].title, "みず");
+  EXPECT_EQ(legend->Items()[1].blue, 255);
+  EXPECT_EQ(legend->Items()[1].red, 0);
+  const std::string named = StripExtension(View()->Session().CurrentPath());
+  EXPECT_NE(named, ours);
+  const std::string groupTwo = ::lumora::test::ReadFile(ours + ".b01");
+  const std::string blue = ::lumora::test::ReadFile(named + ".b01");
+  const std::string red = ::lumora::test::ReadFile(named + ".b03");
+  const char grey2 = char(GroupGrey(1, 3));
+  ASSERT_EQ(blue.size(), groupTwo.size());
+  for (size_t i = 0; i < blue.size(); ++i) {
+    ASSERT_EQ(blue[i], groupTwo[i] == grey2 ? '\xff' : groupTwo[i]) << i;
+    ASSERT_EQ(red[i], groupTwo[i] == grey2 ? '\0' : groupTwo[i]) << i;
+  }
+
+  // Group 2 goes into the water: the files lumora-cli writes for --merge 1,2.
+  const auto merged = ::lumora::test::RunCli(
+      dir, "classify '" + named + ".inf' --merge 1,2 -o '" + (dir / "cli/merged.inf") + "'");
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  ui.dialogs.push_back([](QDialog& d) {
+    EXPECT_EQ(Find<QComboBox>(d, kIdGroupMergeOther)->currentIndex(), 1);  // the selected group
+    Find<QComboBox>(d, kIdGroupMergeOther)->setCurrentIndex(2);
+    Find<QComboBox>(d, kIdGroupMergeInto)->setCurrentIndex(1);
+    return Click(d, 1);
+  });
+  messenger.answers = {true};
+  legend->List()->setCurrentRow(1);
+  QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupMerge), Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  ASSERT_EQ(legend->Items().size(), 2u);
+  EXPECT_EQ(legend->Items()[1].title, "みず");
+  auto files = SetFiles(StripExtension(View()->Session().CurrentPath()));
+  EXPECT_EQ(files.count("kmc"), 1u);
+  EXPECT_EQ(files, SetFiles(dir / "cli/merged"));
+  // Undo brings the three groups back.
+  app->OnCommand(kCmdUndo);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->Items().size(), 3u);
 }
 
 // Check areas, kept apart from the training areas, give the accuracy window

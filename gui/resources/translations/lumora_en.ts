@@ -1919,5 +1919,45 @@ Link windows</translation>
         <source>クラスの平均スペクトル（±標準偏差）</source>
         <translation>Mean spectra of the classes (± standard deviation)</translation>
     </message>
+    <message>
+        <source>名前と色...</source>
+        <translation>Name and colour...</translation>
+    </message>
+    <message>
+        <source>選んだグループに名前と色をつけます．</source>
+        <translation>Gives the chosen group a name and a colour.</translation>
+    </message>
+    <message>
+        <source>まとめる...</source>
+        <translation>Merge...</translation>
+    </message>
+    <message>
+        <source>2つのグループを1つにします．</source>
+        <translation>Makes two groups into one.</translation>
+    </message>
+    <message>
+        <source>グループの名前と色</source>
+        <translation>Name and colour of the group</translation>
+    </message>
+    <message>
+        <source>グループをまとめる</source>
+        <translation>Merge groups</translation>
+    </message>
+    <message>
+        <source>このグループを</source>
+        <translation>Put this group</translation>
+    </message>
+    <message>
+        <source>このグループに入れる</source>
+        <translation>into this group</translation>
+    </message>
+    <message>
+        <source>入れたグループの画素は，入れる先のグループの色と名前になります．</source>
+        <translation>The pixels of the group put in get the colour and name of the group they go into.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 </TS>

@@ -8,8 +8,10 @@
 #include "core/analysis/accuracy.h"
 #include "core/analysis/class_areas.h"
 #include "core/analysis/class_coaching.h"
+#include "core/analysis/group_edit.h"
 #include "core/analysis/kmeans.h"
 #include "core/imagefile/band_catalogue.h"
+#include "core/imagefile/settings_file.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/support/vector_code.h"
@@ -335,5 +337,137 @@ TEST(ClassAreas, PixelsAreaAndShare) {
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
 }
 
+// The pupil's edits of a k-means result, worked by hand on a 4 x 2 result
+// of three groups (greys 85, 170, 255) over two bands.
+TEST(GroupEdit, RenameAndMergeRewritePlanesLegendAndMeans) {
+  TempDir dir;
+  const std::string base = dir / "k";
+  WriteFile(base + ".inf", "LINE = 2\nPIXEL = 4\nSENSOR = 1\nFile_State = 2\n");
+  WriteFile(base + ".mlk", FormatLandCoverFile({3, 4}, GroupClasses(3)));
+  // Groups 0 0 1 1 / 2 1 0, then a black pixel of no group.
+  const std::string grey("\x55\x55\xaa\xaa\xff\xaa\x55\x00", 8);
+  for (int p = 1; p <= 3; ++p) WriteFile(BandFilePath(base, kSample8, p), grey);
+  const std::string kmc =
+      "3 2 7 4\n3 4\n3 10.0000 20.0000 9 9\n3 30.0000 40.0000 31 41\n1 50.0000 60.0000 50 60\n";
+  WriteFile(base + ".kmc", kmc);
+  WriteFile(base + ".lev", "levels\n");
+  RecordingMessenger m;
+  StepSource source{base + ".inf", base, {}};
+  ASSERT_TRUE(ReadSettings(source.settingsPath, source.settings, m));
+  const auto run = [&](const GroupEdit& edit, const std::string& name) {
+    StepResult result;
+    Progress progress;
+    return RunGroupEdit(source, dir / name, edit, result, m, progress) &&
+           result.fileState == kStateClassified && result.pixels == 4 && result.lines == 2;
+  };
+  const auto plane = [&](const std::string& name, int p) {
+    return ReadFile(BandFilePath(dir / name, kSample8, p));
+  };
+
+  GroupEdit rename;
+  rename.group = 1;
+  rename.blue = 255;
+  rename.title = " みず ";
+  ASSERT_TRUE(run(rename, "r"));
+  EXPECT_EQ(plane("r", 1), std::string("\x55\x55\xff\xff\xff\xff\x55\x00", 8));
+  EXPECT_EQ(plane("r", 2), std::string("\x55\x55\x00\x00\xff\x00\x55\x00", 8));
+  EXPECT_EQ(plane("r", 3), plane("r", 2));
+  auto classes = GroupClasses(3);
+  classes[1].red = classes[1].green = 0;
+  classes[1].blue = 255;
+  classes[1].title = "みず";
+  EXPECT_EQ(ReadFile(dir / "r.mlk"), FormatLandCoverFile({3, 4}, classes));
+  EXPECT_EQ(ReadFile(dir / "r.kmc"), kmc);
+  EXPECT_EQ(ReadFile(dir / "r.lev"), "levels\n");
+  EXPECT_EQ(ReadBandDescription(dir / "r", 2), "土地被覆分類データ　緑");
+
+  // Group 2 goes into group 0: its mean (3 x (10, 20) + 1 x (50, 60)) / 4.
+  GroupEdit merge;
+  merge.kind = GroupEdit::kMerge;
+  merge.group = 0;
+  merge.other = 2;
+  ASSERT_TRUE(run(merge, "m"));
+  for (int p = 1; p <= 3; ++p)
+    EXPECT_EQ(plane("m", p), std::string("\x55\x55\xaa\xaa\x55\xaa\x55\x00", 8)) << p;
+  auto merged = GroupClasses(3);
+  merged.pop_back();
+  EXPECT_EQ(ReadFile(dir / "m.mlk"), FormatLandCoverFile({3, 4}, merged));
+  EXPECT_EQ(ReadFile(dir / "m.kmc"),
+            "2 2 7 4\n3 4\n4 20.0000 30.0000 9 9\n3 30.0000 40.0000 31 41\n");
+  GroupMeans means;
+  EXPECT_TRUE(ParseGroupMeans(kmc, means));
+  EXPECT_EQ(FormatGroupMeans(means), kmc);
+  for (const char* bad : {"", "3 2 7 4\n3 4\n3 10 20 9 9\n", "13 2 7 4\n3 4\n", "3 2 7 4\n3 x\n"})
+    EXPECT_FALSE(ParseGroupMeans(bad, means)) << bad;
+
+  // Bad edits: a message, nothing written.
+  struct Bad {
+    GroupEdit::Kind kind;
+    int group, other;
+    uint8_t grey;
+    const char* title;
+    std::string said;
+  } bad[] = {
+      {GroupEdit::kRename, 0, 0, 0, "black", MessageText(kMsgGroupColourBlack)},
+      {GroupEdit::kRename, 0, 0, 170, "same",
+       Format(MessageText(kMsgGroupColourTaken), "グループ2")},
+      {GroupEdit::kRename, 0, 0, 9, " ", MessageText(kMsgGroupNoTitle)},
+      {GroupEdit::kRename, 3, 0, 9, "x", Format(MessageText(kMsgGroupNotThere), 3)},
+      {GroupEdit::kMerge, 1, 1, 0, "", MessageText(kMsgGroupMergeSelf)},
+      {GroupEdit::kMerge, 1, -1, 0, "", Format(MessageText(kMsgGroupNotThere), -1)},
+  };
+  for (const Bad& b : bad) {
+    GroupEdit edit;
+    edit.kind = b.kind;
+    edit.group = b.group;
+    edit.other = b.other;
+    edit.red = edit.green = edit.blue = b.grey;
+    edit.title = b.title;
+    m.entries.clear();
+    EXPECT_FALSE(run(edit, "bad")) << b.said;
+    ASSERT_EQ(m.entries.size(), 1u) << b.said;
+    const RecordingMessenger::Entry& e = m.entries[0];
+    EXPECT_EQ(e.id ? std::string(MessageText(e.id)) : e.text, b.said);
+    EXPECT_FALSE(FileExists(dir / "bad.b01")) << b.said;
+  }
+
+  // The named group becomes a training class on its largest square of one
+  // piece: the first of its three single pixels. Unnamed groups do not.
+  WriteFile(dir / "r.inf", "LINE = 2\nPIXEL = 4\nSENSOR = 1\nFile_State = 2\n");
+  std::vector<ClassItem> named;
+  ASSERT_TRUE(ClassesFromNamedGroups(dir / "r.inf", 4, 2, named, m));
+  ASSERT_EQ(named.size(), 1u);
+  EXPECT_EQ(FormatClassLine(named[0]), FormatClassLine({0, 0, 255, 0, 1, 3, 2, "みず"}));
+  m.entries.clear();
+  EXPECT_FALSE(ClassesFromNamedGroups(base + ".inf", 4, 2, named, m));
+  EXPECT_EQ(m.LastId(), kMsgNoNamedGroups);
+  EXPECT_FALSE(ClassesFromNamedGroups(dir / "r.inf", 4, 3, named, m));
+  EXPECT_EQ(m.LastId(), kMsgBadImageSize);
+  EXPECT_TRUE(named.empty());
+  for (const auto& [title, isNamed] :
+       std::vector<std::pair<std::string, bool>>{{"グループ1", false},
+                                                 {"グループ12", false},
+                                                 {"グループ", true},
+                                                 {"グループ1a", true},
+                                                 {"みず", true}})
+    EXPECT_EQ(IsNamedGroup(title), isNamed) << title;
+}
+
+// The largest square of each label, worked by hand; a label with no pixel has none.
+TEST(GroupEdit, LargestSquareOfEachLabel) {
+  const std::vector<uint8_t> labels = {0, 0, 0, 1, 1,  //
+                                       0, 0, 0, 1, 1,  //
+                                       0, 0, 0, 2, 1,  //
+                                       1, 1, 1, 1, 1};
+  const auto squares = LargestSquares(labels, 5, 4, 4);
+  ASSERT_EQ(squares.size(), 4u);
+  // top, bottom, right, left
+  const int expected[4][4] = {{0, 3, 3, 0}, {0, 2, 5, 3}, {2, 3, 4, 3}, {0, 0, 0, 0}};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(
+        (std::vector<int>{squares[i].top, squares[i].bottom, squares[i].right, squares[i].left}),
+        (std::vector<int>(expected[i], expected[i] + 4)))
+        << i;
+}
 }  // namespace
 }  // namespace lumora
