@@ -109,6 +109,8 @@ class LandCoverList {
 
   // A new class without an area at the end of the list.
   void Add(uint8_t red, uint8_t green, uint8_t blue, const std::string& title);
+  // A whole class, area and all, at the end of the list.
+  void Add(ClassItem item) { m_classes.push_back(std::move(item)); }
   // Colour and title of a row; false for a row that is not there.
   bool Change(int row, uint8_t red, uint8_t green, uint8_t blue, const std::string& title);
   // Removes the selected row (the selection then goes).

@@ -23,6 +23,8 @@
 #include "core/analysis/kmeans.h"
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
+#include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/view/image_session.h"
 #include "core/windows/spectrum.h"
@@ -257,6 +259,14 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   groups->setToolTip(translate(
       "CLandCoverDlg", "トレーニングエリアなしで，コンピュータに似た色の画素を集めてもらいます．"));
   connect(groups, &QPushButton::clicked, this, &CLandCoverDlg::OnGroups);
+  auto* named =
+      Button(kIdClassNamedGroups, translate("CLandCoverDlg", "名前をつけたグループを使う"), this);
+  named->setToolTip(
+      translate("CLandCoverDlg",
+                "ほかの窓で開いている「グループを見つける」の結果から，"
+                "名前をつけたグループを分類項目にします．"
+                "トレーニングエリアは，そのグループがいちばん大きくまとまっている正方形です．"));
+  connect(named, &QPushButton::clicked, this, &CLandCoverDlg::OnNamedGroups);
   auto* check = Button(kIdClassCheckArea, translate("CLandCoverDlg", "チェックエリア指定"), this);
   check->setToolTip(translate("CLandCoverDlg",
                               "分類のあとで，コンピュータの答えが合っているかを調べる場所です．"
@@ -277,6 +287,7 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   side->addWidget(m_checkCount);
   side->addSpacing(12);
   side->addWidget(groups);
+  side->addWidget(named);
   side->addStretch();
   auto* top = new QHBoxLayout;
   top->addWidget(m_classes, 1);
@@ -568,6 +579,31 @@ void CLandCoverDlg::OnGroups() {
   params.k = count->value();
   params.seed = uint64_t(seed->value());
   RunAndClose(MakeKMeansStep(std::move(params)));
+}
+
+void CLandCoverDlg::OnNamedGroups() {
+  if (m_running) return;
+  const ImageSettings& here = m_view.Session().Settings();
+  // The newest window whose result has group means and this image's size.
+  const CKiriView* found = nullptr;
+  for (const CKiriView* v : m_app.Views()) {
+    if (v == &m_view) continue;
+    const ImageSession& s = v->Session();
+    if (s.Settings().pixels == here.pixels && s.Settings().lines == here.lines &&
+        IsReadableRegularFile(ResolveNoCase(StripExtension(s.CurrentPath()) + ".kmc")))
+      found = v;
+  }
+  if (!found) {
+    m_app.Msg().ShowMessage(kMsgNoNamedGroups);
+    return;
+  }
+  std::vector<ClassItem> classes;
+  if (!ClassesFromNamedGroups(found->Session().CurrentPath(), here.pixels, here.lines, classes,
+                              m_app.Msg()))
+    return;
+  for (ClassItem& c : classes) m_list.Add(std::move(c));
+  m_list.Select(m_list.Count() - 1);
+  Refill();
 }
 
 void CLandCoverDlg::reject() {

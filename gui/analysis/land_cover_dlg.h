@@ -61,6 +61,7 @@ inline constexpr int kIdGroupMerge = 944;        // the legend's "merge" button
 inline constexpr int kGroupMergeTemplate = 945;  // and its dialog
 inline constexpr int kIdGroupMergeInto = 946;
 inline constexpr int kIdGroupMergeOther = 947;
+inline constexpr int kIdClassNamedGroups = 948;  // "use the named groups"
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -122,6 +123,9 @@ class CLandCoverDlg : public QDialog {
   void OnArea();
   // Groups the computer finds (k-means) as a processing step, instead of classes.
   void OnGroups();
+  // Each named group of a k-means result open in another window becomes a
+  // class, with the largest square of its pixels as its training area.
+  void OnNamedGroups();
   // The next dragged rectangle is a check area of the selected class: kept
   // apart from the training areas, it measures the result's accuracy.
   void OnCheckArea();

@@ -81,6 +81,34 @@ class LandCoverTest : public GuiTest {
     DragArea(dlg, {100, 20}, {140, 60});  // pixels 50..70, 10..30
   }
 
+  // Names and colours a group in the result's legend; keep answers the step's
+  // question. Returns the legend shown afterwards.
+  CClassLegendDlg* NameGroup(CClassLegendDlg* legend, int row, QColor colour, const QString& title,
+                             bool keep) {
+    ui.colours.push_back(colour);
+    ui.dialogs.push_back([title](QDialog& d) {
+      Find<CColourFrame>(d, kIdClassColour)->Choose();
+      Find<QLineEdit>(d, kIdClassTitle)->setText(title);
+      return Click(d, 1);
+    });
+    messenger.answers = {keep};
+    legend->List()->setCurrentRow(row);
+    QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupRename), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  }
+  // k groups from seed through the land-cover dialog, kept.
+  void FindGroups(CLandCoverDlg& dlg, int k, int seed) {
+    ui.dialogs.push_back([k, seed](QDialog& d) {
+      Find<QSpinBox>(d, kIdGroupCount)->setValue(k);
+      Find<QSpinBox>(d, kIdGroupSeed)->setValue(seed);
+      return Click(d, 1);
+    });
+    messenger.answers = {true};
+    Click(dlg, kIdClassGroups);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
   std::string source;
 };
 
@@ -300,24 +328,11 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
 
   // "What is this? water": the pupil names and colours group 1 in the legend.
   // No keeps the result as it was; Yes repaints the group and names it.
-  const auto rename = [&](bool keep) {
-    ui.colours.push_back(QColor(0, 0, 255));
-    ui.dialogs.push_back([](QDialog& d) {
-      Find<CColourFrame>(d, kIdClassColour)->Choose();
-      Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("みず"));
-      return Click(d, 1);
-    });
-    messenger.answers = {keep};
-    legend->List()->setCurrentRow(1);
-    QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupRename), Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
-  };
-  rename(false);
+  legend = NameGroup(legend, 1, QColor(0, 0, 255), QStringLiteral("みず"), false);
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->Items()[1].title, "グループ2");
   EXPECT_EQ(StripExtension(View()->Session().CurrentPath()), ours);
-  rename(true);
+  legend = NameGroup(legend, 1, QColor(0, 0, 255), QStringLiteral("みず"), true);
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[1].title, "みず");
@@ -362,6 +377,52 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->Items().size(), 3u);
+}
+
+// Named groups of a k-means result open in another window become training
+// classes: title and colour from its legend, and as area the largest square
+// of the group's pixels in one piece.
+TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
+  EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
+  FindGroups(*dlg, 3, 5);
+  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  const QColor fields(200, 200, 0);
+  legend = NameGroup(legend, 2, fields, QStringLiteral("はたけ"), true);
+  ASSERT_NE(legend, nullptr);
+  const std::string groups = StripExtension(View()->Session().CurrentPath());
+
+  ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+  dlg = OpenDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(*dlg, kIdClassNamedGroups);
+  ASSERT_EQ(dlg->List().Count(), 1);
+  const ClassItem c = dlg->List().Classes()[0];
+  EXPECT_EQ(c.title, "はたけ");
+  EXPECT_EQ(QColor(c.red, c.green, c.blue), fields);
+  // Every pixel of the square is the group's, and no square one larger is.
+  const std::string red = ::lumora::test::ReadFile(groups + ".b03");
+  const int w = 96, h = 80, side = c.right - c.left;
+  ASSERT_EQ(red.size(), size_t(w * h));
+  ASSERT_EQ(c.bottom - c.top, side);
+  const auto whole = [&](int top, int left, int n) {
+    for (int y = top; y < top + n; ++y)
+      for (int x = left; x < left + n; ++x)
+        if (uint8_t(red[size_t(y * w + x)]) != 200) return false;
+    return true;
+  };
+  EXPECT_GE(side, 2);
+  EXPECT_TRUE(whole(c.top, c.left, side));
+  for (int y = 0; y + side < h; ++y)
+    for (int x = 0; x + side < w; ++x) ASSERT_FALSE(whole(y, x, side + 1)) << x << "," << y;
+  // The coaching judges it like any class, and the run takes it.
+  EXPECT_EQ(dlg->CoachTable()->rowCount(), 1);
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 2);
 }
 
 // Check areas, kept apart from the training areas, give the accuracy window

@@ -749,6 +749,14 @@ The same starting number always gives the same groups.</translation>
 A red class is left out of the classification or easily taken for another one, and the two classes of a red pair are easily mixed up.
 Classify all the same?</translation>
     </message>
+    <message>
+        <source>名前をつけたグループを使う</source>
+        <translation>Use the named groups</translation>
+    </message>
+    <message>
+        <source>ほかの窓で開いている「グループを見つける」の結果から，名前をつけたグループを分類項目にします．トレーニングエリアは，そのグループがいちばん大きくまとまっている正方形です．</source>
+        <translation>Makes each group you named in a "Find groups" result open in another window a class. Its training area is the largest square where the group is all in one piece.</translation>
+    </message>
 </context>
 <context>
     <name>CLegendWindow</name>
