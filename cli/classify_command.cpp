@@ -26,10 +26,11 @@ std::optional<uint64_t> ParseSeed(const std::string& s) {
 }
 
 int RunClassify(const std::vector<std::string>& argv) {
-  Args args(argv, {});
+  Args args(argv, {"check-half"});
   if (!args.ok()) return UsageError("classify", args.error());
   if (args.positional().size() != 1 ||
-      !args.Unknown({"classes", "o", "kmeans", "seed", "report", "check", "merge"}).empty())
+      !args.Unknown({"classes", "o", "kmeans", "seed", "report", "check", "merge", "check-half"})
+           .empty())
     return UsageError("classify", "one settings file and the options below expected");
   const auto classesPath = args.Get("classes");
   const auto kmeans = args.Get("kmeans");
@@ -43,8 +44,10 @@ int RunClassify(const std::vector<std::string>& argv) {
                       "--classes CLASSES.mlk, --kmeans K or --merge A,B, and -o OUT.inf, are "
                       "required");
   if (args.Has("seed") && !kmeans) return UsageError("classify", "--seed goes with --kmeans");
-  if (checkPath && (!report || !classesPath))
-    return UsageError("classify", "--check goes with --classes and --report");
+  const bool checkHalf = args.Has("check-half");
+  const bool checked = checkPath || checkHalf;
+  if (checked && (!report || !classesPath))
+    return UsageError("classify", "--check and --check-half go with --classes and --report");
   if (report && report->empty()) return UsageError("classify", "--report needs a file name");
   const std::string& path = args.positional()[0];
   StderrMessenger messenger(path, *out);
@@ -84,13 +87,14 @@ int RunClassify(const std::vector<std::string>& argv) {
     if (!ReadClassesFile(*classesPath, params.classes)) return kExitFailure;
     params.requireUsableClass = true;
     params.bands = bands;
+    params.holdBackHalf = checkHalf;
     // Check areas are judged before anything is written.
-    if (checkPath) {
+    if (checked) {
       std::vector<ClassItem> checks;
-      if (!ReadClassesFile(*checkPath, checks)) return kExitFailure;
-      StderrMessenger checkMessenger(*checkPath);
+      if (checkPath && !ReadClassesFile(*checkPath, checks)) return kExitFailure;
+      StderrMessenger checkMessenger(checkPath ? *checkPath : path);
       if (!CheckAccuracy(bands, params.classes, checks, StripExtension(path), settings.pixels,
-                         settings.lines, accuracy, checkMessenger))
+                         settings.lines, accuracy, checkMessenger, checkHalf))
         return kExitFailure;
     }
     body = MakeClassificationStep(std::move(params));
@@ -100,7 +104,7 @@ int RunClassify(const std::vector<std::string>& argv) {
   std::vector<ClassArea> areas;
   if (!ComputeClassAreas(*out, areas, messenger)) return kExitFailure;
   std::string csv = ClassAreasCsv(areas);
-  if (checkPath) csv += "\n" + AccuracyCsv(accuracy);
+  if (checked) csv += "\n" + AccuracyCsv(accuracy);
   if (!WriteFileAtomically(*report, csv)) {
     StderrMessenger(path, *report).ShowMessage(kMsgCreateFailed);
     return kExitFailure;
@@ -111,14 +115,16 @@ int RunClassify(const std::vector<std::string>& argv) {
 Registrar reg(
     "classify",
     "classify IMAGE.inf (--classes CLASSES.mlk | --kmeans K [--seed S] | --merge A,B) "
-    "-o OUT.inf [--report AREAS.csv [--check CHECKS.mlk]]",
+    "-o OUT.inf [--report AREAS.csv [--check CHECKS.mlk] [--check-half]]",
     "Classifies land cover by maximum likelihood from the classes and training areas of "
     "a legend file, or finds K groups (2 to 12) by k-means, started the same way for "
     "the same seed. --merge A,B puts group B of a classification result into group A (numbered "
     "from 0 as the class legend shows them), as the legend's merge does. --report writes each "
     "class's pixels, area and share of the image; "
     "--check adds the confusion matrix, accuracy and kappa on the check areas (a legend "
-    "file whose areas are named like the classes they show).",
+    "file whose areas are named like the classes they show); --check-half holds back every "
+    "second pixel of each training area from the class statistics and checks the "
+    "result on them.",
     RunClassify);
 
 }  // namespace

@@ -102,18 +102,29 @@ std::string AccuracyCsv(const Accuracy& a) {
 
 bool CheckAccuracy(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
                    const std::vector<ClassItem>& checks, const std::string& basePath, int width,
-                   int height, Accuracy& out, Messenger& messenger) {
+                   int height, Accuracy& out, Messenger& messenger, bool holdBackHalf) {
   const int n = static_cast<int>(classes.size());
   out = Accuracy();
   for (const auto& c : classes) out.titles.push_back(c.title);
   out.matrix.assign(static_cast<size_t>(n) * (n + 1), 0);
   std::vector<ClassStatistics> stats(classes.size());
+  const SampleHalf training = holdBackHalf ? SampleHalf::kTraining : SampleHalf::kAll;
   for (int c = 0; c < n; ++c)
-    if (!ComputeClassStatistics(classes[c], bands, basePath, width, height, stats[c], messenger))
+    if (!ComputeClassStatistics(classes[c], bands, basePath, width, height, stats[c], messenger,
+                                training))
       return false;
+  // The held-back samples of each usable class, checked against it.
+  std::vector<std::vector<std::vector<uint8_t>>> heldBack(classes.size());
+  bool anyPixel = false;
+  for (int c = 0; holdBackHalf && c < n; ++c) {
+    if (!stats[c].Usable()) continue;
+    if (!ReadAreaSamples(classes[c], bands, basePath, width, height, SampleHalf::kHeldBack,
+                         heldBack[c], messenger))
+      return false;
+    anyPixel |= !heldBack[c].empty() && !heldBack[c][0].empty();
+  }
   // Every check area is looked at before any is counted.
   std::vector<int> truth(checks.size(), -1);
-  bool anyPixel = false;
   for (size_t i = 0; i < checks.size(); ++i) {
     const ClassItem& area = checks[i];
     if (!area.HasArea() || area.right <= area.left || area.bottom <= area.top) continue;
@@ -166,6 +177,15 @@ bool CheckAccuracy(const std::vector<int>& bands, const std::vector<ClassItem>& 
         const int c = chosen[x] < 0 ? n : chosen[x];
         ++out.matrix[static_cast<size_t>(truth[i]) * (n + 1) + c];
       }
+    }
+  }
+  std::vector<uint8_t> x(bands.size());
+  for (int c = 0; c < n; ++c) {
+    const auto& samples = heldBack[c];
+    for (size_t i = 0; !samples.empty() && i < samples[0].size(); ++i) {
+      for (size_t b = 0; b < bands.size(); ++b) x[b] = samples[b][i];
+      const int chosenClass = classifier.Classify(x.data());
+      ++out.matrix[static_cast<size_t>(c) * (n + 1) + (chosenClass < 0 ? n : chosenClass)];
     }
   }
   ComputeAccuracy(out);

@@ -42,11 +42,13 @@ std::string AccuracyCsv(const Accuracy& a);
 
 // Classifies every pixel of the check areas as the run would (statistics of
 // the training classes) and fills the matrix. A check area belongs to the
-// training class of its title. Refused with a message: no check area with
-// pixels, a check area outside the image, one whose class has no usable
-// training area; false too when a band cannot be read.
+// training class of its title. With holdBackHalf every second sample of each
+// training area (SampleHalf::kHeldBack) is checked too, and the statistics
+// come from the other half, as the run then takes them. Refused with a
+// message: no pixel to check, a check area outside the image, one whose
+// class has no usable training area; false too when a band cannot be read.
 bool CheckAccuracy(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
                    const std::vector<ClassItem>& checks, const std::string& basePath, int width,
-                   int height, Accuracy& out, Messenger& messenger);
+                   int height, Accuracy& out, Messenger& messenger, bool holdBackHalf = false);
 
 }  // namespace lumora

@@ -159,9 +159,68 @@ ClassStatistics StatisticsFromSamples(const std::vector<std::vector<uint8_t>>& s
   return s;
 }
 
+namespace {
+
+bool SampleTaken(SampleHalf half, int r, int c) {
+  return half == SampleHalf::kAll || ((r + c) % 2 == 1) == (half == SampleHalf::kHeldBack);
+}
+
+size_t SamplesTaken(const ClassItem& item, SampleHalf half) {
+  const SampleAxis sx = SamplingOf(item.right - item.left);
+  const SampleAxis sy = SamplingOf(item.bottom - item.top);
+  size_t count = 0;
+  for (int r = 0; r < sy.count; ++r)
+    for (int c = 0; c < sx.count; ++c) count += SampleTaken(half, r, c) ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+bool ReadAreaSamples(const ClassItem& item, const std::vector<int>& bands,
+                     const std::string& basePath, int width, int height, SampleHalf half,
+                     std::vector<std::vector<uint8_t>>& samples, Messenger& messenger,
+                     bool* noMemory) {
+  samples.assign(bands.size(), {});
+  if (!item.HasArea() || item.left < 0 || item.top < 0 || item.right > width ||
+      item.bottom > height)
+    return true;
+  const SampleAxis sx = SamplingOf(item.right - item.left);
+  const SampleAxis sy = SamplingOf(item.bottom - item.top);
+  const size_t count = SamplesTaken(item, half);
+  std::vector<uint8_t> row;
+  if (!AllocateOrReport(messenger, [&] {
+        for (auto& s : samples) s.reserve(count);
+        row.resize(static_cast<size_t>(width));
+      })) {
+    if (noMemory) *noMemory = true;
+    return false;
+  }
+  for (size_t b = 0; b < bands.size(); ++b) {
+    // Only the rows of the area are read; a band too short for them is found there.
+    FilePtr f = OpenBandFile(BandFilePath(basePath, kSample8, bands[b]), 0, messenger);
+    if (!f) return false;
+    const int64_t rowStride = width;
+    bool ok = SeekTo(f.get(), int64_t{item.top} * rowStride);
+    for (int r = 0; ok && r < sy.count; ++r) {
+      if (r > 0 && sy.step > 1) ok = SeekBy(f.get(), (sy.step - 1) * rowStride);
+      if (!ok || std::fread(row.data(), 1, row.size(), f.get()) != row.size()) {
+        ok = false;
+        break;
+      }
+      for (int c = 0; c < sx.count; ++c)
+        if (SampleTaken(half, r, c)) samples[b].push_back(row[item.left + c * sx.step]);
+    }
+    if (!ok) {
+      messenger.ShowMessage(kMsgBandFileShort);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool ComputeClassStatistics(const ClassItem& item, const std::vector<int>& bands,
                             const std::string& basePath, int width, int height,
-                            ClassStatistics& out, Messenger& messenger) {
+                            ClassStatistics& out, Messenger& messenger, SampleHalf half) {
   out = ClassStatistics();
   out.bands = static_cast<int>(bands.size());
   if (!item.HasArea()) {
@@ -172,41 +231,16 @@ bool ComputeClassStatistics(const ClassItem& item, const std::vector<int>& bands
     out.status = ClassStatus::kAreaOutside;
     return true;
   }
-  const SampleAxis sx = SamplingOf(item.right - item.left);
-  const SampleAxis sy = SamplingOf(item.bottom - item.top);
-  const size_t count = static_cast<size_t>(sx.count) * sy.count;
-  if (count < 2 || bands.empty()) {
+  if (SamplesTaken(item, half) < 2 || bands.empty()) {
     out.status = ClassStatus::kTooFewSamples;
     return true;
   }
   std::vector<std::vector<uint8_t>> samples;
-  std::vector<uint8_t> row;
-  if (!AllocateOrReport(messenger, [&] {
-        samples.assign(bands.size(), std::vector<uint8_t>(count));
-        row.resize(static_cast<size_t>(width));
-      })) {
+  bool noMemory = false;
+  if (!ReadAreaSamples(item, bands, basePath, width, height, half, samples, messenger, &noMemory)) {
+    if (!noMemory) return false;
     out.status = ClassStatus::kNoMemory;
     return true;
-  }
-  for (size_t b = 0; b < bands.size(); ++b) {
-    // Only the rows of the area are read; a band too short for them is found there.
-    FilePtr f = OpenBandFile(BandFilePath(basePath, kSample8, bands[b]), 0, messenger);
-    if (!f) return false;
-    const int64_t rowStride = width;
-    bool ok = SeekTo(f.get(), int64_t{item.top} * rowStride);
-    size_t at = 0;
-    for (int r = 0; ok && r < sy.count; ++r) {
-      if (r > 0 && sy.step > 1) ok = SeekBy(f.get(), (sy.step - 1) * rowStride);
-      if (!ok || std::fread(row.data(), 1, row.size(), f.get()) != row.size()) {
-        ok = false;
-        break;
-      }
-      for (int c = 0; c < sx.count; ++c) samples[b][at++] = row[item.left + c * sx.step];
-    }
-    if (!ok) {
-      messenger.ShowMessage(kMsgBandFileShort);
-      return false;
-    }
   }
   out = StatisticsFromSamples(samples);
   return true;
@@ -418,7 +452,7 @@ std::string LeftOutReport(const std::vector<ClassItem>& classes,
 
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
-              Messenger& messenger, Progress& progress, bool requireUsableClass) {
+              Messenger& messenger, Progress& progress, bool requireUsableClass, SampleHalf half) {
   if (width <= 0 || height <= 0 || bands.size() > FastClassifier::kMaxBands) {
     messenger.ShowMessage(kMsgBadImageSize);
     return false;
@@ -443,7 +477,8 @@ bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& class
   }
   std::vector<ClassStatistics> stats(classes.size());
   for (size_t c = 0; c < classes.size(); ++c)
-    if (!ComputeClassStatistics(classes[c], bands, sourceBase, width, height, stats[c], messenger))
+    if (!ComputeClassStatistics(classes[c], bands, sourceBase, width, height, stats[c], messenger,
+                                half))
       return false;
   const std::string report = LeftOutReport(classes, stats);
   if (!report.empty()) messenger.ShowText("土地被覆分類", report);

@@ -57,13 +57,28 @@ double LuDeterminantInverse(std::vector<double> a, int n, std::vector<double>& i
 // Statistics from samples: samples[b] holds the N values of band b.
 ClassStatistics StatisticsFromSamples(const std::vector<std::vector<uint8_t>>& samples);
 
+// Which of a training area's samples are taken. Every second sample, as
+// on a chessboard (row + column of the sample grid odd), can be held back
+// to check the result: the others then train.
+enum class SampleHalf { kAll, kTraining, kHeldBack };
+
+// The samples of a class's area (samples[b]: band b of each), row by row;
+// none for an area that is missing or outside the image. False (61234)
+// when a band file cannot be opened or is too short (61418), or when the
+// samples cannot be held (*noMemory set).
+bool ReadAreaSamples(const ClassItem& item, const std::vector<int>& bands,
+                     const std::string& basePath, int width, int height, SampleHalf half,
+                     std::vector<std::vector<uint8_t>>& samples, Messenger& messenger,
+                     bool* noMemory = nullptr);
+
 // Statistics of a class over the image's 8-bit band files base + ".bNN"
 // (width x height bytes each). False (61234) when a band file cannot be
 // opened or is too short (61418); degenerate areas give a usable == false
 // status, not a failure.
 bool ComputeClassStatistics(const ClassItem& item, const std::vector<int>& bands,
                             const std::string& basePath, int width, int height,
-                            ClassStatistics& out, Messenger& messenger);
+                            ClassStatistics& out, Messenger& messenger,
+                            SampleHalf half = SampleHalf::kAll);
 
 // D = (x - mean)' inverse (x - mean) + ln(determinant) of a usable class.
 double DiscriminantOf(const ClassStatistics& s, const uint8_t* x);
@@ -116,7 +131,8 @@ class FastClassifier {
 // a black image.
 bool Classify(const std::vector<int>& bands, const std::vector<ClassItem>& classes,
               const std::string& sourceBase, int width, int height, const std::string& targetBase,
-              Messenger& messenger, Progress& progress, bool requireUsableClass = false);
+              Messenger& messenger, Progress& progress, bool requireUsableClass = false,
+              SampleHalf half = SampleHalf::kAll);
 
 // The message listing left-out classes and why; empty when none is.
 std::string LeftOutReport(const std::vector<ClassItem>& classes,

@@ -178,7 +178,8 @@ bool RunClassification(const StepSource& source, const std::string& targetBase,
   }
   if (!CopyCompanions(source.basePath, targetBase, {".dem", ".lev"}, messenger)) return false;
   if (!Classify(params.bands, params.classes, source.basePath, source.settings.pixels,
-                source.settings.lines, targetBase, messenger, progress, params.requireUsableClass))
+                source.settings.lines, targetBase, messenger, progress, params.requireUsableClass,
+                params.holdBackHalf ? SampleHalf::kTraining : SampleHalf::kAll))
     return false;
   if (!WriteLandCoverFile(targetBase + ".mlk", params.bands, params.classes, messenger))
     return false;

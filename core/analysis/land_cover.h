@@ -80,6 +80,9 @@ struct ClassificationParams {
   std::vector<ClassItem> classes;
   // Stop instead of writing an all-black result when no class is usable.
   bool requireUsableClass = false;
+  // Every second training sample is held back to check the result
+  // (CheckAccuracy) and takes no part in the class statistics.
+  bool holdBackHalf = false;
 };
 
 // The classification run: deletes targetBase.*, copies the .dem and .lev

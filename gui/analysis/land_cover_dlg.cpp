@@ -274,6 +274,12 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   connect(check, &QPushButton::clicked, this, &CLandCoverDlg::OnCheckArea);
   m_checkCount = new QLabel(translate("CLandCoverDlg", "チェックエリア：%1か所").arg(0), this);
   m_checkCount->setObjectName(QString::number(kIdClassChecks));
+  m_checkHalf = new QCheckBox(translate("CLandCoverDlg", "半分の画素でチェック"), this);
+  m_checkHalf->setObjectName(QString::number(kIdClassCheckHalf));
+  m_checkHalf->setToolTip(translate("CLandCoverDlg",
+                                    "トレーニングエリアの画素を1つおきに取っておき，"
+                                    "分類のあとで，コンピュータの答えが合っているかを調べます．"
+                                    "取っておいた画素は，分類項目を覚えるのには使いません．"));
   auto* other = Button(kIdClassOther, translate("CLandCoverDlg", "その他"), this);
   other->setEnabled(false);
   other->hide();
@@ -285,6 +291,7 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
   auto* side = new QVBoxLayout;
   for (QPushButton* b : {add, change, remove, area, check}) side->addWidget(b);
   side->addWidget(m_checkCount);
+  side->addWidget(m_checkHalf);
   side->addSpacing(12);
   side->addWidget(groups);
   side->addWidget(named);
@@ -490,14 +497,18 @@ bool CLandCoverDlg::TrainingAreasLargeEnough() {
 
 void CLandCoverDlg::accept() {
   if (m_running || !TrainingAreasLargeEnough() || !RedLightsAccepted()) return;
-  if (m_checks.empty()) return RunAndClose(MakeClassificationStep(m_list.Params()));
-  // Check areas are judged on the image the classes were drawn on, before the run.
+  ClassificationParams params = m_list.Params();
+  params.holdBackHalf = m_checkHalf->isChecked();
+  if (m_checks.empty() && !params.holdBackHalf)
+    return RunAndClose(MakeClassificationStep(std::move(params)));
+  // Check pixels are judged on the image the classes were drawn on, before the run.
   const ImageSession& s = m_view.Session();
   Accuracy accuracy;
   if (!CheckAccuracy(m_list.Bands(), m_list.Classes(), m_checks, StripExtension(s.CurrentPath()),
-                     s.Settings().pixels, s.Settings().lines, accuracy, m_app.Msg()))
+                     s.Settings().pixels, s.Settings().lines, accuracy, m_app.Msg(),
+                     params.holdBackHalf))
     return;
-  RunAndClose(MakeClassificationStep(m_list.Params()), &accuracy);
+  RunAndClose(MakeClassificationStep(std::move(params)), &accuracy);
 }
 
 void CLandCoverDlg::OnCheckArea() {

@@ -17,6 +17,7 @@
 #include "core/analysis/land_cover.h"
 #include "gui/widgets/legend_window.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -62,6 +63,7 @@ inline constexpr int kGroupMergeTemplate = 945;  // and its dialog
 inline constexpr int kIdGroupMergeInto = 946;
 inline constexpr int kIdGroupMergeOther = 947;
 inline constexpr int kIdClassNamedGroups = 948;  // "use the named groups"
+inline constexpr int kIdClassCheckHalf = 949;    // hold back every second training pixel
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -170,6 +172,7 @@ class CLandCoverDlg : public QDialog {
   std::vector<CachedStatistics> m_statsCache;
   std::vector<ClassItem> m_checks;  // titled like their class
   QLabel* m_checkCount;
+  QCheckBox* m_checkHalf;
   bool m_running = false;
 };
 

@@ -70,6 +70,13 @@ class LandCoverTest : public GuiTest {
     Mouse(QEvent::MouseMove, to, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
   }
+  // Water on the bay (9 x 16 pixels) and forest (14 x 10 pixels).
+  void WaterAndForest(CLandCoverDlg& dlg) {
+    AddClass(dlg, QColor(0, 0, 255), QStringLiteral("みず"));
+    DragArea(dlg, {1, 62}, {10, 78});
+    AddClass(dlg, QColor(200, 0, 0), QStringLiteral("もり"));
+    DragArea(dlg, {8, 45}, {22, 55});
+  }
   // Three classes, the last dragged at 200 %.
   void BuildClasses(CLandCoverDlg& dlg) {
     AddClass(dlg, QColor(255, 0, 128), QStringLiteral("もり"));
@@ -430,10 +437,7 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
 TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
-  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
-  DragArea(*dlg, {1, 62}, {10, 78});
-  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("もり"));
-  DragArea(*dlg, {8, 45}, {22, 55});
+  WaterAndForest(*dlg);
   AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
   const auto checkArea = [&](int row, QPoint from, QPoint to) {
     dlg->ClassList()->setCurrentRow(row);
@@ -468,10 +472,7 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
 
   dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 0);  // nothing was saved
-  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
-  DragArea(*dlg, {1, 62}, {10, 78});
-  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("もり"));
-  DragArea(*dlg, {8, 45}, {22, 55});
+  WaterAndForest(*dlg);
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
   messenger.answers = {true, true};
@@ -492,6 +493,35 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
   ASSERT_GT(report.size(), window->Csv().size());
   EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+}
+
+// Every second training pixel held back checks the result instead of check
+// areas: 9 x 16 and 14 x 10 pixels give 72 + 70 held back. The numbers and
+// the result are what lumora-cli --check-half gives.
+TEST_F(LandCoverTest, HalfTheTrainingPixelsCheckTheResult) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  WaterAndForest(*dlg);
+  ::lumora::test::WriteFile(dir / "classes.mlk", FormatLandCoverFile({1}, dlg->List().Classes()));
+  Find<QCheckBox>(*dlg, kIdClassCheckHalf)->setChecked(true);
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->Session().State().m_nFileState, 2);
+  CAccuracyDlg* window = AccuracyWindow(*app);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Shown().total, 72 + 70);
+  fs::create_directory(dir / "cli");
+  const auto cli = ::lumora::test::RunCli(
+      dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") + "' -o '" +
+               (dir / "cli/out.inf") + "' --report '" + (dir / "r.csv") + "' --check-half");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
+  ASSERT_GT(report.size(), window->Csv().size());
+  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+  auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
+  auto theirs = SetFiles(dir / "cli/out");
+  // The legend files carry the areas as each side drew them; the planes must agree.
+  for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
 }
 
 // The scatter plot draws each class of the open dialog as its mean ± 2

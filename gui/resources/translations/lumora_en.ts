@@ -757,6 +757,14 @@ Classify all the same?</translation>
         <source>ほかの窓で開いている「グループを見つける」の結果から，名前をつけたグループを分類項目にします．トレーニングエリアは，そのグループがいちばん大きくまとまっている正方形です．</source>
         <translation>Makes each group you named in a "Find groups" result open in another window a class. Its training area is the largest square where the group is all in one piece.</translation>
     </message>
+    <message>
+        <source>半分の画素でチェック</source>
+        <translation>Check on half the pixels</translation>
+    </message>
+    <message>
+        <source>トレーニングエリアの画素を1つおきに取っておき，分類のあとで，コンピュータの答えが合っているかを調べます．取っておいた画素は，分類項目を覚えるのには使いません．</source>
+        <translation>Keeps every second pixel of the training areas aside to check the computer's answers after the classification. The pixels kept aside are not used to learn the classes.</translation>
+    </message>
 </context>
 <context>
     <name>CLegendWindow</name>
