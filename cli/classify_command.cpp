@@ -92,6 +92,7 @@ int RunClassify(const std::vector<std::string>& argv) {
     if (checked) {
       std::vector<ClassItem> checks;
       if (checkPath && !ReadClassesFile(*checkPath, checks)) return kExitFailure;
+      params.checks = checks;
       StderrMessenger checkMessenger(checkPath ? *checkPath : path);
       if (!CheckAccuracy(bands, params.classes, checks, StripExtension(path), settings.pixels,
                          settings.lines, accuracy, checkMessenger, checkHalf))

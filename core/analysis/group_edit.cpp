@@ -158,7 +158,7 @@ bool RunGroupEdit(const StepSource& source, const std::string& targetBase, const
     messenger.ShowMessage(kMsgDeleteFailed);
     return false;
   }
-  std::vector<std::string> copied = {".dem", ".lev"};
+  std::vector<std::string> copied = {".dem", ".lev", ".mck"};
   if (edit.kind == GroupEdit::kRename) copied.push_back(".kmc");
   if (!CopyCompanions(source.basePath, targetBase, copied, messenger)) {
     progress.Close();

@@ -144,10 +144,10 @@ bool ParseLandCoverClasses(std::string_view text, std::vector<ClassItem>& out) {
 }
 
 void LoadLandCoverClasses(const std::string& settingsPath, std::vector<ClassItem>& out,
-                          Messenger& messenger) {
+                          Messenger& messenger, const char* extension) {
   std::string text;
-  const TextRead read =
-      ReadTextFile(ResolveNoCase(StripExtension(settingsPath) + ".mlk"), kMaxLegendFileBytes, text);
+  const TextRead read = ReadTextFile(ResolveNoCase(StripExtension(settingsPath) + extension),
+                                     kMaxLegendFileBytes, text);
   if (read == TextRead::kCannotOpen) return;
   if (read == TextRead::kTooLarge || !ParseLandCoverClasses(text, out))
     messenger.ShowMessage(kMsgBadMlkFile);
@@ -182,6 +182,9 @@ bool RunClassification(const StepSource& source, const std::string& targetBase,
                 params.holdBackHalf ? SampleHalf::kTraining : SampleHalf::kAll))
     return false;
   if (!WriteLandCoverFile(targetBase + ".mlk", params.bands, params.classes, messenger))
+    return false;
+  if (!params.checks.empty() &&
+      !WriteLandCoverFile(targetBase + ".mck", params.bands, params.checks, messenger))
     return false;
   SetClassifiedResult(result, source.settings.pixels, source.settings.lines);
   return true;

@@ -70,9 +70,10 @@ bool ForEachClassLine(std::string_view text,
 bool ParseLandCoverClasses(std::string_view text, std::vector<ClassItem>& out);
 // Reads base + ".mlk" into the class list. A missing file leaves the list
 // empty without a message; a short one reports 61417 and keeps the classes
-// read completely.
+// read completely. extension ".mck": the check areas saved beside them, in
+// the same form (each area titled like the class it shows).
 void LoadLandCoverClasses(const std::string& settingsPath, std::vector<ClassItem>& out,
-                          Messenger& messenger);
+                          Messenger& messenger, const char* extension = ".mlk");
 
 // What the classification run needs beyond the step's source.
 struct ClassificationParams {
@@ -83,11 +84,14 @@ struct ClassificationParams {
   // Every second training sample is held back to check the result
   // (CheckAccuracy) and takes no part in the class statistics.
   bool holdBackHalf = false;
+  // Check areas, saved beside the legend file (".mck") when there are any.
+  std::vector<ClassItem> checks;
 };
 
 // The classification run: deletes targetBase.*, copies the .dem and .lev
 // companions, classifies into three colour planes with their descriptions
-// and writes targetBase.mlk. Fills result with the new file state.
+// and writes targetBase.mlk (and targetBase.mck with the check areas).
+// Fills result with the new file state.
 bool RunClassification(const StepSource& source, const std::string& targetBase,
                        const ClassificationParams& params, StepResult& result, Messenger& messenger,
                        Progress& progress);
@@ -127,7 +131,12 @@ class LandCoverList {
   // bottom), (right, bottom), (right, top), (left, top).
   bool SelectedOutline(std::vector<OutlinePoint>& outline) const;
 
-  ClassificationParams Params() const { return {m_bands, m_classes}; }
+  ClassificationParams Params() const {
+    ClassificationParams params;
+    params.bands = m_bands;
+    params.classes = m_classes;
+    return params;
+  }
 
  private:
   std::vector<ClassItem> m_classes;

@@ -83,8 +83,8 @@ std::string LowerExtension(const fs::path& file) {
 
 bool IsFileSetExtension(std::string_view ext) {
   const std::string e = ToLowerAscii(ext);
-  if (e == "inf" || e == "brd" || e == "ndv" || e == "mlk" || e == "kmc" || e == "dem" ||
-      e == "lev")
+  if (e == "inf" || e == "brd" || e == "ndv" || e == "mlk" || e == "kmc" || e == "mck" ||
+      e == "dem" || e == "lev")
     return true;
   return ParseBandSuffix(e).letter != 0;
 }

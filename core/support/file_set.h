@@ -34,8 +34,8 @@ BandSuffix ParseBandSuffix(std::string_view ext);
 std::string LowerExtension(const std::filesystem::path& file);
 
 // Extensions of the files a file set is made of: settings "inf", bands
-// "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "kmc" (group means), "lev", "dem",
-// "brd" (any case).
+// "bNN" / "iNN" / "rNN", descriptions "dNN", "ndv", "mlk", "kmc" (group means), "mck" (check
+// areas), "lev", "dem", "brd" (any case).
 bool IsFileSetExtension(std::string_view ext);
 // The files of the set base names: "name.<set extension>" without regard to
 // case (as the set's readers find them), not folders and not the user's

@@ -272,7 +272,10 @@ CLandCoverDlg::CLandCoverDlg(CKiriApp& app, CKiriView& view)
                               "分類のあとで，コンピュータの答えが合っているかを調べる場所です．"
                               "トレーニングエリアとは別の場所を囲んでください．"));
   connect(check, &QPushButton::clicked, this, &CLandCoverDlg::OnCheckArea);
-  m_checkCount = new QLabel(translate("CLandCoverDlg", "チェックエリア：%1か所").arg(0), this);
+  // Check areas saved with the classes come back with them.
+  LoadLandCoverClasses(s.CurrentPath(), m_checks, app.Msg(), ".mck");
+  m_checkCount = new QLabel(
+      translate("CLandCoverDlg", "チェックエリア：%1か所").arg(int(m_checks.size())), this);
   m_checkCount->setObjectName(QString::number(kIdClassChecks));
   m_checkHalf = new QCheckBox(translate("CLandCoverDlg", "半分の画素でチェック"), this);
   m_checkHalf->setObjectName(QString::number(kIdClassCheckHalf));
@@ -499,6 +502,7 @@ void CLandCoverDlg::accept() {
   if (m_running || !TrainingAreasLargeEnough() || !RedLightsAccepted()) return;
   ClassificationParams params = m_list.Params();
   params.holdBackHalf = m_checkHalf->isChecked();
+  params.checks = m_checks;
   if (m_checks.empty() && !params.holdBackHalf)
     return RunAndClose(MakeClassificationStep(std::move(params)));
   // Check pixels are judged on the image the classes were drawn on, before the run.

@@ -475,9 +475,13 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   WaterAndForest(*dlg);
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
+  // The check areas are saved beside the classes, in their form.
+  const std::string saved = FormatLandCoverFile(dlg->List().Bands(), dlg->CheckAreas());
   messenger.answers = {true, true};
   Click(*dlg, 1);
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
+  EXPECT_EQ(::lumora::test::ReadFile(StripExtension(View()->Session().CurrentPath()) + ".mck"),
+            saved);
   CAccuracyDlg* window = AccuracyWindow(*app);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
@@ -591,9 +595,14 @@ TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
   ::lumora::test::WriteFile(dir / "tm.mlk",
                             "1\n2\n3\n2\n1\n2\n2\n255   0 128    10    60    80    20 forest one\n"
                             "  0   0 255     1     9     9     1 lake\n");
+  ::lumora::test::WriteFile(dir / "tm.mck",
+                            "1\n2\n3\n2\n1\n2\n1\n  0   0   0    20    30    40    30 lake\n");
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 2);
+  ASSERT_EQ(dlg->CheckAreas().size(), 1u);
+  EXPECT_EQ(AreaText(dlg->CheckAreas()[0]), "(  31,  21)-(  41,  31)");
+  EXPECT_EQ(Find<QLabel>(*dlg, kIdClassChecks)->text(), QStringLiteral("チェックエリア：1か所"));
   EXPECT_EQ(dlg->List().Classes()[0].title, "forest one");
   EXPECT_EQ(dlg->List().Classes()[1].right, 9);
   // The selected class's area is outlined on the image in exclusive-or

@@ -34,15 +34,15 @@ TEST(NameMatches, BaseDotStarIsTheSetAndNothingElseIsAPattern) {
 TEST(SetFiles, OnlyTheFilesOfASet) {
   TempDir dir;
   for (const char* name : {"out.inf", "OUT.B01", "out.i02", "out.r03", "out.d01", "out.ndv",
-                           "out.mlk", "out.lev", "out.dem", "out.kmc", "out.brd", "out.txt",
-                           "out.jpg", "out.inf.bak", "out.b", "out.bx1", "outer.b01"})
+                           "out.mlk", "out.lev", "out.dem", "out.kmc", "out.mck", "out.brd",
+                           "out.txt", "out.jpg", "out.inf.bak", "out.b", "out.bx1", "outer.b01"})
     WriteFile(dir / name, "");
   fs::create_directory(dir / "out.b05");
   std::vector<std::string> names;
   for (const auto& f : SetFiles(dir / "out")) names.push_back(f.filename().string());
   EXPECT_EQ(names, (std::vector<std::string>{"OUT.B01", "out.brd", "out.d01", "out.dem", "out.i02",
-                                             "out.inf", "out.kmc", "out.lev", "out.mlk", "out.ndv",
-                                             "out.r03"}));
+                                             "out.inf", "out.kmc", "out.lev", "out.mck", "out.mlk",
+                                             "out.ndv", "out.r03"}));
 }
 
 TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFresh) {
