@@ -100,12 +100,12 @@ bool WritePdf(const std::string& path, const paint::MapPage& page, Messenger& me
 
 int RunPage(const std::vector<std::string>& argv) {
   std::vector<std::string> flags = CompositionFlags();
-  for (const char* f : {"grid", "scale", "north", "legend"}) flags.emplace_back(f);
+  for (const char* f : {"grid", "scale", "north", "legend", "legend-areas"}) flags.emplace_back(f);
   Args args(argv, flags);
   if (!args.ok()) return UsageError(kName, args.error());
   const auto known = WithComposition({"o", "quality", "title", "grid", "grid-step", "scale",
                                       "scale-km", "scale-position", "north", "north-position",
-                                      "north-size", "legend", "legend-position"});
+                                      "north-size", "legend", "legend-position", "legend-areas"});
   if (args.positional().size() != 1 || !args.Unknown(known).empty())
     return UsageError(kName, "one settings file and the options below expected");
   const auto out = args.Get("o");
@@ -143,6 +143,11 @@ int RunPage(const std::vector<std::string>& argv) {
     messenger.ShowText(kName, "this display has no legend");
     return kExitFailure;
   }
+  const bool legendAreas = args.Has("legend-areas");
+  if (legendAreas && (!annotations.showLegend || session.Legend() != LegendKind::kClass)) {
+    messenger.ShowText(kName, "--legend-areas goes with --legend on a classification");
+    return kExitFailure;
+  }
   const QImage north = paint::LoadNorthMark();
   if (north.isNull()) {
     messenger.ShowMessage(kMsgNorthMarkFailed);
@@ -151,7 +156,7 @@ int RunPage(const std::vector<std::string>& argv) {
   paint::MapPage page = paint::MakeMapPage(
       paint::kDefaultDpi, paint::kDefaultDpi, session.Display(), session.State().m_nStep,
       session.Settings(), session.State().m_nFileState, annotations, north);
-  page.legend = paint::LegendOf(session.Legend(), session.State(), messenger);
+  page.legend = paint::LegendOf(session.Legend(), session.State(), messenger, legendAreas);
   if (pdf) return WritePdf(*out, page, messenger) ? kExitOk : kExitFailure;
   const Dib drawn = paint::DibOf(paint::RenderExportPage(page));
   if (drawn.Empty()) {
@@ -169,7 +174,8 @@ Registrar reg(kName,
               "page IMAGE.inf [composition options as compose] [--title TEXT] [--grid "
               "[--grid-step 60|30|15|10|5|1]] [--scale [--scale-km 5|10|15|20] "
               "[--scale-position right|centre|left]] [--north [--north-position CORNER] "
-              "[--north-size small|medium|large]] [--legend [--legend-position CORNER]] "
+              "[--north-size small|medium|large]] [--legend [--legend-position CORNER] "
+              "[--legend-areas]] "
               "[--quality RATIO] -o OUT.jpg|OUT.tif|OUT.pdf   (CORNER: top-right, "
               "bottom-right, bottom-left, top-left)",
               RunPage);

@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
+#include "core/analysis/class_areas.h"
 #include "core/analysis/class_legend.h"
 #include "core/analysis/dem_legend.h"
 #include "core/analysis/elevation.h"
@@ -65,10 +67,24 @@ bool PaintRamp(QPainter& p, const DisplayState& state, int x, int y, int corner,
 }
 
 bool PaintClasses(QPainter& p, const DisplayState& state, int x, int y, int corner, double s,
-                  Messenger& messenger) {
+                  Messenger& messenger, bool classAreas) {
   std::vector<LegendItem> items;
   if (!LoadClassLegendForPage(StripExtension(state.m_strSettingsPath) + ".mlk", items, messenger))
     return false;
+  if (classAreas) {
+    std::vector<ClassArea> areas;
+    if (!ComputeClassAreas(state.m_strSettingsPath, areas, messenger)) return false;
+    // The last row counts the pixels of no class; the window leaves it out
+    // too. Pixels, area and share go on lines of their own, to fit the margin.
+    for (size_t i = 0; i < items.size() && i + 1 < areas.size(); ++i) {
+      const std::string text = ClassAreaText(areas[i]);
+      for (size_t from = 0; from <= text.size();) {
+        const size_t comma = std::min(text.find(", ", from), text.size());
+        items[i].notes.push_back(text.substr(from, comma - from));
+        from = comma + 2;
+      }
+    }
+  }
   const QFontMetrics m(LegendFont());
   const ClassPageLayout l =
       LayoutClassLegendOnPage(items, x, y, corner, s, [&](const std::string& text) {
@@ -124,7 +140,7 @@ QFont LegendFont() {
 }
 
 bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
-                 double s, Messenger& messenger) {
+                 double s, Messenger& messenger, bool classAreas) {
   p.save();
   bool drawn = false;
   switch (kind) {
@@ -135,7 +151,9 @@ bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x,
     case LegendKind::kColourRamp:
       drawn = PaintRamp(p, state, x, y, corner, s, messenger, false);
       break;
-    case LegendKind::kClass: drawn = PaintClasses(p, state, x, y, corner, s, messenger); break;
+    case LegendKind::kClass:
+      drawn = PaintClasses(p, state, x, y, corner, s, messenger, classAreas);
+      break;
     case LegendKind::kElevation:
       drawn = PaintElevation(p, state, x, y, corner, s, messenger);
       break;
@@ -144,10 +162,11 @@ bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x,
   return drawn;
 }
 
-LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger) {
+LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger,
+                       bool classAreas) {
   if (kind == LegendKind::kNone) return {};
-  return [kind, state, &messenger](QPainter& p, int x, int y, int corner, double s) {
-    PaintLegend(p, kind, state, x, y, corner, s, messenger);
+  return [kind, state, &messenger, classAreas](QPainter& p, int x, int y, int corner, double s) {
+    PaintLegend(p, kind, state, x, y, corner, s, messenger, classAreas);
   };
 }
 

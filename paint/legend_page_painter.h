@@ -25,11 +25,14 @@ void PaintSwatch(QPainter& p, const QRect& box, const QColor& colour, int frame)
 
 // The legend of a display in the given corner at the anchor, at scale s.
 // Files the legend needs are read now (a missing or broken file is
-// reported through the messenger and draws nothing: false).
+// reported through the messenger and draws nothing: false). classAreas:
+// under each class its pixels, area and share of the image, as the class
+// legend window shows them.
 bool PaintLegend(QPainter& p, LegendKind kind, const DisplayState& state, int x, int y, int corner,
-                 double s, Messenger& messenger);
+                 double s, Messenger& messenger, bool classAreas = false);
 
 // A painter for the map page that draws the legend of this display.
-LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger);
+LegendPainter LegendOf(LegendKind kind, const DisplayState& state, Messenger& messenger,
+                       bool classAreas = false);
 
 }  // namespace lumora::paint

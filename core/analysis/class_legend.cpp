@@ -142,7 +142,8 @@ ClassPageLayout LayoutClassLegendOnPage(const std::vector<LegendItem>& items, in
   for (size_t n = 0; n < count; ++n) {
     const LegendItem& item = items[upper ? n : count - 1 - n];
     const TextSize size = measure(item.title);
-    const auto lines = WrapLegendTitle(item.title, size.cx, w);
+    auto lines = WrapLegendTitle(item.title, size.cx, w);
+    lines.insert(lines.end(), item.notes.begin(), item.notes.end());
     const RainbowEntry colour{item.red, item.green, item.blue};
     if (upper) {
       layout.swatches.push_back(LegendRect{xs, y, swatchRight, y + size.cy});

@@ -17,6 +17,9 @@ namespace lumora {
 struct LegendItem {
   uint8_t red = 0, green = 0, blue = 0;
   std::string title;  // UTF-8
+  // On the page, lines of their own under the title, never wrapped (the
+  // class's pixels, area and share when the legend shows them).
+  std::vector<std::string> notes{};
 };
 
 // The window's reading: counts followed; false when a line the counts ask

@@ -767,6 +767,7 @@ void CClassLegendDlg::RunEdit(const GroupEdit& edit) {
 }
 
 void CClassLegendDlg::ShowAreas(bool shown) {
+  m_areasShown = shown;
   if (shown && m_areas.empty()) {
     WaitCursor wait;
     if (!ComputeClassAreas(m_session.CurrentPath(), m_areas, m_messenger)) m_areas.clear();
@@ -818,7 +819,7 @@ void CClassLegendDlg::ShowSpectra() {
 bool CClassLegendDlg::DrawOnPage(QPainter& p, const LegendPagePlacement& place,
                                  Messenger& messenger) const {
   return paint::PaintLegend(p, LegendKind::kClass, m_session.State(), place.anchorX, place.anchorY,
-                            place.corner, place.scale, messenger);
+                            place.corner, place.scale, messenger, m_areasShown);
 }
 
 }  // namespace lumora::gui

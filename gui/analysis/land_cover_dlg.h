@@ -200,7 +200,8 @@ class CClassLegendDlg : public CLegendWindow {
   QWidget* SpectraWindow() const { return m_spectra; }
   void ShowSpectra();
   // Each row with its class's pixels, area and share of the image (read
-  // from the result once, when first shown), or the titles alone.
+  // from the result once, when first shown), or the titles alone; the map
+  // page's legend follows.
   void ShowAreas(bool shown);
   // The selected group's name and colour through the class item dialog.
   void OnRename();
@@ -216,6 +217,7 @@ class CClassLegendDlg : public CLegendWindow {
   Messenger& m_messenger;
   std::vector<LegendItem> m_items;
   std::vector<ClassArea> m_areas;
+  bool m_areasShown = false;  // on the page too
   QListWidget* m_list;
   QPointer<QWidget> m_spectra;
 };

@@ -25,6 +25,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/control_ids.h"
 #include "gui/widgets/ui_seam.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"
@@ -227,6 +228,23 @@ class GuiTest : public ::testing::Test {
     if (compose) ui.dialogs.push_back(std::move(compose));
     app->OnCommand(32778);
     return app->ActiveView() != nullptr && ui.openNames.empty();
+  }
+
+  // The annotation settings (32845) with the legend on the page, placed in
+  // the corner the placement dialog's button place ("place3": upper left) names.
+  void ShowLegendOnPage(const char* place) {
+    ui.dialogs.push_back([this, place](QDialog& d) {
+      auto* legend = Find<QAbstractButton>(d, kIdLegendShown);
+      EXPECT_TRUE(legend && legend->isEnabled());
+      if (legend) legend->setChecked(true);
+      ui.dialogs.push_back([place](QDialog& placement) {
+        placement.findChild<QAbstractButton*>(QString::fromLatin1(place))->click();
+        return QDialog::Accepted;
+      });
+      Click(d, kIdLegendPlace);
+      return QDialog::Accepted;
+    });
+    app->OnCommand(32845);
   }
 
   // Makes a TM sample scene of size ("96x64") with lumora-cli and opens it

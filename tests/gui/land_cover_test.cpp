@@ -203,6 +203,38 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
 }
 
+// With the legend showing the class areas, the map page's legend shows them
+// under each class too: the program's page is the one lumora-cli writes with
+// --legend-areas, and differs from the page without them.
+TEST_F(LandCoverTest, PageLegendShowsTheClassAreasAsTheCommandLineDraws) {
+  OpenSource();
+  CLandCoverDlg* dlg = OpenDialog();
+  BuildClasses(*dlg);
+  messenger.answers = {true};
+  Click(*dlg, 1);
+  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
+  ShowLegendOnPage("place3");
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  const std::string program = dir / "program.jpg";
+  ui.saveNames.push_back(QString::fromStdString(program));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(32830);
+  const std::string result = View()->Session().CurrentPath();
+  const auto page = [&](const std::string& extra, const std::string& out) {
+    const auto r =
+        ::lumora::test::RunCli(dir, "page '" + result + "' --legend --legend-position top-left" +
+                                        extra + " -o '" + (dir / out) + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return ::lumora::test::ReadFile(dir / out);
+  };
+  const std::string bytes = ::lumora::test::ReadFile(program);
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == page(" --legend-areas", "cli.jpg"));
+  EXPECT_FALSE(bytes == page("", "plain.jpg"));
+}
+
 TEST_F(LandCoverTest, NoKeepsTheDialogWithItsClasses) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();

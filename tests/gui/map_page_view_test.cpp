@@ -121,18 +121,7 @@ TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
   ASSERT_NE(View()->LegendWindow(), nullptr);
   app->OnCommand(kCmdReverseRainbow);
   EXPECT_FALSE(View()->LegendWindow()->isHidden());
-  ui.dialogs.push_back([this](QDialog& d) {
-    QCheckBox* legend = Find<QCheckBox>(d, kIdLegendShown);
-    EXPECT_TRUE(legend->isEnabled());
-    legend->setChecked(true);
-    ui.dialogs.push_back([](QDialog& place) {
-      place.findChild<QAbstractButton*>(QStringLiteral("place3"))->click();
-      return QDialog::Accepted;
-    });
-    Click(d, kIdLegendPlace);
-    return QDialog::Accepted;
-  });
-  app->OnCommand(32845);
+  ShowLegendOnPage("place3");
   ASSERT_TRUE(View()->Session().AnnotationsShown());
   EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
 

@@ -238,6 +238,19 @@ TEST(LegendPage, LayoutOrderByCorner) {
   EXPECT_EQ(lower.lines[1].text, "ij");
   EXPECT_EQ(lower.lines[1].y, 171);
   EXPECT_EQ(lower.swatches[1].top, 154);
+  // Notes (the class's area) are lines of their own under the title, unwrapped.
+  const std::vector<LegendItem> noted = {{1, 2, 3, "ab", {"5 px", "62.5 %"}}};
+  const auto withNote = LayoutClassLegendOnPage(noted, 100, 200, 0, 2.0, measure);
+  ASSERT_EQ(withNote.lines.size(), 3u);
+  EXPECT_EQ(withNote.lines[1].text, "5 px");
+  EXPECT_EQ(withNote.lines[2].text, "62.5 %");
+  EXPECT_EQ(withNote.lines[2].y, 222);
+  const auto noteBelow = LayoutClassLegendOnPage(noted, 100, 200, 1, 2.0, measure);
+  ASSERT_EQ(noteBelow.lines.size(), 3u);
+  EXPECT_EQ(noteBelow.lines[0].text, "62.5 %");
+  EXPECT_EQ(noteBelow.lines[0].y, 190);
+  EXPECT_EQ(noteBelow.lines[2].y, 172);
+  EXPECT_EQ(noteBelow.swatches[0].top, 173);
 }
 
 }  // namespace
