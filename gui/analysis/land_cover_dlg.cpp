@@ -82,16 +82,18 @@ class ClassRowDelegate : public QStyledItemDelegate {
   const LandCoverList& m_list;
 };
 
-// Rows of the class legend: index, swatch and title on white.
+// Rows of the class legend: index, swatch and title on white; the group
+// chosen for naming or merging white on dark blue.
 class LegendRowDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   void paint(QPainter* p, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     const QRect r = option.rect;
+    const bool selected = option.state & QStyle::State_Selected;
     p->save();
-    p->fillRect(r, Qt::white);
-    p->setPen(Qt::black);
+    p->fillRect(r, selected ? QColor(0, 10, 100) : QColor(Qt::white));
+    p->setPen(selected ? Qt::white : Qt::black);
     const int base = r.top() + 3 + p->fontMetrics().ascent();
     p->drawText(r.left(), base, QString::asprintf("%2d", index.row()));
     paint::PaintSwatch(
@@ -725,8 +727,13 @@ void CClassLegendDlg::OnMerge() {
   const auto groupBox = [&](int id, int row) {
     auto* box = new QComboBox(&dialog);
     box->setObjectName(QString::number(id));
-    for (size_t i = 0; i < m_items.size(); ++i)
-      box->addItem(QString::asprintf("%2d  ", int(i)) + ToQ(m_items[i].title));
+    for (size_t i = 0; i < m_items.size(); ++i) {
+      QPixmap swatch(12, 12);
+      swatch.fill(QColor(64, 64, 64));
+      QPainter(&swatch).fillRect(1, 1, 10, 10,
+                                 ColourOf(m_items[i].red, m_items[i].green, m_items[i].blue));
+      box->addItem(QIcon(swatch), QString::asprintf("%2d  ", int(i)) + ToQ(m_items[i].title));
+    }
     box->setCurrentIndex(row);
     return box;
   };
