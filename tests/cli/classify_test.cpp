@@ -196,6 +196,29 @@ TEST_F(ClassifyCommand, ReportWithCheckAreasAddsTheAccuracy) {
   std::vector<ClassArea> areas;
   ASSERT_TRUE(ComputeClassAreas(out, areas, m));
   EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas) + "\n" + AccuracyCsv(a));
+  // The check areas are saved with the result.
+  EXPECT_EQ(ReadFile(dir / "k.mck"), FormatLandCoverFile({1, 2}, checks));
+
+  // Held-back training pixels as well: the files the program writes for the
+  // same choice, and the accuracy over both.
+  ASSERT_EQ(Run("--classes '" + (dir / "c.mlk") + "' --report '" + (dir / "r.csv") + "' --check '" +
+                (dir / "check.mlk") + "' --check-half")
+                .status,
+            0);
+  ClassificationParams params;
+  params.bands = {1, 2};
+  params.classes = classes;
+  params.checks = checks;
+  params.holdBackHalf = true;
+  Progress progress;
+  ASSERT_EQ(WriteStepOutput(dir / "x.inf", dir / "p.inf", MakeClassificationStep(params), m,
+                            progress, kMsgCreateFailed),
+            StepOutput::kWritten);
+  EXPECT_EQ(SetFiles(dir / "k"), SetFiles(dir / "p"));
+  ASSERT_TRUE(CheckAccuracy({1, 2}, classes, checks, dir / "x", 20, 10, a, m, true));
+  EXPECT_GT(a.total, 12);
+  ASSERT_TRUE(ComputeClassAreas(out, areas, m));
+  EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas) + "\n" + AccuracyCsv(a));
 }
 
 TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {

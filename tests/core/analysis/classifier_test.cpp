@@ -14,6 +14,7 @@
 #include "core/support/string_table.h"
 #include "core/support/text.h"
 #include "core/support/vector_code.h"
+#include "core/view/processing_step.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumora {
@@ -328,13 +329,22 @@ TEST(Accuracy, HeldBackHalfOfTheTrainingPixels) {
   Accuracy acc;
   ASSERT_TRUE(CheckAccuracy({1}, classes, {}, base, 8, 2, acc, m, true));
   EXPECT_EQ(acc.matrix, (std::vector<int64_t>{2, 2, 0, /**/ 2, 2, 0}));
-  // The run learns from the same half: A's held-back 50s go to B.
+  // The run learns from the same half: A's held-back 50s go to B. Its check
+  // areas are saved beside the legend.
+  WriteFile(base + ".inf", "LINE = 2\nPIXEL = 8\nSENSOR = 1\nFile_State = 0\n");
+  ClassificationParams params;
+  params.bands = {1};
+  params.classes = classes;
+  params.holdBackHalf = true;
+  params.checks = {{0, 0, 0, 0, 1, 2, 0, "A"}};
   Progress progress;
-  ASSERT_TRUE(
-      Classify({1}, classes, base, 8, 2, dir / "o", m, progress, false, SampleHalf::kTraining));
+  ASSERT_EQ(WriteStepOutput(base + ".inf", dir / "o.inf", MakeClassificationStep(params), m,
+                            progress, kMsgCreateFailed),
+            StepOutput::kWritten);
   EXPECT_EQ(ReadFile(dir / "o.b01"), std::string("\x01\x01\x01\x01\x02\x02\x02\x02"
                                                  "\x02\x01\x02\x01\x01\x02\x01\x02",
                                                  16));
+  EXPECT_EQ(ReadFile(dir / "o.mck"), FormatLandCoverFile({1}, params.checks));
   // Without check areas and without holding back there is nothing to check.
   EXPECT_FALSE(CheckAccuracy({1}, classes, {}, base, 8, 2, acc, m));
   EXPECT_EQ(m.LastId(), kMsgCheckNone);

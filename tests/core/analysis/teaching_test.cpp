@@ -380,6 +380,12 @@ TEST(GroupEdit, RenameAndMergeRewritePlanesLegendAndMeans) {
   EXPECT_EQ(ReadFile(dir / "r.kmc"), kmc);
   EXPECT_EQ(ReadFile(dir / "r.lev"), "levels\n");
   EXPECT_EQ(ReadBandDescription(dir / "r", 2), "土地被覆分類データ　緑");
+  // A name alone keeps the group's own colour.
+  GroupEdit nameOnly;
+  nameOnly.red = nameOnly.green = nameOnly.blue = 85;
+  nameOnly.title = "もり";
+  ASSERT_TRUE(run(nameOnly, "n"));
+  EXPECT_EQ(plane("n", 1), grey);
 
   // Group 2 goes into group 0: its mean (3 x (10, 20) + 1 x (50, 60)) / 4.
   GroupEdit merge;
@@ -397,7 +403,8 @@ TEST(GroupEdit, RenameAndMergeRewritePlanesLegendAndMeans) {
   GroupMeans means;
   EXPECT_TRUE(ParseGroupMeans(kmc, means));
   EXPECT_EQ(FormatGroupMeans(means), kmc);
-  for (const char* bad : {"", "3 2 7 4\n3 4\n3 10 20 9 9\n", "13 2 7 4\n3 4\n", "3 2 7 4\n3 x\n"})
+  for (const std::string& bad : std::vector<std::string>{
+           "", "3 2 7 4\n3 4\n3 10 20 9 9\n", "13 2 7 4\n3 4\n", "3 2 7 4\n3 x\n", kmc + "1\n"})
     EXPECT_FALSE(ParseGroupMeans(bad, means)) << bad;
 
   // Bad edits: a message, nothing written.
@@ -468,6 +475,11 @@ TEST(GroupEdit, LargestSquareOfEachLabel) {
         (std::vector<int>{squares[i].top, squares[i].bottom, squares[i].right, squares[i].left}),
         (std::vector<int>(expected[i], expected[i] + 4)))
         << i;
+  // The corner above-left limits a square too: a 2 x 2 square of 0, not 3 x 3.
+  const auto corner = LargestSquares({1, 0, 0, /**/ 0, 0, 0, /**/ 0, 0, 0}, 3, 3, 2);
+  EXPECT_EQ((std::vector<int>{corner[0].top, corner[0].bottom, corner[0].right, corner[0].left}),
+            (std::vector<int>{0, 2, 3, 1}));
 }
+
 }  // namespace
 }  // namespace lumora
