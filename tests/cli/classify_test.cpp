@@ -221,6 +221,31 @@ TEST_F(ClassifyCommand, ReportWithCheckAreasAddsTheAccuracy) {
   EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas) + "\n" + AccuracyCsv(a));
 }
 
+// The held-back scene of the core tests, worked by hand there: with
+// --check-half A's held-back 50s go to B and C (constant on its training
+// half) takes no part. --merge 1,0 then puts group 0 into group 1.
+TEST_F(ClassifyCommand, CheckHalfAndMergeByHand) {
+  WriteFile(dir / "h.inf", "LINE = 2\nPIXEL = 10\nSENSOR = 1\nFile_State = 0\n");
+  WriteFile(dir / "h.b01", std::string("\x0a\x0b\x0c\x0c\x3c\x3d\x3e\x3e\x05\x06"
+                                       "\x32\x0b\x32\x0d\x1e\x3d\x1e\x3f\x06\x05",
+                                       20));
+  const std::vector<ClassItem> classes = {
+      {1, 1, 1, 0, 2, 4, 0, "A"}, {2, 2, 2, 0, 2, 8, 4, "B"}, {3, 3, 3, 0, 2, 10, 8, "C"}};
+  WriteFile(dir / "abc.mlk", FormatLandCoverFile({1}, classes));
+  const auto r =
+      RunCli(dir, "classify '" + (dir / "h.inf") + "' --classes '" + (dir / "abc.mlk") + "' -o '" +
+                      (dir / "o.inf") + "' --report '" + (dir / "r.csv") + "' --check-half");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir / "o.b01"), std::string("\x01\x01\x01\x01\x02\x02\x02\x02\x01\x01"
+                                                 "\x02\x01\x02\x01\x01\x02\x01\x02\x01\x01",
+                                                 20));
+  const auto merged =
+      RunCli(dir, "classify '" + (dir / "o.inf") + "' --merge 1,0 -o '" + (dir / "m.inf") + "'");
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(ReadFile(dir / "m.b01"), std::string(20, '\x02'));
+  EXPECT_EQ(ReadFile(dir / "m.mlk"), FormatLandCoverFile({1}, {classes[1], classes[2]}));
+}
+
 TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {
   const std::string classes =
       FormatLandCoverFile({1, 2}, {ClassItem{0, 128, 0, 1, 9, 8, 1, "森林"},

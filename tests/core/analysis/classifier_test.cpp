@@ -309,29 +309,32 @@ TEST(Accuracy, CheckAreasAgainstTheTrainingClasses) {
 }
 
 // Every second training pixel, as on a chessboard, held back: the classes
-// learn from the others and are checked on these. One band, 8 x 2, worked by
-// hand: A trains on 10 12 / 11 13, B on 60 62 / 61 63 (equal spread, so the
-// nearer mean wins); A's held-back 11 12 / 50 50 and B's 61 62 / 30 30.
+// learn from the others and are checked on these. One band, 10 x 2, worked
+// by hand: A trains on 10 12 / 11 13, B on 60 62 / 61 63 (equal spread, so
+// the nearer mean wins); A's held-back 11 12 / 50 50 and B's 61 62 / 30 30.
+// C trains on 5 / 5 alone, a constant: it takes no part, though with its
+// held-back 6 / 6 it would.
 TEST(Accuracy, HeldBackHalfOfTheTrainingPixels) {
   TempDir dir;
   const std::string base = dir / "h";
   WriteFile(base + ".b01",
-            std::string("\x0a\x0b\x0c\x0c\x3c\x3d\x3e\x3e"   // 10 11 12 12 60 61 62 62
-                        "\x32\x0b\x32\x0d\x1e\x3d\x1e\x3f",  // 50 11 50 13 30 61 30 63
-                        16));
-  const std::vector<ClassItem> classes = {{1, 1, 1, 0, 2, 4, 0, "A"}, {2, 2, 2, 0, 2, 8, 4, "B"}};
+            std::string("\x0a\x0b\x0c\x0c\x3c\x3d\x3e\x3e\x05\x06"   // 10 11 12 12 60 61 62 62 5 6
+                        "\x32\x0b\x32\x0d\x1e\x3d\x1e\x3f\x06\x05",  // 50 11 50 13 30 61 30 63 6 5
+                        20));
+  const std::vector<ClassItem> classes = {
+      {1, 1, 1, 0, 2, 4, 0, "A"}, {2, 2, 2, 0, 2, 8, 4, "B"}, {3, 3, 3, 0, 2, 10, 8, "C"}};
   RecordingMessenger m;
   ClassStatistics a;
-  ASSERT_TRUE(ComputeClassStatistics(classes[0], {1}, base, 8, 2, a, m, SampleHalf::kTraining));
+  ASSERT_TRUE(ComputeClassStatistics(classes[0], {1}, base, 10, 2, a, m, SampleHalf::kTraining));
   EXPECT_DOUBLE_EQ(a.mean[0], 11.5);
-  ASSERT_TRUE(ComputeClassStatistics(classes[0], {1}, base, 8, 2, a, m));
+  ASSERT_TRUE(ComputeClassStatistics(classes[0], {1}, base, 10, 2, a, m));
   EXPECT_DOUBLE_EQ(a.mean[0], 169.0 / 8);
   Accuracy acc;
-  ASSERT_TRUE(CheckAccuracy({1}, classes, {}, base, 8, 2, acc, m, true));
-  EXPECT_EQ(acc.matrix, (std::vector<int64_t>{2, 2, 0, /**/ 2, 2, 0}));
-  // The run learns from the same half: A's held-back 50s go to B. Its check
-  // areas are saved beside the legend.
-  WriteFile(base + ".inf", "LINE = 2\nPIXEL = 8\nSENSOR = 1\nFile_State = 0\n");
+  ASSERT_TRUE(CheckAccuracy({1}, classes, {}, base, 10, 2, acc, m, true));
+  EXPECT_EQ(acc.matrix, (std::vector<int64_t>{2, 2, 0, 0, /**/ 2, 2, 0, 0, /**/ 0, 0, 0, 0}));
+  // The run learns from the same half: A's held-back 50s go to B, C's pixels
+  // to A. Its check areas are saved beside the legend.
+  WriteFile(base + ".inf", "LINE = 2\nPIXEL = 10\nSENSOR = 1\nFile_State = 0\n");
   ClassificationParams params;
   params.bands = {1};
   params.classes = classes;
@@ -341,12 +344,12 @@ TEST(Accuracy, HeldBackHalfOfTheTrainingPixels) {
   ASSERT_EQ(WriteStepOutput(base + ".inf", dir / "o.inf", MakeClassificationStep(params), m,
                             progress, kMsgCreateFailed),
             StepOutput::kWritten);
-  EXPECT_EQ(ReadFile(dir / "o.b01"), std::string("\x01\x01\x01\x01\x02\x02\x02\x02"
-                                                 "\x02\x01\x02\x01\x01\x02\x01\x02",
-                                                 16));
+  EXPECT_EQ(ReadFile(dir / "o.b01"), std::string("\x01\x01\x01\x01\x02\x02\x02\x02\x01\x01"
+                                                 "\x02\x01\x02\x01\x01\x02\x01\x02\x01\x01",
+                                                 20));
   EXPECT_EQ(ReadFile(dir / "o.mck"), FormatLandCoverFile({1}, params.checks));
   // Without check areas and without holding back there is nothing to check.
-  EXPECT_FALSE(CheckAccuracy({1}, classes, {}, base, 8, 2, acc, m));
+  EXPECT_FALSE(CheckAccuracy({1}, classes, {}, base, 10, 2, acc, m));
   EXPECT_EQ(m.LastId(), kMsgCheckNone);
 }
 
