@@ -214,7 +214,12 @@ StepBody MakeGroupEditStep(GroupEdit edit) {
 }
 
 bool IsNamedGroup(const std::string& title) {
-  static const std::string kGiven = "グループ";
+  // The title the k-means run gives its first group, without the number.
+  static const std::string kGiven = [] {
+    std::string given = GroupClasses(1)[0].title;
+    given.pop_back();
+    return given;
+  }();
   if (title.size() <= kGiven.size() || title.compare(0, kGiven.size(), kGiven) != 0) return true;
   return !std::all_of(title.begin() + kGiven.size(), title.end(),
                       [](char c) { return c >= '0' && c <= '9'; });
