@@ -225,6 +225,14 @@ bool IsNamedGroup(const std::string& title) {
                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
+std::string ShownGroupTitle(const std::string& title) {
+  if (IsNamedGroup(title)) return title;
+  const std::string given = GroupClasses(1)[0].title;  // "グループ1"
+  const std::string number = title.substr(given.size() - 1);
+  std::string shown = ShownText("グループ%s");
+  return shown.replace(shown.find("%s"), 2, number);
+}
+
 std::vector<ClassItem> LargestSquares(const std::vector<uint8_t>& labels, int width, int height,
                                       int labelCount) {
   struct Best {

@@ -46,6 +46,11 @@ StepBody MakeGroupEditStep(GroupEdit edit);
 // k-means run gave it.
 bool IsNamedGroup(const std::string& title);
 
+// A class title as the interface shows it: a group not yet named in the
+// interface language ("Group 3" in English), any other title as it is.
+// Files keep the title the run wrote.
+std::string ShownGroupTitle(const std::string& title);
+
 // Training classes from the named groups of the classification result at
 // resultSettingsPath, whose size must be width x height: each with its
 // group's title and colour and, as its training area, the largest square

@@ -220,6 +220,8 @@ constexpr TextRow kTexts[] = {
     {"変化の地図", "Change map"},
     {"変化", "Change"},
     {"2つの日を比べる", "Two dates compared"},
+    // A k-means group not yet named by the pupil.
+    {"グループ%s", "Group %s"},
     {"窓をつなぐ", "Link windows"},
     {"同じ場所を同じマス目で写した画像の窓が，ほかにありません．"
      "大きさ・位置・画素の大きさが同じ画像だけがつながります．",

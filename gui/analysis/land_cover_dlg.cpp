@@ -696,7 +696,7 @@ CClassLegendDlg::CClassLegendDlg(CKiriApp& app, CKiriView& view)
   resize(200, 220);
   LoadClassLegend(StripExtension(m_session.CurrentPath()) + ".mlk", m_items, m_messenger);
   for (const LegendItem& i : m_items) {
-    auto* item = new QListWidgetItem(ToQ(i.title), m_list);
+    auto* item = new QListWidgetItem(ToQ(ShownGroupTitle(i.title)), m_list);
     item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
   }
   rename->setEnabled(!m_items.empty());
@@ -707,15 +707,16 @@ void CClassLegendDlg::OnRename() {
   const int row = std::max(m_list->currentRow(), 0);
   if (size_t(row) >= m_items.size()) return;
   const LegendItem& item = m_items[size_t(row)];
-  CClassItemDlg dialog(m_app.Ui(), ColourOf(item.red, item.green, item.blue), ToQ(item.title),
-                       this);
+  const QString shown = ToQ(ShownGroupTitle(item.title));
+  CClassItemDlg dialog(m_app.Ui(), ColourOf(item.red, item.green, item.blue), shown, this);
   dialog.setWindowTitle(translate("CClassLegendDlg", "グループの名前と色"));
   if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
   GroupEdit edit;
   edit.group = row;
   const QColor c = dialog.Colour();
   edit.red = uint8_t(c.red()), edit.green = uint8_t(c.green()), edit.blue = uint8_t(c.blue());
-  edit.title = FromQ(dialog.Title());
+  // A name left as shown stays the group's own (still to be named).
+  edit.title = dialog.Title() == shown ? item.title : FromQ(dialog.Title());
   RunEdit(edit);
 }
 
@@ -732,7 +733,8 @@ void CClassLegendDlg::OnMerge() {
       swatch.fill(QColor(64, 64, 64));
       QPainter(&swatch).fillRect(1, 1, 10, 10,
                                  ColourOf(m_items[i].red, m_items[i].green, m_items[i].blue));
-      box->addItem(QIcon(swatch), QString::asprintf("%2d  ", int(i)) + ToQ(m_items[i].title));
+      box->addItem(QIcon(swatch),
+                   QString::asprintf("%2d  ", int(i)) + ToQ(ShownGroupTitle(m_items[i].title)));
     }
     box->setCurrentIndex(row);
     return box;
@@ -780,7 +782,7 @@ void CClassLegendDlg::ShowAreas(bool shown) {
     if (!ComputeClassAreas(m_session.CurrentPath(), m_areas, m_messenger)) m_areas.clear();
   }
   for (int i = 0; i < m_list->count() && size_t(i) < m_items.size(); ++i) {
-    QString text = ToQ(m_items[size_t(i)].title);
+    QString text = ToQ(ShownGroupTitle(m_items[size_t(i)].title));
     if (shown && size_t(i) < m_areas.size())
       text += QStringLiteral("   ") + ToQ(ClassAreaText(m_areas[size_t(i)]));
     m_list->item(i)->setText(text);

@@ -65,8 +65,10 @@ TEST_F(ViewTest, ZoomStepsLimitsAndTheBox) {
   emit Frame().ZoomBox()->activated(9);
   EXPECT_EQ(v.ZoomLevel(), -3);
   EXPECT_FLOAT_EQ(v.Session().Zoom(), 1.0f / 16);
-  // Shown whole at every zoom: the status bar has nothing to say about it.
+  // Shown whole at every zoom: the status bar has nothing to say about it,
+  // and its pane leaves the room to the messages.
   EXPECT_EQ(Frame().StatusText(3), QString());
+  EXPECT_FALSE(Frame().findChild<QWidget*>(QStringLiteral("pane3"))->isVisibleTo(&Frame()));
 }
 
 TEST_F(ViewTest, ZoomKeepsTheCentre) {
@@ -260,6 +262,7 @@ TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
   v.verticalScrollBar()->setValue(1200);
   EXPECT_EQ(differing(4, 2000, 1200), 0);
   EXPECT_EQ(Frame().StatusText(3), every);
+  EXPECT_TRUE(Frame().findChild<QWidget*>(QStringLiteral("pane3"))->isVisibleTo(&Frame()));
 
   for (const char* name : {"every.tif", "every.jpg"}) {
     ui.saveNames.push_back(QString::fromStdString(dir / name));

@@ -458,6 +458,12 @@ TEST(GroupEdit, RenameAndMergeRewritePlanesLegendAndMeans) {
                                                  {"グループ1a", true},
                                                  {"みず", true}})
     EXPECT_EQ(IsNamedGroup(title), isNamed) << title;
+  // Shown in English, a group still to be named speaks English; names stay.
+  SetLanguage(Language::kEnglish);
+  EXPECT_EQ(ShownGroupTitle("グループ12"), "Group 12");
+  EXPECT_EQ(ShownGroupTitle("みず"), "みず");
+  SetLanguage(Language::kJapanese);
+  EXPECT_EQ(ShownGroupTitle("グループ12"), "グループ12");
 }
 
 // The largest square of each label, worked by hand; a label with no pixel has none.
