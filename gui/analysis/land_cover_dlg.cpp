@@ -710,6 +710,8 @@ void CClassLegendDlg::OnRename() {
   const QString shown = ToQ(ShownGroupTitle(item.title));
   CClassItemDlg dialog(m_app.Ui(), ColourOf(item.red, item.green, item.blue), shown, this);
   dialog.setWindowTitle(translate("CClassLegendDlg", "グループの名前と色"));
+  // Wide enough for its title beside the window's buttons.
+  dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) * 3 / 2 + 90);
   if (m_app.Ui().RunDialog(dialog) != QDialog::Accepted) return;
   GroupEdit edit;
   edit.group = row;
