@@ -682,6 +682,13 @@ CClassLegendDlg::CClassLegendDlg(CKiriApp& app, CKiriView& view)
   edits->addWidget(rename);
   edits->addWidget(merge);
   layout->addLayout(edits);
+  auto* asClasses =
+      Button(kIdGroupsAsClasses, translate("CClassLegendDlg", "このグループで分類する..."), this);
+  asClasses->setToolTip(translate("CClassLegendDlg",
+                                  "元の画像をもう1つの窓で開き，名前をつけたグループを"
+                                  "土地被覆分類のクラスにします．"));
+  connect(asClasses, &QPushButton::clicked, this, &CClassLegendDlg::OnGroupsAsClasses);
+  layout->addWidget(asClasses);
   auto* spectra = new QPushButton(translate("CClassLegendDlg", "平均スペクトル..."), this);
   spectra->setObjectName(QString::number(kIdClassSpectra));
   spectra->setToolTip(translate("CClassLegendDlg", "クラスごとの平均の値を全部のバンドで見ます．"));
@@ -700,6 +707,9 @@ CClassLegendDlg::CClassLegendDlg(CKiriApp& app, CKiriView& view)
     item->setData(Qt::UserRole, ColourOf(i.red, i.green, i.blue));
   }
   rename->setEnabled(!m_items.empty());
+  // Only groups the computer found can be handed back as classes.
+  asClasses->setEnabled(
+      IsReadableRegularFile(ResolveNoCase(StripExtension(m_session.CurrentPath()) + ".kmc")));
   merge->setEnabled(m_items.size() > 1);
 }
 
@@ -720,6 +730,24 @@ void CClassLegendDlg::OnRename() {
   // A name left as shown stays the group's own (still to be named).
   edit.title = dialog.Title() == shown ? item.title : FromQ(dialog.Title());
   RunEdit(edit);
+}
+
+void CClassLegendDlg::OnGroupsAsClasses() {
+  // Said here, before a window opens, when no group has a name yet.
+  std::vector<ClassItem> classes;
+  const ImageSettings& here = m_session.Settings();
+  if (!ClassesFromNamedGroups(m_session.CurrentPath(), here.pixels, here.lines, classes,
+                              m_messenger))
+    return;
+  ImageSettings opened;
+  if (!ReadSettings(m_session.OpenedPath(), opened, m_messenger)) return;
+  CKiriApp& app = m_app;
+  app.SetReopen(ComposeOnOpen(m_session.OpenedPath(), opened));
+  app.OnCommand(kCmdOpen);
+  CKiriView* fresh = app.ActiveView();
+  if (!fresh || fresh == &m_view) return;
+  OpenLandCoverDialog(app, *fresh);
+  if (CLandCoverDlg* dialog = fresh->LandCoverDialog()) dialog->OnNamedGroups();
 }
 
 void CClassLegendDlg::OnMerge() {

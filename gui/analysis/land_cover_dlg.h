@@ -64,6 +64,7 @@ inline constexpr int kIdGroupMergeInto = 946;
 inline constexpr int kIdGroupMergeOther = 947;
 inline constexpr int kIdClassNamedGroups = 948;  // "use the named groups"
 inline constexpr int kIdClassCheckHalf = 949;    // hold back every second training pixel
+inline constexpr int kIdGroupsAsClasses = 950;   // the legend's "classify with these groups"
 
 // The colour frame of the class item dialog: a click opens the colour chooser.
 class CColourFrame : public QFrame {
@@ -207,6 +208,9 @@ class CClassLegendDlg : public CLegendWindow {
   void OnRename();
   // Two groups become one through the merge dialog.
   void OnMerge();
+  // The picture the groups were found in, opened again in a window of its
+  // own with the land-cover dialog and the named groups as its classes.
+  void OnGroupsAsClasses();
 
  private:
   void RunEdit(const GroupEdit& edit);

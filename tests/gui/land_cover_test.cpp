@@ -141,6 +141,7 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[1].title, "water area");
+  EXPECT_FALSE(Find<QPushButton>(*legend, kIdGroupsAsClasses)->isEnabled());  // no groups found
   // Three short rows fit: no scroll bars. Each swatch has a dark frame, so a
   // light class shows against the white rows.
   EXPECT_FALSE(legend->List()->verticalScrollBar()->isVisible());
@@ -434,10 +435,13 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
   ASSERT_NE(legend, nullptr);
   const std::string groups = StripExtension(View()->Session().CurrentPath());
 
-  ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
-  dlg = OpenDialog();
+  // The legend's button opens the picture again, its dialog holding the named groups.
+  ASSERT_TRUE(Find<QPushButton>(*legend, kIdGroupsAsClasses)->isEnabled());
+  Find<QPushButton>(*legend, kIdGroupsAsClasses)->click();
+  ASSERT_EQ(app->Views().size(), 2u);
+  EXPECT_EQ(View()->Session().CurrentPath(), source);
+  dlg = View()->LandCoverDialog();
   ASSERT_NE(dlg, nullptr);
-  Click(*dlg, kIdClassNamedGroups);
   ASSERT_EQ(dlg->List().Count(), 1);
   const ClassItem c = dlg->List().Classes()[0];
   EXPECT_EQ(c.title, "はたけ");

@@ -1948,6 +1948,14 @@ Link windows</translation>
         <translation>Merge...</translation>
     </message>
     <message>
+        <source>このグループで分類する...</source>
+        <translation>Classify with these groups...</translation>
+    </message>
+    <message>
+        <source>元の画像をもう1つの窓で開き，名前をつけたグループを土地被覆分類のクラスにします．</source>
+        <translation>Opens the picture again in another window and makes the named groups the classes of its land-cover classification.</translation>
+    </message>
+    <message>
         <source>2つのグループを1つにします．</source>
         <translation>Makes two groups into one.</translation>
     </message>
