@@ -212,6 +212,9 @@ CClassItemDlg::CClassItemDlg(UiSeam& ui, QColor colour, const QString& title, QW
   m_title = new QLineEdit(title, this);
   m_title->setObjectName(QString::number(kIdClassTitle));
   m_title->setMinimumWidth(200);
+  // The name is what a pupil types first; typing replaces the one shown.
+  m_title->selectAll();
+  m_title->setFocus();
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(translate("CLandCoverDlg", "色"), this), 0, 0);
   grid->addWidget(m_frame, 0, 1, Qt::AlignLeft);

@@ -58,6 +58,7 @@ class LandCoverTest : public GuiTest {
   void AddClass(CLandCoverDlg& dlg, QColor colour, const QString& title) {
     ui.colours.push_back(colour);
     ui.dialogs.push_back([title](QDialog& d) {
+      EXPECT_EQ(d.focusWidget(), Find<QLineEdit>(d, kIdClassTitle));  // ready for the name
       Find<CColourFrame>(d, kIdClassColour)->Choose();
       Find<QLineEdit>(d, kIdClassTitle)->setText(title);
       return Click(d, 1);
