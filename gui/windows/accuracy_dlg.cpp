@@ -12,6 +12,7 @@
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/ui_seam.h"
 #include "gui/windows/spectrum_dlg.h"
@@ -100,24 +101,13 @@ CAccuracyDlg::CAccuracyDlg(CKiriApp& app, CKiriView& view, Accuracy accuracy)
                          this);
   how->setWordWrap(true);
 
-  auto button = [this](const char* name, const QString& text) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
   // The buttons of the region window, in its words.
-  QPushButton* csv = button("saveCsv", translate("CRegionDlg", "CSVで保存..."));
-  QPushButton* print = button("print", translate("CRegionDlg", "印刷..."));
-  QPushButton* close = button("close", translate("CRegionDlg", "閉じる"));
+  QPushButton *csv = nullptr, *print = nullptr;
+  QHBoxLayout* buttons = CsvPrintCloseRow(this, csv, print);
   connect(csv, &QPushButton::clicked, this, &CAccuracyDlg::OnSaveCsv);
   connect(print, &QPushButton::clicked, this, &CAccuracyDlg::OnPrint);
-  connect(close, &QPushButton::clicked, this, &QDialog::close);
   // Numbers of a closed image window are not left on screen.
   connect(&view, &QObject::destroyed, this, &QWidget::close);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  for (QPushButton* b : {csv, print, close}) buttons->addWidget(b);
   auto* all = new QVBoxLayout(this);
   all->addWidget(m_sentence);
   all->addWidget(m_table, 1);

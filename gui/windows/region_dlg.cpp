@@ -16,6 +16,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/output/print_preview.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
@@ -69,21 +70,10 @@ CRegionDlg::CRegionDlg(CKiriApp& app) : QDialog(app.MainFrame(), Qt::Tool), m_ap
   m_table->setFocusPolicy(Qt::NoFocus);
   m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_table->horizontalHeader()->setSectionResizeMode(kHistogram, QHeaderView::Stretch);
-  auto button = [this](const char* name, const QString& text) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
-  QPushButton* csv = button("saveCsv", translate("CRegionDlg", "CSVで保存..."));
-  QPushButton* print = button("print", translate("CRegionDlg", "印刷..."));
-  QPushButton* close = button("close", translate("CRegionDlg", "閉じる"));
+  QPushButton *csv = nullptr, *print = nullptr;
+  QHBoxLayout* buttons = CsvPrintCloseRow(this, csv, print);
   connect(csv, &QPushButton::clicked, this, &CRegionDlg::OnSaveCsv);
   connect(print, &QPushButton::clicked, this, &CRegionDlg::OnPrint);
-  connect(close, &QPushButton::clicked, this, &QDialog::close);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  for (QPushButton* b : {csv, print, close}) buttons->addWidget(b);
   auto* all = new QVBoxLayout(this);
   all->addWidget(m_summary);
   all->addWidget(m_table, 1);

@@ -23,6 +23,7 @@
 #include "gui/output/export_command.h"
 #include "gui/output/print_preview.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/language.h"
 #include "gui/widgets/progress_dlg.h"
 #include "gui/widgets/ui_seam.h"
@@ -70,16 +71,11 @@ CSpectrumDlg::CSpectrumDlg(CKiriApp& app) : QDialog(app.MainFrame(), Qt::Tool), 
     if (!on) m_live.clear();
     Redraw();
   });
-  auto button = [this](const char* name, const QString& text) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
-  QPushButton* picture = button("savePicture", translate("CSpectrumDlg", "グラフを保存..."));
-  QPushButton* csv = button("saveCsv", translate("CSpectrumDlg", "値をCSVで保存..."));
-  QPushButton* print = button("print", translate("CSpectrumDlg", "印刷..."));
-  QPushButton* close = button("close", translate("CSpectrumDlg", "閉じる"));
+  QPushButton* picture =
+      WindowButton(this, "savePicture", translate("CSpectrumDlg", "グラフを保存..."));
+  QPushButton* csv = WindowButton(this, "saveCsv", translate("CSpectrumDlg", "値をCSVで保存..."));
+  QPushButton* print = WindowButton(this, "print", translate("CSpectrumDlg", "印刷..."));
+  QPushButton* close = WindowButton(this, "close", translate("CSpectrumDlg", "閉じる"));
   connect(picture, &QPushButton::clicked, this, &CSpectrumDlg::OnSavePicture);
   connect(csv, &QPushButton::clicked, this, &CSpectrumDlg::OnSaveCsv);
   connect(print, &QPushButton::clicked, this, &CSpectrumDlg::OnPrint);
