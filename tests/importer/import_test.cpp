@@ -79,7 +79,10 @@ std::vector<double> Grid(int width, int height, const std::function<double(int, 
 
 class Import : public ::testing::Test {
  protected:
-  test::CliResult Run(const std::string& args) { return RunCli(dir, args); }
+  // Runs in the folder: the names given are the test's own files.
+  test::CliResult Run(const std::string& args) {
+    return RunCli(dir, args, "cd " + Q(dir.path().string()) + " && ");
+  }
   std::string Landsat(const TiffSpec& tiff = {}, bool thermal = true, int skip = 0) {
     return test::WriteLandsat(dir / "product", tiff, LandsatValue, thermal, skip);
   }
@@ -89,7 +92,7 @@ class Import : public ::testing::Test {
 
 TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
   const TiffSpec tiff;
-  const auto r = Run("import " + Q(Landsat(tiff)) + " -o " + Q(out));
+  const auto r = Run("import " + Q(Landsat(tiff)) + " -o out/scene.inf");
   ASSERT_EQ(r.status, 0) << r.err;
   const ImageSettings s = WrittenSettings(out);
   EXPECT_EQ(s.pixels, tiff.width);
@@ -111,7 +114,7 @@ TEST_F(Import, LandsatBandsTakeTheTmNumbersAndTheirOwnStretch) {
   EXPECT_NE(ReadFile(dir / "out/scene.d03").find("STRETCH_LOW = "), std::string::npos);
   // The folder names the same product as its MTL file, and the JSON and XML
   // forms of the metadata name the same bands.
-  ASSERT_EQ(Run("import " + Q(dir / "product") + " -o " + Q(dir / "again.inf")).status, 0);
+  ASSERT_EQ(Run("import product -o again.inf").status, 0);
   EXPECT_EQ(Bytes(dir / "again.b04"), Bytes(dir / "out/scene.b04"));
   for (auto [format, name] :
        {std::pair{test::MtlFormat::kJson, "json"}, std::pair{test::MtlFormat::kXml, "xml"}}) {
@@ -145,7 +148,7 @@ TEST_P(ImportCorner, CornerAndRowDirectionFollowGdal) {
   tiff.originY = GetParam().originY;
   tiff.bands = 3;
   test::WriteGeoTiff(dir / "in.tif", tiff, [](int b, int x, int y) { return b * 100 + x + y; });
-  ASSERT_EQ(Run("import " + Q(dir / "in.tif") + " --sensor aster -o " + Q(out)).status, 0);
+  ASSERT_EQ(Run("import in.tif --sensor aster -o out/scene.inf").status, 0);
   const ImageSettings s = WrittenSettings(out);
   EXPECT_EQ(s.sensor, 0);
   double lon = 0, lat = 0;
@@ -179,7 +182,7 @@ TEST_F(Import, SentinelTwentyMetreBandsLandOnTheTenMetreGrid) {
   tiff.height = 30;
   auto value = [](int band, int x, int y) { return 500.0 + band * 300 + x * 7 + y * 3; };
   const auto folder = test::WriteSentinel(dir / "S2A_MSIL2A.SAFE", tiff, value);
-  const auto r = Run("import " + Q(folder) + " -o " + Q(out));
+  const auto r = Run("import " + Q(folder) + " -o out/scene.inf");
   ASSERT_EQ(r.status, 0) << r.err;
   const ImageSettings s = WrittenSettings(out);
   EXPECT_EQ(s.pixels, 40);
@@ -197,7 +200,7 @@ TEST_F(Import, SentinelTwentyMetreBandsLandOnTheTenMetreGrid) {
   EXPECT_FALSE(fs::exists(dir / "out/scene.b06"));
   // Delivered products hold lossless JPEG 2000 files: the same scene.
   const auto jp2 = test::WriteSentinel(dir / "S2B_MSIL2A.SAFE", tiff, value, true);
-  ASSERT_EQ(Run("import " + Q(jp2) + " -o " + Q(dir / "jp2.inf")).status, 0);
+  ASSERT_EQ(Run("import " + Q(jp2) + " -o jp2.inf").status, 0);
   EXPECT_EQ(ReadFile(dir / "jp2.inf"), ReadFile(out));
   for (int n : {1, 2, 3, 4, 5, 7})
     EXPECT_EQ(Bytes(BandFilePath(dir / "jp2", 1, n)), Bytes(BandFilePath(dir / "out/scene", 1, n)))
@@ -219,7 +222,7 @@ TEST_F(Import, SixteenBitAreaAndSize) {
   const auto mtl = Landsat(tiff);
   auto red = [](int x, int y) { return LandsatValue(4, x, y); };
   // Kept as they are, in the chosen window.
-  ASSERT_EQ(Run("import " + Q(mtl) + " --keep-16bit --area 4,2,10,8 -o " + Q(out)).status, 0);
+  ASSERT_EQ(Run("import " + Q(mtl) + " --keep-16bit --area 4,2,10,8 -o out/scene.inf").status, 0);
   EXPECT_FALSE(fs::exists(dir / "out/scene.b03"));
   EXPECT_EQ(Bytes(dir / "out/scene.i03"),
             LittleEndian16(Grid(10, 8, [&](int x, int y) { return red(x + 4, y + 2); })));
@@ -234,20 +237,14 @@ TEST_F(Import, SixteenBitAreaAndSize) {
   // Halved: each output cell is the mean of two by two cells.
   test::WriteGeoTiff(dir / "ramp.tif", tiff,
                      [](int, int x, int y) { return 1000 + 4 * x + 8 * y; });
-  ASSERT_EQ(
-      Run("import " + Q(dir / "ramp.tif") + " --keep-16bit --size 16x100 -o " + Q(dir / "half.inf"))
-          .status,
-      0);
+  ASSERT_EQ(Run("import ramp.tif --keep-16bit --size 16x100 -o half.inf").status, 0);
   EXPECT_EQ(WrittenSettings(dir / "half.inf").pixels, 16);
   EXPECT_EQ(WrittenSettings(dir / "half.inf").lines, 12);
   EXPECT_NEAR(WrittenSettings(dir / "half.inf").lengthPerPixel, 0.060, 0.0002);
   EXPECT_EQ(Bytes(dir / "half.i01"),
             LittleEndian16(Grid(16, 12, [](int i, int j) { return 1006 + 8 * i + 16 * j; })));
   // No exact factor: the other side is rounded, 24 / (32 / 21) = 15.75 to 16.
-  ASSERT_EQ(
-      Run("import " + Q(dir / "ramp.tif") + " --keep-16bit --size 21x100 -o " + Q(dir / "odd.inf"))
-          .status,
-      0);
+  ASSERT_EQ(Run("import ramp.tif --keep-16bit --size 21x100 -o odd.inf").status, 0);
   EXPECT_EQ(WrittenSettings(dir / "odd.inf").pixels, 21);
   EXPECT_EQ(WrittenSettings(dir / "odd.inf").lines, 16);
 }
@@ -259,8 +256,7 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
   const TiffSpec first;
   const auto ground = [](int gx, int gy) { return 100 + 7 * gx + 13 * gy; };
   test::WriteGeoTiff(dir / "first.tif", first, [&](int, int x, int y) { return ground(x, y); });
-  ASSERT_EQ(Run("import " + Q(dir / "first.tif") + " --keep-16bit -o " + Q(dir / "a.inf")).status,
-            0);
+  ASSERT_EQ(Run("import first.tif --keep-16bit -o a.inf").status, 0);
   TiffSpec second = first;
   second.originX += 3 * 30;
   second.originY -= 2 * 30;
@@ -268,8 +264,8 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
                      [&](int, int x, int y) { return ground(x + 3, y + 2); });
   for (const char* resample : {"nearest", "bilinear"}) {
     SCOPED_TRACE(resample);
-    const auto r = Run("import " + Q(dir / "second.tif") + " --keep-16bit --like " +
-                       Q(dir / "a.inf") + " --resample " + resample + " -o " + Q(out));
+    const auto r = Run(std::string("import second.tif --keep-16bit --like a.inf --resample ") +
+                       resample + " -o out/scene.inf");
     ASSERT_EQ(r.status, 0) << r.err;
     // On whole cells bilinear and nearest agree.
     EXPECT_EQ(Bytes(dir / "out/scene.i01"),
@@ -297,18 +293,14 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
   const auto expected = LittleEndian16(Grid(first.width, first.height, [&](int x, int y) {
     return x >= 2 && y >= 2 ? fineValue(3 * x - 5, 3 * y - 5) : 0;
   }));
-  ASSERT_EQ(Run("import " + Q(dir / "fine.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
-                " -o " + Q(out))
-                .status,
-            0);
+  ASSERT_EQ(Run("import fine.tif --keep-16bit --like a.inf -o out/scene.inf").status, 0);
   EXPECT_EQ(Bytes(dir / "out/scene.i01"), expected);
   // Bilinear averages the fine pixels around each centre (a kernel as wide as
   // the cell): on values that rise evenly, the centre's value inside the
   // product, to the rounding.
-  ASSERT_EQ(Run("import " + Q(dir / "fine.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
-                " --resample bilinear -o " + Q(out))
-                .status,
-            0);
+  ASSERT_EQ(
+      Run("import fine.tif --keep-16bit --like a.inf --resample bilinear -o out/scene.inf").status,
+      0);
   const auto smooth = Bytes(dir / "out/scene.i01");
   for (int y = 3; y < first.height; ++y)
     for (int x = 3; x < first.width; ++x) {
@@ -324,8 +316,7 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
   quarter.originY -= 2.25 * 30;
   test::WriteGeoTiff(dir / "quarter.tif", quarter,
                      [](int, int i, int j) { return 1000 + 7 * i + 4 * j; });
-  ASSERT_EQ(Run("import " + Q(dir / "quarter.tif") + " --keep-16bit --like " + Q(dir / "a.inf") +
-                " --resample bilinear -o " + Q(out))
+  ASSERT_EQ(Run("import quarter.tif --keep-16bit --like a.inf --resample bilinear -o out/scene.inf")
                 .status,
             0);
   const auto weighed = Bytes(dir / "out/scene.i01");
@@ -339,22 +330,15 @@ TEST_F(Import, SecondSceneOnTheFirstGridLandsEveryPixelOnItsGround) {
   const size_t at = settings.find("LengthPerPixel = ");
   settings.replace(at, settings.find('\n', at) - at, "LengthPerPixel = 0.031234500000");
   test::WriteFile(dir / "a.inf", settings);
-  ASSERT_EQ(Run("import " + Q(dir / "second.tif") + " --like " + Q(dir / "a.inf") + " -o " + Q(out))
-                .status,
-            0);
+  ASSERT_EQ(Run("import second.tif --like a.inf -o out/scene.inf").status, 0);
   EXPECT_EQ(WrittenSettings(out).lengthPerPixel, 0.0312345);
   // A product beside the grid, and options that would change the grid.
   TiffSpec away = first;
   away.originX += 100 * 30;
   test::WriteGeoTiff(dir / "away.tif", away, [](int, int, int) { return 500; });
   fs::remove_all(dir / "out");
-  EXPECT_EQ(
-      Run("import " + Q(dir / "away.tif") + " --like " + Q(dir / "a.inf") + " -o " + Q(out)).status,
-      1);
-  EXPECT_EQ(Run("import " + Q(dir / "second.tif") + " --like " + Q(dir / "a.inf") +
-                " --size 10x10 -o " + Q(out))
-                .status,
-            2);
+  EXPECT_EQ(Run("import away.tif --like a.inf -o out/scene.inf").status, 1);
+  EXPECT_EQ(Run("import second.tif --like a.inf --size 10x10 -o out/scene.inf").status, 2);
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -363,8 +347,8 @@ TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
   double west = 0, north = 0, east = 0, south = 0;
   GdalLonLat(tiff.epsg, tiff.originX + 6.5 * 30, tiff.originY - 4.5 * 30, west, north);
   GdalLonLat(tiff.epsg, tiff.originX + 15.5 * 30, tiff.originY - 11.5 * 30, east, south);
-  const auto r = Run(Format("import %s --keep-16bit --lonlat %.9f,%.9f,%.9f,%.9f -o %s",
-                            Q(Landsat(tiff)).c_str(), west, south, east, north, Q(out).c_str()));
+  const auto r = Run(Format("import %s --keep-16bit --lonlat %.9f,%.9f,%.9f,%.9f -o out/scene.inf",
+                            Q(Landsat(tiff)).c_str(), west, south, east, north));
   ASSERT_EQ(r.status, 0) << r.err;
   const ImageSettings s = WrittenSettings(out);
   // The box's edges are not grid lines; the area holds them with a cell to spare.
@@ -380,11 +364,9 @@ TEST_F(Import, LonLatAreaCoversTheCellsOfTheBox) {
   TiffSpec away = tiff;
   away.originX = 250000.0;
   test::WriteGeoTiff(dir / "away.tif", away, [](int, int x, int) { return x; });
-  const std::string whole = dir / "whole.inf";
-  const auto all =
-      Run("import " + Q(dir / "away.tif") + " --lonlat -179,-89,179,89 -o " + Q(whole));
+  const auto all = Run("import away.tif --lonlat -179,-89,179,89 -o whole.inf");
   ASSERT_EQ(all.status, 0) << all.err;
-  const ImageSettings w = WrittenSettings(whole);
+  const ImageSettings w = WrittenSettings(dir / "whole.inf");
   EXPECT_EQ(std::vector<int>({w.startPixel, w.startLine, w.pixels, w.lines}),
             std::vector<int>({0, 0, tiff.width, tiff.height}));
 }
@@ -393,21 +375,20 @@ TEST_F(Import, WhatTheInputsHoldIsFoundAndWhatIsCutIsSaid) {
   // A stray file named like the metadata, sorted before the product's own.
   Landsat();
   test::WriteFile(dir / "product/aa_MTL.txt", "not a product\n");
-  auto r = Run("import " + Q(dir / "product") + " -o " + Q(out));
+  auto r = Run("import product -o out/scene.inf");
   EXPECT_EQ(r.status, 0) << r.err;
   // Files of different extents give their overlap, and say so.
   TiffSpec small;
   small.width = small.height = 16;
   test::WriteGeoTiff(dir / "large.tif", TiffSpec{}, [](int, int x, int) { return x; });
   test::WriteGeoTiff(dir / "small.tif", small, [](int, int, int y) { return y; });
-  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "small.tif") + " -o " + Q(out));
+  r = Run("import large.tif small.tif -o out/scene.inf");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find(MessageText(kMsgImportCutToOverlap)), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("16 x 16"), std::string::npos) << r.err;
   EXPECT_EQ(WrittenSettings(out).pixels, 16);
   // Bands of one extent, of a sensor named, say nothing.
-  r = Run("import " + Q(dir / "large.tif") + " " + Q(dir / "large.tif") + " --sensor tm -o " +
-          Q(out));
+  r = Run("import large.tif large.tif --sensor tm -o out/scene.inf");
   EXPECT_EQ(r.err, "");
 }
 
@@ -425,7 +406,7 @@ class ImportDem : public Import {
     scene.width = 40;
     scene.height = 30;
     test::WriteGeoTiff(dir / "scene.tif", scene, [](int, int x, int y) { return 100 + x + y; });
-    ASSERT_EQ(Run("import " + Q(dir / "scene.tif") + " -o " + Q(out)).status, 0);
+    ASSERT_EQ(Run("import scene.tif -o out/scene.inf").status, 0);
     double lonA = 0, latA = 0, lonB = 0, latB = 0;
     GdalLonLat(scene.epsg, scene.originX, scene.originY, lonA, latA);
     GdalLonLat(scene.epsg, scene.originX + 1200, scene.originY - 900, lonB, latB);
@@ -449,7 +430,7 @@ class ImportDem : public Import {
 };
 
 TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
-  const auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out));
+  const auto r = Run("import-dem dem.tif out/scene.inf");
   ASSERT_EQ(r.status, 0) << r.err;
   const auto codes = Bytes(dir / "out/scene.dem");
   ASSERT_EQ(codes.size(), 40u * 30u);
@@ -492,7 +473,7 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   ASSERT_NE(at, std::string::npos);
   settings.replace(at, settings.find('\n', at) - at, "GridPixelWidth = inf");
   test::WriteFile(out, settings);
-  ASSERT_EQ(Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace").status, 0);
+  ASSERT_EQ(Run("import-dem dem.tif out/scene.inf --replace").status, 0);
   const std::string byCorner = ReadFile(dir / "out/scene.lev");
   EXPECT_NEAR(AtoI(byCorner.substr(byCorner.find("MAX_ALTITUDE =") + 14)), maxAlt, 1);
 
@@ -500,7 +481,7 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   TiffSpec flat = scene;
   flat.type = GDT_Float32;
   test::WriteGeoTiff(dir / "flat.tif", flat, [](int, int, int) { return 500.0; });
-  ASSERT_EQ(Run("import-dem " + Q(dir / "flat.tif") + " " + Q(out) + " --replace").status, 0);
+  ASSERT_EQ(Run("import-dem flat.tif out/scene.inf --replace").status, 0);
   for (uint8_t c : Bytes(dir / "out/scene.dem")) ASSERT_NE(c, 0);
   const std::string flatRange = ReadFile(dir / "out/scene.lev");
   EXPECT_NE(flatRange.find("MIN_ALTITUDE = 500\n"), std::string::npos) << flatRange;
@@ -509,7 +490,7 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
   // 300.5 m is code 1 + trunc(200.5 * 254 / 201 + 0.5) = 254.
   test::WriteGeoTiff(dir / "steps.tif", flat,
                      [](int, int x, int) { return x < 20 ? 100.25 : 300.5; });
-  ASSERT_EQ(Run("import-dem " + Q(dir / "steps.tif") + " " + Q(out) + " --replace").status, 0);
+  ASSERT_EQ(Run("import-dem steps.tif out/scene.inf --replace").status, 0);
   EXPECT_EQ(ReadFile(dir / "out/scene.lev"),
             "MIN_VAL = 1\nMIN_ALTITUDE = 100\nMAX_VAL = 254\nMAX_ALTITUDE = 301\n");
 }
@@ -517,7 +498,7 @@ TEST_F(ImportDem, ModelInDegreesLandsOnTheSceneGrid) {
 TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   test::WriteFile(dir / "out/scene.dem", "old codes");
   test::WriteFile(dir / "out/scene.lev", "old range");
-  auto r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out));
+  auto r = Run("import-dem dem.tif --like out/scene.inf");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemExists)), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
@@ -532,7 +513,7 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   empty.height = 50;
   test::WriteGeoTiff(dir / "nan.tif", empty,
                      [](int, int x, int) { return x < 30 ? std::nan("") : 3e9; });
-  r = Run("import-dem " + Q(dir / "nan.tif") + " --like " + Q(out) + " --replace");
+  r = Run("import-dem nan.tif --like out/scene.inf --replace");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemNoValues)), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
@@ -541,15 +522,15 @@ TEST_F(ImportDem, KeepsAnExistingModelUnlessToldToReplaceIt) {
   fs::remove(dir / "out/scene.lev");
   fs::create_directory(dir / "out/scene.lev");
   test::WriteFile(dir / "out/scene.lev/keep", "");
-  r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
+  r = Run("import-dem dem.tif --like out/scene.inf --replace");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir / "out/scene.dem"), "old codes");
   fs::remove_all(dir / "out/scene.lev");
-  r = Run("import-dem " + Q(dir / "dem.tif") + " --like " + Q(out) + " --replace");
+  r = Run("import-dem dem.tif --like out/scene.inf --replace");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Bytes(dir / "out/scene.dem").size(), 40u * 30u);
   // The imported model works with the elevation commands.
-  r = Run("dem " + Q(out) + " --kind relative -o " + Q(dir / "relief.inf"));
+  r = Run("dem out/scene.inf --kind relative -o relief.inf");
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
@@ -589,7 +570,7 @@ TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
       cell.originY = lat + 0.5;
       test::WriteGeoTiff(model, cell, [](int, int, int) { return 250.0; });
     }
-    const auto r = Run("import-dem " + Q(model) + " " + Q(out));
+    const auto r = Run("import-dem " + Q(model) + " out/scene.inf");
     if (c.message == 0) {
       EXPECT_EQ(r.status, 0) << name << "\n" << r.err;
       const auto codes = Bytes(dir / "out/scene.dem");
@@ -609,18 +590,18 @@ TEST_F(ImportDem, UnusableModelsAreRefusedAndTheSceneKeepsItsOwn) {
   }
   // A folder in the model's place stays, and the message names it.
   fs::create_directories(dir / "out/scene.dem/keep");
-  const auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(out) + " --replace");
+  const auto r = Run("import-dem dem.tif out/scene.inf --replace");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(dir / "out/scene.dem"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("out/scene.dem"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::exists(dir / "out/scene.dem/keep"));
 }
 
 TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
   // A sample scene carries only longitude, latitude, length and inclination.
-  ASSERT_EQ(Run("sample --sensor tm --size 64x48 -o " + Q(dir / "tm/tokyo.inf")).status, 0);
+  ASSERT_EQ(Run("sample --sensor tm --size 64x48 -o tm/tokyo.inf").status, 0);
   fs::remove(dir / "tm/tokyo.dem");
   fs::remove(dir / "tm/tokyo.lev");
-  auto r = Run("import-dem " + Q(dir / "dem.tif") + " " + Q(dir / "tm/tokyo.inf"));
+  auto r = Run("import-dem dem.tif tm/tokyo.inf");
   // The first model lies elsewhere, not under the sample.
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(MessageText(kMsgImportDemOutside)), std::string::npos) << r.err;
@@ -639,7 +620,7 @@ TEST_F(ImportDem, SceneWithoutItsGridUsesTheProgramsCornerRule) {
     return around.At(dem.originX + (x + 0.5) * dem.pixelSize,
                      dem.originY - (y + 0.5) * dem.pixelSize);
   });
-  r = Run("import-dem " + Q(dir / "near.tif") + " " + Q(dir / "tm/tokyo.inf"));
+  r = Run("import-dem near.tif tm/tokyo.inf");
   ASSERT_EQ(r.status, 0) << r.err;
   const auto codes = Bytes(dir / "tm/tokyo.dem");
   ASSERT_EQ(codes.size(), 64u * 48u);
@@ -802,7 +783,7 @@ TEST_F(Import, OutputBesideItsSourceKeepsTheSource) {
     test::WriteGeoTiff(dir / file, TiffSpec{}, [](int, int x, int) { return x; });
     if (input != file) fs::create_symlink(file, dir / input);
     const auto before = Bytes(dir / file);
-    const auto r = Run("import " + Q(dir / input) + " -o " + Q(dir / "scene.inf"));
+    const auto r = Run("import " + input + " -o scene.inf");
     EXPECT_EQ(r.status, input == "scene.tif" ? 0 : 1) << r.err;
     EXPECT_EQ(Bytes(dir / file), before);
     fs::remove(dir / input);
