@@ -62,18 +62,6 @@ TEST_F(FilterCommand, WritesTheFilteredSetWithItsSettings) {
   EXPECT_EQ(Written().singleBand, 1);
 }
 
-TEST_F(FilterCommand, FailureLeavesAnEarlierOutputAsItWas) {
-  MakeImage(3);
-  ASSERT_EQ(Filter("median").status, 0);
-  const std::string before = ReadFile(dir / "f.b02");
-  WriteFile(dir / "x.b02", "short");
-  const auto r = Filter("blur");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_FALSE(r.err.empty());
-  EXPECT_EQ(ReadFile(dir / "f.b02"), before);
-  EXPECT_EQ(Written().fileState, kStateFiltered);
-}
-
 TEST_F(FilterCommand, BadUsageExitsWithTwo) {
   MakeImage(3);
   std::string inf = "'";

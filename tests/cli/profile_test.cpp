@@ -32,15 +32,13 @@ class ProfileCliTest : public testing::Test {
   std::string m_inf;
 };
 
-TEST_F(ProfileCliTest, RowOfTheDefaultComposition) {
+TEST_F(ProfileCliTest, RowsAndColumnsOfTheDisplay) {
   ASSERT_EQ(RunCli(m_dir, Profile("--row 2 --from 3 --to 5")).status, 0);
   // Bands 3, 2, 1 feed red, green, blue; source (3, 2) is 0-based (2, 1).
   EXPECT_EQ(test::ReadFile(Out()), "Profile\n" + m_inf +
                                        "\n[3,2]-[5,2]\nX,B,G,R\n"
                                        "    3, 62, 72, 82\n    4, 63, 73, 83\n    5, 64, 74, 84\n");
-}
-
-TEST_F(ProfileCliTest, ColumnOfAReducedGreyDisplay) {
+  // A column of a reduced grey display.
   ASSERT_EQ(RunCli(m_dir, Profile("--column 3 --from 4 --to 1 --gray 2 --step 2")).status, 0);
   // Step 2: source x 3 is display column 1 (pixel 2); rows 1, 2 show line 0, rows 3, 4 line 2.
   EXPECT_EQ(test::ReadFile(Out()), "Profile\n" + m_inf +
