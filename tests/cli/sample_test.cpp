@@ -10,7 +10,6 @@ namespace {
 using test::FileExists;
 using test::ReadFile;
 using test::TempDir;
-using test::WriteFile;
 
 test::CliResult Sample(const TempDir& dir, const std::string& args) {
   return test::RunCli(dir, "sample " + args);
@@ -60,14 +59,6 @@ TEST(CliSample, WritesTheSceneIntoANewFolder) {
                 .status,
             0);
   EXPECT_NE(ReadFile(dir / "other.b04"), ReadFile(dir / "samples/mss/coast.b04"));
-}
-
-TEST(CliSample, FailureExitsWithOneAndSaysWhy) {
-  TempDir dir;
-  WriteFile(dir / "blocked", "");
-  const auto r = Sample(dir, "--sensor aster --size 32x32 -o '" + (dir / "blocked/s.inf") + "'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("フォルダの作成に失敗しました．"), std::string::npos) << r.err;
 }
 
 }  // namespace

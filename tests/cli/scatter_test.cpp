@@ -25,13 +25,11 @@ class ScatterCliTest : public testing::Test {
   std::string m_inf;
 };
 
-TEST_F(ScatterCliTest, CountsListXThenYAscending) {
+// The counts listed X then Y ascending, or the page in their colours.
+TEST_F(ScatterCliTest, CountsAndThePage) {
   const auto r = RunCli(m_dir, Scatter("--x 1 --y 2 --counts"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "1 5 1\n2 1 1\n2 9 1\n3 7 3\n");
-}
-
-TEST_F(ScatterCliTest, SavedPageShowsTheCountColours) {
   const std::string out = m_dir / "plot.tif";
   ASSERT_EQ(RunCli(m_dir, Scatter("--x 1 --y 2 -o '" + out + "'")).status, 0);
   const std::string tiff = test::ReadFile(out);
