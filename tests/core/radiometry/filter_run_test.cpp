@@ -117,9 +117,7 @@ TEST_F(FilterRun, BadSetsFailWithTheirMessage) {
     EXPECT_FALSE(Run(1, dir / "o")) << c.what;
     EXPECT_EQ(m.LastId(), c.message) << c.what;
   }
-}
-
-TEST_F(FilterRun, HugeDeclaredSizeIsRefusedBeforeAllocating) {
+  // A huge declared size is refused before anything is allocated.
   MakeSet(12, 9);
   EXPECT_FALSE(RunFilter(dir / "x", dir / "o", FilterTable()[0], 1'500'000'000, 2, m, p));
   EXPECT_EQ(m.LastId(), kMsgBandFileShort);

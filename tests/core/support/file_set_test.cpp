@@ -71,7 +71,7 @@ TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFresh) {
   EXPECT_EQ(ReadFile(dir / "b/y.inf"), "LINE = 2\n");
 }
 
-TEST(CopyFiles, EmptyBaseKeepsNamesAndDotlessNamesBecomeExtensions) {
+TEST(CopyFiles, EmptyBaseDotlessNamesAndFailures) {
   TempDir dir;
   fs::create_directories(dir / "a");
   fs::create_directories(dir / "b");
@@ -81,10 +81,7 @@ TEST(CopyFiles, EmptyBaseKeepsNamesAndDotlessNamesBecomeExtensions) {
   EXPECT_TRUE(FileExists(dir / "b/x.dem"));
   ASSERT_TRUE(CopyFiles(dir / "a/readme", dir / "b", "new"));
   EXPECT_EQ(ReadFile(dir / "b/new.readme"), "r");
-}
-
-TEST(CopyFiles, NothingMatchedOrUnwritableTargetFails) {
-  TempDir dir;
+  // Nothing matched, or an unwritable target: a failure.
   EXPECT_FALSE(CopyFiles(dir / "none.*", dir.path(), "y"));
   WriteFile(dir / "x.inf", "");
   EXPECT_FALSE(CopyFiles(dir / "x.*", dir / "missing-folder", "y"));

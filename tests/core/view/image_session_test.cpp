@@ -224,7 +224,7 @@ TEST(DetailSamples, CentresOfScreenPixels) {
   EXPECT_EQ(DetailSamples(6, 2, 8.0f, 2, 1, 50), (std::vector<int32_t>{2, 2}));
 }
 
-TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
+TEST_F(SessionTest, UndoOfADisplayChangeOrTheAnnotationPageLeavesFilesAlone) {
   ImageSession& session = Opened();
   const Dib before = session.Display();
   const DisplayState state = session.State();
@@ -240,6 +240,14 @@ TEST_F(SessionTest, DisplayChangeUndoLeavesFilesAlone) {
   EXPECT_EQ(session.Lut(0)[5], 5);
   EXPECT_FALSE(session.CanUndo());
   EXPECT_TRUE(WorkFiles().empty());
+  // On the annotation page undo only leaves it.
+  session.SetAnnotationsShown(true);
+  EXPECT_TRUE(session.CanUndo());
+  EXPECT_TRUE(session.DnHidden());
+  ASSERT_TRUE(session.Undo(m_messenger));
+  EXPECT_FALSE(session.AnnotationsShown());
+  EXPECT_EQ(session.Display().bits, before.bits);
+  EXPECT_FALSE(session.CanUndo());
 }
 
 TEST_F(SessionTest, KeptStepWritesTheSlotAndUndoGoesBack) {
@@ -476,18 +484,6 @@ TEST_F(SessionTest, StepAdjustsTheShownBandsAndRefusesWhilePending) {
   session.Keep();
   EXPECT_EQ(session.Legend(), LegendKind::kVegetation);
   EXPECT_EQ(session.Snapshot().m_nRedBand, 2);
-}
-
-TEST_F(SessionTest, UndoOnTheAnnotationPageOnlyLeavesIt) {
-  ImageSession& session = Opened();
-  session.SetAnnotationsShown(true);
-  EXPECT_TRUE(session.CanUndo());
-  EXPECT_TRUE(session.DnHidden());
-  const Dib shown = session.Display();
-  ASSERT_TRUE(session.Undo(m_messenger));
-  EXPECT_FALSE(session.AnnotationsShown());
-  EXPECT_EQ(session.Display().bits, shown.bits);
-  EXPECT_FALSE(session.CanUndo());
 }
 
 TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {

@@ -61,17 +61,14 @@ TEST(ScatterCounts, EveryPixelOfASmallImageOnTheDiagonal) {
     }
 }
 
-TEST(ScatterCounts, LargeImageSamplesEveryNinthColumnAndLine) {
+TEST(ScatterCounts, LargeImagesSampleEveryNinthColumnAndLineAreasWhereTheyLie) {
   Bands b;
   b.Write(1, 1000, 1000, [](int x, int) { return static_cast<uint8_t>(x % 9 == 0 ? 200 : 0); });
   b.Write(2, 1000, 1000, [](int, int y) { return static_cast<uint8_t>(y % 9 == 0 ? 100 : 0); });
   ASSERT_TRUE(b.Run(1, 2, 1000, AreaRect{0, 1000, 0, 1000}));
   EXPECT_EQ(b.counts[200 * 256 + 100], 10000);
   EXPECT_EQ(Total(b.counts), 10000);
-}
-
-TEST(ScatterCounts, ShownAreaIsSampledWhereItLies) {
-  Bands b;
+  // A shown area is sampled where it lies.
   b.Write(1, 50, 4, [](int x, int y) { return static_cast<uint8_t>(x >= 20 && y >= 2 ? 7 : 0); });
   ASSERT_TRUE(b.Run(1, 1, 50, AreaRect{2, 2, 20, 30}));
   EXPECT_EQ(b.counts[7 * 256 + 7], 60);
