@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include <filesystem>
 
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
@@ -37,16 +37,6 @@ TEST(ElevationRangeFile, KeysAreLinePrefixesWithBlankAndEquals) {
       std::string(300, ' ') + "MIN_VAL = 5\n" + std::string(255, 'x') + "MAX_VAL = 6\n", r);
   EXPECT_EQ(r.minCode, 1);
   EXPECT_EQ(r.maxCode, 6);
-  // Garbage with NULs, lone carriage returns and keys cut short reads safely.
-  std::mt19937 rng(1);
-  const std::string pieces[] = {"MIN_VAL =",          "MAX_ALTITUDE = -", "\r",          "\n",
-                                std::string(1, '\0'), "9999999999999",    "MIN_ALTITUDE"};
-  for (int i = 0; i < 200; ++i) {
-    std::string text;
-    for (int k = 0; k < 20; ++k) text += pieces[rng() % 7];
-    ElevationRange g;
-    ParseElevationRange(text, g);
-  }
 }
 
 TEST(ElevationRangeFile, WritesFourLinesInFixedOrderAndReadsThemBack) {
@@ -165,6 +155,13 @@ TEST_F(ElevationFiles, LoadsCodesAndComputesTheRangeOfPresentCodes) {
   EXPECT_EQ(m.rangeBottom, 0);
   EXPECT_EQ(m.rangeTop, 2540);
   EXPECT_EQ(DisplayRangeFor(3, m.rangeBottom, m.rangeTop).top, 5000);
+  // Upper-case companions are found, and a longer code file is accepted.
+  std::filesystem::remove(dir / "img.lev");
+  std::filesystem::remove(dir / "img.dem");
+  WriteFile(dir / "img.LEV", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 254\n");
+  WriteFile(dir / "img.DEM", std::string(13, '\x02'));
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(m.metresPerCode, 1.0);
 }
 
 TEST_F(ElevationFiles, RefusesBrokenOrMissingFiles) {
@@ -198,13 +195,6 @@ TEST_F(ElevationFiles, RefusesBrokenOrMissingFiles) {
   std::filesystem::remove(dir / "img.lev");
   EXPECT_FALSE(Load());
   EXPECT_EQ(msg.LastId(), kMsgOpenFailed);
-}
-
-TEST_F(ElevationFiles, FindsUpperCaseCompanionsAndAcceptsALongerCodeFile) {
-  WriteFile(dir / "img.LEV", "MIN_ALTITUDE = 0\nMAX_ALTITUDE = 254\n");
-  WriteFile(dir / "img.DEM", std::string(13, '\x02'));
-  ASSERT_TRUE(Load());
-  EXPECT_EQ(m.metresPerCode, 1.0);
 }
 
 TEST_F(ElevationFiles, LegendReadsMissingAltitudesAsZeroAndRoundsRelativeRanges) {
