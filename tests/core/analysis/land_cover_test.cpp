@@ -36,6 +36,8 @@ TEST(ClassLine, FixedColumnsRoundTrip) {
   ExpectSame(ParseClassLine(stored + "\r\n"), spaced);
   // A last line without its line break keeps the whole title.
   ExpectSame(ParseClassLine(line), Example());
+  EXPECT_EQ(AreaText(Example()), "(  21,  11)-(  81,  61)");
+  EXPECT_EQ(AreaText(ClassItem()), "(   0,   0)-(   0,   0)");
 }
 
 TEST(ClassLine, HostileLines) {
@@ -55,11 +57,6 @@ TEST(ClassLine, HostileLines) {
   ClassItem broken = Example();
   broken.title = "a\nb";
   EXPECT_EQ(ParseClassLine(FormatClassLine(broken)).title, "a b");
-}
-
-TEST(ClassList, AreaText) {
-  EXPECT_EQ(AreaText(Example()), "(  21,  11)-(  81,  61)");
-  EXPECT_EQ(AreaText(ClassItem()), "(   0,   0)-(   0,   0)");
 }
 
 TEST(ClassList, BandsEachSensorClassifies) {

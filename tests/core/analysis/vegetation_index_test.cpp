@@ -182,7 +182,7 @@ TEST(VegetationIndex, RunFailuresLeaveNoResult) {
   }
 }
 
-TEST(RampLegend, RangeFileParsing) {
+TEST(RampLegend, RangeFileParsingAndBadFiles) {
   struct Case {
     std::string text;
     bool ok;
@@ -205,9 +205,7 @@ TEST(RampLegend, RangeFileParsing) {
     EXPECT_EQ(largest, c.largest);
     EXPECT_EQ(smallest, c.smallest);
   }
-}
-
-TEST(RampLegend, BadRangeFilesAreReportedAndLeaveTheLegend) {
+  // Bad range files are reported and leave the legend as it was.
   TempDir dir;
   RecordingMessenger m;
   RampLegend legend;
