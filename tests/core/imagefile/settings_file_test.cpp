@@ -124,7 +124,7 @@ TEST(SettingsGrammar, LongLinesAreReadInPiecesOfAtMost127Characters) {
   EXPECT_EQ(Parse(std::string(10000, 'z') + "\nPIXEL = 3\n").pixels, 3);
 }
 
-TEST(SettingsFile, ReadReportsOpenAndRangeFailures) {
+TEST(SettingsFile, ReadReportsOpenAndRangeFailuresAndImpossibleSizes) {
   TempDir dir;
   RecordingMessenger m;
   ImageSettings s;
@@ -136,11 +136,7 @@ TEST(SettingsFile, ReadReportsOpenAndRangeFailures) {
   WriteFile(dir / "good.INF", "LINE = 1\r\nPIXEL = 2\r\n");
   ASSERT_TRUE(ReadSettings(dir / "good.inf", s, m));  // found without regard to case
   EXPECT_EQ(s.pixels, 2);
-}
-
-TEST(SettingsFile, ImageSizeMustBePositiveAndAllocatable) {
-  RecordingMessenger m;
-  ImageSettings s;
+  // The image size must be positive and allocatable.
   s.lines = 100;
   s.pixels = 200;
   EXPECT_TRUE(CheckImageSize(s, m));
@@ -155,7 +151,7 @@ TEST(SettingsFile, ImageSizeMustBePositiveAndAllocatable) {
   EXPECT_EQ(m.LastId(), kMsgImageTooLarge);
 }
 
-TEST(SettingsRewrite, AfterProcessingReplacesSizeAndAppendsStateKeys) {
+TEST(SettingsRewrite, AfterProcessingReplacesSizeAppendsStateKeysAndFallsBackToOpened) {
   TempDir dir;
   RecordingMessenger m;
   WriteFile(dir / "a.inf",
@@ -166,11 +162,7 @@ TEST(SettingsRewrite, AfterProcessingReplacesSizeAndAppendsStateKeys) {
   EXPECT_EQ(ReadFile(dir / "b.inf"),
             "LINE = 50\nPIXEL = 60\nUnknown key here\nSENSOR = 1\nLengthPerPixel = 0.0285\n"
             "File_State = 2\nRainbow = 1\nSingle_Band = 1\n");
-}
-
-TEST(SettingsRewrite, AfterProcessingWithoutLineKeepsItAbsentAndFallsBackToOpened) {
-  TempDir dir;
-  RecordingMessenger m;
+  // Without a LINE it stays absent.
   WriteFile(dir / "opened.inf", "PIXEL = 3\r\nGPS_CHAR = abc\r\n");
   // The source is missing: the opened path with ".inf" is used.
   ASSERT_TRUE(RewriteSettingsAfterProcessing(dir / "gone.inf", dir / "out.inf", dir / "opened.inf",
@@ -201,13 +193,8 @@ TEST(SettingsRewrite, PartialWriteMatchesBareKeysAndKeepsStateLines) {
   EXPECT_FALSE(
       RewriteSettingsForPartialWrite(dir / "a.inf", dir / "no/such/dir/b.inf", 1, 1, 0.0, 0.0, m));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
-}
-
-TEST(SettingsRewrite, PartialWriteCopiesLongLinesWhole) {
   // A line longer than the settings reader's buffer is one line, not two;
   // only the last line may gain a line break.
-  TempDir dir;
-  RecordingMessenger m;
   const std::string remark = "REMARK = " + std::string(141, 'x') + "\n";
   const std::string longer = "NOTE = " + std::string(5000, 'y');
   WriteFile(dir / "a.inf", remark + "LINE = 100\n" + longer);
@@ -240,10 +227,8 @@ TEST(DisplayStateFile, WritesTruncatedRangeAndReadsItBack) {
             1);
   EXPECT_FALSE(WriteDisplayStateFile(dir / "none/x.brd", 1, 0, 0, m));
   EXPECT_EQ(m.LastId(), kMsgCreateFailed);
-}
-
-TEST(DisplayStateFile, MissingStateLineLeavesZero) {
-  DisplayStateFile d;
+  // A missing state line leaves 0.
+  d = DisplayStateFile();
   ParseDisplayState("Max_Val = 10\r\nMin_Val =3", d);
   EXPECT_EQ(d.state, 0);
   EXPECT_EQ(d.maxVal, 10);

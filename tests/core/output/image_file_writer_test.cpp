@@ -118,7 +118,9 @@ TEST(ImageFileWriter, RatioOutsideZeroToOneIsRefused) {
   }
 }
 
-TEST(ImageFileWriter, UnwritablePlacesAreReported) {
+// Places that cannot take the file, and a save with no picture read: one
+// message each, and an existing file keeps its content.
+TEST(ImageFileWriter, UnwritablePlacesAndMissingDataAreReported) {
   TempDir dir;
   const Dib dib = SmallDib();
   fs::create_directory(dir / "taken.jpg");
@@ -133,27 +135,18 @@ TEST(ImageFileWriter, UnwritablePlacesAreReported) {
   }
   // Nothing is left behind beside the targets.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
-}
-
-TEST(ImageFileWriter, SaveWithoutDataLeavesTheFileAlone) {
-  TempDir dir;
-  for (const char* name : {"keep.jpg", "keep.tif"}) {
-    const std::string path = dir / name;
-    WriteFile(path, "precious");
-    RecordingMessenger m;
-    bool saved = true;
-    if (ImageFileKindOf(path) == ImageFileKind::kJpeg) {
-      CJpegEncoder enc(m);
-      saved = enc.SaveJpeg(path, 1.0f);
-    } else {
-      CTiffWriter w(m);
-      saved = w.SaveTiff(path);
-    }
-    EXPECT_FALSE(saved);
-    ASSERT_EQ(m.entries.size(), 1u);
-    EXPECT_EQ(m.entries[0].text, writer_text::kNoData);
-    EXPECT_EQ(ReadFile(path), "precious");
-  }
+  WriteFile(dir / "keep.jpg", "precious");
+  WriteFile(dir / "keep.tif", "precious");
+  RecordingMessenger m;
+  CJpegEncoder enc(m);
+  CTiffWriter w(m);
+  EXPECT_FALSE(enc.SaveJpeg(dir / "keep.jpg", 1.0f));
+  EXPECT_FALSE(w.SaveTiff(dir / "keep.tif"));
+  ASSERT_EQ(m.entries.size(), 2u);
+  EXPECT_EQ(m.entries[0].text, writer_text::kNoData);
+  EXPECT_EQ(m.entries[1].text, writer_text::kNoData);
+  EXPECT_EQ(ReadFile(dir / "keep.jpg"), "precious");
+  EXPECT_EQ(ReadFile(dir / "keep.tif"), "precious");
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ std::string IndependentEncoderOutput(const TempDir& dir) {
   return test::ReadFile(jpg);
 }
 
-TEST(JpegLayout, SegmentsAndTheirFields) {
+TEST(JpegLayout, SegmentsAndTheirFieldsAndTheDensity) {
   Picture p(20, 10, 4, 0, 1, 4761, 4760);
   const auto d = DecodeBaseline(Encode(p, 1.0f));
   ASSERT_EQ(d.error, "");
@@ -75,23 +75,14 @@ TEST(JpegLayout, SegmentsAndTheirFields) {
   EXPECT_EQ(d.segments[7].second,
             std::string("\x08\0\x0a\0\x14\x03\0\x22\0\x01\x11\x01\x02\x11\x01", 15));
   EXPECT_EQ(d.segments[8].second, std::string("\x03\0\0\x01\x11\x02\x11\0\x3f\0", 10));
-}
-
-TEST(JpegLayout, DensityIsDotsPerInchWithinSixteenBits) {
-  const std::pair<int32_t, int> cases[] = {{4761, 120},
-                                           {4760, 120},
-                                           {283, 7},
-                                           {39, 0},
-                                           {0, 0},
-                                           {-500, 0},
-                                           {std::numeric_limits<int32_t>::max(), 65535}};
-  for (auto [ppm, dpi] : cases) {
-    Picture p(1, 1, 4, 0, 1, ppm, ppm);
-    const std::string f = Encode(p, 1.0f);
-    const int x = static_cast<uint8_t>(f[14]) << 8 | static_cast<uint8_t>(f[15]);
-    const int y = static_cast<uint8_t>(f[16]) << 8 | static_cast<uint8_t>(f[17]);
-    EXPECT_EQ(x, dpi) << ppm;
-    EXPECT_EQ(y, dpi) << ppm;
+  // The density is in dots per inch, within sixteen bits.
+  const std::pair<int32_t, int> densities[] = {
+      {4760, 120}, {283, 7},  {39, 0},
+      {0, 0},      {-500, 0}, {std::numeric_limits<int32_t>::max(), 65535}};
+  for (auto [ppm, dpi] : densities) {
+    const std::string f = Encode(Picture(1, 1, 4, 0, 1, ppm, ppm), 1.0f);
+    EXPECT_EQ(static_cast<uint8_t>(f[14]) << 8 | static_cast<uint8_t>(f[15]), dpi) << ppm;
+    EXPECT_EQ(static_cast<uint8_t>(f[16]) << 8 | static_cast<uint8_t>(f[17]), dpi) << ppm;
   }
 }
 
