@@ -204,7 +204,7 @@ struct TwoHalves {
   const std::string target = dir / "out";
 };
 
-TEST(Classify, ColourPlanesAndLeftOutClasses) {
+TEST(Classify, ColourPlanesLeftOutClassesAndFailures) {
   TwoHalves scene;
   // red, green, blue, top, bottom, right, left, title
   const std::vector<ClassItem> classes = {
@@ -241,12 +241,7 @@ TEST(Classify, ColourPlanesAndLeftOutClasses) {
   ASSERT_TRUE(scene.Run({1, 2}, {}, "none"));
   EXPECT_EQ(ReadFile(scene.dir / "none.b02"), std::string(scene.w * scene.h, '\0'));
   EXPECT_EQ(m.entries.size(), 1u);
-}
-
-TEST(Classify, MissingOrShortBandsStopTheRun) {
-  TwoHalves scene;
-  const std::vector<ClassItem> classes = {ClassItem{1, 2, 3, 2, 20, 12, 2, "a"}};
-  const RecordingMessenger& m = scene.m;
+  // A missing or short band, or no place for the result, stops the run.
   EXPECT_FALSE(scene.Run({1, 3}, classes, "o1"));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
   EXPECT_FALSE(scene.Run({1, 2}, classes, "o2", scene.h + 1));

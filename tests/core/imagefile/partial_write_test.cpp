@@ -124,6 +124,12 @@ TEST(PartialWrite, RefusedAreasAndTargetsChangeNothing) {
   EXPECT_EQ(img.m.LastId(), kMsgWorkingFileInUse);
   EXPECT_TRUE(FileExists(img.dir / "img.b01"));
   EXPECT_EQ(ReadFile(img.dir / "cut.b01"), "old");
+  // A range file that cannot be opened for writing is reported.
+  fs::create_directories(img.dir.path() / "w.lev");  // a folder where the file would go
+  WindowCopyProgress run;
+  EXPECT_FALSE(CopyRasterWindow(img.dir / "w.dem", img.dir / "img.dem", true, 1, 4,
+                                AreaRect{0, 3, 0, 4}, run, img.m));
+  EXPECT_EQ(img.m.LastId(), kMsgOpenFailed);
 }
 
 TEST(PartialWrite, FailuresLeaveTheOldTargetInPlace) {
@@ -152,15 +158,6 @@ TEST(PartialWrite, FailuresLeaveTheOldTargetInPlace) {
     EXPECT_FALSE(FileExists(img.dir / "cut.dem"));
     EXPECT_EQ(std::distance(fs::directory_iterator(img.dir.path()), {}), before);  // no staging
   }
-}
-
-TEST(PartialWrite, LevelFileThatCannotBeOpenedForWritingIsReported) {
-  Image img;
-  fs::create_directories(img.dir.path() / "w.lev");  // a folder where the file would go
-  WindowCopyProgress run;
-  EXPECT_FALSE(CopyRasterWindow(img.dir / "w.dem", img.dir / "img.dem", true, 1, 4,
-                                AreaRect{0, 3, 0, 4}, run, img.m));
-  EXPECT_EQ(img.m.LastId(), kMsgOpenFailed);
 }
 
 }  // namespace

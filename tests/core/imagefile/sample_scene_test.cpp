@@ -309,7 +309,7 @@ TEST(SampleScene, SecondDateIsTheSamePlaceChanged) {
   EXPECT_LT(DateNumber(SampleDate(0, 1)), DateNumber(SampleDate(0, 2)));
 }
 
-TEST(WriteSampleScene, RefusesBadOptionsAndUnusableFolders) {
+TEST(WriteSampleScene, RefusesBadOptionsAndUnusableFoldersAndReplacesAnEarlierScene) {
   TempDir dir;
   const SampleSceneOptions bad[] = {
       {3, 64, 64, 1}, {-1, 64, 64, 1}, {1, 15, 64, 1}, {1, 64, 15, 1}, {1, 20001, 64, 1}};
@@ -325,11 +325,8 @@ TEST(WriteSampleScene, RefusesBadOptionsAndUnusableFolders) {
   EXPECT_FALSE(WriteSampleScene(dir / "plain/sub/x.inf", {1, 32, 32, 1}, m));
   EXPECT_EQ(m.LastId(), kMsgSampleFolderFailed);
   EXPECT_EQ(ReadFile(dir / "plain"), "a file, not a folder");
-}
 
-TEST(WriteSampleScene, ReplacesAnEarlierSceneOfAnotherSensorCompletely) {
-  TempDir dir;
-  RecordingMessenger m;
+  // A scene of another sensor replaces an earlier one completely.
   const std::string inf = dir / "s.inf";
   ASSERT_TRUE(WriteSampleScene(inf, {0, 32, 32, 1}, m));
   WriteFile(dir / "s.txt", "notes");  // not part of any band: stays
