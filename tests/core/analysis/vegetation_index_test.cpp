@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/view_reference.h"
 
 namespace lumora {
 namespace {
@@ -128,12 +128,7 @@ TEST(VegetationIndex, WordAndFloatSamples) {
   Scene scene(4, 1);
   // 16-bit little-endian: 300, 0, 1000, 65535.
   scene.Band(2, 1, std::string("\x2C\x01\x00\x00\xE8\x03\xFF\xFF", 8));
-  std::string floats;
-  for (float f : {100.0f, 0.0f, 1000.0f, 65535.0f}) {
-    char b[4];
-    std::memcpy(b, &f, 4);
-    floats.append(b, 4);
-  }
+  std::string floats = test::AsString(test::BytesFloat({100.0f, 0.0f, 1000.0f, 65535.0f}));
   floats[4 * 3] = '\xFF';  // first byte 0xFF: no data, read as 0
   scene.Band(3, 2, floats);
   ASSERT_TRUE(scene.Run(NdviParams{1, 2, 2, 3, false}));
