@@ -18,16 +18,11 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// A working folder and a namer that starts from zero.
-class WorkingNames : public ::testing::Test {
- protected:
+TEST(WorkingNames, EachOpenGetsTwoFreshNamesWithoutStaleFiles) {
   TempDir dir;
   RecordingMessenger m;
-  WorkingNamer namer;
+  WorkingNamer namer;  // starts from zero
   const std::string work = dir.path().string() + "/";
-};
-
-TEST_F(WorkingNames, EachOpenGetsTwoFreshNamesWithoutStaleFiles) {
   WriteFile(work + "0tokyo.inf", "");
   WriteFile(work + "1tokyo.b01", "");
   WriteFile(work + "10tokyo.inf", "");

@@ -78,11 +78,18 @@ TEST(ImageFileWriter, RefusesBadInputAndKeepsTheExistingFile) {
       {"negative height", [](auto&, auto& h, auto&) { h.height = -3; }, writer_text::kUnsupported},
       {"too wide", [](auto&, auto& h, auto&) { h.width = 70000; }, writer_text::kUnsupported},
       {"huge", [](auto&, auto& h, auto&) { h.width = h.height = 65535; }, writer_text::kReadFailed},
+      // Only a JPEG file has a compression ratio, from 0 to 1.
+      {"ratio below 0", [](auto&, auto&, auto& r) { r = -0.01f; }, writer_text::kBadRatio},
+      {"ratio above 1", [](auto&, auto&, auto& r) { r = 1.01f; }, writer_text::kBadRatio},
+      {"ratio not a number", [](auto&, auto&, auto& r) { r = std::nanf(""); },
+       writer_text::kBadRatio},
   };
   TempDir dir;
   const Dib dib = SmallDib();
   for (const char* name : {"old.jpg", "old.tif"}) {
     for (const auto& c : cases) {
+      if (c.message == std::string(writer_text::kBadRatio) && name == std::string("old.tif"))
+        continue;
       const std::string path = dir / name;
       WriteFile(path, "precious");
       std::vector<uint8_t> bits = dib.bits;
@@ -95,25 +102,6 @@ TEST(ImageFileWriter, RefusesBadInputAndKeepsTheExistingFile) {
       ASSERT_EQ(m.entries.size(), 1u) << name << " " << c.name;
       EXPECT_EQ(m.entries[0].text, c.message) << name << " " << c.name;
       EXPECT_EQ(ReadFile(path), "precious") << name << " " << c.name;
-    }
-  }
-}
-
-TEST(ImageFileWriter, RatioOutsideZeroToOneIsRefused) {
-  TempDir dir;
-  const Dib dib = SmallDib();
-  const float nan = std::nanf("");
-  for (float ratio : {-0.01f, 1.01f, nan, -0.0f, 0.0f, 1.0f}) {
-    const bool ok = !std::isnan(ratio) && ratio >= 0.0f && ratio <= 1.0f;
-    RecordingMessenger m;
-    CImageFileWriter writer(m);
-    const std::string path = dir / "r.jpg";
-    fs::remove(path);
-    EXPECT_EQ(writer.SaveImageFile(path, dib, ratio, 283, 283), ok) << ratio;
-    EXPECT_EQ(FileExists(path), ok) << ratio;
-    if (!ok) {
-      ASSERT_EQ(m.entries.size(), 1u);
-      EXPECT_EQ(m.entries[0].text, writer_text::kBadRatio);
     }
   }
 }
