@@ -52,18 +52,6 @@ TEST(ElevationRangeFile, WritesFourLinesInFixedOrderAndReadsThemBack) {
   EXPECT_FALSE(ReadElevationRangeFile(dir / "missing.lev", out));
 }
 
-TEST(ElevationAltitude, TenMetresPerCodeAndHostileExtremes) {
-  const double step = MetresPerCode(0, 2540);
-  EXPECT_EQ(step, 10.0);
-  EXPECT_EQ(AltitudeOfCode(1, step, 0), 0.0);
-  EXPECT_EQ(AltitudeOfCode(255, step, 0), 2540.0);
-  // The difference of hostile altitudes must not wrap around.
-  EXPECT_GT(MetresPerCode(-2147483647 - 1, 2147483647), 0.0);
-  EXPECT_EQ(TruncToInt(1e300), 2147483647);
-  EXPECT_EQ(TruncToInt(-1e300), -2147483647 - 1);
-  EXPECT_EQ(TruncToInt(-2.9), -2);
-}
-
 TEST(ElevationColours, TableEntriesAndClampedLookup) {
   // Values worked out independently from the hexcone conversion.
   struct Case {
@@ -82,7 +70,7 @@ TEST(ElevationColours, TableEntriesAndClampedLookup) {
   }
 }
 
-TEST(ElevationDisplayRange, AbsoluteThresholdsAndRelativeRounding) {
+TEST(ElevationDisplayRange, AbsoluteThresholdsRelativeRoundingAndAltitudes) {
   struct Abs {
     int top, want;
   } abs[] = {{-50, 3000},  {2000, 3000}, {2001, 5000}, {2540, 5000},
@@ -107,6 +95,15 @@ TEST(ElevationDisplayRange, AbsoluteThresholdsAndRelativeRounding) {
   }
   EXPECT_EQ(DisplayRangeFor(8, 567, 1234).bottom, 500);
   EXPECT_EQ(DisplayRangeFor(7, 567, 1234).top, 3000);
+  // Ten metres a code; the difference of hostile altitudes must not wrap around.
+  const double step = MetresPerCode(0, 2540);
+  EXPECT_EQ(step, 10.0);
+  EXPECT_EQ(AltitudeOfCode(1, step, 0), 0.0);
+  EXPECT_EQ(AltitudeOfCode(255, step, 0), 2540.0);
+  EXPECT_GT(MetresPerCode(-2147483647 - 1, 2147483647), 0.0);
+  EXPECT_EQ(TruncToInt(1e300), 2147483647);
+  EXPECT_EQ(TruncToInt(-1e300), -2147483647 - 1);
+  EXPECT_EQ(TruncToInt(-2.9), -2);
 }
 
 TEST(ElevationColourIndex, SeaTopOfRangeAndCodesOffTheScale) {

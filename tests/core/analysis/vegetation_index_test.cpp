@@ -213,7 +213,7 @@ TEST(RampLegend, RangeFileParsingAndBadFiles) {
   EXPECT_EQ(legend.maximum, 1.0f);
 }
 
-TEST(RampLegend, NumbersAndColours) {
+TEST(RampLegend, NumbersColoursAndScreenSteps) {
   RampLegend legend;
   FillRampFromNumbers(200.8f, 10.0f, true, legend);
   EXPECT_EQ(legend.topLabel, "200");
@@ -227,9 +227,7 @@ TEST(RampLegend, NumbersAndColours) {
   FillRampFromNumbers(1.0f, -1.0f, false, legend);
   const int grey[][2] = {{0, 0}, {255, 255}, {128, 129}, {64, 64}};
   for (const auto& [k, g] : grey) EXPECT_EQ(RampColour(legend, k, false, false).green, g) << k;
-}
-
-TEST(RampLegend, ScreenStepsFillTheFrame) {
+  // On screen the steps fill the frame.
   int pen = 0;
   const auto steps = RampScreenSteps(0, 0, 30, 128, pen);
   ASSERT_EQ(steps.size(), 256u);
