@@ -24,15 +24,6 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-TEST(ClassStatistics, SamplingOfTrainingAreas) {
-  const int cases[][3] = {{250, 100, 1}, {299, 100, 1}, {300, 100, 2}, {350, 100, 2}, {399, 100, 2},
-                          {400, 100, 3}, {40, 40, 1},   {1, 1, 1},     {0, 0, 1},     {-5, 0, 1}};
-  for (const auto& [extent, count, step] : cases) {
-    EXPECT_EQ(SamplingOf(extent).count, count) << extent;
-    EXPECT_EQ(SamplingOf(extent).step, step) << extent;
-  }
-}
-
 TEST(ClassStatistics, LuDeterminantAndInverse) {
   // A matrix that needs row exchanges: det = -(2*(0*1-3*1) ...) computed by hand.
   const std::vector<double> a = {0, 2, 1, 1, 1, 0, 3, 0, 1};
@@ -55,7 +46,7 @@ TEST(ClassStatistics, LuDeterminantAndInverse) {
   EXPECT_TRUE(inv.empty());
 }
 
-TEST(ClassStatistics, ThreeBandsWorkedByHand) {
+TEST(ClassStatistics, ThreeBandsWorkedByHandAndTheSampling) {
   // Means 2.5, 2.5, 1; covariances divided by n - 1; determinant 64/27.
   const ClassStatistics s = StatisticsFromSamples({{1, 2, 3, 4}, {2, 1, 4, 3}, {0, 0, 0, 4}});
   ASSERT_TRUE(s.Usable());
@@ -69,6 +60,13 @@ TEST(ClassStatistics, ThreeBandsWorkedByHand) {
       for (int k = 0; k < 3; ++k) back += cov[i * 3 + k] * s.inverse[k * 3 + j];
       EXPECT_NEAR(back, i == j ? 1.0 : 0.0, 1e-9);
     }
+  // The sampling of training areas.
+  const int cases[][3] = {{250, 100, 1}, {299, 100, 1}, {300, 100, 2}, {350, 100, 2}, {399, 100, 2},
+                          {400, 100, 3}, {40, 40, 1},   {1, 1, 1},     {0, 0, 1},     {-5, 0, 1}};
+  for (const auto& [extent, count, step] : cases) {
+    EXPECT_EQ(SamplingOf(extent).count, count) << extent;
+    EXPECT_EQ(SamplingOf(extent).step, step) << extent;
+  }
 }
 
 TEST(ClassStatistics, DegenerateAreas) {

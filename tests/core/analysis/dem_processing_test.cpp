@@ -73,7 +73,7 @@ class DemRun : public ::testing::Test {
   RecordingMessenger msg;
 };
 
-TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
+TEST_F(DemRun, ColouringWritesAThreeBandSetAndRelativeColouringReachesGrey) {
   ASSERT_TRUE(Run(kStateElevationAbsolute));
   EXPECT_EQ(result.fileState, 3);
   EXPECT_EQ(result.lines, kH);
@@ -91,9 +91,7 @@ TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
   const Bgr top = ElevationColour(int(2540.0 / 5000 * 254.0 + 1.0));
   EXPECT_EQ(blue[kW - 1], top[0]);
   EXPECT_EQ(red[kW - 1], top[2]);
-}
-
-TEST_F(DemRun, RelativeColouringReachesGreyAtTheTopOfItsRange) {
+  // Relative colouring reaches grey at the top of its range.
   // Codes 31..131 present: 300 m .. 1300 m, shown over the same range.
   WriteFile(dir / "scene.lev",
             "MIN_VAL = 31\nMIN_ALTITUDE = 0\nMAX_VAL = 131\nMAX_ALTITUDE = 2540\n");

@@ -13,7 +13,7 @@ namespace {
 using test::TempDir;
 using test::WriteFile;
 
-TEST(ElevationRangeFile, KeysAreLinePrefixesWithBlankAndEquals) {
+TEST(ElevationRangeFile, KeysAreLinePrefixesWrittenInFixedOrder) {
   struct Case {
     const char* text;
     ElevationRange want;
@@ -37,9 +37,7 @@ TEST(ElevationRangeFile, KeysAreLinePrefixesWithBlankAndEquals) {
       std::string(300, ' ') + "MIN_VAL = 5\n" + std::string(255, 'x') + "MAX_VAL = 6\n", r);
   EXPECT_EQ(r.minCode, 1);
   EXPECT_EQ(r.maxCode, 6);
-}
-
-TEST(ElevationRangeFile, WritesFourLinesInFixedOrderAndReadsThemBack) {
+  // Written: four lines in a fixed order, read back.
   TempDir dir;
   const ElevationRange in{-5, 3776, 2, 254};
   ASSERT_TRUE(WriteElevationRangeFile(dir / "a.lev", in));

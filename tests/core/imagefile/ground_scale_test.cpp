@@ -8,20 +8,6 @@
 namespace lumora {
 namespace {
 
-TEST(GroundScale, EquatorAndMidLatitudeByHand) {
-  // At the equator W = 1: a and a(1 - e^2) times the degree factor.
-  GroundScale g = ComputeGroundScale(0.0, 0.03);
-  EXPECT_DOUBLE_EQ(g.kmPerDegLon, 6378.136 * 0.0174532925);
-  EXPECT_DOUBLE_EQ(g.kmPerDegLat, 6335.43775989208 * 0.0174532925);
-  EXPECT_DOUBLE_EQ(g.pixelsPerDegLon, g.kmPerDegLon / 0.03);
-
-  // At 36 degrees the longitude term divides by W squared (90.477 km), not
-  // its root (90.165 km).
-  g = ComputeGroundScale(36.0, 0.0285);
-  EXPECT_NEAR(g.kmPerDegLon, 90.477, 0.001);
-  EXPECT_NEAR(g.kmPerDegLat, 110.96, 0.01);
-}
-
 // A corner moved exactly onto the pole is still on the globe: straight up
 // (top < 0, no inclination) the move is T / pixels per degree exactly, so a
 // start latitude is searched for whose sum is 90 to the last bit.
@@ -46,7 +32,7 @@ TEST(GroundScale, WindowCornerMayLandOnThePole) {
   EXPECT_TRUE(found);
 }
 
-TEST(GroundScale, WindowCornerStaysOnTheGlobeOrIsRefused) {
+TEST(GroundScale, ScaleByHandAndWindowCornerStaysOnTheGlobeOrIsRefused) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   // About 90.48 km a degree of longitude and 110.96 km of latitude at 36
@@ -80,6 +66,17 @@ TEST(GroundScale, WindowCornerStaysOnTheGlobeOrIsRefused) {
       EXPECT_NEAR(lat, c.newLat, 1e-3) << c.lon << " " << c.lat << " " << c.top;
     }
   }
+  // At the equator W = 1: a and a(1 - e^2) times the degree factor.
+  GroundScale g = ComputeGroundScale(0.0, 0.03);
+  EXPECT_DOUBLE_EQ(g.kmPerDegLon, 6378.136 * 0.0174532925);
+  EXPECT_DOUBLE_EQ(g.kmPerDegLat, 6335.43775989208 * 0.0174532925);
+  EXPECT_DOUBLE_EQ(g.pixelsPerDegLon, g.kmPerDegLon / 0.03);
+
+  // At 36 degrees the longitude term divides by W squared (90.477 km), not
+  // its root (90.165 km).
+  g = ComputeGroundScale(36.0, 0.0285);
+  EXPECT_NEAR(g.kmPerDegLon, 90.477, 0.001);
+  EXPECT_NEAR(g.kmPerDegLat, 110.96, 0.01);
 }
 
 }  // namespace

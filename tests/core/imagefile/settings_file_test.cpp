@@ -38,16 +38,6 @@ TEST(SettingsGrammar, KeyMustBeFollowedByExactlyOneBlankAndEquals) {
   for (const auto& c : cases) EXPECT_EQ(Parse(c.text).lines, c.lines) << c.text;
 }
 
-TEST(SettingsGrammar, KeysSharingAPrefixDoNotMatchEachOther) {
-  ImageSettings s = Parse("START_LINE = 3\nSTART_PIXEL = 4\nGPS_A = 1.5\nGPS_CHAR = x\n");
-  EXPECT_EQ(s.lines, 0);
-  EXPECT_EQ(s.pixels, 0);
-  EXPECT_EQ(s.startLine, 3);
-  EXPECT_EQ(s.startPixel, 4);
-  EXPECT_EQ(s.gpsA, 1.5);
-  EXPECT_FALSE(s.HasGeoReference());
-}
-
 TEST(SettingsGrammar, GpsCharTakesTheRawRestOfTheLineAndHostileBytesAreHarmless) {
   EXPECT_EQ(Parse("GPS_CHAR = N35 E139  \n").gpsChar, " N35 E139  \n");
   EXPECT_EQ(Parse("GPS_CHAR = N35\r\n").gpsChar, " N35\n");
@@ -100,7 +90,7 @@ TEST(SettingsGrammar, RangeChecksRejectTheWholeFile) {
   }
 }
 
-TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFile) {
+TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFileAndPrefixesDoNotMatch) {
   ImageSettings s;
   s.lines = 77;
   EXPECT_FALSE(ParseSettings("LINE = 5\nLeftTop_Lon = 139.5\nLeftTop_Lat = 95\n", s));
@@ -109,6 +99,14 @@ TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFile) {
   ASSERT_TRUE(ParseSettings("LeftTop_Lon = 139.5\nLeftTop_Lat = 35.25\n", s));
   EXPECT_EQ(s.leftTopLon, 139.5);
   EXPECT_EQ(s.leftTopLat, 35.25);
+  // Keys sharing a prefix do not match each other.
+  s = Parse("START_LINE = 3\nSTART_PIXEL = 4\nGPS_A = 1.5\nGPS_CHAR = x\n");
+  EXPECT_EQ(s.lines, 0);
+  EXPECT_EQ(s.pixels, 0);
+  EXPECT_EQ(s.startLine, 3);
+  EXPECT_EQ(s.startPixel, 4);
+  EXPECT_EQ(s.gpsA, 1.5);
+  EXPECT_FALSE(s.HasGeoReference());
 }
 
 TEST(SettingsGrammar, LongLinesAreReadInPiecesOfAtMost127Characters) {
