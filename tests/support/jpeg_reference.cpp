@@ -184,7 +184,6 @@ DecodedJpeg DecodeBaseline(const std::string& f) {
       out.blocks.push_back(blk);
     }
   }
-  out.fillBits = r.Left();
   out.fillAllOnes = (r.Byte() & ((1 << r.Left()) - 1)) == (1 << r.Left()) - 1;
   if (r.Pos() + 2 != f.size() || U16(f, r.Pos()) != 0xFFD9) out.error = "no EOI after the scan";
   return out;

@@ -25,9 +25,8 @@ struct DecodedJpeg {
   std::vector<std::pair<int, std::string>> segments;  // marker, payload
   std::map<int, Block> quant;                         // table id -> natural order
   std::vector<Block> blocks;
-  int fillBits = 0;  // bits after the last block, all 1
-  bool fillAllOnes = true;
-  std::string error;  // empty when the file decoded
+  bool fillAllOnes = true;  // the bits after the last block
+  std::string error;        // empty when the file decoded
 };
 
 DecodedJpeg DecodeBaseline(const std::string& file);

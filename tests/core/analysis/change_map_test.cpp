@@ -155,7 +155,7 @@ TEST(ChangeMap, IsTheLaterValueMinusTheEarlierWithItsCountsAndColours) {
   }
 }
 
-TEST(ChangeMap, AreasAreTheCountsTimesThePixelArea) {
+TEST(ChangeMap, AreasAreTheCountsTimesThePixelAreaAndDatesAreRealDays) {
   SetLanguage(Language::kEnglish);
   ChangeCounts c;
   c.loss = 1000, c.gain = 20, c.same = 6;
@@ -166,6 +166,13 @@ TEST(ChangeMap, AreasAreTheCountsTimesThePixelArea) {
   EXPECT_EQ(ChangeAreaText(c, 0), "Less: 1000 pixels\nMore: 20 pixels\nNo change: 6 pixels");
   SetLanguage(Language::kJapanese);
   EXPECT_FALSE(ParseChangeCounts("Lumora Band Maths Range File\n1,-1\nB4\n", c));
+  // Dates are real days, in order.
+  EXPECT_EQ(DateNumber("2009-08-01"), 20090801);
+  EXPECT_EQ(DateNumber("2000-02-29"), 20000229);  // a leap year by 400
+  EXPECT_LT(DateNumber("1989-12-31"), DateNumber("1990-01-01"));
+  for (const char* bad : {"1900-02-29", "2009-13-01", "2009-04-31", "2009-8-01", "2009/08/01",
+                          "20090801", "", "2009-08-01x", "1899-12-31"})
+    EXPECT_EQ(DateNumber(bad), 0) << bad;
 }
 
 TEST(ChangeMap, PicturesThatCannotBeComparedAreRefusedAndNothingWritten) {
@@ -206,15 +213,6 @@ TEST(ChangeMap, PicturesThatCannotBeComparedAreRefusedAndNothingWritten) {
       EXPECT_FALSE(s.Written());
     }
   }
-}
-
-TEST(ChangeMap, DatesAreRealDaysInOrder) {
-  EXPECT_EQ(DateNumber("2009-08-01"), 20090801);
-  EXPECT_EQ(DateNumber("2000-02-29"), 20000229);  // a leap year by 400
-  EXPECT_LT(DateNumber("1989-12-31"), DateNumber("1990-01-01"));
-  for (const char* bad : {"1900-02-29", "2009-13-01", "2009-04-31", "2009-8-01", "2009/08/01",
-                          "20090801", "", "2009-08-01x", "1899-12-31"})
-    EXPECT_EQ(DateNumber(bad), 0) << bad;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <random>
 
 #include "core/analysis/accuracy.h"
@@ -24,15 +23,6 @@ using test::FileExists;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-TEST(ClassStatistics, SamplingOfTrainingAreas) {
-  const int cases[][3] = {{250, 100, 1}, {299, 100, 1}, {300, 100, 2}, {350, 100, 2}, {399, 100, 2},
-                          {400, 100, 3}, {40, 40, 1},   {1, 1, 1},     {0, 0, 1},     {-5, 0, 1}};
-  for (const auto& [extent, count, step] : cases) {
-    EXPECT_EQ(SamplingOf(extent).count, count) << extent;
-    EXPECT_EQ(SamplingOf(extent).step, step) << extent;
-  }
-}
 
 TEST(ClassStatistics, LuDeterminantAndInverse) {
   // A matrix that needs row exchanges: det = -(2*(0*1-3*1) ...) computed by hand.
@@ -56,32 +46,26 @@ TEST(ClassStatistics, LuDeterminantAndInverse) {
   EXPECT_TRUE(inv.empty());
 }
 
-TEST(ClassStatistics, RunningCovarianceMatchesTwoPass) {
-  std::mt19937 rng(3);
-  std::vector<std::vector<uint8_t>> samples(3, std::vector<uint8_t>(500));
-  for (size_t k = 0; k < 500; ++k) {
-    samples[0][k] = static_cast<uint8_t>(rng() % 200);
-    samples[1][k] = static_cast<uint8_t>(samples[0][k] / 2 + rng() % 40);
-    samples[2][k] = static_cast<uint8_t>(rng());
-  }
-  const ClassStatistics s = StatisticsFromSamples(samples);
+TEST(ClassStatistics, ThreeBandsWorkedByHandAndTheSampling) {
+  // Means 2.5, 2.5, 1; covariances divided by n - 1; determinant 64/27.
+  const ClassStatistics s = StatisticsFromSamples({{1, 2, 3, 4}, {2, 1, 4, 3}, {0, 0, 0, 4}});
   ASSERT_TRUE(s.Usable());
-  double cov[3][3];
+  EXPECT_EQ(s.mean, (std::vector<double>{2.5, 2.5, 1}));
+  EXPECT_NEAR(s.determinant, 64.0 / 27, 1e-12);
+  const double cov[9] = {5.0 / 3, 1, 2, 1, 5.0 / 3, 2.0 / 3, 2, 2.0 / 3, 4};
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) {
-      double mi = 0, mj = 0, sum = 0;
-      for (int k = 0; k < 500; ++k) mi += samples[i][k], mj += samples[j][k];
-      mi /= 500, mj /= 500;
-      for (int k = 0; k < 500; ++k) sum += (samples[i][k] - mi) * (samples[j][k] - mj);
-      cov[i][j] = sum / 499;
-    }
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_NEAR(s.mean[i], std::accumulate(samples[i].begin(), samples[i].end(), 0.0) / 500, 1e-12);
-    for (int j = 0; j < 3; ++j) {
+      EXPECT_NEAR(s.covariance[i * 3 + j], cov[i * 3 + j], 1e-12);
       double back = 0;  // cov x inverse = identity
-      for (int k = 0; k < 3; ++k) back += cov[i][k] * s.inverse[k * 3 + j];
+      for (int k = 0; k < 3; ++k) back += cov[i * 3 + k] * s.inverse[k * 3 + j];
       EXPECT_NEAR(back, i == j ? 1.0 : 0.0, 1e-9);
     }
+  // The sampling of training areas.
+  const int cases[][3] = {{250, 100, 1}, {299, 100, 1}, {300, 100, 2}, {350, 100, 2}, {399, 100, 2},
+                          {400, 100, 3}, {40, 40, 1},   {1, 1, 1},     {0, 0, 1},     {-5, 0, 1}};
+  for (const auto& [extent, count, step] : cases) {
+    EXPECT_EQ(SamplingOf(extent).count, count) << extent;
+    EXPECT_EQ(SamplingOf(extent).step, step) << extent;
   }
 }
 
@@ -218,7 +202,7 @@ struct TwoHalves {
   const std::string target = dir / "out";
 };
 
-TEST(Classify, ColourPlanesAndLeftOutClasses) {
+TEST(Classify, ColourPlanesLeftOutClassesAndFailures) {
   TwoHalves scene;
   // red, green, blue, top, bottom, right, left, title
   const std::vector<ClassItem> classes = {
@@ -251,19 +235,11 @@ TEST(Classify, ColourPlanesAndLeftOutClasses) {
   EXPECT_NE(report.find("outside：" + std::string(MessageText(kMsgClassAreaOutside))),
             std::string::npos);
   EXPECT_EQ(report.find("dark"), std::string::npos);
-}
-
-TEST(Classify, NoClassesGiveBlack) {
-  TwoHalves scene;
-  ASSERT_TRUE(scene.Run({1, 2}, {}));
-  EXPECT_EQ(ReadFile(scene.target + ".b02"), std::string(scene.w * scene.h, '\0'));
-  EXPECT_TRUE(scene.m.entries.empty());
-}
-
-TEST(Classify, MissingOrShortBandsStopTheRun) {
-  TwoHalves scene;
-  const std::vector<ClassItem> classes = {ClassItem{1, 2, 3, 2, 20, 12, 2, "a"}};
-  const RecordingMessenger& m = scene.m;
+  // No classes at all: black.
+  ASSERT_TRUE(scene.Run({1, 2}, {}, "none"));
+  EXPECT_EQ(ReadFile(scene.dir / "none.b02"), std::string(scene.w * scene.h, '\0'));
+  EXPECT_EQ(m.entries.size(), 1u);
+  // A missing or short band, or no place for the result, stops the run.
   EXPECT_FALSE(scene.Run({1, 3}, classes, "o1"));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
   EXPECT_FALSE(scene.Run({1, 2}, classes, "o2", scene.h + 1));

@@ -5,7 +5,7 @@
 namespace lumora {
 namespace {
 
-TEST(DemLegend, ScreenBarRunsFromGreenAtTheBottomToGreyAtTheTop) {
+TEST(DemLegend, ScreenBarRunsFromGreenToGreyAndThePageLegendHangsFromItsCorner) {
   // A 14 x 62 unit frame measured as 21 x 101 pixels: 99 pixels of bar.
   const auto bar = DemLegendBar(10, 20, 31, 121);
   ASSERT_EQ(bar.size(), 255u);
@@ -17,9 +17,7 @@ TEST(DemLegend, ScreenBarRunsFromGreenAtTheBottomToGreyAtTheTop) {
   EXPECT_EQ(bar.front().top, 120);  // 121 - 0.388..., truncated
   EXPECT_EQ(bar.back().bottom, 121 - 99 - 1);
   for (size_t i = 1; i < bar.size(); ++i) EXPECT_LE(bar[i].top, bar[i - 1].top);
-}
-
-TEST(DemLegend, PageLegendHangsFromItsCorner) {
+  // On the page the legend hangs from its corner.
   struct Case {
     int corner, x0, y0;
   } cases[] = {{0, 120, 549}, {1, 120, 300}, {2, 120, 300}, {3, 120, 549}, {7, 0, 0}};

@@ -73,16 +73,7 @@ class DemRun : public ::testing::Test {
   RecordingMessenger msg;
 };
 
-TEST_F(DemRun, ALineCountNearTheIntLimitIsRefusedAsAShortCodeFile) {
-  // Doubling 2^30 lines for the progress would overflow an int.
-  WriteFile(src, "LINE = 1073741824\nPIXEL = 1\nLengthPerPixel = 0.03\n");
-  for (int kind : {kStateElevationAbsolute, kStateShadeMono}) {
-    EXPECT_FALSE(Run(kind)) << kind;
-    EXPECT_EQ(msg.LastId(), kMsgBadDem) << kind;
-  }
-}
-
-TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
+TEST_F(DemRun, ColouringWritesAThreeBandSetAndRelativeColouringReachesGrey) {
   ASSERT_TRUE(Run(kStateElevationAbsolute));
   EXPECT_EQ(result.fileState, 3);
   EXPECT_EQ(result.lines, kH);
@@ -100,9 +91,7 @@ TEST_F(DemRun, ColouringWritesAThreeBandSetWithTheElevationFiles) {
   const Bgr top = ElevationColour(int(2540.0 / 5000 * 254.0 + 1.0));
   EXPECT_EQ(blue[kW - 1], top[0]);
   EXPECT_EQ(red[kW - 1], top[2]);
-}
-
-TEST_F(DemRun, RelativeColouringReachesGreyAtTheTopOfItsRange) {
+  // Relative colouring reaches grey at the top of its range.
   // Codes 31..131 present: 300 m .. 1300 m, shown over the same range.
   WriteFile(dir / "scene.lev",
             "MIN_VAL = 31\nMIN_ALTITUDE = 0\nMAX_VAL = 131\nMAX_ALTITUDE = 2540\n");
@@ -175,43 +164,41 @@ TEST_F(DemRun, BirdsEyeDrapesTheShownBandsAndKeepsTheLegend) {
 }
 
 TEST_F(DemRun, RefusesWhatCannotBeRendered) {
+  const std::string noScale = "LINE = 7\nPIXEL = 9\nLengthPerPixel = 0\n";
+  // Doubling 2^30 lines for the progress would overflow an int.
+  const std::string hugeLines = "LINE = 1073741824\nPIXEL = 1\nLengthPerPixel = 0.03\n";
   struct Case {
     const char* name;
-    std::function<void(DemRun&, DemRequest&)> spoil;
+    const char* file;
+    std::string content;  // empty: the file is removed
     int kind, message;
   } cases[] = {
-      {"no ground scale shading", [](DemRun& t, DemRequest&) { t.WriteSettings("0"); }, 6,
+      {"no ground scale shading", "scene.inf", noScale, 6, kMsgNoGroundScale},
+      {"no ground scale bird", "scene.inf", noScale, 5, kMsgNoGroundScale},
+      {"hostile ground scale", "scene.inf", "LINE = 7\nPIXEL = 9\nLengthPerPixel = 1e-300\n", 7,
        kMsgNoGroundScale},
-      {"no ground scale bird", [](DemRun& t, DemRequest&) { t.WriteSettings("0"); }, 5,
-       kMsgNoGroundScale},
-      {"hostile ground scale", [](DemRun& t, DemRequest&) { t.WriteSettings("1e-300"); }, 7,
-       kMsgNoGroundScale},
-      {"code file short",
-       [](DemRun& t, DemRequest&) { WriteFile(t.dir / "scene.dem", std::string(62, 1)); }, 3,
-       kMsgBadDem},
-      {"range reversed",
-       [](DemRun& t, DemRequest&) {
-         WriteFile(t.dir / "scene.lev", "MIN_ALTITUDE = 9\nMAX_ALTITUDE = 8\n");
-       },
-       8, kMsgBadDem},
-      {"range without altitudes",
-       [](DemRun& t, DemRequest&) { WriteFile(t.dir / "scene.lev", "MIN_VAL = 1\n"); }, 4,
-       kMsgBadDem},
-      {"code file missing",
-       [](DemRun& t, DemRequest&) { std::filesystem::remove(t.dir / "scene.dem"); }, 3,
-       kMsgCopyFailed},
-      {"draped band missing",
-       [](DemRun& t, DemRequest&) { std::filesystem::remove(t.dir / "scene.b03"); }, 5,
-       kMsgOpenFailed},
-      {"draped legend missing", [](DemRun&, DemRequest& r) { r.drape.fileState = 2; }, 5,
-       kMsgOpenFailed},
-      {"angle out of range", [](DemRun&, DemRequest& r) { r.lightElevation = 91; }, 6, kMsgError},
+      {"lines near the int limit, colours", "scene.inf", hugeLines, 3, kMsgBadDem},
+      {"lines near the int limit, shading", "scene.inf", hugeLines, 6, kMsgBadDem},
+      {"code file short", "scene.dem", std::string(62, 1), 3, kMsgBadDem},
+      {"range reversed", "scene.lev", "MIN_ALTITUDE = 9\nMAX_ALTITUDE = 8\n", 8, kMsgBadDem},
+      {"range without altitudes", "scene.lev", "MIN_VAL = 1\n", 4, kMsgBadDem},
+      {"code file missing", "scene.dem", "", 3, kMsgCopyFailed},
+      {"draped band missing", "scene.b03", "", 5, kMsgOpenFailed},
+      {"draped legend missing", "", "", 5, kMsgOpenFailed},
+      {"angle out of range", "", "", 6, kMsgError},
   };
   for (const auto& c : cases) {
     SetUp();
     DemRequest r;
     r.kind = c.kind;
-    c.spoil(*this, r);
+    if (!c.content.empty())
+      WriteFile(dir / c.file, c.content);
+    else if (*c.file)
+      std::filesystem::remove(dir / c.file);
+    else if (c.kind == 5)
+      r.drape.fileState = 2;
+    else
+      r.lightElevation = 91;
     result.fileState = 42;
     msg.entries.clear();
     EXPECT_FALSE(Run(r)) << c.name;

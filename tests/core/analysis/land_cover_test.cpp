@@ -23,7 +23,7 @@ void ExpectSame(const ClassItem& a, const ClassItem& b) {
   EXPECT_EQ(fields(a), fields(b));
 }
 
-TEST(ClassLine, FixedColumnsRoundTrip) {
+TEST(ClassLine, FixedColumnsRoundTripAndHostileLines) {
   const std::string line = FormatClassLine(Example());
   EXPECT_EQ(line, "255   0 128    10    60    80    20 water");
   EXPECT_EQ(line.size(), 41u);
@@ -36,9 +36,8 @@ TEST(ClassLine, FixedColumnsRoundTrip) {
   ExpectSame(ParseClassLine(stored + "\r\n"), spaced);
   // A last line without its line break keeps the whole title.
   ExpectSame(ParseClassLine(line), Example());
-}
-
-TEST(ClassLine, HostileLines) {
+  EXPECT_EQ(AreaText(Example()), "(  21,  11)-(  81,  61)");
+  EXPECT_EQ(AreaText(ClassItem()), "(   0,   0)-(   0,   0)");
   // Short lines read as zeros, colours out of range are limited, a long
   // title is cut at a character boundary so the line fits its buffer.
   const ClassItem shortLine = ParseClassLine("12\n");
@@ -49,17 +48,12 @@ TEST(ClassLine, HostileLines) {
   EXPECT_EQ(ParseClassLine("999  -5 300").green, 0);
   ClassItem longTitle = Example();
   for (int i = 0; i < 60; ++i) longTitle.title += "森";
-  const std::string line = FormatClassLine(longTitle);
-  EXPECT_LE(line.size(), 36 + kMaxClassTitleBytes);
-  EXPECT_TRUE(IsValidUtf8(ParseClassLine(line).title));
+  const std::string cut = FormatClassLine(longTitle);
+  EXPECT_LE(cut.size(), 36 + kMaxClassTitleBytes);
+  EXPECT_TRUE(IsValidUtf8(ParseClassLine(cut).title));
   ClassItem broken = Example();
   broken.title = "a\nb";
   EXPECT_EQ(ParseClassLine(FormatClassLine(broken)).title, "a b");
-}
-
-TEST(ClassList, AreaText) {
-  EXPECT_EQ(AreaText(Example()), "(  21,  11)-(  81,  61)");
-  EXPECT_EQ(AreaText(ClassItem()), "(   0,   0)-(   0,   0)");
 }
 
 TEST(ClassList, BandsEachSensorClassifies) {
@@ -124,15 +118,13 @@ TEST(LegendFile, WrittenFormReadsBack) {
   ExpectSame(back[0], classes[0]);
   ExpectSame(back[1], classes[1]);
 
+  // The legend window's and the page's readings (their counts are checked below).
   std::vector<LegendItem> items;
   ASSERT_TRUE(ParseClassLegend(text, items));
-  ASSERT_EQ(items.size(), 2u);
-  EXPECT_EQ(items[1].title, "市街地");
-  EXPECT_EQ(items[1].red, 1);
-  EXPECT_EQ(items[0].blue, 128);
-  const auto page = ParseClassLegendForPage(text);
-  ASSERT_EQ(page.size(), 2u);
-  EXPECT_EQ(page[1].title, "市街地");
+  EXPECT_EQ(items.at(1).title, "市街地");
+  EXPECT_EQ(items.at(1).red, 1);
+  EXPECT_EQ(items.at(0).blue, 128);
+  EXPECT_EQ(ParseClassLegendForPage(text).at(1).title, "市街地");
 }
 
 TEST(LegendFile, ShortAndHostileCounts) {

@@ -152,36 +152,17 @@ TEST(Shading, FlatModelIsEvenExceptCornersAndIslands) {
   EXPECT_EQ(grey.plane[0][4 * 6 + 5], 0);
   EXPECT_EQ(grey.plane[0][3 * 6 + 3], 0);  // sea is black in grey
 
-  // Colours: the sea stays blue, a corner keeps only its chroma.
+  // Colours: the sea stays blue.
   const ColourPlanes colour = Shade(m, 7, 0.03, 45, 45);
   ASSERT_EQ(colour.count, 3);
   EXPECT_EQ(colour.plane[0][3 * 6 + 3], 255);
   EXPECT_EQ(colour.plane[1][3 * 6 + 3], 0);
   EXPECT_EQ(colour.plane[2][3 * 6 + 3], 0);
-  const Bgr land = ElevationColour(int((990.0 / 3000) * 254.0 + 1.0));
-  const Bgr corner = ScaleLuminance(land, 0.0);
-  EXPECT_EQ(colour.plane[0][0], corner[0]);
-  EXPECT_EQ(colour.plane[2][0], corner[2]);
-  EXPECT_LT(int(corner[0]) + corner[1] + corner[2], int(land[0]) + land[1] + land[2]);
 
   // A land pixel alone in the sea is black.
   ElevationModel island = Flat(3, 3, 0);
   island.codes[4] = 50;
   EXPECT_EQ(Shade(island, 6, 0.03, 45, 45).plane[0][4], 0);
-}
-
-TEST(Shading, LuminanceScalingOfWhiteAndGrey) {
-  struct Case {
-    Bgr colour;
-    double s;
-    Bgr want;
-  } cases[] = {
-      {{255, 255, 255}, 1.0, {255, 255, 255}},
-      {{255, 255, 255}, 0.5, {127, 127, 127}},
-      {{255, 255, 255}, 0.0, {0, 0, 0}},
-      {{165, 165, 165}, 1.0, {165, 165, 165}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ScaleLuminance(c.colour, c.s), c.want) << c.s;
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/support/string_table.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/view_reference.h"
 
 namespace lumora {
 namespace {
@@ -128,12 +128,7 @@ TEST(VegetationIndex, WordAndFloatSamples) {
   Scene scene(4, 1);
   // 16-bit little-endian: 300, 0, 1000, 65535.
   scene.Band(2, 1, std::string("\x2C\x01\x00\x00\xE8\x03\xFF\xFF", 8));
-  std::string floats;
-  for (float f : {100.0f, 0.0f, 1000.0f, 65535.0f}) {
-    char b[4];
-    std::memcpy(b, &f, 4);
-    floats.append(b, 4);
-  }
+  std::string floats = test::AsString(test::BytesFloat({100.0f, 0.0f, 1000.0f, 65535.0f}));
   floats[4 * 3] = '\xFF';  // first byte 0xFF: no data, read as 0
   scene.Band(3, 2, floats);
   ASSERT_TRUE(scene.Run(NdviParams{1, 2, 2, 3, false}));
@@ -182,7 +177,7 @@ TEST(VegetationIndex, RunFailuresLeaveNoResult) {
   }
 }
 
-TEST(RampLegend, RangeFileParsing) {
+TEST(RampLegend, RangeFileParsingAndBadFiles) {
   struct Case {
     std::string text;
     bool ok;
@@ -205,9 +200,7 @@ TEST(RampLegend, RangeFileParsing) {
     EXPECT_EQ(largest, c.largest);
     EXPECT_EQ(smallest, c.smallest);
   }
-}
-
-TEST(RampLegend, BadRangeFilesAreReportedAndLeaveTheLegend) {
+  // Bad range files are reported and leave the legend as it was.
   TempDir dir;
   RecordingMessenger m;
   RampLegend legend;
@@ -220,7 +213,7 @@ TEST(RampLegend, BadRangeFilesAreReportedAndLeaveTheLegend) {
   EXPECT_EQ(legend.maximum, 1.0f);
 }
 
-TEST(RampLegend, NumbersAndColours) {
+TEST(RampLegend, NumbersColoursAndScreenSteps) {
   RampLegend legend;
   FillRampFromNumbers(200.8f, 10.0f, true, legend);
   EXPECT_EQ(legend.topLabel, "200");
@@ -234,9 +227,7 @@ TEST(RampLegend, NumbersAndColours) {
   FillRampFromNumbers(1.0f, -1.0f, false, legend);
   const int grey[][2] = {{0, 0}, {255, 255}, {128, 129}, {64, 64}};
   for (const auto& [k, g] : grey) EXPECT_EQ(RampColour(legend, k, false, false).green, g) << k;
-}
-
-TEST(RampLegend, ScreenStepsFillTheFrame) {
+  // On screen the steps fill the frame.
   int pen = 0;
   const auto steps = RampScreenSteps(0, 0, 30, 128, pen);
   ASSERT_EQ(steps.size(), 256u);

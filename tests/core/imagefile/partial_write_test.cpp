@@ -56,9 +56,13 @@ struct Image {
 
 TEST(PartialWrite, CutsBandsDemAndRewritesTheSettings) {
   Image img;
+  std::string i03;  // 16-bit samples are cut at their width
+  for (int k = 0; k < 12; ++k) i03 += {static_cast<char>(k), static_cast<char>(0x80)};
+  WriteFile(img.dir / "img.i03", i03);
   ASSERT_TRUE(img.Cut(1, 1, 2, 2));
   EXPECT_EQ(ReadFile(img.dir / "cut.b01"), std::string("\x0b\x0c\x15\x16"));
   EXPECT_EQ(ReadFile(img.dir / "cut.b02"), std::string("\xf5\xf4\xeb\xea"));  // lower-cased
+  EXPECT_EQ(ReadFile(img.dir / "cut.i03"), std::string("\x05\x80\x06\x80\x09\x80\x0a\x80", 8));
   EXPECT_EQ(ReadFile(img.dir / "cut.dem"), std::string("\x6f\x70\x79\x7a"));
   EXPECT_EQ(ReadFile(img.dir / "cut.lev"),
             "MIN_VAL = 111\nMIN_ALTITUDE = 10\nMAX_VAL = 122\nMAX_ALTITUDE = 2540\n");
@@ -104,15 +108,6 @@ TEST(PartialWrite, CornerStaysWhenCutAtItOrUnsetAndSeaOnlyDemHasEmptyRange) {
   EXPECT_FALSE(s.HasGeoReference());
 }
 
-TEST(PartialWrite, SixteenBitBandsAreCutAtTheirSampleWidth) {
-  Image img;
-  std::string i01;
-  for (int k = 0; k < 12; ++k) i01 += {static_cast<char>(k), static_cast<char>(0x80)};
-  WriteFile(img.dir / "img.i03", i01);
-  ASSERT_TRUE(img.Cut(3, 2, 1, 1));
-  EXPECT_EQ(ReadFile(img.dir / "cut.i03"), std::string("\x0b\x80"));
-}
-
 TEST(PartialWrite, RefusedAreasAndTargetsChangeNothing) {
   struct Case {
     int left, top, pixels, lines;
@@ -129,6 +124,12 @@ TEST(PartialWrite, RefusedAreasAndTargetsChangeNothing) {
   EXPECT_EQ(img.m.LastId(), kMsgWorkingFileInUse);
   EXPECT_TRUE(FileExists(img.dir / "img.b01"));
   EXPECT_EQ(ReadFile(img.dir / "cut.b01"), "old");
+  // A range file that cannot be opened for writing is reported.
+  fs::create_directories(img.dir.path() / "w.lev");  // a folder where the file would go
+  WindowCopyProgress run;
+  EXPECT_FALSE(CopyRasterWindow(img.dir / "w.dem", img.dir / "img.dem", true, 1, 4,
+                                AreaRect{0, 3, 0, 4}, run, img.m));
+  EXPECT_EQ(img.m.LastId(), kMsgOpenFailed);
 }
 
 TEST(PartialWrite, FailuresLeaveTheOldTargetInPlace) {
@@ -157,15 +158,6 @@ TEST(PartialWrite, FailuresLeaveTheOldTargetInPlace) {
     EXPECT_FALSE(FileExists(img.dir / "cut.dem"));
     EXPECT_EQ(std::distance(fs::directory_iterator(img.dir.path()), {}), before);  // no staging
   }
-}
-
-TEST(PartialWrite, LevelFileThatCannotBeOpenedForWritingIsReported) {
-  Image img;
-  fs::create_directories(img.dir.path() / "w.lev");  // a folder where the file would go
-  WindowCopyProgress run;
-  EXPECT_FALSE(CopyRasterWindow(img.dir / "w.dem", img.dir / "img.dem", true, 1, 4,
-                                AreaRect{0, 3, 0, 4}, run, img.m));
-  EXPECT_EQ(img.m.LastId(), kMsgOpenFailed);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST(SaveAs, CopiesTheSetNowShownAndReplacesTheOldTarget) {
   EXPECT_EQ(std::distance(fs::directory_iterator(f.dir.path() / "out"), {}), 2);
 }
 
-TEST(SaveAs, RefusesTargetsThatNameTheShownSet) {
+TEST(SaveAs, RefusesTheShownSetAndAFailedCopyLeavesTheTarget) {
   SaveFixture f;
   for (const char* target : {"img/tokyo.inf", "img/../img/tokyo.inf", "img/TOKYO.txt"}) {
     f.m.entries.clear();
@@ -62,10 +62,6 @@ TEST(SaveAs, RefusesTargetsThatNameTheShownSet) {
     EXPECT_EQ(f.m.LastId(), kMsgWorkingFileInUse) << target;
     EXPECT_EQ(ReadFile(f.dir / "img/tokyo.b01"), "opened");
   }
-}
-
-TEST(SaveAs, FailedCopyLeavesTheTargetAsItWas) {
-  SaveFixture f;
   WriteFile(f.dir / "out/new.b01", "keep me");
   f.files.currentSettingsPath = f.dir / "img/missing.inf";
   EXPECT_FALSE(SaveImageAs(f.dir / "out/new.inf", f.files, f.m));

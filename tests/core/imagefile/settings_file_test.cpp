@@ -38,20 +38,16 @@ TEST(SettingsGrammar, KeyMustBeFollowedByExactlyOneBlankAndEquals) {
   for (const auto& c : cases) EXPECT_EQ(Parse(c.text).lines, c.lines) << c.text;
 }
 
-TEST(SettingsGrammar, KeysSharingAPrefixDoNotMatchEachOther) {
-  ImageSettings s = Parse("START_LINE = 3\nSTART_PIXEL = 4\nGPS_A = 1.5\nGPS_CHAR = x\n");
-  EXPECT_EQ(s.lines, 0);
-  EXPECT_EQ(s.pixels, 0);
-  EXPECT_EQ(s.startLine, 3);
-  EXPECT_EQ(s.startPixel, 4);
-  EXPECT_EQ(s.gpsA, 1.5);
-  EXPECT_FALSE(s.HasGeoReference());
-}
-
-TEST(SettingsGrammar, GpsCharTakesTheRawRestOfTheLine) {
+TEST(SettingsGrammar, GpsCharTakesTheRawRestOfTheLineAndHostileBytesAreHarmless) {
   EXPECT_EQ(Parse("GPS_CHAR = N35 E139  \n").gpsChar, " N35 E139  \n");
   EXPECT_EQ(Parse("GPS_CHAR = N35\r\n").gpsChar, " N35\n");
   EXPECT_EQ(Parse("GPS_CHAR =").gpsChar, "");
+  // 東京 in CP932 is kept byte for byte; a NUL ends the number before it.
+  const ImageSettings s =
+      Parse("GPS_CHAR = \x93\x8c\x8b\x9e\nLINE = 1" + std::string(1, '\0') + "2\nPIXEL = 3\n");
+  EXPECT_EQ(s.gpsChar, " \x93\x8c\x8b\x9e\n");
+  EXPECT_EQ(s.lines, 1);
+  EXPECT_EQ(s.pixels, 3);
 }
 
 TEST(SettingsGrammar, Normalisation) {
@@ -94,7 +90,7 @@ TEST(SettingsGrammar, RangeChecksRejectTheWholeFile) {
   }
 }
 
-TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFile) {
+TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFileAndPrefixesDoNotMatch) {
   ImageSettings s;
   s.lines = 77;
   EXPECT_FALSE(ParseSettings("LINE = 5\nLeftTop_Lon = 139.5\nLeftTop_Lat = 95\n", s));
@@ -103,6 +99,14 @@ TEST(SettingsGrammar, CornerIsStoredOnlyAfterTheWholeFile) {
   ASSERT_TRUE(ParseSettings("LeftTop_Lon = 139.5\nLeftTop_Lat = 35.25\n", s));
   EXPECT_EQ(s.leftTopLon, 139.5);
   EXPECT_EQ(s.leftTopLat, 35.25);
+  // Keys sharing a prefix do not match each other.
+  s = Parse("START_LINE = 3\nSTART_PIXEL = 4\nGPS_A = 1.5\nGPS_CHAR = x\n");
+  EXPECT_EQ(s.lines, 0);
+  EXPECT_EQ(s.pixels, 0);
+  EXPECT_EQ(s.startLine, 3);
+  EXPECT_EQ(s.startPixel, 4);
+  EXPECT_EQ(s.gpsA, 1.5);
+  EXPECT_FALSE(s.HasGeoReference());
 }
 
 TEST(SettingsGrammar, LongLinesAreReadInPiecesOfAtMost127Characters) {
@@ -118,18 +122,7 @@ TEST(SettingsGrammar, LongLinesAreReadInPiecesOfAtMost127Characters) {
   EXPECT_EQ(Parse(std::string(10000, 'z') + "\nPIXEL = 3\n").pixels, 3);
 }
 
-TEST(SettingsGrammar, HostileBytesAreHarmless) {
-  std::string nul = std::string("LINE = 1") + '\0' + "2\nPIXEL = 3\n";
-  ImageSettings s = Parse(nul);
-  EXPECT_EQ(s.lines, 1);
-  EXPECT_EQ(s.pixels, 3);
-  std::string cp932 = "GPS_CHAR = \x93\x8c\x8b\x9e\nLINE = 8\n";  // 東京 in CP932
-  s = Parse(cp932);
-  EXPECT_EQ(s.gpsChar, " \x93\x8c\x8b\x9e\n");
-  EXPECT_EQ(s.lines, 8);
-}
-
-TEST(SettingsFile, ReadReportsOpenAndRangeFailures) {
+TEST(SettingsFile, ReadReportsOpenAndRangeFailuresAndImpossibleSizes) {
   TempDir dir;
   RecordingMessenger m;
   ImageSettings s;
@@ -141,11 +134,7 @@ TEST(SettingsFile, ReadReportsOpenAndRangeFailures) {
   WriteFile(dir / "good.INF", "LINE = 1\r\nPIXEL = 2\r\n");
   ASSERT_TRUE(ReadSettings(dir / "good.inf", s, m));  // found without regard to case
   EXPECT_EQ(s.pixels, 2);
-}
-
-TEST(SettingsFile, ImageSizeMustBePositiveAndAllocatable) {
-  RecordingMessenger m;
-  ImageSettings s;
+  // The image size must be positive and allocatable.
   s.lines = 100;
   s.pixels = 200;
   EXPECT_TRUE(CheckImageSize(s, m));
@@ -160,7 +149,7 @@ TEST(SettingsFile, ImageSizeMustBePositiveAndAllocatable) {
   EXPECT_EQ(m.LastId(), kMsgImageTooLarge);
 }
 
-TEST(SettingsRewrite, AfterProcessingReplacesSizeAndAppendsStateKeys) {
+TEST(SettingsRewrite, AfterProcessingReplacesSizeAppendsStateKeysAndFallsBackToOpened) {
   TempDir dir;
   RecordingMessenger m;
   WriteFile(dir / "a.inf",
@@ -171,11 +160,7 @@ TEST(SettingsRewrite, AfterProcessingReplacesSizeAndAppendsStateKeys) {
   EXPECT_EQ(ReadFile(dir / "b.inf"),
             "LINE = 50\nPIXEL = 60\nUnknown key here\nSENSOR = 1\nLengthPerPixel = 0.0285\n"
             "File_State = 2\nRainbow = 1\nSingle_Band = 1\n");
-}
-
-TEST(SettingsRewrite, AfterProcessingWithoutLineKeepsItAbsentAndFallsBackToOpened) {
-  TempDir dir;
-  RecordingMessenger m;
+  // Without a LINE it stays absent.
   WriteFile(dir / "opened.inf", "PIXEL = 3\r\nGPS_CHAR = abc\r\n");
   // The source is missing: the opened path with ".inf" is used.
   ASSERT_TRUE(RewriteSettingsAfterProcessing(dir / "gone.inf", dir / "out.inf", dir / "opened.inf",
@@ -206,13 +191,8 @@ TEST(SettingsRewrite, PartialWriteMatchesBareKeysAndKeepsStateLines) {
   EXPECT_FALSE(
       RewriteSettingsForPartialWrite(dir / "a.inf", dir / "no/such/dir/b.inf", 1, 1, 0.0, 0.0, m));
   EXPECT_EQ(m.LastId(), kMsgOpenFailed);
-}
-
-TEST(SettingsRewrite, PartialWriteCopiesLongLinesWhole) {
   // A line longer than the settings reader's buffer is one line, not two;
   // only the last line may gain a line break.
-  TempDir dir;
-  RecordingMessenger m;
   const std::string remark = "REMARK = " + std::string(141, 'x') + "\n";
   const std::string longer = "NOTE = " + std::string(5000, 'y');
   WriteFile(dir / "a.inf", remark + "LINE = 100\n" + longer);
@@ -245,10 +225,8 @@ TEST(DisplayStateFile, WritesTruncatedRangeAndReadsItBack) {
             1);
   EXPECT_FALSE(WriteDisplayStateFile(dir / "none/x.brd", 1, 0, 0, m));
   EXPECT_EQ(m.LastId(), kMsgCreateFailed);
-}
-
-TEST(DisplayStateFile, MissingStateLineLeavesZero) {
-  DisplayStateFile d;
+  // A missing state line leaves 0.
+  d = DisplayStateFile();
   ParseDisplayState("Max_Val = 10\r\nMin_Val =3", d);
   EXPECT_EQ(d.state, 0);
   EXPECT_EQ(d.maxVal, 10);

@@ -49,22 +49,31 @@ Listing Tree(const fs::path& folder) {
 
 // Runs work in a child process, as another run of the program would; with a
 // step, the child stops dead after that step of a replacement or of its
-// recovery, as a kill would stop it. kStopped then, else whether work held.
+// recovery, as a kill would stop it. kStopped then, else what work returned.
 int g_stopAt = 0;
 constexpr int kStopped = 77;
 
-int InChild(const std::function<bool()>& work, int stopAt = 0) {
+int InChild(const std::function<int()>& work, int stopAt = 0) {
   const pid_t child = fork();
   if (child == 0) {
     g_stopAt = stopAt;
     SetReplacementStepHook([](int n) {
       if (n == g_stopAt) _exit(kStopped);
     });
-    _exit(work() ? 1 : 0);
+    _exit(work());
   }
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The next run's recovery of folder, in a child process: whether it settled
+// every replacement, plus twice the number of messages it gave.
+int RecoverInChild(const fs::path& folder) {
+  return InChild([&] {
+    RecordingMessenger m;
+    return RecoverInterruptedReplacements(folder, m) + 2 * static_cast<int>(m.entries.size());
+  });
 }
 
 // Stages files "name.ext" with the given contents for targetBase and commits them.
@@ -176,11 +185,7 @@ TEST(StagedFileSet, AFailedMoveInPutsTheOldSetBackOrKeepsItAside) {
   EXPECT_EQ(tree, kept);
   // ... until the name is free and a later run puts it back.
   fs::remove(dir / "f.b03");
-  EXPECT_EQ(InChild([&] {
-              RecordingMessenger m;
-              return RecoverInterruptedReplacements(dir.path(), m);
-            }),
-            1);
+  EXPECT_EQ(RecoverInChild(dir.path()), 1);
   EXPECT_EQ(List(dir.path()), before);
 }
 
@@ -280,11 +285,7 @@ TEST(StagedFileSet, AnOldSetThatCannotGoBackWaitsAsideUntilItCan) {
   // ... and another file put at its name since: what can go back does, the
   // rest waits aside with the journal and is reported.
   WriteFile(*dir / "s.b01", "planted");
-  EXPECT_EQ(InChild([&] {
-              RecordingMessenger m;
-              return !RecoverInterruptedReplacements(dir->path(), m) && m.entries.size() == 1;
-            }),
-            1);
+  EXPECT_EQ(RecoverInChild(dir->path()), 2);
   const Listing tree = Tree(dir->path());
   EXPECT_EQ(tree.at("s.b01"), "planted");
   EXPECT_EQ(tree.at("s.b02"), "2");
@@ -292,11 +293,7 @@ TEST(StagedFileSet, AnOldSetThatCannotGoBackWaitsAsideUntilItCan) {
   EXPECT_EQ(tree.at(".lumora-aside/s.b01"), "1");
   // Once the name is free again, the next run puts the old set back whole.
   fs::remove(*dir / "s.b01");
-  EXPECT_EQ(InChild([&] {
-              RecordingMessenger m;
-              return RecoverInterruptedReplacements(dir->path(), m) && m.entries.empty();
-            }),
-            1);
+  EXPECT_EQ(RecoverInChild(dir->path()), 1);
   EXPECT_EQ(List(dir->path()), before);
 }
 

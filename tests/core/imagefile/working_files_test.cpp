@@ -18,16 +18,14 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// A working folder and a namer that starts from zero.
-class WorkingNames : public ::testing::Test {
- protected:
+TEST(WorkingNames, EachOpenGetsTwoFreshNamesWithoutStaleFiles) {
   TempDir dir;
   RecordingMessenger m;
-  WorkingNamer namer;
+  WorkingNamer namer;  // starts from zero
   const std::string work = dir.path().string() + "/";
-};
-
-TEST_F(WorkingNames, EachOpenGetsTwoFreshNames) {
+  WriteFile(work + "0tokyo.inf", "");
+  WriteFile(work + "1tokyo.b01", "");
+  WriteFile(work + "10tokyo.inf", "");
   WorkingFiles a, b;
   ASSERT_TRUE(a.Prepare(namer, work, "/data/tokyo.inf", m));
   ASSERT_TRUE(b.Prepare(namer, work, "/data/tokyo.inf", m));
@@ -37,17 +35,9 @@ TEST_F(WorkingNames, EachOpenGetsTwoFreshNames) {
   EXPECT_EQ(b.names[1], "3tokyo");
   EXPECT_EQ(namer.Counter(), 4);
   EXPECT_EQ(a.slot, -1);
-}
-
-TEST_F(WorkingNames, PrepareDeletesStaleFilesOfBothNames) {
-  WriteFile(work + "0x.inf", "");
-  WriteFile(work + "1x.b01", "");
-  WriteFile(work + "10x.inf", "");
-  WorkingFiles w;
-  ASSERT_TRUE(w.Prepare(namer, work, "x.inf", m));
-  EXPECT_FALSE(FileExists(work + "0x.inf"));
-  EXPECT_FALSE(FileExists(work + "1x.b01"));
-  EXPECT_TRUE(FileExists(work + "10x.inf"));
+  EXPECT_FALSE(FileExists(work + "0tokyo.inf"));
+  EXPECT_FALSE(FileExists(work + "1tokyo.b01"));
+  EXPECT_TRUE(FileExists(work + "10tokyo.inf"));
 }
 
 TEST(WorkingDirectory, CreatedMarkedAndEmptiedOnTheNextStart) {
@@ -63,6 +53,10 @@ TEST(WorkingDirectory, CreatedMarkedAndEmptiedOnTheNextStart) {
   EXPECT_FALSE(FileExists(work + "/0x.inf"));
   EXPECT_TRUE(FileExists(work + "/sub/keep"));
   EXPECT_TRUE(FileExists(work + "/" + kWorkDirMarker));
+  // A folder that cannot be made is reported.
+  WriteFile(dir / "file", "");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "file/temp", dir / "home", m));
+  EXPECT_EQ(m.LastId(), kMsgTempDirFailed);
 }
 
 TEST(WorkingDirectory, NeverEmptiesAFolderThatMayHoldUserFiles) {
@@ -95,18 +89,14 @@ TEST(WorkingDirectory, NeverEmptiesAFolderThatMayHoldUserFiles) {
   // A folder with files but without our marker.
   EXPECT_FALSE(PrepareWorkingDirectory(home + "/photos", home + "/x", m));
   EXPECT_TRUE(FileExists(home + "/photos/cat.jpg"));
-}
 
-TEST(WorkingDirectory, ALinkAmongTheParentsAloneIsRefused) {
-  TempDir dir;
-  RecordingMessenger m;
   // A working folder of our own, marked and holding files, that would pass
-  // every other check; it is reached through a link to one of its parents.
+  // every other check, reached through a link to one of its parents.
   const std::string real = dir / "real/cache/lumora/temp";
-  ASSERT_TRUE(PrepareWorkingDirectory(real, dir / "home", m));
+  ASSERT_TRUE(PrepareWorkingDirectory(real, home, m));
   WriteFile(real + "/0x.inf", "kept");
-  fs::create_directory_symlink(dir / "real/cache", dir / "cache");
-  EXPECT_FALSE(PrepareWorkingDirectory(dir / "cache/lumora/temp", dir / "home", m));
+  fs::create_directory_symlink(dir / "real/cache", dir / "cache2");
+  EXPECT_FALSE(PrepareWorkingDirectory(dir / "cache2/lumora/temp", home, m));
   EXPECT_EQ(m.LastId(), kMsgUnsafeWorkDir);
   EXPECT_EQ(ReadFile(real + "/0x.inf"), "kept");
 }
@@ -136,14 +126,6 @@ TEST(WorkingDirectory, ASecondCopyNeverEmptiesTheFolderOfTheFirst) {
   // This copy may prepare it again; another folder is free for others.
   EXPECT_TRUE(PrepareWorkingDirectory(work, dir / "home", m));
   EXPECT_EQ(PrepareInAnotherProcess(dir / "cache/lumora/other", dir / "home"), 0);
-}
-
-TEST(WorkingDirectory, UncreatableFolderIsReported) {
-  TempDir dir;
-  RecordingMessenger m;
-  WriteFile(dir / "file", "");
-  EXPECT_FALSE(PrepareWorkingDirectory(dir / "file/temp", dir / "home", m));
-  EXPECT_EQ(m.LastId(), kMsgTempDirFailed);
 }
 
 }  // namespace
