@@ -80,38 +80,9 @@ void CheckScatterPage(const QImage& page) {
   EXPECT_EQ(stray, 0);
 }
 
-class ScatterPageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    inf = dir / "tm.inf";
-    const auto r = RunCli(dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + inf + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-  ::lumora::test::TempDir dir;
-  std::string inf;
-};
-
-// lumora-cli draws the cells exactly as core lays them out, with the title
-// and both captions around them.
-TEST_F(ScatterPageTest, CommandLinePageHasItsCellsTitleAndCaptions) {
-  const std::string out = dir / "page.tif";
-  auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const QImage page = TiffPixels(ReadFile(out), kScatterPageWidth, kScatterPageHeight);
-  CheckScatterPage(page);
-  r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
-  ASSERT_EQ(r.status, 0) << r.err;
-  Dib cells;
-  ASSERT_TRUE(RenderScatterPage(CountsOf(r.out), cells));
-  const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
-  const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
-  EXPECT_EQ(page.copy(frame),
-            paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
-}
-
 // Each caption at its own place: a one-letter X caption under the plot, a
 // long Y caption above it.
-TEST_F(ScatterPageTest, CaptionsKeepTheirPlaces) {
+TEST(ScatterPageTest, CaptionsKeepTheirPlaces) {
   const QImage page = paint::RenderScatterExportPage(ScatterCounts(kScatterCells, 0),
                                                      {"t", "X", "YYYYYYYYYYYYYYYY"});
   const ScatterPage l = ScatterPageFor(page.width(), page.height());
@@ -240,7 +211,7 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
     ui.dialogs.push_back(Answer(QDialog::Accepted));
     Click(d, kIdScatterPrint);
     EXPECT_EQ(messenger.LastId(), kMsgA4Only);
-    EXPECT_FALSE(::lumora::gui::test::FileExists(dir / "printed.pdf"));
+    EXPECT_FALSE(::lumora::test::FileExists(dir / "printed.pdf"));
     printer.setPageSize(QPageSize(QPageSize::A4));
     ui.dialogs.push_back(Answer(QDialog::Accepted));
     Click(d, kIdScatterPrint);

@@ -133,39 +133,5 @@ TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
   EXPECT_TRUE(messenger.entries.empty());
 }
 
-TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
-  const std::string inf = WriteScene(dir, "r", 40, 20, 3, 1);
-  OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
-  request.composition.red = request.composition.green = request.composition.blue = 2;
-  request.composition.singleBand = request.composition.rainbow = true;
-  app->SetReopen(request);
-  app->OnCommand(32778);
-  ASSERT_NE(View(), nullptr);
-  CRampLegendDlg* legend = Ramp();
-  ASSERT_NE(legend, nullptr);
-  const DisplayState& s = View()->Session().State();
-  EXPECT_EQ(legend->LabelText(345), QString::asprintf("%3d", int(s.m_fDispMax)));
-  EXPECT_EQ(legend->LabelText(347), QString::asprintf("%3d", int(s.m_fDispMin)));
-  EXPECT_EQ(legend->Legend().mode, 0);
-
-  // On a page the ramp is 100 units high at scale 1, its frame black.
-  QImage page(300, 300, QImage::Format_RGB32);
-  page.fill(Qt::white);
-  {
-    QPainter p(&page);
-    LegendPagePlacement place;
-    place.anchorX = 50;
-    place.anchorY = 20;
-    place.corner = 0;
-    EXPECT_TRUE(legend->DrawOnPage(p, place, messenger));
-  }
-  EXPECT_EQ(page.pixelColor(50 + 10, 20 + 50), QColor(Qt::black));  // frame's left edge
-  const QColor bottom = page.pixelColor(50 + 22, 20 + 100 - 1);     // near black
-  EXPECT_LT(std::max({bottom.red(), bottom.green(), bottom.blue()}), 16);
-  const QColor top = page.pixelColor(50 + 22, 20 + 1);
-  EXPECT_TRUE(top.red() == 255 && top.green() < 30 && top.blue() == 0) << top.name().toStdString();
-  EXPECT_EQ(page.pixelColor(50 + 22, 20 + 130), QColor(Qt::white));
-}
-
 }  // namespace
 }  // namespace lumora::gui::test

@@ -52,38 +52,38 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
   ASSERT_EQ(tiff.size(), 192u + 1000u * 1414u * 3u);
   EXPECT_EQ(tiff.substr(176, 16), std::string("\0\0\x12\x99\0\0\0\x64\0\0\x12\x98\0\0\0\x64", 16));
 
-  const PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
+  const paint::MapPage page = AllOnPage(m_inf);
   const QImage raster = TiffPixels(tiff, 1000, 1414);
-  const double s = PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, 1000, 1414);
+  const double s = PageToDeviceFactor(page.pageWidth, page.pageHeight, 1000, 1414);
   CheckPageElements(raster, page, s, 1.0, {0, 0});
   // The image is drawn last: inside its rectangle the page is the picture
   // alone, the grid lines under it.
-  paint::PageTextMeasurer measurer(page.map.style);
-  const MapLayout l = LayoutMap(page.map.pageWidth, page.map.pageHeight, s, page.map.image,
-                                page.map.settings, measurer);
+  paint::PageTextMeasurer measurer(page.style);
+  const MapLayout l =
+      LayoutMap(page.pageWidth, page.pageHeight, s, page.image, page.settings, measurer);
   const QRect inside(l.image.left, l.image.top, l.image.width, l.image.height);
   QImage alone(1000, 1414, QImage::Format_RGB32);
   alone.fill(Qt::white);
   {
     QPainter p(&alone);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    p.drawImage(inside, page.map.picture);
+    p.drawImage(inside, page.picture);
   }
   EXPECT_TRUE(raster.copy(inside) == alone.convertToFormat(QImage::Format_RGB888).copy(inside));
 
   // The same page drawn in this process is the same picture, pixel for pixel.
-  EXPECT_EQ(raster, paint::RenderExportPage(page.map).convertToFormat(QImage::Format_RGB888));
+  EXPECT_EQ(raster, paint::RenderExportPage(page).convertToFormat(QImage::Format_RGB888));
 }
 
 // A north mark or legend switched off leaves no trace, though the page has one.
 TEST_F(MapPageTest, SwitchedOffElementsLeaveNoTrace) {
-  PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
-  page.map.settings.showNorth = false;
-  page.map.settings.showLegend = false;
-  const QImage off = paint::RenderExportPage(page.map);
-  page.map.northMark = QImage();
-  page.map.legend = nullptr;
-  EXPECT_EQ(paint::RenderExportPage(page.map), off);
+  paint::MapPage page = AllOnPage(m_inf);
+  page.settings.showNorth = false;
+  page.settings.showLegend = false;
+  const QImage off = paint::RenderExportPage(page);
+  page.northMark = QImage();
+  page.legend = nullptr;
+  EXPECT_EQ(paint::RenderExportPage(page), off);
 }
 
 TEST_F(MapPageTest, PdfPageCarriesTheJapaneseFontAndTheElementsAtTheirPlaces) {
@@ -95,8 +95,8 @@ TEST_F(MapPageTest, PdfPageCarriesTheJapaneseFontAndTheElementsAtTheirPlaces) {
   const QImage raster = RasterisePdf(out, m_dir / "raster", 100);
   ASSERT_FALSE(raster.isNull());
   // The PDF is A4 at 1200 dots per inch from its corner; the raster 100.
-  const PageUnderTest page = ExpectedPage(m_inf, kAllOptions);
-  const double device = PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, 9921, 14031);
+  const paint::MapPage page = AllOnPage(m_inf);
+  const double device = PageToDeviceFactor(page.pageWidth, page.pageHeight, 9921, 14031);
   CheckPageElements(raster, page, device, 100.0 / 1200.0, {0, 0});
 }
 
@@ -173,7 +173,7 @@ TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {
       {"page '" + birdsEye + "' --scale -o '" + out + "'", 1},
   };
   for (const Case& c : cases) EXPECT_EQ(RunCli(m_dir, c.args).status, c.status) << c.args;
-  EXPECT_FALSE(FileExists(out));
+  EXPECT_FALSE(::lumora::test::FileExists(out));
   EXPECT_EQ(RunCli(m_dir, "page '" + plain + "' --north --title t -o '" + out + "'").status, 0);
   EXPECT_EQ(RunCli(m_dir, "page '" + birdsEye + "' --north --title t -o '" + out + "'").status, 0);
 }
@@ -212,7 +212,8 @@ TEST_F(MapPageTest, PdfIsWrittenBesideAndNeverThroughALink) {
 }
 
 // The colour ramp at scale 1 (corner 0, anchored at 0,0): its steps fill
-// x 11..33 under y 100, a white gap at 34, the frame's sides at 10 and 35.
+// x 11..33 under y 100, a white gap at 34, the frame's sides at 10 and 35;
+// red at the top, near black at the foot.
 TEST(MapPageLegend, RampStepsStopOnePixelInsideTheFrame) {
   DisplayState state;
   state.m_bRainbow = state.m_bSingleBand = true;
@@ -231,6 +232,9 @@ TEST(MapPageLegend, RampStepsStopOnePixelInsideTheFrame) {
   EXPECT_NE(page.pixelColor(33, y), QColor(Qt::white));
   EXPECT_EQ(page.pixelColor(34, y), QColor(Qt::white));
   EXPECT_EQ(page.pixelColor(35, y), QColor(Qt::black));
+  const QColor top = page.pixelColor(22, 1), foot = page.pixelColor(22, 99);
+  EXPECT_TRUE(top.red() == 255 && top.green() < 30 && top.blue() == 0) << top.name().toStdString();
+  EXPECT_LT(std::max({foot.red(), foot.green(), foot.blue()}), 16);
 }
 
 // Grid labels name the hemisphere of each line, west and south too.

@@ -1,7 +1,7 @@
 // The image window's map page: the annotation dialogs' flow, the page on
-// screen and its export (the same bytes lumora-cli writes), undo leaving
-// the page, printing on A4 only (to a PDF through the print dialog) and
-// the print preview.
+// screen and its export (the same bytes lumora-cli writes), the print
+// preview, undo leaving the page and printing on A4 only (to a PDF through
+// the print dialog).
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -65,7 +65,7 @@ class MapPageViewTest : public GuiTest {
   std::string m_inf;
 };
 
-TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUndo) {
+TEST_F(MapPageViewTest, AnnotatedPageIsExportedAsTheCliWritesItPreviewedAndLeftByUndo) {
   const QSize plain = View()->Frame()->size();
   const bool plainBar = View()->verticalScrollBar()->isVisible();
   AnnotateAll();
@@ -77,15 +77,6 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   EXPECT_EQ(a.scalePosition, 1);
   EXPECT_FALSE(app->IsEnabled(kCmdEnlarge));  // zoom is off on the page
   EXPECT_TRUE(app->IsEnabled(57643));         // undo leaves the page
-
-  // The export is the page as the window draws it, at 1000 x 1414.
-  QImage drawn(1000, 1414, QImage::Format_RGB32);
-  drawn.fill(Qt::white);
-  {
-    QPainter p(&drawn);
-    View()->DrawPage(p, 1000, 1414);
-  }
-  EXPECT_EQ(drawn, View()->ExportPage());
 
   const std::string program = dir / "program.tif", cli = dir / "cli.tif";
   ui.saveNames.push_back(QString::fromStdString(program));
@@ -100,6 +91,23 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   const std::string bytes = ::lumora::test::ReadFile(program);
   EXPECT_EQ(bytes.size(), 192u + 1000u * 1414u * 3u);
   EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
+
+  // The preview pages and closes without changing the view.
+  const QImage before = View()->ExportPage();
+  bool flagged = false, annotationOff = false;
+  ui.dialogs.push_back([&](QDialog& d) {
+    flagged = View()->Session().PrintPreview();
+    annotationOff = !app->IsEnabled(32845);
+    Click(d, kIdPreviewZoomIn);
+    Click(d, kIdPreviewZoomOut);
+    return Click(d, kIdPreviewClose);
+  });
+  app->OnCommand(57609);
+  EXPECT_TRUE(flagged);
+  EXPECT_TRUE(annotationOff);
+  EXPECT_FALSE(View()->Session().PrintPreview());
+  EXPECT_EQ(View()->ExportPage(), before);
+  EXPECT_TRUE(app->IsEnabled(32845));
 
   app->OnCommand(57643);
   EXPECT_FALSE(View()->Session().AnnotationsShown());
@@ -216,33 +224,23 @@ DialogScript PrintAnswer(QPageSize::PageSizeId paper, const std::string& pdf, in
   };
 }
 
-TEST_F(MapPageViewTest, OtherPapersAreRefusedUntilCancelledAndNothingPrints) {
-  const std::string pdf = dir / "letter.pdf";
-  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
-  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
-  ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Rejected));
-  app->OnCommand(57607);
-  ASSERT_EQ(messenger.entries.size(), 2u);
-  for (const auto& e : messenger.entries) EXPECT_EQ(e.id, kMsgA4Only);
-  EXPECT_FALSE(FileExists(pdf));
-}
-
 TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
   AnnotateAll();
   const std::string pdf = dir / "page.pdf";
+  // Other paper is refused and the dialog comes again.
+  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
   ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Accepted));
   app->OnCommand(57607);
-  ASSERT_TRUE(FileExists(pdf));
+  EXPECT_EQ(messenger.LastId(), kMsgA4Only);
+  ASSERT_TRUE(::lumora::test::FileExists(pdf));
   EXPECT_NE(RunTool("pdffonts '" + pdf + "'").find("IPAGothic"), std::string::npos);
   const QImage raster = RasterisePdf(pdf, dir / "printed", 100);
   ASSERT_FALSE(raster.isNull());
   QPrinter& printer = app->Printer();
   const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   const double k = 100.0 / printer.resolution();
-  PageUnderTest page;
-  page.map = View()->MapPage();
-  const double s =
-      PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, area.width(), area.height());
+  const paint::MapPage page = View()->MapPage();
+  const double s = PageToDeviceFactor(page.pageWidth, page.pageHeight, area.width(), area.height());
   CheckPageElements(raster, page, s, k,
                     QPoint(static_cast<int>(std::lround(area.left() * k)),
                            static_cast<int>(std::lround(area.top() * k))));
@@ -266,26 +264,6 @@ TEST_F(MapPageViewTest, PrintToFileNeverWritesThroughALink) {
   }
   EXPECT_EQ(::lumora::test::ReadFile(band), bandBefore);
   EXPECT_EQ(::lumora::test::ReadFile(elsewhere), "elsewhere");
-}
-
-TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {
-  AnnotateAll();
-  const QImage before = View()->ExportPage();
-  bool flagged = false, annotationOff = false;
-  ui.dialogs.push_back([&](QDialog& d) {
-    flagged = View()->Session().PrintPreview();
-    annotationOff = !app->IsEnabled(32845);
-    Click(d, kIdPreviewZoomIn);
-    Click(d, kIdPreviewZoomOut);
-    return Click(d, kIdPreviewClose);
-  });
-  app->OnCommand(57609);
-  EXPECT_TRUE(flagged);
-  EXPECT_TRUE(annotationOff);
-  EXPECT_FALSE(View()->Session().PrintPreview());
-  EXPECT_TRUE(View()->Session().AnnotationsShown());
-  EXPECT_EQ(View()->ExportPage(), before);
-  EXPECT_TRUE(app->IsEnabled(32845));
 }
 
 }  // namespace
