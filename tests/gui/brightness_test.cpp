@@ -175,32 +175,5 @@ TEST_F(BrightnessTest, AllColoursShowNoMarkersAndASingleBandNoColourButtons) {
   EXPECT_EQ(PictureOf(View()->Session().Display()), Mapped(before, {t, t, t}));
 }
 
-// The tool bar's equalise and automatic commands show what lumora-cli
-// composes with the same stretch, and undo takes them back exactly.
-TEST_F(BrightnessTest, ToolBarCommandsMatchTheCommandLine) {
-  const struct {
-    int command;
-    const char* stretch;
-  } cases[] = {{32812, "equalize"}, {32813, "auto"}};
-  for (const auto& c : cases) {
-    const std::string tif = dir / (std::string(c.stretch) + ".tif");
-    const auto run = ::lumora::test::RunCli(
-        dir, "compose '" + inf + "' --rgb 3,2,1 --stretch " + c.stretch + " -o '" + tif + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string file = ::lumora::test::ReadFile(tif);
-    ASSERT_EQ(file.size(), 192u + 70 * 50 * 3);
-    QImage expected(70, 50, QImage::Format_RGB888);
-    for (int y = 0; y < 50; ++y)
-      std::memcpy(expected.scanLine(y), file.data() + 192 + y * 70 * 3, 70 * 3);
-
-    ASSERT_TRUE(Frame().Action(c.command)->isEnabled()) << c.command;
-    Frame().Action(c.command)->trigger();
-    EXPECT_EQ(View()->Picture().convertToFormat(QImage::Format_RGB888), expected) << c.stretch;
-    app->OnCommand(57643);
-    EXPECT_EQ(View()->Session().Display().bits, original.bits) << c.stretch;
-    EXPECT_EQ(View()->Picture(), PictureOf(original)) << c.stretch;
-  }
-}
-
 }  // namespace
 }  // namespace lumora::gui::test

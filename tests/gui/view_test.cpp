@@ -96,34 +96,6 @@ TEST_F(ViewTest, ZoomKeepsTheCentre) {
   }
 }
 
-TEST_F(ViewTest, FilterKeptThenUndone) {
-  OpenScene(40, 30);
-  const QImage original = View()->Picture();
-  const int filesBefore = Files();
-  ui.dialogs.push_back(ChooseFilter(4));
-  messenger.answers = {true};
-  bool resultShownWhileAsking = false;
-  int enabledWhileAsking = 0;
-  messenger.whileAsking = [&] {
-    resultShownWhileAsking = View()->Picture() != original;
-    for (int id : {32798, 32830, 57643, 32859, 101, 102}) enabledWhileAsking += app->IsEnabled(id);
-  };
-  app->OnCommand(32798);
-  EXPECT_TRUE(resultShownWhileAsking);
-  EXPECT_EQ(enabledWhileAsking, 2);  // only the zoom
-  EXPECT_EQ(messenger.entries.back().title, kConfirmTitle);
-  EXPECT_EQ(View()->Session().State().m_nFileState, 9);
-  EXPECT_GT(Files(), filesBefore);
-  EXPECT_TRUE(Frame().Action(57643)->isEnabled());
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-
-  app->OnCommand(57643);
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(Files(), filesBefore);
-  EXPECT_FALSE(Frame().Action(57643)->isEnabled());
-}
-
 TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   OpenScene(40, 30);
   const QImage original = View()->Picture();
