@@ -98,9 +98,7 @@ class AnalysisWindowsTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     inf = dir / "tm.inf";
-    const auto r = RunCli(dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + inf + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenTmSample(inf, "400x300", 3));
     View()->Frame()->resize(320, 240);
   }
   // The composition the window shows, as lumora-cli takes it.
@@ -179,9 +177,7 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
     const auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
     ASSERT_EQ(r.status, 0) << r.err;
   }
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
+  QPrinter& printer = PrintToPdf(dir / "printed.pdf");
   printer.setFullPage(true);
 
   ui.dialogs.push_back([&](QDialog& d) {
@@ -223,6 +219,14 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
   for (const char* kind : {"jpg", "tif"})
     EXPECT_EQ(ReadFile(dir / Format("saved.%s", kind)), ReadFile(dir / Format("cli.%s", kind)))
         << kind;
+  // The page's plot and its frame are core's page picture of the same counts.
+  Dib cells;
+  ASSERT_TRUE(RenderScatterPage(CountsOf(listing.out), cells));
+  const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
+  const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
+  EXPECT_EQ(
+      TiffPixels(ReadFile(dir / "cli.tif"), kScatterPageWidth, kScatterPageHeight).copy(frame),
+      paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
   EXPECT_EQ(messenger.entries.size(), 1u);
   const QImage printed = RasterisePdf(dir / "printed.pdf", dir / "printed", 100);
   ASSERT_FALSE(printed.isNull());
@@ -369,10 +373,7 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
   ui.saveNames.push_back(QString::fromStdString(dir / "region.csv"));
   window->findChild<QPushButton*>(QStringLiteral("saveCsv"))->click();
   EXPECT_EQ(ReadFile(dir / "region.csv"), r.out);
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "region.pdf"));
-  printer.setPageSize(QPageSize(QPageSize::A4));
+  PrintToPdf(dir / "region.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   window->findChild<QPushButton*>(QStringLiteral("print"))->click();
   EXPECT_FALSE(RasterisePdf(dir / "region.pdf", dir / "region", 50).isNull());

@@ -68,7 +68,7 @@ TEST_F(BandMathTest, TypedFormulaIsCheckedAndTheWaterIndexIsWhatTheCommandLineWr
   // The palette's picture button sends the command on the press.
   CMyBitmapButton* button = app->Palette()->Button(kIdPaletteBandMath);
   ASSERT_TRUE(button->isEnabled());
-  QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+  PressPalette(kIdPaletteBandMath);
   ASSERT_EQ(ui.dialogNames.last(), QStringLiteral("400"));
   ASSERT_EQ(messenger.entries.size(), 1u);  // the Yes/No question only
 

@@ -39,7 +39,7 @@ class BrightnessTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     inf = WriteScene(dir, "b", 70, 50, 3, 1);
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenComposed(inf));
     original = View()->Session().Display();
   }
   static void Type(QDialog& d, int id, const QString& text) {
@@ -159,7 +159,7 @@ TEST_F(BrightnessTest, AllColoursShowNoMarkersAndASingleBandNoColourButtons) {
   app->OnCommand(32791);
 
   const std::string grey = WriteScene(dir, "g", 20, 10, 1, 1);
-  ASSERT_TRUE(Open(grey, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(grey));
   ASSERT_TRUE(View()->Session().State().m_bSingleBand);
   ui.dialogs.push_back([](QDialog& d) {
     for (int id : {kRedButton, kGreenButton, kBlueButton, kAllColoursButton})

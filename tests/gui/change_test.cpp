@@ -34,10 +34,7 @@ TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWritesAndUndoTakesItBac
   if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";
   ASSERT_TRUE(Start());
   const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 96x64 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(TmSample(later, "96x64", 7, "--date 2") && OpenComposed(later));
   ASSERT_TRUE(OpenTmSample(earlier, "96x64", 7));
   CKiriView* view = View();
   ASSERT_TRUE(app->IsEnabled(kCmdChange));
@@ -100,10 +97,7 @@ TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
   app->OnCommand(kCmdCompare);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(Frame().findChild<CCompareDlg*>(), nullptr);
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 96x64 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(TmSample(later, "96x64", 7, "--date 2") && OpenComposed(later));
   const QImage second = View()->Picture().convertToFormat(QImage::Format_RGB32);
   app->OnCommand(kCmdCompare);  // from the later window: the earlier still goes left
   auto* window = Frame().findChild<CCompareDlg*>();
@@ -166,10 +160,7 @@ TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
   app->OnCommand(kCmdLink);
   EXPECT_FALSE(app->Linked());
   EXPECT_EQ(messenger.entries.size(), 1u);
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 600x500 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(TmSample(later, "600x500", 7, "--date 2") && OpenComposed(later));
   CKiriView* second = View();
   CKiriView* first = app->Views().front();
   app->OnCommand(kCmdLink);

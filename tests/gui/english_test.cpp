@@ -116,9 +116,6 @@ class EnglishTest : public GuiTest {
     QCoreApplication::processEvents();
     Walk(window, japanese[name], cutOff[name]);
     seen << name;
-    // To look at them: LUMORA_GRAB_DIR=folder keeps a picture of each window.
-    if (const QString folder = qEnvironmentVariable("LUMORA_GRAB_DIR"); !folder.isEmpty())
-      window.grab().save(folder + "/" + QString(name).replace(' ', '_') + ".png");
   }
   // A script that looks at a modal dialog and then answers it.
   DialogScript LookThen(const QString& name, DialogScript answer = Answer(QDialog::Rejected)) {
@@ -424,8 +421,6 @@ TEST(Translation, PictureWordsStayInsideTheirFrames) {
     ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
     const QImage english = LoadPicture(name).toImage();
     InstallTranslation(Language::kJapanese, {});
-    if (qEnvironmentVariableIsSet("LUMORA_GRAB_DIR"))
-      english.save(qEnvironmentVariable("LUMORA_GRAB_DIR") + "/" + name + ".png");
     ASSERT_EQ(english.size(), japanese.size()) << name.toStdString();
     for (int y = 0; y < english.height(); ++y)
       for (int x : {0, 1, 2, 3, english.width() - 4, english.width() - 3, english.width() - 2,

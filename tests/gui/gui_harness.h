@@ -10,7 +10,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QSettings>
+#include <QTest>
 #include <QWidget>
 #include <cstdio>
 #include <deque>
@@ -24,7 +26,9 @@
 #include "core/support/text.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/operation_dlg.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/ui_seam.h"
 #include "tests/support/cli_run.h"
@@ -247,14 +251,33 @@ class GuiTest : public ::testing::Test {
     app->OnCommand(32845);
   }
 
-  // Makes a TM sample scene of size ("96x64") with lumora-cli and opens it
-  // composed as the composition dialog first offers.
-  bool OpenTmSample(const std::string& inf, const std::string& size, int seed) {
-    const auto run = ::lumora::test::RunCli(
-        dir,
-        Format("sample --sensor tm --size %s --seed %d -o '%s'", size.c_str(), seed, inf.c_str()));
+  // Makes a TM sample scene of size ("96x64") with lumora-cli, with more options.
+  bool TmSample(const std::string& inf, const std::string& size, int seed,
+                const std::string& options = {}) {
+    const auto run =
+        ::lumora::test::RunCli(dir, Format("sample --sensor tm --size %s --seed %d %s -o '%s'",
+                                           size.c_str(), seed, options.c_str(), inf.c_str()));
     EXPECT_EQ(run.status, 0) << run.err;
-    return run.status == 0 && Open(inf, [](QDialog& d) { return Click(d, 1); });
+    return run.status == 0;
+  }
+  // Opens path composed as the composition dialog first offers.
+  bool OpenComposed(const std::string& path) {
+    return Open(path, [](QDialog& d) { return Click(d, 1); });
+  }
+  bool OpenTmSample(const std::string& inf, const std::string& size, int seed) {
+    return TmSample(inf, size, seed) && OpenComposed(inf);
+  }
+  // The palette's picture buttons send their command on the press.
+  void PressPalette(int id) {
+    QTest::mousePress(app->Palette()->Button(id), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+  }
+  // The next print goes to an A4 PDF file.
+  QPrinter& PrintToPdf(const std::string& pdf) {
+    QPrinter& printer = app->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return printer;
   }
 
   ::lumora::test::TempDir dir;

@@ -36,23 +36,16 @@ class LandCoverTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     source = dir / "tm.inf";
-    const auto made =
-        ::lumora::test::RunCli(dir, "sample --sensor tm --size 96x80 -o '" + source + "'");
-    ASSERT_EQ(made.status, 0) << made.err;
+    ASSERT_TRUE(TmSample(source, "96x80", 1));
+    fs::create_directory(dir / "cli");
   }
   void OpenSource() {
-    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenComposed(source));
     View()->Frame()->resize(320, 240);
   }
   CLandCoverDlg* OpenDialog() {
     app->OnCommand(kCmdClassify);
     return View()->LandCoverDialog();
-  }
-  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButtons held) {
-    QWidget* port = View()->viewport();
-    QMouseEvent e(type, QPointF(p), port->mapToGlobal(QPointF(p)),
-                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(port, &e);
   }
   // A new class through the class item dialog, with the colour chooser answering.
   void AddClass(CLandCoverDlg& dlg, QColor colour, const QString& title) {
@@ -65,11 +58,25 @@ class LandCoverTest : public GuiTest {
     });
     Click(dlg, kIdClassNew);
   }
-  void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to) {
-    Click(dlg, kIdClassArea);
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  // A training area (or, with kIdClassCheckArea, a check area) dragged on the image.
+  void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to, int button = kIdClassArea) {
+    Click(dlg, button);
+    MouseDriver mouse([this] { return View()->viewport(); });
+    mouse.Drag(from, to);
+    mouse.Send(QEvent::MouseButtonRelease, to);
+  }
+  CClassLegendDlg* Legend() { return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow()); }
+  // lumora-cli classify of the source with options, writing cli/name.inf.
+  void Classify(const std::string& options, const std::string& name) {
+    const auto r = ::lumora::test::RunCli(
+        dir, "classify '" + source + "' " + options + " -o '" + (dir / ("cli/" + name)) + ".inf'");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  // The accuracy window's table is the end of lumora-cli's report.
+  void ExpectReportEnds(const CAccuracyDlg& window) {
+    const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
+    ASSERT_GT(report.size(), window.Csv().size());
+    EXPECT_EQ(report.substr(report.size() - window.Csv().size()), window.Csv());
   }
   // Water on the bay (9 x 16 pixels) and forest (14 x 10 pixels).
   void WaterAndForest(CLandCoverDlg& dlg) {
@@ -103,7 +110,7 @@ class LandCoverTest : public GuiTest {
     legend->List()->setCurrentRow(row);
     QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupRename), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+    return Legend();
   }
   // k groups from seed through the land-cover dialog, kept.
   void FindGroups(CLandCoverDlg& dlg, int k, int seed) {
@@ -130,6 +137,14 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   ASSERT_EQ(classes.size(), 3u);
   EXPECT_EQ(AreaText(classes[0]), "(   5,   5)-(  25,  21)");
   EXPECT_EQ(AreaText(classes[2]), "(  51,  11)-(  71,  31)");
+  // No keeps the dialog with its classes and runs nothing.
+  messenger.answers = {false};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  EXPECT_EQ(dlg->List().Count(), 3);
+  EXPECT_EQ(app->ToolDialog(), dlg);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(View()->Session().CurrentPath(), source);
 
   messenger.answers = {true};
   Click(*dlg, 1);
@@ -138,7 +153,7 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_EQ(app->ToolDialog(), nullptr);
   EXPECT_FALSE(app->DialogAllowsMainWindow());
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[1].title, "water area");
@@ -196,10 +211,7 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_GT(classPixels, 20);
 
   const std::string ours = StripExtension(View()->Session().CurrentPath());
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + ours +
-                                                   ".mlk' -o '" + (dir / "cli/out.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
+  Classify("--classes '" + ours + ".mlk'", "out");
   const auto mine = SetFiles(ours);
   EXPECT_EQ(mine.size(), 10u);  // inf, mlk, dem, lev, three bands and their descriptions
   EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
@@ -214,7 +226,7 @@ TEST_F(LandCoverTest, PageLegendShowsTheClassAreasAsTheCommandLineDraws) {
   BuildClasses(*dlg);
   messenger.answers = {true};
   Click(*dlg, 1);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
   ShowLegendOnPage("place3");
@@ -235,23 +247,6 @@ TEST_F(LandCoverTest, PageLegendShowsTheClassAreasAsTheCommandLineDraws) {
   EXPECT_GT(bytes.size(), 1000u);
   EXPECT_TRUE(bytes == page(" --legend-areas", "cli.jpg"));
   EXPECT_FALSE(bytes == page("", "plain.jpg"));
-}
-
-TEST_F(LandCoverTest, NoKeepsTheDialogWithItsClasses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  BuildClasses(*dlg);
-  messenger.answers = {false};
-  Click(*dlg, 1);
-  ASSERT_EQ(View()->LandCoverDialog(), dlg);
-  EXPECT_EQ(dlg->List().Count(), 3);
-  EXPECT_EQ(app->ToolDialog(), dlg);
-  EXPECT_TRUE(app->DialogAllowsMainWindow());
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(View()->Session().CurrentPath(), source);
-  Click(*dlg, 2);
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-  EXPECT_FALSE(app->DialogAllowsMainWindow());
 }
 
 TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
@@ -355,16 +350,13 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(View()->LandCoverDialog(), nullptr);
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[0].title, "グループ1");
   EXPECT_EQ(legend->Items()[2].red, 255);
   const std::string ours = StripExtension(View()->Session().CurrentPath());
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "classify '" + source + "' --kmeans 3 --seed 5 -o '" + (dir / "cli/out.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
+  Classify("--kmeans 3 --seed 5", "out");
   EXPECT_EQ(SetFiles(ours), SetFiles(dir / "cli/out"));
 
   // "What is this? water": the pupil names and colours group 1 in the legend.
@@ -405,7 +397,7 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   legend->List()->setCurrentRow(1);
   QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupMerge), Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 2u);
   EXPECT_EQ(legend->Items()[1].title, "みず");
@@ -415,7 +407,7 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   // Undo brings the three groups back.
   app->OnCommand(kCmdUndo);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  legend = Legend();
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->Items().size(), 3u);
 }
@@ -429,7 +421,7 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
   Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
   EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
   FindGroups(*dlg, 3, 5);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   const QColor fields(200, 200, 0);
   legend = NameGroup(legend, 2, fields, QStringLiteral("はたけ"), true);
@@ -478,10 +470,7 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
   const auto checkArea = [&](int row, QPoint from, QPoint to) {
     dlg->ClassList()->setCurrentRow(row);
-    Click(*dlg, kIdClassCheckArea);
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    DragArea(*dlg, from, to, kIdClassCheckArea);
   };
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
@@ -525,15 +514,10 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   EXPECT_EQ(window->Shown().total, 7 * 12 + 10 * 8);
   EXPECT_EQ(window->Sentence().toStdString(), AccuracySentence(window->Shown()));
   EXPECT_EQ(window->Table()->rowCount(), 3);  // two classes and the users' accuracy
-  fs::create_directory(dir / "cli");
-  const auto cli =
-      ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") +
-                                      "' -o '" + (dir / "cli/out.inf") + "' --report '" +
-                                      (dir / "r.csv") + "' --check '" + (dir / "checks.mlk") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
-  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
-  ASSERT_GT(report.size(), window->Csv().size());
-  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+  Classify("--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") +
+               "' --check '" + (dir / "checks.mlk") + "'",
+           "out");
+  ExpectReportEnds(*window);
 }
 
 // Every second training pixel held back checks the result instead of check
@@ -551,14 +535,10 @@ TEST_F(LandCoverTest, HalfTheTrainingPixelsCheckTheResult) {
   CAccuracyDlg* window = AccuracyWindow(*app);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->Shown().total, 72 + 70);
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") + "' -o '" +
-               (dir / "cli/out.inf") + "' --report '" + (dir / "r.csv") + "' --check-half");
-  ASSERT_EQ(cli.status, 0) << cli.err;
-  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
-  ASSERT_GT(report.size(), window->Csv().size());
-  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+  Classify(
+      "--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") + "' --check-half",
+      "out");
+  ExpectReportEnds(*window);
   auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
   auto theirs = SetFiles(dir / "cli/out");
   // The legend files carry the areas as each side drew them; the planes must agree.

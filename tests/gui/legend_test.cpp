@@ -30,11 +30,6 @@ class LegendTest : public GuiTest {
   CRampLegendDlg* Ramp() {
     return View() ? qobject_cast<CRampLegendDlg*>(View()->LegendWindow()) : nullptr;
   }
-  void PressPalette(int id) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(app->Palette()->Button(id), &press);
-  }
 };
 
 TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {

@@ -186,8 +186,7 @@ class LessonTest : public GuiTest {
     ASSERT_TRUE(Start());
     scene = dir / "samples/tm/lakes.inf";
     fs::create_directories(dir / "samples/tm");
-    const auto run = RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 -o '" + scene + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(TmSample(scene, "128x96", 7));
     before = SetFiles(dir / "samples/tm/lakes");
   }
   // Chooses the lesson of this row in the list.
@@ -220,9 +219,9 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
 
   // 1: another picture does not count; the lesson's scene does.
   const std::string other = WriteScene(dir, "other", 16, 16, 3, 1);
-  ASSERT_TRUE(Open(other, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(other));
   EXPECT_FALSE(next->isEnabled());
-  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(scene));
   EXPECT_TRUE(next->isEnabled());
   EXPECT_EQ(Find<QLabel>(*panel, kLessonFeedback)->text(), QStringLiteral("できた！ ✓"));
   QTest::mouseClick(next, Qt::LeftButton);
@@ -279,10 +278,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonSaveSheet), Qt::LeftButton);
   EXPECT_EQ(ReadFile(sheet).substr(0, 5), "%PDF-");
   // Printed, to a PDF printer here: the same page.
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
-  printer.setPageSize(QPageSize(QPageSize::A4));
+  PrintToPdf(dir / "printed.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonPrintSheet), Qt::LeftButton);
   EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("print"));
@@ -311,7 +307,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
   };
   const auto press = [&](int button, DialogScript script) {
     if (script) ui.dialogs.push_back(std::move(script));
-    QTest::mousePress(app->Palette()->Button(button), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    PressPalette(button);
   };
   CLessonPanel* panel = nullptr;
   const auto choose = [&](int option) {
@@ -372,11 +368,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
        {[&] { open(0); },
         [&] {
           const std::string later = dir / "samples/tm/lakes-later.inf";
-          ASSERT_EQ(
-              RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 --date 2 -o '" + later + "'")
-                  .status,
-              0);
-          ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+          ASSERT_TRUE(TmSample(later, "128x96", 7, "--date 2") && OpenComposed(later));
         },
         [&] { app->OnCommand(kCmdCompare); },
         [&] {
@@ -405,7 +397,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
 }
 
 TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsNamed) {
-  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(scene));
   // A teacher's folder with one broken lesson and a good one: the list has
   // all but the broken one.
   fs::create_directories(dir / "teacher");

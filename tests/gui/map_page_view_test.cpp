@@ -29,10 +29,7 @@ class MapPageViewTest : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     m_inf = dir / "tm.inf";
-    ASSERT_EQ(
-        ::lumora::test::RunCli(dir, "sample --sensor tm --size 300x240 --seed 5 -o '" + m_inf + "'")
-            .status,
-        0);
+    ASSERT_TRUE(TmSample(m_inf, "300x240", 5));
     ASSERT_TRUE(Start());
     ASSERT_TRUE(Open(m_inf, Answer(QDialog::Accepted)));
   }

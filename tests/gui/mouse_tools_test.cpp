@@ -28,7 +28,7 @@ class MouseToolsTest : public GuiTest {
   }
   void OpenScene(int pixels, int lines, int bands = 3) {
     source = WriteScene(dir, "m", pixels, lines, bands, 1);
-    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenComposed(source));
     View()->Frame()->resize(300, 200);
   }
   QWidget* Port() { return View()->viewport(); }
@@ -160,7 +160,7 @@ TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
   EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
 }
 
-TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADrag) {
+TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADragAndAPressBesideStartsNone) {
   OpenScene(128, 128);
   for (bool byFocus : {false, true}) {
     bool finished = false;
@@ -184,6 +184,12 @@ TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADrag) {
   Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
   EXPECT_FALSE(View()->RulerArmed());
   EXPECT_FALSE(View()->RulerDragging());
+  // A press beside the picture starts no drag and keeps the tool armed.
+  SetZoom(0, {0, 0});  // 64 x 64 on screen
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  Mouse(QEvent::MouseButtonPress, {64, 10});
+  EXPECT_TRUE(View()->Selecting());
+  EXPECT_EQ(View()->DragState(), 0);
 }
 
 // An armed tool says in the status bar what to do; a right click disarms it
@@ -216,15 +222,6 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
   EXPECT_LT(shown.size(), longPrompt.size());
   Frame().SetStatusText(0, QStringLiteral("開く"));
   EXPECT_EQ(Frame().ShownStatusText(), QStringLiteral("開く"));
-}
-
-TEST_F(MouseToolsTest, PressBesideThePictureKeepsTheToolArmed) {
-  OpenScene(64, 64);
-  SetZoom(0, {0, 0});  // 32 x 32 on screen
-  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
-  Mouse(QEvent::MouseButtonPress, {32, 10});
-  EXPECT_TRUE(View()->Selecting());
-  EXPECT_EQ(View()->DragState(), 0);
 }
 
 TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
@@ -289,7 +286,7 @@ TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("saveBeforeClose")), 3);
 
   // No closes without saving.
-  ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(source));
   keepFilter();
   ui.dialogs.push_back(Answer(QMessageBox::No));
   app->OnCommand(kCmdClose);

