@@ -582,33 +582,7 @@ TEST_F(LandCoverTest, ScatterPlotShowsTheClassEllipses) {
   Click(*dlg, 2);
 }
 
-TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  QListWidget* list = dlg->ClassList();
-  auto key = [list](int k) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-    QApplication::sendEvent(list, &press);
-  };
-  ui.dialogs.push_back([](QDialog& d) {
-    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("a"));
-    return Click(d, 1);
-  });
-  key(Qt::Key_Insert);
-  ui.dialogs.push_back([](QDialog& d) {
-    EXPECT_EQ(Find<QLineEdit>(d, kIdClassTitle)->text(), QStringLiteral("a"));
-    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("b"));
-    return Click(d, 1);
-  });
-  key(Qt::Key_Return);
-  ASSERT_EQ(dlg->List().Count(), 1);
-  EXPECT_EQ(dlg->List().Classes()[0].title, "b");
-  key(Qt::Key_Delete);
-  EXPECT_EQ(dlg->List().Count(), 0);
-  Click(*dlg, 2);
-}
-
-TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
+TEST_F(LandCoverTest, SavedClassesComeBackAndTheListWorksFromTheKeyboard) {
   ::lumora::test::WriteFile(dir / "tm.mlk",
                             "1\n2\n3\n2\n1\n2\n2\n255   0 128    10    60    80    20 forest one\n"
                             "  0   0 255     1     9     9     1 lake\n");
@@ -631,6 +605,23 @@ TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
   EXPECT_EQ(edge.red(), under.red());
   EXPECT_EQ(edge.green(), under.green() ^ 255);
   EXPECT_EQ(edge.blue(), under.blue() ^ 255);
+  // The list works from the keyboard: Insert adds a class, Return edits the
+  // one selected, Delete takes it away.
+  ui.dialogs.push_back([](QDialog& d) {
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("a"));
+    return Click(d, 1);
+  });
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Insert);
+  ui.dialogs.push_back([](QDialog& d) {
+    EXPECT_EQ(Find<QLineEdit>(d, kIdClassTitle)->text(), QStringLiteral("a"));
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("b"));
+    return Click(d, 1);
+  });
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Return);
+  ASSERT_EQ(dlg->List().Count(), 3);
+  EXPECT_EQ(dlg->List().Classes()[2].title, "b");
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Delete);
+  EXPECT_EQ(dlg->List().Count(), 2);
   Click(*dlg, 2);
 }
 
