@@ -112,18 +112,6 @@ class LandCoverTest : public GuiTest {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return Legend();
   }
-  // k groups from seed through the land-cover dialog, kept.
-  void FindGroups(CLandCoverDlg& dlg, int k, int seed) {
-    ui.dialogs.push_back([k, seed](QDialog& d) {
-      Find<QSpinBox>(d, kIdGroupCount)->setValue(k);
-      Find<QSpinBox>(d, kIdGroupSeed)->setValue(seed);
-      return Click(d, 1);
-    });
-    messenger.answers = {true};
-    Click(dlg, kIdClassGroups);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-
   std::string source;
 };
 
@@ -196,6 +184,25 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_NE(areas[1].pixels, 0);
   Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(false);
   EXPECT_EQ(legend->List()->item(1)->text(), QStringLiteral("water area"));
+  // The map page's legend shows them under each class too: the program's
+  // page is the one lumora-cli writes with --legend-areas, not the one without.
+  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
+  ShowLegendOnPage("place3");
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  ui.saveNames.push_back(QString::fromStdString(dir / "program.jpg"));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(kCmdExport);
+  const auto cliPage = [&](const std::string& extra, const std::string& out) {
+    const auto r = ::lumora::test::RunCli(dir, "page '" + View()->Session().CurrentPath() +
+                                                   "' --legend --legend-position top-left" + extra +
+                                                   " -o '" + (dir / out) + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return ::lumora::test::ReadFile(dir / out);
+  };
+  const std::string bytes = ::lumora::test::ReadFile(dir / "program.jpg");
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == cliPage(" --legend-areas", "cli.jpg"));
+  EXPECT_FALSE(bytes == cliPage("", "plain.jpg"));
 
   // The classes' mean spectra over the image they were drawn on, each line
   // in its class colour with its spread shaded.
@@ -215,38 +222,6 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   const auto mine = SetFiles(ours);
   EXPECT_EQ(mine.size(), 10u);  // inf, mlk, dem, lev, three bands and their descriptions
   EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
-}
-
-// With the legend showing the class areas, the map page's legend shows them
-// under each class too: the program's page is the one lumora-cli writes with
-// --legend-areas, and differs from the page without them.
-TEST_F(LandCoverTest, PageLegendShowsTheClassAreasAsTheCommandLineDraws) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  BuildClasses(*dlg);
-  messenger.answers = {true};
-  Click(*dlg, 1);
-  auto* legend = Legend();
-  ASSERT_NE(legend, nullptr);
-  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
-  ShowLegendOnPage("place3");
-  ASSERT_TRUE(View()->Session().AnnotationsShown());
-  const std::string program = dir / "program.jpg";
-  ui.saveNames.push_back(QString::fromStdString(program));
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
-  app->OnCommand(32830);
-  const std::string result = View()->Session().CurrentPath();
-  const auto page = [&](const std::string& extra, const std::string& out) {
-    const auto r =
-        ::lumora::test::RunCli(dir, "page '" + result + "' --legend --legend-position top-left" +
-                                        extra + " -o '" + (dir / out) + "'");
-    EXPECT_EQ(r.status, 0) << r.err;
-    return ::lumora::test::ReadFile(dir / out);
-  };
-  const std::string bytes = ::lumora::test::ReadFile(program);
-  EXPECT_GT(bytes.size(), 1000u);
-  EXPECT_TRUE(bytes == page(" --legend-areas", "cli.jpg"));
-  EXPECT_FALSE(bytes == page("", "plain.jpg"));
 }
 
 TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
@@ -327,10 +302,13 @@ TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
 }
 
 // Groups the computer finds run as a processing step: No leaves the image,
-// Yes writes what lumora-cli writes for the same number and seed.
-TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
+// Yes writes what lumora-cli writes for the same number and seed; groups the
+// pupil names become training classes.
+TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
+  Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
+  EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
   const auto choose = [this](int k, int seed) {
     ui.dialogs.push_back([k, seed](QDialog& d) {
       EXPECT_EQ(Find<QSpinBox>(d, kIdGroupSeed)->value(), 1);  // shown before it is changed
@@ -404,31 +382,16 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   auto files = SetFiles(StripExtension(View()->Session().CurrentPath()));
   EXPECT_EQ(files.count("kmc"), 1u);
   EXPECT_EQ(files, SetFiles(dir / "cli/merged"));
-  // Undo brings the three groups back.
+  // Undo brings the three groups back, the water named.
   app->OnCommand(kCmdUndo);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   legend = Legend();
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->Items().size(), 3u);
-}
 
-// Named groups of a k-means result open in another window become training
-// classes: title and colour from its legend, and as area the largest square
-// of the group's pixels in one piece.
-TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
-  EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
-  FindGroups(*dlg, 3, 5);
-  auto* legend = Legend();
-  ASSERT_NE(legend, nullptr);
-  const QColor fields(200, 200, 0);
-  legend = NameGroup(legend, 2, fields, QStringLiteral("はたけ"), true);
-  ASSERT_NE(legend, nullptr);
-  const std::string groups = StripExtension(View()->Session().CurrentPath());
-
-  // The legend's button opens the picture again, its dialog holding the named groups.
+  // The legend's button opens the picture again, its dialog holding the
+  // named group as a training class: title and colour from the legend, and
+  // as area the largest square of the group's pixels in one piece.
   ASSERT_TRUE(Find<QPushButton>(*legend, kIdGroupsAsClasses)->isEnabled());
   Find<QPushButton>(*legend, kIdGroupsAsClasses)->click();
   ASSERT_EQ(app->Views().size(), 2u);
@@ -437,17 +400,16 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
   ASSERT_NE(dlg, nullptr);
   ASSERT_EQ(dlg->List().Count(), 1);
   const ClassItem c = dlg->List().Classes()[0];
-  EXPECT_EQ(c.title, "はたけ");
-  EXPECT_EQ(QColor(c.red, c.green, c.blue), fields);
+  EXPECT_EQ(c.title, "みず");
+  EXPECT_EQ(QColor(c.red, c.green, c.blue), QColor(0, 0, 255));
   // Every pixel of the square is the group's, and no square one larger is.
-  const std::string red = ::lumora::test::ReadFile(groups + ".b03");
   const int w = 96, h = 80, side = c.right - c.left;
   ASSERT_EQ(red.size(), size_t(w * h));
   ASSERT_EQ(c.bottom - c.top, side);
   const auto whole = [&](int top, int left, int n) {
     for (int y = top; y < top + n; ++y)
       for (int x = left; x < left + n; ++x)
-        if (uint8_t(red[size_t(y * w + x)]) != 200) return false;
+        if (blue[size_t(y * w + x)] != '\xff' || red[size_t(y * w + x)] != '\0') return false;
     return true;
   };
   EXPECT_GE(side, 2);
@@ -463,11 +425,40 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
 
 // Check areas, kept apart from the training areas, give the accuracy window
 // after the run: the numbers lumora-cli reports for the same areas.
-TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
+TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindowAndTheScatterPlotShowsTheClasses) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   WaterAndForest(*dlg);
   AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
+  // The scatter plot draws each class of the open dialog as its mean ± 2
+  // standard deviations in the two bands shown, in the class colour; a class without an area has
+  // none.
+  ui.dialogs.push_back([&](QDialog& d) {
+    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);  // bands 3 and 4
+    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
+    Click(d, kIdScatterShow);
+    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
+    EXPECT_EQ(plot->Ellipses().size(), 2u);
+    if (plot->Ellipses().empty()) return Click(d, kIdOk);
+    const CScatterPlot::Ellipse& e = plot->Ellipses()[0];
+    const ClassStatistics& s = dlg->Stats()[0];  // bands 1, 2, 3, 4, 5, 7
+    EXPECT_EQ(e.x, s.mean[2]);
+    EXPECT_EQ(e.ry, 2 * s.deviation[3]);
+    // The ellipse's rightmost point, one band value to the right of the cell
+    // of mean + 2 sd, is drawn in the class colour; a class without an area has none.
+    const int k = CScatterPlot::kSize;
+    const CellRect edge =
+        ScreenCell(int(std::lround(e.x + e.rx)), int(std::lround(e.y)), 0, k, k, k);
+    const QImage picture = plot->grab().toImage();
+    bool blue = false;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy)
+        blue |=
+            picture.pixelColor(edge.left + edge.width / 2 + dx, edge.top + dy) == QColor(0, 0, 255);
+    EXPECT_TRUE(blue);
+    return Click(d, kIdOk);
+  });
+  ShowScatterPlot(*app, *View());
   const auto checkArea = [&](int row, QPoint from, QPoint to) {
     dlg->ClassList()->setCurrentRow(row);
     DragArea(*dlg, from, to, kIdClassCheckArea);
@@ -543,43 +534,6 @@ TEST_F(LandCoverTest, HalfTheTrainingPixelsCheckTheResult) {
   auto theirs = SetFiles(dir / "cli/out");
   // The legend files carry the areas as each side drew them; the planes must agree.
   for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
-}
-
-// The scatter plot draws each class of the open dialog as its mean ± 2
-// standard deviations in the two bands shown, in the class colour.
-TEST_F(LandCoverTest, ScatterPlotShowsTheClassEllipses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
-  DragArea(*dlg, {1, 62}, {10, 78});
-  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("はたけ"));  // no area: no ellipse
-  ui.dialogs.push_back([&](QDialog& d) {
-    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);  // bands 3 and 4
-    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
-    Click(d, kIdScatterShow);
-    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
-    EXPECT_EQ(plot->Ellipses().size(), 1u);
-    if (plot->Ellipses().empty()) return Click(d, kIdOk);
-    const CScatterPlot::Ellipse& e = plot->Ellipses()[0];
-    const ClassStatistics& s = dlg->Stats()[0];  // bands 1, 2, 3, 4, 5, 7
-    EXPECT_EQ(e.x, s.mean[2]);
-    EXPECT_EQ(e.ry, 2 * s.deviation[3]);
-    // The ellipse's rightmost point, one band value to the right of the cell
-    // of mean + 2 sd, is drawn in the class colour.
-    const int k = CScatterPlot::kSize;
-    const CellRect edge =
-        ScreenCell(int(std::lround(e.x + e.rx)), int(std::lround(e.y)), 0, k, k, k);
-    const QImage picture = plot->grab().toImage();
-    bool blue = false;
-    for (int dx = -2; dx <= 2; ++dx)
-      for (int dy = -2; dy <= 2; ++dy)
-        blue |=
-            picture.pixelColor(edge.left + edge.width / 2 + dx, edge.top + dy) == QColor(0, 0, 255);
-    EXPECT_TRUE(blue);
-    return Click(d, kIdOk);
-  });
-  ShowScatterPlot(*app, *View());
-  Click(*dlg, 2);
 }
 
 TEST_F(LandCoverTest, SavedClassesComeBackAndTheListWorksFromTheKeyboard) {
