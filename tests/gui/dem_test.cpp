@@ -80,7 +80,6 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cli);
-    ASSERT_TRUE(palette.Button(kIdPaletteDem)->isEnabled());
     ui.dialogs.push_back([&c](QDialog& d) {
       EXPECT_TRUE(Find<QAbstractButton>(d, kDemRadioAbsolute)->isChecked());
       EXPECT_FALSE(Find<QWidget>(d, kDemLightAzimuth)->isEnabled());
@@ -271,13 +270,6 @@ TEST_F(DemTest, ElevationFilesThatCannotBeUsed) {
   EXPECT_EQ(WorkFiles(), 0);
   EXPECT_EQ(app->ToolDialog(), nullptr);
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
-
-  // An image without a range file cannot start the command.
-  ASSERT_TRUE(OpenComposed(WriteScene(dir, "flat", 16, 12, 3, 1)));
-  EXPECT_FALSE(app->IsEnabled(kCmdDem));
-  EXPECT_FALSE(app->Palette()->Button(kIdPaletteDem)->isEnabled());
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("387")), 1);
 }
 
 }  // namespace

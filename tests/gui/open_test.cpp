@@ -147,17 +147,6 @@ TEST_F(OpenTest, SingleBandAndRainbow) {
   EXPECT_FALSE(Frame().Action(32859)->isEnabled());
 }
 
-TEST_F(OpenTest, OneBandImageForcesSingleBandMode) {
-  const std::string inf = WriteScene(dir, "one", 8, 8, 1, 1);
-  ASSERT_TRUE(Open(inf, [](QDialog& d) {
-    EXPECT_TRUE(Find<QRadioButton>(d, 309)->isChecked());
-    EXPECT_FALSE(Find(d, 308)->isEnabled());
-    return Click(d, 1);
-  }));
-  EXPECT_TRUE(View()->Session().State().m_bSingleBand);
-  EXPECT_EQ(View()->Session().DisplayKind(), 1);
-}
-
 TEST_F(OpenTest, WrongSizeBandAsksOnceAndFollowsTheAnswer) {
   const std::string inf = WriteScene(dir, "short", 8, 8, 3, 1);
   ::lumora::test::WriteFile(dir / "short.b02", std::string(63, '\x10'));
@@ -174,16 +163,6 @@ TEST_F(OpenTest, WrongSizeBandAsksOnceAndFollowsTheAnswer) {
   messenger.answers = {true};
   ASSERT_TRUE(OpenComposed(inf));
   EXPECT_EQ(messenger.entries.size(), 1u);
-}
-
-TEST_F(OpenTest, ProcessedImagesOpenWithoutTheDialog) {
-  const std::string classified = WriteScene(dir, "c", 8, 8, 3, 1, 2);
-  ASSERT_TRUE(Open(classified));
-  EXPECT_NE(TitleOfActive().find("(R,G,B)=(3,2,1)"), std::string::npos);
-  const std::string birdsEye = WriteScene(dir, "b", 8, 8, 3, 1, 5, "Single_Band = 1\n");
-  ASSERT_TRUE(Open(birdsEye));
-  EXPECT_NE(TitleOfActive().find("(R,G,B)=(1,1,1)"), std::string::npos);
-  EXPECT_TRUE(ui.dialogNames.filter("261").isEmpty());
 }
 
 TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {

@@ -133,22 +133,6 @@ TEST_F(ViewTest, ClicksOnTheFrameOnlyBeepWhileAToolDialogIsOpen) {
   EXPECT_EQ(ui.beeps, 1);
 }
 
-TEST_F(ViewTest, UndoAfterRainbowReversal) {
-  const std::string inf = WriteScene(dir, "r", 30, 20, 1, 1);
-  ASSERT_TRUE(Open(inf, [](QDialog& d) {
-    Find<QCheckBox>(d, 320)->setChecked(true);
-    return Click(d, 1);
-  }));
-  const QImage original = View()->Picture();
-  app->OnCommand(32859);
-  EXPECT_NE(View()->Picture(), original);
-  EXPECT_TRUE(View()->Session().State().m_bRainbowReversed);
-  EXPECT_TRUE(Frame().Action(57643)->isEnabled());
-  app->OnCommand(57643);
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_FALSE(View()->Session().State().m_bRainbowReversed);
-}
-
 TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
   OpenScene(30, 20);
   // Any letter case of .jpg asks for the compression.
