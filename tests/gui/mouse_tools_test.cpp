@@ -32,10 +32,6 @@ class MouseToolsTest : public GuiTest {
     View()->Frame()->resize(300, 200);
   }
   QWidget* Port() { return View()->viewport(); }
-  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton) {
-    mouse.Send(type, p, button);
-  }
-  void Drag(QPoint from, QPoint to) { mouse.Drag(from, to); }
   void SetZoom(int level, QPoint scroll) {
     app->OnZoomBox(level);
     View()->horizontalScrollBar()->setValue(scroll.x());
@@ -69,31 +65,15 @@ TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
     std::optional<CKiriView::Selection> got;
     View()->StartSelection(CKiriView::kSelectTraining,
                            [&](const CKiriView::Selection& s) { got = s; });
-    Drag(c.from, c.to);
+    mouse.Drag(c.from, c.to);
     EXPECT_EQ(View()->DragState(), 2);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.size));
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->docStart, c.docFrom);
     EXPECT_EQ(got->docEnd, c.docTo);
     EXPECT_FALSE(View()->Selecting());
   }
-}
-
-TEST_F(MouseToolsTest, RubberRectangleIsDrawnInExclusiveOrAndErased) {
-  OpenScene(128, 128);
-  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
-  const QImage before = Port()->grab().toImage();
-  Drag({10, 10}, {40, 30});
-  const QImage during = Port()->grab().toImage();
-  const QColor under = before.pixelColor(10, 20);
-  const QColor edge = during.pixelColor(10, 20);
-  EXPECT_EQ(edge.red(), under.red());
-  EXPECT_EQ(edge.green(), under.green() ^ 255);
-  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
-  EXPECT_EQ(during.pixelColor(20, 20), before.pixelColor(20, 20));  // inside: untouched
-  Mouse(QEvent::MouseButtonRelease, {40, 30});
-  EXPECT_EQ(Port()->grab().toImage().pixelColor(10, 20), under);
 }
 
 TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
@@ -110,9 +90,9 @@ TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
     std::optional<CKiriView::Selection> got;
     View()->StartSelection(CKiriView::kSelectProfile,
                            [&](const CKiriView::Selection& s) { got = s; });
-    Drag({20, 20}, c.to);
+    mouse.Drag({20, 20}, c.to);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.length));
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->line.vertical, c.vertical);
     EXPECT_EQ(got->line.end, c.end);
@@ -132,9 +112,9 @@ TEST_F(MouseToolsTest, RulerMeasuresGroundDistance) {
     SetZoom(c.level, {0, 0});
     app->OnCommand(kCmdRuler);
     ASSERT_TRUE(View()->RulerArmed());
-    Drag(c.from, c.to);
+    mouse.Drag(c.from, c.to);
     EXPECT_TRUE(View()->RulerDragging());
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.text)) << c.level;
     EXPECT_FALSE(View()->RulerArmed());
   }
@@ -149,45 +129,59 @@ TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
     const QColor c = View()->Picture().pixelColor(x, y);
     return QString::asprintf("( %3d, %3d, %3d)", c.blue(), c.green(), c.red());
   };
-  Mouse(QEvent::MouseMove, {10, 20});
+  mouse.Send(QEvent::MouseMove, {10, 20});
   EXPECT_EQ(dn->Current(), expected(10, 20));
   EXPECT_EQ(dn->Previous(), QString::fromUtf8(kNoDn));
   SetZoom(2, {0, 0});
-  Mouse(QEvent::MouseMove, {21, 41});
+  mouse.Send(QEvent::MouseMove, {21, 41});
   EXPECT_EQ(dn->Current(), expected(10, 20));
   QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
   QApplication::sendEvent(View(), &out);
   EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
 }
 
-TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADragAndAPressBesideStartsNone) {
+// The rubber rectangle is drawn in exclusive-or and erased; the right button
+// and a loss of focus cancel a drag; a press beside the picture starts none.
+TEST_F(MouseToolsTest, RubberRectangleRightButtonFocusLossAndAPressBeside) {
   OpenScene(128, 128);
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  const QImage before = Port()->grab().toImage();
+  mouse.Drag({10, 10}, {40, 30});
+  const QImage during = Port()->grab().toImage();
+  const QColor under = before.pixelColor(10, 20);
+  const QColor edge = during.pixelColor(10, 20);
+  EXPECT_EQ(edge.red(), under.red());
+  EXPECT_EQ(edge.green(), under.green() ^ 255);
+  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
+  EXPECT_EQ(during.pixelColor(20, 20), before.pixelColor(20, 20));  // inside: untouched
+  mouse.Send(QEvent::MouseButtonRelease, {40, 30});
+  EXPECT_EQ(Port()->grab().toImage().pixelColor(10, 20), under);
   for (bool byFocus : {false, true}) {
     bool finished = false;
     View()->StartSelection(CKiriView::kSelectTraining,
                            [&](const CKiriView::Selection&) { finished = true; });
-    Drag({10, 10}, {40, 30});
+    mouse.Drag({10, 10}, {40, 30});
     if (byFocus) {
       QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
       QApplication::sendEvent(View(), &out);
     } else {
-      Mouse(QEvent::MouseButtonPress, {40, 30}, Qt::RightButton);
+      mouse.Send(QEvent::MouseButtonPress, {40, 30}, Qt::RightButton);
     }
-    Mouse(QEvent::MouseButtonRelease, {40, 30});
+    mouse.Send(QEvent::MouseButtonRelease, {40, 30});
     EXPECT_FALSE(finished) << byFocus;
     EXPECT_FALSE(View()->Selecting());
     EXPECT_EQ(View()->DragState(), 0);
   }
   // The ruler too.
   app->OnCommand(kCmdRuler);
-  Drag({10, 10}, {20, 20});
-  Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+  mouse.Drag({10, 10}, {20, 20});
+  mouse.Send(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
   EXPECT_FALSE(View()->RulerArmed());
   EXPECT_FALSE(View()->RulerDragging());
   // A press beside the picture starts no drag and keeps the tool armed.
   SetZoom(0, {0, 0});  // 64 x 64 on screen
   View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
-  Mouse(QEvent::MouseButtonPress, {64, 10});
+  mouse.Send(QEvent::MouseButtonPress, {64, 10});
   EXPECT_TRUE(View()->Selecting());
   EXPECT_EQ(View()->DragState(), 0);
 }
@@ -210,7 +204,7 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
     Frame().statusBar()->showMessage(QStringLiteral("画像を拡大します．"));
     Frame().statusBar()->clearMessage();
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
-    Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+    mouse.Send(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
     EXPECT_EQ(Frame().StatusText(0), QString()) << t.command;
   }
   const QString longPrompt = QStringLiteral("画像の一部を指定して開きます．").repeated(4);
@@ -230,8 +224,8 @@ TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
   app->OnCommand(kCmdOpenPart);
   ASSERT_TRUE(View()->Selecting());
   ui.saveNames.push_back(QString::fromStdString(dir / "part.inf"));
-  Drag({5, 6}, {25, 30});
-  Mouse(QEvent::MouseButtonRelease, {25, 30});
+  mouse.Drag({5, 6}, {25, 30});
+  mouse.Send(QEvent::MouseButtonRelease, {25, 30});
   QCoreApplication::processEvents();  // the open is posted
   ASSERT_EQ(app->Views().size(), 2u);
   EXPECT_EQ(app->ActiveView()->Session().OpenedPath(), dir / "part.inf");
