@@ -193,12 +193,28 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
 }
 
-TEST_F(DemTest, NoGoesBackToTheDialogWithItsDefaults) {
+// Nothing runs on an angle out of range (the dialog stays), on No (it comes
+// back with its defaults) or on an elevation file one row short.
+TEST_F(DemTest, NothingRunsOnABadAngleOnNoOrOnABadElevationFile) {
   messenger.answers = {false};
   QSize frameWhileAsked;
   messenger.whileAsking = [&] { frameWhileAsked = View()->Frame()->size(); };
-  ui.dialogs.push_back([](QDialog& d) {
-    // An already changed angle and ratio, then the bird's-eye view.
+  ui.dialogs.push_back([this](QDialog& d) {
+    Click(d, kDemRadioShadeMono);
+    EXPECT_FALSE(Find<QWidget>(d, kDemViewAzimuth)->isEnabled());
+    Type(d, kDemLightElevation, QStringLiteral("90.5"));
+    EXPECT_EQ(Click(d, 1), 0);  // still open
+    EXPECT_EQ(messenger.LastId(), 0);
+    EXPECT_EQ(messenger.entries.back().text, "0 から 90 までの数値を入力してください．");
+    // The arrow key stops at the end of the range.
+    QTest::keyClick(Find<CAngleEdit>(d, kDemLightElevation), Qt::Key_Down);
+    EXPECT_EQ(Find<CAngleEdit>(d, kDemLightElevation)->text(), QStringLiteral("90"));
+    Type(d, kDemLightAzimuth, QStringLiteral("-1"));
+    EXPECT_EQ(Click(d, 1), 0);
+    EXPECT_EQ(messenger.entries.back().text, "0 から 360 までの数値を入力してください．");
+    EXPECT_EQ(messenger.entries.size(), 2u);  // no question: nothing ran
+    // Changed angles and ratio, then the bird's-eye view, answered No.
+    Type(d, kDemLightAzimuth, QStringLiteral("0"));
     Click(d, kDemRadioBirdsEye);
     Type(d, kDemViewAzimuth, QStringLiteral("10"));
     Click(d, kDemRatio5);
@@ -223,53 +239,24 @@ TEST_F(DemTest, NoGoesBackToTheDialogWithItsDefaults) {
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("387")), 2);
   EXPECT_TRUE(frameWhileAsked.isValid());
   EXPECT_NE(frameWhileAsked, frameSize);
+
+  const std::string dem = StripExtension(inf) + ".dem";
+  std::string codes = ::lumora::test::ReadFile(dem);
+  codes.resize(codes.size() - 96);
+  ::lumora::test::WriteFile(dem, codes);
+  messenger.entries.clear();
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+  app->OnCommand(kCmdDem);
+  EXPECT_EQ(messenger.LastId(), kMsgBadDem);
+  EXPECT_FALSE(messenger.Has(0));  // no question
+
   EXPECT_EQ(View()->Frame()->size(), frameSize);
   EXPECT_EQ(View()->Picture(), original);
   EXPECT_EQ(View()->Session().CurrentPath(), inf);
   EXPECT_FALSE(app->IsEnabled(kCmdUndo));
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
   EXPECT_EQ(WorkFiles(), 0);
-}
-
-TEST_F(DemTest, AnAngleOutOfRangeIsRefusedAndNothingRuns) {
-  ui.dialogs.push_back([this](QDialog& d) {
-    Click(d, kDemRadioShadeMono);
-    EXPECT_FALSE(Find<QWidget>(d, kDemViewAzimuth)->isEnabled());
-    Type(d, kDemLightElevation, QStringLiteral("90.5"));
-    EXPECT_EQ(Click(d, 1), 0);  // still open
-    EXPECT_EQ(messenger.entries.size(), 1u);
-    EXPECT_EQ(messenger.LastId(), 0);
-    EXPECT_EQ(messenger.entries.back().text, "0 から 90 までの数値を入力してください．");
-    // The arrow key stops at the end of the range.
-    QTest::keyClick(Find<CAngleEdit>(d, kDemLightElevation), Qt::Key_Down);
-    EXPECT_EQ(Find<CAngleEdit>(d, kDemLightElevation)->text(), QStringLiteral("90"));
-    Type(d, kDemLightAzimuth, QStringLiteral("-1"));
-    EXPECT_EQ(Click(d, 1), 0);
-    EXPECT_EQ(messenger.entries.back().text, "0 から 360 までの数値を入力してください．");
-    return QDialog::Rejected;
-  });
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(messenger.entries.size(), 2u);  // no question: nothing ran
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(WorkFiles(), 0);
   EXPECT_EQ(app->ToolDialog(), nullptr);
-}
-
-TEST_F(DemTest, ElevationFilesThatCannotBeUsed) {
-  // A code file one row short is refused and nothing changes.
-  const std::string dem = StripExtension(inf) + ".dem";
-  std::string codes = ::lumora::test::ReadFile(dem);
-  codes.resize(codes.size() - 96);
-  ::lumora::test::WriteFile(dem, codes);
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(messenger.LastId(), kMsgBadDem);
-  EXPECT_FALSE(messenger.Has(0));  // no question
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(View()->Session().CurrentPath(), inf);
-  EXPECT_EQ(WorkFiles(), 0);
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-  EXPECT_TRUE(app->IsEnabled(kCmdDem));
 }
 
 }  // namespace

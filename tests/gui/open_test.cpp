@@ -94,21 +94,6 @@ TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
   }
 }
 
-TEST_F(OpenTest, MissingBandNumberShowsUnknownAndIsRefused) {
-  const std::string inf = WriteScene(dir, "two", 8, 8, 2, 1);
-  ASSERT_FALSE(Open(inf, [&](QDialog& d) {
-    auto* red = Find<QComboBox>(d, 162);
-    EXPECT_EQ(red->currentIndex(), -1);  // band 3 is not there
-    EXPECT_EQ(red->placeholderText(), QStringLiteral("UNKOWN BAND"));
-    EXPECT_EQ(Click(d, 1), QDialog::Rejected);  // stays open
-    // The message names the band file that is not there.
-    EXPECT_EQ(messenger.entries.back().text,
-              std::string(MessageText(kMsgOpenFailed)) + "\n" + (dir / "two.b03"));
-    return Click(d, 2);
-  }));
-  EXPECT_TRUE(app->Views().empty());
-}
-
 TEST_F(OpenTest, SingleBandAndRainbow) {
   const std::string inf = WriteScene(dir, "s", 16, 8, 3, 1);
   ASSERT_TRUE(Open(inf, [](QDialog& d) {
@@ -147,25 +132,7 @@ TEST_F(OpenTest, SingleBandAndRainbow) {
   EXPECT_FALSE(Frame().Action(32859)->isEnabled());
 }
 
-TEST_F(OpenTest, WrongSizeBandAsksOnceAndFollowsTheAnswer) {
-  const std::string inf = WriteScene(dir, "short", 8, 8, 3, 1);
-  ::lumora::test::WriteFile(dir / "short.b02", std::string(63, '\x10'));
-  // Cancel keeps the dialog open; the user then cancels it.
-  messenger.answers = {false};
-  ASSERT_FALSE(Open(inf, [&](QDialog& d) {
-    EXPECT_EQ(Click(d, 1), QDialog::Rejected);
-    return Click(d, 2);
-  }));
-  EXPECT_EQ(messenger.LastId(), kMsgSizeMismatch);
-  EXPECT_TRUE(app->Views().empty());
-  // OK goes on and opens the image.
-  messenger.entries.clear();
-  messenger.answers = {true};
-  ASSERT_TRUE(OpenComposed(inf));
-  EXPECT_EQ(messenger.entries.size(), 1u);
-}
-
-TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {
+TEST_F(OpenTest, NothingOpensOnCancelOrBadFilesAndAShortBandAsks) {
   ui.openNames.push_back({});  // the file dialog is cancelled
   app->OnCommand(32778);
   const std::string inf = WriteScene(dir, "x", 8, 8, 3, 1);
@@ -183,8 +150,31 @@ TEST_F(OpenTest, NothingOpensOnCancelOrBadFiles) {
   std::remove((dir / "g.b02").c_str());
   EXPECT_FALSE(Open(gone));
   EXPECT_EQ(messenger.LastId(), kMsgOpenFailed);
+  // A band the image lacks shows as unknown; OK names its file and stays open.
+  EXPECT_FALSE(Open(WriteScene(dir, "two", 8, 8, 2, 1), [&](QDialog& d) {
+    auto* red = Find<QComboBox>(d, 162);
+    EXPECT_EQ(red->currentIndex(), -1);  // band 3 is not there
+    EXPECT_EQ(red->placeholderText(), QStringLiteral("UNKOWN BAND"));
+    EXPECT_EQ(Click(d, 1), QDialog::Rejected);
+    EXPECT_EQ(messenger.entries.back().text,
+              std::string(MessageText(kMsgOpenFailed)) + "\n" + (dir / "two.b03"));
+    return Click(d, 2);
+  }));
+  // A band of the wrong size asks once: No keeps the dialog open, Yes opens.
+  const std::string shortBand = WriteScene(dir, "short", 8, 8, 3, 1);
+  ::lumora::test::WriteFile(dir / "short.b02", std::string(63, '\x10'));
+  messenger.answers = {false};
+  EXPECT_FALSE(Open(shortBand, [&](QDialog& d) {
+    EXPECT_EQ(Click(d, 1), QDialog::Rejected);
+    return Click(d, 2);
+  }));
+  EXPECT_EQ(messenger.LastId(), kMsgSizeMismatch);
   EXPECT_TRUE(app->Views().empty());
   EXPECT_EQ(Frame().MenuId(), 254);
+  messenger.entries.clear();
+  messenger.answers = {true};
+  ASSERT_TRUE(OpenComposed(shortBand));
+  EXPECT_EQ(messenger.entries.size(), 1u);
 }
 
 TEST_F(OpenTest, ReopenTakesTheStoredPathAndCompositionWithoutAsking) {
