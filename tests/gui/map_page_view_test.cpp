@@ -221,7 +221,7 @@ DialogScript PrintAnswer(QPageSize::PageSizeId paper, const std::string& pdf, in
   };
 }
 
-TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
+TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThemAndNeverGoesThroughALink) {
   AnnotateAll();
   const std::string pdf = dir / "page.pdf";
   // Other paper is refused and the dialog comes again.
@@ -241,15 +241,13 @@ TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
   CheckPageElements(raster, page, s, k,
                     QPoint(static_cast<int>(std::lround(area.left() * k)),
                            static_cast<int>(std::lround(area.top() * k))));
-}
-
-// Printing to a PDF file writes it beside and renames it: never through a
-// link onto a file of the image, and a link elsewhere is replaced.
-TEST_F(MapPageViewTest, PrintToFileNeverWritesThroughALink) {
+  // Printed to a file it is written beside and renamed: never through a link
+  // onto a file of the image, and a link elsewhere is replaced.
   namespace fs = std::filesystem;
-  const std::string pdf = dir / "page.pdf", band = dir / "tm.b01", elsewhere = dir / "elsewhere";
+  const std::string band = dir / "tm.b01", elsewhere = dir / "elsewhere";
   ::lumora::test::WriteFile(elsewhere, "elsewhere");
   const std::string bandBefore = ::lumora::test::ReadFile(band);
+  fs::remove(pdf);
   for (const std::string& target : {band, elsewhere}) {
     fs::create_symlink(target, pdf);
     messenger.entries.clear();

@@ -76,7 +76,8 @@ TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
   }
 }
 
-TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
+// A profile line is horizontal or vertical; the ruler measures ground distance.
+TEST_F(MouseToolsTest, ProfileAndRulerLines) {
   OpenScene(128, 128);
   const struct {
     QPoint to;
@@ -97,18 +98,15 @@ TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
     EXPECT_EQ(got->line.vertical, c.vertical);
     EXPECT_EQ(got->line.end, c.end);
   }
-}
-
-TEST_F(MouseToolsTest, RulerMeasuresGroundDistance) {
-  OpenScene(128, 128);  // 30 m pixels
+  // The ruler measures ground distance: 30 m pixels.
   const struct {
     int level;
     QPoint from, to;
     const char* text;
-  } cases[] = {{1, {10, 10}, {13, 14}, "150 m"},
-               {2, {10, 10}, {16, 18}, "150 m"},
-               {-1, {2, 2}, {5, 6}, "600 m"}};
-  for (const auto& c : cases) {
+  } rulers[] = {{1, {10, 10}, {13, 14}, "150 m"},
+                {2, {10, 10}, {16, 18}, "150 m"},
+                {-1, {2, 2}, {5, 6}, "600 m"}};
+  for (const auto& c : rulers) {
     SetZoom(c.level, {0, 0});
     app->OnCommand(kCmdRuler);
     ASSERT_TRUE(View()->RulerArmed());
@@ -118,26 +116,6 @@ TEST_F(MouseToolsTest, RulerMeasuresGroundDistance) {
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.text)) << c.level;
     EXPECT_FALSE(View()->RulerArmed());
   }
-}
-
-TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
-  OpenScene(128, 128);
-  app->OnCommand(kCmdDnValue);
-  CDnValueDlg* dn = app->DnWindow();
-  ASSERT_NE(dn, nullptr);
-  auto expected = [this](int x, int y) {
-    const QColor c = View()->Picture().pixelColor(x, y);
-    return QString::asprintf("( %3d, %3d, %3d)", c.blue(), c.green(), c.red());
-  };
-  mouse.Send(QEvent::MouseMove, {10, 20});
-  EXPECT_EQ(dn->Current(), expected(10, 20));
-  EXPECT_EQ(dn->Previous(), QString::fromUtf8(kNoDn));
-  SetZoom(2, {0, 0});
-  mouse.Send(QEvent::MouseMove, {21, 41});
-  EXPECT_EQ(dn->Current(), expected(10, 20));
-  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-  QApplication::sendEvent(View(), &out);
-  EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
 }
 
 // The rubber rectangle is drawn in exclusive-or and erased; the right button
@@ -188,8 +166,24 @@ TEST_F(MouseToolsTest, RubberRectangleRightButtonFocusLossAndAPressBeside) {
 
 // An armed tool says in the status bar what to do; a right click disarms it
 // and the prompt goes. A prompt longer than the pane ends in "…".
-TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
+TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDoAndTheDnWindowFollowsTheCursor) {
   OpenScene(128, 128);
+  app->OnCommand(kCmdDnValue);
+  CDnValueDlg* dn = app->DnWindow();
+  ASSERT_NE(dn, nullptr);
+  auto expected = [this](int x, int y) {
+    const QColor c = View()->Picture().pixelColor(x, y);
+    return QString::asprintf("( %3d, %3d, %3d)", c.blue(), c.green(), c.red());
+  };
+  mouse.Send(QEvent::MouseMove, {10, 20});
+  EXPECT_EQ(dn->Current(), expected(10, 20));
+  EXPECT_EQ(dn->Previous(), QString::fromUtf8(kNoDn));
+  SetZoom(2, {0, 0});
+  mouse.Send(QEvent::MouseMove, {21, 41});
+  EXPECT_EQ(dn->Current(), expected(10, 20));
+  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(View(), &out);
+  EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
   Frame().show();
   const struct {
     int command;
@@ -218,8 +212,19 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
   EXPECT_EQ(Frame().ShownStatusText(), QStringLiteral("開く"));
 }
 
-TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
+// Save as copies the set and refuses the set in use; a partial open writes
+// what lumora-cli crop writes and opens it.
+TEST_F(MouseToolsTest, SaveAsAndPartialOpenWriteTheirSets) {
   OpenScene(64, 48);
+  const auto before = SetFiles(dir / "m");
+  ui.saveNames.push_back(QString::fromStdString(source));
+  app->OnCommand(kCmdSaveAs);
+  EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
+  EXPECT_EQ(SetFiles(dir / "m"), before);
+
+  ui.saveNames.push_back(QString::fromStdString(dir / "copy.inf"));
+  app->OnCommand(kCmdSaveAs);
+  EXPECT_EQ(SetFiles(dir / "copy"), before);
   ::lumora::test::WriteFile(dir / "m.d01", "band one\n");
   app->OnCommand(kCmdOpenPart);
   ASSERT_TRUE(View()->Selecting());
@@ -238,19 +243,6 @@ TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
   const auto ours = SetFiles(dir / "part");
   EXPECT_EQ(ours, SetFiles(dir / "cli/part"));
   EXPECT_EQ(ours.count("d01"), 1u);
-}
-
-TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
-  OpenScene(32, 32);
-  const auto before = SetFiles(dir / "m");
-  ui.saveNames.push_back(QString::fromStdString(source));
-  app->OnCommand(kCmdSaveAs);
-  EXPECT_EQ(messenger.LastId(), kMsgWorkingFileInUse);
-  EXPECT_EQ(SetFiles(dir / "m"), before);
-
-  ui.saveNames.push_back(QString::fromStdString(dir / "copy.inf"));
-  app->OnCommand(kCmdSaveAs);
-  EXPECT_EQ(SetFiles(dir / "copy"), before);
 }
 
 TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
