@@ -149,8 +149,7 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
       return Click(d, 1);
     });
     ui.saveNames.push_back(QString::fromStdString(saved));
-    mouse.Drag(c.from, c.to);
-    mouse.Send(QEvent::MouseButtonRelease, c.to);
+    mouse.Stroke(c.from, c.to);
     EXPECT_TRUE(stripShown);
     EXPECT_FALSE(View()->ProfileShown());
     EXPECT_EQ(View()->viewport()->grab().toImage(), plain);
@@ -273,12 +272,10 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   zoom(1);
 
   // A drag pins nothing; six pins at most.
-  mouse.Drag({10, 10}, {40, 40});
-  mouse.Send(QEvent::MouseButtonRelease, {40, 40});
+  mouse.Stroke({10, 10}, {40, 40});
   EXPECT_EQ(View()->Pins().size(), 1u);
   for (int i = 0; i < 6; ++i) {
-    mouse.Send(QEvent::MouseButtonPress, {10 + 20 * i, 200});
-    mouse.Send(QEvent::MouseButtonRelease, {10 + 20 * i, 200});
+    mouse.Click({10 + 20 * i, 200});
   }
   EXPECT_EQ(View()->Pins().size(), 6u);
   EXPECT_EQ(ui.beeps, 1);
@@ -293,8 +290,7 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   // window takes its pins and line out of the chart.
   View()->Pins().pop_back();
   zoom(-1);  // 200 x 150 in a larger window
-  mouse.Send(QEvent::MouseButtonPress, {250, 60});
-  mouse.Send(QEvent::MouseButtonRelease, {250, 60});
+  mouse.Click({250, 60});
   EXPECT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(View()->Pins().size(), 4u);
   ui.dialogs.push_back(Answer(QMessageBox::No));
@@ -308,25 +304,20 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
 // the figure grows; Backspace takes a corner back, Esc cancels, and a
 // polygon of two corners is refused with a message.
 TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
-  auto click = [&](QPoint p) {
-    mouse.Send(QEvent::MouseButtonPress, p);
-    mouse.Send(QEvent::MouseButtonRelease, p);
-  };
   auto key = [&](int k) {
     QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
     QApplication::sendEvent(View(), &e);
   };
   Frame().Action(kCmdRegion)->trigger();
   ASSERT_TRUE(View()->RegionArmed());
-  click({10, 10});
-  click({200, 30});
-  click({150, 150});  // taken back
+  mouse.Click({10, 10});
+  mouse.Click({200, 30});
+  mouse.Click({150, 150});  // taken back
   key(Qt::Key_Backspace);
-  click({60, 180});
+  mouse.Click({60, 180});
   mouse.Send(QEvent::MouseMove, {5, 100});
   EXPECT_TRUE(Frame().StatusText(0).contains(QStringLiteral("m²"))) << FromQ(Frame().StatusText(0));
-  mouse.Send(QEvent::MouseButtonPress, {5, 100});
-  mouse.Send(QEvent::MouseButtonRelease, {5, 100});
+  mouse.Click({5, 100});
   mouse.Send(QEvent::MouseButtonDblClick, {5, 100});
   mouse.Send(QEvent::MouseButtonRelease, {5, 100});
   EXPECT_FALSE(View()->RegionArmed());
@@ -339,28 +330,26 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
 
   // A drag is a rectangle.
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({30, 20}, {130, 70});
-  mouse.Send(QEvent::MouseButtonRelease, {130, 70});
+  mouse.Stroke({30, 20}, {130, 70});
   r = RunCli(dir, "stats '" + inf + "' --area 30,20,100,50");
   EXPECT_EQ(window->Csv(), r.out);
   EXPECT_EQ(window->Stats().pixels, 5000);
 
   Frame().Action(kCmdRegion)->trigger();
-  click({10, 10});
+  mouse.Click({10, 10});
   key(Qt::Key_Escape);
   EXPECT_FALSE(View()->RegionArmed());
   EXPECT_TRUE(messenger.entries.empty());
   Frame().Action(kCmdRegion)->trigger();
-  click({10, 10});
-  click({50, 50});
+  mouse.Click({10, 10});
+  mouse.Click({50, 50});
   mouse.Send(QEvent::MouseButtonDblClick, {50, 50});
   EXPECT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(window->Csv(), r.out);  // the last region's numbers stay
   // A band file gone since the image was opened is missed, not left out.
   std::filesystem::rename(dir / "tm.b05", dir / "gone.b05");
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({30, 20}, {50, 40});
-  mouse.Send(QEvent::MouseButtonRelease, {50, 40});
+  mouse.Stroke({30, 20}, {50, 40});
   EXPECT_EQ(messenger.entries.size(), 2u);
   EXPECT_EQ(window->Csv(), r.out);
   std::filesystem::rename(dir / "gone.b05", dir / "tm.b05");
@@ -380,11 +369,9 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
 // brightness dialog's histogram marks the pinned pixel's value.
 TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
   Frame().Action(kCmdSpectrum)->trigger();
-  mouse.Send(QEvent::MouseButtonPress, {200, 100});
-  mouse.Send(QEvent::MouseButtonRelease, {200, 100});
+  mouse.Click({200, 100});
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({20, 20}, {60, 50});
-  mouse.Send(QEvent::MouseButtonRelease, {60, 50});
+  mouse.Stroke({20, 20}, {60, 50});
   // Bands 3 and 4 of a pixel, as lumora-cli reads them.
   auto bands34 = [&](const char* at) {
     const auto r = RunCli(dir, "spectrum '" + inf + "' --at " + at);

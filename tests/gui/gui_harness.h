@@ -144,6 +144,15 @@ class MouseDriver {
     Send(QEvent::MouseMove, (from + to) / 2);
     Send(QEvent::MouseMove, to);
   }
+  // A whole drag, released at its end.
+  void Stroke(QPoint from, QPoint to) {
+    Drag(from, to);
+    Send(QEvent::MouseButtonRelease, to);
+  }
+  void Click(QPoint at) {
+    Send(QEvent::MouseButtonPress, at);
+    Send(QEvent::MouseButtonRelease, at);
+  }
 
  private:
   std::function<QWidget*()> m_target;

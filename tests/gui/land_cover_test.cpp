@@ -62,8 +62,7 @@ class LandCoverTest : public GuiTest {
   void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to, int button = kIdClassArea) {
     Click(dlg, button);
     MouseDriver mouse([this] { return View()->viewport(); });
-    mouse.Drag(from, to);
-    mouse.Send(QEvent::MouseButtonRelease, to);
+    mouse.Stroke(from, to);
   }
   CClassLegendDlg* Legend() { return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow()); }
   // lumora-cli classify of the source with options, writing cli/name.inf.

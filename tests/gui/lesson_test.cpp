@@ -233,8 +233,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().contains(QStringLiteral("ものさし")));
   app->OnCommand(kCmdRuler);
   MouseDriver mouse([this] { return View()->viewport(); });
-  mouse.Drag(QPoint(5, 5), QPoint(60, 40));
-  mouse.Send(QEvent::MouseButtonRelease, QPoint(60, 40));
+  mouse.Stroke(QPoint(5, 5), QPoint(60, 40));
   ASSERT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
 
@@ -261,8 +260,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   EXPECT_FALSE(next->isEnabled());
   app->OnCommand(kCmdRegion);
   for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) {
-    mouse.Send(QEvent::MouseButtonPress, corner);
-    mouse.Send(QEvent::MouseButtonRelease, corner);
+    mouse.Click(corner);
   }
   mouse.Send(QEvent::MouseButtonDblClick, QPoint(40, 45));
   mouse.Send(QEvent::MouseButtonRelease, QPoint(40, 45));
@@ -295,10 +293,6 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
 // then "Next", up to "Finish".
 TEST_F(LessonTest, ShippedLessonsPlayThrough) {
   MouseDriver mouse([this] { return View()->viewport(); });
-  const auto click = [&](QPoint at) {
-    mouse.Send(QEvent::MouseButtonPress, at);
-    mouse.Send(QEvent::MouseButtonRelease, at);
-  };
   const auto open = [&](int preset) {
     ASSERT_TRUE(Open(scene, [preset](QDialog& d) {
       if (preset) Click(d, preset);
@@ -322,8 +316,8 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
        {[&] { open(0); }, [] {}, [&] { open(306); },
         [&] {
           app->OnCommand(kCmdSpectrum);
-          click({30, 20});
-          click({60, 50});
+          mouse.Click({30, 20});
+          mouse.Click({60, 50});
         },
         [&] { choose(0); }, [&] { choose(0); }}},
       {4,  // plants
@@ -350,8 +344,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
             });
             Click(*classes, kIdClassNew);
             Click(*classes, kIdClassArea);
-            mouse.Drag(QPoint(4 + 36 * k, 4), QPoint(28 + 36 * k, 30));
-            mouse.Send(QEvent::MouseButtonRelease, QPoint(28 + 36 * k, 30));
+            mouse.Stroke(QPoint(4 + 36 * k, 4), QPoint(28 + 36 * k, 30));
           }
         },
         [&] {

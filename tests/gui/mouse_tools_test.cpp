@@ -229,8 +229,7 @@ TEST_F(MouseToolsTest, SaveAsAndPartialOpenWriteTheirSets) {
   app->OnCommand(kCmdOpenPart);
   ASSERT_TRUE(View()->Selecting());
   ui.saveNames.push_back(QString::fromStdString(dir / "part.inf"));
-  mouse.Drag({5, 6}, {25, 30});
-  mouse.Send(QEvent::MouseButtonRelease, {25, 30});
+  mouse.Stroke({5, 6}, {25, 30});
   QCoreApplication::processEvents();  // the open is posted
   ASSERT_EQ(app->Views().size(), 2u);
   EXPECT_EQ(app->ActiveView()->Session().OpenedPath(), dir / "part.inf");

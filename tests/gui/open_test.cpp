@@ -83,8 +83,7 @@ TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
        [this] {
          app->OnCommand(kCmdOpenPart);
          MouseDriver mouse([this] { return View()->viewport(); });
-         mouse.Drag({2, 2}, {20, 15});
-         mouse.Send(QEvent::MouseButtonRelease, {20, 15});
+         mouse.Stroke({2, 2}, {20, 15});
        }},
   };
   for (const auto& s : saves) {
