@@ -153,9 +153,8 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
     EXPECT_TRUE(stripShown);
     EXPECT_FALSE(View()->ProfileShown());
     EXPECT_EQ(View()->viewport()->grab().toImage(), plain);
-    const auto r = RunCli(dir, "profile '" + inf + "' " + c.cli + " " + RgbOption() +
-                                   " --stretch auto -o '" + expected + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli("profile '" + inf + "' " + c.cli + " " + RgbOption() + " --stretch auto -o '" + expected +
+        "'");
     EXPECT_EQ(ReadFile(saved), ReadFile(expected));
   }
   EXPECT_TRUE(messenger.entries.empty());
@@ -165,15 +164,13 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
 // counts in core's colours, its saved JPEG and TIFF pages are the files
 // lumora-cli writes, and its printout is the same page on A4.
 TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
-  const auto listing = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
-  ASSERT_EQ(listing.status, 0) << listing.err;
+  const std::string listing = Cli("scatter '" + inf + "' --x 3 --y 4 --counts");
   Dib expected;
   ASSERT_TRUE(
-      RenderScatterPlot(CountsOf(listing.out), CScatterPlot::kSize, CScatterPlot::kSize, expected));
+      RenderScatterPlot(CountsOf(listing), CScatterPlot::kSize, CScatterPlot::kSize, expected));
   for (const char* kind : {"jpg", "tif"}) {
     const std::string out = dir / Format("cli.%s", kind);
-    const auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli("scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
   }
   QPrinter& printer = PrintToPdf(dir / "printed.pdf");
   printer.setFullPage(true);
@@ -218,7 +215,7 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
         << kind;
   // The page's plot and its frame are core's page picture of the same counts.
   Dib cells;
-  ASSERT_TRUE(RenderScatterPage(CountsOf(listing.out), cells));
+  ASSERT_TRUE(RenderScatterPage(CountsOf(listing), cells));
   const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
   const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
   EXPECT_EQ(
@@ -239,17 +236,14 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   ASSERT_TRUE(window && window->isVisible());
   // Zoom 1, not scrolled: client points are 0-based source pixels.
   mouse.Send(QEvent::MouseMove, {25, 37});
-  auto r = RunCli(dir, "spectrum '" + inf + "' --at 25,37");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), Cli("spectrum '" + inf + "' --at 25,37"));
   ASSERT_EQ(window->LiveValues().size(), 7u);
 
   mouse.Send(QEvent::MouseButtonPress, {120, 80});
   mouse.Send(QEvent::MouseButtonRelease, {121, 81});
   ASSERT_EQ(View()->Pins().size(), 1u);
   window->findChild<QLineEdit*>(QStringLiteral("pinName"))->setText(QStringLiteral("lake"));
-  r = RunCli(dir, "spectrum '" + inf + "' --at 120,80");
-  std::string expected = r.out;
+  std::string expected = Cli("spectrum '" + inf + "' --at 120,80");
   expected.replace(expected.find("x=120 y=80"), 10, "lake");
   EXPECT_EQ(window->Csv(), expected);
   ui.saveNames.push_back(QString::fromStdString(dir / "chart.png"));
@@ -323,16 +317,14 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
   EXPECT_FALSE(View()->RegionArmed());
   CRegionDlg* window = RegionWindow(*app);
   ASSERT_TRUE(window && window->isVisible());
-  auto r = RunCli(dir, "stats '" + inf + "' --polygon 10,10,200,30,60,180,5,100");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), Cli("stats '" + inf + "' --polygon 10,10,200,30,60,180,5,100"));
   EXPECT_EQ(window->Table()->rowCount(), 7);
 
   // A drag is a rectangle.
   Frame().Action(kCmdRegion)->trigger();
   mouse.Stroke({30, 20}, {130, 70});
-  r = RunCli(dir, "stats '" + inf + "' --area 30,20,100,50");
-  EXPECT_EQ(window->Csv(), r.out);
+  const std::string rectangle = Cli("stats '" + inf + "' --area 30,20,100,50");
+  EXPECT_EQ(window->Csv(), rectangle);
   EXPECT_EQ(window->Stats().pixels, 5000);
 
   Frame().Action(kCmdRegion)->trigger();
@@ -345,19 +337,19 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
   mouse.Click({50, 50});
   mouse.Send(QEvent::MouseButtonDblClick, {50, 50});
   EXPECT_EQ(messenger.entries.size(), 1u);
-  EXPECT_EQ(window->Csv(), r.out);  // the last region's numbers stay
+  EXPECT_EQ(window->Csv(), rectangle);  // the last region's numbers stay
   // A band file gone since the image was opened is missed, not left out.
   std::filesystem::rename(dir / "tm.b05", dir / "gone.b05");
   Frame().Action(kCmdRegion)->trigger();
   mouse.Stroke({30, 20}, {50, 40});
   EXPECT_EQ(messenger.entries.size(), 2u);
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), rectangle);
   std::filesystem::rename(dir / "gone.b05", dir / "tm.b05");
 
   // Saved as lumora-cli writes it; printed on A4.
   ui.saveNames.push_back(QString::fromStdString(dir / "region.csv"));
   window->findChild<QPushButton*>(QStringLiteral("saveCsv"))->click();
-  EXPECT_EQ(ReadFile(dir / "region.csv"), r.out);
+  EXPECT_EQ(ReadFile(dir / "region.csv"), rectangle);
   PrintToPdf(dir / "region.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   window->findChild<QPushButton*>(QStringLiteral("print"))->click();
@@ -374,10 +366,8 @@ TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
   mouse.Stroke({20, 20}, {60, 50});
   // Bands 3 and 4 of a pixel, as lumora-cli reads them.
   auto bands34 = [&](const char* at) {
-    const auto r = RunCli(dir, "spectrum '" + inf + "' --at " + at);
-    EXPECT_EQ(r.status, 0) << r.err;
     std::vector<int> v;
-    std::istringstream lines(r.out);
+    std::istringstream lines(Cli("spectrum '" + inf + "' --at " + at));
     for (std::string line; std::getline(lines, line);)
       v.push_back(std::atoi(line.substr(line.rfind(',') + 1).c_str()));
     return std::pair{v.at(3), v.at(4)};

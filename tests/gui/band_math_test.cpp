@@ -70,9 +70,7 @@ TEST_F(BandMathTest, TypedFormulaIsCheckedAndTheWaterIndexIsWhatTheCommandLineWr
   ASSERT_EQ(messenger.entries.size(), 1u);  // the Yes/No question only
 
   const std::string cliInf = dir / "cliout.inf";
-  const auto run = ::lumora::test::RunCli(
-      dir, "math '" + inf + "' --preset ndwi --colours diverging -o '" + cliInf + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("math '" + inf + "' --preset ndwi --colours diverging -o '" + cliInf + "'");
   const std::string base = View()->Session().CurrentPath();
   ASSERT_NE(base, inf);
   for (const char* suffix : {".b01", ".r01", ".d01", ".ndv", ".inf"})

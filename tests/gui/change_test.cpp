@@ -61,9 +61,7 @@ TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWrites) {
   ASSERT_EQ(ui.dialogNames.last(), QString::number(kChangeTemplate));
 
   const std::string cli = dir / "cli.inf";
-  const auto run = RunCli(dir, "change '" + earlier + "' '" + later +
-                                   "' --index ndvi --threshold 0.2 -o '" + cli + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("change '" + earlier + "' '" + later + "' --index ndvi --threshold 0.2 -o '" + cli + "'");
   const std::string shown = view->Session().CurrentPath();
   ASSERT_NE(shown, earlier);
   const auto base = [](const std::string& inf) { return inf.substr(0, inf.size() - 4); };

@@ -94,9 +94,7 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
     EXPECT_EQ(messenger.entries[0].title, "確認");
 
     const std::string cliInf = dir / Format("cli%d.inf", n++);
-    const auto run =
-        ::lumora::test::RunCli(dir, "dem '" + inf + "' " + c.cli + " -o '" + cliInf + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
+    Cli("dem '" + inf + "' " + c.cli + " -o '" + cliInf + "'");
     const std::string path = View()->Session().CurrentPath();
     const auto shown = SetFiles(StripExtension(path));
     const auto written = SetFiles(StripExtension(cliInf));
@@ -175,9 +173,7 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   app->OnCommand(kCmdDem);
   ASSERT_EQ(View()->Session().State().m_nFileState, 5);
   const std::string cliInf = dir / "above.inf";
-  const auto run = ::lumora::test::RunCli(
-      dir, "dem '" + coloured + "' --kind birdseye --exaggeration 2 -o '" + cliInf + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("dem '" + coloured + "' --kind birdseye --exaggeration 2 -o '" + cliInf + "'");
   EXPECT_TRUE(SetFiles(StripExtension(View()->Session().CurrentPath())) ==
               SetFiles(StripExtension(cliInf)));
   legend = qobject_cast<CDemLegendDlg*>(View()->LegendWindow());

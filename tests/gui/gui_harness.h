@@ -260,6 +260,12 @@ class GuiTest : public ::testing::Test {
     app->OnCommand(32845);
   }
 
+  // Runs lumora-cli in the test's folder, saying so when it fails; its output.
+  std::string Cli(const std::string& args) {
+    const auto run = ::lumora::test::RunCli(dir, args);
+    EXPECT_EQ(run.status, 0) << args << "\n" << run.err;
+    return run.out;
+  }
   // Makes a TM sample scene of size ("96x64") with lumora-cli, with more options.
   bool TmSample(const std::string& inf, const std::string& size, int seed,
                 const std::string& options = {}) {

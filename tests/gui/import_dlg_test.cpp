@@ -86,9 +86,7 @@ TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
   EXPECT_TRUE(messenger.entries.empty());
 
   const std::string cliOut = dir / "cli/lake.inf";
-  const auto run = ::lumora::test::RunCli(
-      dir, "import '" + mtl + "' --area 4,2,30,20 --size 15x2000 --keep-16bit -o '" + cliOut + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("import '" + mtl + "' --area 4,2,30,20 --size 15x2000 --keep-16bit -o '" + cliOut + "'");
   const auto ours = SetFiles(dir / "scenes/lake"), theirs = SetFiles(dir / "cli/lake");
   EXPECT_EQ(ours.size(), 15u);  // settings, seven bands and their descriptions
   EXPECT_EQ(ours, theirs);
@@ -147,9 +145,7 @@ TEST_F(ImportDialogTest, APlainGeoTiffTakesTheSensorTheTeacherNames) {
 // writes.
 TEST_F(ImportDialogTest, ALaterDateGoesOnTheGridOfAnOpenPicture) {
   const std::string first = dir / "scenes/first.inf";
-  auto run =
-      ::lumora::test::RunCli(dir, "import '" + mtl + "' --area 5,3,20,12 -o '" + first + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("import '" + mtl + "' --area 5,3,20,12 -o '" + first + "'");
   ASSERT_TRUE(Open(first, [](QDialog& d) { return Click(d, kIdOk); }));
   ui.dialogs.push_back([&](QDialog& d) -> int {
     auto& dialog = static_cast<CImportDlg&>(d);
@@ -167,10 +163,8 @@ TEST_F(ImportDialogTest, ALaterDateGoesOnTheGridOfAnOpenPicture) {
   ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
   app->OnCommand(kCmdImport);
   EXPECT_EQ(View()->Session().State().m_nImagePixels, 20);
-  run =
-      ::lumora::test::RunCli(dir, "import '" + mtl + "' --like '" + first +
-                                      "' --resample bilinear -o '" + (dir / "cli/later.inf") + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("import '" + mtl + "' --like '" + first + "' --resample bilinear -o '" +
+      (dir / "cli/later.inf") + "'");
   EXPECT_EQ(SetFiles(dir / "scenes/later"), SetFiles(dir / "cli/later"));
 }
 

@@ -67,9 +67,7 @@ class LandCoverTest : public GuiTest {
   CClassLegendDlg* Legend() { return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow()); }
   // lumora-cli classify of the source with options, writing cli/name.inf.
   void Classify(const std::string& options, const std::string& name) {
-    const auto r = ::lumora::test::RunCli(
-        dir, "classify '" + source + "' " + options + " -o '" + (dir / ("cli/" + name)) + ".inf'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli("classify '" + source + "' " + options + " -o '" + (dir / ("cli/" + name)) + ".inf'");
   }
   // The accuracy window's table is the end of lumora-cli's report.
   void ExpectReportEnds(const CAccuracyDlg& window) {
@@ -192,10 +190,8 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
   app->OnCommand(kCmdExport);
   const auto cliPage = [&](const std::string& extra, const std::string& out) {
-    const auto r = ::lumora::test::RunCli(dir, "page '" + View()->Session().CurrentPath() +
-                                                   "' --legend --legend-position top-left" + extra +
-                                                   " -o '" + (dir / out) + "'");
-    EXPECT_EQ(r.status, 0) << r.err;
+    Cli("page '" + View()->Session().CurrentPath() + "' --legend --legend-position top-left" +
+        extra + " -o '" + (dir / out) + "'");
     return ::lumora::test::ReadFile(dir / out);
   };
   const std::string bytes = ::lumora::test::ReadFile(dir / "program.jpg");
@@ -360,9 +356,7 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
   }
 
   // Group 2 goes into the water: the files lumora-cli writes for --merge 1,2.
-  const auto merged = ::lumora::test::RunCli(
-      dir, "classify '" + named + ".inf' --merge 1,2 -o '" + (dir / "cli/merged.inf") + "'");
-  ASSERT_EQ(merged.status, 0) << merged.err;
+  Cli("classify '" + named + ".inf' --merge 1,2 -o '" + (dir / "cli/merged.inf") + "'");
   ui.dialogs.push_back([](QDialog& d) {
     EXPECT_EQ(Find<QComboBox>(d, kIdGroupMergeOther)->currentIndex(), 1);  // the selected group
     Find<QComboBox>(d, kIdGroupMergeOther)->setCurrentIndex(2);

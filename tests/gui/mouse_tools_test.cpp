@@ -236,9 +236,7 @@ TEST_F(MouseToolsTest, SaveAsAndPartialOpenWriteTheirSets) {
   EXPECT_EQ(app->ActiveView()->Session().State().m_nImagePixels, 20);
 
   fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
+  Cli("crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
   const auto ours = SetFiles(dir / "part");
   EXPECT_EQ(ours, SetFiles(dir / "cli/part"));
   EXPECT_EQ(ours.count("d01"), 1u);

@@ -145,9 +145,7 @@ TEST_F(UndoFrameTest, EveryStepIsWhatTheCommandLineWritesAndUndoKeepsTheWindow) 
     if (step.command) {
       const bool picture = std::string(step.command) == "compose";
       const std::string out = dir / Format("cli%d.%s", n++, picture ? "tif" : "inf");
-      const auto r = ::lumora::test::RunCli(
-          dir, Format("%s '%s' %s -o '%s'", step.command, inf.c_str(), step.options, out.c_str()));
-      ASSERT_EQ(r.status, 0) << r.err;
+      Cli(Format("%s '%s' %s -o '%s'", step.command, inf.c_str(), step.options, out.c_str()));
       if (picture) {
         EXPECT_EQ(View()->Picture().convertToFormat(QImage::Format_RGB888),
                   TiffPixels(::lumora::test::ReadFile(out), 320, 240));

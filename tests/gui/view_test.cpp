@@ -172,8 +172,7 @@ TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
   v.Frame()->resize(320, 240);
   ASSERT_EQ(v.Session().State().m_nStep, 3);
   const std::string compose = "compose '" + inf + "' --rgb 3,2,1 --step 1 -o ";
-  auto r = ::lumora::test::RunCli(dir, compose + "'" + full + "'");
-  ASSERT_EQ(r.status, 0) << r.err;
+  Cli(compose + "'" + full + "'");
   const std::string tiff = ::lumora::test::ReadFile(full);
   ASSERT_EQ(tiff.size(), 192u + 3000 * 1300 * 3);
   // Device pixel (x, y) of the window at zoom z scrolled to (sx, sy) shows
@@ -213,8 +212,7 @@ TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
     ui.saveNames.push_back(QString::fromStdString(dir / name));
     if (std::string(name).ends_with(".jpg")) ui.dialogs.push_back(Answer(QDialog::Accepted));
     app->OnCommand(kCmdExportFull);
-    r = ::lumora::test::RunCli(dir, compose + "'" + (dir / (std::string("cli-") + name)) + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli(compose + "'" + (dir / (std::string("cli-") + name)) + "'");
     EXPECT_TRUE(::lumora::test::ReadFile(dir / name) ==
                 ::lumora::test::ReadFile(dir / (std::string("cli-") + name)))
         << name;
