@@ -130,9 +130,7 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cli);
-    app->OnZoomBox(c.level);
-    View()->horizontalScrollBar()->setValue(c.scroll.x());
-    View()->verticalScrollBar()->setValue(c.scroll.y());
+    SetZoom(c.level, c.scroll);
     Frame().Action(kCmdProfile)->trigger();
     ASSERT_EQ(View()->SelectKindArmed(), CKiriView::kSelectProfile);
     const QImage plain = View()->viewport()->grab().toImage();
@@ -252,18 +250,13 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
             QSize(paint::kSpectrumPictureWidth, paint::kSpectrumPictureHeight));
 
   // The marker stays on its pixel at zoom 2: the dot's colour around (241, 161).
-  auto zoom = [&](int level) {
-    app->OnZoomBox(level);
-    View()->horizontalScrollBar()->setValue(0);
-    View()->verticalScrollBar()->setValue(0);
-  };
-  zoom(2);
+  SetZoom(2);
   const QImage shown = View()->viewport()->grab().toImage();
   int dot = 0;
   for (int y = 155; y <= 167; ++y)
     for (int x = 235; x <= 247; ++x) dot += shown.pixelColor(x, y) == paint::PinColour(0);
   EXPECT_GT(dot, 30);
-  zoom(1);
+  SetZoom(1);
 
   // A drag pins nothing; six pins at most.
   mouse.Stroke({10, 10}, {40, 40});
@@ -283,7 +276,7 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   // A click beside the picture is refused with a message; a closed image
   // window takes its pins and line out of the chart.
   View()->Pins().pop_back();
-  zoom(-1);  // 200 x 150 in a larger window
+  SetZoom(-1);  // 200 x 150 in a larger window
   mouse.Click({250, 60});
   EXPECT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(View()->Pins().size(), 4u);

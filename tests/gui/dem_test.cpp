@@ -39,12 +39,6 @@ class DemTest : public GuiTest {
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, text);
   }
-  int WorkFiles() const {
-    int files = 0;
-    for (const auto& e : fs::directory_iterator(WorkFolder()))
-      files += e.path().filename().string()[0] != '.';
-    return files;
-  }
   std::string inf;
   QImage original;
   QSize frameSize;

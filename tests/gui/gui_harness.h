@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QWidget>
@@ -234,6 +235,13 @@ class GuiTest : public ::testing::Test {
   CMainFrame& Frame() { return *app->MainFrame(); }
   CKiriView* View() { return app->ActiveView(); }
   std::string WorkFolder() const { return dir / "cache/lumora/temp"; }
+  // The files of the working folder, its marker not counted.
+  int WorkFiles() const {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(WorkFolder()))
+      n += e.path().filename().string()[0] != '.';
+    return n;
+  }
 
   // Opens path, composing it with the dialog script when one is given.
   bool Open(const std::string& path, DialogScript compose = {}) {
@@ -266,6 +274,18 @@ class GuiTest : public ::testing::Test {
     EXPECT_EQ(run.status, 0) << args << "\n" << run.err;
     return run.out;
   }
+  // Writes the scene "m" (see WriteScene) and opens it in a 300 x 200 window.
+  void OpenScene(int pixels, int lines, int bands = 3) {
+    source = WriteScene(dir, "m", pixels, lines, bands, 1);
+    ASSERT_TRUE(OpenComposed(source));
+    View()->Frame()->resize(300, 200);
+  }
+  // The active window's zoom level and scroll position.
+  void SetZoom(int level, QPoint scroll = {}) {
+    app->OnZoomBox(level);
+    View()->horizontalScrollBar()->setValue(scroll.x());
+    View()->verticalScrollBar()->setValue(scroll.y());
+  }
   // Makes a TM sample scene of size ("96x64") with lumora-cli, with more options.
   bool TmSample(const std::string& inf, const std::string& size, int seed,
                 const std::string& options = {}) {
@@ -296,9 +316,19 @@ class GuiTest : public ::testing::Test {
   }
 
   ::lumora::test::TempDir dir;
+  std::string source;  // the scene OpenScene writes
   ProbingMessenger messenger;
   ScriptedUi ui;
   std::unique_ptr<CKiriApp> app;
+};
+
+// The program started, its welcome answered.
+class StartedTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
 };
 
 }  // namespace lumora::gui::test

@@ -14,12 +14,8 @@
 namespace lumora::gui::test {
 namespace {
 
-class LegendTest : public GuiTest {
+class LegendTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
   // A vegetation-index result with its range file.
   std::string IndexResult(const std::string& name, const std::string& range) {
     const std::string inf =

@@ -20,25 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MouseToolsTest : public GuiTest {
+class MouseToolsTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
-  void OpenScene(int pixels, int lines, int bands = 3) {
-    source = WriteScene(dir, "m", pixels, lines, bands, 1);
-    ASSERT_TRUE(OpenComposed(source));
-    View()->Frame()->resize(300, 200);
-  }
   QWidget* Port() { return View()->viewport(); }
-  void SetZoom(int level, QPoint scroll) {
-    app->OnZoomBox(level);
-    View()->horizontalScrollBar()->setValue(scroll.x());
-    View()->verticalScrollBar()->setValue(scroll.y());
-  }
-
-  std::string source;
   MouseDriver mouse{[this] { return Port(); }};
 };
 

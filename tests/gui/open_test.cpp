@@ -15,12 +15,8 @@
 namespace lumora::gui::test {
 namespace {
 
-class OpenTest : public GuiTest {
+class OpenTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
   std::string TitleOfActive() {
     return View() ? View()->Frame()->windowTitle().toStdString() : std::string();
   }

@@ -43,12 +43,6 @@ class UndoFrameTest : public GuiTest {
     return {v.Frame()->geometry(), v.horizontalScrollBar()->isVisible(),
             v.verticalScrollBar()->isVisible(), v.ScrollPosition(), enabled};
   }
-  int WorkFiles() const {
-    int n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(WorkFolder()))
-      n += e.path().filename().string()[0] != '.';
-    return n;
-  }
 };
 
 TEST_F(UndoFrameTest, EveryStepIsWhatTheCommandLineWritesAndUndoKeepsTheWindow) {

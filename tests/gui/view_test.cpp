@@ -17,23 +17,8 @@
 namespace lumora::gui::test {
 namespace {
 
-class ViewTest : public GuiTest {
+class ViewTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
-  void OpenScene(int pixels, int lines, int bands = 3) {
-    const std::string inf = WriteScene(dir, "v", pixels, lines, bands, 1);
-    ASSERT_TRUE(OpenComposed(inf));
-    View()->Frame()->resize(300, 200);
-  }
-  int Files() const {
-    int n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(WorkFolder()))
-      n += e.path().filename().string()[0] != '.';
-    return n;
-  }
   // Chooses filter index in the filter dialog.
   static DialogScript ChooseFilter(int index) {
     return [index](QDialog& d) {
@@ -95,7 +80,7 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   OpenScene(40, 30);
   const QImage original = View()->Picture();
   const std::string title = View()->Frame()->windowTitle().toStdString();
-  const int filesBefore = Files();
+  const int filesBefore = WorkFiles();
   bool reopenedEmpty = false;
   ui.dialogs.push_back(ChooseFilter(0));
   ui.dialogs.push_back([&](QDialog& d) {
@@ -110,7 +95,7 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   EXPECT_EQ(ui.dialogNames.filter("379").size(), 2);
   EXPECT_EQ(View()->Picture(), original);
   EXPECT_EQ(View()->Frame()->windowTitle().toStdString(), title);
-  EXPECT_EQ(Files(), filesBefore);
+  EXPECT_EQ(WorkFiles(), filesBefore);
   EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   EXPECT_FALSE(Frame().Action(57643)->isEnabled());
 }
@@ -201,9 +186,7 @@ TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
     EXPECT_EQ(Frame().StatusText(3), reduced);
   }
 
-  app->OnZoomBox(3);  // 400 %
-  v.horizontalScrollBar()->setValue(2000);
-  v.verticalScrollBar()->setValue(1200);
+  SetZoom(3, {2000, 1200});  // 400 %
   EXPECT_EQ(differing(4, 2000, 1200), 0);
   EXPECT_EQ(Frame().StatusText(3), every);
   EXPECT_TRUE(Frame().findChild<QWidget*>(QStringLiteral("pane3"))->isVisibleTo(&Frame()));
