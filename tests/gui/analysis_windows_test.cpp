@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <sstream>
@@ -29,7 +28,6 @@ namespace lumora::gui::test {
 namespace {
 
 using ::lumora::test::ReadFile;
-using ::lumora::test::RunCli;
 
 // The counts lumora-cli prints, one "X Y COUNT" line per cell.
 ScatterCounts CountsOf(const std::string& listing) {

@@ -1,10 +1,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSet>
 #include <QtTest/QTest>
-#include <filesystem>
 
 #include "core/support/band_expression.h"
 #include "core/view/rainbow.h"
@@ -14,12 +12,9 @@
 #include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 class BandMathTest : public GuiTest {
  protected:

@@ -6,7 +6,6 @@
 
 #include "gui/radiometry/brightness_dlg.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/radiometry_reference.h"
 
 namespace lumora::gui::test {

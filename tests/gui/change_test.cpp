@@ -26,9 +26,7 @@
 namespace lumora::gui::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ::lumora::test::ReadFile;
-using ::lumora::test::RunCli;
 
 TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWrites) {
   if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";

@@ -1,6 +1,5 @@
 #include <QAbstractButton>
 #include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 #include <filesystem>
@@ -11,10 +10,8 @@
 #include "gui/analysis/dem_legend_dlg.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/app/operation_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "paint/map_page_painter.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {

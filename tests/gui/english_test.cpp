@@ -27,7 +27,6 @@
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/help_dlg.h"
-#include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/view/dn_value_dlg.h"
 #include "gui/widgets/bitmap_button.h"

@@ -1,6 +1,4 @@
 #include <QCheckBox>
-#include <QMouseEvent>
-#include <QPainter>
 #include <algorithm>
 #include <filesystem>
 
@@ -8,7 +6,6 @@
 #include "gui/analysis/ramp_legend_dlg.h"
 #include "gui/app/operation_dlg.h"
 #include "gui/output/add_info_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {

@@ -4,9 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QtTest/QTest>
 #include <filesystem>
 #include <functional>
@@ -15,7 +13,6 @@
 #include "core/shell/command_rules.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
-#include "gui/app/operation_dlg.h"
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/bitmap_button.h"
 #include "lessons/lesson_run.h"

@@ -6,10 +6,8 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
 #include <filesystem>

@@ -2,7 +2,6 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -13,7 +12,6 @@
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/image_info_dlg.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {

@@ -1,5 +1,4 @@
 #include <QCheckBox>
-#include <QLabel>
 #include <QRadioButton>
 #include <QTest>
 #include <cstdio>
@@ -9,7 +8,6 @@
 #include "core/support/string_table.h"
 #include "gui/app/operation_dlg.h"
 #include "gui/imagefile/image_create_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {

@@ -1,11 +1,9 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>

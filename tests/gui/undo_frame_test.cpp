@@ -5,19 +5,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QScrollBar>
-#include <filesystem>
 
 #include "core/support/file_set.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
 #include "gui/app/operation_dlg.h"
 #include "gui/radiometry/brightness_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {

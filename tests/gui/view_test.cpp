@@ -1,18 +1,13 @@
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSlider>
-#include <filesystem>
 
-#include "core/support/string_table.h"
 #include "gui/output/export_command.h"
 #include "gui/radiometry/filter_dlg.h"
 #include "gui/widgets/language.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
