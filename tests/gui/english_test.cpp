@@ -90,11 +90,9 @@ void Walk(QWidget& window, QStringList& japanese, QStringList& cutOff) {
         w->isVisible() && w->width() < w->minimumSizeHint().width())
       cutOff << name + ": " + text;
     if (auto* menu = qobject_cast<QMenu*>(w)) WalkMenu(name, *menu, japanese);
-    for (QAction* a : w->actions()) {
-      check(name + " action " + a->objectName(), a->text());
-      check(name + " action tip " + a->objectName(), a->toolTip());
-      check(name + " action status " + a->objectName(), a->statusTip());
-    }
+    for (QAction* a : w->actions())
+      for (const QString& t : {a->text(), a->toolTip(), a->statusTip()})
+        check(name + " action " + a->objectName(), t);
   }
 }
 

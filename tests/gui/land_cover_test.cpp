@@ -216,41 +216,30 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
 }
 
-TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  AddClass(*dlg, Qt::red, QStringLiteral("small"));
-  DragArea(*dlg, {10, 10}, {12, 12});  // 4 pixels for 6 bands
-  Click(*dlg, 1);
-  ASSERT_FALSE(messenger.entries.empty());
-  EXPECT_NE(messenger.entries.back().text.find("small"), std::string::npos);
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(View()->LandCoverDialog(), dlg);
-  Click(*dlg, 2);
-}
-
 // The lights follow each area as it is drawn; OK with a red light asks first.
 TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
-  const auto lights = [&] {
+  // The lights of a table's rows, red, yellow or green.
+  const auto lightsOf = [](QTableWidget* table) {
     std::string seen;
-    for (int r = 0; r < dlg->CoachTable()->rowCount(); ++r)
-      seen += "RYG"[2 - dlg->CoachTable()->item(r, 0)->data(Qt::UserRole).toInt()];
+    for (int r = 0; r < table->rowCount(); ++r)
+      seen += "RYG"[2 - table->item(r, 0)->data(Qt::UserRole).toInt()];
     return seen;
   };
-  const auto pairs = [&] {
-    std::string seen;
-    for (int r = 0; r < dlg->PairTable()->rowCount(); ++r)
-      seen += "RYG"[2 - dlg->PairTable()->item(r, 0)->data(Qt::UserRole).toInt()];
-    return seen;
-  };
+  const auto lights = [&] { return lightsOf(dlg->CoachTable()); };
+  const auto pairs = [&] { return lightsOf(dlg->PairTable()); };
   AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
   EXPECT_EQ(lights(), "R");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachEmpty);
   DragArea(*dlg, {10, 10}, {13, 12});  // 6 pixels: not more than 6 bands + 1
   EXPECT_EQ(lights(), "R");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachTooFew);
+  // Run all the same, it is refused before it starts, naming the class.
+  messenger.answers = {true};
+  Click(*dlg, 1);
+  EXPECT_NE(messenger.entries.back().text.find("みず"), std::string::npos);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   DragArea(*dlg, {10, 10}, {18, 15});  // 40 pixels: fewer than 10 x 6 bands
   EXPECT_EQ(lights(), "Y");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachFew);

@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -72,10 +71,7 @@ TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
   }
   // The picture buttons cannot be worked from the keyboard.
   dialog.setResult(0);
-  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-  QApplication::sendEvent(dialog.Button(288), &space);
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-  QApplication::sendEvent(dialog.Button(288), &release);
+  QTest::keyClick(dialog.Button(288), Qt::Key_Space);
   EXPECT_EQ(dialog.result(), 0);
 }
 
