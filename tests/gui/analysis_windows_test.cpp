@@ -106,7 +106,6 @@ class AnalysisWindowsTest : public GuiTest {
   }
 
   std::string inf;
-  MouseDriver mouse{[this] { return View()->viewport(); }};
 };
 
 // Slanted drags at two zoom levels over the display stretched by the

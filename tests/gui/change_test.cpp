@@ -79,8 +79,7 @@ TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWrites) {
 // The compare window: the handle follows a real drag, the earlier date left
 // of it and the later right; blinking alternates at the pupil's speed; the
 // printed page holds both pictures.
-TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
   const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
   ASSERT_TRUE(OpenTmSample(earlier, "96x64", 7));
   // Alone, there is nothing to compare with: the window says what to open.
@@ -143,8 +142,7 @@ TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
 
 // Linked windows of one grid zoom and scroll together, and the DN readout
 // shows the other date's values at the same place; alone, linking says why.
-TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, LinkedWindowsZoomScrollAndReadOutTogether) {
   const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
   ASSERT_TRUE(OpenTmSample(earlier, "600x500", 7));
   messenger.entries.clear();

@@ -316,7 +316,8 @@ class GuiTest : public ::testing::Test {
   }
 
   ::lumora::test::TempDir dir;
-  std::string source;  // the scene OpenScene writes
+  std::string source;                                        // the scene OpenScene writes
+  MouseDriver mouse{[this] { return View()->viewport(); }};  // on the active image
   ProbingMessenger messenger;
   ScriptedUi ui;
   std::unique_ptr<CKiriApp> app;

@@ -58,7 +58,6 @@ class LandCoverTest : public GuiTest {
   // A training area (or, with kIdClassCheckArea, a check area) dragged on the image.
   void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to, int button = kIdClassArea) {
     Click(dlg, button);
-    MouseDriver mouse([this] { return View()->viewport(); });
     mouse.Stroke(from, to);
   }
   CClassLegendDlg* Legend() { return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow()); }

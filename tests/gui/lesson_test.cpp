@@ -229,7 +229,6 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonHint), Qt::LeftButton);
   EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().contains(QStringLiteral("ものさし")));
   app->OnCommand(kCmdRuler);
-  MouseDriver mouse([this] { return View()->viewport(); });
   mouse.Stroke(QPoint(5, 5), QPoint(60, 40));
   ASSERT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
@@ -289,7 +288,6 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
 // Every shipped lesson played through as a pupil would: each step's action,
 // then "Next", up to "Finish".
 TEST_F(LessonTest, ShippedLessonsPlayThrough) {
-  MouseDriver mouse([this] { return View()->viewport(); });
   const auto open = [&](int preset) {
     ASSERT_TRUE(Open(scene, [preset](QDialog& d) {
       if (preset) Click(d, preset);
@@ -427,7 +425,6 @@ TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsName
   ASSERT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
   app->OnCommand(kCmdDnValue);
-  MouseDriver mouse([this] { return View()->viewport(); });
   mouse.Send(QEvent::MouseMove, QPoint(100, 80));  // pixels beyond 20, 20
   EXPECT_FALSE(next->isEnabled());
   mouse.Send(QEvent::MouseMove, QPoint(10, 10));

@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 class MouseToolsTest : public StartedTest {
  protected:
   QWidget* Port() { return View()->viewport(); }
-  MouseDriver mouse{[this] { return Port(); }};
 };
 
 // Hand-worked: a document pixel is trunc((client + scroll) / zoom + 0.5).

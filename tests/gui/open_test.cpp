@@ -76,7 +76,6 @@ TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
       {"partial open",
        [this] {
          app->OnCommand(kCmdOpenPart);
-         MouseDriver mouse([this] { return View()->viewport(); });
          mouse.Stroke({2, 2}, {20, 15});
        }},
   };

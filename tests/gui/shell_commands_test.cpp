@@ -25,8 +25,7 @@ int HelpWindows() {
   return n;
 }
 
-TEST_F(GuiTest, HelpCommandsShareOneWindow) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, HelpCommandsShareOneWindow) {
   struct Case {
     int id;
     CHelpDlg::Page page;
@@ -68,8 +67,7 @@ TEST_F(GuiTest, HelpCommandsShareOneWindow) {
   EXPECT_TRUE(pictured);
 }
 
-TEST_F(GuiTest, NextAndPreviousPaneCycleTheImageWindows) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, NextAndPreviousPaneCycleTheImageWindows) {
   EXPECT_FALSE(Frame().Action(57680)->isEnabled());
   EXPECT_FALSE(Frame().Action(57681)->isEnabled());
   std::vector<CKiriView*> views;
@@ -106,8 +104,7 @@ DialogScript PageSetup(QPageSize::PageSizeId paper, QPageLayout::Orientation ori
   };
 }
 
-TEST_F(GuiTest, PrinterSetupKeepsOnlyAnA4Choice) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, PrinterSetupKeepsOnlyAnA4Choice) {
   EXPECT_TRUE(Frame().Action(57606)->isEnabled());
   EXPECT_EQ(app->Printer().pageLayout().pageSize().id(), QPageSize::A4);
   EXPECT_EQ(app->Printer().pageLayout().orientation(), QPageLayout::Portrait);
@@ -139,8 +136,7 @@ TEST_F(GuiTest, PrinterSetupKeepsOnlyAnA4Choice) {
 
 // The north mark is loaded at the start (the pages' tests find it drawn) or
 // the program does not start.
-TEST_F(GuiTest, NorthMarkIsLoadedAtStartOrEndsIt) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, NorthMarkIsLoadedAtStartOrEndsIt) {
   EXPECT_FALSE(app->NorthMark().Empty());
   app.reset();
 
@@ -152,8 +148,7 @@ TEST_F(GuiTest, NorthMarkIsLoadedAtStartOrEndsIt) {
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("250")), 1);  // no welcome the second time
 }
 
-TEST_F(GuiTest, StatusPanesFollowTheCursorOverAnImage) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, StatusPanesFollowTheCursorOverAnImage) {
   ASSERT_TRUE(OpenComposed(WriteScene(dir, "c", 40, 30, 3, 1)));
   CKiriView& v = *View();
   v.Frame()->resize(300, 200);

@@ -75,8 +75,7 @@ TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
   EXPECT_EQ(dialog.result(), 0);
 }
 
-TEST_F(GuiTest, SecondCopyReportsAndLeavesTheFirstAlone) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, SecondCopyReportsAndLeavesTheFirstAlone) {
   RecordingMessenger secondMessages;
   ScriptedUi secondUi;
   {
@@ -107,8 +106,7 @@ TEST_F(GuiTest, WorkingFolderThatIsALinkIsRefused) {
   EXPECT_TRUE(::lumora::test::FileExists(dir / "elsewhere/precious.txt"));
 }
 
-TEST_F(GuiTest, MainFrameLayout) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, MainFrameLayout) {
   CMainFrame& f = Frame();
   EXPECT_EQ(f.size(), QSize(320, 230));
   EXPECT_EQ(f.minimumSize(), f.maximumSize());
@@ -153,8 +151,7 @@ TEST_F(GuiTest, MainFrameLayout) {
   }
 }
 
-TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, RecentFilesKeepFourNewestFirst) {
   std::vector<std::string> scenes;
   for (int i = 0; i < 5; ++i) {
     scenes.push_back(WriteScene(dir, Format("r%d", i), 4, 4, 1, 1, 1));
@@ -172,8 +169,7 @@ TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
   EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
 }
 
-TEST_F(GuiTest, PaletteLegendButtonsAndStatusTexts) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, PaletteLegendButtonsAndStatusTexts) {
   COperationDlg& palette = *app->Palette();
   EXPECT_FALSE(messenger.Has(kMsgResourceFailed));
   for (int id : {289, 290, 291, 210, 211}) EXPECT_FALSE(palette.Button(id)->isEnabled()) << id;

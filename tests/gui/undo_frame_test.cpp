@@ -26,11 +26,6 @@ class UndoFrameTest : public GuiTest {
     QPoint scroll;
     QList<bool> enabled;
     bool operator==(const Shape&) const = default;
-    friend void PrintTo(const Shape& s, std::ostream* os) {
-      *os << s.frame.x() << "," << s.frame.y() << " " << s.frame.width() << "x" << s.frame.height()
-          << " bars " << s.horizontal << s.vertical << " at " << s.scroll.x() << ","
-          << s.scroll.y();
-    }
   };
   Shape Now() {
     CKiriView& v = *View();
