@@ -257,9 +257,7 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   // A drag pins nothing; six pins at most.
   mouse.Stroke({10, 10}, {40, 40});
   EXPECT_EQ(View()->Pins().size(), 1u);
-  for (int i = 0; i < 6; ++i) {
-    mouse.Click({10 + 20 * i, 200});
-  }
+  for (int i = 0; i < 6; ++i) mouse.Click({10 + 20 * i, 200});
   EXPECT_EQ(View()->Pins().size(), 6u);
   EXPECT_EQ(ui.beeps, 1);
   EXPECT_EQ(window->Series().size(), 7u);  // the live line and six pins

@@ -255,9 +255,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   // 4: a polygon round part of the picture with the region tool.
   EXPECT_FALSE(next->isEnabled());
   app->OnCommand(kCmdRegion);
-  for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) {
-    mouse.Click(corner);
-  }
+  for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) mouse.Click(corner);
   mouse.Send(QEvent::MouseButtonDblClick, QPoint(40, 45));
   mouse.Send(QEvent::MouseButtonRelease, QPoint(40, 45));
   ASSERT_TRUE(next->isEnabled());
