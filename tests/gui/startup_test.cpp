@@ -106,7 +106,7 @@ TEST_F(GuiTest, WorkingFolderThatIsALinkIsRefused) {
   EXPECT_TRUE(::lumora::test::FileExists(dir / "elsewhere/precious.txt"));
 }
 
-TEST_F(StartedTest, MainFrameLayout) {
+TEST_F(StartedTest, MainFrameLayoutAndPalette) {
   CMainFrame& f = Frame();
   EXPECT_EQ(f.size(), QSize(320, 230));
   EXPECT_EQ(f.minimumSize(), f.maximumSize());
@@ -134,7 +134,6 @@ TEST_F(StartedTest, MainFrameLayout) {
 
   // A long prompt does not push the coordinate panes off the frame, and
   // each shows its widest text whole, inside the status bar.
-  f.show();
   f.SetStatusText(0, QStringLiteral("選択した画像の明るさを自動的に調整します．長い説明文です．"));
   const QString widest[] = {QStringLiteral("X=5555.5"), QStringLiteral("y=99999")};
   for (int pane = 1; pane <= 2; ++pane) {
@@ -149,27 +148,9 @@ TEST_F(StartedTest, MainFrameLayout) {
       EXPECT_EQ(f.statusBar()->mapTo(&f, QPoint(f.statusBar()->width(), 0)).x(), f.width());
     }
   }
-}
 
-TEST_F(StartedTest, RecentFilesKeepFourNewestFirst) {
-  std::vector<std::string> scenes;
-  for (int i = 0; i < 5; ++i) {
-    scenes.push_back(WriteScene(dir, Format("r%d", i), 4, 4, 1, 1, 1));
-    ASSERT_TRUE(Open(scenes.back()));  // processed: no dialog
-  }
-  const QStringList recent = Frame().RecentFiles();
-  ASSERT_EQ(recent.size(), 4);
-  EXPECT_TRUE(recent[0].endsWith("r4.inf"));
-  EXPECT_TRUE(recent[3].endsWith("r1.inf"));
-  app.reset();
-  ASSERT_TRUE(Start());  // read back from the settings
-  EXPECT_EQ(Frame().RecentFiles(), recent);
-  Frame().findChild<QAction*>(QStringLiteral("57619"))->trigger();
-  ASSERT_NE(View(), nullptr);
-  EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
-}
-
-TEST_F(StartedTest, PaletteLegendButtonsAndStatusTexts) {
+  // The palette: its buttons wait for an image; the legends start shown.
+  f.SetStatusText(0, QString());
   COperationDlg& palette = *app->Palette();
   EXPECT_FALSE(messenger.Has(kMsgResourceFailed));
   for (int id : {289, 290, 291, 210, 211}) EXPECT_FALSE(palette.Button(id)->isEnabled()) << id;
@@ -193,7 +174,25 @@ TEST_F(StartedTest, PaletteLegendButtonsAndStatusTexts) {
 
   palette.InFront()->setChecked(true);
   EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(Frame().size(), QSize(320, 230));
+  EXPECT_EQ(Frame().size(), QSize(320, 230));  // still fixed
+}
+
+TEST_F(StartedTest, RecentFilesKeepFourNewestFirst) {
+  std::vector<std::string> scenes;
+  for (int i = 0; i < 5; ++i) {
+    scenes.push_back(WriteScene(dir, Format("r%d", i), 4, 4, 1, 1, 1));
+    ASSERT_TRUE(Open(scenes.back()));  // processed: no dialog
+  }
+  const QStringList recent = Frame().RecentFiles();
+  ASSERT_EQ(recent.size(), 4);
+  EXPECT_TRUE(recent[0].endsWith("r4.inf"));
+  EXPECT_TRUE(recent[3].endsWith("r1.inf"));
+  app.reset();
+  ASSERT_TRUE(Start());  // read back from the settings
+  EXPECT_EQ(Frame().RecentFiles(), recent);
+  Frame().findChild<QAction*>(QStringLiteral("57619"))->trigger();
+  ASSERT_NE(View(), nullptr);
+  EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
 }
 
 // Where the program looks for its sample scenes and help pages: below the
