@@ -31,7 +31,6 @@ TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
   CRampLegendDlg* legend = Ramp();
   ASSERT_NE(legend, nullptr);
   EXPECT_TRUE(legend->isVisible());
-  EXPECT_EQ(legend->windowTitle(), QStringLiteral("凡例"));
   EXPECT_EQ(legend->LabelText(345), QStringLiteral("0.60"));
   EXPECT_EQ(legend->LabelText(346), QStringLiteral("0.40"));
   EXPECT_EQ(legend->LabelText(347), QStringLiteral("0.20"));
