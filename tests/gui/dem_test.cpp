@@ -80,9 +80,7 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
     });
     messenger.entries.clear();
     PressPalette(kIdPaletteDem);
-    ASSERT_EQ(ui.dialogNames.last(), QStringLiteral("387"));
     ASSERT_EQ(messenger.entries.size(), 1u);  // the question only
-    EXPECT_EQ(messenger.entries[0].title, "確認");
 
     const std::string cliInf = dir / Format("cli%d.inf", n++);
     Cli("dem '" + inf + "' " + c.cli + " -o '" + cliInf + "'");

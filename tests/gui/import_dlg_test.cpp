@@ -41,6 +41,7 @@ class ImportDialogTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     fs::create_directories(dir / "download");
+    fs::create_directories(dir / "scenes");
     ::lumora::test::TiffSpec tiff;
     tiff.width = 40;
     tiff.height = 30;
@@ -53,7 +54,6 @@ class ImportDialogTest : public GuiTest {
 
 TEST_F(ImportDialogTest, WritesWhatTheCommandLineWritesAndOpensTheScene) {
   const std::string out = dir / "scenes/lake.inf";
-  fs::create_directories(dir / "scenes");
   ui.dialogs.push_back([&](QDialog& d) {
     ui.openLists.push_back({QString::fromStdString(mtl)});
     ClickNamed(d, "chooseFiles");
@@ -103,7 +103,6 @@ TEST_F(ImportDialogTest, APlainGeoTiffTakesTheSensorTheTeacherNames) {
   const std::string tif = dir / "download/plain.tif";
   ::lumora::test::WriteGeoTiff(
       tif, tiff, [](int band, int x, int y) { return 3000.0 + band * 500 + x * 40 + y * 30; });
-  fs::create_directories(dir / "scenes");
   ui.dialogs.push_back([&](QDialog& d) {
     auto& dialog = static_cast<CImportDlg&>(d);
     auto* ok = Find<QPushButton>(d, kIdOk);
@@ -171,7 +170,6 @@ TEST_F(ImportDialogTest, ALaterDateGoesOnTheGridOfAnOpenPicture) {
 TEST_F(ImportDialogTest, BadInputAndRefusedReplacementLeaveEverythingAsItWas) {
   const std::string junk = dir / "download/notes.tif";
   ::lumora::test::WriteFile(junk, "not a picture");
-  fs::create_directories(dir / "scenes");
   const std::string kept = WriteScene(dir, "scenes/lake", 4, 3, 3, 1);
   const auto before = SetFiles(dir / "scenes/lake");
 

@@ -273,7 +273,6 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   PrintToPdf(dir / "printed.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonPrintSheet), Qt::LeftButton);
-  EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("print"));
   EXPECT_EQ(ReadFile(dir / "printed.pdf").substr(0, 5), "%PDF-");
   const auto answers = panel->Run().Answers();
   ASSERT_EQ(answers.size(), 1u);
