@@ -284,7 +284,7 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
 // lumora-cli gives for the same corners; the status bar shows the area as
 // the figure grows; Backspace takes a corner back, Esc cancels, and a
 // polygon of two corners is refused with a message.
-TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
+TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLineAndLinkedViewsMarkIt) {
   Frame().Action(kCmdRegion)->trigger();
   ASSERT_TRUE(View()->RegionArmed());
   mouse.Click({10, 10});
@@ -337,12 +337,11 @@ TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   window->findChild<QPushButton*>(QStringLiteral("print"))->click();
   EXPECT_FALSE(RasterisePdf(dir / "region.pdf", dir / "region", 50).isNull());
-}
 
-// Linked views: the scatter plot lights up the cells of the region window's
-// pixels and crosses the pinned pixel's cell in the pin's colour; the
-// brightness dialog's histogram marks the pinned pixel's value.
-TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
+  // Linked views: the scatter plot lights up the cells of the region window's
+  // pixels and crosses the pinned pixel's cell in the pin's colour; the
+  // brightness dialog's histogram marks the pinned pixel's value.
+  messenger.entries.clear();
   Frame().Action(kCmdSpectrum)->trigger();
   mouse.Click({200, 100});
   Frame().Action(kCmdRegion)->trigger();

@@ -388,7 +388,7 @@ TEST(Translation, EveryJapaneseTextHasItsEnglish) {
   EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
 }
 
-TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
+TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapaneseAndWriteFailuresSayWhy) {
   ::lumora::test::TempDir dir;
   EXPECT_FALSE(InstallTranslation(Language::kEnglish, QString::fromStdString(dir / "none")));
   EXPECT_EQ(CurrentLanguage(), Language::kJapanese);
@@ -404,6 +404,18 @@ TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
   EXPECT_STREQ(ShownText("処理中"), "Processing");
   InstallTranslation(Language::kJapanese, {});
   EXPECT_STREQ(ShownText("処理中"), "処理中");
+
+  // A box about a failed write names the user's file (not our staging folder)
+  // and the system's reason in the interface language, once.
+  NoteWriteFailure("/media/usb/.lumora-stage-7-aBc123/lake.b01", ENOSPC);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/media/usb/lake.b01\nディスクがいっぱいです"));
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")), QStringLiteral("X"));
+  ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
+  NoteWriteFailure("/mnt/cd/<b>a</b>.inf", EROFS);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/mnt/cd/<b>a</b>.inf\nthe disk is read-only"));
+  InstallTranslation(Language::kJapanese, {});
 }
 
 // English words drawn in a picture stay clear of its frame, however much
@@ -429,20 +441,6 @@ TEST(Translation, PictureWordsStayInsideTheirFrames) {
         }
   }
   EXPECT_TRUE(clipped.isEmpty()) << clipped.join(' ').toStdString();
-}
-
-// A box about a failed write names the user's file (not our staging folder)
-// and the system's reason in the interface language, once.
-TEST(Translation, WriteFailureBoxesNameTheFileAndTheReason) {
-  NoteWriteFailure("/media/usb/.lumora-stage-7-aBc123/lake.b01", ENOSPC);
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
-            QStringLiteral("X\n\n/media/usb/lake.b01\nディスクがいっぱいです"));
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")), QStringLiteral("X"));
-  ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
-  NoteWriteFailure("/mnt/cd/<b>a</b>.inf", EROFS);
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
-            QStringLiteral("X\n\n/mnt/cd/<b>a</b>.inf\nthe disk is read-only"));
-  InstallTranslation(Language::kJapanese, {});
 }
 
 }  // namespace

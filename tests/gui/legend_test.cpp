@@ -25,7 +25,7 @@ class LegendTest : public StartedTest {
   }
 };
 
-TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
+TEST_F(LegendTest, IndexResultShowsItsRangeFollowsThePaletteAndUnreadableRangesGiveNone) {
   ASSERT_TRUE(Open(IndexResult(
       "n", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
   CRampLegendDlg* legend = Ramp();
@@ -85,9 +85,8 @@ TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
   View()->CloseFrame();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(first.isNull());
-}
 
-TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
+  // Range files that cannot be read give no legend.
   const struct {
     const char* name;
     const char* range;  // nullptr: no file

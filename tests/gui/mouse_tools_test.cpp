@@ -38,7 +38,7 @@ const GestureCase kGestures[] = {
     {-4, {0, 0}, {1, 2}, {6, 5}, {32, 64}, {192, 160}, "160x96"},
 };
 
-TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
+TEST_F(MouseToolsTest, SelectionProfileAndRulerGiveImagePixelsAtEveryZoom) {
   OpenScene(256, 256);
   for (const GestureCase& c : kGestures) {
     SCOPED_TRACE(c.level);
@@ -55,10 +55,8 @@ TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
     EXPECT_EQ(got->docEnd, c.docTo);
     EXPECT_FALSE(View()->Selecting());
   }
-}
 
-// A profile line is horizontal or vertical; the ruler measures ground distance.
-TEST_F(MouseToolsTest, ProfileAndRulerLines) {
+  // A profile line is horizontal or vertical; the ruler measures ground distance.
   OpenScene(128, 128);
   const struct {
     QPoint to;
