@@ -123,11 +123,9 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
     EXPECT_EQ(View()->Session().CurrentPath(), inf);
     EXPECT_FALSE(fs::exists(path));
   }
-}
 
-// A processed image may only be viewed from above, draped with its colours;
-// the view keeps the legend of what it drapes.
-TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
+  // A processed image may only be viewed from above, draped with its colours;
+  // the view keeps the legend of what it drapes.
   ui.dialogs.push_back([](QDialog& d) {
     Click(d, kDemRadioRelative);
     return Click(d, 1);

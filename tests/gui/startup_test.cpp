@@ -24,7 +24,7 @@ QStringList MenuTitles(CMainFrame& frame) {
   return titles;
 }
 
-TEST_F(GuiTest, WelcomeChoiceFixesTheModeAndItsMenus) {
+TEST_F(GuiTest, WelcomeChoiceFixesTheModeAndItsMenusAndItsButtonsTakeOnlyTheMouse) {
   const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
   struct Case {
     int answer;
@@ -56,9 +56,9 @@ TEST_F(GuiTest, WelcomeChoiceFixesTheModeAndItsMenus) {
     EXPECT_FALSE(Frame().ZoomBox()->isEnabled());
     app.reset();
   }
-}
 
-TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
+  // Each picture button of the welcome dialog answers a real click of the
+  // mouse, never the keyboard.
   CWelcomeDlg dialog(messenger);
   ASSERT_NE(dialog.Button(287), nullptr);
   ASSERT_NE(dialog.Button(288), nullptr);
