@@ -52,7 +52,7 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
   ASSERT_EQ(tiff.size(), 192u + 1000u * 1414u * 3u);
   EXPECT_EQ(tiff.substr(176, 16), std::string("\0\0\x12\x99\0\0\0\x64\0\0\x12\x98\0\0\0\x64", 16));
 
-  const paint::MapPage page = AllOnPage(m_inf);
+  paint::MapPage page = AllOnPage(m_inf);
   const QImage raster = TiffPixels(tiff, 1000, 1414);
   const double s = PageToDeviceFactor(page.pageWidth, page.pageHeight, 1000, 1414);
   CheckPageElements(raster, page, s, 1.0, {0, 0});
@@ -73,11 +73,8 @@ TEST_F(MapPageTest, TiffPageIsTheExportedPageWithElementsWhereTheLayoutPutsThem)
 
   // The same page drawn in this process is the same picture, pixel for pixel.
   EXPECT_EQ(raster, paint::RenderExportPage(page).convertToFormat(QImage::Format_RGB888));
-}
 
-// A north mark or legend switched off leaves no trace, though the page has one.
-TEST_F(MapPageTest, SwitchedOffElementsLeaveNoTrace) {
-  paint::MapPage page = AllOnPage(m_inf);
+  // A north mark or legend switched off leaves no trace, though the page has one.
   page.settings.showNorth = false;
   page.settings.showLegend = false;
   const QImage off = paint::RenderExportPage(page);
@@ -100,18 +97,10 @@ TEST_F(MapPageTest, PdfPageCarriesTheJapaneseFontAndTheElementsAtTheirPlaces) {
   CheckPageElements(raster, page, device, 100.0 / 1200.0, {0, 0});
 }
 
-TEST_F(MapPageTest, JpegPageHasTheA4Size) {
-  const std::string out = m_dir / "page.jpg";
-  ASSERT_EQ(RunCli(m_dir, Page("--title 'x' --north", out)).status, 0);
-  const QImage jpeg(QString::fromStdString(out));
-  EXPECT_EQ(jpeg.size(), QSize(1000, 1414));
-  EXPECT_EQ(jpeg.dotsPerMeterX(), 4724);  // 120 dots per inch as JFIF keeps it
-}
-
 // With the default fonts and the small north mark, the marks are large
 // enough to read on the printed sheet (1000 pixels across 210 mm): the north
 // mark at least 8 mm tall, the scale's figures at least 2.7 mm.
-TEST_F(MapPageTest, DefaultMarksAreLargeEnoughToReadOnPaper) {
+TEST_F(MapPageTest, DefaultMarksAreLargeEnoughToReadOnPaperAndAJpegPageIsA4) {
   const std::string out = m_dir / "small.tif";
   ASSERT_EQ(RunCli(m_dir, Page("--scale --north", out)).status, 0);
   const QImage raster = TiffPixels(::lumora::test::ReadFile(out), 1000, 1414);
@@ -139,6 +128,13 @@ TEST_F(MapPageTest, DefaultMarksAreLargeEnoughToReadOnPaper) {
   EXPECT_GE(inkHeight(l.north), 38);
   ASSERT_EQ(l.scaleLabels.size(), 3u);
   EXPECT_GE(inkHeight(l.scaleLabels[0].rect), 13);  // "0km"
+
+  // A JPEG page has the A4 size.
+  const std::string jpg = m_dir / "page.jpg";
+  ASSERT_EQ(RunCli(m_dir, Page("--title 'x' --north", jpg)).status, 0);
+  const QImage jpeg(QString::fromStdString(jpg));
+  EXPECT_EQ(jpeg.size(), QSize(1000, 1414));
+  EXPECT_EQ(jpeg.dotsPerMeterX(), 4724);  // 120 dots per inch as JFIF keeps it
 }
 
 TEST_F(MapPageTest, BadChoicesAreRefusedAndWriteNothing) {

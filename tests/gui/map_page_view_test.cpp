@@ -111,49 +111,10 @@ TEST_F(MapPageViewTest, AnnotatedPageIsExportedAsTheCliWritesItPreviewedAndLeftB
   EXPECT_EQ(View()->verticalScrollBar()->isVisible(), plainBar);
 }
 
-// A rainbow display of band 4, reversed by the command, with its ramp
-// legend at the upper left: the legend window draws its page form as
-// lumora-cli does, and the program's JPEG of the page is the file
-// lumora-cli page writes for the display opened reversed.
-TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
-  OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
-  request.composition.red = request.composition.green = request.composition.blue = 4;
-  request.composition.singleBand = request.composition.rainbow = true;
-  app->SetReopen(request);
-  app->OnCommand(32778);
-  ASSERT_NE(View()->LegendWindow(), nullptr);
-  app->OnCommand(kCmdReverseRainbow);
-  EXPECT_FALSE(View()->LegendWindow()->isHidden());
-  ShowLegendOnPage("place3");
-  ASSERT_TRUE(View()->Session().AnnotationsShown());
-  EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
-
-  // The ramp (saturated colours) stands in the left margin, beside the image.
-  const QImage page = View()->ExportPage();
-  int coloured = 0;
-  for (int y = 0; y < page.height(); ++y)
-    for (int x = 0; x < 120; ++x) {
-      const QColor c = page.pixelColor(x, y);
-      coloured +=
-          std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100;
-    }
-  EXPECT_GT(coloured, 500);
-
-  const std::string program = dir / "program.jpg", cli = dir / "cli.jpg";
-  ui.saveNames.push_back(QString::fromStdString(program));
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
-  app->OnCommand(32830);
-  Cli("page '" + m_inf + "' --gray 4 --rainbow --reverse --legend --legend-position top-left -o '" +
-      cli + "'");
-  const std::string bytes = ::lumora::test::ReadFile(program);
-  EXPECT_GT(bytes.size(), 1000u);
-  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
-}
-
 // Cancelled settings leave the plain image; fonts and colours come from
 // their dialogs through the seam and stay with the window; without a geo
 // reference grid and scale bar are off with empty lists.
-TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndOfferOnlyWhatTheImageAllows) {
+TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndAPageWithTheLegendIsTheCliPage) {
   ui.dialogs.push_back([](QDialog& d) {
     Find<QCheckBox>(d, kIdTitleShown)->setChecked(true);
     return QDialog::Rejected;
@@ -203,6 +164,43 @@ TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndOfferOnlyWhatTheImageAllows
   EXPECT_EQ(Find<QComboBox>(unreferenced, kIdGridStep)->count(), 0);
   EXPECT_EQ(Find<QComboBox>(unreferenced, kIdScaleLength)->count(), 0);
   EXPECT_FALSE(unreferenced.Settings().annotations.AnyShown());
+
+  // A rainbow display of band 4, reversed by the command, with its ramp
+  // legend at the upper left: the legend window draws its page form as
+  // lumora-cli does, and the program's JPEG of the page is the file
+  // lumora-cli page writes for the display opened reversed.
+  OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
+  request.composition.red = request.composition.green = request.composition.blue = 4;
+  request.composition.singleBand = request.composition.rainbow = true;
+  app->SetReopen(request);
+  app->OnCommand(32778);
+  ASSERT_NE(View()->LegendWindow(), nullptr);
+  app->OnCommand(kCmdReverseRainbow);
+  EXPECT_FALSE(View()->LegendWindow()->isHidden());
+  ShowLegendOnPage("place3");
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
+
+  // The ramp (saturated colours) stands in the left margin, beside the image.
+  const QImage page = View()->ExportPage();
+  int coloured = 0;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < 120; ++x) {
+      const QColor c = page.pixelColor(x, y);
+      coloured +=
+          std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100;
+    }
+  EXPECT_GT(coloured, 500);
+
+  const std::string program = dir / "program.jpg", cli = dir / "cli.jpg";
+  ui.saveNames.push_back(QString::fromStdString(program));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(32830);
+  Cli("page '" + m_inf + "' --gray 4 --rainbow --reverse --legend --legend-position top-left -o '" +
+      cli + "'");
+  const std::string bytes = ::lumora::test::ReadFile(program);
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
 }
 
 // A print dialog answer: the paper, the PDF file, and OK or cancel.

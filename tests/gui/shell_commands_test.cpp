@@ -66,7 +66,7 @@ TEST_F(StartedTest, HelpCommandsShareOneWindow) {
   EXPECT_TRUE(pictured);
 }
 
-TEST_F(StartedTest, NextAndPreviousPaneCycleTheImageWindows) {
+TEST_F(StartedTest, NextAndPreviousPaneCycleTheImageWindowsAndTheStatusPanesFollowTheCursor) {
   std::vector<CKiriView*> views;
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(Open(WriteScene(dir, Format("w%d", i), 8, 8, 1, 1, 1)));  // processed: no dialog
@@ -86,6 +86,40 @@ TEST_F(StartedTest, NextAndPreviousPaneCycleTheImageWindows) {
   ASSERT_EQ(View(), views[2]);
   app->OnCommand(57680);
   EXPECT_EQ(View(), views[0]);
+
+  // The status panes follow the cursor over an image.
+  ASSERT_TRUE(OpenComposed(WriteScene(dir, "c", 40, 30, 3, 1)));
+  CKiriView& v = *View();
+  v.Frame()->resize(300, 200);
+  auto move = [&](int x, int y) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), v.viewport()->mapToGlobal(QPointF(x, y)),
+                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(v.viewport(), &e);
+    return Frame().StatusText(1) + " " + Frame().StatusText(2);
+  };
+  ASSERT_EQ(v.ScrollPosition(), QPoint(0, 0));
+  const struct {
+    int enlargements;
+    int x, y;
+    const char* shown;
+  } cases[] = {
+      {0, 0, 0, "x=1 y=1"},       {0, 3, 2, "x=4 y=3"},
+      {0, 250, 180, "x=40 y=30"},                        // beyond the image: its last pixel
+      {0, -5, -1, "x=1 y=1"},     {1, 5, 5, "x=3 y=3"},  // 200%: two screen pixels each
+      {1, 79, 59, "x=40 y=30"},
+  };
+  int done = 0;
+  for (const auto& c : cases) {
+    for (; done < c.enlargements; ++done) app->OnCommand(101);
+    EXPECT_EQ(move(c.x, c.y), QString::fromUtf8(c.shown)) << c.x << "," << c.y;
+  }
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(v.viewport(), &leave);
+  EXPECT_EQ(Frame().StatusText(1), QString());
+  EXPECT_EQ(Frame().StatusText(2), QString());
+  move(3, 3);
+  v.CloseFrame();
+  EXPECT_EQ(Frame().StatusText(1), QString());
 }
 
 // Sets the trial printer's paper in the page dialog and answers it.
@@ -142,41 +176,6 @@ TEST_F(StartedTest, NorthMarkIsLoadedAtStartOrEndsIt) {
   EXPECT_FALSE(app->InitInstance(o));
   EXPECT_EQ(messenger.LastId(), kMsgResourceFailed);
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("250")), 1);  // no welcome the second time
-}
-
-TEST_F(StartedTest, StatusPanesFollowTheCursorOverAnImage) {
-  ASSERT_TRUE(OpenComposed(WriteScene(dir, "c", 40, 30, 3, 1)));
-  CKiriView& v = *View();
-  v.Frame()->resize(300, 200);
-  auto move = [&](int x, int y) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), v.viewport()->mapToGlobal(QPointF(x, y)),
-                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(v.viewport(), &e);
-    return Frame().StatusText(1) + " " + Frame().StatusText(2);
-  };
-  ASSERT_EQ(v.ScrollPosition(), QPoint(0, 0));
-  const struct {
-    int enlargements;
-    int x, y;
-    const char* shown;
-  } cases[] = {
-      {0, 0, 0, "x=1 y=1"},       {0, 3, 2, "x=4 y=3"},
-      {0, 250, 180, "x=40 y=30"},                        // beyond the image: its last pixel
-      {0, -5, -1, "x=1 y=1"},     {1, 5, 5, "x=3 y=3"},  // 200%: two screen pixels each
-      {1, 79, 59, "x=40 y=30"},
-  };
-  int done = 0;
-  for (const auto& c : cases) {
-    for (; done < c.enlargements; ++done) app->OnCommand(101);
-    EXPECT_EQ(move(c.x, c.y), QString::fromUtf8(c.shown)) << c.x << "," << c.y;
-  }
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(v.viewport(), &leave);
-  EXPECT_EQ(Frame().StatusText(1), QString());
-  EXPECT_EQ(Frame().StatusText(2), QString());
-  move(3, 3);
-  v.CloseFrame();
-  EXPECT_EQ(Frame().StatusText(1), QString());
 }
 
 TEST_F(GuiTest, ImageWindowsOpenBelowTheMainFrameAndStayOnScreen) {
