@@ -402,7 +402,7 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
 
 // Check areas, kept apart from the training areas, give the accuracy window
 // after the run: the numbers lumora-cli reports for the same areas.
-TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindowAndTheScatterPlotShowsTheClasses) {
+TEST_F(LandCoverTest, CheckAreasOrHalfThePixelsGiveTheAccuracyWindowAndTheScatterPlotTheClasses) {
   OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   WaterAndForest(*dlg);
@@ -464,8 +464,31 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindowAndTheScatterPlotShowsTheCl
   ASSERT_EQ(View()->LandCoverDialog(), dlg);
   Click(*dlg, 2);
 
+  // Every second training pixel held back checks the result instead of check
+  // areas: 9 x 16 and 14 x 10 pixels give 72 + 70 held back. The numbers and
+  // the result are what lumora-cli --check-half gives.
   dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 0);  // nothing was saved
+  WaterAndForest(*dlg);
+  Find<QCheckBox>(*dlg, kIdClassCheckHalf)->setChecked(true);
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->Session().State().m_nFileState, 2);
+  CAccuracyDlg* half = AccuracyWindow(*app);
+  ASSERT_NE(half, nullptr);
+  EXPECT_EQ(half->Shown().total, 72 + 70);
+  Classify(
+      "--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") + "' --check-half",
+      "out");
+  ExpectReportEnds(*half);
+  auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
+  auto theirs = SetFiles(dir / "cli/out");
+  // The legend files carry the areas as each side drew them; the planes must agree.
+  for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
+  app->OnCommand(kCmdUndo);
+
+  // Check areas instead.
+  dlg = OpenDialog();
   WaterAndForest(*dlg);
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
@@ -485,31 +508,6 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindowAndTheScatterPlotShowsTheCl
                "' --check '" + (dir / "checks.mlk") + "'",
            "out");
   ExpectReportEnds(*window);
-}
-
-// Every second training pixel held back checks the result instead of check
-// areas: 9 x 16 and 14 x 10 pixels give 72 + 70 held back. The numbers and
-// the result are what lumora-cli --check-half gives.
-TEST_F(LandCoverTest, HalfTheTrainingPixelsCheckTheResult) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  WaterAndForest(*dlg);
-  ::lumora::test::WriteFile(dir / "classes.mlk", FormatLandCoverFile({1}, dlg->List().Classes()));
-  Find<QCheckBox>(*dlg, kIdClassCheckHalf)->setChecked(true);
-  messenger.answers = {true, true};
-  Click(*dlg, 1);
-  ASSERT_EQ(View()->Session().State().m_nFileState, 2);
-  CAccuracyDlg* window = AccuracyWindow(*app);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->Shown().total, 72 + 70);
-  Classify(
-      "--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") + "' --check-half",
-      "out");
-  ExpectReportEnds(*window);
-  auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
-  auto theirs = SetFiles(dir / "cli/out");
-  // The legend files carry the areas as each side drew them; the planes must agree.
-  for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
 }
 
 TEST_F(LandCoverTest, SavedClassesComeBackAndTheListWorksFromTheKeyboard) {

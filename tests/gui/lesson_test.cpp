@@ -94,16 +94,6 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
   EXPECT_EQ(RunCli(dir, "lesson chek '" + (dir / "x.json") + "'").status, 2);
 }
 
-TEST(LessonFiles, NumbersAsPupilsTypeThem) {
-  const struct {
-    const char* typed;
-    std::optional<double> value;
-  } cases[] = {{"29.2", 29.2}, {" 29,2 km", std::nullopt}, {"２９．２", 29.2},     {"29，2", 29.2},
-               {"－3", -3.0},  {"", std::nullopt},         {"1e999", std::nullopt}};
-  for (const auto& c : cases)
-    EXPECT_EQ(lessons::PupilNumber(QString::fromUtf8(c.typed)), c.value) << c.typed;
-}
-
 // Typed key by key, as an input method hands characters over.
 void Type(QWidget* w, const QString& text) {
   for (const QChar c : text) {
@@ -116,7 +106,7 @@ void Type(QWidget* w, const QString& text) {
 
 // The step machine by itself: what ticks a step, what does not, and when
 // the pupil may go on.
-TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
+TEST(LessonRunRules, StepsTickOnlyOnTheirOwnActionAndNumbersAsPupilsTypeThem) {
   ::lumora::test::TempDir dir;
   lessons::Lesson plan;
   plan.scene = "tm/none.inf";  // not there
@@ -174,6 +164,15 @@ TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
   EXPECT_EQ(run.AnswerChoice(2), lessons::LessonRun::Reply::kWrong);
   EXPECT_EQ(run.AnswerChoice(1), lessons::LessonRun::Reply::kRight);
   EXPECT_FALSE(run.Next());  // the last step
+
+  // Numbers as pupils type them.
+  const struct {
+    const char* typed;
+    std::optional<double> value;
+  } cases[] = {{"29.2", 29.2}, {" 29,2 km", std::nullopt}, {"２９．２", 29.2},     {"29，2", 29.2},
+               {"－3", -3.0},  {"", std::nullopt},         {"1e999", std::nullopt}};
+  for (const auto& c : cases)
+    EXPECT_EQ(lessons::PupilNumber(QString::fromUtf8(c.typed)), c.value) << c.typed;
 }
 
 class LessonTest : public GuiTest {

@@ -20,7 +20,7 @@ class OpenTest : public StartedTest {
   }
 };
 
-TEST_F(OpenTest, EachPresetComposesItsBands) {
+TEST_F(OpenTest, EachPresetComposesItsBandsAndASingleBandItsRainbow) {
   struct Case {
     int sensor;
     int preset;
@@ -45,6 +45,43 @@ TEST_F(OpenTest, EachPresetComposesItsBands) {
     EXPECT_NE(TitleOfActive().find(c.rgb), std::string::npos) << TitleOfActive();
   }
   EXPECT_EQ(app->Views().size(), 6u);
+
+  // A single band in rainbow colours.
+  const std::string inf = WriteScene(dir, "s", 16, 8, 3, 1);
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    Find<QRadioButton>(d, 309)->click();
+    EXPECT_TRUE(Find(d, 162)->isHidden());
+    EXPECT_FALSE(Find(d, 320)->isHidden());
+    EXPECT_FALSE(Find(d, 307)->isEnabled());
+    Find<QComboBox>(d, 159)->setCurrentIndex(1);
+    Find<QCheckBox>(d, 320)->setChecked(true);
+    return Click(d, 1);
+  }));
+  const DisplayState& s = View()->Session().State();
+  EXPECT_TRUE(s.m_bSingleBand);
+  EXPECT_TRUE(s.m_bRainbow);
+  EXPECT_EQ(s.m_nRedBand, 1);
+  EXPECT_EQ(s.m_nBlueBand, 1);
+  EXPECT_TRUE(Frame().Action(32859)->isEnabled());  // rainbow reversal
+
+  // Rainbow chosen, then back to several bands: no rainbow, and the dialog
+  // on screen keeps its size.
+  ASSERT_TRUE(Open(inf, [](QDialog& d) {
+    d.show();
+    QCoreApplication::processEvents();
+    const QSize size = d.size();
+    Find<QRadioButton>(d, 309)->click();
+    Find<QCheckBox>(d, 320)->setChecked(true);
+    QCoreApplication::processEvents();
+    Find<QRadioButton>(d, 308)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.size(), size);
+    EXPECT_TRUE(Find(d, 320)->isHidden());
+    EXPECT_TRUE(Find(d, 307)->isEnabled());  // TM 3, 2, 1: bands the image has
+    return Click(d, 1);
+  }));
+  EXPECT_FALSE(View()->Session().State().m_bRainbow);
+  EXPECT_FALSE(Frame().Action(32859)->isEnabled());
 }
 
 // The open dialog starts in the samples, then where the last image came
@@ -84,44 +121,6 @@ TEST_F(OpenTest, FileDialogsStartWhereThePicturesAre) {
     s.run();
     EXPECT_EQ(ui.lastSaveFolder, folder) << s.name;
   }
-}
-
-TEST_F(OpenTest, SingleBandAndRainbow) {
-  const std::string inf = WriteScene(dir, "s", 16, 8, 3, 1);
-  ASSERT_TRUE(Open(inf, [](QDialog& d) {
-    Find<QRadioButton>(d, 309)->click();
-    EXPECT_TRUE(Find(d, 162)->isHidden());
-    EXPECT_FALSE(Find(d, 320)->isHidden());
-    EXPECT_FALSE(Find(d, 307)->isEnabled());
-    Find<QComboBox>(d, 159)->setCurrentIndex(1);
-    Find<QCheckBox>(d, 320)->setChecked(true);
-    return Click(d, 1);
-  }));
-  const DisplayState& s = View()->Session().State();
-  EXPECT_TRUE(s.m_bSingleBand);
-  EXPECT_TRUE(s.m_bRainbow);
-  EXPECT_EQ(s.m_nRedBand, 1);
-  EXPECT_EQ(s.m_nBlueBand, 1);
-  EXPECT_TRUE(Frame().Action(32859)->isEnabled());  // rainbow reversal
-
-  // Rainbow chosen, then back to several bands: no rainbow, and the dialog
-  // on screen keeps its size.
-  ASSERT_TRUE(Open(inf, [](QDialog& d) {
-    d.show();
-    QCoreApplication::processEvents();
-    const QSize size = d.size();
-    Find<QRadioButton>(d, 309)->click();
-    Find<QCheckBox>(d, 320)->setChecked(true);
-    QCoreApplication::processEvents();
-    Find<QRadioButton>(d, 308)->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(d.size(), size);
-    EXPECT_TRUE(Find(d, 320)->isHidden());
-    EXPECT_TRUE(Find(d, 307)->isEnabled());  // TM 3, 2, 1: bands the image has
-    return Click(d, 1);
-  }));
-  EXPECT_FALSE(View()->Session().State().m_bRainbow);
-  EXPECT_FALSE(Frame().Action(32859)->isEnabled());
 }
 
 TEST_F(OpenTest, NothingOpensOnCancelOrBadFilesAndAShortBandAsks) {
