@@ -36,13 +36,11 @@ class LandCoverTest : public GuiTest {
     ASSERT_TRUE(TmSample(source, "96x80", 1));
     fs::create_directory(dir / "cli");
   }
-  void OpenSource() {
-    ASSERT_TRUE(OpenComposed(source));
-    View()->Frame()->resize(320, 240);
-  }
+  // The classification dialog, the source opened first when no image is.
   CLandCoverDlg* OpenDialog() {
+    if (!View() && OpenComposed(source)) View()->Frame()->resize(320, 240);
     app->OnCommand(kCmdClassify);
-    return View()->LandCoverDialog();
+    return View() ? View()->LandCoverDialog() : nullptr;
   }
   // A new class through the class item dialog, with the colour chooser answering.
   void AddClass(CLandCoverDlg& dlg, QColor colour, const QString& title) {
@@ -109,7 +107,6 @@ class LandCoverTest : public GuiTest {
 };
 
 TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(app->DialogAllowsMainWindow());
@@ -217,7 +214,6 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
 
 // The lights follow each area as it is drawn; OK with a red light asks first.
 TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   // The lights of a table's rows, red, yellow or green.
   const auto lightsOf = [](QTableWidget* table) {
@@ -284,7 +280,6 @@ TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
 // Yes writes what lumora-cli writes for the same number and seed; groups the
 // pupil names become training classes.
 TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
   EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
@@ -403,7 +398,6 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
 // Check areas, kept apart from the training areas, give the accuracy window
 // after the run: the numbers lumora-cli reports for the same areas.
 TEST_F(LandCoverTest, CheckAreasOrHalfThePixelsGiveTheAccuracyWindowAndTheScatterPlotTheClasses) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   WaterAndForest(*dlg);
   AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
@@ -516,7 +510,6 @@ TEST_F(LandCoverTest, SavedClassesComeBackAndTheListWorksFromTheKeyboard) {
                             "  0   0 255     1     9     9     1 lake\n");
   ::lumora::test::WriteFile(dir / "tm.mck",
                             "1\n2\n3\n2\n1\n2\n1\n  0   0   0    20    30    40    30 lake\n");
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 2);
   ASSERT_EQ(dlg->CheckAreas().size(), 1u);

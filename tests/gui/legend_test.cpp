@@ -14,7 +14,9 @@ namespace {
 class LegendTest : public StartedTest {
  protected:
   // A vegetation-index result with its range file.
-  std::string IndexResult(const std::string& name, const std::string& range) {
+  std::string IndexResult(const std::string& name, const std::string& range =
+                                                       "The Normalized Difference Vegetation "
+                                                       "Index Intro File\n0.600000,0.200000\n") {
     const std::string inf =
         WriteScene(dir, name, 16, 12, 1, 1, 1, "Rainbow = 1\nSingle_Band = 1\n");
     ::lumora::test::WriteFile(dir / (name + ".ndv"), range);
@@ -26,8 +28,7 @@ class LegendTest : public StartedTest {
 };
 
 TEST_F(LegendTest, IndexResultShowsItsRangeFollowsThePaletteAndUnreadableRangesGiveNone) {
-  ASSERT_TRUE(Open(IndexResult(
-      "n", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+  ASSERT_TRUE(Open(IndexResult("n")));
   CRampLegendDlg* legend = Ramp();
   ASSERT_NE(legend, nullptr);
   EXPECT_TRUE(legend->isVisible());
@@ -108,8 +109,7 @@ TEST_F(LegendTest, IndexResultShowsItsRangeFollowsThePaletteAndUnreadableRangesG
   // A range file gone while the window shows the map page: the page is
   // painted again and again without its legend and without a message box
   // in the middle of each paint.
-  ASSERT_TRUE(Open(IndexResult(
-      "gone", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+  ASSERT_TRUE(Open(IndexResult("gone")));
   PageSettings page;
   page.annotations.showLegend = true;
   View()->ApplyAnnotations(page);
