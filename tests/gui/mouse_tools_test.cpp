@@ -38,7 +38,7 @@ const GestureCase kGestures[] = {
     {-4, {0, 0}, {1, 2}, {6, 5}, {32, 64}, {192, 160}, "160x96"},
 };
 
-TEST_F(MouseToolsTest, SelectionProfileAndRulerGiveImagePixelsAtEveryZoom) {
+TEST_F(MouseToolsTest, SelectionProfileRulerAndWheelAtEveryZoom) {
   OpenScene(256, 256);
   for (const GestureCase& c : kGestures) {
     SCOPED_TRACE(c.level);
@@ -95,6 +95,19 @@ TEST_F(MouseToolsTest, SelectionProfileAndRulerGiveImagePixelsAtEveryZoom) {
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.text)) << c.level;
     EXPECT_FALSE(View()->RulerArmed());
   }
+
+  // The wheel scrolls a useful step; with Ctrl it zooms.
+  OpenScene(256, 1024);
+  QScrollBar* bar = View()->verticalScrollBar();
+  const int page = bar->pageStep();
+  QWheelEvent notch(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &notch);
+  EXPECT_GE(bar->value(), page / 10);
+  QWheelEvent zoomIn(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                     QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &zoomIn);
+  EXPECT_EQ(View()->ZoomLevel(), 3);
 }
 
 // The rubber rectangle is drawn in exclusive-or and erased; the right button
@@ -145,7 +158,7 @@ TEST_F(MouseToolsTest, RubberRectangleRightButtonFocusLossAndAPressBeside) {
 
 // An armed tool says in the status bar what to do; a right click disarms it
 // and the prompt goes. A prompt longer than the pane ends in "…".
-TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDoAndTheDnWindowFollowsTheCursor) {
+TEST_F(MouseToolsTest, ArmedToolsPromptsTheDnWindowAndTheImageInformation) {
   OpenScene(128, 128);
   app->OnCommand(kCmdDnValue);
   CDnValueDlg* dn = app->DnWindow();
@@ -184,6 +197,23 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDoAndTheDnWindowFollowsTheCursor) {
   EXPECT_LT(shown.size(), longPrompt.size());
   Frame().SetStatusText(0, QStringLiteral("開く"));
   EXPECT_EQ(Frame().ShownStatusText(), QStringLiteral("開く"));
+
+  // The image information holds the analysis slot: a second request waits.
+  OpenScene(40, 30);
+  QWidget* held = nullptr;
+  QString size;
+  ui.dialogs.push_back([&](QDialog& d) {
+    held = app->AnalysisWindow();
+    size = Find<QLabel>(d, kIdInfoSize)->text();
+    // The slot is taken: a second request does nothing.
+    app->OnCommand(kCmdImageInfo);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdImageInfo);
+  EXPECT_NE(held, nullptr);
+  EXPECT_EQ(app->AnalysisWindow(), nullptr);
+  EXPECT_EQ(size, QStringLiteral("画像サイズ\t横：40 pixel\n　　　　　\t縦：30 pixel"));
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("405")), 1);
 }
 
 // Save as copies the set and refuses the set in use; a partial open writes
@@ -248,38 +278,6 @@ TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
   ui.dialogs.push_back(Answer(QMessageBox::No));
   app->OnCommand(kCmdClose);
   EXPECT_TRUE(app->Views().empty());
-}
-
-TEST_F(MouseToolsTest, WheelScrollsAUsefulStepAndCtrlWheelZooms) {
-  OpenScene(256, 1024);
-  QScrollBar* bar = View()->verticalScrollBar();
-  const int page = bar->pageStep();
-  QWheelEvent notch(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Port(), &notch);
-  EXPECT_GE(bar->value(), page / 10);
-  QWheelEvent zoomIn(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                     QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Port(), &zoomIn);
-  EXPECT_EQ(View()->ZoomLevel(), 3);
-}
-
-TEST_F(MouseToolsTest, ImageInformationHoldsTheAnalysisSlot) {
-  OpenScene(40, 30);
-  QWidget* held = nullptr;
-  QString size;
-  ui.dialogs.push_back([&](QDialog& d) {
-    held = app->AnalysisWindow();
-    size = Find<QLabel>(d, kIdInfoSize)->text();
-    // The slot is taken: a second request does nothing.
-    app->OnCommand(kCmdImageInfo);
-    return Click(d, 1);
-  });
-  app->OnCommand(kCmdImageInfo);
-  EXPECT_NE(held, nullptr);
-  EXPECT_EQ(app->AnalysisWindow(), nullptr);
-  EXPECT_EQ(size, QStringLiteral("画像サイズ\t横：40 pixel\n　　　　　\t縦：30 pixel"));
-  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("405")), 1);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST_F(ViewTest, FilterAnsweredNoReopensTheDialogAndRestoresAndClicksBeepUnderAT
   EXPECT_EQ(ui.beeps, 1);
 }
 
-TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
+TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeamAndTheQualitySlider) {
   OpenScene(30, 20);
   // Any letter case of .jpg asks for the compression.
   for (const char* name : {"a.jpg", "b.JPG", "c.Jpg"}) {
@@ -127,6 +127,13 @@ TEST_F(ViewTest, ExportJpegAndTiffThroughTheSeam) {
   ui.dialogs.push_back(Answer(QDialog::Rejected));
   app->OnCommand(32830);
   EXPECT_FALSE(::lumora::test::FileExists(dir / "e.jpg"));
+
+  // The quality slider gives the ratio.
+  CJpegQualityDlg d(QStringLiteral("/x/y.jpg"));
+  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral("100"));
+  d.Slider()->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral(" 90%"));
+  EXPECT_FLOAT_EQ(d.Ratio(), 0.9f);
 }
 
 // A scene too wide for its display image (shown at 1/3): zoomed to 400 %
@@ -185,14 +192,6 @@ TEST_F(ViewTest, ZoomShowsEveryPixelOfTheFullResolutionPicture) {
         << name;
   }
   EXPECT_TRUE(messenger.entries.empty());
-}
-
-TEST(JpegQuality, SliderGivesTheRatio) {
-  CJpegQualityDlg d(QStringLiteral("/x/y.jpg"));
-  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral("100"));
-  d.Slider()->triggerAction(QAbstractSlider::SliderPageStepSub);
-  EXPECT_EQ(Find<QLabel>(d, 372)->text(), QStringLiteral(" 90%"));
-  EXPECT_FLOAT_EQ(d.Ratio(), 0.9f);
 }
 
 }  // namespace
