@@ -2,7 +2,6 @@
 // and the scatter plot with its picture, saved page and printout, each
 // compared with what lumora-cli writes for the same image.
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
@@ -22,7 +21,6 @@
 #include "paint/scatter_page_painter.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {

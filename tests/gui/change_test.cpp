@@ -10,7 +10,6 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QtTest/QTest>
-#include <filesystem>
 
 #include "core/analysis/change_map.h"
 #include "core/support/band_expression.h"
@@ -21,7 +20,6 @@
 #include "gui/windows/compare_dlg.h"
 #include "paint/compare_painter.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
