@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolButton>
 #include <sstream>
 

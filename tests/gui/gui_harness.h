@@ -13,7 +13,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTest>
 #include <QWidget>
 #include <cstdio>
 #include <deque>
@@ -304,7 +303,9 @@ class GuiTest : public ::testing::Test {
   }
   // The palette's picture buttons send their command on the press.
   void PressPalette(int id) {
-    QTest::mousePress(app->Palette()->Button(id), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->Palette()->Button(id), &press);
   }
   // The next print goes to an A4 PDF file.
   QPrinter& PrintToPdf(const std::string& pdf) {
