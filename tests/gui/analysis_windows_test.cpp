@@ -2,13 +2,12 @@
 // and the scatter plot with its picture, saved page and printout, each
 // compared with what lumora-cli writes for the same image.
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolButton>
 #include <sstream>
 
@@ -23,13 +22,11 @@
 #include "paint/scatter_page_painter.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/map_page_checks.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
 
 using ::lumora::test::ReadFile;
-using ::lumora::test::RunCli;
 
 // The counts lumora-cli prints, one "X Y COUNT" line per cell.
 ScatterCounts CountsOf(const std::string& listing) {
@@ -80,38 +77,9 @@ void CheckScatterPage(const QImage& page) {
   EXPECT_EQ(stray, 0);
 }
 
-class ScatterPageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    inf = dir / "tm.inf";
-    const auto r = RunCli(dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + inf + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-  ::lumora::test::TempDir dir;
-  std::string inf;
-};
-
-// lumora-cli draws the cells exactly as core lays them out, with the title
-// and both captions around them.
-TEST_F(ScatterPageTest, CommandLinePageHasItsCellsTitleAndCaptions) {
-  const std::string out = dir / "page.tif";
-  auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const QImage page = TiffPixels(ReadFile(out), kScatterPageWidth, kScatterPageHeight);
-  CheckScatterPage(page);
-  r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
-  ASSERT_EQ(r.status, 0) << r.err;
-  Dib cells;
-  ASSERT_TRUE(RenderScatterPage(CountsOf(r.out), cells));
-  const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
-  const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
-  EXPECT_EQ(page.copy(frame),
-            paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
-}
-
 // Each caption at its own place: a one-letter X caption under the plot, a
 // long Y caption above it.
-TEST_F(ScatterPageTest, CaptionsKeepTheirPlaces) {
+TEST(ScatterPageTest, CaptionsKeepTheirPlaces) {
   const QImage page = paint::RenderScatterExportPage(ScatterCounts(kScatterCells, 0),
                                                      {"t", "X", "YYYYYYYYYYYYYYYY"});
   const ScatterPage l = ScatterPageFor(page.width(), page.height());
@@ -127,9 +95,7 @@ class AnalysisWindowsTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     inf = dir / "tm.inf";
-    const auto r = RunCli(dir, "sample --sensor tm --size 400x300 --seed 3 -o '" + inf + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+    ASSERT_TRUE(OpenTmSample(inf, "400x300", 3));
     View()->Frame()->resize(320, 240);
   }
   // The composition the window shows, as lumora-cli takes it.
@@ -139,7 +105,6 @@ class AnalysisWindowsTest : public GuiTest {
   }
 
   std::string inf;
-  MouseDriver mouse{[this] { return View()->viewport(); }};
 };
 
 // Slanted drags at two zoom levels over the display stretched by the
@@ -161,10 +126,7 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cli);
-    app->OnZoomBox(c.level);
-    View()->horizontalScrollBar()->setValue(c.scroll.x());
-    View()->verticalScrollBar()->setValue(c.scroll.y());
-    ASSERT_TRUE(Frame().Action(kCmdProfile)->isEnabled());
+    SetZoom(c.level, c.scroll);
     Frame().Action(kCmdProfile)->trigger();
     ASSERT_EQ(View()->SelectKindArmed(), CKiriView::kSelectProfile);
     const QImage plain = View()->viewport()->grab().toImage();
@@ -172,7 +134,6 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
     const std::string expected = dir / Format("expected%d.txt", n++);
     bool stripShown = false;
     ui.dialogs.push_back([&](QDialog& d) {
-      EXPECT_EQ(d.objectName(), QStringLiteral("395"));
       stripShown = View()->ProfileShown();
       const QImage shown = View()->viewport()->grab().toImage();
       // The strip is black where no value is plotted, over the image.
@@ -181,14 +142,12 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
       return Click(d, 1);
     });
     ui.saveNames.push_back(QString::fromStdString(saved));
-    mouse.Drag(c.from, c.to);
-    mouse.Send(QEvent::MouseButtonRelease, c.to);
+    mouse.Stroke(c.from, c.to);
     EXPECT_TRUE(stripShown);
     EXPECT_FALSE(View()->ProfileShown());
     EXPECT_EQ(View()->viewport()->grab().toImage(), plain);
-    const auto r = RunCli(dir, "profile '" + inf + "' " + c.cli + " " + RgbOption() +
-                                   " --stretch auto -o '" + expected + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli("profile '" + inf + "' " + c.cli + " " + RgbOption() + " --stretch auto -o '" + expected +
+        "'");
     EXPECT_EQ(ReadFile(saved), ReadFile(expected));
   }
   EXPECT_TRUE(messenger.entries.empty());
@@ -198,19 +157,15 @@ TEST_F(AnalysisWindowsTest, ProfileSavesWhatTheCommandLineWrites) {
 // counts in core's colours, its saved JPEG and TIFF pages are the files
 // lumora-cli writes, and its printout is the same page on A4.
 TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
-  const auto listing = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 --counts");
-  ASSERT_EQ(listing.status, 0) << listing.err;
+  const std::string listing = Cli("scatter '" + inf + "' --x 3 --y 4 --counts");
   Dib expected;
   ASSERT_TRUE(
-      RenderScatterPlot(CountsOf(listing.out), CScatterPlot::kSize, CScatterPlot::kSize, expected));
+      RenderScatterPlot(CountsOf(listing), CScatterPlot::kSize, CScatterPlot::kSize, expected));
   for (const char* kind : {"jpg", "tif"}) {
     const std::string out = dir / Format("cli.%s", kind);
-    const auto r = RunCli(dir, "scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
-    ASSERT_EQ(r.status, 0) << r.err;
+    Cli("scatter '" + inf + "' --x 3 --y 4 -o '" + out + "'");
   }
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
+  QPrinter& printer = PrintToPdf(dir / "printed.pdf");
   printer.setFullPage(true);
 
   ui.dialogs.push_back([&](QDialog& d) {
@@ -240,18 +195,25 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
     ui.dialogs.push_back(Answer(QDialog::Accepted));
     Click(d, kIdScatterPrint);
     EXPECT_EQ(messenger.LastId(), kMsgA4Only);
-    EXPECT_FALSE(::lumora::gui::test::FileExists(dir / "printed.pdf"));
+    EXPECT_FALSE(::lumora::test::FileExists(dir / "printed.pdf"));
     printer.setPageSize(QPageSize(QPageSize::A4));
     ui.dialogs.push_back(Answer(QDialog::Accepted));
     Click(d, kIdScatterPrint);
     return Click(d, kIdOk);
   });
-  ASSERT_TRUE(Frame().Action(kCmdScatter)->isEnabled());
   Frame().Action(kCmdScatter)->trigger();
   EXPECT_EQ(app->AnalysisWindow(), nullptr);
   for (const char* kind : {"jpg", "tif"})
     EXPECT_EQ(ReadFile(dir / Format("saved.%s", kind)), ReadFile(dir / Format("cli.%s", kind)))
         << kind;
+  // The page's plot and its frame are core's page picture of the same counts.
+  Dib cells;
+  ASSERT_TRUE(RenderScatterPage(CountsOf(listing), cells));
+  const ScatterPage l = ScatterPageFor(kScatterPageWidth, kScatterPageHeight);
+  const QRect frame(l.plotLeft - 1, l.plotTop - 1, l.plotSize + 2, l.plotSize + 2);
+  EXPECT_EQ(
+      TiffPixels(ReadFile(dir / "cli.tif"), kScatterPageWidth, kScatterPageHeight).copy(frame),
+      paint::PictureOf(cells).convertToFormat(QImage::Format_RGB888).copy(frame));
   EXPECT_EQ(messenger.entries.size(), 1u);
   const QImage printed = RasterisePdf(dir / "printed.pdf", dir / "printed", 100);
   ASSERT_FALSE(printed.isNull());
@@ -262,23 +224,19 @@ TEST_F(AnalysisWindowsTest, ScatterWindowAgreesWithTheCommandLine) {
 // numbers are lumora-cli's for the same pixels, pins keep their place on the
 // image through a zoom, six at most, each removable.
 TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
-  ASSERT_TRUE(Frame().Action(kCmdSpectrum)->isEnabled());
   Frame().Action(kCmdSpectrum)->trigger();
   CSpectrumDlg* window = SpectrumWindow(*app);
   ASSERT_TRUE(window && window->isVisible());
   // Zoom 1, not scrolled: client points are 0-based source pixels.
   mouse.Send(QEvent::MouseMove, {25, 37});
-  auto r = RunCli(dir, "spectrum '" + inf + "' --at 25,37");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), Cli("spectrum '" + inf + "' --at 25,37"));
   ASSERT_EQ(window->LiveValues().size(), 7u);
 
   mouse.Send(QEvent::MouseButtonPress, {120, 80});
   mouse.Send(QEvent::MouseButtonRelease, {121, 81});
   ASSERT_EQ(View()->Pins().size(), 1u);
   window->findChild<QLineEdit*>(QStringLiteral("pinName"))->setText(QStringLiteral("lake"));
-  r = RunCli(dir, "spectrum '" + inf + "' --at 120,80");
-  std::string expected = r.out;
+  std::string expected = Cli("spectrum '" + inf + "' --at 120,80");
   expected.replace(expected.find("x=120 y=80"), 10, "lake");
   EXPECT_EQ(window->Csv(), expected);
   ui.saveNames.push_back(QString::fromStdString(dir / "chart.png"));
@@ -287,27 +245,18 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
             QSize(paint::kSpectrumPictureWidth, paint::kSpectrumPictureHeight));
 
   // The marker stays on its pixel at zoom 2: the dot's colour around (241, 161).
-  auto zoom = [&](int level) {
-    app->OnZoomBox(level);
-    View()->horizontalScrollBar()->setValue(0);
-    View()->verticalScrollBar()->setValue(0);
-  };
-  zoom(2);
+  SetZoom(2);
   const QImage shown = View()->viewport()->grab().toImage();
   int dot = 0;
   for (int y = 155; y <= 167; ++y)
     for (int x = 235; x <= 247; ++x) dot += shown.pixelColor(x, y) == paint::PinColour(0);
   EXPECT_GT(dot, 30);
-  zoom(1);
+  SetZoom(1);
 
   // A drag pins nothing; six pins at most.
-  mouse.Drag({10, 10}, {40, 40});
-  mouse.Send(QEvent::MouseButtonRelease, {40, 40});
+  mouse.Stroke({10, 10}, {40, 40});
   EXPECT_EQ(View()->Pins().size(), 1u);
-  for (int i = 0; i < 6; ++i) {
-    mouse.Send(QEvent::MouseButtonPress, {10 + 20 * i, 200});
-    mouse.Send(QEvent::MouseButtonRelease, {10 + 20 * i, 200});
-  }
+  for (int i = 0; i < 6; ++i) mouse.Click({10 + 20 * i, 200});
   EXPECT_EQ(View()->Pins().size(), 6u);
   EXPECT_EQ(ui.beeps, 1);
   EXPECT_EQ(window->Series().size(), 7u);  // the live line and six pins
@@ -320,9 +269,8 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
   // A click beside the picture is refused with a message; a closed image
   // window takes its pins and line out of the chart.
   View()->Pins().pop_back();
-  zoom(-1);  // 200 x 150 in a larger window
-  mouse.Send(QEvent::MouseButtonPress, {250, 60});
-  mouse.Send(QEvent::MouseButtonRelease, {250, 60});
+  SetZoom(-1);  // 200 x 150 in a larger window
+  mouse.Click({250, 60});
   EXPECT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(View()->Pins().size(), 4u);
   ui.dialogs.push_back(Answer(QMessageBox::No));
@@ -335,94 +283,72 @@ TEST_F(AnalysisWindowsTest, SpectrumWindowAgreesWithTheCommandLine) {
 // lumora-cli gives for the same corners; the status bar shows the area as
 // the figure grows; Backspace takes a corner back, Esc cancels, and a
 // polygon of two corners is refused with a message.
-TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLine) {
-  auto click = [&](QPoint p) {
-    mouse.Send(QEvent::MouseButtonPress, p);
-    mouse.Send(QEvent::MouseButtonRelease, p);
-  };
-  auto key = [&](int k) {
-    QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
-    QApplication::sendEvent(View(), &e);
-  };
-  ASSERT_TRUE(Frame().Action(kCmdRegion)->isEnabled());
+TEST_F(AnalysisWindowsTest, RegionToolAgreesWithTheCommandLineAndLinkedViewsMarkIt) {
   Frame().Action(kCmdRegion)->trigger();
   ASSERT_TRUE(View()->RegionArmed());
-  click({10, 10});
-  click({200, 30});
-  click({150, 150});  // taken back
-  key(Qt::Key_Backspace);
-  click({60, 180});
+  mouse.Click({10, 10});
+  mouse.Click({200, 30});
+  mouse.Click({150, 150});  // taken back
+  QTest::keyClick(View(), Qt::Key_Backspace);
+  mouse.Click({60, 180});
   mouse.Send(QEvent::MouseMove, {5, 100});
   EXPECT_TRUE(Frame().StatusText(0).contains(QStringLiteral("m²"))) << FromQ(Frame().StatusText(0));
-  mouse.Send(QEvent::MouseButtonPress, {5, 100});
-  mouse.Send(QEvent::MouseButtonRelease, {5, 100});
+  mouse.Click({5, 100});
   mouse.Send(QEvent::MouseButtonDblClick, {5, 100});
   mouse.Send(QEvent::MouseButtonRelease, {5, 100});
   EXPECT_FALSE(View()->RegionArmed());
   CRegionDlg* window = RegionWindow(*app);
   ASSERT_TRUE(window && window->isVisible());
-  auto r = RunCli(dir, "stats '" + inf + "' --polygon 10,10,200,30,60,180,5,100");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), Cli("stats '" + inf + "' --polygon 10,10,200,30,60,180,5,100"));
   EXPECT_EQ(window->Table()->rowCount(), 7);
 
   // A drag is a rectangle.
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({30, 20}, {130, 70});
-  mouse.Send(QEvent::MouseButtonRelease, {130, 70});
-  r = RunCli(dir, "stats '" + inf + "' --area 30,20,100,50");
-  EXPECT_EQ(window->Csv(), r.out);
+  mouse.Stroke({30, 20}, {130, 70});
+  const std::string rectangle = Cli("stats '" + inf + "' --area 30,20,100,50");
+  EXPECT_EQ(window->Csv(), rectangle);
   EXPECT_EQ(window->Stats().pixels, 5000);
 
   Frame().Action(kCmdRegion)->trigger();
-  click({10, 10});
-  key(Qt::Key_Escape);
+  mouse.Click({10, 10});
+  QTest::keyClick(View(), Qt::Key_Escape);
   EXPECT_FALSE(View()->RegionArmed());
   EXPECT_TRUE(messenger.entries.empty());
   Frame().Action(kCmdRegion)->trigger();
-  click({10, 10});
-  click({50, 50});
+  mouse.Click({10, 10});
+  mouse.Click({50, 50});
   mouse.Send(QEvent::MouseButtonDblClick, {50, 50});
   EXPECT_EQ(messenger.entries.size(), 1u);
-  EXPECT_EQ(window->Csv(), r.out);  // the last region's numbers stay
+  EXPECT_EQ(window->Csv(), rectangle);  // the last region's numbers stay
   // A band file gone since the image was opened is missed, not left out.
   std::filesystem::rename(dir / "tm.b05", dir / "gone.b05");
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({30, 20}, {50, 40});
-  mouse.Send(QEvent::MouseButtonRelease, {50, 40});
+  mouse.Stroke({30, 20}, {50, 40});
   EXPECT_EQ(messenger.entries.size(), 2u);
-  EXPECT_EQ(window->Csv(), r.out);
+  EXPECT_EQ(window->Csv(), rectangle);
   std::filesystem::rename(dir / "gone.b05", dir / "tm.b05");
 
   // Saved as lumora-cli writes it; printed on A4.
   ui.saveNames.push_back(QString::fromStdString(dir / "region.csv"));
   window->findChild<QPushButton*>(QStringLiteral("saveCsv"))->click();
-  EXPECT_EQ(ReadFile(dir / "region.csv"), r.out);
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "region.pdf"));
-  printer.setPageSize(QPageSize(QPageSize::A4));
+  EXPECT_EQ(ReadFile(dir / "region.csv"), rectangle);
+  PrintToPdf(dir / "region.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   window->findChild<QPushButton*>(QStringLiteral("print"))->click();
   EXPECT_FALSE(RasterisePdf(dir / "region.pdf", dir / "region", 50).isNull());
-}
 
-// Linked views: the scatter plot lights up the cells of the region window's
-// pixels and crosses the pinned pixel's cell in the pin's colour; the
-// brightness dialog's histogram marks the pinned pixel's value.
-TEST_F(AnalysisWindowsTest, LinkedViewsMarkThePinAndTheRegion) {
+  // Linked views: the scatter plot lights up the cells of the region window's
+  // pixels and crosses the pinned pixel's cell in the pin's colour; the
+  // brightness dialog's histogram marks the pinned pixel's value.
+  messenger.entries.clear();
   Frame().Action(kCmdSpectrum)->trigger();
-  mouse.Send(QEvent::MouseButtonPress, {200, 100});
-  mouse.Send(QEvent::MouseButtonRelease, {200, 100});
+  mouse.Click({200, 100});
   Frame().Action(kCmdRegion)->trigger();
-  mouse.Drag({20, 20}, {60, 50});
-  mouse.Send(QEvent::MouseButtonRelease, {60, 50});
+  mouse.Stroke({20, 20}, {60, 50});
   // Bands 3 and 4 of a pixel, as lumora-cli reads them.
   auto bands34 = [&](const char* at) {
-    const auto r = RunCli(dir, "spectrum '" + inf + "' --at " + at);
-    EXPECT_EQ(r.status, 0) << r.err;
     std::vector<int> v;
-    std::istringstream lines(r.out);
+    std::istringstream lines(Cli("spectrum '" + inf + "' --at " + at));
     for (std::string line; std::getline(lines, line);)
       v.push_back(std::atoi(line.substr(line.rfind(',') + 1).c_str()));
     return std::pair{v.at(3), v.at(4)};

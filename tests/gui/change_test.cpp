@@ -1,7 +1,7 @@
 // What changed: the lakes and their later date open side by side; the
 // change dialog offers the other window, refuses what cannot be compared,
 // and the result is what lumora-cli change writes, with its areas in the
-// legend; undo takes it back.
+// legend.
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -10,7 +10,6 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QtTest/QTest>
-#include <filesystem>
 
 #include "core/analysis/change_map.h"
 #include "core/support/band_expression.h"
@@ -21,78 +20,16 @@
 #include "gui/windows/compare_dlg.h"
 #include "paint/compare_painter.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ::lumora::test::ReadFile;
-using ::lumora::test::RunCli;
-
-TEST_F(GuiTest, ChangeBetweenTwoDatesIsWhatTheCommandLineWritesAndUndoTakesItBack) {
-  if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";
-  ASSERT_TRUE(Start());
-  const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 96x64 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
-  ASSERT_TRUE(OpenTmSample(earlier, "96x64", 7));
-  CKiriView* view = View();
-  ASSERT_TRUE(app->IsEnabled(kCmdChange));
-
-  // The later window is offered; the same picture twice is refused with why.
-  ui.dialogs.push_back([&](QDialog& d) {
-    auto* laterBox = Find<QComboBox>(d, kChangeLater);
-    auto* why = Find<QLabel>(d, kChangeWhy);
-    EXPECT_EQ(laterBox->count(), 1);
-    EXPECT_TRUE(laterBox->currentText().contains(QStringLiteral("2009-08-01")));
-    EXPECT_TRUE(why->text().isEmpty()) << why->text().toStdString();
-    ui.openNames.push_back(QString::fromStdString(earlier));
-    Click(d, kChangeChooseFile);
-    EXPECT_EQ(laterBox->count(), 2);
-    EXPECT_FALSE(why->text().isEmpty());
-    Click(d, 1);  // OK keeps the dialog
-    EXPECT_EQ(d.result(), 0);
-    laterBox->setCurrentIndex(0);
-    EXPECT_TRUE(why->text().isEmpty());
-    Find<QDoubleSpinBox>(d, kChangeThreshold)->setValue(0.2);
-    return Click(d, 1);
-  });
-  app->OnCommand(kCmdChange);
-  ASSERT_EQ(ui.dialogNames.last(), QString::number(kChangeTemplate));
-
-  const std::string cli = dir / "cli.inf";
-  const auto run = RunCli(dir, "change '" + earlier + "' '" + later +
-                                   "' --index ndvi --threshold 0.2 -o '" + cli + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::string shown = view->Session().CurrentPath();
-  ASSERT_NE(shown, earlier);
-  const auto base = [](const std::string& inf) { return inf.substr(0, inf.size() - 4); };
-  for (const char* suffix : {".b01", ".r01", ".d01", ".ndv", ".inf"})
-    EXPECT_EQ(ReadFile(base(shown) + suffix), ReadFile(base(cli) + suffix)) << suffix;
-
-  auto* legend = qobject_cast<CRampLegendDlg*>(view->LegendWindow());
-  ASSERT_NE(legend, nullptr);
-  ChangeCounts counts;
-  ASSERT_TRUE(ParseChangeCounts(ReadFile(base(cli) + ".ndv"), counts));
-  EXPECT_TRUE(Find<QLabel>(*legend, kRampChangeLabel)
-                  ->text()
-                  .endsWith(QString::fromStdString(
-                      ChangeAreaText(counts, view->Session().Settings().lengthPerPixel))));
-
-  app->OnCommand(57643);  // undo
-  EXPECT_EQ(view->Session().CurrentPath(), earlier);
-  EXPECT_EQ(view->LegendWindow(), nullptr);
-  EXPECT_FALSE(fs::exists(shown));
-}
 
 // The compare window: the handle follows a real drag, the earlier date left
 // of it and the later right; blinking alternates at the pupil's speed; the
-// printed page holds both pictures.
-TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
-  ASSERT_TRUE(Start());
+// printed page holds both pictures. Then the change between the dates.
+TEST_F(StartedTest, TwoDatesCompareSwipeBlinkAndChangeAsTheCommandLineWrites) {
   const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
   ASSERT_TRUE(OpenTmSample(earlier, "96x64", 7));
   // Alone, there is nothing to compare with: the window says what to open.
@@ -100,10 +37,7 @@ TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
   app->OnCommand(kCmdCompare);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(Frame().findChild<CCompareDlg*>(), nullptr);
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 96x64 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(TmSample(later, "96x64", 7, "--date 2") && OpenComposed(later));
   const QImage second = View()->Picture().convertToFormat(QImage::Format_RGB32);
   app->OnCommand(kCmdCompare);  // from the later window: the earlier still goes left
   auto* window = Frame().findChild<CCompareDlg*>();
@@ -154,22 +88,61 @@ TEST_F(GuiTest, CompareWindowSwipesAndBlinksBetweenTheDates) {
     EXPECT_EQ(page.pixel(at), picture.pixel(cell)) << which;
   }
   window->close();
+
+  // What changed, from the earlier window: the later window is offered; the
+  // same picture twice is refused with why; the result is lumora-cli's.
+  if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";
+  app->OnViewActivated(app->Views().front());
+  CKiriView* view = View();
+  ASSERT_TRUE(app->IsEnabled(kCmdChange));
+  // The later window is offered; the same picture twice is refused with why.
+  ui.dialogs.push_back([&](QDialog& d) {
+    auto* laterBox = Find<QComboBox>(d, kChangeLater);
+    auto* why = Find<QLabel>(d, kChangeWhy);
+    EXPECT_EQ(laterBox->count(), 1);
+    EXPECT_TRUE(laterBox->currentText().contains(QStringLiteral("2009-08-01")));
+    EXPECT_TRUE(why->text().isEmpty()) << why->text().toStdString();
+    ui.openNames.push_back(QString::fromStdString(earlier));
+    Click(d, kChangeChooseFile);
+    EXPECT_EQ(laterBox->count(), 2);
+    EXPECT_FALSE(why->text().isEmpty());
+    Click(d, 1);  // OK keeps the dialog
+    EXPECT_EQ(d.result(), 0);
+    laterBox->setCurrentIndex(0);
+    EXPECT_TRUE(why->text().isEmpty());
+    Find<QDoubleSpinBox>(d, kChangeThreshold)->setValue(0.2);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdChange);
+
+  const std::string cli = dir / "cli.inf";
+  Cli("change '" + earlier + "' '" + later + "' --index ndvi --threshold 0.2 -o '" + cli + "'");
+  const std::string result = view->Session().CurrentPath();
+  ASSERT_NE(result, earlier);
+  const auto base = [](const std::string& inf) { return inf.substr(0, inf.size() - 4); };
+  for (const char* suffix : {".b01", ".r01", ".d01", ".ndv", ".inf"})
+    EXPECT_EQ(ReadFile(base(result) + suffix), ReadFile(base(cli) + suffix)) << suffix;
+
+  auto* legend = qobject_cast<CRampLegendDlg*>(view->LegendWindow());
+  ASSERT_NE(legend, nullptr);
+  ChangeCounts counts;
+  ASSERT_TRUE(ParseChangeCounts(ReadFile(base(cli) + ".ndv"), counts));
+  EXPECT_TRUE(Find<QLabel>(*legend, kRampChangeLabel)
+                  ->text()
+                  .endsWith(QString::fromStdString(
+                      ChangeAreaText(counts, view->Session().Settings().lengthPerPixel))));
 }
 
 // Linked windows of one grid zoom and scroll together, and the DN readout
 // shows the other date's values at the same place; alone, linking says why.
-TEST_F(GuiTest, LinkedWindowsZoomScrollAndReadOutTogether) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, LinkedWindowsZoomScrollAndReadOutTogether) {
   const std::string earlier = dir / "tm/lakes.inf", later = dir / "tm/lakes-later.inf";
   ASSERT_TRUE(OpenTmSample(earlier, "600x500", 7));
   messenger.entries.clear();
   app->OnCommand(kCmdLink);
   EXPECT_FALSE(app->Linked());
   EXPECT_EQ(messenger.entries.size(), 1u);
-  ASSERT_EQ(
-      RunCli(dir, "sample --sensor tm --size 600x500 --seed 7 --date 2 -o '" + later + "'").status,
-      0);
-  ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(TmSample(later, "600x500", 7, "--date 2") && OpenComposed(later));
   CKiriView* second = View();
   CKiriView* first = app->Views().front();
   app->OnCommand(kCmdLink);

@@ -1,6 +1,5 @@
 #include <QAbstractButton>
 #include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 #include <filesystem>
@@ -11,10 +10,8 @@
 #include "gui/analysis/dem_legend_dlg.h"
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/app/operation_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "paint/map_page_painter.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
@@ -38,12 +35,6 @@ class DemTest : public GuiTest {
     ASSERT_TRUE(edit->isEnabled()) << id;
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, text);
-  }
-  int WorkFiles() const {
-    int files = 0;
-    for (const auto& e : fs::directory_iterator(WorkFolder()))
-      files += e.path().filename().string()[0] != '.';
-    return files;
   }
   std::string inf;
   QImage original;
@@ -80,7 +71,6 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cli);
-    ASSERT_TRUE(palette.Button(kIdPaletteDem)->isEnabled());
     ui.dialogs.push_back([&c](QDialog& d) {
       EXPECT_TRUE(Find<QAbstractButton>(d, kDemRadioAbsolute)->isChecked());
       EXPECT_FALSE(Find<QWidget>(d, kDemLightAzimuth)->isEnabled());
@@ -89,25 +79,16 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
       return Click(d, 1);
     });
     messenger.entries.clear();
-    // The palette's button sends the command on the press.
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(palette.Button(kIdPaletteDem), &press);
-    ASSERT_EQ(ui.dialogNames.last(), QStringLiteral("387"));
+    PressPalette(kIdPaletteDem);
     ASSERT_EQ(messenger.entries.size(), 1u);  // the question only
-    EXPECT_EQ(messenger.entries[0].title, "確認");
 
     const std::string cliInf = dir / Format("cli%d.inf", n++);
-    const auto run =
-        ::lumora::test::RunCli(dir, "dem '" + inf + "' " + c.cli + " -o '" + cliInf + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
+    Cli("dem '" + inf + "' " + c.cli + " -o '" + cliInf + "'");
     const std::string path = View()->Session().CurrentPath();
     const auto shown = SetFiles(StripExtension(path));
     const auto written = SetFiles(StripExtension(cliInf));
     EXPECT_GE(shown.size(), 4u);
     EXPECT_TRUE(shown == written);
-    for (const auto& [suffix, bytes] : written)
-      EXPECT_TRUE(shown.count(suffix) && shown.at(suffix) == bytes) << suffix;
 
     const bool birdsEye = c.radio == kDemRadioBirdsEye;
     auto* legend = qobject_cast<CDemLegendDlg*>(View()->LegendWindow());
@@ -142,11 +123,9 @@ TEST_F(DemTest, EveryKindWritesWhatTheCommandLineWritesAndUndoTakesItBack) {
     EXPECT_EQ(View()->Session().CurrentPath(), inf);
     EXPECT_FALSE(fs::exists(path));
   }
-}
 
-// A processed image may only be viewed from above, draped with its colours;
-// the view keeps the legend of what it drapes.
-TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
+  // A processed image may only be viewed from above, draped with its colours;
+  // the view keeps the legend of what it drapes.
   ui.dialogs.push_back([](QDialog& d) {
     Click(d, kDemRadioRelative);
     return Click(d, 1);
@@ -181,9 +160,7 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   app->OnCommand(kCmdDem);
   ASSERT_EQ(View()->Session().State().m_nFileState, 5);
   const std::string cliInf = dir / "above.inf";
-  const auto run = ::lumora::test::RunCli(
-      dir, "dem '" + coloured + "' --kind birdseye --exaggeration 2 -o '" + cliInf + "'");
-  ASSERT_EQ(run.status, 0) << run.err;
+  Cli("dem '" + coloured + "' --kind birdseye --exaggeration 2 -o '" + cliInf + "'");
   EXPECT_TRUE(SetFiles(StripExtension(View()->Session().CurrentPath())) ==
               SetFiles(StripExtension(cliInf)));
   legend = qobject_cast<CDemLegendDlg*>(View()->LegendWindow());
@@ -199,12 +176,28 @@ TEST_F(DemTest, ElevationColoursViewedFromAboveKeepTheirLegend) {
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
 }
 
-TEST_F(DemTest, NoGoesBackToTheDialogWithItsDefaults) {
+// Nothing runs on an angle out of range (the dialog stays), on No (it comes
+// back with its defaults) or on an elevation file one row short.
+TEST_F(DemTest, NothingRunsOnABadAngleOnNoOrOnABadElevationFile) {
   messenger.answers = {false};
   QSize frameWhileAsked;
   messenger.whileAsking = [&] { frameWhileAsked = View()->Frame()->size(); };
-  ui.dialogs.push_back([](QDialog& d) {
-    // An already changed angle and ratio, then the bird's-eye view.
+  ui.dialogs.push_back([this](QDialog& d) {
+    Click(d, kDemRadioShadeMono);
+    EXPECT_FALSE(Find<QWidget>(d, kDemViewAzimuth)->isEnabled());
+    Type(d, kDemLightElevation, QStringLiteral("90.5"));
+    EXPECT_EQ(Click(d, 1), 0);  // still open
+    EXPECT_EQ(messenger.LastId(), 0);
+    EXPECT_EQ(messenger.entries.back().text, "0 から 90 までの数値を入力してください．");
+    // The arrow key stops at the end of the range.
+    QTest::keyClick(Find<CAngleEdit>(d, kDemLightElevation), Qt::Key_Down);
+    EXPECT_EQ(Find<CAngleEdit>(d, kDemLightElevation)->text(), QStringLiteral("90"));
+    Type(d, kDemLightAzimuth, QStringLiteral("-1"));
+    EXPECT_EQ(Click(d, 1), 0);
+    EXPECT_EQ(messenger.entries.back().text, "0 から 360 までの数値を入力してください．");
+    EXPECT_EQ(messenger.entries.size(), 2u);  // no question: nothing ran
+    // Changed angles and ratio, then the bird's-eye view, answered No.
+    Type(d, kDemLightAzimuth, QStringLiteral("0"));
     Click(d, kDemRadioBirdsEye);
     Type(d, kDemViewAzimuth, QStringLiteral("10"));
     Click(d, kDemRatio5);
@@ -229,60 +222,24 @@ TEST_F(DemTest, NoGoesBackToTheDialogWithItsDefaults) {
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("387")), 2);
   EXPECT_TRUE(frameWhileAsked.isValid());
   EXPECT_NE(frameWhileAsked, frameSize);
+
+  const std::string dem = StripExtension(inf) + ".dem";
+  std::string codes = ::lumora::test::ReadFile(dem);
+  codes.resize(codes.size() - 96);
+  ::lumora::test::WriteFile(dem, codes);
+  messenger.entries.clear();
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
+  app->OnCommand(kCmdDem);
+  EXPECT_EQ(messenger.LastId(), kMsgBadDem);
+  EXPECT_FALSE(messenger.Has(0));  // no question
+
   EXPECT_EQ(View()->Frame()->size(), frameSize);
   EXPECT_EQ(View()->Picture(), original);
   EXPECT_EQ(View()->Session().CurrentPath(), inf);
   EXPECT_FALSE(app->IsEnabled(kCmdUndo));
   EXPECT_TRUE(app->IsEnabled(kCmdDem));
   EXPECT_EQ(WorkFiles(), 0);
-}
-
-TEST_F(DemTest, AnAngleOutOfRangeIsRefusedAndNothingRuns) {
-  ui.dialogs.push_back([this](QDialog& d) {
-    Click(d, kDemRadioShadeMono);
-    EXPECT_FALSE(Find<QWidget>(d, kDemViewAzimuth)->isEnabled());
-    Type(d, kDemLightElevation, QStringLiteral("90.5"));
-    EXPECT_EQ(Click(d, 1), 0);  // still open
-    EXPECT_EQ(messenger.entries.size(), 1u);
-    EXPECT_EQ(messenger.LastId(), 0);
-    EXPECT_EQ(messenger.entries.back().text, "0 から 90 までの数値を入力してください．");
-    // The arrow key stops at the end of the range.
-    QTest::keyClick(Find<CAngleEdit>(d, kDemLightElevation), Qt::Key_Down);
-    EXPECT_EQ(Find<CAngleEdit>(d, kDemLightElevation)->text(), QStringLiteral("90"));
-    Type(d, kDemLightAzimuth, QStringLiteral("-1"));
-    EXPECT_EQ(Click(d, 1), 0);
-    EXPECT_EQ(messenger.entries.back().text, "0 から 360 までの数値を入力してください．");
-    return QDialog::Rejected;
-  });
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(messenger.entries.size(), 2u);  // no question: nothing ran
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(WorkFiles(), 0);
   EXPECT_EQ(app->ToolDialog(), nullptr);
-}
-
-TEST_F(DemTest, ElevationFilesThatCannotBeUsed) {
-  // A code file one row short is refused and nothing changes.
-  const std::string dem = StripExtension(inf) + ".dem";
-  std::string codes = ::lumora::test::ReadFile(dem);
-  codes.resize(codes.size() - 96);
-  ::lumora::test::WriteFile(dem, codes);
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, 1); });
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(messenger.LastId(), kMsgBadDem);
-  EXPECT_FALSE(messenger.Has(0));  // no question
-  EXPECT_EQ(View()->Picture(), original);
-  EXPECT_EQ(View()->Session().CurrentPath(), inf);
-  EXPECT_EQ(WorkFiles(), 0);
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-  EXPECT_TRUE(app->IsEnabled(kCmdDem));
-
-  // An image without a range file cannot start the command.
-  ASSERT_TRUE(Open(WriteScene(dir, "flat", 16, 12, 3, 1), [](QDialog& d) { return Click(d, 1); }));
-  EXPECT_FALSE(app->IsEnabled(kCmdDem));
-  EXPECT_FALSE(app->Palette()->Button(kIdPaletteDem)->isEnabled());
-  app->OnCommand(kCmdDem);
-  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("387")), 1);
 }
 
 }  // namespace

@@ -27,7 +27,6 @@
 #include "gui/analysis/dem_setting_dlg.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/app/help_dlg.h"
-#include "gui/app/operation_dlg.h"
 #include "gui/app/welcome_dlg.h"
 #include "gui/view/dn_value_dlg.h"
 #include "gui/widgets/bitmap_button.h"
@@ -91,11 +90,9 @@ void Walk(QWidget& window, QStringList& japanese, QStringList& cutOff) {
         w->isVisible() && w->width() < w->minimumSizeHint().width())
       cutOff << name + ": " + text;
     if (auto* menu = qobject_cast<QMenu*>(w)) WalkMenu(name, *menu, japanese);
-    for (QAction* a : w->actions()) {
-      check(name + " action " + a->objectName(), a->text());
-      check(name + " action tip " + a->objectName(), a->toolTip());
-      check(name + " action status " + a->objectName(), a->statusTip());
-    }
+    for (QAction* a : w->actions())
+      for (const QString& t : {a->text(), a->toolTip(), a->statusTip()})
+        check(name + " action " + a->objectName(), t);
   }
 }
 
@@ -116,9 +113,6 @@ class EnglishTest : public GuiTest {
     QCoreApplication::processEvents();
     Walk(window, japanese[name], cutOff[name]);
     seen << name;
-    // To look at them: LUMORA_GRAB_DIR=folder keeps a picture of each window.
-    if (const QString folder = qEnvironmentVariable("LUMORA_GRAB_DIR"); !folder.isEmpty())
-      window.grab().save(folder + "/" + QString(name).replace(' ', '_') + ".png");
   }
   // A script that looks at a modal dialog and then answers it.
   DialogScript LookThen(const QString& name, DialogScript answer = Answer(QDialog::Rejected)) {
@@ -394,7 +388,7 @@ TEST(Translation, EveryJapaneseTextHasItsEnglish) {
   EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
 }
 
-TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
+TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapaneseAndWriteFailuresSayWhy) {
   ::lumora::test::TempDir dir;
   EXPECT_FALSE(InstallTranslation(Language::kEnglish, QString::fromStdString(dir / "none")));
   EXPECT_EQ(CurrentLanguage(), Language::kJapanese);
@@ -410,6 +404,18 @@ TEST(Translation, MissingOrDamagedFileLeavesTheProgramJapanese) {
   EXPECT_STREQ(ShownText("処理中"), "Processing");
   InstallTranslation(Language::kJapanese, {});
   EXPECT_STREQ(ShownText("処理中"), "処理中");
+
+  // A box about a failed write names the user's file (not our staging folder)
+  // and the system's reason in the interface language, once.
+  NoteWriteFailure("/media/usb/.lumora-stage-7-aBc123/lake.b01", ENOSPC);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/media/usb/lake.b01\nディスクがいっぱいです"));
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")), QStringLiteral("X"));
+  ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
+  NoteWriteFailure("/mnt/cd/<b>a</b>.inf", EROFS);
+  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
+            QStringLiteral("X\n\n/mnt/cd/<b>a</b>.inf\nthe disk is read-only"));
+  InstallTranslation(Language::kJapanese, {});
 }
 
 // English words drawn in a picture stay clear of its frame, however much
@@ -424,8 +430,6 @@ TEST(Translation, PictureWordsStayInsideTheirFrames) {
     ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
     const QImage english = LoadPicture(name).toImage();
     InstallTranslation(Language::kJapanese, {});
-    if (qEnvironmentVariableIsSet("LUMORA_GRAB_DIR"))
-      english.save(qEnvironmentVariable("LUMORA_GRAB_DIR") + "/" + name + ".png");
     ASSERT_EQ(english.size(), japanese.size()) << name.toStdString();
     for (int y = 0; y < english.height(); ++y)
       for (int x : {0, 1, 2, 3, english.width() - 4, english.width() - 3, english.width() - 2,
@@ -437,22 +441,6 @@ TEST(Translation, PictureWordsStayInsideTheirFrames) {
         }
   }
   EXPECT_TRUE(clipped.isEmpty()) << clipped.join(' ').toStdString();
-}
-
-// A box about a failed write names the user's file (not our staging folder)
-// and the system's reason in the interface language, once.
-TEST(Translation, WriteFailureBoxesNameTheFileAndTheReason) {
-  NoteWriteFailure("/media/usb/.lumora-stage-7-aBc123/lake.b01", ENOSPC);
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
-            QStringLiteral("X\n\n/media/usb/lake.b01\nディスクがいっぱいです"));
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")), QStringLiteral("X"));
-  ASSERT_TRUE(InstallTranslation(Language::kEnglish, Translations()));
-  NoteWriteFailure("/mnt/cd/<b>a</b>.inf", EROFS);
-  EXPECT_EQ(WithWriteFailure(QStringLiteral("X")),
-            QStringLiteral("X\n\n/mnt/cd/<b>a</b>.inf\nthe disk is read-only"));
-  InstallTranslation(Language::kJapanese, {});
-  EXPECT_TRUE(IsWriteMessage(kMsgCreateFailed));
-  EXPECT_FALSE(IsWriteMessage(kMsgOpenFailed));
 }
 
 }  // namespace

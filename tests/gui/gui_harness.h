@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QPrinter>
+#include <QScrollBar>
 #include <QSettings>
 #include <QWidget>
 #include <cstdio>
@@ -24,7 +26,9 @@
 #include "core/support/text.h"
 #include "gui/app/kiri_app.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/operation_dlg.h"
 #include "gui/view/kiri_view.h"
+#include "gui/widgets/bitmap_button.h"
 #include "gui/widgets/control_ids.h"
 #include "gui/widgets/ui_seam.h"
 #include "tests/support/cli_run.h"
@@ -140,6 +144,15 @@ class MouseDriver {
     Send(QEvent::MouseMove, (from + to) / 2);
     Send(QEvent::MouseMove, to);
   }
+  // A whole drag, released at its end.
+  void Stroke(QPoint from, QPoint to) {
+    Drag(from, to);
+    Send(QEvent::MouseButtonRelease, to);
+  }
+  void Click(QPoint at) {
+    Send(QEvent::MouseButtonPress, at);
+    Send(QEvent::MouseButtonRelease, at);
+  }
 
  private:
   std::function<QWidget*()> m_target;
@@ -221,6 +234,13 @@ class GuiTest : public ::testing::Test {
   CMainFrame& Frame() { return *app->MainFrame(); }
   CKiriView* View() { return app->ActiveView(); }
   std::string WorkFolder() const { return dir / "cache/lumora/temp"; }
+  // The files of the working folder, its marker not counted.
+  int WorkFiles() const {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(WorkFolder()))
+      n += e.path().filename().string()[0] != '.';
+    return n;
+  }
 
   // Opens path, composing it with the dialog script when one is given.
   bool Open(const std::string& path, DialogScript compose = {}) {
@@ -247,20 +267,70 @@ class GuiTest : public ::testing::Test {
     app->OnCommand(32845);
   }
 
-  // Makes a TM sample scene of size ("96x64") with lumora-cli and opens it
-  // composed as the composition dialog first offers.
-  bool OpenTmSample(const std::string& inf, const std::string& size, int seed) {
-    const auto run = ::lumora::test::RunCli(
-        dir,
-        Format("sample --sensor tm --size %s --seed %d -o '%s'", size.c_str(), seed, inf.c_str()));
+  // Runs lumora-cli in the test's folder, saying so when it fails; its output.
+  std::string Cli(const std::string& args) {
+    const auto run = ::lumora::test::RunCli(dir, args);
+    EXPECT_EQ(run.status, 0) << args << "\n" << run.err;
+    return run.out;
+  }
+  // Writes the scene "m" (see WriteScene) and opens it in a 300 x 200 window.
+  void OpenScene(int pixels, int lines, int bands = 3) {
+    source = WriteScene(dir, "m", pixels, lines, bands, 1);
+    ASSERT_TRUE(OpenComposed(source));
+    View()->Frame()->resize(300, 200);
+  }
+  // The active window's zoom level and scroll position.
+  void SetZoom(int level, QPoint scroll = {}) {
+    app->OnZoomBox(level);
+    View()->horizontalScrollBar()->setValue(scroll.x());
+    View()->verticalScrollBar()->setValue(scroll.y());
+  }
+  // Makes a TM sample scene of size ("96x64") with lumora-cli, with more options.
+  bool TmSample(const std::string& inf, const std::string& size, int seed,
+                const std::string& options = {}) {
+    const auto run =
+        ::lumora::test::RunCli(dir, Format("sample --sensor tm --size %s --seed %d %s -o '%s'",
+                                           size.c_str(), seed, options.c_str(), inf.c_str()));
     EXPECT_EQ(run.status, 0) << run.err;
-    return run.status == 0 && Open(inf, [](QDialog& d) { return Click(d, 1); });
+    return run.status == 0;
+  }
+  // Opens path composed as the composition dialog first offers.
+  bool OpenComposed(const std::string& path) {
+    return Open(path, [](QDialog& d) { return Click(d, 1); });
+  }
+  bool OpenTmSample(const std::string& inf, const std::string& size, int seed) {
+    return TmSample(inf, size, seed) && OpenComposed(inf);
+  }
+  // The palette's picture buttons send their command on the press.
+  void PressPalette(int id) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->Palette()->Button(id), &press);
+  }
+  // The next print goes to an A4 PDF file.
+  QPrinter& PrintToPdf(const std::string& pdf) {
+    QPrinter& printer = app->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return printer;
   }
 
   ::lumora::test::TempDir dir;
+  std::string source;                                        // the scene OpenScene writes
+  MouseDriver mouse{[this] { return View()->viewport(); }};  // on the active image
   ProbingMessenger messenger;
   ScriptedUi ui;
   std::unique_ptr<CKiriApp> app;
+};
+
+// The program started, its welcome answered.
+class StartedTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Start());
+  }
 };
 
 }  // namespace lumora::gui::test

@@ -1,11 +1,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -23,7 +21,6 @@
 #include "gui/windows/accuracy_dlg.h"
 #include "gui/windows/scatter_dlg.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
@@ -36,23 +33,14 @@ class LandCoverTest : public GuiTest {
     GuiTest::SetUp();
     ASSERT_TRUE(Start());
     source = dir / "tm.inf";
-    const auto made =
-        ::lumora::test::RunCli(dir, "sample --sensor tm --size 96x80 -o '" + source + "'");
-    ASSERT_EQ(made.status, 0) << made.err;
+    ASSERT_TRUE(TmSample(source, "96x80", 1));
+    fs::create_directory(dir / "cli");
   }
-  void OpenSource() {
-    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
-    View()->Frame()->resize(320, 240);
-  }
+  // The classification dialog, the source opened first when no image is.
   CLandCoverDlg* OpenDialog() {
+    if (!View() && OpenComposed(source)) View()->Frame()->resize(320, 240);
     app->OnCommand(kCmdClassify);
-    return View()->LandCoverDialog();
-  }
-  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButtons held) {
-    QWidget* port = View()->viewport();
-    QMouseEvent e(type, QPointF(p), port->mapToGlobal(QPointF(p)),
-                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(port, &e);
+    return View() ? View()->LandCoverDialog() : nullptr;
   }
   // A new class through the class item dialog, with the colour chooser answering.
   void AddClass(CLandCoverDlg& dlg, QColor colour, const QString& title) {
@@ -65,11 +53,21 @@ class LandCoverTest : public GuiTest {
     });
     Click(dlg, kIdClassNew);
   }
-  void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to) {
-    Click(dlg, kIdClassArea);
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  // A training area (or, with kIdClassCheckArea, a check area) dragged on the image.
+  void DragArea(CLandCoverDlg& dlg, QPoint from, QPoint to, int button = kIdClassArea) {
+    Click(dlg, button);
+    mouse.Stroke(from, to);
+  }
+  CClassLegendDlg* Legend() { return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow()); }
+  // lumora-cli classify of the source with options, writing cli/name.inf.
+  void Classify(const std::string& options, const std::string& name) {
+    Cli("classify '" + source + "' " + options + " -o '" + (dir / ("cli/" + name)) + ".inf'");
+  }
+  // The accuracy window's table is the end of lumora-cli's report.
+  void ExpectReportEnds(const CAccuracyDlg& window) {
+    const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
+    ASSERT_GT(report.size(), window.Csv().size());
+    EXPECT_EQ(report.substr(report.size() - window.Csv().size()), window.Csv());
   }
   // Water on the bay (9 x 16 pixels) and forest (14 x 10 pixels).
   void WaterAndForest(CLandCoverDlg& dlg) {
@@ -103,25 +101,12 @@ class LandCoverTest : public GuiTest {
     legend->List()->setCurrentRow(row);
     QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupRename), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+    return Legend();
   }
-  // k groups from seed through the land-cover dialog, kept.
-  void FindGroups(CLandCoverDlg& dlg, int k, int seed) {
-    ui.dialogs.push_back([k, seed](QDialog& d) {
-      Find<QSpinBox>(d, kIdGroupCount)->setValue(k);
-      Find<QSpinBox>(d, kIdGroupSeed)->setValue(seed);
-      return Click(d, 1);
-    });
-    messenger.answers = {true};
-    Click(dlg, kIdClassGroups);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-
   std::string source;
 };
 
 TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(app->DialogAllowsMainWindow());
@@ -130,6 +115,14 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   ASSERT_EQ(classes.size(), 3u);
   EXPECT_EQ(AreaText(classes[0]), "(   5,   5)-(  25,  21)");
   EXPECT_EQ(AreaText(classes[2]), "(  51,  11)-(  71,  31)");
+  // No keeps the dialog with its classes and runs nothing.
+  messenger.answers = {false};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->LandCoverDialog(), dlg);
+  EXPECT_EQ(dlg->List().Count(), 3);
+  EXPECT_EQ(app->ToolDialog(), dlg);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
+  EXPECT_EQ(View()->Session().CurrentPath(), source);
 
   messenger.answers = {true};
   Click(*dlg, 1);
@@ -138,7 +131,7 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_EQ(app->ToolDialog(), nullptr);
   EXPECT_FALSE(app->DialogAllowsMainWindow());
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[1].title, "water area");
@@ -181,6 +174,23 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_NE(areas[1].pixels, 0);
   Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(false);
   EXPECT_EQ(legend->List()->item(1)->text(), QStringLiteral("water area"));
+  // The map page's legend shows them under each class too: the program's
+  // page is the one lumora-cli writes with --legend-areas, not the one without.
+  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
+  ShowLegendOnPage("place3");
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  ui.saveNames.push_back(QString::fromStdString(dir / "program.jpg"));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(kCmdExport);
+  const auto cliPage = [&](const std::string& extra, const std::string& out) {
+    Cli("page '" + View()->Session().CurrentPath() + "' --legend --legend-position top-left" +
+        extra + " -o '" + (dir / out) + "'");
+    return ::lumora::test::ReadFile(dir / out);
+  };
+  const std::string bytes = ::lumora::test::ReadFile(dir / "program.jpg");
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == cliPage(" --legend-areas", "cli.jpg"));
+  EXPECT_FALSE(bytes == cliPage("", "plain.jpg"));
 
   // The classes' mean spectra over the image they were drawn on, each line
   // in its class colour with its spread shaded.
@@ -196,100 +206,35 @@ TEST_F(LandCoverTest, ResultIsWhatTheCommandLineWritesWithTheDialogsClasses) {
   EXPECT_GT(classPixels, 20);
 
   const std::string ours = StripExtension(View()->Session().CurrentPath());
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + ours +
-                                                   ".mlk' -o '" + (dir / "cli/out.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
+  Classify("--classes '" + ours + ".mlk'", "out");
   const auto mine = SetFiles(ours);
   EXPECT_EQ(mine.size(), 10u);  // inf, mlk, dem, lev, three bands and their descriptions
   EXPECT_EQ(mine, SetFiles(dir / "cli/out"));
 }
 
-// With the legend showing the class areas, the map page's legend shows them
-// under each class too: the program's page is the one lumora-cli writes with
-// --legend-areas, and differs from the page without them.
-TEST_F(LandCoverTest, PageLegendShowsTheClassAreasAsTheCommandLineDraws) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  BuildClasses(*dlg);
-  messenger.answers = {true};
-  Click(*dlg, 1);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
-  ASSERT_NE(legend, nullptr);
-  Find<QCheckBox>(*legend, kIdClassAreasShown)->setChecked(true);
-  ShowLegendOnPage("place3");
-  ASSERT_TRUE(View()->Session().AnnotationsShown());
-  const std::string program = dir / "program.jpg";
-  ui.saveNames.push_back(QString::fromStdString(program));
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
-  app->OnCommand(32830);
-  const std::string result = View()->Session().CurrentPath();
-  const auto page = [&](const std::string& extra, const std::string& out) {
-    const auto r =
-        ::lumora::test::RunCli(dir, "page '" + result + "' --legend --legend-position top-left" +
-                                        extra + " -o '" + (dir / out) + "'");
-    EXPECT_EQ(r.status, 0) << r.err;
-    return ::lumora::test::ReadFile(dir / out);
-  };
-  const std::string bytes = ::lumora::test::ReadFile(program);
-  EXPECT_GT(bytes.size(), 1000u);
-  EXPECT_TRUE(bytes == page(" --legend-areas", "cli.jpg"));
-  EXPECT_FALSE(bytes == page("", "plain.jpg"));
-}
-
-TEST_F(LandCoverTest, NoKeepsTheDialogWithItsClasses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  BuildClasses(*dlg);
-  messenger.answers = {false};
-  Click(*dlg, 1);
-  ASSERT_EQ(View()->LandCoverDialog(), dlg);
-  EXPECT_EQ(dlg->List().Count(), 3);
-  EXPECT_EQ(app->ToolDialog(), dlg);
-  EXPECT_TRUE(app->DialogAllowsMainWindow());
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(View()->Session().CurrentPath(), source);
-  Click(*dlg, 2);
-  EXPECT_EQ(app->ToolDialog(), nullptr);
-  EXPECT_FALSE(app->DialogAllowsMainWindow());
-}
-
-TEST_F(LandCoverTest, TooSmallTrainingAreaIsSaidBeforeTheRun) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  AddClass(*dlg, Qt::red, QStringLiteral("small"));
-  DragArea(*dlg, {10, 10}, {12, 12});  // 4 pixels for 6 bands
-  Click(*dlg, 1);
-  ASSERT_FALSE(messenger.entries.empty());
-  EXPECT_NE(messenger.entries.back().text.find("small"), std::string::npos);
-  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
-  EXPECT_EQ(View()->LandCoverDialog(), dlg);
-  Click(*dlg, 2);
-}
-
 // The lights follow each area as it is drawn; OK with a red light asks first.
 TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
-  const auto lights = [&] {
+  // The lights of a table's rows, red, yellow or green.
+  const auto lightsOf = [](QTableWidget* table) {
     std::string seen;
-    for (int r = 0; r < dlg->CoachTable()->rowCount(); ++r)
-      seen += "RYG"[2 - dlg->CoachTable()->item(r, 0)->data(Qt::UserRole).toInt()];
+    for (int r = 0; r < table->rowCount(); ++r)
+      seen += "RYG"[2 - table->item(r, 0)->data(Qt::UserRole).toInt()];
     return seen;
   };
-  const auto pairs = [&] {
-    std::string seen;
-    for (int r = 0; r < dlg->PairTable()->rowCount(); ++r)
-      seen += "RYG"[2 - dlg->PairTable()->item(r, 0)->data(Qt::UserRole).toInt()];
-    return seen;
-  };
+  const auto lights = [&] { return lightsOf(dlg->CoachTable()); };
+  const auto pairs = [&] { return lightsOf(dlg->PairTable()); };
   AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
   EXPECT_EQ(lights(), "R");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachEmpty);
   DragArea(*dlg, {10, 10}, {13, 12});  // 6 pixels: not more than 6 bands + 1
   EXPECT_EQ(lights(), "R");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachTooFew);
-  EXPECT_EQ(dlg->CoachTable()->item(0, 1)->text().toStdString(), AdviceText(dlg->Advice()[0]));
+  // Run all the same, it is refused before it starts, naming the class.
+  messenger.answers = {true};
+  Click(*dlg, 1);
+  EXPECT_NE(messenger.entries.back().text.find("みず"), std::string::npos);
+  EXPECT_EQ(View()->Session().State().m_nFileState, 0);
   DragArea(*dlg, {10, 10}, {18, 15});  // 40 pixels: fewer than 10 x 6 bands
   EXPECT_EQ(lights(), "Y");
   EXPECT_EQ(dlg->Advice()[0].message, kMsgCoachFew);
@@ -332,10 +277,12 @@ TEST_F(LandCoverTest, CoachingLightsFollowTheAreasAsTheyAreDrawn) {
 }
 
 // Groups the computer finds run as a processing step: No leaves the image,
-// Yes writes what lumora-cli writes for the same number and seed.
-TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
-  OpenSource();
+// Yes writes what lumora-cli writes for the same number and seed; groups the
+// pupil names become training classes.
+TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStepAndNamedOnesBecomeClasses) {
   CLandCoverDlg* dlg = OpenDialog();
+  Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
+  EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
   const auto choose = [this](int k, int seed) {
     ui.dialogs.push_back([k, seed](QDialog& d) {
       EXPECT_EQ(Find<QSpinBox>(d, kIdGroupSeed)->value(), 1);  // shown before it is changed
@@ -355,16 +302,13 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(View()->LandCoverDialog(), nullptr);
   EXPECT_EQ(View()->Session().State().m_nFileState, 2);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  auto* legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 3u);
   EXPECT_EQ(legend->Items()[0].title, "グループ1");
   EXPECT_EQ(legend->Items()[2].red, 255);
   const std::string ours = StripExtension(View()->Session().CurrentPath());
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "classify '" + source + "' --kmeans 3 --seed 5 -o '" + (dir / "cli/out.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
+  Classify("--kmeans 3 --seed 5", "out");
   EXPECT_EQ(SetFiles(ours), SetFiles(dir / "cli/out"));
 
   // "What is this? water": the pupil names and colours group 1 in the legend.
@@ -392,9 +336,7 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   }
 
   // Group 2 goes into the water: the files lumora-cli writes for --merge 1,2.
-  const auto merged = ::lumora::test::RunCli(
-      dir, "classify '" + named + ".inf' --merge 1,2 -o '" + (dir / "cli/merged.inf") + "'");
-  ASSERT_EQ(merged.status, 0) << merged.err;
+  Cli("classify '" + named + ".inf' --merge 1,2 -o '" + (dir / "cli/merged.inf") + "'");
   ui.dialogs.push_back([](QDialog& d) {
     EXPECT_EQ(Find<QComboBox>(d, kIdGroupMergeOther)->currentIndex(), 1);  // the selected group
     Find<QComboBox>(d, kIdGroupMergeOther)->setCurrentIndex(2);
@@ -405,38 +347,23 @@ TEST_F(LandCoverTest, GroupsTheComputerFindsAreAStep) {
   legend->List()->setCurrentRow(1);
   QTest::mouseClick(Find<QPushButton>(*legend, kIdGroupMerge), Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  legend = Legend();
   ASSERT_NE(legend, nullptr);
   ASSERT_EQ(legend->Items().size(), 2u);
   EXPECT_EQ(legend->Items()[1].title, "みず");
   auto files = SetFiles(StripExtension(View()->Session().CurrentPath()));
   EXPECT_EQ(files.count("kmc"), 1u);
   EXPECT_EQ(files, SetFiles(dir / "cli/merged"));
-  // Undo brings the three groups back.
+  // Undo brings the three groups back, the water named.
   app->OnCommand(kCmdUndo);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
+  legend = Legend();
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->Items().size(), 3u);
-}
 
-// Named groups of a k-means result open in another window become training
-// classes: title and colour from its legend, and as area the largest square
-// of the group's pixels in one piece.
-TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  Click(*dlg, kIdClassNamedGroups);  // no result of groups open yet
-  EXPECT_EQ(messenger.entries.back().text, MessageText(kMsgNoNamedGroups));
-  FindGroups(*dlg, 3, 5);
-  auto* legend = dynamic_cast<CClassLegendDlg*>(View()->LegendWindow());
-  ASSERT_NE(legend, nullptr);
-  const QColor fields(200, 200, 0);
-  legend = NameGroup(legend, 2, fields, QStringLiteral("はたけ"), true);
-  ASSERT_NE(legend, nullptr);
-  const std::string groups = StripExtension(View()->Session().CurrentPath());
-
-  // The legend's button opens the picture again, its dialog holding the named groups.
+  // The legend's button opens the picture again, its dialog holding the
+  // named group as a training class: title and colour from the legend, and
+  // as area the largest square of the group's pixels in one piece.
   ASSERT_TRUE(Find<QPushButton>(*legend, kIdGroupsAsClasses)->isEnabled());
   Find<QPushButton>(*legend, kIdGroupsAsClasses)->click();
   ASSERT_EQ(app->Views().size(), 2u);
@@ -445,17 +372,16 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
   ASSERT_NE(dlg, nullptr);
   ASSERT_EQ(dlg->List().Count(), 1);
   const ClassItem c = dlg->List().Classes()[0];
-  EXPECT_EQ(c.title, "はたけ");
-  EXPECT_EQ(QColor(c.red, c.green, c.blue), fields);
+  EXPECT_EQ(c.title, "みず");
+  EXPECT_EQ(QColor(c.red, c.green, c.blue), QColor(0, 0, 255));
   // Every pixel of the square is the group's, and no square one larger is.
-  const std::string red = ::lumora::test::ReadFile(groups + ".b03");
   const int w = 96, h = 80, side = c.right - c.left;
   ASSERT_EQ(red.size(), size_t(w * h));
   ASSERT_EQ(c.bottom - c.top, side);
   const auto whole = [&](int top, int left, int n) {
     for (int y = top; y < top + n; ++y)
       for (int x = left; x < left + n; ++x)
-        if (uint8_t(red[size_t(y * w + x)]) != 200) return false;
+        if (blue[size_t(y * w + x)] != '\xff' || red[size_t(y * w + x)] != '\0') return false;
     return true;
   };
   EXPECT_GE(side, 2);
@@ -471,17 +397,42 @@ TEST_F(LandCoverTest, NamedGroupsBecomeTrainingClasses) {
 
 // Check areas, kept apart from the training areas, give the accuracy window
 // after the run: the numbers lumora-cli reports for the same areas.
-TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
-  OpenSource();
+TEST_F(LandCoverTest, CheckAreasOrHalfThePixelsGiveTheAccuracyWindowAndTheScatterPlotTheClasses) {
   CLandCoverDlg* dlg = OpenDialog();
   WaterAndForest(*dlg);
   AddClass(*dlg, QColor(9, 9, 9), QStringLiteral("はたけ"));
+  // The scatter plot draws each class of the open dialog as its mean ± 2
+  // standard deviations in the two bands shown, in the class colour; a class without an area has
+  // none.
+  ui.dialogs.push_back([&](QDialog& d) {
+    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);  // bands 3 and 4
+    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
+    Click(d, kIdScatterShow);
+    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
+    EXPECT_EQ(plot->Ellipses().size(), 2u);
+    if (plot->Ellipses().empty()) return Click(d, kIdOk);
+    const CScatterPlot::Ellipse& e = plot->Ellipses()[0];
+    const ClassStatistics& s = dlg->Stats()[0];  // bands 1, 2, 3, 4, 5, 7
+    EXPECT_EQ(e.x, s.mean[2]);
+    EXPECT_EQ(e.ry, 2 * s.deviation[3]);
+    // The ellipse's rightmost point, one band value to the right of the cell
+    // of mean + 2 sd, is drawn in the class colour; a class without an area has none.
+    const int k = CScatterPlot::kSize;
+    const CellRect edge =
+        ScreenCell(int(std::lround(e.x + e.rx)), int(std::lround(e.y)), 0, k, k, k);
+    const QImage picture = plot->grab().toImage();
+    bool blue = false;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy)
+        blue |=
+            picture.pixelColor(edge.left + edge.width / 2 + dx, edge.top + dy) == QColor(0, 0, 255);
+    EXPECT_TRUE(blue);
+    return Click(d, kIdOk);
+  });
+  ShowScatterPlot(*app, *View());
   const auto checkArea = [&](int row, QPoint from, QPoint to) {
     dlg->ClassList()->setCurrentRow(row);
-    Click(*dlg, kIdClassCheckArea);
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    DragArea(*dlg, from, to, kIdClassCheckArea);
   };
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
@@ -507,8 +458,31 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   ASSERT_EQ(View()->LandCoverDialog(), dlg);
   Click(*dlg, 2);
 
+  // Every second training pixel held back checks the result instead of check
+  // areas: 9 x 16 and 14 x 10 pixels give 72 + 70 held back. The numbers and
+  // the result are what lumora-cli --check-half gives.
   dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 0);  // nothing was saved
+  WaterAndForest(*dlg);
+  Find<QCheckBox>(*dlg, kIdClassCheckHalf)->setChecked(true);
+  messenger.answers = {true, true};
+  Click(*dlg, 1);
+  ASSERT_EQ(View()->Session().State().m_nFileState, 2);
+  CAccuracyDlg* half = AccuracyWindow(*app);
+  ASSERT_NE(half, nullptr);
+  EXPECT_EQ(half->Shown().total, 72 + 70);
+  Classify(
+      "--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") + "' --check-half",
+      "out");
+  ExpectReportEnds(*half);
+  auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
+  auto theirs = SetFiles(dir / "cli/out");
+  // The legend files carry the areas as each side drew them; the planes must agree.
+  for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
+  app->OnCommand(kCmdUndo);
+
+  // Check areas instead.
+  dlg = OpenDialog();
   WaterAndForest(*dlg);
   checkArea(0, {2, 64}, {9, 76});
   checkArea(1, {10, 46}, {20, 54});
@@ -523,118 +497,19 @@ TEST_F(LandCoverTest, CheckAreasGiveTheAccuracyWindow) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->Shown().total, 7 * 12 + 10 * 8);
-  EXPECT_EQ(window->Sentence().toStdString(), AccuracySentence(window->Shown()));
   EXPECT_EQ(window->Table()->rowCount(), 3);  // two classes and the users' accuracy
-  fs::create_directory(dir / "cli");
-  const auto cli =
-      ::lumora::test::RunCli(dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") +
-                                      "' -o '" + (dir / "cli/out.inf") + "' --report '" +
-                                      (dir / "r.csv") + "' --check '" + (dir / "checks.mlk") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
-  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
-  ASSERT_GT(report.size(), window->Csv().size());
-  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
+  Classify("--classes '" + (dir / "classes.mlk") + "' --report '" + (dir / "r.csv") +
+               "' --check '" + (dir / "checks.mlk") + "'",
+           "out");
+  ExpectReportEnds(*window);
 }
 
-// Every second training pixel held back checks the result instead of check
-// areas: 9 x 16 and 14 x 10 pixels give 72 + 70 held back. The numbers and
-// the result are what lumora-cli --check-half gives.
-TEST_F(LandCoverTest, HalfTheTrainingPixelsCheckTheResult) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  WaterAndForest(*dlg);
-  ::lumora::test::WriteFile(dir / "classes.mlk", FormatLandCoverFile({1}, dlg->List().Classes()));
-  Find<QCheckBox>(*dlg, kIdClassCheckHalf)->setChecked(true);
-  messenger.answers = {true, true};
-  Click(*dlg, 1);
-  ASSERT_EQ(View()->Session().State().m_nFileState, 2);
-  CAccuracyDlg* window = AccuracyWindow(*app);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->Shown().total, 72 + 70);
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "classify '" + source + "' --classes '" + (dir / "classes.mlk") + "' -o '" +
-               (dir / "cli/out.inf") + "' --report '" + (dir / "r.csv") + "' --check-half");
-  ASSERT_EQ(cli.status, 0) << cli.err;
-  const std::string report = ::lumora::test::ReadFile(dir / "r.csv");
-  ASSERT_GT(report.size(), window->Csv().size());
-  EXPECT_EQ(report.substr(report.size() - window->Csv().size()), window->Csv());
-  auto ours = SetFiles(StripExtension(View()->Session().CurrentPath()));
-  auto theirs = SetFiles(dir / "cli/out");
-  // The legend files carry the areas as each side drew them; the planes must agree.
-  for (const char* plane : {"b01", "b02", "b03"}) EXPECT_EQ(ours[plane], theirs[plane]) << plane;
-}
-
-// The scatter plot draws each class of the open dialog as its mean ± 2
-// standard deviations in the two bands shown, in the class colour.
-TEST_F(LandCoverTest, ScatterPlotShowsTheClassEllipses) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  AddClass(*dlg, QColor(0, 0, 255), QStringLiteral("みず"));
-  DragArea(*dlg, {1, 62}, {10, 78});
-  AddClass(*dlg, QColor(200, 0, 0), QStringLiteral("はたけ"));  // no area: no ellipse
-  ui.dialogs.push_back([&](QDialog& d) {
-    Find<QComboBox>(d, kIdScatterX)->setCurrentIndex(2);  // bands 3 and 4
-    Find<QComboBox>(d, kIdScatterY)->setCurrentIndex(3);
-    Click(d, kIdScatterShow);
-    auto* plot = Find<CScatterPlot>(d, kIdScatterPlot);
-    EXPECT_EQ(plot->Ellipses().size(), 1u);
-    if (plot->Ellipses().empty()) return Click(d, kIdOk);
-    const CScatterPlot::Ellipse& e = plot->Ellipses()[0];
-    const ClassStatistics& s = dlg->Stats()[0];  // bands 1, 2, 3, 4, 5, 7
-    EXPECT_EQ(e.x, s.mean[2]);
-    EXPECT_EQ(e.ry, 2 * s.deviation[3]);
-    // The ellipse's rightmost point, one band value to the right of the cell
-    // of mean + 2 sd, is drawn in the class colour.
-    const int k = CScatterPlot::kSize;
-    const CellRect edge =
-        ScreenCell(int(std::lround(e.x + e.rx)), int(std::lround(e.y)), 0, k, k, k);
-    const QImage picture = plot->grab().toImage();
-    bool blue = false;
-    for (int dx = -2; dx <= 2; ++dx)
-      for (int dy = -2; dy <= 2; ++dy)
-        blue |=
-            picture.pixelColor(edge.left + edge.width / 2 + dx, edge.top + dy) == QColor(0, 0, 255);
-    EXPECT_TRUE(blue);
-    return Click(d, kIdOk);
-  });
-  ShowScatterPlot(*app, *View());
-  Click(*dlg, 2);
-}
-
-TEST_F(LandCoverTest, ClassListWorksFromTheKeyboard) {
-  OpenSource();
-  CLandCoverDlg* dlg = OpenDialog();
-  QListWidget* list = dlg->ClassList();
-  auto key = [list](int k) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-    QApplication::sendEvent(list, &press);
-  };
-  ui.dialogs.push_back([](QDialog& d) {
-    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("a"));
-    return Click(d, 1);
-  });
-  key(Qt::Key_Insert);
-  ui.dialogs.push_back([](QDialog& d) {
-    EXPECT_EQ(Find<QLineEdit>(d, kIdClassTitle)->text(), QStringLiteral("a"));
-    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("b"));
-    return Click(d, 1);
-  });
-  key(Qt::Key_Return);
-  ASSERT_EQ(dlg->List().Count(), 1);
-  EXPECT_EQ(dlg->List().Classes()[0].title, "b");
-  key(Qt::Key_Delete);
-  EXPECT_EQ(dlg->List().Count(), 0);
-  Click(*dlg, 2);
-}
-
-TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
+TEST_F(LandCoverTest, SavedClassesComeBackAndTheListWorksFromTheKeyboard) {
   ::lumora::test::WriteFile(dir / "tm.mlk",
                             "1\n2\n3\n2\n1\n2\n2\n255   0 128    10    60    80    20 forest one\n"
                             "  0   0 255     1     9     9     1 lake\n");
   ::lumora::test::WriteFile(dir / "tm.mck",
                             "1\n2\n3\n2\n1\n2\n1\n  0   0   0    20    30    40    30 lake\n");
-  OpenSource();
   CLandCoverDlg* dlg = OpenDialog();
   ASSERT_EQ(dlg->List().Count(), 2);
   ASSERT_EQ(dlg->CheckAreas().size(), 1u);
@@ -651,6 +526,23 @@ TEST_F(LandCoverTest, SavedClassesComeBackWhenTheDialogOpens) {
   EXPECT_EQ(edge.red(), under.red());
   EXPECT_EQ(edge.green(), under.green() ^ 255);
   EXPECT_EQ(edge.blue(), under.blue() ^ 255);
+  // The list works from the keyboard: Insert adds a class, Return edits the
+  // one selected, Delete takes it away.
+  ui.dialogs.push_back([](QDialog& d) {
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("a"));
+    return Click(d, 1);
+  });
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Insert);
+  ui.dialogs.push_back([](QDialog& d) {
+    EXPECT_EQ(Find<QLineEdit>(d, kIdClassTitle)->text(), QStringLiteral("a"));
+    Find<QLineEdit>(d, kIdClassTitle)->setText(QStringLiteral("b"));
+    return Click(d, 1);
+  });
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Return);
+  ASSERT_EQ(dlg->List().Count(), 3);
+  EXPECT_EQ(dlg->List().Classes()[2].title, "b");
+  QTest::keyClick(dlg->ClassList(), Qt::Key_Delete);
+  EXPECT_EQ(dlg->List().Count(), 2);
   Click(*dlg, 2);
 }
 

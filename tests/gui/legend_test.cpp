@@ -1,6 +1,4 @@
 #include <QCheckBox>
-#include <QMouseEvent>
-#include <QPainter>
 #include <algorithm>
 #include <filesystem>
 
@@ -8,20 +6,17 @@
 #include "gui/analysis/ramp_legend_dlg.h"
 #include "gui/app/operation_dlg.h"
 #include "gui/output/add_info_dlg.h"
-#include "gui/widgets/bitmap_button.h"
 #include "tests/gui/gui_harness.h"
 
 namespace lumora::gui::test {
 namespace {
 
-class LegendTest : public GuiTest {
+class LegendTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
   // A vegetation-index result with its range file.
-  std::string IndexResult(const std::string& name, const std::string& range) {
+  std::string IndexResult(const std::string& name, const std::string& range =
+                                                       "The Normalized Difference Vegetation "
+                                                       "Index Intro File\n0.600000,0.200000\n") {
     const std::string inf =
         WriteScene(dir, name, 16, 12, 1, 1, 1, "Rainbow = 1\nSingle_Band = 1\n");
     ::lumora::test::WriteFile(dir / (name + ".ndv"), range);
@@ -30,20 +25,13 @@ class LegendTest : public GuiTest {
   CRampLegendDlg* Ramp() {
     return View() ? qobject_cast<CRampLegendDlg*>(View()->LegendWindow()) : nullptr;
   }
-  void PressPalette(int id) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(app->Palette()->Button(id), &press);
-  }
 };
 
-TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
-  ASSERT_TRUE(Open(IndexResult(
-      "n", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+TEST_F(LegendTest, IndexResultShowsItsRangeFollowsThePaletteAndUnreadableRangesGiveNone) {
+  ASSERT_TRUE(Open(IndexResult("n")));
   CRampLegendDlg* legend = Ramp();
   ASSERT_NE(legend, nullptr);
   EXPECT_TRUE(legend->isVisible());
-  EXPECT_EQ(legend->windowTitle(), QStringLiteral("凡例"));
   EXPECT_EQ(legend->LabelText(345), QStringLiteral("0.60"));
   EXPECT_EQ(legend->LabelText(346), QStringLiteral("0.40"));
   EXPECT_EQ(legend->LabelText(347), QStringLiteral("0.20"));
@@ -98,9 +86,8 @@ TEST_F(LegendTest, IndexResultShowsItsRangeAndFollowsThePalette) {
   View()->CloseFrame();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(first.isNull());
-}
 
-TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
+  // Range files that cannot be read give no legend.
   const struct {
     const char* name;
     const char* range;  // nullptr: no file
@@ -122,8 +109,7 @@ TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
   // A range file gone while the window shows the map page: the page is
   // painted again and again without its legend and without a message box
   // in the middle of each paint.
-  ASSERT_TRUE(Open(IndexResult(
-      "gone", "The Normalized Difference Vegetation Index Intro File\n0.600000,0.200000\n")));
+  ASSERT_TRUE(Open(IndexResult("gone")));
   PageSettings page;
   page.annotations.showLegend = true;
   View()->ApplyAnnotations(page);
@@ -131,40 +117,6 @@ TEST_F(LegendTest, UnreadableRangeFilesGiveNoLegend) {
   messenger.entries.clear();
   for (int i = 0; i < 2; ++i) View()->viewport()->grab();
   EXPECT_TRUE(messenger.entries.empty());
-}
-
-TEST_F(LegendTest, RainbowDisplayGetsARampOfItsDisplayRange) {
-  const std::string inf = WriteScene(dir, "r", 40, 20, 3, 1);
-  OpenRequest request = ComposeOnOpen(inf, ImageSettings{});
-  request.composition.red = request.composition.green = request.composition.blue = 2;
-  request.composition.singleBand = request.composition.rainbow = true;
-  app->SetReopen(request);
-  app->OnCommand(32778);
-  ASSERT_NE(View(), nullptr);
-  CRampLegendDlg* legend = Ramp();
-  ASSERT_NE(legend, nullptr);
-  const DisplayState& s = View()->Session().State();
-  EXPECT_EQ(legend->LabelText(345), QString::asprintf("%3d", int(s.m_fDispMax)));
-  EXPECT_EQ(legend->LabelText(347), QString::asprintf("%3d", int(s.m_fDispMin)));
-  EXPECT_EQ(legend->Legend().mode, 0);
-
-  // On a page the ramp is 100 units high at scale 1, its frame black.
-  QImage page(300, 300, QImage::Format_RGB32);
-  page.fill(Qt::white);
-  {
-    QPainter p(&page);
-    LegendPagePlacement place;
-    place.anchorX = 50;
-    place.anchorY = 20;
-    place.corner = 0;
-    EXPECT_TRUE(legend->DrawOnPage(p, place, messenger));
-  }
-  EXPECT_EQ(page.pixelColor(50 + 10, 20 + 50), QColor(Qt::black));  // frame's left edge
-  const QColor bottom = page.pixelColor(50 + 22, 20 + 100 - 1);     // near black
-  EXPECT_LT(std::max({bottom.red(), bottom.green(), bottom.blue()}), 16);
-  const QColor top = page.pixelColor(50 + 22, 20 + 1);
-  EXPECT_TRUE(top.red() == 255 && top.green() < 30 && top.blue() == 0) << top.name().toStdString();
-  EXPECT_EQ(page.pixelColor(50 + 22, 20 + 130), QColor(Qt::white));
 }
 
 }  // namespace

@@ -4,9 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QtTest/QTest>
 #include <filesystem>
 #include <functional>
@@ -15,7 +13,6 @@
 #include "core/shell/command_rules.h"
 #include "gui/analysis/land_cover_dlg.h"
 #include "gui/analysis/ndvi_dlg.h"
-#include "gui/app/operation_dlg.h"
 #include "gui/lessons/lesson_panel.h"
 #include "gui/widgets/bitmap_button.h"
 #include "lessons/lesson_run.h"
@@ -97,16 +94,6 @@ TEST(LessonFiles, ShippedLessonsPassAndEachFaultIsNamedWithItsLine) {
   EXPECT_EQ(RunCli(dir, "lesson chek '" + (dir / "x.json") + "'").status, 2);
 }
 
-TEST(LessonFiles, NumbersAsPupilsTypeThem) {
-  const struct {
-    const char* typed;
-    std::optional<double> value;
-  } cases[] = {{"29.2", 29.2}, {" 29,2 km", std::nullopt}, {"２９．２", 29.2},     {"29，2", 29.2},
-               {"－3", -3.0},  {"", std::nullopt},         {"1e999", std::nullopt}};
-  for (const auto& c : cases)
-    EXPECT_EQ(lessons::PupilNumber(QString::fromUtf8(c.typed)), c.value) << c.typed;
-}
-
 // Typed key by key, as an input method hands characters over.
 void Type(QWidget* w, const QString& text) {
   for (const QChar c : text) {
@@ -119,7 +106,7 @@ void Type(QWidget* w, const QString& text) {
 
 // The step machine by itself: what ticks a step, what does not, and when
 // the pupil may go on.
-TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
+TEST(LessonRunRules, StepsTickOnlyOnTheirOwnActionAndNumbersAsPupilsTypeThem) {
   ::lumora::test::TempDir dir;
   lessons::Lesson plan;
   plan.scene = "tm/none.inf";  // not there
@@ -177,6 +164,15 @@ TEST(LessonRunRules, StepsTickOnlyOnTheirOwnAction) {
   EXPECT_EQ(run.AnswerChoice(2), lessons::LessonRun::Reply::kWrong);
   EXPECT_EQ(run.AnswerChoice(1), lessons::LessonRun::Reply::kRight);
   EXPECT_FALSE(run.Next());  // the last step
+
+  // Numbers as pupils type them.
+  const struct {
+    const char* typed;
+    std::optional<double> value;
+  } cases[] = {{"29.2", 29.2}, {" 29,2 km", std::nullopt}, {"２９．２", 29.2},     {"29，2", 29.2},
+               {"－3", -3.0},  {"", std::nullopt},         {"1e999", std::nullopt}};
+  for (const auto& c : cases)
+    EXPECT_EQ(lessons::PupilNumber(QString::fromUtf8(c.typed)), c.value) << c.typed;
 }
 
 class LessonTest : public GuiTest {
@@ -186,8 +182,7 @@ class LessonTest : public GuiTest {
     ASSERT_TRUE(Start());
     scene = dir / "samples/tm/lakes.inf";
     fs::create_directories(dir / "samples/tm");
-    const auto run = RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 -o '" + scene + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(TmSample(scene, "128x96", 7));
     before = SetFiles(dir / "samples/tm/lakes");
   }
   // Chooses the lesson of this row in the list.
@@ -220,9 +215,9 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
 
   // 1: another picture does not count; the lesson's scene does.
   const std::string other = WriteScene(dir, "other", 16, 16, 3, 1);
-  ASSERT_TRUE(Open(other, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(other));
   EXPECT_FALSE(next->isEnabled());
-  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(scene));
   EXPECT_TRUE(next->isEnabled());
   EXPECT_EQ(Find<QLabel>(*panel, kLessonFeedback)->text(), QStringLiteral("できた！ ✓"));
   QTest::mouseClick(next, Qt::LeftButton);
@@ -233,9 +228,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonHint), Qt::LeftButton);
   EXPECT_TRUE(Find<QLabel>(*panel, kLessonFeedback)->text().contains(QStringLiteral("ものさし")));
   app->OnCommand(kCmdRuler);
-  MouseDriver mouse([this] { return View()->viewport(); });
-  mouse.Drag(QPoint(5, 5), QPoint(60, 40));
-  mouse.Send(QEvent::MouseButtonRelease, QPoint(60, 40));
+  mouse.Stroke(QPoint(5, 5), QPoint(60, 40));
   ASSERT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
 
@@ -261,10 +254,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   // 4: a polygon round part of the picture with the region tool.
   EXPECT_FALSE(next->isEnabled());
   app->OnCommand(kCmdRegion);
-  for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) {
-    mouse.Send(QEvent::MouseButtonPress, corner);
-    mouse.Send(QEvent::MouseButtonRelease, corner);
-  }
+  for (const QPoint corner : {QPoint(10, 10), QPoint(50, 12), QPoint(40, 45)}) mouse.Click(corner);
   mouse.Send(QEvent::MouseButtonDblClick, QPoint(40, 45));
   mouse.Send(QEvent::MouseButtonRelease, QPoint(40, 45));
   ASSERT_TRUE(next->isEnabled());
@@ -279,13 +269,9 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonSaveSheet), Qt::LeftButton);
   EXPECT_EQ(ReadFile(sheet).substr(0, 5), "%PDF-");
   // Printed, to a PDF printer here: the same page.
-  QPrinter& printer = app->Printer();
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir / "printed.pdf"));
-  printer.setPageSize(QPageSize(QPageSize::A4));
+  PrintToPdf(dir / "printed.pdf");
   ui.dialogs.push_back(Answer(QDialog::Accepted));
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonPrintSheet), Qt::LeftButton);
-  EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("print"));
   EXPECT_EQ(ReadFile(dir / "printed.pdf").substr(0, 5), "%PDF-");
   const auto answers = panel->Run().Answers();
   ASSERT_EQ(answers.size(), 1u);
@@ -297,12 +283,7 @@ TEST_F(LessonTest, MeasuringIsPlayedThroughAndTheWorksheetSaved) {
 
 // Every shipped lesson played through as a pupil would: each step's action,
 // then "Next", up to "Finish".
-TEST_F(LessonTest, ShippedLessonsPlayThrough) {
-  MouseDriver mouse([this] { return View()->viewport(); });
-  const auto click = [&](QPoint at) {
-    mouse.Send(QEvent::MouseButtonPress, at);
-    mouse.Send(QEvent::MouseButtonRelease, at);
-  };
+TEST_F(LessonTest, ShippedLessonsPlayThroughAndATeachersOwnLessonToo) {
   const auto open = [&](int preset) {
     ASSERT_TRUE(Open(scene, [preset](QDialog& d) {
       if (preset) Click(d, preset);
@@ -311,7 +292,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
   };
   const auto press = [&](int button, DialogScript script) {
     if (script) ui.dialogs.push_back(std::move(script));
-    QTest::mousePress(app->Palette()->Button(button), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    PressPalette(button);
   };
   CLessonPanel* panel = nullptr;
   const auto choose = [&](int option) {
@@ -326,8 +307,8 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
        {[&] { open(0); }, [] {}, [&] { open(306); },
         [&] {
           app->OnCommand(kCmdSpectrum);
-          click({30, 20});
-          click({60, 50});
+          mouse.Click({30, 20});
+          mouse.Click({60, 50});
         },
         [&] { choose(0); }, [&] { choose(0); }}},
       {4,  // plants
@@ -354,8 +335,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
             });
             Click(*classes, kIdClassNew);
             Click(*classes, kIdClassArea);
-            mouse.Drag(QPoint(4 + 36 * k, 4), QPoint(28 + 36 * k, 30));
-            mouse.Send(QEvent::MouseButtonRelease, QPoint(28 + 36 * k, 30));
+            mouse.Stroke(QPoint(4 + 36 * k, 4), QPoint(28 + 36 * k, 30));
           }
         },
         [&] {
@@ -372,11 +352,7 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
        {[&] { open(0); },
         [&] {
           const std::string later = dir / "samples/tm/lakes-later.inf";
-          ASSERT_EQ(
-              RunCli(dir, "sample --sensor tm --size 128x96 --seed 7 --date 2 -o '" + later + "'")
-                  .status,
-              0);
-          ASSERT_TRUE(Open(later, [](QDialog& d) { return Click(d, 1); }));
+          ASSERT_TRUE(TmSample(later, "128x96", 7, "--date 2") && OpenComposed(later));
         },
         [&] { app->OnCommand(kCmdCompare); },
         [&] {
@@ -402,10 +378,11 @@ TEST_F(LessonTest, ShippedLessonsPlayThrough) {
     EXPECT_NE(Find<QPushButton>(*panel, kLessonSaveSheet), nullptr);
   }
   EXPECT_EQ(SetFiles(dir / "samples/tm/lakes"), before);
-}
 
-TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsNamed) {
-  ASSERT_TRUE(Open(scene, [](QDialog& d) { return Click(d, 1); }));
+  // A picture already shown ticks the step; a broken lesson of the teacher's
+  // folder is named, the teacher's own lesson played.
+  app->CloseAllViews();
+  ASSERT_TRUE(OpenComposed(scene));
   // A teacher's folder with one broken lesson and a good one: the list has
   // all but the broken one.
   fs::create_directories(dir / "teacher");
@@ -427,7 +404,7 @@ TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsName
     return d.result();
   });
   app->OnCommand(kCmdLessons);
-  CLessonPanel* panel = app->LessonPanel();
+  panel = app->LessonPanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(Find<QPushButton>(*panel, kLessonNext)->isEnabled());  // the scene is open
   QTest::mouseClick(Find<QPushButton>(*panel, kLessonNext), Qt::LeftButton);
@@ -445,7 +422,6 @@ TEST_F(LessonTest, APictureAlreadyShownTicksTheStepAndABrokenTeacherLessonIsName
   ASSERT_TRUE(next->isEnabled());
   QTest::mouseClick(next, Qt::LeftButton);
   app->OnCommand(kCmdDnValue);
-  MouseDriver mouse([this] { return View()->viewport(); });
   mouse.Send(QEvent::MouseMove, QPoint(100, 80));  // pixels beyond 20, 20
   EXPECT_FALSE(next->isEnabled());
   mouse.Send(QEvent::MouseMove, QPoint(10, 10));

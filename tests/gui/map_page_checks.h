@@ -19,10 +19,6 @@
 
 namespace lumora::gui::test {
 
-struct PageUnderTest {
-  paint::MapPage map;
-};
-
 inline std::string RunTool(const std::string& command) {
   std::string out;
   if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
@@ -32,14 +28,6 @@ inline std::string RunTool(const std::string& command) {
     pclose(pipe);
   }
   return out;
-}
-
-inline bool FileExists(const std::string& path) {
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    std::fclose(f);
-    return true;
-  }
-  return false;
 }
 
 // The pixels of an uncompressed one-strip RGB TIFF as the writer lays it out.
@@ -58,16 +46,16 @@ inline QImage RasterisePdf(const std::string& pdf, const std::string& prefix, in
 
 // The page lumora-cli draws for band 4 in rainbow colours with every
 // annotation on (its options in map_page_test.cpp).
-inline void MakeAllOnPage(const std::string& inf, const QImage& northMark, PageUnderTest& out) {
+inline paint::MapPage AllOnPage(const std::string& inf) {
   ImageSettings settings;
   RecordingMessenger m;
-  ASSERT_TRUE(ReadSettings(inf, settings, m));
+  EXPECT_TRUE(ReadSettings(inf, settings, m));
   OpenRequest request = ComposeOnOpen(inf, settings);
   request.composition = ComposeBands({}, 4, 4, 4, true);
   request.composition.rainbow = true;
   ImageSession session;
   Progress progress(nullptr);
-  ASSERT_TRUE(session.Open(request, WorkingFiles{}, m, progress));
+  EXPECT_TRUE(session.Open(request, WorkingFiles{}, m, progress));
   AnnotationSettings a;
   a.showTitle = true;
   a.titleText = "東京の地図\r\n二〇二六年";
@@ -81,25 +69,21 @@ inline void MakeAllOnPage(const std::string& inf, const QImage& northMark, PageU
   a.northPosition = 2;
   a.showLegend = true;
   a.legendPosition = 3;
-  out.map = paint::MakeMapPage(96, 96, session.Display(), session.State().m_nStep, settings,
-                               session.State().m_nFileState, a, northMark);
+  paint::MapPage page =
+      paint::MakeMapPage(96, 96, session.Display(), session.State().m_nStep, settings,
+                         session.State().m_nFileState, a, paint::LoadNorthMark());
   static RecordingMessenger legendMessages;  // outlives the painter that reports to it
-  out.map.legend = paint::LegendOf(session.Legend(), session.State(), legendMessages);
-}
-
-inline PageUnderTest ExpectedPage(const std::string& inf, const char*) {
-  PageUnderTest page;
-  MakeAllOnPage(inf, paint::LoadNorthMark(), page);
+  page.legend = paint::LegendOf(session.Legend(), session.State(), legendMessages);
   return page;
 }
 
 // Checks the page drawn at layout scale s (device pixels per page unit) on a
 // raster with k raster pixels per device pixel, the page's corner at offset.
-inline void CheckPageElements(const QImage& raster, const PageUnderTest& page, double s, double k,
+inline void CheckPageElements(const QImage& raster, const paint::MapPage& page, double s, double k,
                               QPoint offset) {
-  paint::PageTextMeasurer measurer(page.map.style);
-  const MapLayout l = LayoutMap(page.map.pageWidth, page.map.pageHeight, s, page.map.image,
-                                page.map.settings, measurer);
+  paint::PageTextMeasurer measurer(page.style);
+  const MapLayout l =
+      LayoutMap(page.pageWidth, page.pageHeight, s, page.image, page.settings, measurer);
   auto at = [&](double x, double y) {
     return QPoint(static_cast<int>(std::lround(x * k)) + offset.x(),
                   static_cast<int>(std::lround(y * k)) + offset.y());
@@ -126,7 +110,7 @@ inline void CheckPageElements(const QImage& raster, const PageUnderTest& page, d
   const QRect image(at(l.image.left, l.image.top), at(l.image.Right(), l.image.Bottom()));
 
   // Grid: every line is red where it runs outside the image, its label too.
-  const auto lines = LayoutGrid(l, page.map.image, page.map.settings, measurer);
+  const auto lines = LayoutGrid(l, page.image, page.settings, measurer);
   ASSERT_FALSE(lines.empty());
   int outside = 0;
   for (const GridLine& g : lines) {
@@ -162,7 +146,7 @@ inline void CheckPageElements(const QImage& raster, const PageUnderTest& page, d
   // Title: dark text in its block.
   EXPECT_GT(count(l.title, dark), 20);
 
-  if (!page.map.settings.showLegend) return;
+  if (!page.settings.showLegend) return;
   // Legend (a colour ramp at an upper corner): the ramp is coloured half way
   // down its frame, and the page is white just left of it.
   const int x0 = l.legendX + static_cast<int>(10 * s);

@@ -1,15 +1,13 @@
 // The image window's map page: the annotation dialogs' flow, the page on
-// screen and its export (the same bytes lumora-cli writes), undo leaving
-// the page, printing on A4 only (to a PDF through the print dialog) and
-// the print preview.
+// screen and its export (the same bytes lumora-cli writes), the print
+// preview, undo leaving the page and printing on A4 only (to a PDF through
+// the print dialog).
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
 #include <filesystem>
@@ -29,10 +27,7 @@ class MapPageViewTest : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     m_inf = dir / "tm.inf";
-    ASSERT_EQ(
-        ::lumora::test::RunCli(dir, "sample --sensor tm --size 300x240 --seed 5 -o '" + m_inf + "'")
-            .status,
-        0);
+    ASSERT_TRUE(TmSample(m_inf, "300x240", 5));
     ASSERT_TRUE(Start());
     ASSERT_TRUE(Open(m_inf, Answer(QDialog::Accepted)));
   }
@@ -65,7 +60,7 @@ class MapPageViewTest : public GuiTest {
   std::string m_inf;
 };
 
-TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUndo) {
+TEST_F(MapPageViewTest, AnnotatedPageIsExportedAsTheCliWritesItPreviewedAndLeftByUndo) {
   const QSize plain = View()->Frame()->size();
   const bool plainBar = View()->verticalScrollBar()->isVisible();
   AnnotateAll();
@@ -77,15 +72,6 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   EXPECT_EQ(a.scalePosition, 1);
   EXPECT_FALSE(app->IsEnabled(kCmdEnlarge));  // zoom is off on the page
   EXPECT_TRUE(app->IsEnabled(57643));         // undo leaves the page
-
-  // The export is the page as the window draws it, at 1000 x 1414.
-  QImage drawn(1000, 1414, QImage::Format_RGB32);
-  drawn.fill(Qt::white);
-  {
-    QPainter p(&drawn);
-    View()->DrawPage(p, 1000, 1414);
-  }
-  EXPECT_EQ(drawn, View()->ExportPage());
 
   const std::string program = dir / "program.tif", cli = dir / "cli.tif";
   ui.saveNames.push_back(QString::fromStdString(program));
@@ -101,6 +87,23 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   EXPECT_EQ(bytes.size(), 192u + 1000u * 1414u * 3u);
   EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
 
+  // The preview pages and closes without changing the view.
+  const QImage before = View()->ExportPage();
+  bool flagged = false, annotationOff = false;
+  ui.dialogs.push_back([&](QDialog& d) {
+    flagged = View()->Session().PrintPreview();
+    annotationOff = !app->IsEnabled(32845);
+    Click(d, kIdPreviewZoomIn);
+    Click(d, kIdPreviewZoomOut);
+    return Click(d, kIdPreviewClose);
+  });
+  app->OnCommand(57609);
+  EXPECT_TRUE(flagged);
+  EXPECT_TRUE(annotationOff);
+  EXPECT_FALSE(View()->Session().PrintPreview());
+  EXPECT_EQ(View()->ExportPage(), before);
+  EXPECT_TRUE(app->IsEnabled(32845));
+
   app->OnCommand(57643);
   EXPECT_FALSE(View()->Session().AnnotationsShown());
   EXPECT_TRUE(app->IsEnabled(kCmdEnlarge));
@@ -108,52 +111,10 @@ TEST_F(MapPageViewTest, AnnotatedPageIsShownExportedAsTheCliWritesItAndLeftByUnd
   EXPECT_EQ(View()->verticalScrollBar()->isVisible(), plainBar);
 }
 
-// A rainbow display of band 4, reversed by the command, with its ramp
-// legend at the upper left: the legend window draws its page form as
-// lumora-cli does, and the program's JPEG of the page is the file
-// lumora-cli page writes for the display opened reversed.
-TEST_F(MapPageViewTest, PageWithTheLegendExportsAsJpegAsTheCliWritesIt) {
-  OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
-  request.composition.red = request.composition.green = request.composition.blue = 4;
-  request.composition.singleBand = request.composition.rainbow = true;
-  app->SetReopen(request);
-  app->OnCommand(32778);
-  ASSERT_NE(View()->LegendWindow(), nullptr);
-  app->OnCommand(kCmdReverseRainbow);
-  EXPECT_FALSE(View()->LegendWindow()->isHidden());
-  ShowLegendOnPage("place3");
-  ASSERT_TRUE(View()->Session().AnnotationsShown());
-  EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
-
-  // The ramp (saturated colours) stands in the left margin, beside the image.
-  const QImage page = View()->ExportPage();
-  int coloured = 0;
-  for (int y = 0; y < page.height(); ++y)
-    for (int x = 0; x < 120; ++x) {
-      const QColor c = page.pixelColor(x, y);
-      coloured +=
-          std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100;
-    }
-  EXPECT_GT(coloured, 500);
-
-  const std::string program = dir / "program.jpg", cli = dir / "cli.jpg";
-  ui.saveNames.push_back(QString::fromStdString(program));
-  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
-  app->OnCommand(32830);
-  const auto r = ::lumora::test::RunCli(
-      dir, "page '" + m_inf +
-               "' --gray 4 --rainbow --reverse --legend --legend-position top-left -o '" + cli +
-               "'");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::string bytes = ::lumora::test::ReadFile(program);
-  EXPECT_GT(bytes.size(), 1000u);
-  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
-}
-
 // Cancelled settings leave the plain image; fonts and colours come from
 // their dialogs through the seam and stay with the window; without a geo
 // reference grid and scale bar are off with empty lists.
-TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndOfferOnlyWhatTheImageAllows) {
+TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndAPageWithTheLegendIsTheCliPage) {
   ui.dialogs.push_back([](QDialog& d) {
     Find<QCheckBox>(d, kIdTitleShown)->setChecked(true);
     return QDialog::Rejected;
@@ -203,6 +164,43 @@ TEST_F(MapPageViewTest, SettingsAreKeptByTheWindowAndOfferOnlyWhatTheImageAllows
   EXPECT_EQ(Find<QComboBox>(unreferenced, kIdGridStep)->count(), 0);
   EXPECT_EQ(Find<QComboBox>(unreferenced, kIdScaleLength)->count(), 0);
   EXPECT_FALSE(unreferenced.Settings().annotations.AnyShown());
+
+  // A rainbow display of band 4, reversed by the command, with its ramp
+  // legend at the upper left: the legend window draws its page form as
+  // lumora-cli does, and the program's JPEG of the page is the file
+  // lumora-cli page writes for the display opened reversed.
+  OpenRequest request = ComposeOnOpen(m_inf, ImageSettings{});
+  request.composition.red = request.composition.green = request.composition.blue = 4;
+  request.composition.singleBand = request.composition.rainbow = true;
+  app->SetReopen(request);
+  app->OnCommand(32778);
+  ASSERT_NE(View()->LegendWindow(), nullptr);
+  app->OnCommand(kCmdReverseRainbow);
+  EXPECT_FALSE(View()->LegendWindow()->isHidden());
+  ShowLegendOnPage("place3");
+  ASSERT_TRUE(View()->Session().AnnotationsShown());
+  EXPECT_TRUE(View()->LegendWindow()->isHidden());  // drawn on the page instead
+
+  // The ramp (saturated colours) stands in the left margin, beside the image.
+  const QImage page = View()->ExportPage();
+  int coloured = 0;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < 120; ++x) {
+      const QColor c = page.pixelColor(x, y);
+      coloured +=
+          std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100;
+    }
+  EXPECT_GT(coloured, 500);
+
+  const std::string program = dir / "program.jpg", cli = dir / "cli.jpg";
+  ui.saveNames.push_back(QString::fromStdString(program));
+  ui.dialogs.push_back([](QDialog& d) { return Click(d, kIdOk); });
+  app->OnCommand(32830);
+  Cli("page '" + m_inf + "' --gray 4 --rainbow --reverse --legend --legend-position top-left -o '" +
+      cli + "'");
+  const std::string bytes = ::lumora::test::ReadFile(program);
+  EXPECT_GT(bytes.size(), 1000u);
+  EXPECT_TRUE(bytes == ::lumora::test::ReadFile(cli));
 }
 
 // A print dialog answer: the paper, the PDF file, and OK or cancel.
@@ -216,45 +214,33 @@ DialogScript PrintAnswer(QPageSize::PageSizeId paper, const std::string& pdf, in
   };
 }
 
-TEST_F(MapPageViewTest, OtherPapersAreRefusedUntilCancelledAndNothingPrints) {
-  const std::string pdf = dir / "letter.pdf";
-  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
-  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
-  ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Rejected));
-  app->OnCommand(57607);
-  ASSERT_EQ(messenger.entries.size(), 2u);
-  for (const auto& e : messenger.entries) EXPECT_EQ(e.id, kMsgA4Only);
-  EXPECT_FALSE(FileExists(pdf));
-}
-
-TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThem) {
+TEST_F(MapPageViewTest, PrintedPageHasItsElementsWhereTheLayoutPutsThemAndNeverGoesThroughALink) {
   AnnotateAll();
   const std::string pdf = dir / "page.pdf";
+  // Other paper is refused and the dialog comes again.
+  ui.dialogs.push_back(PrintAnswer(QPageSize::Letter, pdf, QDialog::Accepted));
   ui.dialogs.push_back(PrintAnswer(QPageSize::A4, pdf, QDialog::Accepted));
   app->OnCommand(57607);
-  ASSERT_TRUE(FileExists(pdf));
+  EXPECT_EQ(messenger.LastId(), kMsgA4Only);
+  ASSERT_TRUE(::lumora::test::FileExists(pdf));
   EXPECT_NE(RunTool("pdffonts '" + pdf + "'").find("IPAGothic"), std::string::npos);
   const QImage raster = RasterisePdf(pdf, dir / "printed", 100);
   ASSERT_FALSE(raster.isNull());
   QPrinter& printer = app->Printer();
   const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   const double k = 100.0 / printer.resolution();
-  PageUnderTest page;
-  page.map = View()->MapPage();
-  const double s =
-      PageToDeviceFactor(page.map.pageWidth, page.map.pageHeight, area.width(), area.height());
+  const paint::MapPage page = View()->MapPage();
+  const double s = PageToDeviceFactor(page.pageWidth, page.pageHeight, area.width(), area.height());
   CheckPageElements(raster, page, s, k,
                     QPoint(static_cast<int>(std::lround(area.left() * k)),
                            static_cast<int>(std::lround(area.top() * k))));
-}
-
-// Printing to a PDF file writes it beside and renames it: never through a
-// link onto a file of the image, and a link elsewhere is replaced.
-TEST_F(MapPageViewTest, PrintToFileNeverWritesThroughALink) {
+  // Printed to a file it is written beside and renamed: never through a link
+  // onto a file of the image, and a link elsewhere is replaced.
   namespace fs = std::filesystem;
-  const std::string pdf = dir / "page.pdf", band = dir / "tm.b01", elsewhere = dir / "elsewhere";
+  const std::string band = dir / "tm.b01", elsewhere = dir / "elsewhere";
   ::lumora::test::WriteFile(elsewhere, "elsewhere");
   const std::string bandBefore = ::lumora::test::ReadFile(band);
+  fs::remove(pdf);
   for (const std::string& target : {band, elsewhere}) {
     fs::create_symlink(target, pdf);
     messenger.entries.clear();
@@ -266,26 +252,6 @@ TEST_F(MapPageViewTest, PrintToFileNeverWritesThroughALink) {
   }
   EXPECT_EQ(::lumora::test::ReadFile(band), bandBefore);
   EXPECT_EQ(::lumora::test::ReadFile(elsewhere), "elsewhere");
-}
-
-TEST_F(MapPageViewTest, PreviewPagesAndClosesWithoutChangingTheView) {
-  AnnotateAll();
-  const QImage before = View()->ExportPage();
-  bool flagged = false, annotationOff = false;
-  ui.dialogs.push_back([&](QDialog& d) {
-    flagged = View()->Session().PrintPreview();
-    annotationOff = !app->IsEnabled(32845);
-    Click(d, kIdPreviewZoomIn);
-    Click(d, kIdPreviewZoomOut);
-    return Click(d, kIdPreviewClose);
-  });
-  app->OnCommand(57609);
-  EXPECT_TRUE(flagged);
-  EXPECT_TRUE(annotationOff);
-  EXPECT_FALSE(View()->Session().PrintPreview());
-  EXPECT_TRUE(View()->Session().AnnotationsShown());
-  EXPECT_EQ(View()->ExportPage(), before);
-  EXPECT_TRUE(app->IsEnabled(32845));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -13,37 +12,15 @@
 #include "gui/view/dn_value_dlg.h"
 #include "gui/view/image_info_dlg.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/support/cli_run.h"
 
 namespace lumora::gui::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class MouseToolsTest : public GuiTest {
+class MouseToolsTest : public StartedTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ASSERT_TRUE(Start());
-  }
-  void OpenScene(int pixels, int lines, int bands = 3) {
-    source = WriteScene(dir, "m", pixels, lines, bands, 1);
-    ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
-    View()->Frame()->resize(300, 200);
-  }
   QWidget* Port() { return View()->viewport(); }
-  void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton) {
-    mouse.Send(type, p, button);
-  }
-  void Drag(QPoint from, QPoint to) { mouse.Drag(from, to); }
-  void SetZoom(int level, QPoint scroll) {
-    app->OnZoomBox(level);
-    View()->horizontalScrollBar()->setValue(scroll.x());
-    View()->verticalScrollBar()->setValue(scroll.y());
-  }
-
-  std::string source;
-  MouseDriver mouse{[this] { return Port(); }};
 };
 
 // Hand-worked: a document pixel is trunc((client + scroll) / zoom + 0.5).
@@ -61,7 +38,7 @@ const GestureCase kGestures[] = {
     {-4, {0, 0}, {1, 2}, {6, 5}, {32, 64}, {192, 160}, "160x96"},
 };
 
-TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
+TEST_F(MouseToolsTest, SelectionProfileRulerAndWheelAtEveryZoom) {
   OpenScene(256, 256);
   for (const GestureCase& c : kGestures) {
     SCOPED_TRACE(c.level);
@@ -69,34 +46,17 @@ TEST_F(MouseToolsTest, SelectionGivesImagePixelsAtEveryZoom) {
     std::optional<CKiriView::Selection> got;
     View()->StartSelection(CKiriView::kSelectTraining,
                            [&](const CKiriView::Selection& s) { got = s; });
-    Drag(c.from, c.to);
+    mouse.Drag(c.from, c.to);
     EXPECT_EQ(View()->DragState(), 2);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.size));
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->docStart, c.docFrom);
     EXPECT_EQ(got->docEnd, c.docTo);
     EXPECT_FALSE(View()->Selecting());
   }
-}
 
-TEST_F(MouseToolsTest, RubberRectangleIsDrawnInExclusiveOrAndErased) {
-  OpenScene(128, 128);
-  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
-  const QImage before = Port()->grab().toImage();
-  Drag({10, 10}, {40, 30});
-  const QImage during = Port()->grab().toImage();
-  const QColor under = before.pixelColor(10, 20);
-  const QColor edge = during.pixelColor(10, 20);
-  EXPECT_EQ(edge.red(), under.red());
-  EXPECT_EQ(edge.green(), under.green() ^ 255);
-  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
-  EXPECT_EQ(during.pixelColor(20, 20), before.pixelColor(20, 20));  // inside: untouched
-  Mouse(QEvent::MouseButtonRelease, {40, 30});
-  EXPECT_EQ(Port()->grab().toImage().pixelColor(10, 20), under);
-}
-
-TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
+  // A profile line is horizontal or vertical; the ruler measures ground distance.
   OpenScene(128, 128);
   const struct {
     QPoint to;
@@ -110,37 +70,95 @@ TEST_F(MouseToolsTest, ProfileGestureIsHorizontalOrVertical) {
     std::optional<CKiriView::Selection> got;
     View()->StartSelection(CKiriView::kSelectProfile,
                            [&](const CKiriView::Selection& s) { got = s; });
-    Drag({20, 20}, c.to);
+    mouse.Drag({20, 20}, c.to);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.length));
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->line.vertical, c.vertical);
     EXPECT_EQ(got->line.end, c.end);
   }
-}
-
-TEST_F(MouseToolsTest, RulerMeasuresGroundDistance) {
-  OpenScene(128, 128);  // 30 m pixels
+  // The ruler measures ground distance: 30 m pixels.
   const struct {
     int level;
     QPoint from, to;
     const char* text;
-  } cases[] = {{1, {10, 10}, {13, 14}, "150 m"},
-               {2, {10, 10}, {16, 18}, "150 m"},
-               {-1, {2, 2}, {5, 6}, "600 m"}};
-  for (const auto& c : cases) {
+  } rulers[] = {{1, {10, 10}, {13, 14}, "150 m"},
+                {2, {10, 10}, {16, 18}, "150 m"},
+                {-1, {2, 2}, {5, 6}, "600 m"}};
+  for (const auto& c : rulers) {
     SetZoom(c.level, {0, 0});
     app->OnCommand(kCmdRuler);
     ASSERT_TRUE(View()->RulerArmed());
-    Drag(c.from, c.to);
+    mouse.Drag(c.from, c.to);
     EXPECT_TRUE(View()->RulerDragging());
-    Mouse(QEvent::MouseButtonRelease, c.to);
+    mouse.Send(QEvent::MouseButtonRelease, c.to);
     EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(c.text)) << c.level;
     EXPECT_FALSE(View()->RulerArmed());
   }
+
+  // The wheel scrolls a useful step; with Ctrl it zooms.
+  OpenScene(256, 1024);
+  QScrollBar* bar = View()->verticalScrollBar();
+  const int page = bar->pageStep();
+  QWheelEvent notch(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &notch);
+  EXPECT_GE(bar->value(), page / 10);
+  QWheelEvent zoomIn(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                     QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Port(), &zoomIn);
+  EXPECT_EQ(View()->ZoomLevel(), 3);
 }
 
-TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
+// The rubber rectangle is drawn in exclusive-or and erased; the right button
+// and a loss of focus cancel a drag; a press beside the picture starts none.
+TEST_F(MouseToolsTest, RubberRectangleRightButtonFocusLossAndAPressBeside) {
+  OpenScene(128, 128);
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  const QImage before = Port()->grab().toImage();
+  mouse.Drag({10, 10}, {40, 30});
+  const QImage during = Port()->grab().toImage();
+  const QColor under = before.pixelColor(10, 20);
+  const QColor edge = during.pixelColor(10, 20);
+  EXPECT_EQ(edge.red(), under.red());
+  EXPECT_EQ(edge.green(), under.green() ^ 255);
+  EXPECT_EQ(edge.blue(), under.blue() ^ 255);
+  EXPECT_EQ(during.pixelColor(20, 20), before.pixelColor(20, 20));  // inside: untouched
+  mouse.Send(QEvent::MouseButtonRelease, {40, 30});
+  EXPECT_EQ(Port()->grab().toImage().pixelColor(10, 20), under);
+  for (bool byFocus : {false, true}) {
+    bool finished = false;
+    View()->StartSelection(CKiriView::kSelectTraining,
+                           [&](const CKiriView::Selection&) { finished = true; });
+    mouse.Drag({10, 10}, {40, 30});
+    if (byFocus) {
+      QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+      QApplication::sendEvent(View(), &out);
+    } else {
+      mouse.Send(QEvent::MouseButtonPress, {40, 30}, Qt::RightButton);
+    }
+    mouse.Send(QEvent::MouseButtonRelease, {40, 30});
+    EXPECT_FALSE(finished) << byFocus;
+    EXPECT_FALSE(View()->Selecting());
+    EXPECT_EQ(View()->DragState(), 0);
+  }
+  // The ruler too.
+  app->OnCommand(kCmdRuler);
+  mouse.Drag({10, 10}, {20, 20});
+  mouse.Send(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+  EXPECT_FALSE(View()->RulerArmed());
+  EXPECT_FALSE(View()->RulerDragging());
+  // A press beside the picture starts no drag and keeps the tool armed.
+  SetZoom(0, {0, 0});  // 64 x 64 on screen
+  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
+  mouse.Send(QEvent::MouseButtonPress, {64, 10});
+  EXPECT_TRUE(View()->Selecting());
+  EXPECT_EQ(View()->DragState(), 0);
+}
+
+// An armed tool says in the status bar what to do; a right click disarms it
+// and the prompt goes. A prompt longer than the pane ends in "…".
+TEST_F(MouseToolsTest, ArmedToolsPromptsTheDnWindowAndTheImageInformation) {
   OpenScene(128, 128);
   app->OnCommand(kCmdDnValue);
   CDnValueDlg* dn = app->DnWindow();
@@ -149,63 +167,26 @@ TEST_F(MouseToolsTest, DnWindowFollowsTheCursor) {
     const QColor c = View()->Picture().pixelColor(x, y);
     return QString::asprintf("( %3d, %3d, %3d)", c.blue(), c.green(), c.red());
   };
-  Mouse(QEvent::MouseMove, {10, 20});
+  mouse.Send(QEvent::MouseMove, {10, 20});
   EXPECT_EQ(dn->Current(), expected(10, 20));
   EXPECT_EQ(dn->Previous(), QString::fromUtf8(kNoDn));
   SetZoom(2, {0, 0});
-  Mouse(QEvent::MouseMove, {21, 41});
+  mouse.Send(QEvent::MouseMove, {21, 41});
   EXPECT_EQ(dn->Current(), expected(10, 20));
   QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
   QApplication::sendEvent(View(), &out);
   EXPECT_EQ(dn->Current(), QStringLiteral("(---,---,---)"));
-}
-
-TEST_F(MouseToolsTest, RightButtonAndFocusLossCancelADrag) {
-  OpenScene(128, 128);
-  for (bool byFocus : {false, true}) {
-    bool finished = false;
-    View()->StartSelection(CKiriView::kSelectTraining,
-                           [&](const CKiriView::Selection&) { finished = true; });
-    Drag({10, 10}, {40, 30});
-    if (byFocus) {
-      QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-      QApplication::sendEvent(View(), &out);
-    } else {
-      Mouse(QEvent::MouseButtonPress, {40, 30}, Qt::RightButton);
-    }
-    Mouse(QEvent::MouseButtonRelease, {40, 30});
-    EXPECT_FALSE(finished) << byFocus;
-    EXPECT_FALSE(View()->Selecting());
-    EXPECT_EQ(View()->DragState(), 0);
-  }
-  // The ruler too.
-  app->OnCommand(kCmdRuler);
-  Drag({10, 10}, {20, 20});
-  Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
-  EXPECT_FALSE(View()->RulerArmed());
-  EXPECT_FALSE(View()->RulerDragging());
-}
-
-// An armed tool says in the status bar what to do; a right click disarms it
-// and the prompt goes. A prompt longer than the pane ends in "…".
-TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
-  OpenScene(128, 128);
   Frame().show();
-  const struct {
-    int command;
-    const char* prompt;
-  } tools[] = {{kCmdOpenPart, "範囲をドラッグしてください"},
-               {kCmdProfile, "横か縦に線をドラッグしてください"},
-               {kCmdRuler, "測りたいところをドラッグしてください"}};
-  for (const auto& t : tools) {
-    app->OnCommand(t.command);
-    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
+  for (int command : {int(kCmdOpenPart), int(kCmdProfile), int(kCmdRuler)}) {
+    app->OnCommand(command);
+    const QString prompt = Frame().StatusText(0);
+    EXPECT_FALSE(prompt.isEmpty()) << command;
     // The help of a button the mouse passes over comes and goes; the prompt stays.
     Frame().statusBar()->showMessage(QStringLiteral("画像を拡大します．"));
     Frame().statusBar()->clearMessage();
-    EXPECT_EQ(Frame().StatusText(0), QString::fromUtf8(t.prompt)) << t.command;
-    Mouse(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
-    EXPECT_EQ(Frame().StatusText(0), QString()) << t.command;
+    EXPECT_EQ(Frame().StatusText(0), prompt) << command;
+    mouse.Send(QEvent::MouseButtonPress, {20, 20}, Qt::RightButton);
+    EXPECT_EQ(Frame().StatusText(0), QString()) << command;
   }
   const QString longPrompt = QStringLiteral("画像の一部を指定して開きます．").repeated(4);
   Frame().SetStatusText(0, longPrompt);
@@ -216,41 +197,29 @@ TEST_F(MouseToolsTest, AnArmedToolSaysWhatToDo) {
   EXPECT_LT(shown.size(), longPrompt.size());
   Frame().SetStatusText(0, QStringLiteral("開く"));
   EXPECT_EQ(Frame().ShownStatusText(), QStringLiteral("開く"));
+
+  // The image information holds the analysis slot: a second request waits.
+  OpenScene(40, 30);
+  QWidget* held = nullptr;
+  QString size;
+  ui.dialogs.push_back([&](QDialog& d) {
+    held = app->AnalysisWindow();
+    size = Find<QLabel>(d, kIdInfoSize)->text();
+    // The slot is taken: a second request does nothing.
+    app->OnCommand(kCmdImageInfo);
+    return Click(d, 1);
+  });
+  app->OnCommand(kCmdImageInfo);
+  EXPECT_NE(held, nullptr);
+  EXPECT_EQ(app->AnalysisWindow(), nullptr);
+  EXPECT_EQ(size, QStringLiteral("画像サイズ\t横：40 pixel\n　　　　　\t縦：30 pixel"));
+  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("405")), 1);
 }
 
-TEST_F(MouseToolsTest, PressBesideThePictureKeepsTheToolArmed) {
-  OpenScene(64, 64);
-  SetZoom(0, {0, 0});  // 32 x 32 on screen
-  View()->StartSelection(CKiriView::kSelectTraining, [](const CKiriView::Selection&) {});
-  Mouse(QEvent::MouseButtonPress, {32, 10});
-  EXPECT_TRUE(View()->Selecting());
-  EXPECT_EQ(View()->DragState(), 0);
-}
-
-TEST_F(MouseToolsTest, PartialOpenWritesWhatTheCropCommandWritesAndOpensIt) {
+// Save as copies the set and refuses the set in use; a partial open writes
+// what lumora-cli crop writes and opens it.
+TEST_F(MouseToolsTest, SaveAsAndPartialOpenWriteTheirSets) {
   OpenScene(64, 48);
-  ::lumora::test::WriteFile(dir / "m.d01", "band one\n");
-  app->OnCommand(kCmdOpenPart);
-  ASSERT_TRUE(View()->Selecting());
-  ui.saveNames.push_back(QString::fromStdString(dir / "part.inf"));
-  Drag({5, 6}, {25, 30});
-  Mouse(QEvent::MouseButtonRelease, {25, 30});
-  QCoreApplication::processEvents();  // the open is posted
-  ASSERT_EQ(app->Views().size(), 2u);
-  EXPECT_EQ(app->ActiveView()->Session().OpenedPath(), dir / "part.inf");
-  EXPECT_EQ(app->ActiveView()->Session().State().m_nImagePixels, 20);
-
-  fs::create_directory(dir / "cli");
-  const auto cli = ::lumora::test::RunCli(
-      dir, "crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
-  ASSERT_EQ(cli.status, 0) << cli.err;
-  const auto ours = SetFiles(dir / "part");
-  EXPECT_EQ(ours, SetFiles(dir / "cli/part"));
-  EXPECT_EQ(ours.count("d01"), 1u);
-}
-
-TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
-  OpenScene(32, 32);
   const auto before = SetFiles(dir / "m");
   ui.saveNames.push_back(QString::fromStdString(source));
   app->OnCommand(kCmdSaveAs);
@@ -260,6 +229,21 @@ TEST_F(MouseToolsTest, SaveAsCopiesTheSetAndRefusesTheSetInUse) {
   ui.saveNames.push_back(QString::fromStdString(dir / "copy.inf"));
   app->OnCommand(kCmdSaveAs);
   EXPECT_EQ(SetFiles(dir / "copy"), before);
+  ::lumora::test::WriteFile(dir / "m.d01", "band one\n");
+  app->OnCommand(kCmdOpenPart);
+  ASSERT_TRUE(View()->Selecting());
+  ui.saveNames.push_back(QString::fromStdString(dir / "part.inf"));
+  mouse.Stroke({5, 6}, {25, 30});
+  QCoreApplication::processEvents();  // the open is posted
+  ASSERT_EQ(app->Views().size(), 2u);
+  EXPECT_EQ(app->ActiveView()->Session().OpenedPath(), dir / "part.inf");
+  EXPECT_EQ(app->ActiveView()->Session().State().m_nImagePixels, 20);
+
+  fs::create_directory(dir / "cli");
+  Cli("crop '" + source + "' --area 5,6,20,24 -o '" + (dir / "cli/part.inf") + "'");
+  const auto ours = SetFiles(dir / "part");
+  EXPECT_EQ(ours, SetFiles(dir / "cli/part"));
+  EXPECT_EQ(ours.count("d01"), 1u);
 }
 
 TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
@@ -289,43 +273,11 @@ TEST_F(MouseToolsTest, ClosingAnUnsavedResultAsks) {
   EXPECT_EQ(ui.dialogNames.count(QStringLiteral("saveBeforeClose")), 3);
 
   // No closes without saving.
-  ASSERT_TRUE(Open(source, [](QDialog& d) { return Click(d, 1); }));
+  ASSERT_TRUE(OpenComposed(source));
   keepFilter();
   ui.dialogs.push_back(Answer(QMessageBox::No));
   app->OnCommand(kCmdClose);
   EXPECT_TRUE(app->Views().empty());
-}
-
-TEST_F(MouseToolsTest, WheelScrollsAUsefulStepAndCtrlWheelZooms) {
-  OpenScene(256, 1024);
-  QScrollBar* bar = View()->verticalScrollBar();
-  const int page = bar->pageStep();
-  QWheelEvent notch(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Port(), &notch);
-  EXPECT_GE(bar->value(), page / 10);
-  QWheelEvent zoomIn(QPointF(50, 50), Port()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                     QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Port(), &zoomIn);
-  EXPECT_EQ(View()->ZoomLevel(), 3);
-}
-
-TEST_F(MouseToolsTest, ImageInformationHoldsTheAnalysisSlot) {
-  OpenScene(40, 30);
-  QWidget* held = nullptr;
-  QString size;
-  ui.dialogs.push_back([&](QDialog& d) {
-    held = app->AnalysisWindow();
-    size = Find<QLabel>(d, kIdInfoSize)->text();
-    // The slot is taken: a second request does nothing.
-    app->OnCommand(kCmdImageInfo);
-    return Click(d, 1);
-  });
-  app->OnCommand(kCmdImageInfo);
-  EXPECT_NE(held, nullptr);
-  EXPECT_EQ(app->AnalysisWindow(), nullptr);
-  EXPECT_EQ(size, QStringLiteral("画像サイズ\t横：40 pixel\n　　　　　\t縦：30 pixel"));
-  EXPECT_EQ(ui.dialogNames.count(QStringLiteral("405")), 1);
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -27,7 +24,8 @@ QStringList MenuTitles(CMainFrame& frame) {
   return titles;
 }
 
-TEST_F(GuiTest, WelcomeChoiceFixesTheMode) {
+TEST_F(GuiTest, WelcomeChoiceFixesTheModeAndItsMenusAndItsButtonsTakeOnlyTheMouse) {
+  const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
   struct Case {
     int answer;
     int mode;
@@ -45,13 +43,23 @@ TEST_F(GuiTest, WelcomeChoiceFixesTheMode) {
     EXPECT_EQ(paletteFrame->windowTitle(), QString::fromUtf8(c.paletteTitle));
     EXPECT_EQ(ui.dialogNames.last(), QStringLiteral("250"));
     EXPECT_EQ(Frame().MenuId(), 254);
+    // With an image open the menus follow the mode.
+    ASSERT_TRUE(OpenComposed(inf));
+    const bool junior = c.mode == 253;
+    EXPECT_EQ(Frame().MenuId(), c.mode);
+    EXPECT_EQ(MenuTitles(Frame()).contains(QStringLiteral("処理(&P)")), junior);
+    EXPECT_EQ(Frame().Action(32769)->text(), junior
+                                                 ? QStringLiteral("部分指定で開く(&N)...\tCtrl+N")
+                                                 : QStringLiteral("部分読み込み(&N)..."));
+    app->CloseAllViews();
+    EXPECT_EQ(Frame().MenuId(), 254);
+    EXPECT_FALSE(Frame().ZoomBox()->isEnabled());
     app.reset();
   }
-}
 
-TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
+  // Each picture button of the welcome dialog answers a real click of the
+  // mouse, never the keyboard.
   CWelcomeDlg dialog(messenger);
-  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Lumora Zud'sへようこそ！！"));
   ASSERT_NE(dialog.Button(287), nullptr);
   ASSERT_NE(dialog.Button(288), nullptr);
   EXPECT_FALSE(messenger.Has(61292));  // every picture is there
@@ -63,15 +71,11 @@ TEST_F(GuiTest, WelcomeDialogOffersBothPictureButtons) {
   }
   // The picture buttons cannot be worked from the keyboard.
   dialog.setResult(0);
-  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-  QApplication::sendEvent(dialog.Button(288), &space);
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-  QApplication::sendEvent(dialog.Button(288), &release);
+  QTest::keyClick(dialog.Button(288), Qt::Key_Space);
   EXPECT_EQ(dialog.result(), 0);
 }
 
-TEST_F(GuiTest, SecondCopyReportsAndLeavesTheFirstAlone) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, SecondCopyReportsAndLeavesTheFirstAlone) {
   RecordingMessenger secondMessages;
   ScriptedUi secondUi;
   {
@@ -82,7 +86,7 @@ TEST_F(GuiTest, SecondCopyReportsAndLeavesTheFirstAlone) {
   }
   // The first still holds the lock and keeps working.
   const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
-  EXPECT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
+  EXPECT_TRUE(OpenComposed(inf));
   CKiriApp third(secondMessages, secondUi);
   EXPECT_FALSE(third.InitInstance(Options()));
   app.reset();
@@ -102,24 +106,16 @@ TEST_F(GuiTest, WorkingFolderThatIsALinkIsRefused) {
   EXPECT_TRUE(::lumora::test::FileExists(dir / "elsewhere/precious.txt"));
 }
 
-TEST_F(GuiTest, MainFrameLayout) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, MainFrameLayoutAndPalette) {
   CMainFrame& f = Frame();
   EXPECT_EQ(f.size(), QSize(320, 230));
   EXPECT_EQ(f.minimumSize(), f.maximumSize());
   EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_EQ(MenuTitles(f), (QStringList{"ファイル(&F)", "ヘルプ(&H)"}));
 
-  auto ids = [](QToolBar* bar) {
-    QStringList out;
-    for (QAction* a : bar->actions())
-      out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    return out.join(' ');
-  };
   // Every button and the zoom box find room in the frame's fixed width.
   auto* analysis = f.findChild<QToolBar*>(QString::number(kIdToolBarAnalysis));
   ASSERT_NE(analysis, nullptr);
-  EXPECT_EQ(ids(analysis), "32892 32893 32896");
   f.show();
   QCoreApplication::processEvents();
   EXPECT_LE(analysis->geometry().right(), f.width());
@@ -138,7 +134,6 @@ TEST_F(GuiTest, MainFrameLayout) {
 
   // A long prompt does not push the coordinate panes off the frame, and
   // each shows its widest text whole, inside the status bar.
-  f.show();
   f.SetStatusText(0, QStringLiteral("選択した画像の明るさを自動的に調整します．長い説明文です．"));
   const QString widest[] = {QStringLiteral("X=5555.5"), QStringLiteral("y=99999")};
   for (int pane = 1; pane <= 2; ++pane) {
@@ -153,28 +148,36 @@ TEST_F(GuiTest, MainFrameLayout) {
       EXPECT_EQ(f.statusBar()->mapTo(&f, QPoint(f.statusBar()->width(), 0)).x(), f.width());
     }
   }
+
+  // The palette: its buttons wait for an image; the legends start shown.
+  f.SetStatusText(0, QString());
+  COperationDlg& palette = *app->Palette();
+  EXPECT_FALSE(messenger.Has(kMsgResourceFailed));
+  for (int id : {289, 290, 291, 210, 211}) EXPECT_FALSE(palette.Button(id)->isEnabled()) << id;
+  EXPECT_TRUE(palette.Button(211)->Latched());  // legends start shown
+  EXPECT_TRUE(app->LegendVisible());
+
+  ASSERT_TRUE(OpenComposed(WriteScene(dir, "p", 8, 8, 3, 1)));
+  EXPECT_TRUE(palette.Button(210)->isEnabled());
+  PressPalette(210);
+  EXPECT_FALSE(app->LegendVisible());
+  EXPECT_TRUE(palette.Button(210)->Latched());
+  EXPECT_FALSE(palette.Button(211)->Latched());
+  EXPECT_EQ(palette.Button(211)->CurrentPicture(), 'U');
+
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(palette.Button(291), &enter);
+  EXPECT_EQ(Frame().StatusText(0), QStringLiteral("DEMを用いて各種処理をします．"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(palette.Button(291), &leave);
+  EXPECT_EQ(Frame().StatusText(0), QString());
+
+  palette.InFront()->setChecked(true);
+  EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(Frame().size(), QSize(320, 230));  // still fixed
 }
 
-TEST_F(GuiTest, MenusFollowTheModeOnceAnImageIsOpen) {
-  const std::string inf = WriteScene(dir, "s", 8, 6, 3, 1);
-  for (int welcome : {CWelcomeDlg::kElementary, CWelcomeDlg::kJunior}) {
-    ASSERT_TRUE(Start(welcome));
-    ASSERT_TRUE(Open(inf, [](QDialog& d) { return Click(d, 1); }));
-    const bool junior = welcome == CWelcomeDlg::kJunior;
-    EXPECT_EQ(Frame().MenuId(), junior ? 253 : 252);
-    EXPECT_EQ(MenuTitles(Frame()).contains(QStringLiteral("処理(&P)")), junior);
-    EXPECT_EQ(Frame().Action(32769)->text(), junior
-                                                 ? QStringLiteral("部分指定で開く(&N)...\tCtrl+N")
-                                                 : QStringLiteral("部分読み込み(&N)..."));
-    app->CloseAllViews();
-    EXPECT_EQ(Frame().MenuId(), 254);
-    EXPECT_FALSE(Frame().ZoomBox()->isEnabled());
-    app.reset();
-  }
-}
-
-TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
-  ASSERT_TRUE(Start());
+TEST_F(StartedTest, RecentFilesKeepFourNewestFirst) {
   std::vector<std::string> scenes;
   for (int i = 0; i < 5; ++i) {
     scenes.push_back(WriteScene(dir, Format("r%d", i), 4, 4, 1, 1, 1));
@@ -192,34 +195,32 @@ TEST_F(GuiTest, RecentFilesKeepFourNewestFirst) {
   EXPECT_EQ(View()->Session().OpenedPath(), recent[3].toStdString());
 }
 
-TEST_F(GuiTest, PaletteLegendButtonsAndStatusTexts) {
-  ASSERT_TRUE(Start());
-  COperationDlg& palette = *app->Palette();
-  EXPECT_FALSE(messenger.Has(kMsgResourceFailed));
-  for (int id : {289, 290, 291, 210, 211}) EXPECT_FALSE(palette.Button(id)->isEnabled()) << id;
-  EXPECT_TRUE(palette.Button(211)->Latched());  // legends start shown
-  EXPECT_TRUE(app->LegendVisible());
-
-  ASSERT_TRUE(Open(WriteScene(dir, "p", 8, 8, 3, 1), [](QDialog& d) { return Click(d, 1); }));
-  EXPECT_TRUE(palette.Button(210)->isEnabled());
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(palette.Button(210), &press);
-  EXPECT_FALSE(app->LegendVisible());
-  EXPECT_TRUE(palette.Button(210)->Latched());
-  EXPECT_FALSE(palette.Button(211)->Latched());
-  EXPECT_EQ(palette.Button(211)->CurrentPicture(), 'U');
-
-  QEvent enter(QEvent::Enter);
-  QApplication::sendEvent(palette.Button(291), &enter);
-  EXPECT_EQ(Frame().StatusText(0), QStringLiteral("DEMを用いて各種処理をします．"));
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(palette.Button(291), &leave);
-  EXPECT_EQ(Frame().StatusText(0), QString());
-
-  palette.InFront()->setChecked(true);
-  EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(Frame().size(), QSize(320, 230));
+// Where the program looks for its sample scenes and help pages: below the
+// install prefix when installed, beside itself in the build tree.
+TEST(DataFolder, InstalledBelowThePrefixElseBesideTheProgram) {
+  ::lumora::test::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "usr/bin");
+  std::filesystem::create_directories(dir.path() / "usr/share/lumora/help/ja");
+  std::filesystem::create_directories(dir.path() / "build/bin/help");
+  // An installed tree without help pages is not taken for the data folder.
+  std::filesystem::create_directories(dir.path() / "half/bin");
+  std::filesystem::create_directories(dir.path() / "half/share/lumora/samples");
+  const QString data = QStringLiteral("../share/lumora");
+  struct Case {
+    std::string program;
+    QString fromProgram;
+    std::string expected;
+  } cases[] = {
+      {"usr/bin", data, "usr/share/lumora"},
+      {"build/bin", data, "build/bin"},
+      {"half/bin", data, "half/bin"},
+      {"usr/bin", QString(), "usr/bin"},
+  };
+  for (const Case& c : cases) {
+    const QString program = QString::fromStdString(dir / c.program);
+    EXPECT_EQ(StartupOptions::DataFolder(program, c.fromProgram).toStdString(), dir / c.expected)
+        << c.program;
+  }
 }
 
 TEST(ProgressWindow, RepaintsOnlyWhenTheNumberOrTheBarMoves) {
