@@ -70,19 +70,6 @@ TEST_F(BandFiles, ShownBandThatIsNoWholeBandIsRefusedByEveryCommand) {
   }
 }
 
-TEST_F(BandFiles, FolderAsSettingsFileIsRefused) {
-  fs::create_directory(m_dir / "dir.inf");
-  for (const char* args : {"compose %IN -o %OUT.tif", "profile %IN --row 1 --from 1 --to 2 -o %OUT",
-                           "filter %IN --kind blur -o %OUT.inf", "info %IN"}) {
-    std::string a = args;
-    a.replace(a.find("%IN"), 3, Q(m_dir / "dir.inf"));
-    if (a.find("%OUT") != std::string::npos) a.replace(a.find("%OUT"), 4, Q(m_dir / "out"));
-    const auto r = test::RunCli(m_dir, a);
-    EXPECT_EQ(r.status, 1) << args;
-    EXPECT_TRUE(Says(r, kMsgOpenFailed)) << args << "\n" << r.err;
-  }
-}
-
 TEST_F(BandFiles, WriteFailureKeepsTheEarlierOutput) {
   // File sets report 61289; the picture and profile writers keep their own words.
   const std::string set = MessageText(kMsgCreateFailed), picture = writer_text::kCreateFailed;

@@ -89,6 +89,10 @@ TEST_F(ClassifyCommand, WritesTheCompleteSet) {
                                    ClassItem{9, 9, 9, 0, 0, 0, 0, "b"}, classes[0], classes[1]}));
   EXPECT_EQ(report.err.find('\x1b'), std::string::npos) << report.err;
   EXPECT_NE(report.err.find("\\x1B[2J"), std::string::npos) << report.err;
+  // No classes at all: black everywhere.
+  ASSERT_EQ(Classify("1\n2\n3\n0\n0\n").status, 0);
+  for (int band : {1, 2, 3})
+    EXPECT_EQ(ReadFile(BandFilePath(dir / "k", kSample8, band)), std::string(200, '\0'));
 }
 
 TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {
@@ -110,29 +114,12 @@ TEST_F(ClassifyCommand, LegendsThatCannotClassifyFailWithTheirMessage) {
     EXPECT_EQ(ReadFile(out), "kept");
     EXPECT_FALSE(FileExists(dir / "k.b03"));
   }
-}
-
-TEST_F(ClassifyCommand, AnEmptyClassListGivesBlackEverywhere) {
-  const auto r = Classify("1\n2\n3\n0\n0\n");
-  ASSERT_EQ(r.status, 0) << r.err;
-  for (int band : {1, 2, 3})
-    EXPECT_EQ(ReadFile(BandFilePath(dir / "k", kSample8, band)), std::string(200, '\0'));
-  EXPECT_EQ(test::WrittenSettings(out).fileState, 2);
-}
-
-TEST_F(ClassifyCommand, ShortLegendFilesAndFailures) {
-  const std::string line = FormatClassLine(ClassItem{9, 9, 9, 1, 9, 8, 1, "a"}) + "\n";
-  WriteFile(out, "kept");
-  EXPECT_EQ(RunCli(dir, "classify '" + (dir / "x.inf") + "' --classes '" + (dir / "none.mlk") +
-                            "' -o '" + out + "'")
-                .status,
-            1);
+  EXPECT_EQ(Run("--classes '" + (dir / "none.mlk") + "'").status, 1);
   WriteFile(BandFilePath(dir / "x", kSample8, 2), std::string(199, '\x01'));
   const auto shortBand = Classify("1\n2\n3\n0\n1\n" + line);
   EXPECT_EQ(shortBand.status, 1);
   EXPECT_NE(shortBand.err.find(MessageText(kMsgBandFileShort)), std::string::npos);
   EXPECT_EQ(ReadFile(out), "kept");
-  EXPECT_EQ(RunCli(dir, "classify '" + (dir / "x.inf") + "' -o '" + out + "'").status, 2);
 }
 
 // The groups, the report and the separability table are the program's own,
@@ -280,7 +267,7 @@ TEST_F(ClassifyCommand, BadGroupsAndCheckAreasWriteNothing) {
   }
   for (const char* usage : {"--kmeans x", "--kmeans 3 --seed -1", "--seed 3 --classes c.mlk",
                             "--kmeans 3 --classes c.mlk", "--kmeans 3 --check c.mlk", "--merge 1",
-                            "--merge 0,1 --kmeans 3"})
+                            "--merge 0,1 --kmeans 3", ""})
     EXPECT_EQ(Run(usage).status, 2) << usage;
   // A band constant over the whole image cannot help to find groups.
   WriteFile(BandFilePath(dir / "x", kSample8, 2), std::string(200, '\x07'));

@@ -81,11 +81,8 @@ TEST_F(ComposeTest, PlainExportsCarrySeventyTwoDotsPerInch) {
   ASSERT_EQ(Compose(m_dir, Args("")).status, 0);
   EXPECT_EQ(test::ReadFile(Out()).substr(176, 16),
             std::string("\0\0\x0b\x13\0\0\0\x64\0\0\x0b\x13\0\0\0\x64", 16));
-  const std::string jpg = m_dir / "out.jpg";
-  ASSERT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(jpg)).status, 0);
-  const std::string jfif = test::ReadFile(jpg);
-  ASSERT_GT(jfif.size(), 18u);
-  EXPECT_EQ(jfif.substr(13, 5), std::string("\x01\0\x48\0\x48", 5));  // dots per inch 72, 72
+  ASSERT_EQ(Compose(m_dir, Quoted(m_inf) + " -o " + Quoted(m_dir / "out.jpg")).status, 0);
+  EXPECT_EQ(test::ReadFile(m_dir / "out.jpg").substr(13, 5), std::string("\x01\0\x48\0\x48", 5));
 }
 
 TEST_F(ComposeTest, RainbowAndStretchGoThroughTheirTables) {

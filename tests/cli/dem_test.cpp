@@ -112,14 +112,12 @@ TEST_F(DemCommand, AnglesAndDrapeReachTheRenderers) {
 TEST_F(DemCommand, BadUsageAndRefusedImages) {
   const char* usage[] = {
       "--kind hillshade",
-      "",
       "--kind shade --light-elevation 91",
       "--kind shade --light-azimuth -1",
       "--kind birdseye --view-azimuth x",
       "--kind birdseye --exaggeration 6",
       "--kind birdseye --exaggeration 1.5",
       "--kind shade --rgb 1,2,3",
-      "--kind birdseye --rgb 1,2,3 --gray 1",
       "--kind birdseye --gray 0",
       "--kind birdseye --colour 1",
       "--kind shade --rainbow",

@@ -8,32 +8,25 @@
 namespace lumora {
 namespace {
 
-TEST(Rainbow, TableRunsFromNearBlackThroughBlueCyanGreenYellowToRed) {
+// The rainbow runs from near black through blue, cyan, green and yellow to
+// red; the diverging table from blue through white to green, its entries
+// 255 - round((255 - end) * steps / 127), steps from code 128.
+TEST(Rainbow, TablesRunThroughTheirColours) {
+  const RainbowTable &r = Rainbow(), &d = Diverging();
   struct Case {
+    const RainbowTable& table;
     int k, red, green, blue;
   } cases[] = {
-      {0, 1, 1, 1},       {1, 0, 0, 5},       {50, 0, 0, 250},  {51, 0, 0, 255},
-      {101, 0, 250, 255}, {102, 0, 255, 255}, {152, 0, 255, 5}, {153, 0, 255, 0},
-      {203, 250, 255, 0}, {204, 255, 255, 0}, {255, 255, 0, 0},
+      {r, 0, 1, 1, 1},         {r, 1, 0, 0, 5},         {r, 50, 0, 0, 250},
+      {r, 51, 0, 0, 255},      {r, 101, 0, 250, 255},   {r, 102, 0, 255, 255},
+      {r, 152, 0, 255, 5},     {r, 153, 0, 255, 0},     {r, 203, 250, 255, 0},
+      {r, 204, 255, 255, 0},   {r, 255, 255, 0, 0},     {d, 0, 0, 0, 0},
+      {d, 1, 33, 102, 172},    {d, 64, 143, 178, 213},  {d, 127, 253, 254, 254},
+      {d, 128, 255, 255, 255}, {d, 129, 253, 254, 253}, {d, 192, 140, 187, 154},
+      {d, 255, 27, 120, 55},
   };
   for (const Case& c : cases) {
-    const RainbowEntry& e = Rainbow()[c.k];
-    EXPECT_EQ(e.red, c.red) << c.k;
-    EXPECT_EQ(e.green, c.green) << c.k;
-    EXPECT_EQ(e.blue, c.blue) << c.k;
-  }
-}
-
-TEST(Rainbow, DivergingTableRunsFromBlueThroughWhiteToGreen) {
-  struct Case {
-    int k, red, green, blue;
-  } cases[] = {
-      // 255 - round((255 - end) * steps / 127), steps from code 128
-      {0, 0, 0, 0},         {1, 33, 102, 172},    {64, 143, 178, 213},  {127, 253, 254, 254},
-      {128, 255, 255, 255}, {129, 253, 254, 253}, {192, 140, 187, 154}, {255, 27, 120, 55},
-  };
-  for (const Case& c : cases) {
-    const RainbowEntry& e = Diverging()[c.k];
+    const RainbowEntry& e = c.table[c.k];
     EXPECT_EQ(e.red, c.red) << c.k;
     EXPECT_EQ(e.green, c.green) << c.k;
     EXPECT_EQ(e.blue, c.blue) << c.k;
