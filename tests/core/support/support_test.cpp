@@ -112,6 +112,7 @@ TEST(StringTable, EnglishBesideEveryJapaneseText) {
     EXPECT_TRUE(id == kMsgError || en != error) << id;
   }
   EXPECT_GT(messages, 30);
+  EXPECT_STREQ(MessageText(12345), MessageText(kMsgError));  // no such message
   const struct {
     const char *all, *messages, *lang;
     Language expected;
@@ -130,10 +131,6 @@ TEST(StringTable, EnglishBesideEveryJapaneseText) {
     EXPECT_EQ(LanguageFromLocale(l.all, l.messages, l.lang), l.expected)
         << (l.all ? l.all : "-") << " " << (l.messages ? l.messages : "-") << " "
         << (l.lang ? l.lang : "-");
-}
-
-TEST(StringTable, UnknownIdsGiveTheGeneralError) {
-  EXPECT_STREQ(MessageText(12345), MessageText(kMsgError));
 }
 
 }  // namespace
