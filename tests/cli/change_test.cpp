@@ -17,9 +17,9 @@ using test::RunCli;
 
 TEST(ChangeCommand, MapsTheSecondDateOfASampleAndRefusesWhatCannotBeCompared) {
   test::TempDir dir;
-  const std::string a = dir / "a.inf", b = dir / "b.inf", c = dir / "c.inf";
-  ASSERT_EQ(RunCli(dir, "sample --sensor mss --size 256x256 --seed 3 -o '" + a + "'").status, 0);
-  auto r = RunCli(dir, "sample --sensor mss --size 256x256 --seed 3 --date 2 -o '" + b + "'");
+  const std::string a = dir / "a.inf", b = dir / "b.inf", in = test::InFolder(dir);
+  ASSERT_EQ(RunCli(dir, "sample --sensor mss --size 256x256 --seed 3 -o a.inf", in).status, 0);
+  auto r = RunCli(dir, "sample --sensor mss --size 256x256 --seed 3 --date 2 -o b.inf", in);
   ASSERT_EQ(r.status, 0) << r.err;
   RecordingMessenger m;
   ImageSettings first, second;
@@ -29,8 +29,8 @@ TEST(ChangeCommand, MapsTheSecondDateOfASampleAndRefusesWhatCannotBeCompared) {
   EXPECT_TRUE(ChangeComparable(first, second, why)) << why;
   if (!BandExpression::Available()) GTEST_SKIP() << "built without muParser";
 
-  r = RunCli(dir, "change '" + a + "' '" + b + "' --index ndvi --threshold 0.2 -o '" + c + "'",
-             "LANG=en_US.UTF-8 ");
+  r = RunCli(dir, "change a.inf b.inf --index ndvi --threshold 0.2 -o c.inf",
+             in + "LANG=en_US.UTF-8 ");
   ASSERT_EQ(r.status, 0) << r.err;
   ChangeCounts counts;
   ASSERT_TRUE(ParseChangeCounts(ReadFile(dir / "c.ndv"), counts));
@@ -41,20 +41,16 @@ TEST(ChangeCommand, MapsTheSecondDateOfASampleAndRefusesWhatCannotBeCompared) {
   SetLanguage(Language::kJapanese);
   EXPECT_TRUE(FileExists(dir / "c.r01") && FileExists(dir / "c.b01"));
 
-  const std::string d = dir / "d.inf";
-  for (const std::string& options :
-       {"'" + b + "' '" + a + "' --index ndvi", "'" + a + "' '" + a + "' --band 4"}) {
-    r = RunCli(dir, "change " + options + " -o '" + d + "'");
+  for (const char* options : {"b.inf a.inf --index ndvi", "a.inf a.inf --band 4"}) {
+    r = RunCli(dir, "change " + std::string(options) + " -o d.inf", in);
     EXPECT_EQ(r.status, 1) << options;
     EXPECT_FALSE(r.err.empty());
-    EXPECT_FALSE(FileExists(d)) << options;
   }
   for (const char* options :
-       {"--index ndmi", "--band 0", "--index ndvi --band 4", "--index ndvi --threshold -1", ""}) {
-    r = RunCli(dir, "change '" + a + "' '" + b + "' " + std::string(options) + " -o '" + d + "'");
-    EXPECT_EQ(r.status, 2) << options;
-  }
-  EXPECT_FALSE(FileExists(d));
+       {"--index ndmi", "--band 0", "--index ndvi --band 4", "--index ndvi --threshold -1", ""})
+    EXPECT_EQ(RunCli(dir, "change a.inf b.inf " + std::string(options) + " -o d.inf", in).status, 2)
+        << options;
+  EXPECT_FALSE(FileExists(dir / "d.inf"));
 }
 
 }  // namespace

@@ -58,15 +58,15 @@ class DemCommand : public ::testing::Test {
   std::vector<uint8_t> bands[5];
 };
 
-TEST_F(DemCommand, EveryKindWritesACompleteSetWithItsState) {
+// Each kind reaches its renderer (whose files the core tests pin) and the
+// written settings say what it made.
+TEST_F(DemCommand, EveryKindWritesItsState) {
   struct Case {
     const char* kind;
-    int state, singleBand, size, bandFiles;
-    bool elevationFiles;
+    int state, singleBand, size;
   } cases[] = {
-      {"absolute", 3, 0, kW, 3, true},       {"relative", 4, 0, kW, 3, true},
-      {"shade", 6, 1, kW, 1, true},          {"shade-absolute", 7, 0, kW, 3, true},
-      {"shade-relative", 8, 0, kW, 3, true}, {"birdseye", 5, 0, 600, 3, false},
+      {"absolute", 3, 0, kW},       {"relative", 4, 0, kW},       {"shade", 6, 1, kW},
+      {"shade-absolute", 7, 0, kW}, {"shade-relative", 8, 0, kW}, {"birdseye", 5, 0, 600},
   };
   for (const auto& c : cases) {
     const auto r = Dem(std::string("--kind ") + c.kind);
@@ -76,14 +76,6 @@ TEST_F(DemCommand, EveryKindWritesACompleteSetWithItsState) {
     EXPECT_EQ(s.singleBand, c.singleBand) << c.kind;
     EXPECT_EQ(s.pixels, c.size) << c.kind;
     EXPECT_EQ(s.lengthPerPixel, 0.03) << c.kind;
-    for (int b = 1; b <= 3; ++b) {
-      EXPECT_EQ(test::FileExists(BandFilePath(dir / "r", kSample8, b)), b <= c.bandFiles) << c.kind;
-      EXPECT_EQ(test::FileExists(dir / Format("r.d%02d", b)), b <= c.bandFiles) << c.kind;
-    }
-    EXPECT_EQ(ReadFile(BandFilePath(dir / "r", kSample8, 1)).size(),
-              size_t(c.size) * (c.size == 600 ? 600 : kH));
-    EXPECT_EQ(test::FileExists(dir / "r.dem"), c.elevationFiles) << c.kind;
-    EXPECT_EQ(test::FileExists(dir / "r.brd"), c.state == 5) << c.kind;
   }
 }
 

@@ -41,12 +41,12 @@ TEST_F(FilterCommand, WritesTheFilteredSetWithItsSettings) {
   const auto r = Filter("contrast");
   ASSERT_EQ(r.status, 0) << r.err;
   const auto& rec = FilterTable()[2];
-  for (int b = 1; b <= 3; ++b) {
-    const auto expected =
-        test::ReferenceConvolve(bands[b], 20, 15, rec.coefficients, rec.divisor, rec.offset);
-    EXPECT_EQ(ReadFile(BandFilePath(dir / "f", kSample8, b)), test::AsString(expected));
-    EXPECT_EQ(ReadBandDescription(dir / "f", b), "フィルタ済み画像データ");
-  }
+  // The bands as the contrast filter makes them; the filter run's tests check
+  // the rest of the set.
+  for (int b = 1; b <= 3; ++b)
+    EXPECT_EQ(ReadFile(BandFilePath(dir / "f", kSample8, b)),
+              test::AsString(test::ReferenceConvolve(bands[b], 20, 15, rec.coefficients,
+                                                     rec.divisor, rec.offset)));
   const ImageSettings s = Written();
   EXPECT_EQ(s.fileState, kStateFiltered);
   EXPECT_EQ(s.lines, 15);
@@ -64,24 +64,16 @@ TEST_F(FilterCommand, WritesTheFilteredSetWithItsSettings) {
 
 TEST_F(FilterCommand, BadUsageExitsWithTwo) {
   MakeImage(3);
-  std::string inf = "'";
-  inf += dir / "x.inf";
-  inf += '\'';
-  const std::string cases[] = {
-      "filter",
-      "filter " + inf + " --kind sharpen -o '" + out + "'",
-      "filter " + inf + " --kind blur",
-      "filter " + inf + " --kind blur -o '" + out + "' --extra 1",
-      "filter " + inf + " " + inf + " --kind blur -o '" + out + "'",
-      "filter " + inf + " --kind blur -o " + inf,
-      // The same set as the file system resolves it: other case, the band's name.
-      "filter " + inf + " --kind blur -o '" + (dir / "X.inf") + "'",
-      "filter " + inf + " --kind blur -o '" + (dir / "x.b01") + "'",
-  };
-  for (const auto& c : cases) EXPECT_EQ(RunCli(dir, c).status, 2) << c;
+  // The output may not be the image's own set, as the file system resolves it
+  // (other case, a band's name).
+  for (const char* c :
+       {"filter", "filter x.inf --kind sharpen -o f.inf", "filter x.inf --kind blur",
+        "filter x.inf --kind blur -o f.inf --extra 1", "filter x.inf x.inf --kind blur -o f.inf",
+        "filter x.inf --kind blur -o x.inf", "filter x.inf --kind blur -o X.inf",
+        "filter x.inf --kind blur -o x.b01"})
+    EXPECT_EQ(RunCli(dir, c, test::InFolder(dir)).status, 2) << c;
   EXPECT_EQ(ReadFile(dir / "x.b01"), std::string(bands[1].begin(), bands[1].end()));
-  EXPECT_EQ(
-      RunCli(dir, "filter '" + (dir / "missing.inf") + "' --kind blur -o '" + out + "'").status, 1);
+  EXPECT_EQ(RunCli(dir, "filter missing.inf --kind blur -o f.inf", test::InFolder(dir)).status, 1);
 }
 
 }  // namespace

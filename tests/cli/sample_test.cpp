@@ -19,7 +19,6 @@ TEST(CliSample, BadUsageExitsWithTwo) {
   TempDir dir;
   const std::string out = " -o '" + (dir / "s.inf") + "'";
   const char* cases[] = {
-      "",                                         // nothing
       "--size 64x64",                             // no sensor
       "--sensor landsat",                         // unknown sensor
       "--sensor tm --size 64",                    // no height

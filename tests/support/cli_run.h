@@ -31,6 +31,9 @@ inline CliResult RunCli(const TempDir& dir, const std::string& args,
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(outPath), ReadFile(errPath)};
 }
 
+// The shell prefix that runs a command in dir, where it names files plainly.
+inline std::string InFolder(const TempDir& dir) { return "cd '" + dir.path().string() + "' && "; }
+
 // The settings file a command wrote; all defaults (size 0) when it cannot be read.
 inline ImageSettings WrittenSettings(const std::string& inf) {
   ImageSettings s;

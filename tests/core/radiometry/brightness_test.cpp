@@ -157,7 +157,7 @@ class BrightnessCommands : public ::testing::Test {
   ImageSession session;
 };
 
-TEST_F(BrightnessCommands, AutomaticRecordsItsValuesAndKeepsTheOldImage) {
+TEST_F(BrightnessCommands, AutomaticRecordsItsValuesKeepsTheOldImageAndUndoes) {
   const Dib before = session.Display();
   session.StretchStart()[0] = {10, 5, 250, 3};
   ASSERT_TRUE(AutomaticBrightness(session, m, p));
@@ -173,23 +173,19 @@ TEST_F(BrightnessCommands, AutomaticRecordsItsValuesAndKeepsTheOldImage) {
   EXPECT_EQ(session.Previous()->bits, before.bits);
   EXPECT_EQ(session.Display().TopRow(0)[0], session.Lut(0)[80]);
   EXPECT_FALSE(session.State().m_bProcessed);
-
-  // Equalisation keeps the stretch values and each table's entry 0.
-  const StretchSet applied = session.StretchApplied();
-  const uint8_t entry0 = session.Lut(2)[0];
-  ASSERT_TRUE(EqualiseBrightness(session, m, p));
-  EXPECT_EQ(session.StretchApplied(), applied);
-  EXPECT_EQ(session.Lut(2)[0], entry0);
-}
-
-TEST_F(BrightnessCommands, UndoOffersTheAppliedValuesAndIdentityTables) {
-  const Dib before = session.Display();
-  ASSERT_TRUE(AutomaticBrightness(session, m, p));
+  // Undo offers the applied values as the start and puts back identity tables.
   const StretchSet applied = session.StretchApplied();
   ASSERT_TRUE(session.Undo(m));
   EXPECT_EQ(session.StretchStart(), applied);
   EXPECT_EQ(session.Lut(0), IdentityTables()[0]);
   EXPECT_EQ(session.Display().bits, before.bits);
+
+  // Equalisation keeps the stretch values and each table's entry 0.
+  ASSERT_TRUE(AutomaticBrightness(session, m, p));
+  const uint8_t entry0 = session.Lut(2)[0];
+  ASSERT_TRUE(EqualiseBrightness(session, m, p));
+  EXPECT_EQ(session.StretchApplied(), applied);
+  EXPECT_EQ(session.Lut(2)[0], entry0);
 }
 
 TEST(BrightnessCommandsWithoutImage, NoMemoryChangesNothing) {
