@@ -12,6 +12,7 @@
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/text.h"
+#include "core/view/processing_step.h"
 #include "core/view/rainbow.h"
 #include "core/view/zoom.h"
 #include "tests/support/temp_dir.h"
@@ -487,6 +488,44 @@ TEST_F(SessionTest, ZoomLimitsFollowTheDisplay) {
   const ViewGeometry g = session.Geometry(0, 0, 0, 0);
   EXPECT_EQ(StatusReadout(g, {2 * kW + 9, 3}), (ClientPoint{kW, 2}));
   EXPECT_EQ(session.FitSize(10, 20, 1000, 45).height, 5);
+}
+
+size_t FileCount(const std::filesystem::path& folder) {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// A step that writes one band of the source's size.
+bool OneBand(const StepSource& source, const std::string& target, StepResult& result, Messenger&,
+             Progress&) {
+  test::WriteFile(target + ".b01", "b");
+  result.lines = source.settings.lines;
+  result.pixels = source.settings.pixels;
+  result.singleBand = 1;
+  return true;
+}
+
+TEST(WriteStepOutput, RefusesTheInputSetAndTakesTheLongestNames) {
+  test::TempDir dir;
+  test::WriteFile(dir / "s.inf", "LINE = 1\nPIXEL = 1\n");
+  test::WriteFile(dir / "s.b01", "input");
+  RecordingMessenger m;
+  Progress p;
+  for (const char* out : {"s.inf", "S.inf", "s.b01"}) {
+    EXPECT_EQ(WriteStepOutput(dir / "s.inf", dir / out, OneBand, m, p, kMsgCreateFailed),
+              StepOutput::kOutputIsInput)
+        << out;
+    EXPECT_EQ(m.LastId(), kMsgWorkingFileInUse);
+  }
+  EXPECT_EQ(test::ReadFile(dir / "s.b01"), "input");
+  EXPECT_EQ(FileCount(dir.path()), 2u);
+
+  const std::string longest(255 - 4, 'n');  // "nnn….inf" is 255 characters
+  ASSERT_EQ(
+      WriteStepOutput(dir / "s.inf", dir / (longest + ".inf"), OneBand, m, p, kMsgCreateFailed),
+      StepOutput::kWritten);
+  EXPECT_EQ(test::ReadFile(dir / (longest + ".b01")), "b");
+  EXPECT_NE(test::ReadFile(dir / (longest + ".inf")).find("Single_Band = 1"), std::string::npos);
+  EXPECT_EQ(FileCount(dir.path()), 4u);  // no staging folder left
 }
 
 }  // namespace
