@@ -239,7 +239,7 @@ TEST(SetFiles, OnlyTheFilesOfASet) {
                                              "out.ndv", "out.r03"}));
 }
 
-TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFresh) {
+TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFreshOrFails) {
   TempDir dir;
   fs::create_directories(dir / "a");
   fs::create_directories(dir / "b");
@@ -263,12 +263,8 @@ TEST(CopyFiles, CopiesASetUnderANewBaseNameWritableAndFresh) {
   WriteFile(dir / "a/x.inf", "LINE = 2\n");
   ASSERT_TRUE(CopyFiles(dir / "a/x.*", dir / "b", "y"));
   EXPECT_EQ(ReadFile(dir / "b/y.inf"), "LINE = 2\n");
-}
 
-TEST(CopyFiles, EmptyBaseDotlessNamesAndFailures) {
-  TempDir dir;
-  fs::create_directories(dir / "a");
-  fs::create_directories(dir / "b");
+  // An empty base keeps the names; a name without a dot gets the base before it.
   WriteFile(dir / "a/readme", "r");
   WriteFile(dir / "a/x.dem", "d");
   ASSERT_TRUE(CopyFiles(dir / "a/x.*", dir / "b", ""));
