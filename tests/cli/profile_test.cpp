@@ -50,17 +50,12 @@ TEST_F(ProfileCliTest, RowsAndColumnsOfTheDisplay) {
 }
 
 TEST_F(ProfileCliTest, BadUsage) {
-  struct Case {
-    std::string args;
-    int status;
-  } cases[] = {
-      {Profile("--row 1 --column 1 --from 1 --to 2"), 2},
-      {Profile("--row 1 --to 2"), 2},
-      {Profile("--row 1 --from 1 --to 2 --rgb 1,2,3 --gray 1"), 2},
-      {Profile("--row 1 --from 1 --to 2 --rainbow"), 2},
-      {"profile '" + m_inf + "' --row 1 --from 1 --to 2", 2},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RunCli(m_dir, c.args).status, c.status) << c.args;
+  for (const std::string& args :
+       {Profile("--row 1 --column 1 --from 1 --to 2"), Profile("--row 1 --to 2"),
+        Profile("--row 1 --from 1 --to 2 --rgb 1,2,3 --gray 1"),
+        Profile("--row 1 --from 1 --to 2 --rainbow"),
+        "profile '" + m_inf + "' --row 1 --from 1 --to 2"})
+    EXPECT_EQ(RunCli(m_dir, args).status, 2) << args;
 }
 
 TEST_F(ProfileCliTest, NoFileOfTheImagesSetIsEverOverwritten) {
