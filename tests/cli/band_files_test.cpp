@@ -119,7 +119,8 @@ TEST_F(BandFiles, OutputThatReachesAFileOfTheInputIsRefused) {
                {"S.B02", false, true},
                {"elsewhere", false, false}};
   const char* commands[] = {"compose %IN -o %OUT.tif", "scatter %IN --x 3 --y 4 -o %OUT.jpg",
-                            "profile %IN --row 1 --from 1 --to 9 -o %OUT.txt"};
+                            "profile %IN --row 1 --from 1 --to 9 -o %OUT.txt",
+                            "page %IN --title t -o %OUT.pdf"};
   fs::rename(m_dir / "s.b02", m_dir / "S.B02");
   for (const auto& l : links) {
     for (const char* c : commands) {
