@@ -1,5 +1,3 @@
-#include "core/radiometry/filter_run.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 
 #include "core/imagefile/band_catalogue.h"
 #include "core/radiometry/filter_kernels.h"
+#include "core/radiometry/filter_run.h"
 #include "core/support/file_set.h"
 #include "core/support/string_table.h"
 #include "core/support/vector_code.h"

@@ -1,6 +1,4 @@
 // What the shell allows: the commands an image enables and how an image opens.
-#include "core/shell/command_rules.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/shell/command_rules.h"
 #include "core/shell/open_rules.h"
 #include "core/support/band_expression.h"
 #include "tests/support/temp_dir.h"

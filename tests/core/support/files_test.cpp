@@ -1,5 +1,3 @@
-#include "core/support/regular_file.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,6 +16,7 @@
 #include "core/imagefile/settings_file.h"
 #include "core/support/file_handle.h"
 #include "core/support/file_set.h"
+#include "core/support/regular_file.h"
 #include "core/support/string_table.h"
 #include "tests/support/file_limit.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,4 @@
 // What the profile and scatter windows compute, draw and save.
-#include "core/windows/profile.h"
-
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -8,6 +6,7 @@
 #include <tuple>
 
 #include "core/support/string_table.h"
+#include "core/windows/profile.h"
 #include "core/windows/scatter.h"
 #include "tests/support/temp_dir.h"
 
