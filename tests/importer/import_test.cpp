@@ -80,9 +80,7 @@ std::vector<double> Grid(int width, int height, const std::function<double(int, 
 class Import : public ::testing::Test {
  protected:
   // Runs in the folder: the names given are the test's own files.
-  test::CliResult Run(const std::string& args) {
-    return RunCli(dir, args, "cd " + Q(dir.path().string()) + " && ");
-  }
+  test::CliResult Run(const std::string& args) { return RunCli(dir, args, test::InFolder(dir)); }
   std::string Landsat(const TiffSpec& tiff = {}, bool thermal = true, int skip = 0) {
     return test::WriteLandsat(dir / "product", tiff, LandsatValue, thermal, skip);
   }
