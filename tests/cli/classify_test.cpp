@@ -145,6 +145,9 @@ TEST_F(ClassifyCommand, KMeansReportAndSeparabilityAreTheProgramsBytes) {
   ASSERT_TRUE(ComputeClassAreas(dir / "p.inf", areas, m));
   EXPECT_EQ(ReadFile(dir / "r.csv"), ClassAreasCsv(areas));
   EXPECT_EQ(areas[3].pixels, 0);  // every pixel is in a group
+  // Its class areas go on a page with the legend only.
+  EXPECT_EQ(RunCli(dir, "page '" + out + "' --legend-areas -o '" + (dir / "p.jpg") + "'").status,
+            1);
   // The group means belong to the set: a second run replaces them.
   EXPECT_EQ(Run("--kmeans 2").status, 0);
   EXPECT_EQ(ReadFile(dir / "k.kmc").substr(0, 2), "2 ");

@@ -49,6 +49,12 @@ TEST_F(NdviCommand, WritesTheCompleteSet) {
   EXPECT_EQ(s.rainbow, 1);
   EXPECT_EQ(s.singleBand, 1);
   EXPECT_EQ(s.pixels, 3);
+  // Its page shows the colour ramp; class areas belong to a classification's legend.
+  const std::string page = " -o '" + (dir / "p.jpg") + "'";
+  EXPECT_EQ(test::RunCli(dir, "page '" + out + "' --legend" + page).status, 0);
+  const auto areas = test::RunCli(dir, "page '" + out + "' --legend --legend-areas" + page);
+  EXPECT_EQ(areas.status, 1);
+  EXPECT_NE(areas.err.find("--legend-areas"), std::string::npos) << areas.err;
 }
 
 TEST_F(NdviCommand, BadUsageAndFailuresLeaveFilesAlone) {
